@@ -1,0 +1,71 @@
+// The dictionary form crosses as plain Python values: dict (insertion
+// order), list, str, int, float, bool and None.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "nimbal_py/common.hpp"
+
+namespace nimbal::py {
+
+using Json = nlohmann::ordered_json;
+
+inline pyb::object json_to_py(const Json& j) {
+  switch (j.type()) {
+    case Json::value_t::null: return pyb::none();
+    case Json::value_t::boolean: return pyb::bool_(j.get<bool>());
+    case Json::value_t::number_integer: return pyb::int_(j.get<long long>());
+    case Json::value_t::number_unsigned: return pyb::int_(j.get<unsigned long long>());
+    case Json::value_t::number_float: return pyb::float_(j.get<double>());
+    case Json::value_t::string: return pyb::str(j.get_ref<const std::string&>());
+    case Json::value_t::array: {
+      pyb::list l(j.size());
+      for (std::size_t i = 0; i < j.size(); ++i) l[i] = json_to_py(j[i]);
+      return std::move(l);
+    }
+    case Json::value_t::object: {
+      pyb::dict d;
+      for (auto it = j.begin(); it != j.end(); ++it) d[pyb::str(it.key())] = json_to_py(it.value());
+      return std::move(d);
+    }
+    default: return pyb::none();
+  }
+}
+
+// Nesting is bounded so that a self-referencing or absurdly deep value
+// cannot exhaust the stack.
+inline Json py_to_json(pyb::handle obj, int depth = 0) {
+  constexpr int kMaxDepth = 64;
+  if (depth > kMaxDepth) throw nimbal::ValueError("value nested too deeply");
+  PyObject* p = obj.ptr();
+  if (p == Py_None) return nullptr;
+  if (PyBool_Check(p)) return p == Py_True;
+  if (PyLong_Check(p)) {
+    int overflow = 0;
+    long long v = PyLong_AsLongLongAndOverflow(p, &overflow);
+    if (overflow) throw nimbal::ValueError("integer out of range: " + std::string(pyb::repr(obj)));
+    return v;
+  }
+  if (PyFloat_Check(p)) return PyFloat_AS_DOUBLE(p);
+  if (PyUnicode_Check(p)) return obj.cast<std::string>();
+  if (PyDict_Check(p) || PyObject_HasAttrString(p, "items")) {
+    Json o = Json::object();
+    for (auto item : pyb::iter(obj.attr("items")())) {
+      auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
+      o[pyb::str(kv[0]).cast<std::string>()] = py_to_json(kv[1], depth + 1);
+    }
+    return o;
+  }
+  if (PyList_Check(p) || PyTuple_Check(p) ||
+      (PySequence_Check(p) && !PyBytes_Check(p) && !PyByteArray_Check(p))) {
+    Json a = Json::array();
+    for (auto item : pyb::iter(obj)) a.push_back(py_to_json(item, depth + 1));
+    return a;
+  }
+  double d = 0;
+  if (as_double(obj, d)) return d;
+  throw nimbal::TypeError("cannot store a value of type '" + type_name(obj) +
+                          "' in the dictionary form");
+}
+
+}  // namespace nimbal::py

@@ -1,0 +1,1 @@
+"""nimbal: headless core of an interactive 3D modelling component."""

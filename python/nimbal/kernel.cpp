@@ -1,0 +1,128 @@
+// nimbal.kernel: the kernel objects that cross the Python API, the one
+// translation of kernel errors, the logging bridge, and the queries that
+// look at a shape.
+#include "nimbal/kernel.hpp"
+
+#include <climits>
+
+#include <Standard_NullObject.hxx>
+#include <TopAbs_Orientation.hxx>
+
+#include "nimbal_py/kernel.hpp"
+#include "nimbal_py/logging.hpp"
+
+namespace pyb = pybind11;
+using nimbal::kernel::failure_text;
+
+namespace {
+
+const char* shape_type_name(const TopoDS_Shape& s) {
+  if (s.IsNull()) return "TopoDS_Shape";
+  switch (s.ShapeType()) {
+    case TopAbs_COMPOUND: return "TopoDS_Compound";
+    case TopAbs_COMPSOLID: return "TopoDS_CompSolid";
+    case TopAbs_SOLID: return "TopoDS_Solid";
+    case TopAbs_SHELL: return "TopoDS_Shell";
+    case TopAbs_FACE: return "TopoDS_Face";
+    case TopAbs_WIRE: return "TopoDS_Wire";
+    case TopAbs_EDGE: return "TopoDS_Edge";
+    case TopAbs_VERTEX: return "TopoDS_Vertex";
+    default: return "TopoDS_Shape";
+  }
+}
+
+const TopoDS_Shape& non_null(const TopoDS_Shape& s) {
+  // The kernel dereferences the null TShape without checking.
+  if (s.IsNull()) throw Standard_NullObject("TopoDS_Shape::ShapeType: the shape is null");
+  return s;
+}
+
+template <class T>
+void bind_subtype(pyb::module_& m, const char* name) {
+  pyb::class_<T, TopoDS_Shape>(m, name).def(pyb::init<>());
+}
+
+}  // namespace
+
+PYBIND11_MODULE(kernel, m) {
+  m.doc() = "Kernel objects and shape queries of nimbal.";
+  nimbal::py::register_core_errors();
+  nimbal::py::install_log_sink();
+
+  // Kept for the interpreter's lifetime (no destructor running after it ends).
+  static PyObject* kernel_error =
+      pyb::exception<nimbal::kernel::KernelError>(m, "KernelError", PyExc_RuntimeError).release().ptr();
+  // One translation for every module: kernel failures raise KernelError.
+  pyb::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const Standard_Failure& f) {
+      PyErr_SetString(kernel_error, failure_text(f).c_str());
+    } catch (const nimbal::kernel::KernelError& e) {
+      PyErr_SetString(kernel_error, e.what());
+    }
+  });
+
+  pyb::enum_<TopAbs_ShapeEnum>(m, "TopAbs_ShapeEnum")
+      .value("TopAbs_COMPOUND", TopAbs_COMPOUND)
+      .value("TopAbs_COMPSOLID", TopAbs_COMPSOLID)
+      .value("TopAbs_SOLID", TopAbs_SOLID)
+      .value("TopAbs_SHELL", TopAbs_SHELL)
+      .value("TopAbs_FACE", TopAbs_FACE)
+      .value("TopAbs_WIRE", TopAbs_WIRE)
+      .value("TopAbs_EDGE", TopAbs_EDGE)
+      .value("TopAbs_VERTEX", TopAbs_VERTEX)
+      .value("TopAbs_SHAPE", TopAbs_SHAPE)
+      .export_values();
+  pyb::enum_<TopAbs_Orientation>(m, "TopAbs_Orientation")
+      .value("TopAbs_FORWARD", TopAbs_FORWARD)
+      .value("TopAbs_REVERSED", TopAbs_REVERSED)
+      .value("TopAbs_INTERNAL", TopAbs_INTERNAL)
+      .value("TopAbs_EXTERNAL", TopAbs_EXTERNAL)
+      .export_values();
+
+  pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape")
+      .def(pyb::init<>())
+      .def("IsNull", &TopoDS_Shape::IsNull)
+      .def("ShapeType", [](const TopoDS_Shape& s) { return non_null(s).ShapeType(); })
+      .def("Orientation", [](const TopoDS_Shape& s) { return non_null(s).Orientation(); })
+      .def("IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"))
+      .def("IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"))
+      .def("IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"))
+      .def("Reversed", [](const TopoDS_Shape& s) { return TopoDS_Shape(non_null(s).Reversed()); })
+      .def("NbChildren", &TopoDS_Shape::NbChildren)
+      // Same sub-shape in the sense of TopExp::MapShapes: orientation ignored.
+      .def("__eq__", [](const TopoDS_Shape& a, const TopoDS_Shape& b) { return a.IsSame(b); },
+           pyb::is_operator())
+      .def("__ne__", [](const TopoDS_Shape& a, const TopoDS_Shape& b) { return !a.IsSame(b); },
+           pyb::is_operator())
+      .def("__hash__", [](const TopoDS_Shape& s) { return s.HashCode(INT_MAX); })
+      .def("__repr__", [](const TopoDS_Shape& s) {
+        return std::string("<") + shape_type_name(s) + (s.IsNull() ? " (null)>" : ">");
+      });
+  bind_subtype<TopoDS_Compound>(m, "TopoDS_Compound");
+  bind_subtype<TopoDS_CompSolid>(m, "TopoDS_CompSolid");
+  bind_subtype<TopoDS_Solid>(m, "TopoDS_Solid");
+  bind_subtype<TopoDS_Shell>(m, "TopoDS_Shell");
+  bind_subtype<TopoDS_Face>(m, "TopoDS_Face");
+  bind_subtype<TopoDS_Wire>(m, "TopoDS_Wire");
+  bind_subtype<TopoDS_Edge>(m, "TopoDS_Edge");
+  bind_subtype<TopoDS_Vertex>(m, "TopoDS_Vertex");
+
+  namespace k = nimbal::kernel;
+  m.def("volume", &k::volume, pyb::arg("shape"), "Volume of the shape's solids (0 for a null shape).");
+  m.def("area", &k::area, pyb::arg("shape"), "Area of the shape's faces (0 for a null shape).");
+  m.def("length", &k::length, pyb::arg("shape"), "Length of the shape's edges (0 for a null shape).");
+  m.def(
+      "bounding_box",
+      [](const TopoDS_Shape& s) -> pyb::object {
+        auto b = k::bounding_box(s);
+        if (!b) return pyb::none();
+        return pyb::make_tuple(b->xmin, b->ymin, b->zmin, b->xmax, b->ymax, b->zmax);
+      },
+      pyb::arg("shape"),
+      "(xmin, ymin, zmin, xmax, ymax, zmax) of the exact bounds, or None for a null or empty shape.");
+  m.def("sub_shapes", &k::sub_shapes, pyb::arg("shape"), pyb::arg("type"),
+        "Unique sub-shapes of the type, in TopExp::MapShapes order (the sub-shape indices).");
+  m.def("is_valid", &k::is_valid, pyb::arg("shape"), "BRepCheck_Analyzer's verdict; False for a null shape.");
+}

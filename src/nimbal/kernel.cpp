@@ -1,0 +1,74 @@
+#include "nimbal/kernel.hpp"
+
+#include <BRepBndLib.hxx>
+#include <BRepCheck_Analyzer.hxx>
+#include <BRepGProp.hxx>
+#include <Bnd_Box.hxx>
+#include <GProp_GProps.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+
+namespace nimbal::kernel {
+
+double volume(const TopoDS_Shape& shape) {
+  // Solids only: faces and open shells in a compound would add signed noise.
+  double total = 0.0;
+  for (const TopoDS_Shape& solid : sub_shapes(shape, TopAbs_SOLID)) {
+    GProp_GProps props;
+    BRepGProp::VolumeProperties(solid, props);
+    total += props.Mass();
+  }
+  return total;
+}
+
+double area(const TopoDS_Shape& shape) {
+  if (shape.IsNull()) return 0.0;
+  GProp_GProps props;
+  BRepGProp::SurfaceProperties(shape, props);
+  return props.Mass();
+}
+
+double length(const TopoDS_Shape& shape) {
+  if (shape.IsNull()) return 0.0;
+  GProp_GProps props;
+  BRepGProp::LinearProperties(shape, props);
+  return props.Mass();
+}
+
+std::optional<Bounds> bounding_box(const TopoDS_Shape& shape) {
+  if (shape.IsNull()) return std::nullopt;
+  Bnd_Box box;
+  BRepBndLib::AddOptimal(shape, box, /*useTriangulation=*/false, /*useShapeTolerance=*/false);
+  if (box.IsVoid()) return std::nullopt;
+  Bounds b{};
+  box.Get(b.xmin, b.ymin, b.zmin, b.xmax, b.ymax, b.zmax);
+  return b;
+}
+
+std::vector<TopoDS_Shape> sub_shapes(const TopoDS_Shape& shape, TopAbs_ShapeEnum type) {
+  std::vector<TopoDS_Shape> out;
+  if (shape.IsNull()) return out;
+  TopTools_IndexedMapOfShape map;
+  TopExp::MapShapes(shape, type, map);
+  out.reserve(static_cast<std::size_t>(map.Extent()));
+  for (int i = 1; i <= map.Extent(); ++i) out.push_back(map(i));
+  return out;
+}
+
+bool is_valid(const TopoDS_Shape& shape) {
+  if (shape.IsNull()) return false;
+  BRepCheck_Analyzer analyzer(shape);
+  return analyzer.IsValid();
+}
+
+std::string failure_text(const Standard_Failure& failure) {
+  std::string text = failure.DynamicType()->Name();
+  const char* msg = failure.GetMessageString();
+  if (msg && *msg) {
+    text += ": ";
+    text += msg;
+  }
+  return text;
+}
+
+}  // namespace nimbal::kernel

@@ -1,0 +1,44 @@
+// What the system needs to look at a kernel shape: measures, extent,
+// sub-shapes in the kernel's own numbering, validity, and the text of a
+// kernel error.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <Standard_Failure.hxx>
+#include <TopAbs_ShapeEnum.hxx>
+#include <TopoDS_Shape.hxx>
+
+namespace nimbal::kernel {
+
+// Measures of the whole shape (0 for a null shape): volume of its solids,
+// area of its faces, length of its edges.
+double volume(const TopoDS_Shape& shape);
+double area(const TopoDS_Shape& shape);
+double length(const TopoDS_Shape& shape);
+
+struct Bounds {
+  double xmin, ymin, zmin, xmax, ymax, zmax;
+};
+// Exact (not enlarged) bounds; none for a null or empty shape.
+std::optional<Bounds> bounding_box(const TopoDS_Shape& shape);
+
+// Unique sub-shapes of `type`, in the order of TopExp::MapShapes: position i
+// is the sub-shape index i used by fillets, rounds and selection.
+std::vector<TopoDS_Shape> sub_shapes(const TopoDS_Shape& shape, TopAbs_ShapeEnum type);
+
+// BRepCheck_Analyzer's verdict; a null shape is not valid.
+bool is_valid(const TopoDS_Shape& shape);
+
+// "Standard_ConstructionError: message" (the message may be empty).
+std::string failure_text(const Standard_Failure& failure);
+
+// Thrown where the core reports a kernel failure it detected itself.
+struct KernelError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace nimbal::kernel
