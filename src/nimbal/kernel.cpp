@@ -29,10 +29,14 @@ double area(const TopoDS_Shape& shape) {
 }
 
 double length(const TopoDS_Shape& shape) {
-  if (shape.IsNull()) return 0.0;
-  GProp_GProps props;
-  BRepGProp::LinearProperties(shape, props);
-  return props.Mass();
+  // Each unique edge once: exploring a solid meets every edge from both faces.
+  double total = 0.0;
+  for (const TopoDS_Shape& edge : sub_shapes(shape, TopAbs_EDGE)) {
+    GProp_GProps props;
+    BRepGProp::LinearProperties(edge, props);
+    total += props.Mass();
+  }
+  return total;
 }
 
 std::optional<Bounds> bounding_box(const TopoDS_Shape& shape) {

@@ -15,7 +15,7 @@
 namespace nimbal::kernel {
 
 // Measures of the whole shape (0 for a null shape): volume of its solids,
-// area of its faces, length of its edges.
+// area of its faces, length of its unique edges.
 double volume(const TopoDS_Shape& shape);
 double area(const TopoDS_Shape& shape);
 double length(const TopoDS_Shape& shape);
