@@ -1,0 +1,312 @@
+// nimbal.services.hathel: shape snapshots, undo commands and the bounded
+// undo/redo stacks.
+#include "nimbal/services/hathel.hpp"
+
+#include <pybind11/functional.h>
+
+#include "nimbal_py/hathel.hpp"
+#include "nimbal_py/kernel.hpp"
+#include "nimbal_py/live_list.hpp"
+
+namespace pyb = pybind11;
+using namespace nimbal::services;
+using nimbal::models::Quenby;
+using nimbal::py::type_name;
+
+namespace {
+
+struct IdElem {
+  static constexpr const char* name = "IdList";
+  static std::string from_py(pyb::handle v) {
+    if (!PyUnicode_Check(v.ptr()))
+      throw nimbal::TypeError("IdList items must be shape ids (str), not '" + type_name(v) + "'");
+    return v.cast<std::string>();
+  }
+  static pyb::object to_py(const std::string& s) { return pyb::str(s); }
+};
+
+struct CommandElem {
+  static constexpr const char* name = "CommandList";
+  static CommandPtr from_py(pyb::handle v) {
+    if (!pyb::isinstance<UndoCommand>(v))
+      throw nimbal::TypeError("CommandList items must be _UndoCommand, not '" + type_name(v) + "'");
+    return v.cast<CommandPtr>();
+  }
+  static pyb::object to_py(const CommandPtr& c) { return pyb::cast(c); }
+};
+
+TopoDS_Shape shape_from_py(pyb::handle v, const char* what) {
+  if (v.is_none()) return TopoDS_Shape();
+  if (!pyb::isinstance<TopoDS_Shape>(v))
+    throw nimbal::TypeError(std::string(what) + " must be a kernel shape or None, not '" + type_name(v) + "'");
+  return v.cast<TopoDS_Shape>();
+}
+
+std::optional<std::string> optional_id(pyb::handle v, const char* what) {
+  if (v.is_none()) return std::nullopt;
+  if (!PyUnicode_Check(v.ptr()))
+    throw nimbal::TypeError(std::string(what) + " must be a str or None, not '" + type_name(v) + "'");
+  return v.cast<std::string>();
+}
+
+std::shared_ptr<Quenby> record_from_py(pyb::handle v, const char* what) {
+  if (!pyb::isinstance<Quenby>(v))
+    throw nimbal::TypeError(std::string(what) + " must be a property record, not '" + type_name(v) + "'");
+  return v.cast<std::shared_ptr<Quenby>>();
+}
+
+// A snapshot of any object offering the managed-shape fields, read in the
+// documented order; the record is deep-copied, everything else shared.
+SnapshotPtr snapshot_from_managed(pyb::handle ms) {
+  auto s = std::make_shared<ShapeSnapshot>();
+  pyb::object id = ms.attr("shape_id");
+  pyb::object shape = ms.attr("shape");
+  pyb::object type = ms.attr("shape_type");
+  pyb::object name = ms.attr("name");
+  pyb::object color = ms.attr("color");
+  s->shape_id = id.cast<std::string>();
+  s->shape = shape_from_py(shape, "shape");
+  s->shape_type = type.cast<nimbal::ShapeType>();
+  s->name = name.cast<std::string>();
+  s->color = color.cast<Color>();
+  s->properties = record_from_py(ms.attr("properties"), "properties")->clone();
+  for (auto c : pyb::iter(ms.attr("components"))) s->component_ids.push_back(c.attr("shape_id").cast<std::string>());
+  s->parent_id = optional_id(ms.attr("parent_id"), "parent_id");
+  return s;
+}
+
+bool snapshots_equal(const ShapeSnapshot& a, const ShapeSnapshot& b) {
+  auto props_equal = [](const std::shared_ptr<Quenby>& x, const std::shared_ptr<Quenby>& y) {
+    return x == y || (x && y && nimbal::models::equal(*x, *y));
+  };
+  return a.shape_id == b.shape_id && a.shape.IsSame(b.shape) && a.shape_type == b.shape_type &&
+         a.name == b.name && a.color == b.color && props_equal(a.properties, b.properties) &&
+         a.component_ids == b.component_ids && a.parent_id == b.parent_id;
+}
+
+pyb::object not_implemented() { return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented); }
+
+pyb::dict state_as_dict(const State& s) {
+  pyb::dict d;
+  for (const auto& [k, v] : s) d[pyb::str(k)] = nimbal::py::snapshot_or_none(v);
+  return d;
+}
+
+void bind_state(pyb::module_& m) {
+  pyb::class_<State, StatePtr> cls(m, "State",
+                                   "Shape id -> _ShapeSnapshot (the shape exists so) or None (it must not "
+                                   "exist), in insertion order.");
+  cls.def(pyb::init([] { return std::make_shared<State>(); }))
+      .def(pyb::init([](pyb::handle mapping) {
+             auto s = nimbal::py::state_from_py(mapping);
+             return pyb::isinstance<State>(mapping) ? std::make_shared<State>(*s) : s;
+           }),
+           pyb::arg("mapping"))
+      .def("__len__", &State::size)
+      .def("__contains__", [](const State& s, pyb::handle k) {
+        return PyUnicode_Check(k.ptr()) && s.contains(k.cast<std::string>());
+      })
+      .def("__getitem__", [](const State& s, const std::string& k) {
+        const SnapshotPtr* v = s.find(k);
+        if (!v) throw pyb::key_error(k);
+        return nimbal::py::snapshot_or_none(*v);
+      })
+      .def("__setitem__", [](State& s, const std::string& k, pyb::handle v) {
+        s.set(k, v.is_none() ? nullptr : [&] {
+          if (!pyb::isinstance<ShapeSnapshot>(v))
+            throw nimbal::TypeError("state values must be _ShapeSnapshot or None, not '" + type_name(v) + "'");
+          return v.cast<SnapshotPtr>();
+        }());
+      })
+      .def("__delitem__", [](State& s, const std::string& k) {
+        if (!s.erase(k)) throw pyb::key_error(k);
+      })
+      .def("__iter__", [](const State& s) {
+        pyb::list keys;
+        for (const auto& kv : s) keys.append(kv.first);
+        return pyb::iter(keys);
+      })
+      .def("keys", [](const State& s) {
+        pyb::list keys;
+        for (const auto& kv : s) keys.append(kv.first);
+        return keys;
+      })
+      .def("values", [](const State& s) {
+        pyb::list out;
+        for (const auto& kv : s) out.append(nimbal::py::snapshot_or_none(kv.second));
+        return out;
+      })
+      .def("items", [](const State& s) {
+        pyb::list out;
+        for (const auto& kv : s) out.append(pyb::make_tuple(kv.first, nimbal::py::snapshot_or_none(kv.second)));
+        return out;
+      })
+      .def("get", [](const State& s, const std::string& k, pyb::object dflt) -> pyb::object {
+        const SnapshotPtr* v = s.find(k);
+        return v ? nimbal::py::snapshot_or_none(*v) : dflt;
+      }, pyb::arg("key"), pyb::arg("default") = pyb::none())
+      .def("clear", &State::clear)
+      .def("copy", [](const State& s) { return state_as_dict(s); }, "A plain dict of the entries.")
+      .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
+        if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
+          return pyb::bool_(state_as_dict(s).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
+        return not_implemented();
+      })
+      .def("__repr__", [](const State& s) { return std::string(pyb::repr(state_as_dict(s))); });
+  cls.attr("__hash__") = pyb::none();
+  pyb::module_::import("collections.abc").attr("MutableMapping").attr("register")(cls);
+}
+
+void bind_snapshot(pyb::module_& m) {
+  pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot",
+                                              "The state of one managed shape at one moment.");
+  cls.def(pyb::init([](const std::string& shape_id, pyb::handle shape, nimbal::ShapeType shape_type,
+                       const std::string& name, const Color& color, pyb::handle properties,
+                       pyb::handle component_ids, pyb::handle parent_id) {
+            auto s = std::make_shared<ShapeSnapshot>();
+            s->shape_id = shape_id;
+            s->shape = shape_from_py(shape, "shape");
+            s->shape_type = shape_type;
+            s->name = name;
+            s->color = color;
+            s->properties = record_from_py(properties, "properties");
+            s->component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids");
+            s->parent_id = optional_id(parent_id, "parent_id");
+            return s;
+          }),
+          pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
+          pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
+  cls.def_readwrite("shape_id", &ShapeSnapshot::shape_id)
+      .def_property(
+          "shape", [](const ShapeSnapshot& s) { return nimbal::py::shape_or_none(s.shape); },
+          [](ShapeSnapshot& s, pyb::handle v) { s.shape = shape_from_py(v, "shape"); })
+      .def_readwrite("shape_type", &ShapeSnapshot::shape_type)
+      .def_readwrite("name", &ShapeSnapshot::name)
+      .def_readwrite("color", &ShapeSnapshot::color)
+      .def_property(
+          "properties", [](const ShapeSnapshot& s) { return s.properties; },
+          [](ShapeSnapshot& s, pyb::handle v) { s.properties = record_from_py(v, "properties"); })
+      .def_property(
+          "component_ids",
+          [](pyb::object self) {
+            return pyb::cast(&self.cast<ShapeSnapshot&>().component_ids,
+                             pyb::return_value_policy::reference_internal, self);
+          },
+          [](ShapeSnapshot& s, pyb::handle v) {
+            s.component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(v, "component_ids");
+          })
+      .def_property(
+          "parent_id", [](const ShapeSnapshot& s) { return s.parent_id; },
+          [](ShapeSnapshot& s, pyb::handle v) { s.parent_id = optional_id(v, "parent_id"); })
+      .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
+        if (!pyb::isinstance<ShapeSnapshot>(b)) return not_implemented();
+        return pyb::bool_(snapshots_equal(a, b.cast<const ShapeSnapshot&>()));
+      })
+      .def("__repr__", [](pyb::handle self) {
+        std::string out = "_ShapeSnapshot(";
+        const char* fields[] = {"shape_id", "shape", "shape_type", "name", "color", "properties",
+                                "component_ids", "parent_id"};
+        for (std::size_t i = 0; i < 8; ++i) {
+          if (i) out += ", ";
+          out += std::string(fields[i]) + "=" + std::string(pyb::repr(self.attr(fields[i])));
+        }
+        return out + ")";
+      });
+  cls.attr("__hash__") = pyb::none();
+  cls.attr("from_managed") = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(
+      pyb::cpp_function(
+          [](pyb::handle cls, pyb::handle ms) -> pyb::object {
+            SnapshotPtr s = snapshot_from_managed(ms);
+            if (cls.is(pyb::type::of<ShapeSnapshot>()))
+              return pyb::cast(s);
+            // A subclass made in Python: an instance of it with the same values.
+            return cls(s->shape_id, nimbal::py::shape_or_none(s->shape), s->shape_type, s->name, s->color,
+                       s->properties, pyb::cast(s->component_ids), s->parent_id);
+          },
+          pyb::arg("cls"), pyb::arg("ms"))
+          .ptr()));
+}
+
+void bind_command(pyb::module_& m) {
+  pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand",
+                                           "One undoable edit: the states before and after it.");
+  cls.def(pyb::init([](const std::string& description, pyb::handle before, pyb::handle after,
+                       bool redo_clears_all) {
+            auto c = std::make_shared<UndoCommand>();
+            c->description = description;
+            if (!before.is_none()) c->before = nimbal::py::state_from_py(before, "before");
+            if (!after.is_none()) c->after = nimbal::py::state_from_py(after, "after");
+            c->redo_clears_all = redo_clears_all;
+            return c;
+          }),
+          pyb::arg("description"), pyb::arg("before") = pyb::none(), pyb::arg("after") = pyb::none(),
+          pyb::arg("redo_clears_all") = false);
+  cls.def_readwrite("description", &UndoCommand::description)
+      .def_property(
+          "before", [](const UndoCommand& c) { return c.before; },
+          [](UndoCommand& c, pyb::handle v) { c.before = nimbal::py::state_from_py(v, "before"); })
+      .def_property(
+          "after", [](const UndoCommand& c) { return c.after; },
+          [](UndoCommand& c, pyb::handle v) { c.after = nimbal::py::state_from_py(v, "after"); })
+      .def_readwrite("redo_clears_all", &UndoCommand::redo_clears_all)
+      .def("__repr__", [](const UndoCommand& c) {
+        return "_UndoCommand(description=" + std::string(pyb::repr(pyb::str(c.description))) + ", before=" +
+               std::string(pyb::repr(state_as_dict(*c.before))) + ", after=" +
+               std::string(pyb::repr(state_as_dict(*c.after))) +
+               ", redo_clears_all=" + (c.redo_clears_all ? "True" : "False") + ")";
+      });
+}
+
+void bind_hathel(pyb::module_& m) {
+  pyb::class_<Hathel, std::shared_ptr<Hathel>> cls(m, "Hathel", "Bounded undo and redo stacks of one manager.");
+  cls.def(pyb::init([](Hathel::ApplyState apply_state, Hathel::OnChange on_change,
+                       std::optional<Hathel::OnRedoClearsAll> on_redo_clears_all, long long max_steps) {
+            return std::make_shared<Hathel>(std::move(apply_state), std::move(on_change),
+                                            on_redo_clears_all.value_or(Hathel::OnRedoClearsAll{}), max_steps);
+          }),
+          pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
+          pyb::arg("max_steps") = MAX_UNDO_STEPS);
+  cls.def_property_readonly("can_undo", &Hathel::can_undo)
+      .def_property_readonly("can_redo", &Hathel::can_redo)
+      .def("push", [](Hathel& h, pyb::handle cmd) { h.push(CommandElem::from_py(cmd)); }, pyb::arg("cmd"))
+      .def("undo", &Hathel::undo)
+      .def("redo", &Hathel::redo)
+      .def("clear", &Hathel::clear)
+      .def("depth", &Hathel::depth)
+      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"))
+      .def("peek_last", &Hathel::peek_last)
+      .def("pop_last", &Hathel::pop_last)
+      .def_property_readonly("_max_steps", &Hathel::max_steps)
+      .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
+      .def_property_readonly("_on_change", &Hathel::on_change_callback)
+      .def_property_readonly("_on_redo_clears_all", [](const Hathel& h) -> pyb::object {
+        if (!h.on_redo_clears_all_callback()) return pyb::none();
+        return pyb::cast(h.on_redo_clears_all_callback());
+      })
+      .def_property_readonly(
+          "_undo_stack",
+          [](pyb::object self) {
+            return pyb::cast(&self.cast<Hathel&>().undo_stack(), pyb::return_value_policy::reference_internal, self);
+          })
+      .def_property_readonly("_redo_stack", [](pyb::object self) {
+        return pyb::cast(&self.cast<Hathel&>().redo_stack(), pyb::return_value_policy::reference_internal, self);
+      });
+}
+
+}  // namespace
+
+PYBIND11_MODULE(hathel, m) {
+  m.doc() = "Undo history: shape snapshots, undo commands and bounded undo/redo stacks.";
+  nimbal::py::import_kernel();
+  pyb::module_::import("nimbal.models.quenby");
+  pyb::module_::import("nimbal.enums");
+  nimbal::py::register_core_errors();
+
+  nimbal::py::bind_live_list<IdList, IdElem>(m, "Shape ids of a snapshot's components (a live list).");
+  nimbal::py::bind_live_list<CommandList, CommandElem>(m, "An undo or redo stack (a live list).");
+  bind_state(m);
+  bind_snapshot(m);
+  bind_command(m);
+  bind_hathel(m);
+  m.attr("MAX_UNDO_STEPS") = MAX_UNDO_STEPS;
+}

@@ -1,0 +1,74 @@
+#include "nimbal/services/hathel.hpp"
+
+#include <algorithm>
+
+namespace nimbal::services {
+
+Hathel::Hathel(ApplyState apply_state, OnChange on_change, OnRedoClearsAll on_redo_clears_all,
+               long long max_steps)
+    : apply_state_(std::move(apply_state)),
+      on_change_(std::move(on_change)),
+      on_redo_clears_all_(std::move(on_redo_clears_all)),
+      max_steps_(max_steps) {}
+
+void Hathel::changed() {
+  if (on_change_) on_change_(can_undo(), can_redo());
+}
+
+void Hathel::move_command(const CommandPtr& cmd, CommandList& from, CommandList& to) {
+  auto it = std::find(from.rbegin(), from.rend(), cmd);
+  if (it != from.rend()) from.erase(std::next(it).base());
+  to.push_back(cmd);
+}
+
+void Hathel::push(CommandPtr cmd) {
+  undo_.push_back(std::move(cmd));
+  if (static_cast<long long>(undo_.size()) > max_steps_) undo_.erase(undo_.begin());
+  redo_.clear();
+  changed();
+}
+
+void Hathel::undo() {
+  if (undo_.empty()) return;
+  CommandPtr cmd = undo_.back();
+  if (apply_state_) apply_state_(cmd->before);
+  move_command(cmd, undo_, redo_);
+  changed();
+}
+
+void Hathel::redo() {
+  if (redo_.empty()) return;
+  CommandPtr cmd = redo_.back();
+  if (cmd->redo_clears_all && on_redo_clears_all_)
+    on_redo_clears_all_();
+  else if (apply_state_)
+    apply_state_(cmd->after);
+  move_command(cmd, redo_, undo_);
+  changed();
+}
+
+void Hathel::clear() {
+  undo_.clear();
+  redo_.clear();
+  if (on_change_) on_change_(false, false);
+}
+
+void Hathel::trim_to(long long depth) {
+  const auto n = static_cast<long long>(undo_.size());
+  long long start = depth < 0 ? std::max(0LL, n + depth) : std::min(depth, n);
+  undo_.erase(undo_.begin() + start, undo_.end());
+  redo_.clear();
+  changed();
+}
+
+CommandPtr Hathel::peek_last() const { return undo_.empty() ? nullptr : undo_.back(); }
+
+CommandPtr Hathel::pop_last() {
+  if (undo_.empty()) return nullptr;
+  CommandPtr cmd = undo_.back();
+  undo_.pop_back();
+  changed();
+  return cmd;
+}
+
+}  // namespace nimbal::services
