@@ -1,10 +1,8 @@
 #include "nimbal/models/quenby.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 
 #include "nimbal/errors.hpp"
 
@@ -403,36 +401,34 @@ int checked_int(long double v, const std::string& what) {
   return static_cast<int>(v);
 }
 
-// Python's int() of text: optional white space and sign, decimal digits with
-// single underscores between them.
-bool parse_int_text(const std::string& s, long long& out) {
+}  // namespace
+
+bool parse_int_literal(std::string_view s, long long& out) {
   std::size_t b = 0, e = s.size();
   auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
   while (b < e && space(s[b])) ++b;
   while (e > b && space(s[e - 1])) --e;
-  std::string digits;
   bool neg = false;
   if (b < e && (s[b] == '+' || s[b] == '-')) neg = s[b++] == '-';
+  if (b == e) return false;
+  unsigned long long v = 0;
   bool last_digit = false;
   for (std::size_t i = b; i < e; ++i) {
-    char c = s[i];
+    const char c = s[i];
     if (c >= '0' && c <= '9') {
-      digits += c;
+      if (v > (static_cast<unsigned long long>(LLONG_MAX) - (c - '0')) / 10) return false;
+      v = v * 10 + static_cast<unsigned>(c - '0');
       last_digit = true;
-    } else if (c == '_' && last_digit && i + 1 < e) {
+    } else if (c == '_' && last_digit) {
       last_digit = false;
     } else {
       return false;
     }
   }
-  if (digits.empty() || !last_digit) return false;
-  if (digits.size() > 18) digits = "9999999999999999999";  // out of range below
-  errno = 0;
-  long long v = std::strtoll(digits.c_str(), nullptr, 10);
-  out = neg ? -v : v;
-  return errno == 0;
+  if (!last_digit) return false;
+  out = neg ? -static_cast<long long>(v) : static_cast<long long>(v);
+  return true;
 }
-}  // namespace
 
 int int_from_json(const Json& v, std::string_view what_view) {
   const std::string what(what_view);
@@ -450,7 +446,7 @@ int int_from_json(const Json& v, std::string_view what_view) {
     case Json::value_t::string: {
       long long out = 0;
       const auto& s = v.get_ref<const std::string&>();
-      if (!parse_int_text(s, out))
+      if (!parse_int_literal(s, out))
         throw ValueError(what + ": invalid literal for int() with base 10: '" + s + "'");
       return checked_int(out, what);
     }

@@ -245,6 +245,10 @@ template <class T> std::shared_ptr<T> from_dict(const Json& data) {
 // The host language's int() of a dictionary value: integers unchanged,
 // floats truncated toward zero, booleans 0/1, text that spells an integer.
 int int_from_json(const Json& value, std::string_view what);
+// The host language's int() of text: surrounding white space, one sign,
+// decimal digits with single underscores between them. False when the text
+// is no such integer or does not fit in a long long. Allocates nothing.
+bool parse_int_literal(std::string_view text, long long& out);
 // The host language's truth value of a dictionary value.
 bool truth_of(const Json& value);
 // Python's name of a dictionary value's type, for messages.
