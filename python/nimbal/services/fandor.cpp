@@ -1,0 +1,300 @@
+// Python face of the sketch plane service. Fandor can be subclassed: the
+// frame operations are virtual and forward to a Python override, so a
+// subclass's plane_local_axes changes every conversion and builder.
+#include "nimbal_py/common.hpp"
+#include "nimbal_py/kernel.hpp"
+#include "nimbal_py/logging.hpp"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "nimbal/models/quenby.hpp"
+#include "nimbal/services/fandor.hpp"
+
+namespace pyb = pybind11;
+using nimbal::models::PlaneProperties;
+using nimbal::services::AxisPair;
+using nimbal::services::Fandor;
+using nimbal::services::HostView;
+using nimbal::services::Point2;
+using nimbal::services::Point3;
+using nimbal::services::PolylinePoint;
+using nimbal::services::Vec3;
+using nimbal::services::ViewCallError;
+
+namespace {
+
+// The record as its existing Python object (the caller passed it in).
+pyb::object plane_object(const PlaneProperties& plane) {
+  return pyb::cast(&plane, pyb::return_value_policy::reference);
+}
+
+AxisPair axes_from_py(pyb::handle result) {
+  const char* msg = "plane_local_axes must return a pair of (x, y, z) triples";
+  std::array<pyb::object, 2> items;
+  if (!PySequence_Check(result.ptr()) || PyUnicode_Check(result.ptr()) ||
+      pyb::len(result) != 2)
+    throw nimbal::TypeError(msg);
+  pyb::sequence seq = pyb::reinterpret_borrow<pyb::sequence>(result);
+  AxisPair axes;
+  if (!nimbal::py::as_point<3>(seq[0], axes.first) || !nimbal::py::as_point<3>(seq[1], axes.second))
+    throw nimbal::TypeError(msg);
+  return axes;
+}
+
+class PyFandor : public Fandor {
+ public:
+  using Fandor::Fandor;
+
+  AxisPair plane_local_axes(const PlaneProperties& plane) const override {
+    {
+      pyb::gil_scoped_acquire gil;
+      pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "plane_local_axes");
+      if (ov) return axes_from_py(ov(plane_object(plane)));
+    }
+    return Fandor::plane_local_axes(plane);
+  }
+  Point3 local_to_world(const PlaneProperties& plane, double u, double v) const override {
+    {
+      pyb::gil_scoped_acquire gil;
+      pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "local_to_world");
+      if (ov) return ov(plane_object(plane), u, v).cast<Point3>();
+    }
+    return Fandor::local_to_world(plane, u, v);
+  }
+  Point2 world_to_local(const PlaneProperties& plane, double x, double y, double z) const override {
+    {
+      pyb::gil_scoped_acquire gil;
+      pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "world_to_local");
+      if (ov) return ov(plane_object(plane), x, y, z).cast<Point2>();
+    }
+    return Fandor::world_to_local(plane, x, y, z);
+  }
+};
+
+// Any Python object with ConvertWithProj, Convert and Proj. Errors of kind
+// Exception (a missing method, a raising call, a result that does not
+// unpack into numbers) become ViewCallError with the error's text; others
+// (KeyboardInterrupt, ...) pass through untouched.
+class PyObjectView : public HostView {
+ public:
+  explicit PyObjectView(pyb::handle view) : view_(view) {}
+
+  std::array<double, 6> ConvertWithProj(int xp, int yp) override {
+    return call<6>([&] { return view_.attr("ConvertWithProj")(xp, yp); });
+  }
+  Point3 Convert(int xp, int yp) override {
+    return call<3>([&] { return view_.attr("Convert")(xp, yp); });
+  }
+  Vec3 Proj() override {
+    return call<3>([&] { return view_.attr("Proj")(); });
+  }
+
+ private:
+  template <std::size_t N, class F>
+  std::array<double, N> call(F&& f) {
+    try {
+      return unpack<N>(f());
+    } catch (pyb::error_already_set& e) {
+      if (!e.matches(PyExc_Exception)) throw;
+      throw ViewCallError(pyb::str(e.value()).cast<std::string>());
+    }
+  }
+
+  // Python's tuple unpacking into N numbers, with its messages.
+  template <std::size_t N>
+  static std::array<double, N> unpack(const pyb::object& result) {
+    PyObject* it = PyObject_GetIter(result.ptr());
+    if (!it) {
+      PyErr_Clear();
+      throw ViewCallError("cannot unpack non-iterable " + nimbal::py::type_name(result) + " object");
+    }
+    pyb::object iter = pyb::reinterpret_steal<pyb::object>(it);
+    std::array<double, N> out{};
+    std::size_t n = 0;
+    while (true) {
+      pyb::object item = pyb::reinterpret_steal<pyb::object>(PyIter_Next(iter.ptr()));
+      if (!item) {
+        if (PyErr_Occurred()) throw pyb::error_already_set();
+        break;
+      }
+      if (n == N) throw ViewCallError("too many values to unpack (expected " + std::to_string(N) + ")");
+      if (!nimbal::py::as_double(item, out[n]))
+        throw ViewCallError("view result holds a " + nimbal::py::type_name(item) +
+                            ", not a number");
+      ++n;
+    }
+    if (n < N)
+      throw ViewCallError("not enough values to unpack (expected " + std::to_string(N) + ", got " +
+                          std::to_string(n) + ")");
+    return out;
+  }
+
+  pyb::handle view_;
+};
+
+bool truth(pyb::handle obj) {
+  int r = PyObject_IsTrue(obj.ptr());
+  if (r < 0) throw pyb::error_already_set();
+  return r == 1;
+}
+
+// Items 0 and 1 of an indexable point, when they are numbers.
+std::optional<Point2> read_point(pyb::handle p) {
+  if (!PySequence_Check(p.ptr()) || PyUnicode_Check(p.ptr()) || PyBytes_Check(p.ptr()))
+    return std::nullopt;
+  Point2 out{};
+  for (Py_ssize_t i = 0; i < 2; ++i) {
+    pyb::object item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(p.ptr(), i));
+    if (!item || !nimbal::py::as_double(item, out[i])) {
+      PyErr_Clear();
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+Point2 require_point(pyb::handle p, const char* name) {
+  auto pt = read_point(p);
+  if (!pt)
+    throw nimbal::TypeError(std::string(name) + " must be a (u, v) pair of numbers, not " +
+                            nimbal::py::type_name(p));
+  return *pt;
+}
+
+PolylinePoint polyline_point(pyb::handle p) {
+  PolylinePoint out;
+  out.is_pair = false;
+  if (!PySequence_Check(p.ptr()) || PyUnicode_Check(p.ptr()) || PyBytes_Check(p.ptr())) return out;
+  Py_ssize_t n = PySequence_Size(p.ptr());
+  if (n < 0) {
+    PyErr_Clear();
+    return out;
+  }
+  bool numbers = true;
+  for (Py_ssize_t i = 0; i < 2 && i < n; ++i) {
+    pyb::object item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(p.ptr(), i));
+    double d = 0.0;
+    if (item && nimbal::py::as_double(item, d)) {
+      (i == 0 ? out.u : out.v) = d;
+    } else {
+      PyErr_Clear();
+      numbers = false;
+    }
+  }
+  out.is_pair = numbers && n == 2;
+  return out;
+}
+
+bool is_shape(pyb::handle obj) { return pyb::isinstance<TopoDS_Shape>(obj); }
+
+}  // namespace
+
+PYBIND11_MODULE(fandor, m) {
+  m.doc() = "Sketch plane service: plane frames, plane-local coordinates and sketch elements.";
+  nimbal::py::register_core_errors();
+  nimbal::py::install_log_sink();
+  nimbal::py::import_kernel();
+  pyb::module_::import("nimbal.models.quenby");
+
+  m.attr("_EPS") = nimbal::services::kEps;
+  m.attr("logger") = pyb::module_::import("logging").attr("getLogger")("nimbal.services.fandor");
+
+  pyb::class_<Fandor, PyFandor, std::shared_ptr<Fandor>> cls(
+      m, "Fandor", "Plane frames, coordinate mapping and 2D element builders on a reference plane.");
+  cls.def(pyb::init<>());
+  cls.def("plane_local_axes", &Fandor::plane_local_axes, pyb::arg("plane_props"),
+          "(u_axis, v_axis): the plane's in-plane unit axes.");
+  cls.def("local_to_world", &Fandor::local_to_world, pyb::arg("plane_props"), pyb::arg("u"),
+          pyb::arg("v"), "World point of the plane-local point (u, v).");
+  cls.def("world_to_local", &Fandor::world_to_local, pyb::arg("plane_props"), pyb::arg("x"),
+          pyb::arg("y"), pyb::arg("z"), "Plane-local (u, v) of the point's projection onto the plane.");
+  cls.def(
+      "screen_to_plane_coords",
+      [](const Fandor& self, pyb::object view, const PlaneProperties& plane, double px,
+         double py) -> pyb::object {
+        PyObjectView adapter(view);
+        auto uv = self.screen_to_plane_coords(adapter, plane, px, py);
+        if (!uv) return pyb::none();
+        return pyb::cast(*uv);
+      },
+      pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"),
+      "Plane-local (u, v) of the plane point under the pixel, or None.");
+  cls.def(
+      "create_rectangle_on_plane",
+      [](const Fandor& self, const PlaneProperties& plane, double u, double v, double width,
+         double height, pyb::object filled) {
+        return self.create_rectangle_on_plane(plane, u, v, width, height, truth(filled));
+      },
+      pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
+      pyb::arg("filled") = true,
+      "Rectangle with bottom-left corner (u, v): a face when filled, else its outline wire.");
+  cls.def(
+      "create_circle_on_plane",
+      [](const Fandor& self, const PlaneProperties& plane, double u, double v, double radius,
+         pyb::object filled) {
+        return self.create_circle_on_plane(plane, u, v, radius, truth(filled));
+      },
+      pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
+      pyb::arg("filled") = true, "Circle centred at (u, v): a disk when filled, else a wire.");
+  cls.def(
+      "create_line_on_plane",
+      [](const Fandor& self, const PlaneProperties& plane, pyb::object p1, pyb::object p2) {
+        return nimbal::py::shape_or_none(
+            self.create_line_on_plane(plane, require_point(p1, "p1"), require_point(p2, "p2")));
+      },
+      pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"),
+      "Wire of one straight edge from p1 to p2, or None.");
+  cls.def(
+      "create_arc_on_plane",
+      [](const Fandor& self, const PlaneProperties& plane, pyb::object start, pyb::object mid,
+         pyb::object end) -> pyb::object {
+        auto a = read_point(start), b = read_point(mid), c = read_point(end);
+        if (!a || !b || !c) return pyb::none();
+        return nimbal::py::shape_or_none(self.create_arc_on_plane(plane, *a, *b, *c));
+      },
+      pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
+      "Wire of the arc from start through mid to end, or None.");
+  cls.def(
+      "create_polyline_on_plane",
+      [](const Fandor& self, const PlaneProperties& plane, pyb::iterable points, pyb::object closed,
+         pyb::object filled) {
+        std::vector<PolylinePoint> pts;
+        for (pyb::handle p : points) pts.push_back(polyline_point(p));
+        return nimbal::py::shape_or_none(
+            self.create_polyline_on_plane(plane, pts, truth(closed), truth(filled)));
+      },
+      pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
+      pyb::arg("filled") = false,
+      "Wire through the points (repeats collapsed); a face when closed and filled; or None.");
+  cls.def_static(
+      "fuse_shapes",
+      [](pyb::object a, pyb::object b) -> pyb::object {
+        if (!is_shape(a) || !is_shape(b)) return pyb::none();
+        return nimbal::py::shape_or_none(
+            Fandor::fuse_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
+      },
+      pyb::arg("shape1"), pyb::arg("shape2"), "Union of the two shapes, or None.");
+  cls.def_static(
+      "cut_shapes",
+      [](pyb::object a, pyb::object b) -> pyb::object {
+        if (!is_shape(a) || !is_shape(b)) return pyb::none();
+        return nimbal::py::shape_or_none(
+            Fandor::cut_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
+      },
+      pyb::arg("shape1"), pyb::arg("shape2"), "shape1 with shape2 removed from it, or None.");
+  cls.def_static(
+      "unify_same_domain",
+      [](pyb::object shape) -> pyb::object {
+        if (!is_shape(shape)) return shape;
+        const TopoDS_Shape& in = shape.cast<const TopoDS_Shape&>();
+        TopoDS_Shape out = Fandor::unify_same_domain(in);
+        if (out.IsEqual(in)) return shape;  // unchanged or failed: the very input
+        return pyb::cast(out);
+      },
+      pyb::arg("shape"),
+      "The shape with coplanar faces and collinear edges merged, or the input itself.");
+  cls.def("up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"),
+          pyb::arg("nz"), "Unit up vector for a view looking along the normal.");
+}

@@ -1,0 +1,94 @@
+// Python face of the sketch grid. snap and _build_grid_compound forward to a
+// Python subclass's overrides, so snap_point and the grid builders use them.
+#include "nimbal_py/common.hpp"
+#include "nimbal_py/kernel.hpp"
+
+#include <memory>
+
+#include "nimbal/models/quenby.hpp"
+#include "nimbal/services/fandor.hpp"
+#include "nimbal/services/ostrel.hpp"
+
+namespace pyb = pybind11;
+using nimbal::models::PlaneProperties;
+using nimbal::services::Fandor;
+using nimbal::services::Ostrel;
+
+namespace {
+
+pyb::object plane_object(const PlaneProperties& plane) {
+  return pyb::cast(&plane, pyb::return_value_policy::reference);
+}
+
+class PyOstrel : public Ostrel {
+ public:
+  using Ostrel::Ostrel;
+
+  double snap(double coord, double spacing) const override {
+    PYBIND11_OVERRIDE(double, Ostrel, snap, coord, spacing);
+  }
+  TopoDS_Compound build_grid_compound(const PlaneProperties& plane, double spacing,
+                                      double extent) const override {
+    {
+      pyb::gil_scoped_acquire gil;
+      pyb::function ov =
+          pyb::get_override(static_cast<const Ostrel*>(this), "_build_grid_compound");
+      if (ov) return ov(plane_object(plane), spacing, extent).cast<TopoDS_Compound>();
+    }
+    return Ostrel::build_grid_compound(plane, spacing, extent);
+  }
+};
+
+}  // namespace
+
+PYBIND11_MODULE(ostrel, m) {
+  m.doc() = "Sketch grid: snapping to a grid and grid line compounds on a plane.";
+  nimbal::py::register_core_errors();
+  nimbal::py::import_kernel();
+  pyb::module_::import("nimbal.models.quenby");
+  pyb::module_::import("nimbal.services.fandor");
+
+  pyb::register_local_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const nimbal::services::OverflowError& e) {
+      PyErr_SetString(PyExc_OverflowError, e.what());
+    }
+  });
+
+  m.attr("_DEFAULT_EXTENT") = nimbal::services::kDefaultExtent;
+  m.attr("_DEFAULT_MAJOR_FACTOR") = nimbal::services::kDefaultMajorFactor;
+  m.attr("_MAX_LINES_PER_AXIS") = nimbal::services::kMaxLinesPerAxis;
+
+  pyb::class_<Ostrel, PyOstrel, std::shared_ptr<Ostrel>> cls(
+      m, "Ostrel", "Snapping of plane-local points to a grid and grid line compounds.");
+  cls.def(pyb::init([](pyb::object fandor) {
+            std::shared_ptr<Fandor> f;
+            // Any false value (None included) means a service of our own.
+            int truth = PyObject_IsTrue(fandor.ptr());
+            if (truth < 0) throw pyb::error_already_set();
+            if (truth) {
+              if (!pyb::isinstance<Fandor>(fandor))
+                throw nimbal::TypeError("fandor must be a Fandor, not " +
+                                        nimbal::py::type_name(fandor));
+              f = fandor.cast<std::shared_ptr<Fandor>>();
+            }
+            return std::make_shared<PyOstrel>(std::move(f));
+          }),
+          pyb::arg("fandor") = pyb::none(), pyb::keep_alive<1, 2>());
+  cls.def_property_readonly("_fandor", &Ostrel::fandor, "The sketch plane service giving the axes.");
+  cls.def("snap", &Ostrel::snap, pyb::arg("coord"), pyb::arg("spacing"),
+          "coord rounded to the nearest multiple of spacing (ties to the even multiple).");
+  cls.def("snap_point", &Ostrel::snap_point, pyb::arg("u"), pyb::arg("v"), pyb::arg("spacing"),
+          "(u, v), each snapped to the grid.");
+  cls.def("create_minor_grid", &Ostrel::create_minor_grid, pyb::arg("plane_props"),
+          pyb::arg("spacing"), pyb::arg("extent") = nimbal::services::kDefaultExtent,
+          "Compound of the grid lines at the spacing.");
+  cls.def("create_major_grid", &Ostrel::create_major_grid, pyb::arg("plane_props"),
+          pyb::arg("spacing"), pyb::arg("major_factor") = nimbal::services::kDefaultMajorFactor,
+          pyb::arg("extent") = nimbal::services::kDefaultExtent,
+          "Compound of the grid lines at spacing * major_factor.");
+  cls.def("_build_grid_compound", &Ostrel::build_grid_compound, pyb::arg("plane_props"),
+          pyb::arg("spacing"), pyb::arg("extent"),
+          "Lines of constant u, then of constant v, each 2 * extent long.");
+}
