@@ -11,6 +11,7 @@
 #include "nimbal/models/quenby.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/drulen_adapter.hpp"
 
 namespace pyb = pybind11;
 
@@ -99,5 +100,60 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     if (!t) throw nimbal::KeyError(cls);
     for (const auto& f : t->fields) out.append(std::string(f.name));
     return out;
+  });
+
+  // Calls one protocol operation the way the geometry manager does: through
+  // drulen_protocol_from, positionally, placements left out unless given.
+  m.def("drulen_protocol_kind", [](pyb::object service) {
+    auto p = nimbal::py::drulen_protocol_from(service);
+    return dynamic_cast<nimbal::py::DrulenAdapter*>(p.get()) ? "adapter" : "drulen";
+  });
+  m.def("drive_drulen", [](pyb::object service, const std::string& op, pyb::tuple a) -> pyb::object {
+    namespace s = nimbal::services;
+    using nimbal::py::shape_or_none;
+    auto p = nimbal::py::drulen_protocol_from(service);
+    auto shape = [&](int i) { return a[i].is_none() ? TopoDS_Shape() : a[i].cast<TopoDS_Shape>(); };
+    auto num = [&](int i) { return a[i].cast<double>(); };
+    auto pt = [&](int i) { return a[i].cast<s::Point3>(); };
+    auto opt = [&](int i) { return a.size() > std::size_t(i) ? std::optional<s::Point3>(pt(i)) : std::nullopt; };
+    auto plane = [](const s::PlaneParams& pp) {
+      return pyb::make_tuple(nimbal::py::point_to_tuple<3>(pp.first), nimbal::py::point_to_tuple<3>(pp.second));
+    };
+    auto shapes = [](const s::Shapes& v) {
+      pyb::list l;
+      for (const auto& x : v) l.append(shape_or_none(x));
+      return l;
+    };
+    if (op == "create_box") return shape_or_none(p->create_box(num(0), num(1), num(2), opt(3)));
+    if (op == "create_sphere") return shape_or_none(p->create_sphere(num(0), opt(1)));
+    if (op == "create_cylinder") return shape_or_none(p->create_cylinder(num(0), num(1), opt(2), opt(3)));
+    if (op == "create_cone") return shape_or_none(p->create_cone(num(0), num(1), num(2), opt(3), opt(4)));
+    if (op == "create_torus") return shape_or_none(p->create_torus(num(0), num(1), opt(2), opt(3)));
+    if (op == "create_rectangle") return shape_or_none(p->create_rectangle(num(0), num(1)));
+    if (op == "create_circle") return shape_or_none(p->create_circle(num(0)));
+    if (op == "translate_shape") return shape_or_none(p->translate_shape(shape(0), num(1), num(2), num(3)));
+    if (op == "rotate_shape") return shape_or_none(p->rotate_shape(shape(0), pt(1), pt(2), num(3)));
+    if (op == "fuse_shapes") return shape_or_none(p->fuse_shapes(shape(0), shape(1)));
+    if (op == "cut_shapes") return shape_or_none(p->cut_shapes(shape(0), shape(1)));
+    if (op == "unify_same_domain") return shape_or_none(p->unify_same_domain(shape(0)));
+    if (op == "import_file") return shape_or_none(p->import_file(a[0].cast<std::string>()));
+    if (op == "export_shapes_to_step")
+      return pyb::bool_(p->export_shapes_to_step(a[0].cast<s::Shapes>(), a[1].cast<std::string>()));
+    if (op == "export_shapes_to_iges")
+      return pyb::bool_(p->export_shapes_to_iges(a[0].cast<s::Shapes>(), a[1].cast<std::string>()));
+    if (op == "explode_to_faces") return shapes(p->explode_to_faces(shape(0)));
+    if (op == "create_array_compound")
+      return shape_or_none(p->create_array_compound(shape(0), a[1].cast<s::Count3>(), pt(2)));
+    if (op == "apply_fillet") return shape_or_none(p->apply_fillet(shape(0), num(1), a[2].cast<s::Indices>()));
+    if (op == "apply_corner_round")
+      return shape_or_none(p->apply_corner_round(shape(0), num(1), a[2].cast<s::Indices>()));
+    if (op == "apply_polyline_round")
+      return shape_or_none(p->apply_polyline_round(shape(0), num(1), a[2].cast<s::Indices>()));
+    if (op == "plane_params_for_standard") return plane(p->plane_params_for_standard(a[0].cast<std::string>()));
+    if (op == "plane_params_from_face") return plane(p->plane_params_from_face(shape(0)));
+    if (op == "create_polyline")
+      return shape_or_none(p->create_polyline(a[0].cast<std::vector<s::Point3>>(), a[1].cast<bool>()));
+    if (op == "extrude_shape") return shape_or_none(p->extrude_shape(shape(0), num(1)));
+    throw nimbal::KeyError(op);
   });
 }

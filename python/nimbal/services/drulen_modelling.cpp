@@ -1,0 +1,118 @@
+// Operations that catch and log their failures. Their arguments arrive as
+// Python objects: one of the wrong type is a failure of the operation,
+// logged like any other, never an exception out of it.
+#include "drulen_bind.hpp"
+
+namespace pyb = pybind11;
+
+namespace nimbal::py::drulen_bind {
+
+namespace {
+
+// Runs `convert_and_call`; a conversion error is logged as `op` logs its
+// own failures and gives `fallback()`.
+template <class Body, class Fallback>
+pyb::object logged(GuardedOp op, Body&& convert_and_call, Fallback&& fallback) {
+  try {
+    return convert_and_call();
+  } catch (const nimbal::TypeError&) {
+    Drulen::log_caught(op);
+  } catch (const pyb::error_already_set&) {
+    Drulen::log_caught(op);
+  }
+  return fallback();
+}
+
+pyb::object none() { return pyb::none(); }
+
+}  // namespace
+
+void bind_modelling(DrulenClass& cls) {
+  using O = Drulen::ops;
+  cls.def_static(
+      "extrude_shape",
+      [](pyb::object shape, pyb::object depth) -> pyb::object {
+        // Refused before the error trap: no shape or no depth.
+        if (shape.is_none()) return pyb::none();
+        TopoDS_Shape s;
+        try {
+          s = shape.cast<TopoDS_Shape>();
+        } catch (const pyb::cast_error&) {
+          throw nimbal::TypeError("shape must be a TopoDS_Shape, not " + type_name(shape));
+        }
+        double d;
+        if (as_double(depth, d) && d == 0.0) return pyb::none();
+        return logged(
+            GuardedOp::extrude, [&] { return shape_or_none(O::extrude_shape(s, to_double(depth, "depth"))); },
+            none);
+      },
+      pyb::arg("shape"), pyb::arg("depth"), "Prism of a planar face or wire along its normal, or None.");
+
+  auto boolean = [&](const char* name, GuardedOp op, TopoDS_Shape (*fn)(const TopoDS_Shape&, const TopoDS_Shape&),
+                     const char* doc) {
+    cls.def_static(
+        name,
+        [op, fn](pyb::object shape1, pyb::object shape2) {
+          return logged(
+              op, [&] { return shape_or_none(fn(to_shape(shape1, "shape1"), to_shape(shape2, "shape2"))); }, none);
+        },
+        pyb::arg("shape1"), pyb::arg("shape2"), doc);
+  };
+  boolean("fuse_shapes", GuardedOp::fuse, &O::fuse_shapes, "Boolean union, or None.");
+  boolean("cut_shapes", GuardedOp::cut, &O::cut_shapes, "shape1 with shape2 removed, or None.");
+
+  cls.def_static(
+      "unify_same_domain",
+      [](pyb::object shape) {
+        return logged(
+            GuardedOp::unify_same_domain,
+            [&]() -> pyb::object {
+              TopoDS_Shape in = to_shape(shape, "shape");
+              TopoDS_Shape out = O::unify_same_domain(in);
+              // The kernel's failure gives the input back: the very object.
+              if (out.IsEqual(in)) return shape;
+              return shape_or_none(out);
+            },
+            [&] { return shape; });
+      },
+      pyb::arg("shape"), "shape with its same-domain edges merged; shape itself when the kernel fails.");
+  boolean("intersect_shapes", GuardedOp::intersect, &O::intersect_shapes, "Common part of the two, or None.");
+
+  cls.def_static(
+      "explode_to_faces",
+      [](pyb::object shape) {
+        return logged(
+            GuardedOp::explode_to_faces,
+            [&]() -> pyb::object {
+              pyb::list out;
+              for (const auto& f : O::explode_to_faces(to_shape(shape, "shape"))) out.append(pyb::cast(f));
+              return std::move(out);
+            },
+            [] { return pyb::object(pyb::list()); });
+      },
+      pyb::arg("shape"), "Independent copies of the shape's faces (those made so far on a failure).");
+
+  using RoundFn = TopoDS_Shape (*)(const TopoDS_Shape&, double, const Indices&);
+  auto round = [&](const char* name, const char* indices, GuardedOp op, RoundFn fn, const char* doc) {
+    cls.def_static(
+        name,
+        [op, fn, indices](pyb::object shape, pyb::object radius, pyb::object selection) {
+          return logged(
+              op,
+              [&] {
+                return shape_or_none(
+                    fn(to_shape(shape, "shape"), to_double(radius, "radius"), to_indices(selection, indices)));
+              },
+              none);
+        },
+        pyb::arg("shape"), pyb::arg("radius"), pyb::arg(indices) = pyb::tuple(), doc);
+  };
+  round("apply_fillet", "edge_indices", GuardedOp::fillet, &O::apply_fillet,
+        "3D fillet of the chosen edges (all when none is chosen), or None.");
+  round("apply_corner_round", "vertex_indices", GuardedOp::corner_round, &O::apply_corner_round,
+        "Rounding of the chosen corners of a planar face, or None.");
+  round("apply_polyline_round", "vertex_indices", GuardedOp::polyline_round, &O::apply_polyline_round,
+        "Arcs inserted at the chosen junctions of a polyline wire, or None.");
+}
+
+}  // namespace nimbal::py::drulen_bind

@@ -1,0 +1,197 @@
+// Geometry kernel service: every modelling computation over the kernel.
+//
+// `DrulenProtocol` is what the geometry manager calls (24 operations);
+// `Drulen` implements it over OCCT. The operations themselves are static
+// members of `Drulen` (suffix-free names in the `ops` struct) so that the
+// Python face can offer them on the class; the virtual protocol members of a
+// `Drulen` object forward to them, except `create_array_compound`, which moves
+// its copies with the object's own `translate_shape`.
+//
+// Shapes: a null `TopoDS_Shape` stands for "no shape", both as an argument and
+// as the absent result of an operation that may yield none.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <TopoDS_Shape.hxx>
+
+#include "nimbal/errors.hpp"
+#include "nimbal/log.hpp"
+
+class XSControl_Reader;
+
+namespace nimbal::services {
+
+using Point3 = std::array<double, 3>;
+using Count3 = std::array<long long, 3>;
+using PlaneParams = std::pair<Point3, Point3>;
+using Shapes = std::vector<TopoDS_Shape>;
+using Indices = std::vector<long long>;
+
+// The module logger: "nimbal.services.drulen".
+extern const log::Logger drulen_logger;
+
+// The operations the geometry manager calls on its kernel service. Placement
+// parameters left empty take the implementation's defaults; a substitute
+// service is called with only the arguments the caller gave.
+class DrulenProtocol {
+ public:
+  virtual ~DrulenProtocol() = default;
+
+  virtual TopoDS_Shape create_box(double width, double height, double depth,
+                                  std::optional<Point3> position = std::nullopt) = 0;
+  virtual TopoDS_Shape create_sphere(double radius, std::optional<Point3> center = std::nullopt) = 0;
+  virtual TopoDS_Shape create_cylinder(double radius, double height,
+                                       std::optional<Point3> position = std::nullopt,
+                                       std::optional<Point3> direction = std::nullopt) = 0;
+  virtual TopoDS_Shape create_cone(double radius1, double radius2, double height,
+                                   std::optional<Point3> position = std::nullopt,
+                                   std::optional<Point3> direction = std::nullopt) = 0;
+  virtual TopoDS_Shape create_torus(double major_radius, double minor_radius,
+                                    std::optional<Point3> position = std::nullopt,
+                                    std::optional<Point3> direction = std::nullopt) = 0;
+  virtual TopoDS_Shape create_rectangle(double width, double height) = 0;
+  virtual TopoDS_Shape create_circle(double radius) = 0;
+  virtual TopoDS_Shape translate_shape(const TopoDS_Shape& shape, double dx, double dy, double dz) = 0;
+  virtual TopoDS_Shape rotate_shape(const TopoDS_Shape& shape, const Point3& axis_point,
+                                    const Point3& axis_direction, double angle_degrees) = 0;
+  virtual TopoDS_Shape fuse_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2) = 0;
+  virtual TopoDS_Shape cut_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2) = 0;
+  virtual TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) = 0;
+  virtual TopoDS_Shape import_file(const std::string& filename) = 0;
+  virtual bool export_shapes_to_step(const Shapes& shapes, const std::string& filename) = 0;
+  virtual bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename) = 0;
+  virtual Shapes explode_to_faces(const TopoDS_Shape& shape) = 0;
+  virtual TopoDS_Shape create_array_compound(const TopoDS_Shape& base_shape, const Count3& count,
+                                             const Point3& spacing) = 0;
+  virtual TopoDS_Shape apply_fillet(const TopoDS_Shape& shape, double radius,
+                                    const Indices& edge_indices = {}) = 0;
+  virtual TopoDS_Shape apply_corner_round(const TopoDS_Shape& shape, double radius,
+                                          const Indices& vertex_indices = {}) = 0;
+  virtual TopoDS_Shape apply_polyline_round(const TopoDS_Shape& shape, double radius,
+                                            const Indices& vertex_indices = {}) = 0;
+  virtual PlaneParams plane_params_for_standard(const std::string& standard_plane) = 0;
+  virtual PlaneParams plane_params_from_face(const TopoDS_Shape& face_shape) = 0;
+  virtual TopoDS_Shape create_polyline(const std::vector<Point3>& points, bool closed = false) = 0;
+  virtual TopoDS_Shape extrude_shape(const TopoDS_Shape& shape, double depth) = 0;
+};
+
+// The wrapped failure of plane_params_from_face; `cause` is the error caught.
+struct PlaneFromFaceError : ValueError {
+  PlaneFromFaceError(const std::string& msg, std::exception_ptr cause) : ValueError(msg), cause(cause) {}
+  std::exception_ptr cause;
+};
+
+// Operations whose errors are caught and logged; names the message used.
+enum class GuardedOp {
+  fuse, cut, intersect, unify_same_domain, explode_to_faces, extrude,
+  fillet, corner_round, polyline_round, export_step, export_iges, import_step, import_iges,
+};
+
+class Drulen : public DrulenProtocol {
+ public:
+  // ---- the static operations (the Python face's static members) ----
+  struct ops {
+    static TopoDS_Shape create_box(double width, double height, double depth, const Point3& position);
+    static TopoDS_Shape create_sphere(double radius, const Point3& center);
+    static TopoDS_Shape create_cylinder(double radius, double height, const Point3& position,
+                                        const Point3& direction);
+    static TopoDS_Shape create_cone(double radius1, double radius2, double height, const Point3& position,
+                                    const Point3& direction);
+    static TopoDS_Shape create_torus(double major_radius, double minor_radius, const Point3& position,
+                                     const Point3& direction);
+    static TopoDS_Shape create_rectangle(double width, double height);
+    static TopoDS_Shape create_circle(double radius);
+    static TopoDS_Shape extrude_shape(const TopoDS_Shape& shape, double depth);
+    static TopoDS_Shape translate_shape(const TopoDS_Shape& shape, double dx, double dy, double dz);
+    static TopoDS_Shape rotate_shape(const TopoDS_Shape& shape, const Point3& axis_point,
+                                     const Point3& axis_direction, double angle_degrees);
+    static TopoDS_Shape scale_shape(const TopoDS_Shape& shape, const Point3& center, double factor);
+    static TopoDS_Shape fuse_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2);
+    static TopoDS_Shape cut_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2);
+    // The input shape itself when the kernel fails.
+    static TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape);
+    static TopoDS_Shape intersect_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2);
+    static Shapes explode_to_faces(const TopoDS_Shape& shape);
+    static TopoDS_Shape apply_fillet(const TopoDS_Shape& shape, double radius, const Indices& edge_indices);
+    static TopoDS_Shape apply_corner_round(const TopoDS_Shape& shape, double radius,
+                                           const Indices& vertex_indices);
+    static TopoDS_Shape apply_polyline_round(const TopoDS_Shape& shape, double radius,
+                                             const Indices& vertex_indices);
+    // Unguarded helpers: their errors reach the caller.
+    static TopoDS_Shape fillet2d_face(const TopoDS_Shape& face, double radius, const Shapes& target_vertices);
+    static TopoDS_Shape apply_corner_round_wire(const TopoDS_Shape& wire, double radius,
+                                                const Shapes& target_vertices);
+    // Throws ValueError "Unknown standard plane: 'key'".
+    static PlaneParams plane_params_for_standard(std::string_view standard_plane);
+    // Throws ValueError "Face is not planar" or "Could not extract plane
+    // parameters from face: ...".
+    static PlaneParams plane_params_from_face(const TopoDS_Shape& face_shape);
+    static TopoDS_Shape create_polyline(const std::vector<Point3>& points, bool closed);
+    static bool export_step(const TopoDS_Shape& shape, const std::string& filename);
+    // `file_type` ("STEP" or "IGES") is used in messages only.
+    static TopoDS_Shape import_with_reader(XSControl_Reader& reader, const std::string& filename,
+                                           const std::string& file_type);
+    static TopoDS_Shape import_file(const std::string& filename);
+    static bool export_iges(const TopoDS_Shape& shape, const std::string& filename);
+    static bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename);
+    static bool export_shapes_to_step(const Shapes& shapes, const std::string& filename);
+  };
+
+  // The standard-plane normals, in table order.
+  static const std::vector<std::pair<std::string, Point3>>& standard_plane_normals();
+  // The normal of a standard plane key, none for an unknown key.
+  static std::optional<Point3> standard_plane_normal(std::string_view key);
+
+  // Logs the exception being handled the way `op` logs its own failures
+  // (error with traceback; warning without it for unify_same_domain). Lets a
+  // caller that converts arguments report a bad argument as the operation would.
+  static void log_caught(GuardedOp op);
+
+  static constexpr Point3 default_position{0.0, 0.0, 0.0};
+  static constexpr Point3 default_direction{0.0, 0.0, 1.0};
+
+  // ---- DrulenProtocol ----
+  TopoDS_Shape create_box(double width, double height, double depth,
+                          std::optional<Point3> position = std::nullopt) override;
+  TopoDS_Shape create_sphere(double radius, std::optional<Point3> center = std::nullopt) override;
+  TopoDS_Shape create_cylinder(double radius, double height, std::optional<Point3> position = std::nullopt,
+                               std::optional<Point3> direction = std::nullopt) override;
+  TopoDS_Shape create_cone(double radius1, double radius2, double height,
+                           std::optional<Point3> position = std::nullopt,
+                           std::optional<Point3> direction = std::nullopt) override;
+  TopoDS_Shape create_torus(double major_radius, double minor_radius,
+                            std::optional<Point3> position = std::nullopt,
+                            std::optional<Point3> direction = std::nullopt) override;
+  TopoDS_Shape create_rectangle(double width, double height) override;
+  TopoDS_Shape create_circle(double radius) override;
+  TopoDS_Shape translate_shape(const TopoDS_Shape& shape, double dx, double dy, double dz) override;
+  TopoDS_Shape rotate_shape(const TopoDS_Shape& shape, const Point3& axis_point, const Point3& axis_direction,
+                            double angle_degrees) override;
+  TopoDS_Shape fuse_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2) override;
+  TopoDS_Shape cut_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2) override;
+  TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) override;
+  TopoDS_Shape import_file(const std::string& filename) override;
+  bool export_shapes_to_step(const Shapes& shapes, const std::string& filename) override;
+  bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename) override;
+  Shapes explode_to_faces(const TopoDS_Shape& shape) override;
+  // Each copy comes from this object's (possibly overridden) translate_shape.
+  TopoDS_Shape create_array_compound(const TopoDS_Shape& base_shape, const Count3& count,
+                                     const Point3& spacing) override;
+  TopoDS_Shape apply_fillet(const TopoDS_Shape& shape, double radius, const Indices& edge_indices = {}) override;
+  TopoDS_Shape apply_corner_round(const TopoDS_Shape& shape, double radius,
+                                  const Indices& vertex_indices = {}) override;
+  TopoDS_Shape apply_polyline_round(const TopoDS_Shape& shape, double radius,
+                                    const Indices& vertex_indices = {}) override;
+  PlaneParams plane_params_for_standard(const std::string& standard_plane) override;
+  PlaneParams plane_params_from_face(const TopoDS_Shape& face_shape) override;
+  TopoDS_Shape create_polyline(const std::vector<Point3>& points, bool closed = false) override;
+  TopoDS_Shape extrude_shape(const TopoDS_Shape& shape, double depth) override;
+};
+
+}  // namespace nimbal::services

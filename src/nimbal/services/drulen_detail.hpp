@@ -1,0 +1,27 @@
+// Helpers shared by the sources of the geometry kernel service.
+#pragma once
+
+#include <string>
+#include <unordered_set>
+
+#include <gp_Dir.hxx>
+#include <gp_Pnt.hxx>
+
+#include "nimbal/services/drulen.hpp"
+
+namespace nimbal::services::detail {
+
+// Text of the exception being handled ("Standard_DomainError: ..." for a
+// kernel failure); call only inside a handler.
+std::string current_error_text();
+// Throws Standard_NullObject for a null shape: the kernel would dereference it.
+void require_shape(const TopoDS_Shape& shape, const char* what);
+// NaN and infinities pass the kernel's own checks and poison its algorithms.
+double finite(double v, const char* what);
+gp_Pnt point(const Point3& p, const char* what);
+gp_Dir direction(const Point3& d, const char* what);
+std::unordered_set<long long> index_set(const Indices& indices);
+// Map key `key` (1-based) is selected by an empty set or by index key - 1.
+bool selected(const std::unordered_set<long long>& set, int key);
+
+}  // namespace nimbal::services::detail
