@@ -1,0 +1,407 @@
+// nimbal.managers.corvath: the geometry manager as the host sees it. A host
+// subclass's hooks, progress scope and state callbacks are reached through
+// the trampoline below.
+#include "nimbal/managers/corvath.hpp"
+
+#include <pybind11/functional.h>
+
+#include "corvath_bind.hpp"
+#include "nimbal_py/drulen_adapter.hpp"
+#include "nimbal_py/hathel.hpp"
+#include "nimbal_py/logging.hpp"
+
+namespace pyb = pybind11;
+using namespace nimbal::managers;
+using namespace nimbal::py::corvath;
+using nimbal::ShapeType;
+using nimbal::py::shape_or_none;
+using nimbal::py::type_name;
+
+namespace {
+
+// The base progress scope as Python sees it: a context manager that does
+// nothing.
+struct NullScope {};
+
+// Runs `step` inside the context manager `cm` exactly as a `with` statement
+// would: an exception of the step goes to __exit__ and is raised again
+// unless __exit__ swallows it. Returns false when it was swallowed.
+bool run_in_scope(pyb::object cm, const std::function<void()>& step) {
+  pyb::handle type = pyb::type::handle_of(cm);
+  pyb::object exit = type.attr("__exit__");
+  type.attr("__enter__")(cm);
+  try {
+    step();
+  } catch (...) {
+    pyb::object info = nimbal::py::exc_info_of(std::current_exception());
+    if (pyb::bool_(exit(cm, info[pyb::int_(0)], info[pyb::int_(1)], info[pyb::int_(2)]))) return false;
+    throw;
+  }
+  exit(cm, pyb::none(), pyb::none(), pyb::none());
+  return true;
+}
+
+class PyCoreCorvath : public CoreCorvath {
+ public:
+  PyCoreCorvath(std::shared_ptr<nimbal::services::DrulenProtocol> geo, pyb::object geo_obj)
+      : CoreCorvath(std::move(geo)), geo_service_obj(std::move(geo_obj)) {}
+
+  // The service as it was given (or the Drulen made for it).
+  pyb::object geo_service_obj;
+
+  void _notify_shape_created(const std::string& shape_id, const ManagedShapePtr& ms) override {
+    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_shape_created, shape_id, ms);
+  }
+  void _notify_shape_updated(const std::string& shape_id, const ManagedShapePtr& ms) override {
+    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_shape_updated, shape_id, ms);
+  }
+  void _notify_shape_removed(const std::string& shape_id) override {
+    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_shape_removed, shape_id);
+  }
+  void _notify_all_cleared() override { PYBIND11_OVERRIDE(void, CoreCorvath, _notify_all_cleared, ); }
+  void _notify_undo_redo_changed(bool can_undo, bool can_redo) override {
+    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_undo_redo_changed, can_undo, can_redo);
+  }
+  void _notify_operation_failed(const std::string& operation, const std::string& message) override {
+    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_operation_failed, operation, message);
+  }
+  void _on_redo_clears_all() override { PYBIND11_OVERRIDE(void, CoreCorvath, _on_redo_clears_all, ); }
+  void _apply_state(const nimbal::services::StatePtr& state) override {
+    PYBIND11_OVERRIDE(void, CoreCorvath, _apply_state, state);
+  }
+  std::string _new_shape_id(ShapeType t) override { PYBIND11_OVERRIDE(std::string, CoreCorvath, _new_shape_id, t); }
+  std::string _generate_shape_name(ShapeType t) override {
+    PYBIND11_OVERRIDE(std::string, CoreCorvath, _generate_shape_name, t);
+  }
+  bool _operation(const std::string& message, const std::function<void()>& step) override {
+    pyb::gil_scoped_acquire gil;
+    pyb::function override = pyb::get_override(static_cast<const CoreCorvath*>(this), "_operation");
+    if (!override) return CoreCorvath::_operation(message, step);
+    return run_in_scope(override(message), step);
+  }
+};
+
+std::optional<std::string> optional_name(pyb::handle v) {
+  if (v.is_none()) return std::nullopt;
+  if (!PyUnicode_Check(v.ptr())) throw nimbal::TypeError("name must be a str or None, not '" + type_name(v) + "'");
+  return v.cast<std::string>();
+}
+
+// Exactly three items, or the errors the host gives for a wrong count.
+nimbal::services::Point3 three(pyb::handle v, const char* what, bool count_is_type_error) {
+  pyb::list items(pyb::iter(v));
+  if (items.size() != 3) {
+    std::string msg = std::string(what) + " must hold exactly 3 values, got " + std::to_string(items.size());
+    if (count_is_type_error) throw nimbal::TypeError(msg);
+    throw nimbal::ValueError(msg);
+  }
+  nimbal::services::Point3 p{};
+  for (std::size_t i = 0; i < 3; ++i)
+    if (!nimbal::py::as_double(items[i], p[i]))
+      throw nimbal::TypeError(std::string(what) + " values must be numbers, not '" + type_name(items[i]) + "'");
+  return p;
+}
+
+pyb::object record_class(ShapeType t) {
+  return pyb::module_::import("nimbal.models.quenby").attr(properties_class(t).name.data());
+}
+
+template <class T>
+pyb::object opt(const std::optional<T>& v) {
+  return v ? pyb::cast(*v) : pyb::none();
+}
+
+pyb::object update_result(const UpdateResult& r) {
+  switch (r.kind) {
+    case UpdateResult::Kind::Shape: return shape_or_none(r.shape);
+    case UpdateResult::Kind::True: return pyb::bool_(true);
+    default: return pyb::none();
+  }
+}
+
+const nimbal::models::ArrayProperties& array_record(pyb::handle v) {
+  if (!pyb::isinstance<nimbal::models::ArrayProperties>(v))
+    throw nimbal::TypeError("props must be an ArrayProperties, not '" + type_name(v) + "'");
+  return v.cast<const nimbal::models::ArrayProperties&>();
+}
+
+}  // namespace
+
+PYBIND11_MODULE(corvath, m) {
+  m.doc() = "The geometry manager: registry, creation, editing, undo and hooks of managed shapes.";
+  nimbal::py::import_kernel();
+  pyb::module_::import("nimbal.enums");
+  pyb::module_::import("nimbal.models.quenby");
+  pyb::module_ drulen = pyb::module_::import("nimbal.services.drulen");
+  pyb::module_::import("nimbal.services.hathel");
+  nimbal::py::register_core_errors();
+
+  bind_types(m);
+  m.attr("DEFAULT_SHAPE_COLOR") = pyb::cast(DEFAULT_SHAPE_COLOR);
+  m.attr("DEFAULT_PLANE_COLOR") = pyb::cast(DEFAULT_PLANE_COLOR);
+  m.def("_normal_from_rotation_deg", &normal_from_rotation_deg, pyb::arg("rx"), pyb::arg("ry"), pyb::arg("rz"));
+
+  pyb::class_<NullScope>(m, "_NullScope")
+      .def("__enter__", [](NullScope&) { return pyb::none(); })
+      .def("__exit__", [](NullScope&, pyb::handle, pyb::handle, pyb::handle) { return false; });
+
+  pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath",
+                                                                         "The headless geometry manager.");
+  c.def(pyb::init([drulen](pyb::object geo_service) {
+          // `is None`, not truth: any other object is the service.
+          pyb::object obj = geo_service.is_none() ? drulen.attr("Drulen")() : geo_service;
+          return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
+        }),
+        pyb::arg("geo_service") = pyb::none());
+
+  // ---- attributes ----
+  c.def_property_readonly("_shapes", pyb::cpp_function(
+                                          [](pyb::object self) {
+                                            return RegistryView{&self.cast<CoreCorvath&>()._shapes()};
+                                          },
+                                          pyb::keep_alive<0, 1>()));
+  c.def_property_readonly("_geo_service",
+                          [](CoreCorvath& self) { return static_cast<PyCoreCorvath&>(self).geo_service_obj; });
+  c.def_property_readonly("_undo_redo", [](pyb::object self) {
+    return pyb::cast(&self.cast<CoreCorvath&>()._undo_redo(), pyb::return_value_policy::reference_internal, self);
+  });
+  c.def_property_readonly("_undo_stack", [](pyb::object self) {
+    return pyb::cast(&self.cast<CoreCorvath&>()._undo_stack(), pyb::return_value_policy::reference_internal, self);
+  });
+
+  // ---- hooks (nothing here) and the progress scope ----
+  c.def("_notify_shape_created", &CoreCorvath::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"))
+      .def("_notify_shape_updated", &CoreCorvath::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"))
+      .def("_notify_shape_removed", &CoreCorvath::_notify_shape_removed, pyb::arg("shape_id"))
+      .def("_notify_all_cleared", &CoreCorvath::_notify_all_cleared)
+      .def("_notify_undo_redo_changed", &CoreCorvath::_notify_undo_redo_changed, pyb::arg("can_undo"),
+           pyb::arg("can_redo"))
+      .def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
+           pyb::arg("message"))
+      .def("_operation", [](CoreCorvath&, const std::string&) { return NullScope{}; }, pyb::arg("message"))
+      .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all);
+
+  // ---- undo facade and state application ----
+  c.def_property_readonly("can_undo", &CoreCorvath::can_undo)
+      .def_property_readonly("can_redo", &CoreCorvath::can_redo)
+      .def("undo", &CoreCorvath::undo)
+      .def("redo", &CoreCorvath::redo)
+      .def("clear_undo_history", &CoreCorvath::clear_undo_history)
+      .def("undo_depth", &CoreCorvath::undo_depth)
+      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"))
+      .def(
+          "_push_undo",
+          [](CoreCorvath& self, const std::string& description, pyb::handle before, pyb::handle after,
+             bool redo_clears_all) {
+            self._push_undo(description, nimbal::py::state_from_py(before, "before"),
+                            nimbal::py::state_from_py(after, "after"), redo_clears_all);
+          },
+          pyb::arg("description"), pyb::arg("before"), pyb::arg("after"), pyb::kw_only(),
+          pyb::arg("redo_clears_all") = false)
+      .def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"))
+      .def(
+          "_collect_snapshots",
+          [](CoreCorvath& self, pyb::handle ms, pyb::handle out) {
+            ManagedShapePtr shape = managed_from_py(ms, "ms");
+            if (pyb::isinstance<nimbal::services::State>(out)) {
+              self._collect_snapshots(*shape, out.cast<nimbal::services::State&>());
+              return;
+            }
+            // A plain dict the caller owns, filled in place.
+            nimbal::services::State collected;
+            self._collect_snapshots(*shape, collected);
+            for (const auto& [id, snap] : collected) out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
+          },
+          pyb::arg("ms"), pyb::arg("out"))
+      .def(
+          "_apply_state",
+          [](CoreCorvath& self, pyb::handle state) { self.CoreCorvath::_apply_state(nimbal::py::state_from_py(state)); },
+          pyb::arg("state"))
+      .def(
+          "_restore_from_snapshot",
+          [](CoreCorvath& self, const std::string& shape_id, nimbal::services::SnapshotPtr snapshot) {
+            if (!snapshot) throw nimbal::TypeError("snapshot must be a _ShapeSnapshot");
+            self._restore_from_snapshot(shape_id, snapshot);
+          },
+          pyb::arg("shape_id"), pyb::arg("snapshot"));
+
+  // ---- ids and names ----
+  c.def("_new_shape_id", &CoreCorvath::_new_shape_id, pyb::arg("shape_type"))
+      .def("_generate_shape_name", &CoreCorvath::_generate_shape_name, pyb::arg("shape_type"));
+
+  // ---- creation ----
+  c.def(
+       "create_shape",
+       [](CoreCorvath& self, ShapeType t, pyb::handle props, const Color& color, pyb::handle name) {
+         return self.create_shape(t, record_from_py(props, "properties"), color, optional_name(name));
+       },
+       pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
+       pyb::arg("name") = pyb::none())
+      .def(
+          "import_shape",
+          [](CoreCorvath& self, const std::string& filename, const Color& color, pyb::handle props,
+             pyb::handle name) {
+            return self.import_shape(filename, color, props.is_none() ? nullptr : record_from_py(props, "properties"),
+                                     optional_name(name));
+          },
+          pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
+          pyb::arg("name") = pyb::none())
+      .def(
+          "create_plane_from_standard",
+          [](CoreCorvath& self, nimbal::StandardPlane p, const Color& color, pyb::handle name) {
+            return self.create_plane_from_standard(p, color, optional_name(name));
+          },
+          pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+      .def(
+          "create_arbitrary_plane",
+          [](CoreCorvath& self, pyb::handle translation, pyb::handle rotation_deg, const Color& color,
+             pyb::handle name) {
+            auto rot = three(rotation_deg, "rotation_deg", /*count_is_type_error=*/true);
+            auto tr = three(translation, "translation", /*count_is_type_error=*/false);
+            return self.create_arbitrary_plane(tr, rot, color, optional_name(name));
+          },
+          pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
+          pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
+          pyb::arg("name") = pyb::none())
+      .def(
+          "create_plane_from_face_shape",
+          [](CoreCorvath& self, pyb::handle face, const Color& color, pyb::handle name) {
+            return self.create_plane_from_face_shape(shape_from_py(face, "face_topo"), color, optional_name(name));
+          },
+          pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+      .def(
+          "create_plane_from_face",
+          [](CoreCorvath& self, const std::string& id, const Color& color, pyb::handle name) {
+            return self.create_plane_from_face(id, color, optional_name(name));
+          },
+          pyb::arg("face_shape_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none());
+
+  // ---- update and recomputation ----
+  c.def(
+       "update_shape",
+       [](CoreCorvath& self, const std::string& id, pyb::handle props) {
+         return update_result(self.update_shape(id, record_from_py(props, "properties")));
+       },
+       pyb::arg("shape_id"), pyb::arg("properties"))
+      .def(
+          "_update_component_shape",
+          [](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
+            return shape_or_none(
+                self._update_component_shape(managed_from_py(ms, "managed_shape"), record_from_py(props, "properties")));
+          },
+          pyb::arg("managed_shape"), pyb::arg("properties"))
+      .def(
+          "_recompute_boolean_from_components",
+          [](CoreCorvath& self, pyb::handle ms) {
+            return shape_or_none(self._recompute_boolean_from_components(*managed_from_py(ms, "managed_shape")));
+          },
+          pyb::arg("managed_shape"))
+      .def(
+          "_build_array_compound",
+          [](CoreCorvath& self, pyb::handle base, pyb::handle props) {
+            return shape_or_none(self._build_array_compound(shape_from_py(base, "base_shape"), array_record(props)));
+          },
+          pyb::arg("base_shape"), pyb::arg("props"))
+      .def(
+          "_recompute_array_from_component",
+          [](CoreCorvath& self, pyb::handle ms) {
+            return shape_or_none(self._recompute_array_from_component(*managed_from_py(ms, "array_shape")));
+          },
+          pyb::arg("array_shape"));
+  using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const RecordPtr&);
+  const std::pair<const char*, Recompute> recomputes[] = {
+      {"_recompute_fillet_from_component", &CoreCorvath::_recompute_fillet_from_component},
+      {"_recompute_corner_round_from_component", &CoreCorvath::_recompute_corner_round_from_component},
+      {"_recompute_polyline_round_from_component", &CoreCorvath::_recompute_polyline_round_from_component},
+      {"_recompute_extrude_from_component", &CoreCorvath::_recompute_extrude_from_component},
+  };
+  for (auto [name, fn] : recomputes)
+    c.def(
+        name,
+        [fn = fn](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
+          return shape_or_none((self.*fn)(*managed_from_py(ms, "managed_shape"),
+                                          props.is_none() ? nullptr : record_from_py(props, "properties")));
+        },
+        pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
+  c.def(
+       "_create_shape_from_properties",
+       [](CoreCorvath& self, ShapeType t, pyb::handle props) {
+         return shape_or_none(self._create_shape_from_properties(t, *record_from_py(props, "properties")));
+       },
+       pyb::arg("shape_type"), pyb::arg("properties"))
+      .def(
+          "_apply_transformations",
+          [](CoreCorvath& self, pyb::handle shape, pyb::handle props) {
+            return shape_or_none(
+                self._apply_transformations(shape_from_py(shape, "shape"), *record_from_py(props, "properties")));
+          },
+          pyb::arg("shape"), pyb::arg("properties"))
+      .def(
+          "_update_transformed_shape",
+          [](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
+            return shape_or_none(self._update_transformed_shape(*managed_from_py(ms, "managed_shape"),
+                                                                *record_from_py(props, "new_properties")));
+          },
+          pyb::arg("managed_shape"), pyb::arg("new_properties"))
+      .def(
+          "_rebuild_sketch_compound",
+          [](CoreCorvath& self, pyb::handle ms) {
+            return shape_or_none(self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape")));
+          },
+          pyb::arg("managed_shape"));
+
+  // ---- editing and queries ----
+  c.def("update_shape_color", &CoreCorvath::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"))
+      .def("rename_shape", &CoreCorvath::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"))
+      .def("remove_shape", &CoreCorvath::remove_shape, pyb::arg("shape_id"))
+      .def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"))
+      .def("clear_all", &CoreCorvath::clear_all)
+      .def("get_shape", &CoreCorvath::get_shape, pyb::arg("shape_id"))
+      .def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids)
+      .def("get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"))
+      .def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"))
+      .def("_remove_shape", [](CoreCorvath& self, pyb::handle ms) { self._remove_shape(managed_from_py(ms, "managed_shape")); },
+           pyb::arg("managed_shape"))
+      .def("_remove_component_subtree",
+           [](CoreCorvath& self, pyb::handle ms) { self._remove_component_subtree(*managed_from_py(ms, "managed_shape")); },
+           pyb::arg("managed_shape"));
+
+  // ---- booleans, modifiers, split ----
+  c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"))
+      .def("subtract_shapes", &CoreCorvath::subtract_shapes, pyb::arg("shape_ids"));
+  using ModifierOp = std::optional<std::string> (CoreCorvath::*)(const std::string&, const RecordPtr&);
+  const std::pair<const char*, ModifierOp> modifiers[] = {
+      {"create_shape_array", &CoreCorvath::create_shape_array},
+      {"fillet_shape", &CoreCorvath::fillet_shape},
+      {"corner_round_shape", &CoreCorvath::corner_round_shape},
+      {"polyline_round_shape", &CoreCorvath::polyline_round_shape},
+      {"extrude_shape", &CoreCorvath::extrude_shape},
+  };
+  for (auto [name, fn] : modifiers)
+    c.def(
+        name,
+        [fn = fn](CoreCorvath& self, const std::string& id, pyb::handle props) {
+          return opt((self.*fn)(id, record_from_py(props, "properties")));
+        },
+        pyb::arg("base_shape_id"), pyb::arg("properties"));
+  c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"));
+
+  // ---- export ----
+  c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"))
+      .def("export_shapes_to_iges", &CoreCorvath::export_shapes_to_iges, pyb::arg("filename"))
+      .def("export_shape_to_step", &CoreCorvath::export_shape_to_step, pyb::arg("shape_id"), pyb::arg("filename"))
+      .def("export_shape_to_iges", &CoreCorvath::export_shape_to_iges, pyb::arg("shape_id"), pyb::arg("filename"));
+
+  // ---- record classes by shape type ----
+  pyb::dict table;
+  for (const auto& [type, rt] : properties_class_table()) table[pyb::cast(type)] = record_class(type);
+  c.attr("_PROPERTIES_CLASS") = table;
+  c.def_static(
+      "create_properties_for_type",
+      [](ShapeType shape_type, pyb::kwargs values) { return record_class(shape_type)(**values); },
+      pyb::arg("shape_type"));
+  c.def_static(
+      "properties_from_dict",
+      [](ShapeType shape_type, pyb::handle data) { return record_class(shape_type).attr("from_dict")(data); },
+      pyb::arg("shape_type"), pyb::arg("data"));
+}

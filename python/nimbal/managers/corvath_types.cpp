@@ -1,0 +1,151 @@
+// The managed-shape record and the registry as the host sees them.
+#include "corvath_bind.hpp"
+
+#include "nimbal_py/live_list.hpp"
+
+namespace nimbal::py::corvath {
+
+ManagedShapePtr managed_from_py(pyb::handle v, const char* what) {
+  if (!pyb::isinstance<ManagedShape>(v))
+    throw nimbal::TypeError(std::string(what) + " must be a ManagedShape, not '" + type_name(v) + "'");
+  return v.cast<ManagedShapePtr>();
+}
+
+RecordPtr record_from_py(pyb::handle v, const char* what) {
+  if (!pyb::isinstance<models::Quenby>(v))
+    throw nimbal::TypeError(std::string(what) + " must be a property record, not '" + type_name(v) + "'");
+  return v.cast<RecordPtr>();
+}
+
+TopoDS_Shape shape_from_py(pyb::handle v, const char* what) {
+  if (v.is_none()) return TopoDS_Shape();
+  if (!pyb::isinstance<TopoDS_Shape>(v))
+    throw nimbal::TypeError(std::string(what) + " must be a kernel shape or None, not '" + type_name(v) + "'");
+  return v.cast<TopoDS_Shape>();
+}
+
+namespace {
+
+struct ComponentElem {
+  static constexpr const char* name = "ComponentList";
+  static ManagedShapePtr from_py(pyb::handle v) { return managed_from_py(v, "a component"); }
+  static pyb::object to_py(const ManagedShapePtr& ms) { return pyb::cast(ms); }
+};
+
+std::optional<std::string> optional_id(pyb::handle v) {
+  if (v.is_none()) return std::nullopt;
+  if (!PyUnicode_Check(v.ptr()))
+    throw nimbal::TypeError("parent_id must be a str or None, not '" + type_name(v) + "'");
+  return v.cast<std::string>();
+}
+
+pyb::object entry(const Registry& r, const std::string& id) {
+  const ManagedShapePtr* p = r.find(id);
+  if (!p) throw pyb::key_error(id);
+  return pyb::cast(*p);
+}
+
+}  // namespace
+
+void bind_types(pyb::module_& m) {
+  bind_live_list<ComponentList, ComponentElem>(m, "The hidden inputs of a managed shape (a live list).");
+
+  pyb::class_<ManagedShape, ManagedShapePtr> ms(m, "ManagedShape", pyb::dynamic_attr(),
+                                                "A managed shape with its properties and metadata.");
+  ms.def(pyb::init([](const std::string& shape_id, pyb::handle shape, ShapeType shape_type, const std::string& name,
+                      const Color& color, pyb::handle properties, pyb::handle components, pyb::handle parent_id) {
+           auto s = std::make_shared<ManagedShape>();
+           s->shape_id = shape_id;
+           s->shape = shape_from_py(shape, "shape");
+           s->shape_type = shape_type;
+           s->name = name;
+           s->color = color;
+           s->properties = record_from_py(properties, "properties");
+           if (!components.is_none())
+             s->components = list_from_iterable<ComponentList, ComponentElem>(components, "components");
+           s->parent_id = optional_id(parent_id);
+           return s;
+         }),
+         pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"), pyb::arg("color"),
+         pyb::arg("properties"), pyb::arg("components") = pyb::none(), pyb::arg("parent_id") = pyb::none());
+  ms.def_readwrite("shape_id", &ManagedShape::shape_id)
+      .def_property(
+          "shape", [](const ManagedShape& s) { return shape_or_none(s.shape); },
+          [](ManagedShape& s, pyb::handle v) { s.shape = shape_from_py(v, "shape"); })
+      .def_readwrite("shape_type", &ManagedShape::shape_type)
+      .def_property(
+          "name", [](const ManagedShape& s) { return s.name; },
+          [](ManagedShape& s, std::string name) {
+            s.name = std::move(name);
+            names_changed_outside();  // a registered shape's number may have changed
+          })
+      .def_readwrite("color", &ManagedShape::color)
+      .def_property(
+          "properties", [](const ManagedShape& s) { return s.properties; },
+          [](ManagedShape& s, pyb::handle v) { s.properties = record_from_py(v, "properties"); })
+      .def_property(
+          "components",
+          [](pyb::object self) {
+            return pyb::cast(&self.cast<ManagedShape&>().components, pyb::return_value_policy::reference_internal,
+                             self);
+          },
+          [](ManagedShape& s, pyb::handle v) {
+            s.components = list_from_iterable<ComponentList, ComponentElem>(v, "components");
+          })
+      .def_property(
+          "parent_id", [](const ManagedShape& s) { return s.parent_id; },
+          [](ManagedShape& s, pyb::handle v) { s.parent_id = optional_id(v); })
+      .def("__repr__", [](pyb::handle self) {
+        const auto& s = self.cast<const ManagedShape&>();
+        std::string ids;
+        for (const auto& c : s.components) ids += (ids.empty() ? "'" : ", '") + c->shape_id + "'";
+        return "ManagedShape(shape_id=" + std::string(pyb::repr(pyb::str(s.shape_id))) +
+               ", shape=" + std::string(pyb::repr(self.attr("shape"))) +
+               ", shape_type=" + std::string(pyb::repr(self.attr("shape_type"))) +
+               ", name=" + std::string(pyb::repr(pyb::str(s.name))) +
+               ", color=" + std::string(pyb::repr(self.attr("color"))) +
+               ", properties=" + std::string(pyb::repr(self.attr("properties"))) + ", components=[" + ids +
+               "], parent_id=" + std::string(pyb::repr(self.attr("parent_id"))) + ")";
+      });
+
+  pyb::class_<RegistryView> reg(m, "ShapeRegistry",
+                                "The manager's shapes by id, hidden components included, in registration order "
+                                "(a live, read-only view).");
+  reg.def("__len__", [](const RegistryView& v) { return v.registry->size(); })
+      .def("__getitem__", [](const RegistryView& v, const std::string& id) { return entry(*v.registry, id); })
+      .def("__contains__", [](const RegistryView& v, pyb::handle k) {
+        return PyUnicode_Check(k.ptr()) && v.registry->contains(k.cast<std::string>());
+      })
+      .def("get", [](const RegistryView& v, const std::string& id, pyb::object dflt) -> pyb::object {
+        const ManagedShapePtr* p = v.registry->find(id);
+        return p ? pyb::cast(*p) : dflt;
+      }, pyb::arg("key"), pyb::arg("default") = pyb::none())
+      .def("keys", [](const RegistryView& v) {
+        pyb::list out;
+        for (const auto& kv : *v.registry) out.append(kv.first);
+        return out;
+      })
+      .def("values", [](const RegistryView& v) {
+        pyb::list out;
+        for (const auto& kv : *v.registry) out.append(pyb::cast(kv.second));
+        return out;
+      })
+      .def("items", [](const RegistryView& v) {
+        pyb::list out;
+        for (const auto& kv : *v.registry) out.append(pyb::make_tuple(kv.first, pyb::cast(kv.second)));
+        return out;
+      })
+      .def("__iter__", [](const RegistryView& v) {
+        pyb::list keys;
+        for (const auto& kv : *v.registry) keys.append(kv.first);
+        return pyb::iter(keys);
+      })
+      .def("__repr__", [](const RegistryView& v) {
+        pyb::dict d;
+        for (const auto& kv : *v.registry) d[pyb::str(kv.first)] = pyb::cast(kv.second);
+        return std::string(pyb::repr(d));
+      });
+  pyb::module_::import("collections.abc").attr("Mapping").attr("register")(reg);
+}
+
+}  // namespace nimbal::py::corvath

@@ -1,0 +1,1216 @@
+#include "nimbal/managers/corvath.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cmath>
+#include <queue>
+#include <random>
+#include <unordered_map>
+
+#include <BRep_Builder.hxx>
+#include <TopoDS_Compound.hxx>
+
+#include "nimbal/errors.hpp"
+
+namespace nimbal::managers {
+
+using namespace nimbal::models;
+using services::ShapeSnapshot;
+using services::UndoCommand;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::atomic<std::uint64_t> g_names_epoch{0};
+
+// "Box_", "Corner_round_": the value with its first letter raised.
+std::string display_prefix(ShapeType t) {
+  std::string prefix(enum_value(t));
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    prefix[i] = i == 0 ? static_cast<char>(std::toupper(static_cast<unsigned char>(prefix[i])))
+                       : static_cast<char>(std::tolower(static_cast<unsigned char>(prefix[i])));
+  return prefix + '_';
+}
+
+const std::vector<std::string>& display_prefixes() {
+  static const std::vector<std::string> all = [] {
+    std::vector<std::string> v;
+    for (std::size_t i = 0; i < EnumInfo<ShapeType>::names.size(); ++i)
+      v.push_back(display_prefix(static_cast<ShapeType>(i)));
+    return v;
+  }();
+  return all;
+}
+
+// The number `name` bears after `prefix`, if it bears one that counts.
+bool number_after(const std::string& name, const std::string& prefix, long long& n) {
+  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+         parse_int_literal(std::string_view(name).substr(prefix.size()), n) && n > 0;
+}
+
+std::string title_of(ShapeType t) {
+  // "corner_round" -> "Corner Round"
+  std::string v(enum_value(t)), out;
+  bool start = true;
+  for (char c : v) {
+    if (c == '_') {
+      out += ' ';
+      start = true;
+      continue;
+    }
+    out += start ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
+                 : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    start = false;
+  }
+  return out;
+}
+
+template <class T>
+const T* as(const Quenby& rec) {
+  return rec.is<T>() ? static_cast<const T*>(&rec) : nullptr;
+}
+
+// The record a recomputation reads, of the class it needs (the host's
+// assertion when it is of another class).
+template <class T>
+const T& require(const Quenby& rec) {
+  if (const T* r = as<T>(rec)) return *r;
+  throw AssertionError("expected a " + std::string(T::record_type().name) + ", got a " +
+                       std::string(rec.type().name));
+}
+
+// The record a modifier of type `t` is recomputed from must be of its class.
+void require_record_of(ShapeType t, const Quenby& rec) {
+  const RecordType& expected = properties_class(t);
+  if (!rec.type().derives_from(expected))
+    throw AssertionError("expected a " + std::string(expected.name) + " for a " + std::string(enum_value(t)) +
+                         " shape, got a " + std::string(rec.type().name));
+}
+
+Indices indices_of(const IndexList& l) { return Indices(l.begin(), l.end()); }
+
+StatePtr new_state() { return std::make_shared<State>(); }
+
+// Every key of `src` mapped to none, in order.
+StatePtr all_none(const State& src) {
+  auto out = new_state();
+  for (const auto& kv : src) out->set(kv.first, nullptr);
+  return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+Point3 normal_from_rotation_deg(double rx, double ry, double rz) {
+  const double a = rx * kPi / 180.0, b = ry * kPi / 180.0, c = rz * kPi / 180.0;
+  double nx = 0.0, ny = 0.0, nz = 1.0;
+  double y = ny * std::cos(a) - nz * std::sin(a);
+  double z = ny * std::sin(a) + nz * std::cos(a);
+  ny = y, nz = z;
+  double x = nx * std::cos(b) + nz * std::sin(b);
+  z = -nx * std::sin(b) + nz * std::cos(b);
+  nx = x, nz = z;
+  x = nx * std::cos(c) - ny * std::sin(c);
+  y = nx * std::sin(c) + ny * std::cos(c);
+  return {x, y, nz};
+}
+
+SnapshotPtr snapshot_of(const ManagedShape& ms) {
+  auto s = std::make_shared<ShapeSnapshot>();
+  s->shape_id = ms.shape_id;
+  s->shape = ms.shape;
+  s->shape_type = ms.shape_type;
+  s->name = ms.name;
+  s->color = ms.color;
+  s->properties = ms.properties ? ms.properties->clone() : nullptr;
+  s->component_ids.reserve(ms.components.size());
+  for (const auto& c : ms.components) s->component_ids.push_back(c->shape_id);
+  s->parent_id = ms.parent_id;
+  return s;
+}
+
+const std::vector<std::pair<ShapeType, const RecordType*>>& properties_class_table() {
+  static const std::vector<std::pair<ShapeType, const RecordType*>> table = {
+      {ShapeType::BOX, &BoxProperties::record_type()},
+      {ShapeType::SPHERE, &SphereProperties::record_type()},
+      {ShapeType::CYLINDER, &CylinderProperties::record_type()},
+      {ShapeType::CONE, &ConeProperties::record_type()},
+      {ShapeType::TORUS, &TorusProperties::record_type()},
+      {ShapeType::RECTANGLE, &RectangleProperties::record_type()},
+      {ShapeType::CIRCLE, &CircleProperties::record_type()},
+      {ShapeType::IMPORTED, &ImportedProperties::record_type()},
+      {ShapeType::FACE, &FaceProperties::record_type()},
+      {ShapeType::ARRAY, &ArrayProperties::record_type()},
+      {ShapeType::FILLET, &FilletProperties::record_type()},
+      {ShapeType::CORNER_ROUND, &CornerRoundProperties::record_type()},
+      {ShapeType::POLYLINE_ROUND, &PolylineRoundProperties::record_type()},
+      {ShapeType::PLANE, &PlaneProperties::record_type()},
+      {ShapeType::SKETCH, &SketchProperties::record_type()},
+      {ShapeType::POLYLINE, &PolylineProperties::record_type()},
+      {ShapeType::EXTRUDE, &ExtrudeProperties::record_type()},
+      {ShapeType::UNION, &BooleanProperties::record_type()},
+      {ShapeType::SUBTRACTION, &BooleanProperties::record_type()},
+  };
+  return table;
+}
+
+const RecordType& properties_class(ShapeType t) {
+  for (const auto& [type, rt] : properties_class_table())
+    if (type == t) return *rt;
+  return Quenby::record_type();
+}
+
+void names_changed_outside() { ++g_names_epoch; }
+
+void NameIndex::add(const std::string& name) {
+  const auto& prefixes = display_prefixes();
+  for (std::size_t t = 0; t < prefixes.size(); ++t) {
+    long long n = 0;
+    if (number_after(name, prefixes[t], n)) numbers_[t].insert(n);
+  }
+}
+
+void NameIndex::remove(const std::string& name) {
+  const auto& prefixes = display_prefixes();
+  for (std::size_t t = 0; t < prefixes.size(); ++t) {
+    long long n = 0;
+    if (!number_after(name, prefixes[t], n)) continue;
+    auto it = numbers_[t].find(n);
+    if (it != numbers_[t].end()) numbers_[t].erase(it);
+  }
+}
+
+void NameIndex::clear() {
+  for (auto& s : numbers_) s.clear();
+}
+
+long long NameIndex::highest(ShapeType t) const {
+  const auto& s = numbers_[static_cast<std::size_t>(t)];
+  return s.empty() ? 0 : *s.rbegin();
+}
+
+// ---------------------------------------------------------------------------
+// Frame
+
+CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
+    : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
+      undo_redo_([this](const StatePtr& s) { _apply_state(s); },
+                 [this](bool u, bool r) { _notify_undo_redo_changed(u, r); },
+                 [this] { _on_redo_clears_all(); }),
+      names_epoch_(g_names_epoch.load()) {}
+
+void CoreCorvath::_on_redo_clears_all() {
+  drop_all();
+  _notify_all_cleared();
+}
+
+ManagedShapePtr CoreCorvath::find(const std::string& id) const {
+  const ManagedShapePtr* p = shapes_.find(id);
+  return p ? *p : nullptr;
+}
+
+void CoreCorvath::add_shape(const ManagedShapePtr& ms) {
+  if (const ManagedShapePtr* old = shapes_.find(ms->shape_id)) names_.remove((*old)->name);
+  shapes_.set(ms->shape_id, ms);
+  names_.add(ms->name);
+}
+
+void CoreCorvath::drop_shape(const std::string& id) {
+  if (const ManagedShapePtr* ms = shapes_.find(id)) {
+    names_.remove((*ms)->name);
+    shapes_.erase(id);
+  }
+}
+
+void CoreCorvath::drop_all() {
+  shapes_.clear();
+  names_.clear();
+}
+
+void CoreCorvath::rename_registered(ManagedShape& ms, std::string name) {
+  names_.remove(ms.name);
+  ms.name = std::move(name);
+  names_.add(ms.name);
+}
+
+const NameIndex& CoreCorvath::names() {
+  const std::uint64_t now = g_names_epoch.load();
+  if (names_epoch_ != now) {
+    names_.clear();
+    for (const auto& kv : shapes_) names_.add(kv.second->name);
+    names_epoch_ = now;
+  }
+  return names_;
+}
+
+std::string CoreCorvath::_new_shape_id(ShapeType t) {
+  // The first 8 hex digits of a version-4 UUID are 32 random bits.
+  static thread_local std::mt19937 rng{std::random_device{}()};
+  static const char* hex = "0123456789abcdef";
+  std::uint32_t bits = rng();
+  std::string id(enum_value(t));
+  id += '_';
+  for (int shift = 28; shift >= 0; shift -= 4) id += hex[(bits >> shift) & 0xF];
+  return id;
+}
+
+std::string CoreCorvath::free_shape_id(ShapeType t) {
+  // A clash would silently replace a registered shape: draw again. The bound
+  // only matters for an override that keeps answering a taken id.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string id = _new_shape_id(t);
+    if (!shapes_.contains(id)) return id;
+  }
+  throw KeyError("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
+}
+
+std::string CoreCorvath::_generate_shape_name(ShapeType t) {
+  return display_prefix(t) + std::to_string(names().highest(t) + 1);
+}
+
+// ---------------------------------------------------------------------------
+// Undo integration
+
+void CoreCorvath::_push_undo(const std::string& description, StatePtr before, StatePtr after,
+                             bool redo_clears_all) {
+  auto cmd = std::make_shared<UndoCommand>();
+  cmd->description = description;
+  cmd->before = before ? std::move(before) : new_state();
+  cmd->after = after ? std::move(after) : new_state();
+  cmd->redo_clears_all = redo_clears_all;
+  undo_redo_.push(std::move(cmd));
+}
+
+SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
+  ManagedShapePtr ms = find(shape_id);
+  return ms ? snapshot_of(*ms) : nullptr;
+}
+
+void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State& out) const {
+  out.set(ms.shape_id, snapshot_of(ms));
+  for (const auto& c : ms.components) _collect_snapshots(*c, out);
+}
+
+void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
+  if (!state_ptr) return;
+  const State& state = *state_ptr;
+  // 1. Removals.
+  for (const auto& [id, snap] : state) {
+    if (snap) continue;
+    ManagedShapePtr ms = find(id);
+    if (!ms) continue;
+    drop_shape(id);
+    if (ms->top_level()) _notify_shape_removed(id);
+  }
+  // 2. Hidden shapes, each after the entries of this pass it lists as
+  // components; otherwise in state order (a heap keyed by state position).
+  std::vector<std::pair<std::string, SnapshotPtr>> hidden;
+  for (const auto& [id, snap] : state)
+    if (snap && snap->parent_id) hidden.emplace_back(id, snap);
+  if (!hidden.empty()) {
+    std::unordered_map<std::string, std::size_t> pos;
+    for (std::size_t i = 0; i < hidden.size(); ++i) pos.emplace(hidden[i].first, i);
+    std::vector<std::size_t> pending(hidden.size(), 0);
+    std::vector<std::vector<std::size_t>> dependents(hidden.size());
+    for (std::size_t i = 0; i < hidden.size(); ++i)
+      for (const std::string& cid : hidden[i].second->component_ids) {
+        auto it = pos.find(cid);
+        if (it == pos.end()) continue;
+        ++pending[i];
+        dependents[it->second].push_back(i);
+      }
+    std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> ready;
+    for (std::size_t i = 0; i < hidden.size(); ++i)
+      if (pending[i] == 0) ready.push(i);
+    std::vector<bool> done(hidden.size(), false);
+    std::size_t restored = 0, scan = 0;
+    while (restored < hidden.size()) {
+      std::size_t i;
+      if (!ready.empty()) {
+        i = ready.top();
+        ready.pop();
+        if (done[i]) continue;
+      } else {
+        // Entries that list one another: take the first one left.
+        while (done[scan]) ++scan;
+        i = scan;
+      }
+      done[i] = true;
+      ++restored;
+      _restore_from_snapshot(hidden[i].first, hidden[i].second);
+      for (std::size_t d : dependents[i])
+        if (pending[d] > 0 && --pending[d] == 0 && !done[d]) ready.push(d);
+    }
+  }
+  // 3. Top-level shapes.
+  for (const auto& [id, snap] : state)
+    if (snap && !snap->parent_id) _restore_from_snapshot(id, snap);
+}
+
+void CoreCorvath::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
+  if (!snapshot) return;
+  ComponentList components;
+  for (const std::string& cid : snapshot->component_ids)
+    if (ManagedShapePtr c = find(cid)) components.push_back(std::move(c));
+  // The live shape gets its own record: editing it in place must not
+  // rewrite the snapshot that stays on the stack.
+  RecordPtr props = snapshot->properties ? snapshot->properties->clone() : nullptr;
+
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms) {
+    ms = std::make_shared<ManagedShape>();
+    ms->shape_id = snapshot->shape_id;
+    ms->shape = snapshot->shape;
+    ms->shape_type = snapshot->shape_type;
+    ms->name = snapshot->name;
+    ms->color = snapshot->color;
+    ms->properties = std::move(props);
+    ms->components = std::move(components);
+    ms->parent_id = snapshot->parent_id;
+    shapes_.set(shape_id, ms);
+    names_.add(ms->name);
+    if (!snapshot->parent_id) _notify_shape_created(shape_id, ms);
+    return;
+  }
+  const bool was_hidden = !ms->top_level();
+  const bool will_be_hidden = snapshot->parent_id.has_value();
+  ms->shape = snapshot->shape;
+  ms->shape_type = snapshot->shape_type;
+  rename_registered(*ms, snapshot->name);
+  ms->color = snapshot->color;
+  ms->properties = std::move(props);
+  ms->components = std::move(components);
+  ms->parent_id = snapshot->parent_id;
+  if (!was_hidden && !will_be_hidden)
+    _notify_shape_updated(shape_id, ms);
+  else if (was_hidden && !will_be_hidden)
+    _notify_shape_created(shape_id, ms);
+  else if (!was_hidden && will_be_hidden)
+    _notify_shape_removed(shape_id);
+}
+
+// ---------------------------------------------------------------------------
+// Construction and placement
+
+TopoDS_Shape CoreCorvath::_apply_transformations(const TopoDS_Shape& shape, const Quenby& p) {
+  TopoDS_Shape s = shape;
+  const Rotation& r = p.rotation;
+  if (r.x != 0) s = geo_->rotate_shape(s, {0, 0, 0}, {1, 0, 0}, r.x);
+  if (r.y != 0) s = geo_->rotate_shape(s, {0, 0, 0}, {0, 1, 0}, r.y);
+  if (r.z != 0) s = geo_->rotate_shape(s, {0, 0, 0}, {0, 0, 1}, r.z);
+  const Translation& t = p.translation;
+  if (t.x != 0 || t.y != 0 || t.z != 0) s = geo_->translate_shape(s, t.x, t.y, t.z);
+  return s;
+}
+
+TopoDS_Shape CoreCorvath::_update_transformed_shape(const ManagedShape& ms, const Quenby& new_properties) {
+  TopoDS_Shape s = ms.shape;
+  if (ms.properties) {
+    const Translation& t = ms.properties->translation;
+    if (t.x != 0 || t.y != 0 || t.z != 0) s = geo_->translate_shape(s, -t.x, -t.y, -t.z);
+    const Rotation& r = ms.properties->rotation;
+    if (r.z != 0) s = geo_->rotate_shape(s, {0, 0, 0}, {0, 0, 1}, -r.z);
+    if (r.y != 0) s = geo_->rotate_shape(s, {0, 0, 0}, {0, 1, 0}, -r.y);
+    if (r.x != 0) s = geo_->rotate_shape(s, {0, 0, 0}, {1, 0, 0}, -r.x);
+  }
+  return _apply_transformations(s, new_properties);
+}
+
+TopoDS_Shape CoreCorvath::_create_shape_from_properties(ShapeType t, const Quenby& p) {
+  switch (t) {
+    case ShapeType::BOX:
+      if (auto* r = as<BoxProperties>(p)) {
+        if (r->width <= 0 || r->height <= 0 || r->depth <= 0) return {};
+        return _apply_transformations(geo_->create_box(r->width, r->height, r->depth), p);
+      }
+      return {};
+    case ShapeType::SPHERE:
+      if (auto* r = as<SphereProperties>(p)) {
+        if (r->radius <= 0) return {};
+        return _apply_transformations(geo_->create_sphere(r->radius), p);
+      }
+      return {};
+    case ShapeType::CYLINDER:
+      if (auto* r = as<CylinderProperties>(p)) {
+        if (r->radius <= 0 || r->height <= 0) return {};
+        return _apply_transformations(geo_->create_cylinder(r->radius, r->height), p);
+      }
+      return {};
+    case ShapeType::CONE:
+      if (auto* r = as<ConeProperties>(p)) {
+        if (r->base_radius <= 0 || r->top_radius < 0 || r->height <= 0) return {};
+        return _apply_transformations(geo_->create_cone(r->base_radius, r->top_radius, r->height), p);
+      }
+      return {};
+    case ShapeType::TORUS:
+      if (auto* r = as<TorusProperties>(p)) {
+        if (r->major_radius <= 0 || r->minor_radius <= 0) return {};
+        return _apply_transformations(geo_->create_torus(r->major_radius, r->minor_radius), p);
+      }
+      return {};
+    case ShapeType::RECTANGLE:
+      if (auto* r = as<RectangleProperties>(p)) {
+        if (r->width <= 0 || r->height <= 0) return {};
+        return _apply_transformations(geo_->create_rectangle(r->width, r->height), p);
+      }
+      return {};
+    case ShapeType::CIRCLE:
+      if (auto* r = as<CircleProperties>(p)) {
+        if (r->radius <= 0) return {};
+        return _apply_transformations(geo_->create_circle(r->radius), p);
+      }
+      return {};
+    case ShapeType::POLYLINE:
+      if (auto* r = as<PolylineProperties>(p))
+        return geo_->create_polyline(std::vector<Point3>(r->points.begin(), r->points.end()), r->closed);
+      return {};
+    default:
+      return {};
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Creation
+
+ManagedShapePtr CoreCorvath::register_created(const std::string& description, ManagedShapePtr ms) {
+  add_shape(ms);
+  auto before = new_state();
+  before->set(ms->shape_id, nullptr);
+  auto after = new_state();
+  after->set(ms->shape_id, snapshot_of(*ms));
+  _push_undo(description, before, after);
+  _notify_shape_created(ms->shape_id, ms);
+  return ms;
+}
+
+ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr& properties, const Color& color,
+                                          std::optional<std::string> name) {
+  if (!properties) throw TypeError("create_shape: properties must be a property record");
+  std::string display = name ? *name : _generate_shape_name(shape_type);
+  TopoDS_Shape shape = _create_shape_from_properties(shape_type, *properties);
+  if (shape.IsNull()) {
+    _notify_operation_failed("Create " + title_of(shape_type),
+                             "The shape geometry could not be constructed. Check that the dimensions are valid.");
+    return nullptr;
+  }
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(shape_type);
+  ms->shape = shape;
+  ms->shape_type = shape_type;
+  ms->name = std::move(display);
+  ms->color = color;
+  ms->properties = properties;
+  return register_created("Create " + std::string(enum_value(shape_type)), std::move(ms));
+}
+
+ManagedShapePtr CoreCorvath::import_shape(const std::string& filename, const Color& color, RecordPtr properties,
+                                          std::optional<std::string> name) {
+  TopoDS_Shape shape;
+  _operation("Importing file...", [&] { shape = geo_->import_file(filename); });
+  if (shape.IsNull()) {
+    _notify_operation_failed("Import File", "Could not import '" + filename +
+                                                "'. The file may be missing, corrupt, or in an unsupported format.");
+    return nullptr;
+  }
+  if (!properties) properties = std::make_shared<ImportedProperties>();
+  std::string display = name ? *name : _generate_shape_name(ShapeType::IMPORTED);
+  TopoDS_Shape placed = _apply_transformations(shape, *properties);
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(ShapeType::IMPORTED);
+  ms->shape = placed;
+  ms->shape_type = ShapeType::IMPORTED;
+  ms->name = display;
+  ms->color = color;
+  ms->properties = std::move(properties);
+  return register_created("Import " + display, std::move(ms));
+}
+
+ManagedShapePtr CoreCorvath::register_plane(const std::string& description,
+                                            std::shared_ptr<PlaneProperties> props, const Color& color,
+                                            std::string name) {
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(ShapeType::PLANE);
+  ms->shape_type = ShapeType::PLANE;
+  ms->name = std::move(name);
+  ms->color = color;
+  ms->properties = std::move(props);
+  return register_created(description, std::move(ms));
+}
+
+namespace {
+void set_plane(PlaneProperties& p, const services::PlaneParams& params) {
+  const auto& [o, n] = params;
+  p.normal_x = n[0], p.normal_y = n[1], p.normal_z = n[2];
+  p.origin_x = o[0], p.origin_y = o[1], p.origin_z = o[2];
+}
+}  // namespace
+
+ManagedShapePtr CoreCorvath::create_plane_from_standard(StandardPlane standard_plane, const Color& color,
+                                                        std::optional<std::string> name) {
+  static const std::pair<const char*, const char*> kViewNames[] = {
+      {"xz", "Top Plane (XZ)"}, {"xy", "Front Plane (XY)"}, {"yz", "Right Plane (YZ)"}};
+  const std::string value(enum_value(standard_plane));
+  services::PlaneParams params = geo_->plane_params_for_standard(value);
+  std::string display;
+  if (name) {
+    display = *name;
+  } else {
+    display = _generate_shape_name(ShapeType::PLANE);
+    for (const auto& [key, view] : kViewNames)
+      if (value == key) display = view;
+  }
+  auto props = std::make_shared<PlaneProperties>();
+  set_plane(*props, params);
+  props->source = "standard";
+  props->standard_plane = value;
+  return register_plane("Create plane (" + value + ")", std::move(props), color, std::move(display));
+}
+
+ManagedShapePtr CoreCorvath::create_arbitrary_plane(const Point3& translation, const Point3& rotation_deg,
+                                                    const Color& color, std::optional<std::string> name) {
+  const Point3 n = normal_from_rotation_deg(rotation_deg[0], rotation_deg[1], rotation_deg[2]);
+  std::string display = name ? *name : _generate_shape_name(ShapeType::PLANE);
+  auto props = std::make_shared<PlaneProperties>();
+  props->translation = Translation{translation[0], translation[1], translation[2]};
+  props->rotation = Rotation{rotation_deg[0], rotation_deg[1], rotation_deg[2]};
+  set_plane(*props, {translation, n});
+  props->source = "custom";
+  return register_plane("Create custom plane", std::move(props), color, std::move(display));
+}
+
+ManagedShapePtr CoreCorvath::create_plane_from_face_shape(const TopoDS_Shape& face_topo, const Color& color,
+                                                          std::optional<std::string> name) {
+  if (face_topo.IsNull()) return nullptr;
+  services::PlaneParams params;
+  try {
+    params = geo_->plane_params_from_face(face_topo);
+  } catch (const ValueError&) {
+    return nullptr;
+  }
+  std::string display = name ? *name : _generate_shape_name(ShapeType::PLANE);
+  auto props = std::make_shared<PlaneProperties>();
+  set_plane(*props, params);
+  props->source = "from_face";
+  return register_plane("Create plane from face", std::move(props), color, std::move(display));
+}
+
+ManagedShapePtr CoreCorvath::create_plane_from_face(const std::string& face_shape_id, const Color& color,
+                                                    std::optional<std::string> name) {
+  ManagedShapePtr face = find(face_shape_id);
+  if (!face || face->shape.IsNull()) return nullptr;
+  services::PlaneParams params;
+  try {
+    params = geo_->plane_params_from_face(face->shape);
+  } catch (const ValueError&) {
+    return nullptr;
+  }
+  std::string display = name ? *name : _generate_shape_name(ShapeType::PLANE);
+  auto props = std::make_shared<PlaneProperties>();
+  set_plane(*props, params);
+  props->source = "from_face";
+  props->source_face_id = face_shape_id;
+  return register_plane("Create plane from face", std::move(props), color, std::move(display));
+}
+
+// ---------------------------------------------------------------------------
+// Update and recomputation
+
+TopoDS_Shape CoreCorvath::_recompute_boolean_from_components(const ManagedShape& ms) {
+  if (ms.components.empty()) return ms.shape;
+  const bool fuse = ms.shape_type == ShapeType::UNION;
+  if (!fuse && ms.shape_type != ShapeType::SUBTRACTION) return ms.shape;
+  TopoDS_Shape acc = ms.components[0]->shape;
+  for (std::size_t i = 1; i < ms.components.size(); ++i) {
+    const TopoDS_Shape& s = ms.components[i]->shape;
+    acc = fuse ? geo_->fuse_shapes(acc, s) : geo_->cut_shapes(acc, s);
+    if (acc.IsNull()) return {};
+  }
+  return geo_->unify_same_domain(acc);
+}
+
+TopoDS_Shape CoreCorvath::_build_array_compound(const TopoDS_Shape& base_shape, const ArrayProperties& p) {
+  return geo_->create_array_compound(base_shape, {p.count_x, p.count_y, p.count_z},
+                                     {p.spacing_x, p.spacing_y, p.spacing_z});
+}
+
+TopoDS_Shape CoreCorvath::_recompute_array_from_component(const ManagedShape& ms) {
+  if (ms.components.empty()) return {};
+  return _build_array_compound(ms.components[0]->shape, require<ArrayProperties>(*ms.properties));
+}
+
+TopoDS_Shape CoreCorvath::_recompute_fillet_from_component(const ManagedShape& ms, const RecordPtr& properties) {
+  if (ms.components.empty()) return {};
+  const auto& p = require<FilletProperties>(properties ? *properties : *ms.properties);
+  return geo_->apply_fillet(ms.components[0]->shape, p.fillet_radius, indices_of(p.edge_indices));
+}
+
+TopoDS_Shape CoreCorvath::_recompute_corner_round_from_component(const ManagedShape& ms,
+                                                                 const RecordPtr& properties) {
+  if (ms.components.empty()) return {};
+  const auto& p = require<CornerRoundProperties>(properties ? *properties : *ms.properties);
+  return geo_->apply_corner_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices));
+}
+
+TopoDS_Shape CoreCorvath::_recompute_polyline_round_from_component(const ManagedShape& ms,
+                                                                   const RecordPtr& properties) {
+  if (ms.components.empty()) return {};
+  const auto& p = require<PolylineRoundProperties>(properties ? *properties : *ms.properties);
+  return geo_->apply_polyline_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices));
+}
+
+TopoDS_Shape CoreCorvath::_recompute_extrude_from_component(const ManagedShape& ms, const RecordPtr& properties) {
+  if (ms.components.empty()) return {};
+  const auto& p = require<ExtrudeProperties>(properties ? *properties : *ms.properties);
+  return geo_->extrude_shape(ms.components[0]->shape, p.depth);
+}
+
+TopoDS_Shape CoreCorvath::_rebuild_sketch_compound(const ManagedShape& ms) const {
+  TopoDS_Compound compound;
+  BRep_Builder builder;
+  builder.MakeCompound(compound);
+  bool any = false;
+  for (const auto& c : ms.components) {
+    ManagedShapePtr live = find(c->shape_id);
+    if (!live || live->shape.IsNull()) continue;
+    builder.Add(compound, live->shape);
+    any = true;
+  }
+  return any ? TopoDS_Shape(compound) : TopoDS_Shape();
+}
+
+TopoDS_Shape CoreCorvath::_update_component_shape(const ManagedShapePtr& component, const RecordPtr& properties) {
+  if (!component || !component->parent_id || !properties) return {};
+  ManagedShapePtr parent = find(*component->parent_id);
+  if (!parent) return {};
+  ManagedShape& ms = *component;
+  const bool has_components = !ms.components.empty();
+
+  TopoDS_Shape base, fresh;
+  bool placed = true;  // whether `base` still needs the record's placement
+  switch (ms.shape_type) {
+    case ShapeType::UNION:
+    case ShapeType::SUBTRACTION:
+      if (has_components) {
+        base = _recompute_boolean_from_components(ms);
+        break;
+      }
+      placed = false;
+      fresh = _create_shape_from_properties(ms.shape_type, *properties);
+      break;
+    case ShapeType::IMPORTED:
+      placed = false;
+      fresh = _update_transformed_shape(ms, *properties);
+      break;
+    case ShapeType::EXTRUDE:
+    case ShapeType::ARRAY:
+    case ShapeType::FILLET:
+    case ShapeType::CORNER_ROUND:
+    case ShapeType::POLYLINE_ROUND:
+      if (has_components) {
+        // Refused before anything changes, as on the top-level path.
+        require_record_of(ms.shape_type, *properties);
+        switch (ms.shape_type) {
+          case ShapeType::EXTRUDE: base = _recompute_extrude_from_component(ms, properties); break;
+          case ShapeType::ARRAY:
+            base = _build_array_compound(ms.components[0]->shape, require<ArrayProperties>(*properties));
+            break;
+          case ShapeType::FILLET: base = _recompute_fillet_from_component(ms, properties); break;
+          case ShapeType::CORNER_ROUND: base = _recompute_corner_round_from_component(ms, properties); break;
+          default: base = _recompute_polyline_round_from_component(ms, properties); break;
+        }
+        break;
+      }
+      [[fallthrough]];
+    default:
+      placed = false;
+      fresh = _create_shape_from_properties(ms.shape_type, *properties);
+      break;
+  }
+  if (placed) fresh = base.IsNull() ? TopoDS_Shape() : _apply_transformations(base, *properties);
+  if (fresh.IsNull()) return {};
+
+  // Recompute the parent with the new component in place; the registry keeps
+  // the change only if the parent succeeds too.
+  const TopoDS_Shape old_shape = ms.shape;
+  const RecordPtr old_props = ms.properties;
+  ms.shape = fresh;
+  ms.properties = properties;
+  TopoDS_Shape result;
+  try {
+    switch (parent->shape_type) {
+      case ShapeType::ARRAY: result = _recompute_array_from_component(*parent); break;
+      case ShapeType::FILLET: result = _recompute_fillet_from_component(*parent); break;
+      case ShapeType::CORNER_ROUND: result = _recompute_corner_round_from_component(*parent); break;
+      case ShapeType::POLYLINE_ROUND: result = _recompute_polyline_round_from_component(*parent); break;
+      case ShapeType::EXTRUDE: result = _recompute_extrude_from_component(*parent); break;
+      // A sketch is rebuilt from its elements, not refolded.
+      case ShapeType::SKETCH: result = _rebuild_sketch_compound(*parent); break;
+      default: result = _recompute_boolean_from_components(*parent); break;
+    }
+    if (!result.IsNull()) result = _apply_transformations(result, *parent->properties);
+  } catch (...) {
+    ms.shape = old_shape;
+    ms.properties = old_props;
+    throw;
+  }
+  if (result.IsNull()) {
+    ms.shape = old_shape;
+    ms.properties = old_props;
+    return {};
+  }
+  parent->shape = result;
+  _notify_shape_updated(parent->shape_id, parent);
+  return fresh;
+}
+
+UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const RecordPtr& properties) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms) return UpdateResult::none();
+  if (!properties) throw TypeError("update_shape: properties must be a property record");
+  const std::optional<std::string> parent_id = ms->parent_id;
+  const bool has_parent = parent_id && !parent_id->empty();
+  auto snapshot_pair = [&] {
+    auto s = new_state();
+    s->set(shape_id, _snapshot(shape_id));
+    if (has_parent) s->set(*parent_id, _snapshot(*parent_id));
+    return s;
+  };
+  StatePtr before = snapshot_pair();
+
+  UpdateResult result;
+  auto store = [&](const TopoDS_Shape& s) {
+    ms->shape = s;
+    ms->properties = properties;
+    _notify_shape_updated(shape_id, ms);
+  };
+  const bool has_components = !ms->components.empty();
+  const ShapeType t = ms->shape_type;
+
+  if (ms->parent_id) {
+    TopoDS_Shape s = _update_component_shape(ms, properties);
+    if (!s.IsNull()) result = UpdateResult::of(s);
+  } else if (has_components &&
+             (t == ShapeType::UNION || t == ShapeType::SUBTRACTION || t == ShapeType::ARRAY ||
+              t == ShapeType::FILLET || t == ShapeType::CORNER_ROUND || t == ShapeType::POLYLINE_ROUND ||
+              t == ShapeType::EXTRUDE)) {
+    TopoDS_Shape base;
+    if (t != ShapeType::UNION && t != ShapeType::SUBTRACTION) require_record_of(t, *properties);
+    switch (t) {
+      case ShapeType::UNION:
+      case ShapeType::SUBTRACTION: base = _recompute_boolean_from_components(*ms); break;
+      case ShapeType::ARRAY:
+        base = _build_array_compound(ms->components[0]->shape, require<ArrayProperties>(*properties));
+        break;
+      case ShapeType::FILLET: base = _recompute_fillet_from_component(*ms, properties); break;
+      case ShapeType::CORNER_ROUND: base = _recompute_corner_round_from_component(*ms, properties); break;
+      case ShapeType::POLYLINE_ROUND: base = _recompute_polyline_round_from_component(*ms, properties); break;
+      default: base = _recompute_extrude_from_component(*ms, properties); break;
+    }
+    // A failed recomputation of a derived shape is silent.
+    if (base.IsNull()) return UpdateResult::none();
+    TopoDS_Shape placed = _apply_transformations(base, *properties);
+    store(placed);
+    result = UpdateResult::of(placed);
+  } else if (t == ShapeType::IMPORTED || t == ShapeType::FACE) {
+    TopoDS_Shape s = _update_transformed_shape(*ms, *properties);
+    if (!s.IsNull()) {
+      store(s);
+      result = UpdateResult::of(s);
+    }
+  } else if (t == ShapeType::SKETCH) {
+    TopoDS_Shape compound = _rebuild_sketch_compound(*ms);
+    TopoDS_Shape placed = compound.IsNull() ? TopoDS_Shape() : _apply_transformations(compound, *properties);
+    store(placed);
+    result = placed.IsNull() ? UpdateResult::yes() : UpdateResult::of(placed);
+  } else if (t == ShapeType::PLANE) {
+    if (properties->is<PlaneProperties>()) {
+      auto& p = static_cast<PlaneProperties&>(*properties);
+      if (p.source == "custom") {
+        p.origin_x = p.translation.x, p.origin_y = p.translation.y, p.origin_z = p.translation.z;
+        const Point3 n = normal_from_rotation_deg(p.rotation.x, p.rotation.y, p.rotation.z);
+        p.normal_x = n[0], p.normal_y = n[1], p.normal_z = n[2];
+      }
+    }
+    ms->properties = properties;
+    _notify_shape_updated(shape_id, ms);
+    result = UpdateResult::yes();
+  } else {
+    TopoDS_Shape s = _create_shape_from_properties(t, *properties);
+    if (!s.IsNull()) {
+      store(s);
+      result = UpdateResult::of(s);
+    }
+  }
+
+  if (result.kind == UpdateResult::Kind::None) {
+    _notify_operation_failed("Update Shape", "Invalid properties: the shape could not be updated.");
+    return result;
+  }
+  _push_undo("Update " + ms->name, before, snapshot_pair());
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Editing and queries
+
+ManagedShapePtr CoreCorvath::get_shape(const std::string& shape_id) const { return find(shape_id); }
+
+std::vector<std::string> CoreCorvath::get_all_shape_ids() const {
+  std::vector<std::string> ids;
+  for (const auto& kv : shapes_)
+    if (kv.second->top_level()) ids.push_back(kv.first);
+  return ids;
+}
+
+ManagedShapePtr CoreCorvath::get_base_shape(const std::string& shape_id) const {
+  ManagedShapePtr s = find(shape_id);
+  while (s && category(s->shape_type) == ShapeCategory::MODIFIER_OP)
+    s = s->components.empty() ? nullptr : s->components[0];
+  return s;
+}
+
+std::vector<ManagedShapePtr> CoreCorvath::get_modifier_chain(const std::string& shape_id) const {
+  std::vector<ManagedShapePtr> chain;
+  ManagedShapePtr s = find(shape_id);
+  // Bounded by the registry: a component list that loops back cannot spin.
+  while (s && chain.size() <= shapes_.size()) {
+    chain.push_back(s);
+    if (category(s->shape_type) != ShapeCategory::MODIFIER_OP || s->components.empty()) break;
+    s = s->components[0];
+  }
+  std::reverse(chain.begin(), chain.end());
+  return chain;
+}
+
+bool CoreCorvath::update_shape_color(const std::string& shape_id, const Color& color) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms) return false;
+  SnapshotPtr before_snap = snapshot_of(*ms);
+  ms->color = color;
+  if (!ms->top_level()) return true;
+  auto before = new_state();
+  before->set(shape_id, before_snap);
+  auto after = new_state();
+  after->set(shape_id, snapshot_of(*ms));
+  _push_undo("Change color of " + ms->name, before, after);
+  _notify_shape_updated(shape_id, ms);
+  return true;
+}
+
+bool CoreCorvath::rename_shape(const std::string& shape_id, const std::string& new_name) {
+  // Surrounding white space, as str.strip() sees it in ASCII.
+  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
+  std::size_t b = 0, e = new_name.size();
+  while (b < e && space(static_cast<unsigned char>(new_name[b]))) ++b;
+  while (e > b && space(static_cast<unsigned char>(new_name[e - 1]))) --e;
+  const std::string name = new_name.substr(b, e - b);
+  ManagedShapePtr ms = find(shape_id);
+  if (name.empty() || !ms) return false;
+  if (ms->name == name) return true;
+  SnapshotPtr before_snap = snapshot_of(*ms);
+  rename_registered(*ms, name);
+  auto before = new_state();
+  before->set(shape_id, before_snap);
+  auto after = new_state();
+  after->set(shape_id, snapshot_of(*ms));
+  _push_undo("Rename " + before_snap->name + " to " + name, before, after);
+  _notify_shape_updated(shape_id, ms);
+  return true;
+}
+
+void CoreCorvath::_remove_component_subtree(const ManagedShape& ms) {
+  for (const auto& c : ms.components) {
+    _remove_component_subtree(*c);
+    drop_shape(c->shape_id);
+  }
+}
+
+void CoreCorvath::_remove_shape(const ManagedShapePtr& ms) {
+  _remove_component_subtree(*ms);
+  drop_shape(ms->shape_id);
+  _notify_shape_removed(ms->shape_id);
+}
+
+bool CoreCorvath::remove_shape(const std::string& shape_id) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms || !ms->top_level()) return false;
+  auto before = new_state();
+  _collect_snapshots(*ms, *before);
+  _push_undo("Remove " + ms->name, before, all_none(*before));
+  _remove_shape(ms);
+  return true;
+}
+
+std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_id) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms || !is_decomposable_shape_type(ms->shape_type) || !ms->top_level() || ms->components.empty())
+    return {};
+  auto before = new_state();
+  _collect_snapshots(*ms, *before);
+  auto after = new_state();
+  after->set(shape_id, nullptr);
+  std::vector<std::string> promoted;
+  for (const auto& c : ms->components) {
+    c->parent_id.reset();
+    after->set(c->shape_id, snapshot_of(*c));
+    for (const auto& cc : c->components) _collect_snapshots(*cc, *after);
+    promoted.push_back(c->shape_id);
+  }
+  _push_undo("Decompose " + ms->name, before, after);
+  drop_shape(shape_id);
+  _notify_shape_removed(shape_id);
+  for (const std::string& id : promoted)
+    if (ManagedShapePtr p = find(id)) _notify_shape_created(id, p);
+  return promoted;
+}
+
+void CoreCorvath::clear_all() {
+  auto before = new_state();
+  for (const auto& kv : shapes_) before->set(kv.first, snapshot_of(*kv.second));
+  _push_undo("Clear all", before, all_none(*before), /*redo_clears_all=*/true);
+  drop_all();
+  _notify_all_cleared();
+}
+
+// ---------------------------------------------------------------------------
+// Booleans and modifiers
+
+std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<std::string>& shape_ids) {
+  const bool fuse = kind == Boolean::Union;
+  const ShapeType type = fuse ? ShapeType::UNION : ShapeType::SUBTRACTION;
+  if (shape_ids.size() < 2) return std::nullopt;
+  std::vector<ManagedShapePtr> inputs;
+  for (const std::string& id : shape_ids)
+    if (ManagedShapePtr s = find(id); s && s->top_level()) inputs.push_back(std::move(s));
+  if (inputs.size() < 2) return std::nullopt;
+
+  auto before = new_state();
+  for (const auto& in : inputs) before->set(in->shape_id, snapshot_of(*in));
+  TopoDS_Shape result = inputs[0]->shape;
+  const Color color = inputs[0]->color;
+  bool failed = false;
+  const bool completed = _operation(fuse ? "Computing boolean union..." : "Computing boolean subtraction...", [&] {
+    for (std::size_t i = 1; i < inputs.size(); ++i) {
+      result = fuse ? geo_->fuse_shapes(result, inputs[i]->shape) : geo_->cut_shapes(result, inputs[i]->shape);
+      if (result.IsNull()) {
+        failed = true;
+        _notify_operation_failed(
+            fuse ? "Boolean Union" : "Boolean Subtraction",
+            fuse ? "The shapes could not be fused. They may be invalid or non-manifold."
+                 : "The shapes could not be subtracted. They may be invalid or non-manifold.");
+        return;
+      }
+    }
+  });
+  if (failed || !completed) return std::nullopt;
+
+  auto props = std::make_shared<BooleanProperties>();
+  result = geo_->unify_same_domain(result);
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(type);
+  ms->name = _generate_shape_name(type);
+  ms->shape = result;
+  ms->shape_type = type;
+  ms->color = color;
+  ms->properties = std::move(props);
+  ms->components.assign(inputs.begin(), inputs.end());
+  for (const auto& in : inputs) in->parent_id = ms->shape_id;
+  for (const std::string& id : shape_ids)
+    if (shapes_.contains(id)) _notify_shape_removed(id);
+  add_shape(ms);
+  _notify_shape_created(ms->shape_id, ms);
+  before->set(ms->shape_id, nullptr);
+  auto after = new_state();
+  for (const auto& in : inputs) after->set(in->shape_id, snapshot_of(*in));
+  after->set(ms->shape_id, snapshot_of(*ms));
+  _push_undo(fuse ? "Union shapes" : "Subtract shapes", before, after);
+  return ms->shape_id;
+}
+
+std::optional<std::string> CoreCorvath::union_shapes(const std::vector<std::string>& ids) {
+  return combine(Boolean::Union, ids);
+}
+std::optional<std::string> CoreCorvath::subtract_shapes(const std::vector<std::string>& ids) {
+  return combine(Boolean::Subtraction, ids);
+}
+
+namespace {
+struct ModifierInfo {
+  ShapeType type;
+  const char* progress;  // null: no progress scope
+  const char* title;
+  const char* message;
+  const char* description;
+};
+
+const ModifierInfo& info(int kind) {
+  static const ModifierInfo table[] = {
+      {ShapeType::ARRAY, "Building shape array...", "Create Array", "The shape array could not be built.",
+       "Create array"},
+      {ShapeType::FILLET, "Applying fillet...", "Apply Fillet",
+       "The fillet could not be applied. The radius may be too large for the selected edges.", "Apply fillet"},
+      {ShapeType::CORNER_ROUND, nullptr, "Apply Corner Round",
+       "The corner rounding could not be applied. The radius may be too large for the selected vertices.",
+       "Apply corner round"},
+      {ShapeType::POLYLINE_ROUND, nullptr, "Apply Polyline Round",
+       "The polyline rounding could not be applied. The radius may be too large for the selected vertices.",
+       "Apply polyline round"},
+      {ShapeType::EXTRUDE, "Extruding shape...", "Extrude Shape",
+       "The extrude could not be applied. The depth may be zero or the source shape is invalid.", "Extrude shape"},
+  };
+  return table[kind];
+}
+
+// The record's fields the operation reads: a record of another class
+// simply has none of them.
+template <class T>
+const T& fields_of(const Quenby& rec, const char* field) {
+  if (const T* r = as<T>(rec)) return *r;
+  throw AttributeError("'" + std::string(rec.type().name) + "' object has no attribute '" + field + "'");
+}
+}  // namespace
+
+TopoDS_Shape CoreCorvath::modifier_step(Modifier kind, const TopoDS_Shape& base, const Quenby& p) {
+  switch (kind) {
+    case Modifier::Array: return _build_array_compound(base, fields_of<ArrayProperties>(p, "count_x"));
+    case Modifier::Fillet: {
+      const auto& r = fields_of<FilletProperties>(p, "fillet_radius");
+      return geo_->apply_fillet(base, r.fillet_radius, indices_of(r.edge_indices));
+    }
+    case Modifier::CornerRound: {
+      const auto& r = fields_of<CornerRoundProperties>(p, "corner_radius");
+      return geo_->apply_corner_round(base, r.corner_radius, indices_of(r.vertex_indices));
+    }
+    case Modifier::PolylineRound: {
+      const auto& r = fields_of<PolylineRoundProperties>(p, "corner_radius");
+      return geo_->apply_polyline_round(base, r.corner_radius, indices_of(r.vertex_indices));
+    }
+    case Modifier::Extrude: return geo_->extrude_shape(base, fields_of<ExtrudeProperties>(p, "depth").depth);
+  }
+  return {};
+}
+
+std::optional<std::string> CoreCorvath::modify(Modifier kind, const std::string& base_shape_id,
+                                               const RecordPtr& properties) {
+  const ModifierInfo& mi = info(static_cast<int>(kind));
+  ManagedShapePtr base = find(base_shape_id);
+  if (!base || !base->top_level()) return std::nullopt;
+  if (!properties) throw TypeError("properties must be a property record");
+  auto before = new_state();
+  before->set(base->shape_id, snapshot_of(*base));
+  TopoDS_Shape result;
+  bool completed = true;
+  if (mi.progress)
+    completed = _operation(mi.progress, [&] { result = modifier_step(kind, base->shape, *properties); });
+  else
+    result = modifier_step(kind, base->shape, *properties);
+  if (!completed || result.IsNull()) {
+    _notify_operation_failed(mi.title, mi.message);
+    return std::nullopt;
+  }
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(mi.type);
+  ms->name = _generate_shape_name(mi.type);
+  if (kind == Modifier::Extrude) result = _apply_transformations(result, *properties);
+  ms->shape = result;
+  ms->shape_type = mi.type;
+  ms->color = base->color;
+  ms->properties = properties;
+  ms->components.push_back(base);
+  base->parent_id = ms->shape_id;
+  _notify_shape_removed(base_shape_id);
+  add_shape(ms);
+  _notify_shape_created(ms->shape_id, ms);
+  before->set(ms->shape_id, nullptr);
+  auto after = new_state();
+  after->set(base->shape_id, snapshot_of(*base));
+  after->set(ms->shape_id, snapshot_of(*ms));
+  _push_undo(mi.description, before, after);
+  return ms->shape_id;
+}
+
+std::optional<std::string> CoreCorvath::create_shape_array(const std::string& id, const RecordPtr& p) {
+  return modify(Modifier::Array, id, p);
+}
+std::optional<std::string> CoreCorvath::fillet_shape(const std::string& id, const RecordPtr& p) {
+  return modify(Modifier::Fillet, id, p);
+}
+std::optional<std::string> CoreCorvath::corner_round_shape(const std::string& id, const RecordPtr& p) {
+  return modify(Modifier::CornerRound, id, p);
+}
+std::optional<std::string> CoreCorvath::polyline_round_shape(const std::string& id, const RecordPtr& p) {
+  return modify(Modifier::PolylineRound, id, p);
+}
+std::optional<std::string> CoreCorvath::extrude_shape(const std::string& id, const RecordPtr& p) {
+  return modify(Modifier::Extrude, id, p);
+}
+
+std::vector<std::string> CoreCorvath::split_to_faces(const std::string& shape_id) {
+  ManagedShapePtr src = find(shape_id);
+  if (!src || !src->top_level() || !is_volume_shape_type(src->shape_type)) return {};
+  services::Shapes faces;
+  const bool completed = _operation("Splitting to faces...", [&] { faces = geo_->explode_to_faces(src->shape); });
+  if (!completed || faces.empty()) {
+    _notify_operation_failed("Split to Faces", "No faces could be extracted from the shape.");
+    return {};
+  }
+  const std::string name = src->name;
+  const Color color = src->color;
+  auto before = new_state();
+  _collect_snapshots(*src, *before);
+  _remove_shape(src);
+  StatePtr after = all_none(*before);
+  std::vector<std::string> ids;
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    auto face = std::make_shared<ManagedShape>();
+    face->shape_id = free_shape_id(ShapeType::FACE);
+    face->shape = faces[i];
+    face->shape_type = ShapeType::FACE;
+    face->name = name + "_Face_" + std::to_string(i + 1);
+    face->color = color;
+    face->properties = std::make_shared<FaceProperties>();
+    add_shape(face);
+    _notify_shape_created(face->shape_id, face);
+    ids.push_back(face->shape_id);
+    after->set(face->shape_id, snapshot_of(*face));
+  }
+  auto final_before = std::make_shared<State>(*before);
+  for (const std::string& id : ids) final_before->set(id, nullptr);
+  _push_undo("Split " + name + " to faces", final_before, after);
+  return ids;
+}
+
+// ---------------------------------------------------------------------------
+// Export
+
+bool CoreCorvath::export_all(bool step, const std::string& filename) {
+  services::Shapes shapes;
+  for (const auto& kv : shapes_)
+    if (kv.second->top_level() && !kv.second->shape.IsNull()) shapes.push_back(kv.second->shape);
+  bool ok = false;
+  _operation(step ? "Exporting to STEP..." : "Exporting to IGES...", [&] {
+    ok = step ? geo_->export_shapes_to_step(shapes, filename) : geo_->export_shapes_to_iges(shapes, filename);
+  });
+  return ok;
+}
+
+bool CoreCorvath::export_one(bool step, const std::string& shape_id, const std::string& filename) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms || ms->shape.IsNull()) return false;
+  services::Shapes shapes{ms->shape};
+  bool ok = false;
+  _operation(step ? "Exporting to STEP..." : "Exporting to IGES...", [&] {
+    ok = step ? geo_->export_shapes_to_step(shapes, filename) : geo_->export_shapes_to_iges(shapes, filename);
+  });
+  return ok;
+}
+
+bool CoreCorvath::export_shapes_to_step(const std::string& f) { return export_all(true, f); }
+bool CoreCorvath::export_shapes_to_iges(const std::string& f) { return export_all(false, f); }
+bool CoreCorvath::export_shape_to_step(const std::string& id, const std::string& f) { return export_one(true, id, f); }
+bool CoreCorvath::export_shape_to_iges(const std::string& id, const std::string& f) { return export_one(false, id, f); }
+
+}  // namespace nimbal::managers

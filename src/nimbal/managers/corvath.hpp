@@ -1,0 +1,258 @@
+// The geometry manager: the registry of managed shapes, their creation,
+// recomputation and editing through a geometry kernel service, undo and
+// redo through a Hathel, and the hooks through which a host follows every
+// change. Hooks and the progress scope are virtual so a host's subclass (in
+// C++ or Python) receives them.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <TopoDS_Shape.hxx>
+
+#include "nimbal/enums.hpp"
+#include "nimbal/models/quenby.hpp"
+#include "nimbal/ordered_map.hpp"
+#include "nimbal/services/drulen.hpp"
+#include "nimbal/services/hathel.hpp"
+
+namespace nimbal::managers {
+
+using models::Quenby;
+using services::Color;
+using services::Indices;
+using services::DrulenProtocol;
+using services::Point3;
+using services::SnapshotPtr;
+using services::State;
+using services::StatePtr;
+using RecordPtr = std::shared_ptr<Quenby>;
+
+struct ManagedShape;
+using ManagedShapePtr = std::shared_ptr<ManagedShape>;
+
+struct ComponentList : std::vector<ManagedShapePtr> {
+  using std::vector<ManagedShapePtr>::vector;
+};
+
+// One registry entry. Operations change it in place, so the registry, the
+// parent's component list and the host share one object.
+struct ManagedShape {
+  std::string shape_id;
+  TopoDS_Shape shape;  // null for planes and empty sketches
+  ShapeType shape_type = ShapeType::BOX;
+  // Managers index the names of their registered shapes; code that writes
+  // a registered shape's name other than through its manager calls
+  // names_changed_outside() afterwards.
+  std::string name;
+  Color color{0.0, 0.0, 0.0};
+  RecordPtr properties;
+  ComponentList components;
+  std::optional<std::string> parent_id;  // none: top-level
+
+  bool top_level() const { return !parent_id; }
+};
+
+using Registry = OrderedMap<std::string, ManagedShapePtr>;
+
+// Tells every manager that some registered shape's name may have changed
+// behind its back (its name index is rebuilt on next use).
+void names_changed_outside();
+
+// The numbers that registered names bear after each shape type's display
+// prefix ("Box_" 3 -> 3), so a new display name needs no scan of the
+// registry.
+class NameIndex {
+ public:
+  void add(const std::string& name);
+  void remove(const std::string& name);
+  void clear();
+  long long highest(ShapeType t) const;  // 0 when no name counts
+
+ private:
+  std::vector<std::multiset<long long>> numbers_ =
+      std::vector<std::multiset<long long>>(EnumInfo<ShapeType>::names.size());
+};
+
+inline constexpr Color DEFAULT_SHAPE_COLOR{0.7, 0.75, 0.8};
+inline constexpr Color DEFAULT_PLANE_COLOR{0.4, 0.8, 1.0};
+
+// (0, 0, 1) turned about world X, then Y, then Z (degrees).
+Point3 normal_from_rotation_deg(double rx, double ry, double rz);
+
+// The snapshot of a managed shape: its record deep-copied, the rest shared.
+SnapshotPtr snapshot_of(const ManagedShape& ms);
+
+// The record class of each shape type, in table order; types without an
+// entry use Quenby.
+const std::vector<std::pair<ShapeType, const models::RecordType*>>& properties_class_table();
+const models::RecordType& properties_class(ShapeType t);
+
+// update_shape's answer: a new kernel shape, true (planes, empty sketches),
+// or none (unknown id or failure).
+struct UpdateResult {
+  enum class Kind { None, Shape, True };
+  Kind kind = Kind::None;
+  TopoDS_Shape shape;
+  static UpdateResult none() { return {}; }
+  static UpdateResult of(const TopoDS_Shape& s) { return {Kind::Shape, s}; }
+  static UpdateResult yes() { return {Kind::True, {}}; }
+};
+
+class CoreCorvath {
+ public:
+  // A null service means a new Drulen.
+  explicit CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service = nullptr);
+  virtual ~CoreCorvath() = default;
+  CoreCorvath(const CoreCorvath&) = delete;
+  CoreCorvath& operator=(const CoreCorvath&) = delete;
+
+  // ---- hooks: nothing here; a host overrides them ----
+  virtual void _notify_shape_created(const std::string& shape_id, const ManagedShapePtr& ms) {}
+  virtual void _notify_shape_updated(const std::string& shape_id, const ManagedShapePtr& ms) {}
+  virtual void _notify_shape_removed(const std::string& shape_id) {}
+  virtual void _notify_all_cleared() {}
+  virtual void _notify_undo_redo_changed(bool can_undo, bool can_redo) {}
+  virtual void _notify_operation_failed(const std::string& operation, const std::string& message) {}
+  // The progress scope: runs `step` exactly once and lets its exceptions
+  // through. Returns false when an override swallowed an exception of the
+  // step (the step then has no result).
+  virtual bool _operation(const std::string& message, const std::function<void()>& step) {
+    step();
+    return true;
+  }
+  virtual void _on_redo_clears_all();
+
+  // ---- undo facade ----
+  bool can_undo() const { return undo_redo_.can_undo(); }
+  bool can_redo() const { return undo_redo_.can_redo(); }
+  void undo() { undo_redo_.undo(); }
+  void redo() { undo_redo_.redo(); }
+  void clear_undo_history() { undo_redo_.clear(); }
+  long long undo_depth() const { return undo_redo_.depth(); }
+  void trim_undo_to(long long depth) { undo_redo_.trim_to(depth); }
+  services::CommandList& _undo_stack() { return undo_redo_.undo_stack(); }
+
+  void _push_undo(const std::string& description, StatePtr before, StatePtr after,
+                  bool redo_clears_all = false);
+  SnapshotPtr _snapshot(const std::string& shape_id) const;
+  // The shape, then each component's subtree in order (pre-order).
+  void _collect_snapshots(const ManagedShape& ms, State& out) const;
+  virtual void _apply_state(const StatePtr& state);
+  void _restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot);
+
+  // ---- ids and names ----
+  virtual std::string _new_shape_id(ShapeType shape_type);
+  virtual std::string _generate_shape_name(ShapeType shape_type);
+
+  // ---- creation ----
+  ManagedShapePtr create_shape(ShapeType shape_type, const RecordPtr& properties,
+                               const Color& color = DEFAULT_SHAPE_COLOR,
+                               std::optional<std::string> name = std::nullopt);
+  ManagedShapePtr import_shape(const std::string& filename, const Color& color = DEFAULT_SHAPE_COLOR,
+                               RecordPtr properties = nullptr,
+                               std::optional<std::string> name = std::nullopt);
+  ManagedShapePtr create_plane_from_standard(StandardPlane standard_plane,
+                                             const Color& color = DEFAULT_PLANE_COLOR,
+                                             std::optional<std::string> name = std::nullopt);
+  ManagedShapePtr create_arbitrary_plane(const Point3& translation = {0, 0, 0},
+                                         const Point3& rotation_deg = {0, 0, 0},
+                                         const Color& color = DEFAULT_PLANE_COLOR,
+                                         std::optional<std::string> name = std::nullopt);
+  // A null face gives none without asking the kernel service.
+  ManagedShapePtr create_plane_from_face_shape(const TopoDS_Shape& face_topo,
+                                               const Color& color = DEFAULT_PLANE_COLOR,
+                                               std::optional<std::string> name = std::nullopt);
+  ManagedShapePtr create_plane_from_face(const std::string& face_shape_id,
+                                         const Color& color = DEFAULT_PLANE_COLOR,
+                                         std::optional<std::string> name = std::nullopt);
+
+  // ---- update and recomputation ----
+  UpdateResult update_shape(const std::string& shape_id, const RecordPtr& properties);
+  TopoDS_Shape _update_component_shape(const ManagedShapePtr& managed_shape, const RecordPtr& properties);
+  TopoDS_Shape _recompute_boolean_from_components(const ManagedShape& ms);
+  TopoDS_Shape _build_array_compound(const TopoDS_Shape& base_shape, const models::ArrayProperties& props);
+  TopoDS_Shape _recompute_array_from_component(const ManagedShape& array_shape);
+  TopoDS_Shape _recompute_fillet_from_component(const ManagedShape& ms, const RecordPtr& properties = nullptr);
+  TopoDS_Shape _recompute_corner_round_from_component(const ManagedShape& ms,
+                                                      const RecordPtr& properties = nullptr);
+  TopoDS_Shape _recompute_polyline_round_from_component(const ManagedShape& ms,
+                                                        const RecordPtr& properties = nullptr);
+  TopoDS_Shape _recompute_extrude_from_component(const ManagedShape& ms, const RecordPtr& properties = nullptr);
+
+  TopoDS_Shape _create_shape_from_properties(ShapeType shape_type, const Quenby& properties);
+  TopoDS_Shape _apply_transformations(const TopoDS_Shape& shape, const Quenby& properties);
+  TopoDS_Shape _update_transformed_shape(const ManagedShape& ms, const Quenby& new_properties);
+  // Compound of the components' shapes as registered now; null when empty.
+  TopoDS_Shape _rebuild_sketch_compound(const ManagedShape& ms) const;
+
+  // ---- editing and queries ----
+  bool update_shape_color(const std::string& shape_id, const Color& color);
+  bool rename_shape(const std::string& shape_id, const std::string& new_name);
+  bool remove_shape(const std::string& shape_id);
+  std::vector<std::string> decompose_shape(const std::string& shape_id);
+  void clear_all();
+  ManagedShapePtr get_shape(const std::string& shape_id) const;
+  std::vector<std::string> get_all_shape_ids() const;
+  ManagedShapePtr get_base_shape(const std::string& shape_id) const;
+  std::vector<ManagedShapePtr> get_modifier_chain(const std::string& shape_id) const;
+  void _remove_shape(const ManagedShapePtr& ms);
+  void _remove_component_subtree(const ManagedShape& ms);
+
+  // ---- booleans and modifiers ----
+  std::optional<std::string> union_shapes(const std::vector<std::string>& shape_ids);
+  std::optional<std::string> subtract_shapes(const std::vector<std::string>& shape_ids);
+  std::optional<std::string> create_shape_array(const std::string& base_shape_id, const RecordPtr& properties);
+  std::optional<std::string> fillet_shape(const std::string& base_shape_id, const RecordPtr& properties);
+  std::optional<std::string> corner_round_shape(const std::string& base_shape_id, const RecordPtr& properties);
+  std::optional<std::string> polyline_round_shape(const std::string& base_shape_id, const RecordPtr& properties);
+  std::optional<std::string> extrude_shape(const std::string& base_shape_id, const RecordPtr& properties);
+  std::vector<std::string> split_to_faces(const std::string& shape_id);
+
+  // ---- export ----
+  bool export_shapes_to_step(const std::string& filename);
+  bool export_shapes_to_iges(const std::string& filename);
+  bool export_shape_to_step(const std::string& shape_id, const std::string& filename);
+  bool export_shape_to_iges(const std::string& shape_id, const std::string& filename);
+
+  Registry& _shapes() { return shapes_; }
+  const Registry& _shapes() const { return shapes_; }
+  DrulenProtocol& _geo_service() { return *geo_; }
+  services::Hathel& _undo_redo() { return undo_redo_; }
+
+ private:
+  enum class Boolean { Union, Subtraction };
+  enum class Modifier { Array, Fillet, CornerRound, PolylineRound, Extrude };
+  std::optional<std::string> combine(Boolean kind, const std::vector<std::string>& shape_ids);
+  std::optional<std::string> modify(Modifier kind, const std::string& base_shape_id, const RecordPtr& properties);
+  TopoDS_Shape modifier_step(Modifier kind, const TopoDS_Shape& base, const Quenby& properties);
+  bool export_all(bool step, const std::string& filename);
+  bool export_one(bool step, const std::string& shape_id, const std::string& filename);
+  // _new_shape_id, drawn again while it names a registered shape.
+  std::string free_shape_id(ShapeType t);
+  // Registers a new top-level shape with one "create" undo command and the
+  // created hook (the common tail of the creation operations).
+  ManagedShapePtr register_created(const std::string& description, ManagedShapePtr ms);
+  ManagedShapePtr register_plane(const std::string& description, std::shared_ptr<models::PlaneProperties> props,
+                                 const Color& color, std::string name);
+  ManagedShapePtr find(const std::string& id) const;
+  // Every change of the registry or of a registered name goes through these,
+  // which keep the name index in step.
+  void add_shape(const ManagedShapePtr& ms);
+  void drop_shape(const std::string& id);
+  void drop_all();
+  void rename_registered(ManagedShape& ms, std::string name);
+  const NameIndex& names();
+
+  Registry shapes_;
+  NameIndex names_;
+  std::uint64_t names_epoch_;
+  std::shared_ptr<DrulenProtocol> geo_;
+  services::Hathel undo_redo_;
+};
+
+}  // namespace nimbal::managers

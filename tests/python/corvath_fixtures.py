@@ -1,0 +1,81 @@
+"""Shared fixtures of the geometry manager tests: a recording host subclass
+and a recording substitute kernel service."""
+
+import contextlib
+
+from nimbal import kernel as k
+from nimbal.managers.corvath import CoreCorvath
+from nimbal.services.drulen import Drulen
+
+PROTOCOL_OPS = [
+    "create_box", "create_sphere", "create_cylinder", "create_cone", "create_torus",
+    "create_rectangle", "create_circle", "translate_shape", "rotate_shape", "fuse_shapes",
+    "cut_shapes", "unify_same_domain", "import_file", "export_shapes_to_step",
+    "export_shapes_to_iges", "explode_to_faces", "create_array_compound", "apply_fillet",
+    "apply_corner_round", "apply_polyline_round", "plane_params_for_standard",
+    "plane_params_from_face", "create_polyline", "extrude_shape",
+]
+
+
+class Host(CoreCorvath):
+    """Logs every hook call with its arguments, and the progress scope."""
+
+    def __init__(self, *args, **kwargs):
+        self.log = []
+        super().__init__(*args, **kwargs)
+
+    def _notify_shape_created(self, shape_id, ms):
+        self.log.append(("created", shape_id, ms))
+
+    def _notify_shape_updated(self, shape_id, ms):
+        self.log.append(("updated", shape_id, ms))
+
+    def _notify_shape_removed(self, shape_id):
+        self.log.append(("removed", shape_id))
+
+    def _notify_all_cleared(self):
+        self.log.append(("cleared",))
+
+    def _notify_undo_redo_changed(self, can_undo, can_redo):
+        self.log.append(("undo_redo", can_undo, can_redo))
+
+    def _notify_operation_failed(self, operation, message):
+        self.log.append(("failed", operation, message))
+
+    @contextlib.contextmanager
+    def _operation(self, message):
+        self.log.append(("enter", message))
+        try:
+            yield
+        finally:
+            self.log.append(("exit", message))
+
+    def events(self):
+        """The log without the objects, for order comparisons."""
+        out = [e[:2] if e[0] in ("created", "updated") else e for e in self.log]
+        self.log.clear()
+        return out
+
+
+class RecordingService:
+    """Any object with the 24 operations serves; this one records each call
+    and answers through a real Drulen, unless told to answer None."""
+
+    def __init__(self, none_for=()):
+        self.real = Drulen()
+        self.calls = []
+        self.none_for = set(none_for)
+        for name in PROTOCOL_OPS:
+            setattr(self, name, self._op(name))
+
+    def _op(self, name):
+        def call(*args):
+            self.calls.append(name)
+            if name in self.none_for:
+                return None
+            return getattr(self.real, name)(*args)
+        return call
+
+
+def bbox(shape):
+    return k.bounding_box(shape)
