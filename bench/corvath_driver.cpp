@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "nimbal/kernel.hpp"
 #include "nimbal/services/drulen.hpp"
 
 using nimbal::services::Drulen;
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   const std::string op = argc > 1 ? argv[1] : "";
   const int n = argc > 2 ? std::atoi(argv[2]) : 1;
   const std::string path = argc > 3 ? argv[3] : "/tmp/nimbal_bench.step";
+  nimbal::kernel::route_kernel_messages();
   Drulen geo;
   double seconds = -1;
   if (op == "box_place") {

@@ -48,6 +48,7 @@ PYBIND11_MODULE(kernel, m) {
   m.doc() = "Kernel objects and shape queries of nimbal.";
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
+  nimbal::kernel::route_kernel_messages();
 
   // Kept for the interpreter's lifetime (no destructor running after it ends).
   static PyObject* kernel_error =

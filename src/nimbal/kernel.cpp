@@ -5,10 +5,44 @@
 #include <BRepGProp.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_Printer.hxx>
+#include <Message_PrinterOStream.hxx>
+#include <TCollection_AsciiString.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 
+#include <mutex>
+
+#include "nimbal/log.hpp"
+
 namespace nimbal::kernel {
+
+namespace {
+
+const log::Logger kernel_logger("nimbal.kernel");
+
+class LogPrinter : public Message_Printer {
+ protected:
+  void send(const TCollection_AsciiString& text, const Message_Gravity gravity) const override {
+    log::Level level = gravity >= Message_Alarm     ? log::Level::Warning
+                       : gravity == Message_Warning ? log::Level::Info
+                                                    : log::Level::Debug;
+    if (kernel_logger.enabled_for(level)) log::write(kernel_logger.name(), level, text.ToCString());
+  }
+};
+
+}  // namespace
+
+void route_kernel_messages() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const Handle(Message_Messenger)& messenger = Message::DefaultMessenger();
+    messenger->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
+    messenger->AddPrinter(new LogPrinter());
+  });
+}
 
 double volume(const TopoDS_Shape& shape) {
   // Solids only: faces and open shells in a compound would add signed noise.

@@ -36,6 +36,10 @@ bool is_valid(const TopoDS_Shape& shape);
 // "Standard_ConstructionError: message" (the message may be empty).
 std::string failure_text(const Standard_Failure& failure);
 
+// Sends the kernel's own messages (exchange statistics, warnings) to the
+// logger "nimbal.kernel" instead of standard output. Idempotent.
+void route_kernel_messages();
+
 // Thrown where the core reports a kernel failure it detected itself.
 struct KernelError : std::runtime_error {
   using std::runtime_error::runtime_error;

@@ -97,3 +97,12 @@ def test_log_respects_logger_level(caplog):
     with caplog.at_level(logging.DEBUG, logger="nimbal.test.other"):
         t.log("nimbal.test.quiet", logging.INFO, "not shown", False)
     assert not [r for r in caplog.records if r.name == "nimbal.test.quiet"]
+
+
+def test_kernel_messages_go_to_logging_not_stdout(capfd, tmp_path, capture_logs):
+    from nimbal.services.drulen import Drulen
+
+    assert Drulen().export_shapes_to_step([t.make_box(1, 1, 1)], str(tmp_path / "a.step"))
+    out, _ = capfd.readouterr()
+    assert out == ""
+    assert any(r.name == "nimbal.kernel" for r in capture_logs.records)
