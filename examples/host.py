@@ -1,6 +1,9 @@
 """A minimal headless host: what a GUI layer would do with nimbal, printed."""
 
+import contextlib
 import json
+import os
+import tempfile
 
 from nimbal.enums import ShapeType
 from nimbal.models import quenby
@@ -57,9 +60,95 @@ def sketch_on_a_tilted_plane():
     print(f"minor grid: {len(kernel.sub_shapes(minor, kernel.TopAbs_EDGE))} lines")
 
 
+def kernel_service(out_dir):
+    print("== kernel service: build, transform, combine, export ==")
+    import nimbal.kernel as kernel
+    from nimbal.services.drulen import Drulen
+
+    geo = Drulen()
+    box = geo.create_box(40.0, 40.0, 20.0)
+    pin = geo.rotate_shape(geo.create_cylinder(5.0, 60.0), (0, 0, 0), (1, 0, 0), 90.0)
+    moved = geo.translate_shape(box, 0.0, 0.0, 10.0)
+    part = geo.unify_same_domain(geo.cut_shapes(moved, pin))
+    print(f"box {kernel.volume(box):.1f}, moved to z {kernel.bounding_box(moved)[2]:.1f}..{kernel.bounding_box(moved)[5]:.1f}")
+    print(f"box minus pin: volume {kernel.volume(part):.1f}, "
+          f"{len(kernel.sub_shapes(part, kernel.TopAbs_FACE))} faces, valid {kernel.is_valid(part)}")
+    path = os.path.join(out_dir, "parts.step")
+    print(f"export of two shapes to STEP: {geo.export_shapes_to_step([part, pin], path)}, "
+          f"read back volume {kernel.volume(geo.import_file(path)):.1f}")
+
+
+class PrintingHost:
+    """Mixed into the manager: prints every hook the manager calls."""
+
+    def _notify_shape_created(self, shape_id, ms):
+        print(f"  created  {ms.name} ({shape_id})")
+
+    def _notify_shape_updated(self, shape_id, ms):
+        print(f"  updated  {ms.name}")
+
+    def _notify_shape_removed(self, shape_id):
+        print(f"  removed  {shape_id}")
+
+    def _notify_all_cleared(self):
+        print("  all cleared")
+
+    def _notify_undo_redo_changed(self, can_undo, can_redo):
+        print(f"  undo {'on' if can_undo else 'off'}, redo {'on' if can_redo else 'off'}")
+
+    def _notify_operation_failed(self, operation, message):
+        print(f"  FAILED   {operation}: {message}")
+
+    @contextlib.contextmanager
+    def _operation(self, message):
+        print(f"  [{message}]")
+        yield
+
+
+def manager(out_dir):
+    print("== geometry manager: a small part with undo and redo ==")
+    import nimbal.kernel as kernel
+    from nimbal.enums import StandardPlane
+    from nimbal.managers.corvath import CoreCorvath
+    from nimbal.services.drulen import Drulen
+
+    class Host(PrintingHost, CoreCorvath):
+        pass
+
+    host = Host()
+    print("create a plane, a box and a cylinder:")
+    host.create_plane_from_standard(StandardPlane.XY)
+    box = host.create_shape(ShapeType.BOX, quenby.BoxProperties(width=40.0, height=40.0, depth=20.0))
+    cyl = host.create_shape(ShapeType.CYLINDER, quenby.CylinderProperties(radius=8.0, height=40.0))
+    print("box minus cylinder, filleted, arrayed:")
+    cut = host.subtract_shapes([box.shape_id, cyl.shape_id])
+    fillet = host.fillet_shape(cut, quenby.FilletProperties(fillet_radius=2.0))
+    array = host.create_shape_array(fillet, quenby.ArrayProperties(count_x=3, count_y=2, spacing_x=60.0,
+                                                                   spacing_y=60.0))
+    shape = host.get_shape(array).shape
+    print(f"array: volume {kernel.volume(shape):.1f}, bounds {tuple(round(c, 1) for c in kernel.bounding_box(shape))}")
+    print("a failure is reported, not raised:")
+    host.create_shape(ShapeType.BOX, quenby.BoxProperties(width=0.0))
+    print(f"undo '{host._undo_stack[-1].description}':")
+    host.undo()
+    print(f"top level now {[host.get_shape(i).name for i in host.get_all_shape_ids()]}")
+    print("redo:")
+    host.redo()
+    print(f"top level now {[host.get_shape(i).name for i in host.get_all_shape_ids()]}")
+    for fmt in ("step", "iges"):
+        path = os.path.join(out_dir, f"part.{fmt}")
+        print(f"export to {fmt.upper()}:")
+        ok = getattr(host, f"export_shapes_to_{fmt}")(path)
+        back = Drulen().import_file(path)
+        print(f"  written {ok}, read back: volume {kernel.volume(back):.1f}, area {kernel.area(back):.1f}")
+
+
 def main():
     records_round_trip()
     sketch_on_a_tilted_plane()
+    with tempfile.TemporaryDirectory() as out_dir:
+        kernel_service(out_dir)
+        manager(out_dir)
 
 
 if __name__ == "__main__":
