@@ -1,6 +1,9 @@
 """Geometry manager benchmark: each operation through CoreCorvath from
 Python against the same kernel work done directly in C++ (corvath_driver),
-measured in the same run. Run with scripts/bench.sh corvath."""
+measured in the same run.
+
+    scripts/bench.sh corvath
+"""
 
 import os
 import subprocess
@@ -12,7 +15,8 @@ from nimbal.enums import ShapeType
 from nimbal.managers.corvath import CoreCorvath
 from nimbal.models import quenby as q
 
-DRIVER = os.path.join(os.environ["NIMBAL_BUILD"], "bench", "corvath_driver")
+BUILD = os.environ.get("BUILD_DIR") or os.path.join(os.path.dirname(__file__), "..", "build")
+DRIVER = os.path.join(BUILD, "bench", "corvath_driver")
 
 
 def kernel(op, n, *extra):

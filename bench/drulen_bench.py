@@ -2,8 +2,7 @@
 calls made directly from C++ (bench/drulen_driver), one run, and prints the
 ratio per operation, then STEP export time against the number of shapes.
 
-    BUILD_DIR=/tmp/build scripts/build.sh && BUILD_DIR=/tmp/build bash -c \
-      'source scripts/env.sh && "$PYTHON" bench/drulen_bench.py'
+    scripts/bench.sh drulen
 """
 import os
 import subprocess

@@ -1,6 +1,6 @@
 """Timing of the sketch grid and plane service hot paths (run by hand, never by the tests).
 
-    BUILD_DIR=... source scripts/env.sh && $PYTHON bench/bench_sketch_grid.py
+    scripts/bench.sh sketch_grid
 """
 
 import timeit
