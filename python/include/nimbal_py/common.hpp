@@ -7,6 +7,7 @@
 #include <pybind11/stl.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "nimbal/enums.hpp"
@@ -18,6 +19,14 @@ namespace pyb = ::pybind11;
 // Python's name for the type of `obj`, for messages.
 inline std::string type_name(pyb::handle obj) {
   return pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(obj.ptr()))).attr("__name__"));
+}
+
+// None or a str.
+inline std::optional<std::string> optional_str(pyb::handle v, const char* what) {
+  if (v.is_none()) return std::nullopt;
+  if (!PyUnicode_Check(v.ptr()))
+    throw nimbal::TypeError(std::string(what) + " must be a str or None, not '" + type_name(v) + "'");
+  return v.cast<std::string>();
 }
 
 // A number as a C++ double: int, float or anything with __float__/__index__.

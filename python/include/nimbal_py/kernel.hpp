@@ -49,6 +49,14 @@ namespace nimbal::py {
 // the start of every module init that passes kernel objects.
 inline void import_kernel() { pyb::module_::import("nimbal.kernel"); }
 
+// A kernel shape argument; None is the null shape.
+inline TopoDS_Shape shape_from_py(pyb::handle v, const char* what) {
+  if (v.is_none()) return TopoDS_Shape();
+  if (!pyb::isinstance<TopoDS_Shape>(v))
+    throw nimbal::TypeError(std::string(what) + " must be a kernel shape or None, not '" + type_name(v) + "'");
+  return v.cast<TopoDS_Shape>();
+}
+
 // None for "no kernel shape", the shape (as its subtype) otherwise.
 inline pyb::object shape_or_none(const TopoDS_Shape& s) {
   if (s.IsNull()) return pyb::none();

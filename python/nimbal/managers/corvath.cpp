@@ -14,6 +14,8 @@ namespace pyb = pybind11;
 using namespace nimbal::managers;
 using namespace nimbal::py::corvath;
 using nimbal::ShapeType;
+using nimbal::py::record_from_py;
+using nimbal::py::shape_from_py;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
 
@@ -81,11 +83,7 @@ class PyCoreCorvath : public CoreCorvath {
   }
 };
 
-std::optional<std::string> optional_name(pyb::handle v) {
-  if (v.is_none()) return std::nullopt;
-  if (!PyUnicode_Check(v.ptr())) throw nimbal::TypeError("name must be a str or None, not '" + type_name(v) + "'");
-  return v.cast<std::string>();
-}
+std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::optional_str(v, "name"); }
 
 // Exactly three items, or the errors the host gives for a wrong count.
 nimbal::services::Point3 three(pyb::handle v, const char* what, bool count_is_type_error) {

@@ -4,6 +4,7 @@
 
 #include "nimbal/managers/corvath.hpp"
 #include "nimbal_py/kernel.hpp"
+#include "nimbal_py/records.hpp"
 
 namespace nimbal::py::corvath {
 
@@ -18,7 +19,5 @@ struct RegistryView {
 void bind_types(pyb::module_& m);
 
 ManagedShapePtr managed_from_py(pyb::handle v, const char* what);
-RecordPtr record_from_py(pyb::handle v, const char* what);
-TopoDS_Shape shape_from_py(pyb::handle v, const char* what);
 
 }  // namespace nimbal::py::corvath

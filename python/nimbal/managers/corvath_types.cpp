@@ -11,19 +11,6 @@ ManagedShapePtr managed_from_py(pyb::handle v, const char* what) {
   return v.cast<ManagedShapePtr>();
 }
 
-RecordPtr record_from_py(pyb::handle v, const char* what) {
-  if (!pyb::isinstance<models::Quenby>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a property record, not '" + type_name(v) + "'");
-  return v.cast<RecordPtr>();
-}
-
-TopoDS_Shape shape_from_py(pyb::handle v, const char* what) {
-  if (v.is_none()) return TopoDS_Shape();
-  if (!pyb::isinstance<TopoDS_Shape>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a kernel shape or None, not '" + type_name(v) + "'");
-  return v.cast<TopoDS_Shape>();
-}
-
 namespace {
 
 struct ComponentElem {
@@ -32,12 +19,6 @@ struct ComponentElem {
   static pyb::object to_py(const ManagedShapePtr& ms) { return pyb::cast(ms); }
 };
 
-std::optional<std::string> optional_id(pyb::handle v) {
-  if (v.is_none()) return std::nullopt;
-  if (!PyUnicode_Check(v.ptr()))
-    throw nimbal::TypeError("parent_id must be a str or None, not '" + type_name(v) + "'");
-  return v.cast<std::string>();
-}
 
 pyb::object entry(const Registry& r, const std::string& id) {
   const ManagedShapePtr* p = r.find(id);
@@ -63,7 +44,7 @@ void bind_types(pyb::module_& m) {
            s->properties = record_from_py(properties, "properties");
            if (!components.is_none())
              s->components = list_from_iterable<ComponentList, ComponentElem>(components, "components");
-           s->parent_id = optional_id(parent_id);
+           s->parent_id = optional_str(parent_id, "parent_id");
            return s;
          }),
          pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"), pyb::arg("color"),
@@ -94,7 +75,7 @@ void bind_types(pyb::module_& m) {
           })
       .def_property(
           "parent_id", [](const ManagedShape& s) { return s.parent_id; },
-          [](ManagedShape& s, pyb::handle v) { s.parent_id = optional_id(v); })
+          [](ManagedShape& s, pyb::handle v) { s.parent_id = optional_str(v, "parent_id"); })
       .def("__repr__", [](pyb::handle self) {
         const auto& s = self.cast<const ManagedShape&>();
         std::string ids;

@@ -7,6 +7,7 @@
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/live_list.hpp"
+#include "nimbal_py/records.hpp"
 
 namespace pyb = pybind11;
 using namespace nimbal::services;
@@ -35,26 +36,6 @@ struct CommandElem {
   static pyb::object to_py(const CommandPtr& c) { return pyb::cast(c); }
 };
 
-TopoDS_Shape shape_from_py(pyb::handle v, const char* what) {
-  if (v.is_none()) return TopoDS_Shape();
-  if (!pyb::isinstance<TopoDS_Shape>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a kernel shape or None, not '" + type_name(v) + "'");
-  return v.cast<TopoDS_Shape>();
-}
-
-std::optional<std::string> optional_id(pyb::handle v, const char* what) {
-  if (v.is_none()) return std::nullopt;
-  if (!PyUnicode_Check(v.ptr()))
-    throw nimbal::TypeError(std::string(what) + " must be a str or None, not '" + type_name(v) + "'");
-  return v.cast<std::string>();
-}
-
-std::shared_ptr<Quenby> record_from_py(pyb::handle v, const char* what) {
-  if (!pyb::isinstance<Quenby>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a property record, not '" + type_name(v) + "'");
-  return v.cast<std::shared_ptr<Quenby>>();
-}
-
 // A snapshot of any object offering the managed-shape fields, read in the
 // documented order; the record is deep-copied, everything else shared.
 SnapshotPtr snapshot_from_managed(pyb::handle ms) {
@@ -65,13 +46,13 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   pyb::object name = ms.attr("name");
   pyb::object color = ms.attr("color");
   s->shape_id = id.cast<std::string>();
-  s->shape = shape_from_py(shape, "shape");
+  s->shape = nimbal::py::shape_from_py(shape, "shape");
   s->shape_type = type.cast<nimbal::ShapeType>();
   s->name = name.cast<std::string>();
   s->color = color.cast<Color>();
-  s->properties = record_from_py(ms.attr("properties"), "properties")->clone();
+  s->properties = nimbal::py::record_from_py(ms.attr("properties"), "properties")->clone();
   for (auto c : pyb::iter(ms.attr("components"))) s->component_ids.push_back(c.attr("shape_id").cast<std::string>());
-  s->parent_id = optional_id(ms.attr("parent_id"), "parent_id");
+  s->parent_id = nimbal::py::optional_str(ms.attr("parent_id"), "parent_id");
   return s;
 }
 
@@ -165,13 +146,13 @@ void bind_snapshot(pyb::module_& m) {
                        pyb::handle component_ids, pyb::handle parent_id) {
             auto s = std::make_shared<ShapeSnapshot>();
             s->shape_id = shape_id;
-            s->shape = shape_from_py(shape, "shape");
+            s->shape = nimbal::py::shape_from_py(shape, "shape");
             s->shape_type = shape_type;
             s->name = name;
             s->color = color;
-            s->properties = record_from_py(properties, "properties");
+            s->properties = nimbal::py::record_from_py(properties, "properties");
             s->component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids");
-            s->parent_id = optional_id(parent_id, "parent_id");
+            s->parent_id = nimbal::py::optional_str(parent_id, "parent_id");
             return s;
           }),
           pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
@@ -179,13 +160,13 @@ void bind_snapshot(pyb::module_& m) {
   cls.def_readwrite("shape_id", &ShapeSnapshot::shape_id)
       .def_property(
           "shape", [](const ShapeSnapshot& s) { return nimbal::py::shape_or_none(s.shape); },
-          [](ShapeSnapshot& s, pyb::handle v) { s.shape = shape_from_py(v, "shape"); })
+          [](ShapeSnapshot& s, pyb::handle v) { s.shape = nimbal::py::shape_from_py(v, "shape"); })
       .def_readwrite("shape_type", &ShapeSnapshot::shape_type)
       .def_readwrite("name", &ShapeSnapshot::name)
       .def_readwrite("color", &ShapeSnapshot::color)
       .def_property(
           "properties", [](const ShapeSnapshot& s) { return s.properties; },
-          [](ShapeSnapshot& s, pyb::handle v) { s.properties = record_from_py(v, "properties"); })
+          [](ShapeSnapshot& s, pyb::handle v) { s.properties = nimbal::py::record_from_py(v, "properties"); })
       .def_property(
           "component_ids",
           [](pyb::object self) {
@@ -197,7 +178,7 @@ void bind_snapshot(pyb::module_& m) {
           })
       .def_property(
           "parent_id", [](const ShapeSnapshot& s) { return s.parent_id; },
-          [](ShapeSnapshot& s, pyb::handle v) { s.parent_id = optional_id(v, "parent_id"); })
+          [](ShapeSnapshot& s, pyb::handle v) { s.parent_id = nimbal::py::optional_str(v, "parent_id"); })
       .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
         if (!pyb::isinstance<ShapeSnapshot>(b)) return not_implemented();
         return pyb::bool_(snapshots_equal(a, b.cast<const ShapeSnapshot&>()));

@@ -114,17 +114,6 @@ const char* guarded_format(GuardedOp op) {
   return "Error: ";
 }
 
-template <class R, class F>
-R guarded(GuardedOp op, R fallback, F&& body) {
-  try {
-    return body();
-  } catch (const Standard_Failure&) {
-    Drulen::log_caught(op);
-  } catch (const std::exception&) {
-    Drulen::log_caught(op);
-  }
-  return fallback;
-}
 
 template <class Algo>
 TopoDS_Shape run_boolean(const TopoDS_Shape& a, const TopoDS_Shape& b) {

@@ -6,6 +6,7 @@
 
 #include <gp_Dir.hxx>
 #include <gp_Pnt.hxx>
+#include <Standard_Failure.hxx>
 
 #include "nimbal/services/drulen.hpp"
 
@@ -23,5 +24,19 @@ gp_Dir direction(const Point3& d, const char* what);
 std::unordered_set<long long> index_set(const Indices& indices);
 // Map key `key` (1-based) is selected by an empty set or by index key - 1.
 bool selected(const std::unordered_set<long long>& set, int key);
+
+// Runs `body`; a kernel or core error is logged the way `op` logs its
+// failures and gives `fallback`.
+template <class R, class F>
+R guarded(GuardedOp op, R fallback, F&& body) {
+  try {
+    return body();
+  } catch (const Standard_Failure&) {
+    Drulen::log_caught(op);
+  } catch (const std::exception&) {
+    Drulen::log_caught(op);
+  }
+  return fallback;
+}
 
 }  // namespace nimbal::services::detail

@@ -107,34 +107,23 @@ bool write_iges(const Shapes& shapes, const std::string& filename) {
   return tmp.commit();
 }
 
-template <class F>
-bool guarded_export(GuardedOp op, F&& body) {
-  try {
-    return body();
-  } catch (const Standard_Failure&) {
-    Drulen::log_caught(op);
-  } catch (const std::exception&) {
-    Drulen::log_caught(op);
-  }
-  return false;
-}
 
 }  // namespace
 
 bool Drulen::ops::export_shapes_to_step(const Shapes& shapes, const std::string& filename) {
-  return guarded_export(GuardedOp::export_step, [&] { return write_step(shapes, filename); });
+  return detail::guarded(GuardedOp::export_step, false, [&] { return write_step(shapes, filename); });
 }
 
 bool Drulen::ops::export_step(const TopoDS_Shape& shape, const std::string& filename) {
-  return guarded_export(GuardedOp::export_step, [&] { return write_step(Shapes{shape}, filename); });
+  return detail::guarded(GuardedOp::export_step, false, [&] { return write_step(Shapes{shape}, filename); });
 }
 
 bool Drulen::ops::export_shapes_to_iges(const Shapes& shapes, const std::string& filename) {
-  return guarded_export(GuardedOp::export_iges, [&] { return write_iges(shapes, filename); });
+  return detail::guarded(GuardedOp::export_iges, false, [&] { return write_iges(shapes, filename); });
 }
 
 bool Drulen::ops::export_iges(const TopoDS_Shape& shape, const std::string& filename) {
-  return guarded_export(GuardedOp::export_iges, [&] { return write_iges(Shapes{shape}, filename); });
+  return detail::guarded(GuardedOp::export_iges, false, [&] { return write_iges(Shapes{shape}, filename); });
 }
 
 TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std::string& filename,
