@@ -83,6 +83,62 @@ class PyCoreCorvath : public CoreCorvath {
   }
 };
 
+// A sketch manager seen through the two methods the manager reads: any
+// object offering them serves. Records that are not ManagedShape objects
+// are read field by field.
+class PySketchSource final : public SketchSource {
+ public:
+  explicit PySketchSource(pyb::object obj) : obj_(std::move(obj)) {}
+
+  std::vector<std::string> get_all_shape_ids() override {
+    std::vector<std::string> ids;
+    for (auto id : pyb::iter(obj_.attr("get_all_shape_ids")())) {
+      if (!PyUnicode_Check(id.ptr()))
+        throw nimbal::TypeError("get_all_shape_ids must give shape ids (str), not '" + type_name(id) + "'");
+      ids.push_back(id.cast<std::string>());
+    }
+    return ids;
+  }
+
+  ManagedShapePtr get_shape(const std::string& shape_id) override {
+    std::vector<PyObject*> path;
+    return record(obj_.attr("get_shape")(shape_id), path);
+  }
+
+ private:
+  static ManagedShapePtr record(pyb::handle r, std::vector<PyObject*>& path) {
+    if (r.is_none()) return nullptr;
+    if (pyb::isinstance<ManagedShape>(r)) return r.cast<ManagedShapePtr>();
+    if (std::find(path.begin(), path.end(), r.ptr()) != path.end())
+      throw nimbal::ValueError("a sketch record holds itself among its components");
+    path.push_back(r.ptr());
+    auto ms = std::make_shared<ManagedShape>();
+    ms->shape = shape_from_py(r.attr("shape"), "shape");
+    ms->shape_type = r.attr("shape_type").cast<ShapeType>();
+    ms->name = r.attr("name").cast<std::string>();
+    ms->color = r.attr("color").cast<Color>();
+    ms->properties = record_from_py(r.attr("properties"), "properties");
+    for (auto c : pyb::iter(r.attr("components")))
+      if (ManagedShapePtr m = record(c, path)) ms->components.push_back(std::move(m));
+    ms->parent_id = nimbal::py::optional_str(r.attr("parent_id"), "parent_id");
+    path.pop_back();
+    return ms;
+  }
+
+  pyb::object obj_;
+};
+
+// A state argument that may be a State or a plain dict the caller owns;
+// `fill` writes into a State, then a dict gets the same entries in place.
+template <class F>
+void with_state(pyb::handle out, F&& fill) {
+  if (out.is_none()) return fill(nullptr);
+  if (pyb::isinstance<nimbal::services::State>(out)) return fill(&out.cast<nimbal::services::State&>());
+  nimbal::services::State collected;
+  fill(&collected);
+  for (const auto& [id, snap] : collected) out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
+}
+
 std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::optional_str(v, "name"); }
 
 // Exactly three items, or the errors the host gives for a wrong count.
@@ -201,14 +257,8 @@ PYBIND11_MODULE(corvath, m) {
           "_collect_snapshots",
           [](CoreCorvath& self, pyb::handle ms, pyb::handle out) {
             ManagedShapePtr shape = managed_from_py(ms, "ms");
-            if (pyb::isinstance<nimbal::services::State>(out)) {
-              self._collect_snapshots(*shape, out.cast<nimbal::services::State&>());
-              return;
-            }
-            // A plain dict the caller owns, filled in place.
-            nimbal::services::State collected;
-            self._collect_snapshots(*shape, collected);
-            for (const auto& [id, snap] : collected) out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
+            if (out.is_none()) throw nimbal::TypeError("out must be a mapping, not 'NoneType'");
+            with_state(out, [&](nimbal::services::State* st) { self._collect_snapshots(*shape, *st); });
           },
           pyb::arg("ms"), pyb::arg("out"))
       .def(
@@ -383,6 +433,64 @@ PYBIND11_MODULE(corvath, m) {
         },
         pyb::arg("base_shape_id"), pyb::arg("properties"));
   c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"));
+
+  // ---- sketches ----
+  c.def(
+       "create_sketch",
+       [](CoreCorvath& self, const std::string& plane_id, const Color& color, pyb::handle name) {
+         return self.create_sketch(plane_id, color, optional_name(name));
+       },
+       pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+      .def(
+          "commit_sketch",
+          [](CoreCorvath& self, const std::string& sketch_id, pyb::object tessik) {
+            PySketchSource source(std::move(tessik));
+            return self.commit_sketch(sketch_id, source);
+          },
+          pyb::arg("sketch_id"), pyb::arg("tessik"))
+      .def(
+          "restore_plane",
+          [](CoreCorvath& self, const std::string& shape_id, pyb::handle props, const Color& color,
+             pyb::handle name) {
+            return self.restore_plane(shape_id, record_from_py(props, "properties"), color, optional_name(name));
+          },
+          pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_PLANE_COLOR,
+          pyb::arg("name") = pyb::none())
+      .def(
+          "restore_sketch",
+          [](CoreCorvath& self, const std::string& shape_id, pyb::handle props, pyb::object tessik,
+             const Color& color, pyb::handle name) {
+            PySketchSource source(std::move(tessik));
+            return self.restore_sketch(shape_id, record_from_py(props, "properties"), source, color,
+                                       optional_name(name));
+          },
+          pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
+          pyb::arg("name") = pyb::none())
+      .def(
+          "_build_sketch_comp",
+          [](CoreCorvath& self, pyb::handle rec, const std::string& comp_parent_id, pyb::handle before,
+             pyb::handle after) {
+            ManagedShapePtr record = managed_from_py(rec, "sketch_ms");
+            ManagedShapePtr copy;
+            // Both maps are filled by the one call.
+            nimbal::services::State b, a;
+            copy = self._build_sketch_comp(*record, comp_parent_id, before.is_none() ? nullptr : &b,
+                                           after.is_none() ? nullptr : &a);
+            auto put = [](pyb::handle out, const nimbal::services::State& st) {
+              if (out.is_none()) return;
+              if (pyb::isinstance<nimbal::services::State>(out)) {
+                auto& dst = out.cast<nimbal::services::State&>();
+                for (const auto& [id, snap] : st) dst.set(id, snap);
+                return;
+              }
+              for (const auto& [id, snap] : st) out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
+            };
+            put(before, b);
+            put(after, a);
+            return copy;
+          },
+          pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
+          pyb::arg("after") = pyb::none());
 
   // ---- export ----
   c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"))

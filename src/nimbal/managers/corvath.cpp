@@ -164,6 +164,7 @@ const RecordType& properties_class(ShapeType t) {
 }
 
 void names_changed_outside() { ++g_names_epoch; }
+std::uint64_t names_epoch() { return g_names_epoch.load(); }
 
 void NameIndex::add(const std::string& name) {
   const auto& prefixes = display_prefixes();
@@ -681,6 +682,21 @@ TopoDS_Shape CoreCorvath::_rebuild_sketch_compound(const ManagedShape& ms) const
   return any ? TopoDS_Shape(compound) : TopoDS_Shape();
 }
 
+TopoDS_Shape CoreCorvath::recompute_parent(const ManagedShape& parent) {
+  TopoDS_Shape result;
+  switch (parent.shape_type) {
+    case ShapeType::ARRAY: result = _recompute_array_from_component(parent); break;
+    case ShapeType::FILLET: result = _recompute_fillet_from_component(parent); break;
+    case ShapeType::CORNER_ROUND: result = _recompute_corner_round_from_component(parent); break;
+    case ShapeType::POLYLINE_ROUND: result = _recompute_polyline_round_from_component(parent); break;
+    case ShapeType::EXTRUDE: result = _recompute_extrude_from_component(parent); break;
+    // A sketch is rebuilt from its elements, not refolded.
+    case ShapeType::SKETCH: result = _rebuild_sketch_compound(parent); break;
+    default: result = _recompute_boolean_from_components(parent); break;
+  }
+  return result.IsNull() ? result : _apply_transformations(result, *parent.properties);
+}
+
 TopoDS_Shape CoreCorvath::_update_component_shape(const ManagedShapePtr& component, const RecordPtr& properties) {
   if (!component || !component->parent_id || !properties) return {};
   ManagedShapePtr parent = find(*component->parent_id);
@@ -740,17 +756,7 @@ TopoDS_Shape CoreCorvath::_update_component_shape(const ManagedShapePtr& compone
   ms.properties = properties;
   TopoDS_Shape result;
   try {
-    switch (parent->shape_type) {
-      case ShapeType::ARRAY: result = _recompute_array_from_component(*parent); break;
-      case ShapeType::FILLET: result = _recompute_fillet_from_component(*parent); break;
-      case ShapeType::CORNER_ROUND: result = _recompute_corner_round_from_component(*parent); break;
-      case ShapeType::POLYLINE_ROUND: result = _recompute_polyline_round_from_component(*parent); break;
-      case ShapeType::EXTRUDE: result = _recompute_extrude_from_component(*parent); break;
-      // A sketch is rebuilt from its elements, not refolded.
-      case ShapeType::SKETCH: result = _rebuild_sketch_compound(*parent); break;
-      default: result = _recompute_boolean_from_components(*parent); break;
-    }
-    if (!result.IsNull()) result = _apply_transformations(result, *parent->properties);
+    result = recompute_parent(*parent);
   } catch (...) {
     ms.shape = old_shape;
     ms.properties = old_props;

@@ -62,6 +62,8 @@ using Registry = OrderedMap<std::string, ManagedShapePtr>;
 // Tells every manager that some registered shape's name may have changed
 // behind its back (its name index is rebuilt on next use).
 void names_changed_outside();
+// Counts those changes; a manager whose count is behind rebuilds its index.
+std::uint64_t names_epoch();
 
 // The numbers that registered names bear after each shape type's display
 // prefix ("Box_" 3 -> 3), so a new display name needs no scan of the
@@ -83,6 +85,17 @@ inline constexpr Color DEFAULT_PLANE_COLOR{0.4, 0.8, 1.0};
 
 // (0, 0, 1) turned about world X, then Y, then Z (degrees).
 Point3 normal_from_rotation_deg(double rx, double ry, double rz);
+
+// What the manager reads of a sketch manager when a sketch is committed or
+// restored (it never writes to it).
+class SketchSource {
+ public:
+  virtual ~SketchSource() = default;
+  // Every record's id, hidden components included, in registry order.
+  virtual std::vector<std::string> get_all_shape_ids() = 0;
+  // Null when there is no such record.
+  virtual ManagedShapePtr get_shape(const std::string& shape_id) = 0;
+};
 
 // The snapshot of a managed shape: its record deep-copied, the rest shared.
 SnapshotPtr snapshot_of(const ManagedShape& ms);
@@ -213,6 +226,21 @@ class CoreCorvath {
   std::optional<std::string> extrude_shape(const std::string& base_shape_id, const RecordPtr& properties);
   std::vector<std::string> split_to_faces(const std::string& shape_id);
 
+  // ---- sketches ----
+  ManagedShapePtr create_sketch(const std::string& plane_id, const Color& color = DEFAULT_PLANE_COLOR,
+                                std::optional<std::string> name = std::nullopt);
+  bool commit_sketch(const std::string& sketch_id, SketchSource& tessik);
+  ManagedShapePtr restore_plane(const std::string& shape_id, const RecordPtr& properties,
+                                const Color& color = DEFAULT_PLANE_COLOR,
+                                std::optional<std::string> name = std::nullopt);
+  std::string restore_sketch(const std::string& shape_id, const RecordPtr& properties, SketchSource& tessik,
+                             const Color& color = DEFAULT_SHAPE_COLOR,
+                             std::optional<std::string> name = std::nullopt);
+  // A registered copy of a sketch manager's record (unions and subtractions
+  // with copies of their inputs), entered into the undo maps when given.
+  ManagedShapePtr _build_sketch_comp(const ManagedShape& sketch_ms, const std::string& comp_parent_id,
+                                     State* before = nullptr, State* after = nullptr);
+
   // ---- export ----
   bool export_shapes_to_step(const std::string& filename);
   bool export_shapes_to_iges(const std::string& filename);
@@ -240,6 +268,17 @@ class CoreCorvath {
   ManagedShapePtr register_plane(const std::string& description, std::shared_ptr<models::PlaneProperties> props,
                                  const Color& color, std::string name);
   ManagedShapePtr find(const std::string& id) const;
+  // A derived shape recomputed from its components and its own record,
+  // placed; null when the kernel gives nothing.
+  TopoDS_Shape recompute_parent(const ManagedShape& parent);
+  // The sketch manager's top-level records with geometry, read (and checked)
+  // before anything changes.
+  std::vector<ManagedShapePtr> sketch_records(SketchSource& tessik);
+  // Registers copies of `records` under `sketch_id`; the placed compound of
+  // their shapes, or null when there are none.
+  TopoDS_Shape copy_sketch_records(const std::vector<ManagedShapePtr>& records, const std::string& sketch_id,
+                                   const Quenby& placement, ComponentList& components, State* before,
+                                   State* after);
   // Every change of the registry or of a registered name goes through these,
   // which keep the name index in step.
   void add_shape(const ManagedShapePtr& ms);

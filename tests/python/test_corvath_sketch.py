@@ -1,0 +1,213 @@
+import pytest
+
+from corvath_fixtures import Host, bbox
+from nimbal import kernel as k
+from nimbal.enums import ShapeType, StandardPlane
+from nimbal.managers import corvath as cv
+from nimbal.models import quenby as q
+from nimbal.services.drulen import Drulen
+
+geo = Drulen()
+
+
+class FakeSketchManager:
+    """Offers the two methods the geometry manager reads, over real records."""
+
+    def __init__(self):
+        self.records = {}
+
+    def add(self, shape, shape_type=ShapeType.RECTANGLE, parent_id=None, components=(), name=None):
+        sid = f"{shape_type.value}_{len(self.records):08x}"
+        ms = cv.ManagedShape(sid, shape, shape_type, name or f"El_{len(self.records)}", (0.1, 0.2, 0.3),
+                             q.RectangleProperties(), list(components), parent_id)
+        self.records[sid] = ms
+        return ms
+
+    def rect(self, w, h, x=0.0):
+        return self.add(geo.translate_shape(geo.create_rectangle(w, h), x, 0, 0))
+
+    def get_all_shape_ids(self):
+        return list(self.records)
+
+    def get_shape(self, shape_id):
+        return self.records.get(shape_id)
+
+
+@pytest.fixture
+def host():
+    return Host()
+
+
+def plane(host):
+    return host.create_plane_from_standard(StandardPlane.XY)
+
+
+def test_create_sketch(host):
+    p = plane(host)
+    box = host.create_shape(ShapeType.BOX, q.BoxProperties())
+    host.log.clear()
+    assert host.create_sketch(box.shape_id) is None and host.create_sketch("missing") is None
+    assert host.log == []
+    s = host.create_sketch(p.shape_id)
+    assert (s.name, s.shape, s.color, s.properties.plane_id) == ("Sketch_1", None, (0.4, 0.8, 1.0), p.shape_id)
+    assert host.events() == [("undo_redo", True, False), ("created", s.shape_id)]
+    assert host._undo_stack[-1].description == "Create sketch"
+
+
+def test_commit_right_after_create_is_one_step(host):
+    p = plane(host)
+    s = host.create_sketch(p.shape_id)
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    tessik.rect(4, 4, x=20)
+    depth = host.undo_depth()
+    host.log.clear()
+    assert host.commit_sketch(s.shape_id, tessik)
+    ev = host.events()
+    assert ev[0] == ("removed", s.shape_id) and ev[-1] == ("created", s.shape_id)
+    assert [e for e in ev if e[0] == "undo_redo"] == [("undo_redo", True, False)] * 2
+    assert host.undo_depth() == depth and host._undo_stack[-1].description == "Commit sketch"
+    sketch = host.get_shape(s.shape_id)
+    assert k.area(sketch.shape) == pytest.approx(116) and len(sketch.components) == 2
+    copies = [c.shape_id for c in sketch.components]
+    assert all(host.get_shape(c).parent_id == s.shape_id for c in copies)
+    assert not set(copies) & set(tessik.records)  # fresh ids
+    assert sketch.components[0].shape == tessik.get_shape(tessik.get_all_shape_ids()[0]).shape
+    host.undo()
+    assert s.shape_id not in host._shapes and not any(c in host._shapes for c in copies)
+    host.redo()
+    assert k.area(host.get_shape(s.shape_id).shape) == pytest.approx(116)
+    assert host.get_all_shape_ids()[-1] == s.shape_id
+
+
+def test_commit_of_an_older_sketch_and_a_second_commit(host):
+    p = plane(host)
+    a = host.create_sketch(p.shape_id)
+    b = host.create_sketch(p.shape_id)
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    assert host.commit_sketch(a.shape_id, tessik)
+    assert [c.description for c in host._undo_stack][-2:] == ["Create sketch", "Commit sketch"]
+    assert host._undo_stack[-1].before[a.shape_id].shape_id == a.shape_id
+    assert host.get_all_shape_ids()[-1] == a.shape_id  # re-inserted at the end
+    first = [c.shape_id for c in host.get_shape(a.shape_id).components]
+    tessik.rect(2, 2, x=30)
+    assert host.commit_sketch(a.shape_id, tessik)
+    assert [c.description for c in host._undo_stack][-2:] == ["Commit sketch", "Commit sketch"]
+    assert not any(c in host._shapes for c in first)
+    assert len(host.get_shape(a.shape_id).components) == 2
+    assert b.shape_id in host._shapes
+
+
+def test_union_elements_are_copied_with_their_inputs(host):
+    s = host.create_sketch(plane(host).shape_id)
+    tessik = FakeSketchManager()
+    r1 = tessik.rect(10, 10)
+    r2 = tessik.rect(10, 10, x=5)
+    fused = geo.unify_same_domain(geo.fuse_shapes(r1.shape, r2.shape))
+    union = tessik.add(fused, ShapeType.UNION, components=[r1, r2])
+    r1.parent_id = r2.parent_id = union.shape_id
+    assert host.commit_sketch(s.shape_id, tessik)
+    sketch = host.get_shape(s.shape_id)
+    assert len(sketch.components) == 1
+    copy = sketch.components[0]
+    assert copy.shape_type == ShapeType.UNION and len(copy.components) == 2
+    assert all(c.parent_id == copy.shape_id and c.shape_id in host._shapes for c in copy.components)
+    assert k.area(sketch.shape) == pytest.approx(150)
+    before = list(host._undo_stack[-1].before)
+    assert before.index(copy.components[0].shape_id) < before.index(copy.shape_id)
+
+
+def test_a_sketch_manager_without_geometry(host):
+    s = host.create_sketch(plane(host).shape_id)
+    tessik = FakeSketchManager()
+    tessik.add(None)
+    assert host.commit_sketch(s.shape_id, tessik) is True
+    assert host.get_shape(s.shape_id).shape is None and len(host.get_shape(s.shape_id).components) == 0
+    assert not host.commit_sketch("missing", tessik)
+    assert not host.commit_sketch(plane(host).shape_id, tessik)
+
+
+def test_commit_of_an_extrude_profile_recomputes_the_extrude(host):
+    s = host.create_sketch(plane(host).shape_id)
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    host.commit_sketch(s.shape_id, tessik)
+    eid = host.extrude_shape(s.shape_id, q.ExtrudeProperties(depth=5.0, translation=q.Translation(z=100)))
+    assert k.volume(host.get_shape(eid).shape) == pytest.approx(500)
+    tessik.rect(20, 20, x=50)
+    host.log.clear()
+    assert host.commit_sketch(s.shape_id, tessik)
+    ext = host.get_shape(eid)
+    assert k.volume(ext.shape) == pytest.approx(500 + 2000) and bbox(ext.shape)[2] == pytest.approx(100)
+    assert ext.components[0] is host.get_shape(s.shape_id)
+    assert host.events() == [("undo_redo", True, False), ("updated", eid)]
+    assert host.get_all_shape_ids() == [host.get_all_shape_ids()[0], eid]
+    host.undo()
+    assert k.volume(host.get_shape(eid).shape) == pytest.approx(500)
+
+
+def test_commit_of_a_union_input_recomputes_the_union(host):
+    s = host.create_sketch(plane(host).shape_id)
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    host.commit_sketch(s.shape_id, tessik)
+    other = host.create_shape(ShapeType.RECTANGLE, q.RectangleProperties(width=10, height=10,
+                                                                         translation=q.Translation(x=5)))
+    uid = host.union_shapes([s.shape_id, other.shape_id])
+    tessik.records.clear()
+    tessik.rect(10, 10, x=-20)
+    assert host.commit_sketch(s.shape_id, tessik)
+    assert k.area(host.get_shape(uid).shape) == pytest.approx(200)
+
+
+def test_failures_of_the_sketch_manager_leave_the_sketch_as_it_was(host):
+    s = host.create_sketch(plane(host).shape_id)
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    host.commit_sketch(s.shape_id, tessik)
+    registry, depth = list(host._shapes), host.undo_depth()
+
+    class Broken(FakeSketchManager):
+        def get_shape(self, shape_id):
+            raise RuntimeError("sketch manager failed")
+
+    broken = Broken()
+    broken.rect(1, 1)
+    with pytest.raises(RuntimeError):
+        host.commit_sketch(s.shape_id, broken)
+    looping = FakeSketchManager()
+    u = looping.add(geo.create_rectangle(1, 1), ShapeType.UNION)
+    u.components.append(u)
+    with pytest.raises(ValueError):
+        host.commit_sketch(s.shape_id, looping)
+    assert list(host._shapes) == registry and host.undo_depth() == depth
+
+
+def test_restores(host):
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    host.log.clear()
+    pl = host.restore_plane("plane_saved001", q.PlaneProperties(origin_z=3.0))
+    assert (pl.shape_id, pl.name, pl.color, pl.properties.origin_z) == ("plane_saved001", "Plane_1",
+                                                                       (0.4, 0.8, 1.0), 3.0)
+    sid = host.restore_sketch("sketch_saved01", q.SketchProperties(plane_id="plane_saved001",
+                                                                   translation=q.Translation(z=2.0)), tessik)
+    assert sid == "sketch_saved01"
+    sk = host.get_shape(sid)
+    assert sk.color == (0.7, 0.75, 0.8) and bbox(sk.shape)[2] == pytest.approx(2.0)
+    again = host.restore_plane("plane_saved001", q.PlaneProperties(), name="Again")
+    assert host.get_shape("plane_saved001") is again and list(host._shapes).index("plane_saved001") == 0
+    assert [e[0] for e in host.events()] == ["created"] * 3 and host.undo_depth() == 0
+
+
+def test_rebuild_sketch_compound(host):
+    s = host.create_sketch(plane(host).shape_id)
+    assert host._rebuild_sketch_compound(s) is None
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    host.commit_sketch(s.shape_id, tessik)
+    sketch = host.get_shape(s.shape_id)
+    assert k.area(host._rebuild_sketch_compound(sketch)) == pytest.approx(100)
+    host._apply_state({sketch.components[0].shape_id: None})
+    assert host._rebuild_sketch_compound(sketch) is None
