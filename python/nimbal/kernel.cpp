@@ -126,4 +126,5 @@ PYBIND11_MODULE(kernel, m) {
   m.def("sub_shapes", &k::sub_shapes, pyb::arg("shape"), pyb::arg("type"),
         "Unique sub-shapes of the type, in TopExp::MapShapes order (the sub-shape indices).");
   m.def("is_valid", &k::is_valid, pyb::arg("shape"), "BRepCheck_Analyzer's verdict; False for a null shape.");
+  void nimbal_bind_kernel_viewer(pyb::module_&); nimbal_bind_kernel_viewer(m);  // kernel_viewer.cpp
 }
