@@ -1,0 +1,168 @@
+// Registry mechanics both managers share: display prefixes, shape ids drawn
+// until free, the name index kept current, and the restoring of registry
+// entries from undo snapshots. Each manager calls its own hooks around
+// these; the rules here are the same for both.
+#pragma once
+
+#include <cctype>
+#include <cstdint>
+#include <functional>
+#include <queue>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "nimbal/errors.hpp"
+#include "nimbal/managers/corvath.hpp"
+
+namespace nimbal::managers::registry {
+
+// "Box_", "Sketch_polyline_": the value with its first letter raised and the
+// rest lowered.
+inline std::string display_prefix(ShapeType t) {
+  std::string prefix(enum_value(t));
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    prefix[i] = i == 0 ? static_cast<char>(std::toupper(static_cast<unsigned char>(prefix[i])))
+                       : static_cast<char>(std::tolower(static_cast<unsigned char>(prefix[i])));
+  return prefix + '_';
+}
+
+inline std::string display_name(ShapeType t, const NameIndex& names) {
+  return display_prefix(t) + std::to_string(names.highest(t) + 1);
+}
+
+// The type's value, "_", and eight hex digits: the first eight of a
+// version-4 UUID are 32 random bits.
+inline std::string random_shape_id(ShapeType t) {
+  static thread_local std::mt19937 rng{std::random_device{}()};
+  static const char* hex = "0123456789abcdef";
+  const std::uint32_t bits = rng();
+  std::string id(enum_value(t));
+  id += '_';
+  for (int shift = 28; shift >= 0; shift -= 4) id += hex[(bits >> shift) & 0xF];
+  return id;
+}
+
+// An id from `draw`, drawn again while it names a registered entry: a clash
+// would silently replace that entry. The bound only matters for a drawing
+// override that keeps answering a taken id.
+inline std::string free_shape_id(const Registry& shapes, ShapeType t,
+                                 const std::function<std::string(ShapeType)>& draw) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string id = draw(t);
+    if (!shapes.contains(id)) return id;
+  }
+  throw KeyError("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
+}
+
+// Rebuilds `names` from `shapes` when a registered name was changed behind
+// the manager's back since `seen_epoch`.
+inline const NameIndex& current_names(NameIndex& names, std::uint64_t& seen_epoch, const Registry& shapes) {
+  const std::uint64_t now = names_epoch();
+  if (seen_epoch != now) {
+    names.clear();
+    for (const auto& kv : shapes) names.add(kv.second->name);
+    seen_epoch = now;
+  }
+  return names;
+}
+
+using Entry = std::pair<std::string, SnapshotPtr>;
+
+// The hidden entries of a state (snapshots with a parent), in the order they
+// are restored: each after the entries of the same pass that it lists as
+// components, otherwise in state order. In plain state order an entry that
+// precedes its own components (an input removed and brought back, then a
+// clear-all undone) would be rebuilt without them.
+inline std::vector<Entry> hidden_restore_order(const State& state) {
+  std::vector<Entry> hidden;
+  for (const auto& [id, snap] : state)
+    if (snap && snap->parent_id) hidden.emplace_back(id, snap);
+  if (hidden.size() < 2) return hidden;
+  std::unordered_map<std::string, std::size_t> pos;
+  for (std::size_t i = 0; i < hidden.size(); ++i) pos.emplace(hidden[i].first, i);
+  std::vector<std::size_t> pending(hidden.size(), 0);
+  std::vector<std::vector<std::size_t>> dependents(hidden.size());
+  for (std::size_t i = 0; i < hidden.size(); ++i)
+    for (const std::string& cid : hidden[i].second->component_ids) {
+      auto it = pos.find(cid);
+      if (it == pos.end()) continue;
+      ++pending[i];
+      dependents[it->second].push_back(i);
+    }
+  std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> ready;
+  for (std::size_t i = 0; i < hidden.size(); ++i)
+    if (pending[i] == 0) ready.push(i);
+  std::vector<bool> done(hidden.size(), false);
+  std::vector<Entry> order;
+  order.reserve(hidden.size());
+  std::size_t scan = 0;
+  while (order.size() < hidden.size()) {
+    std::size_t i;
+    if (!ready.empty()) {
+      i = ready.top();
+      ready.pop();
+      if (done[i]) continue;
+    } else {
+      // Entries that list one another: take the first one left.
+      while (done[scan]) ++scan;
+      i = scan;
+    }
+    done[i] = true;
+    order.push_back(hidden[i]);
+    for (std::size_t d : dependents[i])
+      if (pending[d] > 0 && --pending[d] == 0 && !done[d]) ready.push(d);
+  }
+  return order;
+}
+
+// Which hook a restored entry calls.
+enum class Restored { Created, CreatedHidden, Updated, Hidden, Revealed, StillHidden };
+
+// Creates or overwrites the entry `shape_id` from `snapshot`, keeping
+// `names` in step. A present entry stays the same object (every component
+// list that holds it sees the change); an absent one goes to the end.
+inline std::pair<ManagedShapePtr, Restored> restore_entry(Registry& shapes, NameIndex& names,
+                                                          const std::string& shape_id,
+                                                          const services::ShapeSnapshot& snapshot) {
+  ComponentList components;
+  for (const std::string& cid : snapshot.component_ids)
+    if (const ManagedShapePtr* c = shapes.find(cid)) components.push_back(*c);
+  // The live entry gets its own record: editing it in place must not rewrite
+  // the snapshot that stays on the stack.
+  RecordPtr props = snapshot.properties ? snapshot.properties->clone() : nullptr;
+
+  const ManagedShapePtr* found = shapes.find(shape_id);
+  if (!found) {
+    auto ms = std::make_shared<ManagedShape>();
+    ms->shape_id = snapshot.shape_id;
+    ms->shape = snapshot.shape;
+    ms->shape_type = snapshot.shape_type;
+    ms->name = snapshot.name;
+    ms->color = snapshot.color;
+    ms->properties = std::move(props);
+    ms->components = std::move(components);
+    ms->parent_id = snapshot.parent_id;
+    shapes.set(shape_id, ms);
+    names.add(ms->name);
+    return {ms, snapshot.parent_id ? Restored::CreatedHidden : Restored::Created};
+  }
+  ManagedShapePtr ms = *found;
+  const bool was_hidden = !ms->top_level();
+  const bool now_hidden = snapshot.parent_id.has_value();
+  ms->shape = snapshot.shape;
+  ms->shape_type = snapshot.shape_type;
+  names.remove(ms->name);
+  ms->name = snapshot.name;
+  names.add(ms->name);
+  ms->color = snapshot.color;
+  ms->properties = std::move(props);
+  ms->components = std::move(components);
+  ms->parent_id = snapshot.parent_id;
+  if (!was_hidden) return {ms, now_hidden ? Restored::Hidden : Restored::Updated};
+  return {ms, now_hidden ? Restored::StillHidden : Restored::Revealed};
+}
+
+}  // namespace nimbal::managers::registry

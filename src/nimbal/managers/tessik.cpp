@@ -1,0 +1,477 @@
+#include "nimbal/managers/tessik.hpp"
+
+#include "nimbal/errors.hpp"
+#include "nimbal/managers/registry.hpp"
+
+namespace nimbal::managers {
+
+using namespace nimbal::models;
+using services::UndoCommand;
+
+namespace {
+
+StatePtr new_state() { return std::make_shared<State>(); }
+
+StatePtr single(const std::string& id, SnapshotPtr snap) {
+  auto s = new_state();
+  s->set(id, std::move(snap));
+  return s;
+}
+
+template <class T>
+const T* as(const Quenby& rec) {
+  return rec.is<T>() ? static_cast<const T*>(&rec) : nullptr;
+}
+
+std::vector<PolylinePoint> polyline_points(const std::vector<Point2>& points) {
+  return std::vector<PolylinePoint>(points.begin(), points.end());
+}
+
+bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The sketch plane service over a Fandor
+
+FandorService::FandorService(std::shared_ptr<services::Fandor> fandor)
+    : fandor_(fandor ? std::move(fandor) : std::make_shared<services::Fandor>()) {}
+
+TopoDS_Shape FandorService::create_rectangle_on_plane(const PlanePtr& plane, double u, double v, double width,
+                                                      double height, bool filled) {
+  return fandor_->create_rectangle_on_plane(*plane, u, v, width, height, filled);
+}
+TopoDS_Shape FandorService::create_circle_on_plane(const PlanePtr& plane, double u, double v, double radius,
+                                                   bool filled) {
+  return fandor_->create_circle_on_plane(*plane, u, v, radius, filled);
+}
+TopoDS_Shape FandorService::create_line_on_plane(const PlanePtr& plane, const Point2& p1, const Point2& p2) {
+  return fandor_->create_line_on_plane(*plane, p1, p2);
+}
+TopoDS_Shape FandorService::create_arc_on_plane(const PlanePtr& plane, const Point2& start, const Point2& mid,
+                                                const Point2& end) {
+  return fandor_->create_arc_on_plane(*plane, start, mid, end);
+}
+TopoDS_Shape FandorService::create_polyline_on_plane(const PlanePtr& plane, const std::vector<PolylinePoint>& points,
+                                                     bool closed, bool filled) {
+  return fandor_->create_polyline_on_plane(*plane, points, closed, filled);
+}
+TopoDS_Shape FandorService::fuse_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) {
+  return services::Fandor::fuse_shapes(a, b);
+}
+TopoDS_Shape FandorService::cut_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) {
+  return services::Fandor::cut_shapes(a, b);
+}
+TopoDS_Shape FandorService::unify_same_domain(const TopoDS_Shape& shape) {
+  return services::Fandor::unify_same_domain(shape);
+}
+
+// ---------------------------------------------------------------------------
+// Frame
+
+CoreTessik::CoreTessik(std::string plane_id, PlanePtr plane_props, std::shared_ptr<SketchPlaneService> fandor)
+    : plane_id_(std::move(plane_id)),
+      plane_props_(plane_props ? std::move(plane_props) : std::make_shared<PlaneProperties>()),
+      names_epoch_(names_epoch()),
+      fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()),
+      undo_redo_([this](const StatePtr& s) { _apply_state(s); },
+                 [this](bool u, bool r) { _notify_undo_redo_changed(u, r); },
+                 [this] { _on_redo_clears_all(); }) {}
+
+ManagedShapePtr CoreTessik::find(const std::string& id) const {
+  const ManagedShapePtr* p = shapes_.find(id);
+  return p ? *p : nullptr;
+}
+
+void CoreTessik::add_shape(const ManagedShapePtr& ms) {
+  if (const ManagedShapePtr* old = shapes_.find(ms->shape_id)) names_.remove((*old)->name);
+  shapes_.set(ms->shape_id, ms);
+  names_.add(ms->name);
+}
+
+void CoreTessik::drop_shape(const std::string& id) {
+  if (const ManagedShapePtr* ms = shapes_.find(id)) {
+    names_.remove((*ms)->name);
+    shapes_.erase(id);
+  }
+}
+
+void CoreTessik::drop_all() {
+  shapes_.clear();
+  names_.clear();
+}
+
+void CoreTessik::rename_registered(ManagedShape& ms, std::string name) {
+  names_.remove(ms.name);
+  ms.name = std::move(name);
+  names_.add(ms.name);
+}
+
+std::string CoreTessik::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
+
+std::string CoreTessik::free_shape_id(ShapeType t) {
+  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
+}
+
+std::string CoreTessik::_generate_shape_name(ShapeType t) {
+  return registry::display_name(t, registry::current_names(names_, names_epoch_, shapes_));
+}
+
+ManagedShapePtr CoreTessik::get_shape(const std::string& shape_id) const { return find(shape_id); }
+
+std::vector<std::string> CoreTessik::get_all_shape_ids() const {
+  std::vector<std::string> ids;
+  ids.reserve(shapes_.size());
+  for (const auto& kv : shapes_) ids.push_back(kv.first);
+  return ids;
+}
+
+// ---------------------------------------------------------------------------
+// Undo integration
+
+void CoreTessik::_on_redo_clears_all() {
+  drop_all();
+  _notify_all_cleared();
+}
+
+void CoreTessik::_push_undo(const std::string& description, StatePtr before, StatePtr after, bool redo_clears_all) {
+  auto cmd = std::make_shared<UndoCommand>();
+  cmd->description = description;
+  cmd->before = before ? std::move(before) : new_state();
+  cmd->after = after ? std::move(after) : new_state();
+  cmd->redo_clears_all = redo_clears_all;
+  undo_redo_.push(std::move(cmd));
+}
+
+void CoreTessik::_apply_state(const StatePtr& state_ptr) {
+  if (!state_ptr) return;
+  const State& state = *state_ptr;
+  for (const auto& [id, snap] : state) {
+    if (snap) continue;
+    ManagedShapePtr ms = find(id);
+    if (!ms) continue;
+    drop_shape(id);
+    if (ms->top_level()) _notify_shape_removed(id);
+  }
+  for (const auto& [id, snap] : registry::hidden_restore_order(state)) _restore_from_snapshot(id, snap);
+  for (const auto& [id, snap] : state)
+    if (snap && !snap->parent_id) _restore_from_snapshot(id, snap);
+}
+
+void CoreTessik::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
+  if (!snapshot) return;
+  registry::current_names(names_, names_epoch_, shapes_);
+  auto [ms, change] = registry::restore_entry(shapes_, names_, shape_id, *snapshot);
+  switch (change) {
+    case registry::Restored::Created:
+    case registry::Restored::Revealed: _notify_shape_created(shape_id, ms); break;
+    case registry::Restored::Updated: _notify_shape_updated(shape_id, ms); break;
+    case registry::Restored::Hidden: _notify_shape_removed(shape_id); break;
+    case registry::Restored::CreatedHidden:
+    case registry::Restored::StillHidden: break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Creation
+
+ManagedShapePtr CoreTessik::_register_shape(ShapeType shape_type, const TopoDS_Shape& shape, RecordPtr properties,
+                                            const Color& color, std::optional<std::string> name) {
+  // The name before the id.
+  std::string n = name ? std::move(*name) : _generate_shape_name(shape_type);
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(shape_type);
+  ms->shape = shape;
+  ms->shape_type = shape_type;
+  ms->name = std::move(n);
+  ms->color = color;
+  ms->properties = std::move(properties);
+  add_shape(ms);
+  _push_undo("Create " + std::string(enum_value(shape_type)), single(ms->shape_id, nullptr),
+             single(ms->shape_id, snapshot_of(*ms)));
+  _notify_shape_created(ms->shape_id, ms);
+  return ms;
+}
+
+ManagedShapePtr CoreTessik::create_rectangle(double u, double v, double width, double height, const Color& color,
+                                             std::optional<std::string> name, bool filled) {
+  auto rec = std::make_shared<RectangleProperties>();
+  rec->width = width;
+  rec->height = height;
+  rec->plane_id = plane_id_;
+  rec->local_u = u;
+  rec->local_v = v;
+  rec->filled = filled;
+  TopoDS_Shape shape = fandor_->create_rectangle_on_plane(plane_props_, u, v, width, height, filled);
+  return _register_shape(ShapeType::RECTANGLE, shape, std::move(rec), color, std::move(name));
+}
+
+ManagedShapePtr CoreTessik::create_circle(double u, double v, double radius, const Color& color,
+                                          std::optional<std::string> name, bool filled) {
+  auto rec = std::make_shared<CircleProperties>();
+  rec->radius = radius;
+  rec->plane_id = plane_id_;
+  rec->local_u = u;
+  rec->local_v = v;
+  rec->filled = filled;
+  TopoDS_Shape shape = fandor_->create_circle_on_plane(plane_props_, u, v, radius, filled);
+  return _register_shape(ShapeType::CIRCLE, shape, std::move(rec), color, std::move(name));
+}
+
+ManagedShapePtr CoreTessik::create_line(const Point2& p1, const Point2& p2, const Color& color,
+                                        std::optional<std::string> name) {
+  auto rec = std::make_shared<LineProperties>();
+  rec->plane_id = plane_id_;
+  rec->p1 = p1;
+  rec->p2 = p2;
+  // Registered even without geometry: a later update can give it some.
+  TopoDS_Shape shape = fandor_->create_line_on_plane(plane_props_, p1, p2);
+  return _register_shape(ShapeType::LINE, shape, std::move(rec), color, std::move(name));
+}
+
+ManagedShapePtr CoreTessik::create_arc(const Point2& start, const Point2& mid, const Point2& end, const Color& color,
+                                       std::optional<std::string> name) {
+  auto rec = std::make_shared<ArcProperties>();
+  rec->plane_id = plane_id_;
+  rec->start = start;
+  rec->mid = mid;
+  rec->end = end;
+  TopoDS_Shape shape = fandor_->create_arc_on_plane(plane_props_, start, mid, end);
+  if (shape.IsNull()) return nullptr;
+  return _register_shape(ShapeType::ARC, shape, std::move(rec), color, std::move(name));
+}
+
+ManagedShapePtr CoreTessik::create_sketch_polyline(const std::vector<Point2>& points_uv, bool closed, bool filled,
+                                                   const Color& color, std::optional<std::string> name) {
+  auto rec = std::make_shared<SketchPolylineProperties>();
+  rec->plane_id = plane_id_;
+  rec->points_uv.assign(points_uv.begin(), points_uv.end());
+  rec->closed = closed;
+  rec->filled = filled;
+  TopoDS_Shape shape = fandor_->create_polyline_on_plane(plane_props_, polyline_points(points_uv), closed, filled);
+  if (shape.IsNull()) return nullptr;
+  return _register_shape(ShapeType::SKETCH_POLYLINE, shape, std::move(rec), color, std::move(name));
+}
+
+// ---------------------------------------------------------------------------
+// Editing
+
+TopoDS_Shape CoreTessik::_build_shape_from_properties(ShapeType t, const Quenby& p) {
+  switch (t) {
+    case ShapeType::RECTANGLE:
+      if (auto* r = as<RectangleProperties>(p))
+        return fandor_->create_rectangle_on_plane(plane_props_, r->local_u, r->local_v, r->width, r->height,
+                                                  r->filled);
+      return {};
+    case ShapeType::CIRCLE:
+      if (auto* r = as<CircleProperties>(p))
+        return fandor_->create_circle_on_plane(plane_props_, r->local_u, r->local_v, r->radius, r->filled);
+      return {};
+    case ShapeType::LINE:
+      if (auto* r = as<LineProperties>(p)) return fandor_->create_line_on_plane(plane_props_, r->p1, r->p2);
+      return {};
+    case ShapeType::ARC:
+      if (auto* r = as<ArcProperties>(p)) return fandor_->create_arc_on_plane(plane_props_, r->start, r->mid, r->end);
+      return {};
+    case ShapeType::SKETCH_POLYLINE:
+      if (auto* r = as<SketchPolylineProperties>(p))
+        return fandor_->create_polyline_on_plane(plane_props_, polyline_points(r->points_uv), r->closed, r->filled);
+      return {};
+    default: return {};
+  }
+}
+
+TopoDS_Shape CoreTessik::_recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props) {
+  if (ms.components.empty() || !is_boolean(ms.shape_type)) return ms.shape;
+  const bool fuse = ms.shape_type == ShapeType::UNION;
+  TopoDS_Shape result = ms.components[0]->shape;
+  for (std::size_t i = 1; i < ms.components.size(); ++i) {
+    const TopoDS_Shape& next = ms.components[i]->shape;
+    result = fuse ? fandor_->fuse_shapes(result, next) : fandor_->cut_shapes(result, next);
+    if (result.IsNull()) return result;
+  }
+  const Quenby* rec = override_props ? override_props : ms.properties.get();
+  if (rec) {
+    if (auto* b = as<BooleanProperties>(*rec); b && b->remove_internal_edges)
+      result = fandor_->unify_same_domain(result);
+  }
+  return result;
+}
+
+bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& properties) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms || !properties) return false;
+  auto before = single(shape_id, snapshot_of(*ms));
+  const std::optional<std::string> parent_id = ms->parent_id;
+  ManagedShapePtr parent;
+  // An empty parent id names no parent.
+  const bool has_parent = parent_id && !parent_id->empty();
+  if (has_parent) {
+    parent = find(*parent_id);
+    before->set(*parent_id, parent ? snapshot_of(*parent) : nullptr);
+  }
+  TopoDS_Shape shape = is_boolean(ms->shape_type) && !ms->components.empty()
+                           ? _recompute_boolean_from_components(*ms, properties.get())
+                           : _build_shape_from_properties(ms->shape_type, *properties);
+  if (shape.IsNull()) return false;
+  const TopoDS_Shape old_shape = ms->shape;
+  const RecordPtr old_props = ms->properties;
+  ms->shape = shape;
+  ms->properties = properties;
+  if (parent) {
+    TopoDS_Shape recomputed;
+    try {
+      recomputed = _recompute_boolean_from_components(*parent);
+    } catch (...) {
+      // A raising service must not leave an edit without its undo command.
+      ms->shape = old_shape;
+      ms->properties = old_props;
+      throw;
+    }
+    if (!recomputed.IsNull()) {
+      parent->shape = recomputed;
+      _notify_shape_updated(*parent_id, parent);
+    }
+  }
+  auto after = single(shape_id, snapshot_of(*ms));
+  if (parent) after->set(*parent_id, snapshot_of(*parent));
+  _push_undo("Update " + ms->name, before, after);
+  _notify_shape_updated(shape_id, ms);
+  return true;
+}
+
+bool CoreTessik::update_shape_color(const std::string& shape_id, const Color& color) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms) return false;
+  SnapshotPtr before = snapshot_of(*ms);
+  ms->color = color;
+  _push_undo("Change color of " + ms->name, single(shape_id, before), single(shape_id, snapshot_of(*ms)));
+  _notify_shape_updated(shape_id, ms);
+  return true;
+}
+
+bool CoreTessik::rename_shape(const std::string& shape_id, const std::string& new_name) {
+  // Surrounding white space, as str.strip() sees it in ASCII.
+  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
+  std::size_t b = 0, e = new_name.size();
+  while (b < e && space(static_cast<unsigned char>(new_name[b]))) ++b;
+  while (e > b && space(static_cast<unsigned char>(new_name[e - 1]))) --e;
+  const std::string name = new_name.substr(b, e - b);
+  ManagedShapePtr ms = find(shape_id);
+  if (name.empty() || !ms) return false;
+  if (ms->name == name) return true;
+  SnapshotPtr before = snapshot_of(*ms);
+  rename_registered(*ms, name);
+  _push_undo("Rename to " + name, single(shape_id, before), single(shape_id, snapshot_of(*ms)));
+  _notify_shape_updated(shape_id, ms);
+  return true;
+}
+
+bool CoreTessik::remove_shape(const std::string& shape_id) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms) return false;
+  _push_undo("Remove " + ms->name, single(shape_id, snapshot_of(*ms)), single(shape_id, nullptr));
+  drop_shape(shape_id);
+  _notify_shape_removed(shape_id);
+  return true;
+}
+
+void CoreTessik::clear_all() {
+  auto before = new_state();
+  auto after = new_state();
+  for (const auto& kv : shapes_) {
+    before->set(kv.first, snapshot_of(*kv.second));
+    after->set(kv.first, nullptr);
+  }
+  _push_undo("Clear all sketch shapes", before, after, /*redo_clears_all=*/true);
+  drop_all();
+  _notify_all_cleared();
+}
+
+// ---------------------------------------------------------------------------
+// Booleans and decomposition
+
+std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<std::string>& shape_ids,
+                                               std::shared_ptr<BooleanProperties> properties) {
+  const bool fuse = kind == Boolean::Union;
+  const ShapeType type = fuse ? ShapeType::UNION : ShapeType::SUBTRACTION;
+  if (shape_ids.size() < 2) return std::nullopt;
+  std::vector<ManagedShapePtr> inputs;
+  for (const std::string& id : shape_ids)
+    if (ManagedShapePtr s = find(id); s && s->top_level()) inputs.push_back(std::move(s));
+  if (inputs.size() < 2) return std::nullopt;
+  for (const auto& in : inputs)
+    if (in->shape.IsNull()) return std::nullopt;
+
+  // A repeated input keeps its first place.
+  auto before = new_state();
+  for (const auto& in : inputs)
+    if (!before->contains(in->shape_id)) before->set(in->shape_id, snapshot_of(*in));
+  TopoDS_Shape result = inputs[0]->shape;
+  const Color color = inputs[0]->color;
+  for (std::size_t i = 1; i < inputs.size(); ++i) {
+    result = fuse ? fandor_->fuse_shapes(result, inputs[i]->shape) : fandor_->cut_shapes(result, inputs[i]->shape);
+    if (result.IsNull()) return std::nullopt;
+  }
+  if (!properties) properties = std::make_shared<BooleanProperties>();
+  if (properties->remove_internal_edges) result = fandor_->unify_same_domain(result);
+
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(type);
+  ms->name = _generate_shape_name(type);
+  ms->shape = result;
+  ms->shape_type = type;
+  ms->color = color;
+  ms->properties = std::move(properties);
+  ms->components.assign(inputs.begin(), inputs.end());
+  for (const auto& in : inputs) in->parent_id = ms->shape_id;
+  for (const std::string& id : shape_ids)
+    if (shapes_.contains(id)) _notify_shape_removed(id);
+  add_shape(ms);
+  _notify_shape_created(ms->shape_id, ms);
+  before->set(ms->shape_id, nullptr);
+  auto after = new_state();
+  for (const auto& in : inputs)
+    if (!after->contains(in->shape_id)) after->set(in->shape_id, snapshot_of(*in));
+  after->set(ms->shape_id, snapshot_of(*ms));
+  _push_undo(fuse ? "Union sketch shapes" : "Subtract sketch shapes", before, after);
+  return ms->shape_id;
+}
+
+std::optional<std::string> CoreTessik::union_shapes(const std::vector<std::string>& shape_ids,
+                                                    std::shared_ptr<BooleanProperties> properties) {
+  return combine(Boolean::Union, shape_ids, std::move(properties));
+}
+
+std::optional<std::string> CoreTessik::subtract_shapes(const std::vector<std::string>& shape_ids,
+                                                       std::shared_ptr<BooleanProperties> properties) {
+  return combine(Boolean::Subtraction, shape_ids, std::move(properties));
+}
+
+std::vector<std::string> CoreTessik::decompose_shape(const std::string& shape_id) {
+  ManagedShapePtr ms = find(shape_id);
+  if (!ms || !is_boolean(ms->shape_type) || ms->components.empty() || !ms->top_level()) return {};
+  // The components as registered now. One removed while hidden is no longer
+  // registered: it is neither given back nor entered into the undo maps,
+  // which would otherwise bring it back on undo or redo.
+  std::vector<ManagedShapePtr> components;
+  for (const auto& c : ms->components)
+    if (ManagedShapePtr reg = find(c->shape_id)) components.push_back(std::move(reg));
+  auto before = single(shape_id, snapshot_of(*ms));
+  for (const auto& c : components) before->set(c->shape_id, snapshot_of(*c));
+  auto after = single(shape_id, nullptr);
+  std::vector<std::string> promoted;
+  for (const auto& c : components) {
+    c->parent_id.reset();
+    after->set(c->shape_id, snapshot_of(*c));
+    promoted.push_back(c->shape_id);
+  }
+  _push_undo("Decompose " + ms->name, before, after);
+  drop_shape(shape_id);
+  _notify_shape_removed(shape_id);
+  for (const std::string& id : promoted)
+    if (ManagedShapePtr p = find(id)) _notify_shape_created(id, p);
+  return promoted;
+}
+
+}  // namespace nimbal::managers

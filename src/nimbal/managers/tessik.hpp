@@ -1,0 +1,171 @@
+// The sketch manager: the registry of the 2D elements of one sketch on one
+// reference plane, their creation through a sketch plane service, editing,
+// 2D booleans and decomposition, undo and redo through a Hathel, and the
+// hooks through which a host follows every change. Hooks are virtual so a
+// host's subclass (in C++ or Python) receives them.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <TopoDS_Shape.hxx>
+
+#include "nimbal/enums.hpp"
+#include "nimbal/managers/corvath.hpp"
+#include "nimbal/models/quenby.hpp"
+#include "nimbal/services/fandor.hpp"
+#include "nimbal/services/hathel.hpp"
+
+namespace nimbal::managers {
+
+using models::PlaneProperties;
+using services::Point2;
+using services::PolylinePoint;
+using PlanePtr = std::shared_ptr<PlaneProperties>;
+
+inline constexpr Color DEFAULT_SKETCH_COLOR{0.45, 0.56, 0.7};
+
+// What the sketch manager asks of its sketch plane service: the element
+// builders and the 2D booleans. A null shape is "none".
+class SketchPlaneService {
+ public:
+  virtual ~SketchPlaneService() = default;
+  // Kernel errors reach the caller.
+  virtual TopoDS_Shape create_rectangle_on_plane(const PlanePtr& plane, double u, double v, double width,
+                                                 double height, bool filled) = 0;
+  virtual TopoDS_Shape create_circle_on_plane(const PlanePtr& plane, double u, double v, double radius,
+                                              bool filled) = 0;
+  virtual TopoDS_Shape create_line_on_plane(const PlanePtr& plane, const Point2& p1, const Point2& p2) = 0;
+  virtual TopoDS_Shape create_arc_on_plane(const PlanePtr& plane, const Point2& start, const Point2& mid,
+                                           const Point2& end) = 0;
+  virtual TopoDS_Shape create_polyline_on_plane(const PlanePtr& plane, const std::vector<PolylinePoint>& points,
+                                                bool closed, bool filled) = 0;
+  virtual TopoDS_Shape fuse_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) = 0;
+  virtual TopoDS_Shape cut_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) = 0;
+  // The input itself when merging fails.
+  virtual TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) = 0;
+};
+
+// The service over a Fandor.
+class FandorService : public SketchPlaneService {
+ public:
+  explicit FandorService(std::shared_ptr<services::Fandor> fandor = nullptr);
+  TopoDS_Shape create_rectangle_on_plane(const PlanePtr& plane, double u, double v, double width, double height,
+                                         bool filled) override;
+  TopoDS_Shape create_circle_on_plane(const PlanePtr& plane, double u, double v, double radius,
+                                      bool filled) override;
+  TopoDS_Shape create_line_on_plane(const PlanePtr& plane, const Point2& p1, const Point2& p2) override;
+  TopoDS_Shape create_arc_on_plane(const PlanePtr& plane, const Point2& start, const Point2& mid,
+                                   const Point2& end) override;
+  TopoDS_Shape create_polyline_on_plane(const PlanePtr& plane, const std::vector<PolylinePoint>& points,
+                                        bool closed, bool filled) override;
+  TopoDS_Shape fuse_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override;
+  TopoDS_Shape cut_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override;
+  TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) override;
+  const std::shared_ptr<services::Fandor>& fandor() const { return fandor_; }
+
+ private:
+  std::shared_ptr<services::Fandor> fandor_;
+};
+
+class CoreTessik {
+ public:
+  // A null plane means a default PlaneProperties, a null service a new Fandor.
+  explicit CoreTessik(std::string plane_id = "", PlanePtr plane_props = nullptr,
+                      std::shared_ptr<SketchPlaneService> fandor = nullptr);
+  virtual ~CoreTessik() = default;
+  CoreTessik(const CoreTessik&) = delete;
+  CoreTessik& operator=(const CoreTessik&) = delete;
+
+  const std::string& plane_id() const { return plane_id_; }
+  const PlanePtr& plane_props() const { return plane_props_; }
+
+  // ---- hooks: nothing here; a host overrides them ----
+  virtual void _notify_shape_created(const std::string& shape_id, const ManagedShapePtr& ms) {}
+  virtual void _notify_shape_updated(const std::string& shape_id, const ManagedShapePtr& ms) {}
+  virtual void _notify_shape_removed(const std::string& shape_id) {}
+  virtual void _notify_all_cleared() {}
+  virtual void _notify_undo_redo_changed(bool can_undo, bool can_redo) {}
+
+  // ---- ids, names, queries ----
+  virtual std::string _new_shape_id(ShapeType shape_type);
+  virtual std::string _generate_shape_name(ShapeType shape_type);
+  ManagedShapePtr get_shape(const std::string& shape_id) const;
+  // Every id, hidden components included, in registry order.
+  std::vector<std::string> get_all_shape_ids() const;
+
+  // ---- undo ----
+  virtual void _on_redo_clears_all();
+  bool can_undo() const { return undo_redo_.can_undo(); }
+  bool can_redo() const { return undo_redo_.can_redo(); }
+  void undo() { undo_redo_.undo(); }
+  void redo() { undo_redo_.redo(); }
+  void _push_undo(const std::string& description, StatePtr before, StatePtr after, bool redo_clears_all = false);
+  virtual void _apply_state(const StatePtr& state);
+  void _restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot);
+
+  // ---- creation ----
+  ManagedShapePtr create_rectangle(double u, double v, double width = 60.0, double height = 40.0,
+                                   const Color& color = DEFAULT_SKETCH_COLOR,
+                                   std::optional<std::string> name = std::nullopt, bool filled = true);
+  ManagedShapePtr create_circle(double u, double v, double radius = 30.0, const Color& color = DEFAULT_SKETCH_COLOR,
+                                std::optional<std::string> name = std::nullopt, bool filled = true);
+  ManagedShapePtr create_line(const Point2& p1, const Point2& p2, const Color& color = DEFAULT_SKETCH_COLOR,
+                              std::optional<std::string> name = std::nullopt);
+  ManagedShapePtr create_arc(const Point2& start, const Point2& mid, const Point2& end,
+                             const Color& color = DEFAULT_SKETCH_COLOR,
+                             std::optional<std::string> name = std::nullopt);
+  // The builder gets the points as given; the record keeps its own copy.
+  ManagedShapePtr create_sketch_polyline(const std::vector<Point2>& points_uv, bool closed = false,
+                                         bool filled = false, const Color& color = DEFAULT_SKETCH_COLOR,
+                                         std::optional<std::string> name = std::nullopt);
+  ManagedShapePtr _register_shape(ShapeType shape_type, const TopoDS_Shape& shape, RecordPtr properties,
+                                  const Color& color, std::optional<std::string> name);
+
+  // ---- editing ----
+  bool update_shape(const std::string& shape_id, const RecordPtr& properties);
+  TopoDS_Shape _build_shape_from_properties(ShapeType shape_type, const Quenby& properties);
+  TopoDS_Shape _recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props = nullptr);
+  bool update_shape_color(const std::string& shape_id, const Color& color);
+  bool rename_shape(const std::string& shape_id, const std::string& new_name);
+  bool remove_shape(const std::string& shape_id);
+  void clear_all();
+
+  // ---- booleans and decomposition ----
+  // A null record means a new BooleanProperties.
+  std::optional<std::string> union_shapes(const std::vector<std::string>& shape_ids,
+                                          std::shared_ptr<models::BooleanProperties> properties = nullptr);
+  std::optional<std::string> subtract_shapes(const std::vector<std::string>& shape_ids,
+                                             std::shared_ptr<models::BooleanProperties> properties = nullptr);
+  std::vector<std::string> decompose_shape(const std::string& shape_id);
+
+  Registry& _shapes() { return shapes_; }
+  const Registry& _shapes() const { return shapes_; }
+  SketchPlaneService& _fandor() { return *fandor_; }
+  services::Hathel& _undo_redo() { return undo_redo_; }
+
+ private:
+  enum class Boolean { Union, Subtraction };
+  std::optional<std::string> combine(Boolean kind, const std::vector<std::string>& shape_ids,
+                                     std::shared_ptr<models::BooleanProperties> properties);
+  ManagedShapePtr find(const std::string& id) const;
+  // Every change of the registry or of a registered name goes through these,
+  // which keep the name index in step.
+  void add_shape(const ManagedShapePtr& ms);
+  void drop_shape(const std::string& id);
+  void drop_all();
+  void rename_registered(ManagedShape& ms, std::string name);
+  std::string free_shape_id(ShapeType t);
+
+  std::string plane_id_;
+  PlanePtr plane_props_;
+  Registry shapes_;
+  NameIndex names_;
+  std::uint64_t names_epoch_;
+  std::shared_ptr<SketchPlaneService> fandor_;
+  services::Hathel undo_redo_;
+};
+
+}  // namespace nimbal::managers

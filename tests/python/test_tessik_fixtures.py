@@ -1,0 +1,77 @@
+"""Shared fixtures of the sketch manager tests: a recording host subclass and
+a recording substitute sketch plane service."""
+
+from nimbal import kernel as k
+from nimbal.managers.tessik import CoreTessik
+from nimbal.services.fandor import Fandor
+
+SERVICE_OPS = [
+    "create_rectangle_on_plane", "create_circle_on_plane", "create_line_on_plane",
+    "create_arc_on_plane", "create_polyline_on_plane", "fuse_shapes", "cut_shapes",
+    "unify_same_domain",
+]
+
+
+class Host(CoreTessik):
+    """Logs every hook call with its arguments."""
+
+    def __init__(self, *args, **kwargs):
+        self.log = []
+        super().__init__(*args, **kwargs)
+
+    def _notify_shape_created(self, shape_id, ms):
+        self.log.append(("created", shape_id, ms))
+
+    def _notify_shape_updated(self, shape_id, ms):
+        self.log.append(("updated", shape_id, ms))
+
+    def _notify_shape_removed(self, shape_id):
+        self.log.append(("removed", shape_id))
+
+    def _notify_all_cleared(self):
+        self.log.append(("cleared",))
+
+    def _notify_undo_redo_changed(self, can_undo, can_redo):
+        self.log.append(("undo_redo", can_undo, can_redo))
+
+    def events(self):
+        """The log without the objects, for order comparisons; clears it."""
+        out = [e[:2] if e[0] in ("created", "updated") else e for e in self.log]
+        self.log.clear()
+        return out
+
+
+class RecordingService:
+    """Any object with the eight operations serves; this one records each call
+    (name, positional count, keywords) and answers through a real Fandor,
+    except where `answers` maps an operation to a list of replies (None for
+    "no shape", a callable to compute one); a reply list runs out into the
+    real answer."""
+
+    def __init__(self, **answers):
+        self.real = Fandor()
+        self.calls = []
+        self.answers = {name: list(replies) for name, replies in answers.items()}
+        for name in SERVICE_OPS:
+            setattr(self, name, self._op(name))
+
+    def _op(self, name):
+        def call(*args, **kwargs):
+            self.calls.append((name, kwargs))
+            replies = self.answers.get(name)
+            if replies:
+                reply = replies.pop(0)
+                return reply(*args, **kwargs) if callable(reply) else reply
+            return getattr(self.real, name)(*args, **kwargs)
+        return call
+
+    def names(self):
+        return [c[0] for c in self.calls]
+
+
+def faces(shape):
+    return len(k.sub_shapes(shape, k.TopAbs_FACE))
+
+
+def bbox(shape):
+    return tuple(round(c, 6) for c in k.bounding_box(shape))
