@@ -4,14 +4,12 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
-#include <queue>
-#include <random>
-#include <unordered_map>
 
 #include <BRep_Builder.hxx>
 #include <TopoDS_Compound.hxx>
 
 #include "nimbal/errors.hpp"
+#include "nimbal/managers/registry.hpp"
 
 namespace nimbal::managers {
 
@@ -25,14 +23,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 std::atomic<std::uint64_t> g_names_epoch{0};
 
-// "Box_", "Corner_round_": the value with its first letter raised.
-std::string display_prefix(ShapeType t) {
-  std::string prefix(enum_value(t));
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    prefix[i] = i == 0 ? static_cast<char>(std::toupper(static_cast<unsigned char>(prefix[i])))
-                       : static_cast<char>(std::tolower(static_cast<unsigned char>(prefix[i])));
-  return prefix + '_';
-}
+using registry::display_prefix;
 
 const std::vector<std::string>& display_prefixes() {
   static const std::vector<std::string> all = [] {
@@ -237,35 +228,12 @@ void CoreCorvath::rename_registered(ManagedShape& ms, std::string name) {
   names_.add(ms.name);
 }
 
-const NameIndex& CoreCorvath::names() {
-  const std::uint64_t now = g_names_epoch.load();
-  if (names_epoch_ != now) {
-    names_.clear();
-    for (const auto& kv : shapes_) names_.add(kv.second->name);
-    names_epoch_ = now;
-  }
-  return names_;
-}
+const NameIndex& CoreCorvath::names() { return registry::current_names(names_, names_epoch_, shapes_); }
 
-std::string CoreCorvath::_new_shape_id(ShapeType t) {
-  // The first 8 hex digits of a version-4 UUID are 32 random bits.
-  static thread_local std::mt19937 rng{std::random_device{}()};
-  static const char* hex = "0123456789abcdef";
-  std::uint32_t bits = rng();
-  std::string id(enum_value(t));
-  id += '_';
-  for (int shift = 28; shift >= 0; shift -= 4) id += hex[(bits >> shift) & 0xF];
-  return id;
-}
+std::string CoreCorvath::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
 
 std::string CoreCorvath::free_shape_id(ShapeType t) {
-  // A clash would silently replace a registered shape: draw again. The bound
-  // only matters for an override that keeps answering a taken id.
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::string id = _new_shape_id(t);
-    if (!shapes_.contains(id)) return id;
-  }
-  throw KeyError("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
+  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
 }
 
 std::string CoreCorvath::_generate_shape_name(ShapeType t) {
@@ -307,45 +275,8 @@ void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
     if (ms->top_level()) _notify_shape_removed(id);
   }
   // 2. Hidden shapes, each after the entries of this pass it lists as
-  // components; otherwise in state order (a heap keyed by state position).
-  std::vector<std::pair<std::string, SnapshotPtr>> hidden;
-  for (const auto& [id, snap] : state)
-    if (snap && snap->parent_id) hidden.emplace_back(id, snap);
-  if (!hidden.empty()) {
-    std::unordered_map<std::string, std::size_t> pos;
-    for (std::size_t i = 0; i < hidden.size(); ++i) pos.emplace(hidden[i].first, i);
-    std::vector<std::size_t> pending(hidden.size(), 0);
-    std::vector<std::vector<std::size_t>> dependents(hidden.size());
-    for (std::size_t i = 0; i < hidden.size(); ++i)
-      for (const std::string& cid : hidden[i].second->component_ids) {
-        auto it = pos.find(cid);
-        if (it == pos.end()) continue;
-        ++pending[i];
-        dependents[it->second].push_back(i);
-      }
-    std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> ready;
-    for (std::size_t i = 0; i < hidden.size(); ++i)
-      if (pending[i] == 0) ready.push(i);
-    std::vector<bool> done(hidden.size(), false);
-    std::size_t restored = 0, scan = 0;
-    while (restored < hidden.size()) {
-      std::size_t i;
-      if (!ready.empty()) {
-        i = ready.top();
-        ready.pop();
-        if (done[i]) continue;
-      } else {
-        // Entries that list one another: take the first one left.
-        while (done[scan]) ++scan;
-        i = scan;
-      }
-      done[i] = true;
-      ++restored;
-      _restore_from_snapshot(hidden[i].first, hidden[i].second);
-      for (std::size_t d : dependents[i])
-        if (pending[d] > 0 && --pending[d] == 0 && !done[d]) ready.push(d);
-    }
-  }
+  // components; otherwise in state order.
+  for (const auto& [id, snap] : registry::hidden_restore_order(state)) _restore_from_snapshot(id, snap);
   // 3. Top-level shapes.
   for (const auto& [id, snap] : state)
     if (snap && !snap->parent_id) _restore_from_snapshot(id, snap);
@@ -353,44 +284,16 @@ void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
 
 void CoreCorvath::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
   if (!snapshot) return;
-  ComponentList components;
-  for (const std::string& cid : snapshot->component_ids)
-    if (ManagedShapePtr c = find(cid)) components.push_back(std::move(c));
-  // The live shape gets its own record: editing it in place must not
-  // rewrite the snapshot that stays on the stack.
-  RecordPtr props = snapshot->properties ? snapshot->properties->clone() : nullptr;
-
-  ManagedShapePtr ms = find(shape_id);
-  if (!ms) {
-    ms = std::make_shared<ManagedShape>();
-    ms->shape_id = snapshot->shape_id;
-    ms->shape = snapshot->shape;
-    ms->shape_type = snapshot->shape_type;
-    ms->name = snapshot->name;
-    ms->color = snapshot->color;
-    ms->properties = std::move(props);
-    ms->components = std::move(components);
-    ms->parent_id = snapshot->parent_id;
-    shapes_.set(shape_id, ms);
-    names_.add(ms->name);
-    if (!snapshot->parent_id) _notify_shape_created(shape_id, ms);
-    return;
+  names();
+  auto [ms, change] = registry::restore_entry(shapes_, names_, shape_id, *snapshot);
+  switch (change) {
+    case registry::Restored::Created:
+    case registry::Restored::Revealed: _notify_shape_created(shape_id, ms); break;
+    case registry::Restored::Updated: _notify_shape_updated(shape_id, ms); break;
+    case registry::Restored::Hidden: _notify_shape_removed(shape_id); break;
+    case registry::Restored::CreatedHidden:
+    case registry::Restored::StillHidden: break;
   }
-  const bool was_hidden = !ms->top_level();
-  const bool will_be_hidden = snapshot->parent_id.has_value();
-  ms->shape = snapshot->shape;
-  ms->shape_type = snapshot->shape_type;
-  rename_registered(*ms, snapshot->name);
-  ms->color = snapshot->color;
-  ms->properties = std::move(props);
-  ms->components = std::move(components);
-  ms->parent_id = snapshot->parent_id;
-  if (!was_hidden && !will_be_hidden)
-    _notify_shape_updated(shape_id, ms);
-  else if (was_hidden && !will_be_hidden)
-    _notify_shape_created(shape_id, ms);
-  else if (!was_hidden && will_be_hidden)
-    _notify_shape_removed(shape_id);
 }
 
 // ---------------------------------------------------------------------------
