@@ -143,9 +143,49 @@ def manager(out_dir):
         print(f"  written {ok}, read back: volume {kernel.volume(back):.1f}, area {kernel.area(back):.1f}")
 
 
+def sketch_manager():
+    print("== sketch manager: elements on a plane, a union, undo and redo ==")
+    import nimbal.kernel as kernel
+    from nimbal.managers.tessik import CoreTessik
+
+    class SketchHost(CoreTessik):
+        def _notify_shape_created(self, shape_id, ms):
+            print(f"  created  {ms.name} ({shape_id})")
+
+        def _notify_shape_updated(self, shape_id, ms):
+            print(f"  updated  {ms.name} ({shape_id})")
+
+        def _notify_shape_removed(self, shape_id):
+            print(f"  removed  {shape_id}")
+
+        def _notify_all_cleared(self):
+            print("  cleared")
+
+        def _notify_undo_redo_changed(self, can_undo, can_redo):
+            print(f"  undo {can_undo}, redo {can_redo}")
+
+    plane = quenby.PlaneProperties(origin_z=10.0)
+    sketch = SketchHost("plane_1", plane)
+    print("a rectangle, a circle and a line:")
+    rect = sketch.create_rectangle(0.0, 0.0, 60.0, 40.0)
+    circle = sketch.create_circle(60.0, 20.0, radius=15.0)
+    sketch.create_line((0.0, -10.0), (60.0, -10.0))
+    print("rectangle and circle united:")
+    union = sketch.get_shape(sketch.union_shapes([rect.shape_id, circle.shape_id]))
+    print(f"{union.name}: area {kernel.area(union.shape):.1f}, "
+          f"bounds {tuple(round(c, 1) for c in kernel.bounding_box(union.shape))}")
+    print(f"undo '{sketch._undo_redo.peek_last().description}':")
+    sketch.undo()
+    print("redo:")
+    sketch.redo()
+    top = [sketch.get_shape(i).name for i in sketch.get_all_shape_ids() if sketch.get_shape(i).parent_id is None]
+    print(f"top level now {top}, {len(sketch.get_all_shape_ids())} records in all")
+
+
 def main():
     records_round_trip()
     sketch_on_a_tilted_plane()
+    sketch_manager()
     with tempfile.TemporaryDirectory() as out_dir:
         kernel_service(out_dir)
         manager(out_dir)
