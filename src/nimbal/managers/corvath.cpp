@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
+#include <unordered_set>
 
 #include <BRep_Builder.hxx>
 #include <TopoDS_Compound.hxx>
@@ -188,11 +189,11 @@ long long NameIndex::highest(ShapeType t) const {
 // Frame
 
 CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
-    : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
+    : names_epoch_(g_names_epoch.load()),
+      geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
       undo_redo_([this](const StatePtr& s) { _apply_state(s); },
                  [this](bool u, bool r) { _notify_undo_redo_changed(u, r); },
-                 [this] { _on_redo_clears_all(); }),
-      names_epoch_(g_names_epoch.load()) {}
+                 [this] { _on_redo_clears_all(); }) {}
 
 void CoreCorvath::_on_redo_clears_all() {
   drop_all();
@@ -259,8 +260,18 @@ SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
 }
 
 void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State& out) const {
-  out.set(ms.shape_id, snapshot_of(ms));
-  for (const auto& c : ms.components) _collect_snapshots(*c, out);
+  // Pre-order without recursion, each shape once: a component list that a
+  // host made reach back to an ancestor must neither spin nor overflow.
+  std::unordered_set<const ManagedShape*> seen;
+  std::vector<const ManagedShape*> todo{&ms};
+  while (!todo.empty()) {
+    const ManagedShape* s = todo.back();
+    todo.pop_back();
+    if (!seen.insert(s).second) continue;
+    out.set(s->shape_id, snapshot_of(*s));
+    for (auto it = s->components.rbegin(); it != s->components.rend(); ++it)
+      if (*it) todo.push_back(it->get());
+  }
 }
 
 void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
@@ -776,8 +787,11 @@ std::vector<std::string> CoreCorvath::get_all_shape_ids() const {
 
 ManagedShapePtr CoreCorvath::get_base_shape(const std::string& shape_id) const {
   ManagedShapePtr s = find(shape_id);
-  while (s && category(s->shape_type) == ShapeCategory::MODIFIER_OP)
+  std::unordered_set<const ManagedShape*> seen;
+  while (s && category(s->shape_type) == ShapeCategory::MODIFIER_OP) {
+    if (!seen.insert(s.get()).second) return nullptr;  // a chain that loops has no base
     s = s->components.empty() ? nullptr : s->components[0];
+  }
   return s;
 }
 
@@ -831,9 +845,20 @@ bool CoreCorvath::rename_shape(const std::string& shape_id, const std::string& n
 }
 
 void CoreCorvath::_remove_component_subtree(const ManagedShape& ms) {
-  for (const auto& c : ms.components) {
-    _remove_component_subtree(*c);
-    drop_shape(c->shape_id);
+  // Post-order without recursion, each shape once (see _collect_snapshots);
+  // `ms` itself stays, even when its components reach back to it.
+  std::unordered_set<const ManagedShape*> seen{&ms};
+  std::vector<std::pair<const ManagedShape*, std::size_t>> stack{{&ms, 0}};
+  while (!stack.empty()) {
+    const ManagedShape* s = stack.back().first;
+    std::size_t& next = stack.back().second;
+    if (next < s->components.size()) {
+      const ManagedShape* c = s->components[next++].get();
+      if (c && seen.insert(c).second) stack.emplace_back(c, 0);
+      continue;
+    }
+    stack.pop_back();
+    if (s != &ms) drop_shape(s->shape_id);
   }
 }
 
@@ -863,6 +888,7 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
   after->set(shape_id, nullptr);
   std::vector<std::string> promoted;
   for (const auto& c : ms->components) {
+    if (c == ms) continue;  // a shape listed among its own components is not promoted
     c->parent_id.reset();
     after->set(c->shape_id, snapshot_of(*c));
     for (const auto& cc : c->components) _collect_snapshots(*cc, *after);
