@@ -1,0 +1,243 @@
+// nimbal.services.ombrel: project files as the host sees them. Every
+// operation is a class method; the managers are driven through their C++
+// objects, so a host subclass of the geometry manager still receives its
+// hooks and progress scope during a save or a load.
+#include "nimbal/services/ombrel.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#include "nimbal/managers/tessik.hpp"
+#include "nimbal_py/common.hpp"
+#include "nimbal_py/json.hpp"
+#include "nimbal_py/logging.hpp"
+
+namespace pyb = pybind11;
+using nimbal::ShapeType;
+using nimbal::managers::Color;
+using nimbal::managers::CoreCorvath;
+using nimbal::managers::CoreTessik;
+using nimbal::managers::ManagedShape;
+using nimbal::managers::ManagedShapePtr;
+using nimbal::py::json_to_py;
+using nimbal::py::py_to_json;
+using nimbal::py::type_name;
+using nimbal::services::Json;
+using nimbal::services::ProjectSerializer;
+using PS = nimbal::services::ProjectSerializer;
+
+namespace {
+
+struct ProjectSerializerClass {};
+
+// The host's text for an error, or none for interrupts and exit requests,
+// which the entry points let through.
+std::optional<std::string> describe(std::exception_ptr error) {
+  auto text_of = [](pyb::handle value) -> std::string {
+    try {
+      return pyb::str(value).cast<std::string>();
+    } catch (...) {
+      PyErr_Clear();
+      return "<unprintable error>";
+    }
+  };
+  try {
+    std::rethrow_exception(error);
+  } catch (pyb::error_already_set& e) {
+    if (!e.matches(PyExc_Exception)) return std::nullopt;
+    return text_of(e.value());
+  } catch (...) {
+    pyb::object info = nimbal::py::exc_info_of(std::current_exception());
+    pyb::object value = info[pyb::int_(1)];
+    if (value.is_none()) return std::string("unknown error");
+    if (!PyObject_IsInstance(value.ptr(), PyExc_Exception)) return std::nullopt;
+    return text_of(value);
+  }
+}
+
+// Any object with read(name) -> bytes serves as the open container (a
+// zipfile.ZipFile does).
+class PyArchive final : public nimbal::services::ProjectArchive {
+ public:
+  explicit PyArchive(pyb::object zf) : zf_(std::move(zf)) {}
+  std::string read(const std::string& name) override {
+    pyb::object data = zf_.attr("read")(name);
+    if (!PyBytes_Check(data.ptr()))
+      throw nimbal::TypeError("read() must give bytes, not '" + type_name(data) + "'");
+    return data.cast<std::string>();
+  }
+
+ private:
+  pyb::object zf_;
+};
+
+CoreCorvath& corvath_of(pyb::handle v) {
+  if (!pyb::isinstance<CoreCorvath>(v))
+    throw nimbal::TypeError("corvath must be a CoreCorvath, not '" + type_name(v) + "'");
+  return v.cast<CoreCorvath&>();
+}
+
+CoreTessik& tessik_of(pyb::handle v) {
+  if (!pyb::isinstance<CoreTessik>(v))
+    throw nimbal::TypeError("tessik must be a CoreTessik, not '" + type_name(v) + "'");
+  return v.cast<CoreTessik&>();
+}
+
+ManagedShapePtr managed_of(pyb::handle v) {
+  if (!pyb::isinstance<ManagedShape>(v))
+    throw nimbal::TypeError("managed_shape must be a ManagedShape, not '" + type_name(v) + "'");
+  return v.cast<ManagedShapePtr>();
+}
+
+pyb::object opt(const std::optional<std::string>& v) { return v ? pyb::cast(*v) : pyb::none(); }
+
+std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::optional_str(v, "name"); }
+
+Color color_of(pyb::handle v) {
+  Color c{};
+  if (!nimbal::py::as_point<3>(v, c))
+    throw nimbal::TypeError("color must be a sequence of three numbers, not '" + type_name(v) + "'");
+  return c;
+}
+
+// save_project and load_project: the path as the host's file functions take
+// it (str, bytes or path-like), and every ordinary error logged and answered
+// with False.
+template <class F>
+bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
+  std::string path_text = "<unprintable path>";
+  try {
+    path_text = pyb::str(filepath).cast<std::string>();
+  } catch (pyb::error_already_set&) {
+    PyErr_Clear();
+  }
+  try {
+    pyb::object os = pyb::module_::import("os");
+    pyb::object path = os.attr("fsdecode")(os.attr("fspath")(filepath));
+    return body(path.cast<std::string>());
+  } catch (...) {
+    std::optional<std::string> why = describe(std::current_exception());
+    if (!why) throw;
+    PS::log_failure(saving, path_text, *why);
+    return false;
+  }
+}
+
+template <class F>
+void def_classmethod(pyb::object& cls, const char* name, F&& f) {
+  pyb::cpp_function fn(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()));
+  cls.attr(name) = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(fn.ptr()));
+}
+
+
+}  // namespace
+
+PYBIND11_MODULE(ombrel, m) {
+  m.doc() = "Project files: saving and loading a whole project as a ZIP container.";
+  pyb::module_::import("nimbal.enums");
+  pyb::module_::import("nimbal.models.quenby");
+  pyb::module_::import("nimbal.managers.corvath");
+  pyb::module_::import("nimbal.managers.tessik");
+  nimbal::py::register_core_errors();
+  nimbal::py::install_log_sink();
+  nimbal::services::set_error_describer(&describe);
+  pyb::register_local_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const nimbal::services::OsError& e) {
+      pyb::object err = pyb::reinterpret_borrow<pyb::object>(PyExc_OSError)(e.err, std::strerror(e.err), e.filename);
+      PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(err.ptr())), err.ptr());
+    } catch (const nimbal::services::BadArchive& e) {
+      pyb::object bad = pyb::module_::import("zipfile").attr("BadZipFile");
+      PyErr_SetString(bad.ptr(), e.what());
+    }
+  });
+
+  pyb::class_<ProjectSerializerClass> c(m, "ProjectSerializer",
+                                        "Saves and loads a geometry manager's whole registry as a project file.");
+  c.def(pyb::init<>());
+  c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
+  pyb::object cls = c;
+
+  def_classmethod(cls, "save_project", [](pyb::object klass, pyb::object filepath, pyb::object corvath) {
+    return guarded_entry(true, filepath, [&](const std::string& path) {
+      CoreCorvath& cv = corvath_of(corvath);
+      Json version = py_to_json(klass.attr("FORMAT_VERSION"));
+      return PS::save_project(path, cv, version);
+    });
+  });
+  def_classmethod(cls, "load_project", [](pyb::object, pyb::object filepath, pyb::object corvath) {
+    return guarded_entry(false, filepath,
+                         [&](const std::string& path) { return PS::load_project(path, corvath_of(corvath)); });
+  });
+  def_classmethod(cls, "_serialize_managed_shape",
+                  [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
+                    nimbal::services::StepFiles files;
+                    auto copy_out = [&] {
+                      for (const auto& [name, bytes] : files) step_files[pyb::str(name)] = pyb::bytes(bytes);
+                    };
+                    try {
+                      Json d = PS::_serialize_managed_shape(*managed_of(managed_shape), files, corvath_of(corvath));
+                      copy_out();
+                      return json_to_py(d);
+                    } catch (...) {
+                      copy_out();
+                      throw;
+                    }
+                  });
+  def_classmethod(cls, "_export_shape_to_bytes", [](pyb::object, pyb::object managed_shape, pyb::object corvath) {
+    std::optional<std::string> bytes = PS::_export_shape_to_bytes(*managed_of(managed_shape), corvath_of(corvath));
+    return bytes ? pyb::object(pyb::bytes(*bytes)) : pyb::none();
+  });
+  def_classmethod(cls, "_deserialize_shape", [](pyb::object, pyb::object data, pyb::object corvath, pyb::object zf) {
+    PyArchive archive(zf);
+    return opt(PS::_deserialize_shape(py_to_json(data), corvath_of(corvath), archive));
+  });
+  def_classmethod(cls, "_deserialize_plane",
+                  [](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
+                     pyb::object corvath) {
+                    return opt(PS::_deserialize_plane(py_to_json(data), color_of(color), optional_name(name),
+                                                      py_to_json(props), corvath_of(corvath)));
+                  });
+  def_classmethod(cls, "_deserialize_sketch",
+                  [](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
+                     pyb::object corvath, pyb::object zf) {
+                    PyArchive archive(zf);
+                    return opt(PS::_deserialize_sketch(py_to_json(data), color_of(color), optional_name(name),
+                                                       py_to_json(props), corvath_of(corvath), archive));
+                  });
+  def_classmethod(cls, "_deserialize_boolean",
+                  [](pyb::object, pyb::object data, ShapeType shape_type, pyb::object color, pyb::object name,
+                     pyb::object props, pyb::object corvath, pyb::object zf) {
+                    PyArchive archive(zf);
+                    return opt(PS::_deserialize_boolean(py_to_json(data), shape_type, color_of(color),
+                                                        optional_name(name), py_to_json(props), corvath_of(corvath),
+                                                        archive));
+                  });
+  const std::pair<const char*, ShapeType> modifiers[] = {
+      {"_deserialize_array", ShapeType::ARRAY},
+      {"_deserialize_fillet", ShapeType::FILLET},
+      {"_deserialize_corner_round", ShapeType::CORNER_ROUND},
+      {"_deserialize_polyline_round", ShapeType::POLYLINE_ROUND},
+      {"_deserialize_extrude", ShapeType::EXTRUDE},
+  };
+  for (auto [name, type] : modifiers)
+    def_classmethod(cls, name,
+                    [type = type](pyb::object, pyb::object data, pyb::object color, pyb::object name,
+                                  pyb::object props, pyb::object corvath, pyb::object zf) {
+                      PyArchive archive(zf);
+                      return opt(PS::_deserialize_modifier(type, py_to_json(data), color_of(color),
+                                                           optional_name(name), py_to_json(props),
+                                                           corvath_of(corvath), archive));
+                    });
+  def_classmethod(cls, "_deserialize_from_step",
+                  [](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
+                     pyb::object corvath, pyb::object zf) {
+                    PyArchive archive(zf);
+                    return opt(PS::_deserialize_from_step(py_to_json(data), color_of(color), optional_name(name),
+                                                          py_to_json(props), corvath_of(corvath), archive));
+                  });
+  def_classmethod(cls, "_create_sketch_comp_in_manager", [](pyb::object, pyb::object comp_data, pyb::object tessik) {
+    return opt(PS::_create_sketch_comp_in_manager(py_to_json(comp_data), tessik_of(tessik)));
+  });
+}

@@ -1,0 +1,155 @@
+// Project files: the whole registry of a geometry manager written into one
+// ZIP container ("project.json" first, then one STEP entry per imported
+// shape), and a registry rebuilt from one through the managers' own
+// operations. Stateless: every operation is static.
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "nimbal/managers/corvath.hpp"
+#include "nimbal/ordered_map.hpp"
+
+namespace nimbal::managers {
+class CoreTessik;
+}
+
+namespace nimbal::services {
+
+using managers::CoreCorvath;
+using managers::ManagedShape;
+using Json = nlohmann::ordered_json;
+
+// Entry name -> bytes, in the order the entries are written.
+using StepFiles = OrderedMap<std::string, std::string>;
+
+// What a file may make a load read or build; beyond these the load fails.
+struct ProjectLimits {
+  static constexpr std::size_t max_description_bytes = 64u << 20;  // project.json
+  static constexpr std::size_t max_step_entry_bytes = 512u << 20;
+  static constexpr int max_json_depth = 1000;
+  static constexpr int max_shape_depth = 400;  // shapes inside shapes
+  static constexpr std::size_t max_shape_objects = 100000;
+};
+
+// A file-system failure, with the text the host shows for it
+// ("[Errno 2] No such file or directory: 'x'").
+struct OsError : std::runtime_error {
+  OsError(int err, std::string filename);
+  int err;
+  std::string filename;
+};
+
+// A container that cannot be read as a ZIP archive ("File is not a zip file").
+struct BadArchive : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The open project container as the rebuild operations read it.
+class ProjectArchive {
+ public:
+  virtual ~ProjectArchive() = default;
+  // The whole entry; KeyError when the container has no entry of that name.
+  // Names are looked up inside the container only, never used as paths.
+  virtual std::string read(const std::string& name) = 0;
+};
+
+// A ZIP file opened for reading (libzip), closed by the destructor.
+class ZipArchive final : public ProjectArchive {
+ public:
+  explicit ZipArchive(const std::string& path);
+  ~ZipArchive() override;
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+  std::string read(const std::string& name) override;
+
+ private:
+  struct zip* za_ = nullptr;
+};
+
+// Writes a ZIP container of `entries` (deflated, in order) to `path`
+// through a temporary file beside it, renamed over the path only when
+// complete: on any error the path keeps what it had.
+void write_zip_file(const std::string& path, const std::vector<std::pair<std::string, const std::string*>>& entries);
+
+// How the entry points turn an error into the text they log. The host's
+// face installs one that gives the host's own text for its exceptions and
+// tells which ones are not to be caught (interrupts): it returns nullopt for
+// those, and the entry point lets them through.
+using ErrorDescriber = std::optional<std::string> (*)(std::exception_ptr);
+void set_error_describer(ErrorDescriber describer);
+std::optional<std::string> describe_error(std::exception_ptr error);
+
+class ProjectSerializer {
+ public:
+  static constexpr const char* FORMAT_VERSION = "1.0";
+
+  // True when the whole file was written; false on any error (logged on the
+  // root logger). `format_version` is the class constant read through the
+  // caller's class.
+  static bool save_project(const std::string& filepath, CoreCorvath& corvath,
+                           const Json& format_version = FORMAT_VERSION);
+  // True when every shape object was handed to the dispatch.
+  static bool load_project(const std::string& filepath, CoreCorvath& corvath);
+  // The failure message both entry points log ("Failed to save project 'p': why").
+  static void log_failure(bool saving, const std::string& path_text, const std::string& why);
+
+  static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
+                                       CoreCorvath& corvath, int depth = 0);
+  static std::optional<std::string> _export_shape_to_bytes(const ManagedShape& managed_shape,
+                                                           CoreCorvath& corvath);
+
+  // ---- loading: results are the rebuilt shape's id, or none ----
+  static std::optional<std::string> _deserialize_shape(const Json& data, CoreCorvath& corvath,
+                                                       ProjectArchive& zf, int depth = 0);
+  static std::optional<std::string> _deserialize_plane(const Json& data, const managers::Color& color,
+                                                       const std::optional<std::string>& name,
+                                                       const Json& properties_data, CoreCorvath& corvath);
+  static std::optional<std::string> _deserialize_sketch(const Json& data, const managers::Color& color,
+                                                        const std::optional<std::string>& name,
+                                                        const Json& properties_data, CoreCorvath& corvath,
+                                                        ProjectArchive& zf);
+  static std::optional<std::string> _deserialize_boolean(const Json& data, ShapeType shape_type,
+                                                         const managers::Color& color,
+                                                         const std::optional<std::string>& name,
+                                                         const Json& properties_data, CoreCorvath& corvath,
+                                                         ProjectArchive& zf, int depth = 0);
+  // One of ARRAY, FILLET, CORNER_ROUND, POLYLINE_ROUND, EXTRUDE.
+  static std::optional<std::string> _deserialize_modifier(ShapeType modifier, const Json& data,
+                                                          const managers::Color& color,
+                                                          const std::optional<std::string>& name,
+                                                          const Json& properties_data, CoreCorvath& corvath,
+                                                          ProjectArchive& zf, int depth = 0);
+  static std::optional<std::string> _deserialize_from_step(const Json& data, const managers::Color& color,
+                                                           const std::optional<std::string>& name,
+                                                           const Json& properties_data, CoreCorvath& corvath,
+                                                           ProjectArchive& zf);
+  static std::optional<std::string> _create_sketch_comp_in_manager(const Json& comp_data,
+                                                                   managers::CoreTessik& tessik, int depth = 0);
+};
+
+// ---- the host's reading of a shape object (shared with the Python face) ----
+namespace ombrel_detail {
+// data[key], or KeyError / TypeError as the host raises them.
+const Json& item(const Json& data, const char* key);
+// data.get(key, default) with an object `data` (AttributeError otherwise).
+const Json* get(const Json& data, const char* key);
+ShapeType shape_type_of(const Json& value);
+// Items 0, 1 and 2 of a colour sequence.
+managers::Color color_of(const Json& value);
+// A name: text, or none (the manager generates one).
+std::optional<std::string> name_of(const Json& value);
+// The host's truth value of a JSON value.
+bool truthy(const Json& value);
+// The items iterating over `value` gives (list items, dict keys, characters).
+std::vector<Json> iterate(const Json& value);
+}  // namespace ombrel_detail
+
+}  // namespace nimbal::services

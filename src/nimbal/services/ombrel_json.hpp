@@ -1,0 +1,33 @@
+// The JSON text of project files, read and written the way the host
+// language's json module does it (indent 2, ASCII with \u escapes, NaN and
+// Infinity tokens, floats as their shortest round-trip form), so a file
+// written here is byte for byte what a host-side writer would produce and a
+// host-written file reads back alike.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+namespace nimbal::services::ombrel_json {
+
+using Json = nlohmann::ordered_json;
+
+// indent=2, ": " between key and value, "," at line ends, no final newline.
+std::string dumps(const Json& value);
+
+// The shortest text that reads back as `v` ("1.0", "1e+16", "NaN", ...).
+std::string float_repr(double v);
+
+// Parses UTF-8 text (validated first). Throws nimbal::ValueError with the
+// decoder's message ("Expecting value: line 1 column 1 (char 0)") on bad
+// input, and when containers nest deeper than `max_depth`.
+Json loads(std::string_view utf8, int max_depth);
+
+// repr() of a scalar as the host shows it in messages ('text', 5, None).
+std::string py_repr(const Json& value);
+// The host's type name of a value (dict, list, str, int, float, bool, NoneType).
+std::string py_type_name(const Json& value);
+
+}  // namespace nimbal::services::ombrel_json

@@ -1,0 +1,251 @@
+"""Project files: the container, the exact text of project.json, and saving."""
+
+import contextlib
+import json
+import logging
+import math
+import pathlib
+import zipfile
+
+import pytest
+
+from corvath_fixtures import Host
+from ombrel_fixtures import fill_every_kind, listing, step_file
+from nimbal.enums import ShapeType, StandardPlane
+from nimbal.managers.corvath import CoreCorvath
+from nimbal.models import quenby as q
+from nimbal.services.drulen import Drulen
+from nimbal.services.ombrel import ProjectSerializer
+
+T = ShapeType
+
+
+@pytest.fixture
+def tmpdir_env(tmp_path, monkeypatch):
+    """A private temporary folder, to see every temporary file."""
+    d = tmp_path / "tmp"
+    d.mkdir()
+    monkeypatch.setenv("TMPDIR", str(d))
+    return d
+
+
+def description(path):
+    with zipfile.ZipFile(path) as zf:
+        return zf.read("project.json").decode("ascii")
+
+
+def test_empty_registry_gives_the_four_line_description(tmp_path):
+    path = str(tmp_path / "empty.vrex")
+    assert ProjectSerializer.save_project(path, CoreCorvath()) is True
+    with zipfile.ZipFile(path) as zf:
+        infos = zf.infolist()
+        assert [i.filename for i in infos] == ["project.json"]
+        assert infos[0].compress_type == zipfile.ZIP_DEFLATED
+        assert zf.read("project.json") == b'{\n  "version": "1.0",\n  "shapes": []\n}'
+    assert ProjectSerializer.FORMAT_VERSION == "1.0"
+
+
+def test_version_is_read_through_the_class(tmp_path):
+    class Newer(ProjectSerializer):
+        FORMAT_VERSION = "2.5"
+
+    path = str(tmp_path / "v.vrex")
+    assert Newer.save_project(path, CoreCorvath())
+    assert json.loads(description(path))["version"] == "2.5"
+
+
+def test_text_is_what_the_host_json_writer_gives(tmp_path):
+    """Floats in their shortest form, non-finite tokens, ASCII escapes and
+    key order, byte for byte against json.dumps(indent=2)."""
+    mgr = CoreCorvath()
+    odd = [0.1, 1e16, 1e15, 1.5e-5, 0.0001, -0.0, 5e-324, 1.7976931348623157e308, 123456789.125, 2.0 / 3.0]
+    props = q.PlaneProperties(origin_x=odd[0], origin_y=odd[1], origin_z=odd[2], normal_x=odd[3],
+                              normal_y=odd[4], normal_z=odd[5], translation=q.Translation(x=odd[6], y=odd[7], z=odd[8]),
+                              rotation=q.Rotation(x=odd[9], y=math.nan, z=-math.inf), source="cust\"om\\",
+                              source_face_id="tab\tnew\nline\x01\x7f")
+    name = "Ebene \u00e9 \u4e2d \U0001f600 end"
+    mgr.restore_plane("plane_0001", props, (0.25, 1.0, math.inf), name)
+    box = mgr.create_shape(T.BOX, q.BoxProperties(width=1.5), (1.0, 0.0, 0.0), "B")
+    path = str(tmp_path / "odd.vrex")
+    assert ProjectSerializer.save_project(path, mgr)
+    expected = {"version": "1.0", "shapes": [
+        {"shape_id": "plane_0001", "shape_type": "plane", "name": name, "color": [0.25, 1.0, math.inf],
+         "properties": props.to_dict(), "parent_id": None},
+        {"shape_id": box.shape_id, "shape_type": "box", "name": "B", "color": [1.0, 0.0, 0.0],
+         "properties": box.properties.to_dict(), "parent_id": None},
+    ]}
+    text = description(path)
+    assert text == json.dumps(expected, indent=2)
+    assert "NaN" in text and "-Infinity" in text and "\\ud83d\\ude00" in text
+
+
+def test_entries_follow_a_depth_first_walk(tmp_path):
+    mgr = CoreCorvath()
+    src = step_file(tmp_path)
+    a = mgr.import_shape(src, name="A")
+    box = mgr.create_shape(T.BOX, q.BoxProperties())
+    b = mgr.import_shape(src, name="B")
+    uid = mgr.union_shapes([box.shape_id, b.shape_id])
+    c = mgr.import_shape(src, name="C")
+    path = str(tmp_path / "order.vrex")
+    assert ProjectSerializer.save_project(path, mgr)
+    with zipfile.ZipFile(path) as zf:
+        assert zf.namelist() == ["project.json"] + [f"shapes/{s.shape_id}.step" for s in (a, b, c)]
+        assert all(i.compress_type == zipfile.ZIP_DEFLATED for i in zf.infolist())
+        assert all(d.startswith(b"ISO-10303-21") for d in map(zf.read, zf.namelist()[1:]))
+        data = json.loads(zf.read("project.json"))
+    shapes = data["shapes"]
+    assert [s["shape_id"] for s in shapes] == [a.shape_id, uid, c.shape_id]
+    union = shapes[1]
+    assert [x["shape_id"] for x in union["components"]] == [box.shape_id, b.shape_id]
+    assert all(x["parent_id"] == uid for x in union["components"])
+    assert union["components"][1]["step_file"] == f"shapes/{b.shape_id}.step"
+    assert "step_file" not in union and "components" not in shapes[0]
+    assert shapes[0]["step_file"] == f"shapes/{a.shape_id}.step"
+
+
+def test_keys_by_kind(tmp_path):
+    mgr = CoreCorvath()
+    plane = mgr.create_plane_from_standard(StandardPlane.XY)
+    sketch = mgr.create_sketch(plane.shape_id)
+    box = mgr.create_shape(T.BOX, q.BoxProperties())
+    path = str(tmp_path / "kinds.vrex")
+    assert ProjectSerializer.save_project(path, mgr)
+    shapes = {s["shape_id"]: s for s in json.loads(description(path))["shapes"]}
+    keys = ["shape_id", "shape_type", "name", "color", "properties", "parent_id"]
+    assert list(shapes[plane.shape_id]) == keys
+    assert list(shapes[box.shape_id]) == keys
+    assert list(shapes[sketch.shape_id]) == keys + ["components"]
+    assert shapes[sketch.shape_id]["components"] == []
+
+
+def test_every_kind_saves_without_touching_the_manager(tmp_path):
+    mgr = Host()
+    fill_every_kind(mgr, tmp_path)
+    ids, depth = mgr.get_all_shape_ids(), mgr.undo_depth()
+    mgr.log.clear()
+    path = tmp_path / "all.vrex"
+    assert ProjectSerializer.save_project(path, mgr)  # a path object serves too
+    assert mgr.get_all_shape_ids() == ids and mgr.undo_depth() == depth
+    # One progress scope per exported shape, and no hook.
+    assert mgr.events() == [("enter", "Exporting to STEP..."), ("exit", "Exporting to STEP...")]
+    data = json.loads(description(path))
+    assert [s["shape_id"] for s in data["shapes"]] == ids
+    assert all(s["parent_id"] is None for s in data["shapes"])
+
+
+class _NoExport:
+    """A kernel service whose STEP export reports failure."""
+
+    def __init__(self):
+        self.real = Drulen()
+
+    def __getattr__(self, name):
+        return getattr(self.real, name)
+
+    def export_shapes_to_step(self, shapes, filename):
+        return False
+
+
+def test_export_reporting_false_leaves_no_entry(tmp_path, tmpdir_env):
+    mgr = CoreCorvath(_NoExport())
+    imp = mgr.import_shape(step_file(tmp_path))
+    path = str(tmp_path / "noexport.vrex")
+    assert ProjectSerializer.save_project(path, mgr) is True
+    with zipfile.ZipFile(path) as zf:
+        assert zf.namelist() == ["project.json"]
+    (obj,) = json.loads(description(path))["shapes"]
+    assert obj["shape_id"] == imp.shape_id and "step_file" not in obj
+    assert listing(tmpdir_env) == []
+
+
+class _Once(Host):
+    """A host whose progress scope raises once armed."""
+
+    armed = False
+
+    @contextlib.contextmanager
+    def _operation(self, message):
+        if self.armed:
+            raise ValueError("disk on fire")
+        yield
+
+
+def test_export_that_raises_fails_the_save_and_leaves_the_file(tmp_path, tmpdir_env, capture_logs):
+    mgr = _Once()
+    mgr.import_shape(step_file(tmp_path))
+    mgr.armed = True
+    path = tmp_path / "keep.vrex"
+    path.write_bytes(b"previous content")
+    capture_logs.clear()
+    assert ProjectSerializer.save_project(str(path), mgr) is False
+    assert path.read_bytes() == b"previous content"
+    msgs = [(r.name, r.levelno, r.getMessage(), r.exc_info) for r in capture_logs.records]
+    assert msgs == [("root", logging.ERROR, f"Failed to save project '{path}': disk on fire", None)]
+    assert listing(tmpdir_env) == []
+    assert listing(tmp_path) == ["keep.vrex", "part.step", "tmp"]
+
+
+@pytest.mark.parametrize("target", ["project", "project.zip", "sub dir/ünï.vrex"])
+def test_path_is_used_exactly_and_nothing_is_left_beside_it(tmp_path, target):
+    (tmp_path / "sub dir").mkdir()
+    mgr = CoreCorvath()
+    mgr.create_shape(T.BOX, q.BoxProperties())
+    path = tmp_path / target
+    path.write_bytes(b"old")  # replaced whole
+    assert ProjectSerializer.save_project(str(path), mgr)
+    assert zipfile.is_zipfile(path)
+    assert listing(path.parent) == sorted(p.name for p in path.parent.iterdir())
+    assert [p.name for p in path.parent.iterdir() if p.name.startswith(".")] == []
+
+
+@pytest.mark.parametrize("target, why", [
+    ("missing/x.vrex", "[Errno 2] No such file or directory: '{p}'"),
+    ("", "[Errno 21] Is a directory: '{p}'"),
+])
+def test_unwritable_paths_fail_with_the_message(tmp_path, capture_logs, target, why):
+    path = str(tmp_path / target) if target else str(tmp_path)
+    assert ProjectSerializer.save_project(path, CoreCorvath()) is False
+    assert capture_logs.messages == [f"Failed to save project '{path}': " + why.format(p=path)]
+    assert [p.name for p in tmp_path.iterdir()] == []
+
+
+def test_wrong_arguments_are_logged_failures(tmp_path, capture_logs):
+    assert ProjectSerializer.save_project(str(tmp_path / "x.vrex"), None) is False
+    assert ProjectSerializer.save_project(None, CoreCorvath()) is False
+    assert capture_logs.messages[0] == (f"Failed to save project '{tmp_path / 'x.vrex'}': "
+                                        "corvath must be a CoreCorvath, not 'NoneType'")
+    assert capture_logs.messages[1].startswith("Failed to save project 'None': ")
+    assert list(tmp_path.iterdir()) == []
+
+
+def test_serialize_and_export_helpers(tmp_path, tmpdir_env):
+    mgr = CoreCorvath()
+    imp = mgr.import_shape(step_file(tmp_path))
+    box = mgr.create_shape(T.BOX, q.BoxProperties())
+    uid = mgr.union_shapes([box.shape_id, imp.shape_id])
+    files = {}
+    obj = ProjectSerializer._serialize_managed_shape(mgr.get_shape(uid), files, mgr)
+    assert list(files) == [f"shapes/{imp.shape_id}.step"]
+    assert obj["components"][1]["step_file"] == f"shapes/{imp.shape_id}.step"
+    data = ProjectSerializer._export_shape_to_bytes(imp, mgr)
+    assert isinstance(data, bytes) and data.startswith(b"ISO-10303-21")
+    plane = mgr.create_plane_from_standard(StandardPlane.XY)
+    assert ProjectSerializer._export_shape_to_bytes(plane, mgr) is None
+    assert listing(tmpdir_env) == []
+
+
+def test_placed_import_is_stored_without_its_placement(tmp_path):
+    """The entry holds the geometry as read; the record's placement is put
+    back once by the load (see the load tests)."""
+    from nimbal import kernel as k
+    mgr = CoreCorvath()
+    src = step_file(tmp_path)
+    imp = mgr.import_shape(src, properties=q.ImportedProperties(translation=q.Translation(x=100.0),
+                                                               rotation=q.Rotation(z=90.0)))
+    data = ProjectSerializer._export_shape_to_bytes(imp, mgr)
+    raw = tmp_path / "raw.step"
+    raw.write_bytes(data)
+    as_read = k.bounding_box(Drulen().import_file(src))
+    assert k.bounding_box(Drulen().import_file(str(raw))) == pytest.approx(as_read, abs=1e-6)
+    assert k.bounding_box(imp.shape) != pytest.approx(as_read, abs=1e-6)
