@@ -182,6 +182,45 @@ def sketch_manager():
     print(f"top level now {top}, {len(sketch.get_all_shape_ids())} records in all")
 
 
+def offscreen_view(out_dir):
+    print("== 3D view: shapes and a plane offscreen, saved as an image ==")
+    if not os.environ.get("DISPLAY"):
+        print("skipped: no X server (DISPLAY is not set; try xvfb-run)")
+        return
+    from nimbal import kernel as k
+    from nimbal.enums import DisplayMode, ViewDirection
+    from nimbal.services.drulen import Drulen
+    from nimbal.services.lumbra import Lumbra
+
+    display = k.Aspect_DisplayConnection()
+    viewer = k.V3d_Viewer(k.OpenGl_GraphicDriver(display))
+    viewer.SetDefaultLights()
+    viewer.SetLightOn()
+    view = viewer.CreateView()
+    window = k.Xw_Window(display, "nimbal", 0, 0, 640, 480)
+    window.SetVirtual(True)  # rendered offscreen, never mapped
+    view.SetWindow(window)
+    context = k.AIS_InteractiveContext(viewer)
+
+    lumbra = Lumbra(view, viewer, context)
+    lumbra.set_background_gradient((0.85, 0.9, 1.0), (1.0, 1.0, 1.0))
+    lumbra.setup_initial_view()
+    lumbra.set_display_mode(DisplayMode.BOTH)
+    kernel = Drulen()
+    lumbra.display_shape(kernel.create_box(40.0, 30.0, 20.0), "box_1", (0.8, 0.2, 0.2))
+    sphere = kernel.create_sphere(12.0, (60.0, 15.0, 10.0))
+    lumbra.display_shape(sphere, "sphere_1", (0.2, 0.5, 0.9))
+    lumbra.display_plane("plane_1", (0.0, 0.0, 0.0), (0.0, 0.0, 1.0))
+    lumbra.set_projection(ViewDirection.ISO)
+    lumbra.fit_all()
+    lumbra.update_plane_display_sizes()
+    lumbra.redraw()
+    path = os.path.join(out_dir, "view.png")
+    ok = view.Dump(path)
+    print(f"shapes {lumbra.get_shape_count()}, objects in the context {len(context.DisplayedObjects())}")
+    print(f"image written: {ok}, {os.path.getsize(path) if ok else 0} bytes")
+
+
 def main():
     records_round_trip()
     sketch_on_a_tilted_plane()
@@ -189,6 +228,7 @@ def main():
     with tempfile.TemporaryDirectory() as out_dir:
         kernel_service(out_dir)
         manager(out_dir)
+        offscreen_view(out_dir)
 
 
 if __name__ == "__main__":

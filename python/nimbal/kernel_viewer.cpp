@@ -327,7 +327,7 @@ void bind_viewer(pyb::module_& m) {
            pyb::arg("margin") = 0.01, pyb::arg("update") = true)
       .def("ZFitAll", [](const V3d_View& v, double f) { v.ZFitAll(f); }, pyb::arg("scale_factor") = 1.0)
       .def("Redraw", &V3d_View::Redraw)
-      .def("MustBeResized", [](const Handle(V3d_View)& v) { windowed(v)->MustBeResized(); })
+      .def("MustBeResized", &V3d_View::MustBeResized)
       .def("StartRotation", [](const Handle(V3d_View)& v, int x, int y, double threshold) {
         windowed(v)->StartRotation(x, y, threshold);
       }, pyb::arg("x"), pyb::arg("y"), pyb::arg("z_rotation_threshold") = 0.0)

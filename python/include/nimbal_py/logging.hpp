@@ -13,7 +13,10 @@ inline pyb::object exc_info_of(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
   } catch (pyb::error_already_set& e) {
-    return pyb::make_tuple(e.type(), e.value(), e.trace());
+    // An error raised by the C API has no traceback; make_tuple refuses a
+    // null object, and the record would be lost.
+    pyb::object tb = e.trace() ? pyb::reinterpret_borrow<pyb::object>(e.trace()) : pyb::none();
+    return pyb::make_tuple(e.type(), e.value(), tb);
   } catch (...) {
     if (!pyb::detail::apply_exception_translators(
             pyb::detail::get_local_internals().registered_exception_translators) &&

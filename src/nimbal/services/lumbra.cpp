@@ -419,6 +419,9 @@ void Lumbra::display_plane(const std::string& shape_id, const Components& origin
       ais = entry->ais_shape;
       presentation(ais, "SetShape")->SetShape(face);
       context("Redisplay")->Redisplay(ais, false);
+      // The plane is marked visible below; a hidden one must come back with
+      // it, or the flag would say shown while the viewer shows nothing.
+      if (const bool* shown = plane_visible_.find(shape_id); shown && !*shown) context("Display")->Display(ais, false);
     } else {
       ais = new AIS_Shape(face);
       ais->SetColor(Quantity_Color(PLANE_COLOR[0], PLANE_COLOR[1], PLANE_COLOR[2], Quantity_TOC_RGB));
