@@ -10,6 +10,7 @@
 
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
 using nimbal::kernel::failure_text;
@@ -127,4 +128,5 @@ PYBIND11_MODULE(kernel, m) {
         "Unique sub-shapes of the type, in TopExp::MapShapes order (the sub-shape indices).");
   m.def("is_valid", &k::is_valid, pyb::arg("shape"), "BRepCheck_Analyzer's verdict; False for a null shape.");
   void nimbal_bind_kernel_viewer(pyb::module_&); nimbal_bind_kernel_viewer(m);  // kernel_viewer.cpp
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -19,6 +19,10 @@ inline services::StatePtr state_from_py(pyb::handle obj, const char* what = "sta
                             type_name(obj) + "'");
   auto state = std::make_shared<State>();
   for (auto item : pyb::iter(obj.attr("items")())) {
+    // Checked: the tuple accessors below assume a real pair.
+    if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
+      throw nimbal::TypeError(std::string(what) + " items must be (shape id, snapshot) pairs, not '" +
+                              type_name(item) + "'");
     auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
     if (!PyUnicode_Check(kv[0].ptr()))
       throw nimbal::TypeError(std::string(what) + " keys must be shape ids (str), not '" + type_name(kv[0]) + "'");

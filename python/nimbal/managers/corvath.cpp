@@ -9,6 +9,7 @@
 #include "nimbal_py/drulen_adapter.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
 using namespace nimbal::managers;
@@ -510,4 +511,5 @@ PYBIND11_MODULE(corvath, m) {
       "properties_from_dict",
       [](ShapeType shape_type, pyb::handle data) { return record_class(shape_type).attr("from_dict")(data); },
       pyb::arg("shape_type"), pyb::arg("data"));
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

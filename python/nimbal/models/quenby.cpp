@@ -7,6 +7,7 @@
 
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/json.hpp"
+#include "nimbal_py/method_guard.hpp"
 #include "quenby_bind.hpp"
 
 namespace nimbal::py::quenby {
@@ -350,4 +351,5 @@ PYBIND11_MODULE(quenby, m) {
 
   pyb::module_ typing = pyb::module_::import("typing");
   m.attr("_SP") = typing.attr("TypeVar")("_SP", pyb::arg("bound") = m.attr("Quenby"));
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

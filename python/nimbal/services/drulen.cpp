@@ -2,6 +2,7 @@
 #include <pybind11/eval.h>
 
 #include "drulen_bind.hpp"
+#include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
 using namespace nimbal::services;
@@ -142,4 +143,5 @@ PYBIND11_MODULE(drulen, m) {
   b::bind_builders(cls);
   b::bind_modelling(cls);
   b::bind_exchange(m, cls);
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -4,6 +4,7 @@
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/method_guard.hpp"
 
 #include <optional>
 #include <string>
@@ -297,4 +298,5 @@ PYBIND11_MODULE(fandor, m) {
       "The shape with coplanar faces and collinear edges merged, or the input itself.");
   cls.def("up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"),
           pyb::arg("nz"), "Unit up vector for a view looking along the normal.");
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -7,6 +7,7 @@
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/live_list.hpp"
+#include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/records.hpp"
 
 namespace pyb = pybind11;
@@ -290,4 +291,5 @@ PYBIND11_MODULE(hathel, m) {
   bind_command(m);
   bind_hathel(m);
   m.attr("MAX_UNDO_STEPS") = MAX_UNDO_STEPS;
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -2,6 +2,7 @@
 // Python subclass's overrides, so snap_point and the grid builders use them.
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/kernel.hpp"
+#include "nimbal_py/method_guard.hpp"
 
 #include <memory>
 
@@ -91,4 +92,5 @@ PYBIND11_MODULE(ostrel, m) {
   cls.def("_build_grid_compound", &Ostrel::build_grid_compound, pyb::arg("plane_props"),
           pyb::arg("spacing"), pyb::arg("extent"),
           "Lines of constant u, then of constant v, each 2 * extent long.");
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -276,7 +276,9 @@ void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State& out) const {
 
 void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
   if (!state_ptr) return;
-  const State& state = *state_ptr;
+  // A copy: a hook may replace or clear the command's state while it is
+  // being applied.
+  const State state = *state_ptr;
   // 1. Removals.
   for (const auto& [id, snap] : state) {
     if (snap) continue;

@@ -280,6 +280,18 @@ TopoDS_Shape Drulen::create_array_compound(const TopoDS_Shape& base_shape, const
   TopoDS_Compound compound;
   BRep_Builder builder;
   builder.MakeCompound(compound);
+  // Empty at once: the outer loops must not spin through a huge count when
+  // an inner one is zero.
+  if (count[0] <= 0 || count[1] <= 0 || count[2] <= 0) return compound;
+  // A count of copies no memory could hold is refused before the first one
+  // is made, rather than left to allocate for ever.
+  long long total = 1;
+  for (long long c : count) {
+    if (c > kMaxArrayCopies / total)
+      throw ValueError("an array of " + std::to_string(count[0]) + " x " + std::to_string(count[1]) + " x " +
+                       std::to_string(count[2]) + " copies exceeds the limit of " + std::to_string(kMaxArrayCopies));
+    total *= c;
+  }
   for (long long ix = 0; ix < count[0]; ++ix)
     for (long long iy = 0; iy < count[1]; ++iy)
       for (long long iz = 0; iz < count[2]; ++iz) {

@@ -33,6 +33,9 @@ using PlaneParams = std::pair<Point3, Point3>;
 using Shapes = std::vector<TopoDS_Shape>;
 using Indices = std::vector<long long>;
 
+// The most copies create_array_compound makes in one compound.
+inline constexpr long long kMaxArrayCopies = 100000;
+
 // The module logger: "nimbal.services.drulen".
 extern const log::Logger drulen_logger;
 

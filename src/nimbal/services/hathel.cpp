@@ -31,7 +31,8 @@ void Hathel::push(CommandPtr cmd) {
 void Hathel::undo() {
   if (undo_.empty()) return;
   CommandPtr cmd = undo_.back();
-  if (apply_state_) apply_state_(cmd->before);
+  // The state is held here: the callback may replace the command's own.
+  if (apply_state_) apply_state_(StatePtr(cmd->before));
   move_command(cmd, undo_, redo_);
   changed();
 }
@@ -42,7 +43,7 @@ void Hathel::redo() {
   if (cmd->redo_clears_all && on_redo_clears_all_)
     on_redo_clears_all_();
   else if (apply_state_)
-    apply_state_(cmd->after);
+    apply_state_(StatePtr(cmd->after));
   move_command(cmd, redo_, undo_);
   changed();
 }
