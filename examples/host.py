@@ -221,6 +221,36 @@ def offscreen_view(out_dir):
     print(f"image written: {ok}, {os.path.getsize(path) if ok else 0} bytes")
 
 
+def project_file(out_dir):
+    print("== project file: a part saved to a .vrex and loaded into a fresh manager ==")
+    import zipfile
+
+    import nimbal.kernel as kernel
+    from nimbal.enums import StandardPlane
+    from nimbal.managers.corvath import CoreCorvath
+    from nimbal.services.ombrel import ProjectSerializer
+
+    part = CoreCorvath()
+    part.create_plane_from_standard(StandardPlane.XY)
+    box = part.create_shape(ShapeType.BOX, quenby.BoxProperties(width=40.0, height=40.0, depth=20.0))
+    cyl = part.create_shape(ShapeType.CYLINDER, quenby.CylinderProperties(radius=8.0, height=40.0))
+    cut = part.subtract_shapes([box.shape_id, cyl.shape_id])
+    part.fillet_shape(cut, quenby.FilletProperties(fillet_radius=2.0))
+    step = os.path.join(out_dir, "bolt.step")
+    part.export_shape_to_step(cyl.shape_id, step)
+    part.import_shape(step, (0.9, 0.6, 0.1), quenby.ImportedProperties(translation=quenby.Translation(x=60.0)), "Bolt")
+    path = os.path.join(out_dir, "part.vrex")
+    saved = ProjectSerializer.save_project(path, part)
+    with zipfile.ZipFile(path) as zf:
+        print(f"saved: {saved}, entries {zf.namelist()}")
+    fresh = CoreCorvath()
+    print(f"loaded: {ProjectSerializer.load_project(path, fresh)}")
+    for sid in fresh.get_all_shape_ids():
+        ms = fresh.get_shape(sid)
+        size = "no geometry" if ms.shape is None else f"volume {kernel.volume(ms.shape):.1f}"
+        print(f"  {ms.name} ({ms.shape_type.value}, {len(ms.components)} components): {size}")
+
+
 def main():
     records_round_trip()
     sketch_on_a_tilted_plane()
@@ -228,6 +258,7 @@ def main():
     with tempfile.TemporaryDirectory() as out_dir:
         kernel_service(out_dir)
         manager(out_dir)
+        project_file(out_dir)
         offscreen_view(out_dir)
 
 

@@ -249,3 +249,16 @@ def test_placed_import_is_stored_without_its_placement(tmp_path):
     as_read = k.bounding_box(Drulen().import_file(src))
     assert k.bounding_box(Drulen().import_file(str(raw))) == pytest.approx(as_read, abs=1e-6)
     assert k.bounding_box(imp.shape) != pytest.approx(as_read, abs=1e-6)
+
+
+def test_a_shape_holding_itself_fails_the_save(tmp_path, capture_logs):
+    mgr = CoreCorvath()
+    a = mgr.create_shape(T.BOX, q.BoxProperties())
+    b = mgr.create_shape(T.SPHERE, q.SphereProperties())
+    u = mgr.get_shape(mgr.union_shapes([a.shape_id, b.shape_id]))
+    u.components.append(u)
+    path = tmp_path / "cycle.vrex"
+    assert ProjectSerializer.save_project(str(path), mgr) is False
+    assert capture_logs.messages == [f"Failed to save project '{path}': shapes nested too deeply (more than 400 levels)"]
+    assert not path.exists()
+    u.components.pop()

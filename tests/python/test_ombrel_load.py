@@ -1,0 +1,407 @@
+"""Project files: loading, the dispatch by kind, rebuilding, failures and
+hostile files."""
+
+import json
+import logging
+import os
+import zipfile
+
+import pytest
+
+from corvath_fixtures import Host
+from ombrel_fixtures import (fill_every_kind, listing, measure, same_measure, same_tree, step_file, tree,
+                             write_project)
+from nimbal.enums import ShapeType, StandardPlane
+from nimbal.managers.corvath import CoreCorvath
+from nimbal.managers.tessik import CoreTessik
+from nimbal.models import quenby as q
+from nimbal.services.ombrel import ProjectSerializer as PS
+
+T = ShapeType
+
+
+@pytest.fixture
+def tmpdir_env(tmp_path, monkeypatch):
+    d = tmp_path / "tmp"
+    d.mkdir()
+    monkeypatch.setenv("TMPDIR", str(d))
+    return d
+
+
+def shape_obj(shape_type, name="N", color=(0.1, 0.2, 0.3), **extra):
+    d = {"shape_id": f"{shape_type}_saved", "shape_type": shape_type, "name": name, "color": list(color)}
+    d.update(extra)
+    return d
+
+
+def project(*shapes, **top):
+    return json.dumps({"version": "1.0", "shapes": list(shapes), **top})
+
+
+def top_level(mgr):
+    return [mgr.get_shape(i) for i in mgr.get_all_shape_ids()]
+
+
+# ---------------------------------------------------------------- round trips
+
+
+def test_round_trip_of_every_kind(tmp_path, tmpdir_env):
+    src = Host()
+    made = fill_every_kind(src, tmp_path)
+    path = str(tmp_path / "all.vrex")
+    assert PS.save_project(path, src)
+    dst = Host()
+    assert PS.load_project(path, dst) is True
+    before, after = top_level(src), top_level(dst)
+    assert [s.shape_type for s in after] == [s.shape_type if s.shape_type != T.FACE else T.IMPORTED for s in before]
+    for a, b in zip(before, after):
+        assert same_tree(tree(a), tree(b)), (a.shape_type, tree(a), tree(b))
+        assert all(c.parent_id == b.shape_id for c in b.components)
+    # New ids but for planes; hidden components stay hidden.
+    ids = {s.shape_id for s in before}
+    assert {s.shape_id for s in after} & ids == {made["plane"].shape_id}
+    assert dst.get_shape(made["plane"].shape_id).properties == made["plane"].properties
+    assert listing(tmpdir_env) == []
+    # The host's hooks ran during the load: cleared first, a creation per shape.
+    kinds = [e[0] for e in dst.log]
+    assert kinds[0] == "cleared" or kinds[:2] == ["undo_redo", "cleared"]
+    assert dst.log[-1][0] in ("updated", "undo_redo", "created")
+
+
+def test_placed_import_and_placed_array_stand_where_saved(tmp_path):
+    src = CoreCorvath()
+    imp = src.import_shape(step_file(tmp_path), properties=q.ImportedProperties(
+        translation=q.Translation(x=100.0, z=-20.0), rotation=q.Rotation(x=30.0, z=45.0)))
+    base = src.create_shape(T.BOX, q.BoxProperties(width=10.0, height=10.0, depth=10.0))
+    arr = src.create_shape_array(base.shape_id, q.ArrayProperties(count_x=2, spacing_x=30.0))
+    src.update_shape(arr, q.ArrayProperties(count_x=2, spacing_x=30.0, translation=q.Translation(y=50.0)))
+    path = str(tmp_path / "placed.vrex")
+    assert PS.save_project(path, src)
+    dst = CoreCorvath()
+    assert PS.load_project(path, dst)
+    new_imp, new_arr = top_level(dst)
+    assert same_measure(measure(new_imp.shape), measure(imp.shape))
+    assert new_imp.properties == imp.properties
+    assert same_measure(measure(new_arr.shape), measure(src.get_shape(arr).shape))
+    # A later edit takes off exactly the placement the record holds.
+    dst.update_shape(new_imp.shape_id, q.ImportedProperties())
+    src.update_shape(imp.shape_id, q.ImportedProperties())
+    assert same_measure(measure(dst.get_shape(new_imp.shape_id).shape), measure(src.get_shape(imp.shape_id).shape))
+    # Save, load, save again: the same description but for the ids.
+    again = str(tmp_path / "again.vrex")
+    assert PS.save_project(again, dst)
+    assert PS.load_project(again, dst) and same_measure(measure(top_level(dst)[1].shape),
+                                                        measure(src.get_shape(arr).shape))
+
+
+def test_face_comes_back_as_an_imported_shape(tmp_path):
+    src = CoreCorvath()
+    box = src.create_shape(T.BOX, q.BoxProperties())
+    faces = src.split_to_faces(box.shape_id)
+    face = src.get_shape(faces[0])
+    src.rename_shape(face.shape_id, "Top face")
+    src.update_shape_color(face.shape_id, (0.5, 0.5, 0.0))
+    path = str(tmp_path / "face.vrex")
+    assert PS.save_project(path, src)
+    dst = CoreCorvath()
+    assert PS.load_project(path, dst)
+    got = top_level(dst)[0]
+    assert got.shape_type == T.IMPORTED and got.name == "Top face" and got.color == (0.5, 0.5, 0.0)
+    assert got.shape_id != face.shape_id
+    assert same_measure(measure(got.shape), measure(face.shape))
+
+
+def test_undo_history_after_loading_two_boxes(tmp_path):
+    mgr = CoreCorvath()
+    mgr.create_shape(T.SPHERE, q.SphereProperties())
+    path = write_project(tmp_path / "two.vrex", project(shape_obj("box", "One"), shape_obj("box", "Two")))
+    assert PS.load_project(path, mgr)
+    descs = [c.description for c in mgr._undo_stack]
+    assert descs == ["Create sphere", "Clear all", "Create box", "Create box"]
+    assert [s.name for s in top_level(mgr)] == ["One", "Two"]
+    mgr.undo(), mgr.undo(), mgr.undo()
+    assert [s.shape_type for s in top_level(mgr)] == [T.SPHERE]
+
+
+@pytest.mark.parametrize("top", [{}, {"version": "9.9"}, {"version": None}])
+def test_version_is_never_read(tmp_path, top):
+    doc = json.dumps({**top, "shapes": [shape_obj("box")]})
+    mgr = CoreCorvath()
+    assert PS.load_project(write_project(tmp_path / "v.vrex", doc), mgr)
+    assert [s.shape_type for s in top_level(mgr)] == [T.BOX]
+
+
+def test_missing_shapes_clears(tmp_path):
+    mgr = Host()
+    mgr.create_shape(T.BOX, q.BoxProperties())
+    assert PS.load_project(write_project(tmp_path / "n.vrex", '{"version": "1.0"}'), mgr) is True
+    assert mgr.get_all_shape_ids() == [] and ("cleared",) in mgr.log
+
+
+def test_reading_of_one_shape_object(tmp_path):
+    doc = project(shape_obj("box", "Four", color=(0.1, 0.2, 0.3, 0.9)),                  # fourth item ignored
+                  shape_obj("sphere", "  Spaced  "),                                     # no properties: defaults
+                  shape_obj("cylinder", None, properties={"radius": 3, "height": 4}),     # no name: generated
+                  shape_obj("box", "Bad", properties={"width": -1.0}),                   # kernel refuses: skipped
+                  shape_obj("cone", "Nan", color=(float("nan"), 1, 0)))
+    mgr = Host()
+    assert PS.load_project(write_project(tmp_path / "r.vrex", doc), mgr)
+    box, sphere, cyl, cone = top_level(mgr)
+    assert box.color == (0.1, 0.2, 0.3) and box.name == "Four" and box.shape_id != "box_saved"
+    assert sphere.name == "  Spaced  " and sphere.properties == q.SphereProperties()
+    assert cyl.name == "Cylinder_1" and cyl.properties.radius == 3.0
+    assert cone.color[0] != cone.color[0]
+    assert [e[1] for e in mgr.log if e[0] == "failed"] == ["Create Box"]
+
+
+# ---------------------------------------------------------------- failures
+
+
+def _fail_cases(tmp_path):
+    p = tmp_path
+    (p / "text.vrex").write_text("not a zip")
+    (p / "folder.vrex").mkdir()
+    return [
+        (str(p / "missing.vrex"), "[Errno 2] No such file or directory: '{p}'"),
+        (str(p / "text.vrex"), "File is not a zip file"),
+        (str(p / "folder.vrex"), "[Errno 21] Is a directory: '{p}'"),
+        (write_project(p / "nojson.vrex", None, [("other.txt", b"x")]),
+         "\"There is no item named 'project.json' in the archive\""),
+        (write_project(p / "badjson.vrex", '{"shapes": [}'), "Expecting value: line 1 column 13 (char 12)"),
+        (write_project(p / "trail.vrex", '{"shapes": []} x'), "Extra data: line 1 column 16 (char 15)"),
+        (write_project(p / "key.vrex", '{\n  shapes: []}'),
+         "Expecting property name enclosed in double quotes: line 2 column 3 (char 4)"),
+        (write_project(p / "utf.vrex", b'{"shapes": ["\xff"]}'),
+         "'utf-8' codec can't decode byte 0xff in position 13: invalid start byte"),
+    ]
+
+
+def test_failures_before_the_clear_leave_the_manager(tmp_path, capture_logs):
+    for path, why in _fail_cases(tmp_path):
+        mgr = Host()
+        box = mgr.create_shape(T.BOX, q.BoxProperties())
+        depth = mgr.undo_depth()
+        capture_logs.clear()
+        assert PS.load_project(path, mgr) is False, path
+        recs = [(r.name, r.levelno, r.getMessage(), r.exc_info) for r in capture_logs.records]
+        assert recs == [("root", logging.ERROR, f"Failed to load project '{path}': " + why.format(p=path), None)]
+        assert mgr.get_all_shape_ids() == [box.shape_id] and mgr.undo_depth() == depth
+
+
+@pytest.mark.parametrize("doc, why, kept", [
+    (project(shape_obj("box", "A"), shape_obj("bogus"), shape_obj("box", "B")),
+     "'bogus' is not a valid ShapeType", ["A"]),
+    (project(shape_obj("box", "A"), {"shape_type": "box", "color": [0, 0, 0]}), "'name'", ["A"]),
+    (project(shape_obj("box", "A", color=(1, 0))), "list index out of range", []),
+    (json.dumps([shape_obj("box")]), "'list' object has no attribute 'get'", []),
+    (project(shape_obj("union", components=[shape_obj("box", "In"), {"shape_type": "box"}])), "'color'", ["In"]),
+    (project(shape_obj("imported", step_file="shapes/none.step")),
+     "\"There is no item named 'shapes/none.step' in the archive\"", []),
+])
+def test_failures_after_the_clear(tmp_path, tmpdir_env, capture_logs, doc, why, kept):
+    path = write_project(tmp_path / "f.vrex", doc)
+    mgr = CoreCorvath()
+    mgr.create_shape(T.SPHERE, q.SphereProperties())
+    assert PS.load_project(path, mgr) is False
+    assert capture_logs.messages == [f"Failed to load project '{path}': {why}"]
+    assert [s.name for s in top_level(mgr)] == kept
+    assert mgr._undo_stack[1].description == "Clear all"
+    assert listing(tmpdir_env) == []
+
+
+def test_interrupts_are_not_caught(tmp_path):
+    class Stop(CoreCorvath):
+        def _notify_all_cleared(self):
+            raise KeyboardInterrupt
+
+    path = write_project(tmp_path / "k.vrex", project(shape_obj("box")))
+    with pytest.raises(KeyboardInterrupt):
+        PS.load_project(path, Stop())
+
+
+# ---------------------------------------------------------------- hostile files
+
+
+def _patch_central_size(path, name, size):
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    i = data.find(b"PK\x01\x02")
+    while i >= 0:
+        n = int.from_bytes(data[i + 28:i + 30], "little")
+        if data[i + 46:i + 46 + n] == name.encode():
+            data[i + 24:i + 28] = size.to_bytes(4, "little")
+        i = data.find(b"PK\x01\x02", i + 4)
+    with open(path, "wb") as f:
+        f.write(bytes(data))
+
+
+def test_hostile_files_fail_without_crash_or_stray_files(tmp_path, tmpdir_env, capture_logs):
+    cases = []
+    p = write_project(tmp_path / "declared.vrex", project())
+    _patch_central_size(p, "project.json", 0xFFFFFFF0)
+    cases.append((p, "entry 'project.json' is larger than 67108864 bytes"))
+    cases.append((write_project(tmp_path / "bomb.vrex", b" " * (65 << 20)),
+                  "entry 'project.json' is larger than 67108864 bytes"))
+    cases.append((write_project(tmp_path / "deep.vrex", "[" * 100000), "project.json is nested too deeply"))
+    nested = shape_obj("box")
+    for _ in range(450):
+        nested = shape_obj("union", components=[nested])
+    cases.append((write_project(tmp_path / "shapes.vrex", project(nested)), "shapes nested too deeply"))
+    many = project(*[{"shape_type": "box"}] * 100001)
+    cases.append((write_project(tmp_path / "many.vrex", many), "project holds more than 100000 shapes"))
+    for path, why in cases:
+        mgr = CoreCorvath()
+        capture_logs.clear()
+        assert PS.load_project(path, mgr) is False, path
+        assert capture_logs.messages[0].startswith(f"Failed to load project '{path}': {why}"), capture_logs.messages
+    assert listing(tmpdir_env) == []
+
+
+def test_entry_names_are_never_paths(tmp_path, tmpdir_env, monkeypatch):
+    monkeypatch.chdir(tmpdir_env)
+    with open(step_file(tmp_path), "rb") as f:
+        step = f.read()
+    evil = ["../escape.step", "/tmp/abs.step", "shapes/../../x.step"]
+    doc = project(*[shape_obj("imported", name=n, step_file=n) for n in evil])
+    path = write_project(tmp_path / "evil.vrex", doc, [(n, step) for n in evil])
+    mgr = CoreCorvath()
+    assert PS.load_project(path, mgr)
+    assert [s.name for s in top_level(mgr)] == evil
+    assert all(s.shape_type == T.IMPORTED and s.shape is not None for s in top_level(mgr))
+    assert listing(tmpdir_env) == [] and not (tmp_path / "escape.step").exists()
+    assert sorted(os.listdir(tmp_path)) == ["evil.vrex", "part.step", "tmp"]
+
+
+def test_unreadable_step_entry(tmp_path, tmpdir_env):
+    doc = project(shape_obj("imported", name="Junk", step_file="shapes/j.step"), shape_obj("box", "After"))
+    path = write_project(tmp_path / "junk.vrex", doc, [("shapes/j.step", b"garbage")])
+    mgr = Host()
+    assert PS.load_project(path, mgr) is True
+    (fail,) = [e for e in mgr.log if e[0] == "failed"]
+    assert fail[1] == "Import File"
+    tmp = fail[2].split("'")[1]
+    assert tmp.startswith(str(tmpdir_env)) and tmp.endswith(".step")
+    assert fail[2] == f"Could not import '{tmp}'. The file may be missing, corrupt, or in an unsupported format."
+    assert [s.name for s in top_level(mgr)] == ["After"]
+    assert listing(tmpdir_env) == []
+
+
+# ---------------------------------------------------------------- rebuild operations
+
+
+class Archive:
+    """Stands in for the open container."""
+
+    def __init__(self, entries=None):
+        self.entries = entries or {}
+
+    def read(self, name):
+        return self.entries[name]
+
+
+def test_booleans(tmp_path):
+    mgr = CoreCorvath()
+    comps = [shape_obj("box", "A", properties={"width": 40.0, "height": 40.0, "depth": 40.0}),
+             shape_obj("box", "Bad", properties={"width": 0.0}),
+             shape_obj("sphere", "B", properties={"radius": 10.0, "translation": {"x": 20.0}})]
+    uid = PS._deserialize_boolean({"components": comps}, T.UNION, (1, 0, 0), " U ", {}, mgr, Archive())
+    u = mgr.get_shape(uid)
+    assert u.name == " U " and u.color == (1.0, 0.0, 0.0) and [c.name for c in u.components] == ["A", "B"]
+    assert u.properties == q.BooleanProperties()
+    assert [c.description for c in mgr._undo_stack][-2:] == ["Union shapes", "Change color of  U "]
+    sid = PS._deserialize_boolean({"components": comps}, T.SUBTRACTION, (0, 1, 0), "S",
+                                  {"remove_internal_edges": False}, mgr, Archive())
+    s = mgr.get_shape(sid)
+    assert s.properties.remove_internal_edges is False
+    assert mgr._undo_stack[-1].description == "Update S"
+    assert measure(s.shape)[0] < measure(u.shape)[0] - 1.0  # A minus B, not B minus A
+    # One buildable component: nothing, the component stays top level.
+    n = len(mgr.get_all_shape_ids())
+    assert PS._deserialize_boolean({"components": comps[:2]}, T.UNION, (0, 0, 0), "X", {}, mgr, Archive()) is None
+    assert PS._deserialize_boolean({}, T.UNION, (0, 0, 0), "X", {}, mgr, Archive()) is None
+    assert len(mgr.get_all_shape_ids()) == n + 1
+
+
+@pytest.mark.parametrize("op, kind, props", [
+    (PS._deserialize_array, T.ARRAY, {"count_x": "3"}),
+    (PS._deserialize_fillet, T.FILLET, {}),
+    (PS._deserialize_extrude, T.EXTRUDE, {"depth": 5.0}),
+])
+def test_modifiers(op, kind, props):
+    mgr = CoreCorvath()
+    base = shape_obj("box" if kind != T.EXTRUDE else "rectangle", "Base")
+    assert op({"components": []}, (0, 0, 0), "M", props, mgr, Archive()) is None
+    assert mgr.get_all_shape_ids() == []
+    mid = op({"components": [base, shape_obj("sphere", "Second")]}, (0, 0, 1), "M", props, mgr, Archive())
+    assert mgr.get_all_shape_ids() == [mid]
+    m = mgr.get_shape(mid)
+    assert m.shape_type == kind and m.name == "M" and m.color == (0.0, 0.0, 1.0)
+    assert [c.name for c in m.components] == ["Base"]
+    if kind == T.ARRAY:
+        assert m.properties.count_x == 3
+
+
+def test_planes_and_sketches(tmp_path, capture_logs):
+    plane = shape_obj("plane", "My plane", properties={"normal_x": 1.0, "normal_z": 0.0, "origin_x": 5.0})
+    rect = shape_obj("rectangle", "R", properties={"local_u": 10.0, "local_v": 5.0, "width": 20.0, "height": 8.0,
+                                                    "filled": False})
+    circle = shape_obj("circle", "C", properties={"radius": 4.0})
+    line = shape_obj("line", "L", properties={"p1": [0, 0], "p2": [10, 10]})
+    union = shape_obj("union", "RC", color=(0.9, 0.1, 0.1), components=[
+        shape_obj("rectangle", "R2", properties={"width": 20.0, "height": 20.0}),
+        shape_obj("circle", "C2", properties={"radius": 8.0, "local_u": 10.0})])
+    lone = shape_obj("subtraction", "S", components=[shape_obj("arc", "A1"), shape_obj("torus", "T")])
+    sketch = shape_obj("sketch", "My sketch", properties={"plane_id": "plane_saved"},
+                       components=[rect, shape_obj("box", "Ignored"), circle, line, union, lone])
+    early = dict(sketch, shape_id="early_sketch", name="Early")
+    on_box = dict(sketch, shape_id="boxed", properties={"plane_id": "box_x"})
+    empty = shape_obj("sketch", "Empty", properties={"plane_id": "plane_saved"}, shape_id="empty_sketch")
+    no_id = dict(plane)
+    del no_id["shape_id"]
+    doc = project(early, plane, no_id, sketch, on_box, empty, dict(shape_obj("box"), shape_id="box_x"))
+    mgr = Host()
+    assert PS.load_project(write_project(tmp_path / "s.vrex", doc), mgr)
+    ids = mgr.get_all_shape_ids()
+    assert ids[:3] == ["plane_saved", "sketch_saved", "empty_sketch"] and len(ids) == 4
+    # Planes are found in file order only; the box is registered after the sketch naming it.
+    assert capture_logs.messages == ["Cannot restore sketch early_sketch: plane plane_saved not found",
+                                     "Cannot restore sketch boxed: plane box_x not found"]
+    p, s, e = (mgr.get_shape(i) for i in ids[:3])
+    assert p.name == "My plane" and p.color == (0.1, 0.2, 0.3) and p.properties.origin_x == 5.0
+    assert e.components == [] and e.shape is None
+    assert s.name == "My sketch" and [c.shape_type for c in s.components] == [
+        T.RECTANGLE, T.CIRCLE, T.LINE, T.UNION, T.ARC]
+    r, c, ln, un, arc = s.components
+    assert (r.name, r.properties.local_u, r.properties.width, r.properties.filled) == ("R", 10.0, 20.0, False)
+    assert un.name == "RC" and un.color == (0.9, 0.1, 0.1) and [x.name for x in un.components] == ["R2", "C2"]
+    assert un.properties.remove_internal_edges is True
+    # The rectangle lies on the plane x = 5 (normal along x).
+    bb = measure(r.shape)[2]
+    assert bb[0] == pytest.approx(5.0, abs=1e-6) and bb[3] == pytest.approx(5.0, abs=1e-6)
+    assert all(x.parent_id == "sketch_saved" for x in s.components)
+
+
+def test_sketch_on_a_box_and_a_taken_id(capture_logs):
+    mgr = CoreCorvath()
+    box = mgr.create_shape(T.BOX, q.BoxProperties())
+    data = shape_obj("sketch", properties={"plane_id": box.shape_id})
+    assert PS._deserialize_sketch(data, (0, 0, 0), "S", data["properties"], mgr, Archive()) is None
+    assert capture_logs.messages == [f"Cannot restore sketch sketch_saved: plane {box.shape_id} not found"]
+    # A second plane under an id already loaded replaces nothing.
+    plane = shape_obj("plane")
+    assert PS._deserialize_plane(plane, (0, 0, 0), "P1", {}, mgr) == "plane_saved"
+    assert PS._deserialize_plane(plane, (0, 0, 0), "P2", {}, mgr) is None
+    assert mgr.get_shape("plane_saved").name == "P1"
+    assert capture_logs.messages[-1] == "Cannot restore plane plane_saved: id already in use"
+    assert PS._deserialize_plane({"shape_id": ""}, (0, 0, 0), "P", {}, mgr) is None
+
+
+def test_sketch_element_in_a_host_sketch_manager():
+    t = CoreTessik("pl", q.PlaneProperties())
+    rid = PS._create_sketch_comp_in_manager(shape_obj("rectangle", "R", properties={"width": 10.0}), t)
+    assert t.get_shape(rid).properties.width == 10.0
+    assert PS._create_sketch_comp_in_manager(shape_obj("box"), t) is None
+    with pytest.raises(KeyError):
+        PS._create_sketch_comp_in_manager({"shape_type": "line", "color": [0, 0, 0]}, t)
+    with pytest.raises(ValueError, match="'nope' is not a valid ShapeType"):
+        PS._create_sketch_comp_in_manager(shape_obj("nope"), t)
