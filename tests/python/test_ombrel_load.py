@@ -405,3 +405,23 @@ def test_sketch_element_in_a_host_sketch_manager():
         PS._create_sketch_comp_in_manager({"shape_type": "line", "color": [0, 0, 0]}, t)
     with pytest.raises(ValueError, match="'nope' is not a valid ShapeType"):
         PS._create_sketch_comp_in_manager(shape_obj("nope"), t)
+
+
+def test_committed_sketch_round_trip_keeps_ids(tmp_path):
+    src = CoreCorvath()
+    plane = src.create_arbitrary_plane((0.0, 0.0, 25.0), (0.0, 30.0, 0.0))
+    sketch = src.create_sketch(plane.shape_id)
+    t = CoreTessik(plane.shape_id, plane.properties)
+    r = t.create_rectangle(0.0, 0.0, 40.0, 20.0, name="Slot")
+    c = t.create_circle(20.0, 0.0, 10.0)
+    t.union_shapes([r.shape_id, c.shape_id])
+    t.create_line((0.0, 0.0), (50.0, 50.0))
+    assert src.commit_sketch(sketch.shape_id, t)
+    path = str(tmp_path / "sk.vrex")
+    assert PS.save_project(path, src)
+    dst = CoreCorvath()
+    assert PS.load_project(path, dst)
+    assert dst.get_all_shape_ids() == [plane.shape_id, sketch.shape_id]
+    a, b = src.get_shape(sketch.shape_id), dst.get_shape(sketch.shape_id)
+    assert same_tree(tree(a), tree(b))
+    assert dst.get_shape(plane.shape_id).properties == plane.properties
