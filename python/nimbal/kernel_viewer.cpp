@@ -21,6 +21,7 @@
 #include <Quantity_Color.hxx>
 #include <Standard_NullObject.hxx>
 #include <Standard_ProgramError.hxx>
+#include <StdSelect_BRepOwner.hxx>
 #include <V3d_TypeOfVisualization.hxx>
 #include <V3d_UnMapped.hxx>
 #include <Xw_Window.hxx>
@@ -318,6 +319,11 @@ void bind_viewer(pyb::module_& m) {
         windowed(v)->Convert(xp, yp, x, y, z);
         return xyz(x, y, z);
       }, pyb::arg("xp"), pyb::arg("yp"))
+      .def("Convert", [](const Handle(V3d_View)& v, double x, double y, double z) {
+        int xp = 0, yp = 0;
+        windowed(v)->Convert(x, y, z, xp, yp);
+        return pyb::make_tuple(xp, yp);
+      }, pyb::arg("x"), pyb::arg("y"), pyb::arg("z"))
       .def("ConvertWithProj", [](const Handle(V3d_View)& v, int xp, int yp) {
         double x, y, z, vx, vy, vz;
         windowed(v)->ConvertWithProj(xp, yp, x, y, z, vx, vy, vz);
@@ -446,6 +452,13 @@ void bind_viewer(pyb::module_& m) {
       .def("DetectedInteractive", [](const AIS_InteractiveContext& c) -> Handle(AIS_InteractiveObject) {
         if (!c.HasDetected()) return {};
         return c.DetectedInteractive();
+      })
+      // The sub-shape (or whole shape) of the detected owner; None when none.
+      .def("DetectedShape", [](const AIS_InteractiveContext& c) {
+        if (!c.HasDetected()) return pyb::object(pyb::none());
+        auto o = Handle(StdSelect_BRepOwner)::DownCast(c.DetectedOwner());
+        if (o.IsNull() || !o->HasShape()) return pyb::object(pyb::none());
+        return nimbal::py::shape_or_none(o->Shape().Located(o->Location() * o->Shape().Location()));
       })
       .def("HighlightStyle",
            [](const AIS_InteractiveContext& c, Prs3d_TypeOfHighlight t) -> Handle(Prs3d_Drawer) {

@@ -1,0 +1,294 @@
+#include "nimbal/services/pikalo.hpp"
+
+#include <AIS_NListOfEntityOwner.hxx>
+#include <AIS_SelectionScheme.hxx>
+#include <Prs3d_Drawer.hxx>
+#include <Prs3d_TypeOfHighlight.hxx>
+#include <Quantity_Color.hxx>
+#include <SelectMgr_EntityOwner.hxx>
+#include <Standard_Failure.hxx>
+#include <StdSelect_BRepOwner.hxx>
+#include <StdSelect_ViewerSelector3d.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <V3d_Viewer.hxx>
+
+#include <algorithm>
+
+#include "nimbal/errors.hpp"
+#include "nimbal/kernel.hpp"
+#include "nimbal/log.hpp"
+
+namespace nimbal::services {
+
+namespace {
+
+constexpr log::Logger lg("nimbal.services.pikalo");
+
+std::string default_text() {
+  try {
+    throw;
+  } catch (const Standard_Failure& f) {
+    return kernel::failure_text(f);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+bool default_catchable() { return true; }
+
+Pikalo::ErrorPolicy policy{&default_text, &default_catchable};
+
+[[noreturn]] void no_attribute(const char* member) {
+  throw nimbal::AttributeError(std::string("'NoneType' object has no attribute '") + member + "'");
+}
+
+// The kernel dereferences the view's window while detecting; without one (or
+// with a view of another viewer) it would crash instead of failing.
+const Handle(V3d_View)& detecting_view(const ViewArg& view, const Handle(AIS_InteractiveContext)& context) {
+  const Handle(V3d_View)& v = view.get();
+  if (v.IsNull()) throw nimbal::TypeError("MoveTo needs a V3d_View, not None");
+  if (v->Window().IsNull()) throw nimbal::ValueError("MoveTo: the view has no window");
+  if (v->Viewer() != context->CurrentViewer())
+    throw nimbal::ValueError("MoveTo: the view belongs to another viewer than the context's");
+  return v;
+}
+
+}  // namespace
+
+int kernel_mode(SelectionMode mode) {
+  switch (mode) {
+    case SelectionMode::VOLUME: return 0;
+    case SelectionMode::SURFACE: return 4;
+    case SelectionMode::EDGE: return 2;
+    case SelectionMode::VERTEX: return 1;
+  }
+  return 0;
+}
+
+void Pikalo::set_error_policy(const ErrorPolicy& p) {
+  policy.text = p.text ? p.text : &default_text;
+  policy.catchable = p.catchable ? p.catchable : &default_catchable;
+}
+
+Pikalo::Pikalo(Handle(AIS_InteractiveContext) context) : context_(std::move(context)) {}
+
+template <class F>
+bool Pikalo::guarded(std::string_view prefix, F&& body) {
+  try {
+    body();
+    return true;
+  } catch (...) {
+    if (!policy.catchable()) throw;
+    lg.exception(std::string(prefix) + policy.text());
+  }
+  return false;
+}
+
+const Handle(AIS_InteractiveContext)& Pikalo::ctx(const char* member) const {
+  if (context_.IsNull()) no_attribute(member);
+  return context_;
+}
+
+// ---- modes, enabling, colours ----
+
+void Pikalo::set_mode(std::optional<SelectionMode> mode) {
+  mode_ = mode;  // kept whatever the sweep below does
+  guarded("Error setting selection mode: ", [&] {
+    // Everything is deactivated first, also for a value that names no mode.
+    ctx("Deactivate")->Deactivate();
+    if (!mode) throw nimbal::ValueError("not a selection mode");
+    int number = kernel_mode(*mode);
+    if (enabled_) {
+      context_->Activate(number, true);
+      // Activate reached the excluded objects too.
+      for (const auto& obj : excluded_) context_->Deactivate(obj);
+    }
+    configure_selection_colors();
+  });
+}
+
+void Pikalo::set_enabled(bool enabled) {
+  enabled_ = enabled;
+  guarded("Error setting selection enabled: ", [&] {
+    if (enabled) {
+      set_mode(mode_);
+    } else {
+      ctx("Deactivate")->Deactivate();
+      context_->ClearSelected(true);
+    }
+  });
+}
+
+void Pikalo::configure_selection_colors() {
+  guarded("Error configuring selection colors: ", [&] {
+    const Quantity_Color red(Quantity_NOC_RED);
+    const Quantity_Color cyan(Quantity_NOC_CYAN1);
+    const std::pair<Prs3d_TypeOfHighlight, const Quantity_Color*> rows[] = {
+        {Prs3d_TypeOfHighlight_Dynamic, &cyan},
+        {Prs3d_TypeOfHighlight_Selected, &red},
+        {Prs3d_TypeOfHighlight_LocalDynamic, &cyan},
+        {Prs3d_TypeOfHighlight_LocalSelected, &red},
+    };
+    const auto& c = ctx("HighlightStyle");
+    for (const auto& [type, color] : rows) {
+      const Handle(Prs3d_Drawer)& style = c->HighlightStyle(type);
+      if (!style.IsNull()) style->SetColor(*color);
+    }
+    c->SetToHilightSelected(true);
+  });
+}
+
+// ---- exclusion, priorities, clearing ----
+
+void Pikalo::exclude_from_selection(const Handle(AIS_InteractiveObject)& obj) {
+  // A None in the list would fail every later sweep right after its Activate.
+  if (obj.IsNull()) throw nimbal::TypeError("exclude_from_selection needs an interactive object, not None");
+  excluded_.push_back(obj);
+  ctx("Deactivate")->Deactivate(obj);
+}
+
+void Pikalo::remove_excluded(const Handle(AIS_InteractiveObject)& obj) {
+  auto it = std::find(excluded_.begin(), excluded_.end(), obj);
+  if (it != excluded_.end()) excluded_.erase(it);
+}
+
+void Pikalo::set_shape_selection_priority(const ObjectArg& obj, int priority) {
+  guarded("Error setting shape selection priority: ", [&] {
+    AIS_NListOfEntityOwner owners;
+    const Handle(StdSelect_ViewerSelector3d)& selector = ctx("MainSelector")->MainSelector();
+    if (selector.IsNull()) no_attribute("ActiveOwners");
+    selector->ActiveOwners(owners);
+    const Handle(AIS_InteractiveObject)& target = obj.get();
+    for (const auto& owner : owners)
+      if (!owner.IsNull() && owner->IsSameSelectable(target)) owner->SetPriority(priority);
+  });
+}
+
+void Pikalo::clear() {
+  guarded("Error clearing selection: ", [&] { ctx("ClearSelected")->ClearSelected(true); });
+}
+
+// ---- hover, pick, reading the selection ----
+
+void Pikalo::move_to(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool update) {
+  guarded("Error in move_to: ", [&] {
+    const auto& c = ctx("MoveTo");
+    const auto& v = detecting_view(view, c);
+    c->MoveTo(x.get(), y.get(), v, update);
+  });
+}
+
+void Pikalo::select(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool replace) {
+  guarded("Error handling selection: ", [&] {
+    const auto& c = ctx("MoveTo");
+    const auto& v = detecting_view(view, c);
+    c->MoveTo(x.get(), y.get(), v, true);
+    // Replace, or toggle the detected entity; either way the viewer redraws.
+    c->SelectDetected(replace ? AIS_SelectionScheme_Replace : AIS_SelectionScheme_XOR);
+    c->UpdateCurrentViewer();
+  });
+}
+
+std::optional<std::string> Pikalo::get_hovered_shape_id(ShapeIdLookup& lumbra) {
+  std::optional<std::string> result;
+  guarded("Error getting hovered shape id: ", [&] {
+    const auto& c = ctx("HasDetected");
+    if (!c->HasDetected()) return;
+    Handle(AIS_InteractiveObject) obj = c->DetectedInteractive();
+    if (obj.IsNull()) return;
+    result = lumbra.get_shape_id_for_ais_shape(obj);
+  });
+  return result;
+}
+
+std::vector<Handle(AIS_InteractiveObject)> Pikalo::get_selected_shapes() {
+  std::vector<Handle(AIS_InteractiveObject)> out;
+  guarded("Error getting selected shapes: ", [&] {
+    const auto& c = ctx("InitSelected");
+    for (c->InitSelected(); c->MoreSelected(); c->NextSelected()) out.push_back(c->SelectedInteractive());
+  });
+  return out;
+}
+
+// ---- sub-shapes by index ----
+
+void Pikalo::select_edges_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+                                   const std::set<long long>& indices) {
+  select_by_index(TopAbs_EDGE, "Error pre-selecting edges: ", ais_shape, base_shape, indices);
+}
+
+void Pikalo::select_vertices_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+                                      const std::set<long long>& indices) {
+  select_by_index(TopAbs_VERTEX, "Error pre-selecting vertices: ", ais_shape, base_shape, indices);
+}
+
+void Pikalo::select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectArg& ais_shape,
+                             const ShapeArgument& base_shape, const std::set<long long>& indices) {
+  if (indices.empty()) return;
+  // Unguarded: a base shape the kernel cannot explore is the caller's error.
+  TopTools_IndexedMapOfShape map;
+  TopExp::MapShapes(base_shape.get(), kind, map);
+  std::vector<TopoDS_Shape> targets;
+  for (int i = 1; i <= map.Extent(); ++i)
+    if (indices.count(i - 1)) targets.push_back(map.FindKey(i));
+  if (targets.empty()) return;
+
+  guarded(message, [&] {
+    AIS_NListOfEntityOwner owners;
+    const auto& c = ctx("MainSelector");
+    const Handle(StdSelect_ViewerSelector3d)& selector = c->MainSelector();
+    if (selector.IsNull()) no_attribute("ActiveOwners");
+    selector->ActiveOwners(owners);
+    const Handle(AIS_InteractiveObject)& target_obj = ais_shape.get();
+    for (const auto& owner : owners) {
+      Handle(StdSelect_BRepOwner) brep = Handle(StdSelect_BRepOwner)::DownCast(owner);
+      if (brep.IsNull() || !brep->HasShape() || !brep->IsSameSelectable(target_obj)) continue;
+      const TopoDS_Shape& sub = brep->Shape();
+      for (const auto& t : targets) {
+        if (sub.IsSame(t)) {
+          c->AddOrRemoveSelected(owner, false);
+          break;
+        }
+      }
+    }
+    c->UpdateCurrentViewer();
+  });
+}
+
+std::vector<TopoDS_Shape> Pikalo::get_selected_subshapes() {
+  std::vector<TopoDS_Shape> out;
+  guarded("Error getting selected subshapes: ", [&] {
+    const auto& c = ctx("InitSelected");
+    for (c->InitSelected(); c->MoreSelected(); c->NextSelected()) {
+      TopoDS_Shape s = c->SelectedShape();
+      if (!s.IsNull()) out.push_back(s);
+    }
+  });
+  return out;
+}
+
+std::vector<int> Pikalo::get_selected_edge_indices(const ShapeArgument& base_shape) {
+  return selected_indices(TopAbs_EDGE, base_shape);
+}
+
+std::vector<int> Pikalo::get_selected_vertex_indices(const ShapeArgument& base_shape) {
+  return selected_indices(TopAbs_VERTEX, base_shape);
+}
+
+std::vector<int> Pikalo::selected_indices(TopAbs_ShapeEnum kind, const ShapeArgument& base_shape) {
+  std::vector<TopoDS_Shape> selected = get_selected_subshapes();  // an override's answer counts
+  std::vector<int> out;
+  if (selected.empty()) return out;
+  TopTools_IndexedMapOfShape map;
+  TopExp::MapShapes(base_shape.get(), kind, map);
+  for (const auto& s : selected) {
+    int pos = map.FindIndex(s);
+    if (pos > 0) out.push_back(pos - 1);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace nimbal::services

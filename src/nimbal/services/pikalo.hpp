@@ -1,0 +1,129 @@
+// The selection service: drives interactive selection on the host's
+// interactive context (modes, enabling, exclusion, priorities, highlight
+// colours, hover and pick) and reads the selection back as objects, kernel
+// sub-shapes and sub-shape indices.
+//
+// Every operation that drives the kernel catches what goes wrong, logs it on
+// "nimbal.services.pikalo" at error level with the exception attached, and
+// returns nothing (or what it had collected); accessors, the exclusion list
+// and the index readers let errors through.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <AIS_InteractiveContext.hxx>
+#include <AIS_InteractiveObject.hxx>
+#include <TopAbs_ShapeEnum.hxx>
+#include <TopoDS_Shape.hxx>
+#include <V3d_View.hxx>
+
+#include "nimbal/enums.hpp"
+#include "nimbal/errors.hpp"
+
+namespace nimbal::services {
+
+// An argument as the caller gave it: its value, or why the value passed is
+// not of the kind the kernel takes. Operations check it inside their guard,
+// so a bad argument is logged like any rejection by the kernel.
+template <class T>
+struct Arg {
+  T value{};
+  std::string problem;  // non-empty: unusable, `value` is meaningless
+
+  Arg() = default;
+  Arg(T v) : value(std::move(v)) {}
+  static Arg invalid(std::string why) {
+    Arg a;
+    a.problem = std::move(why);
+    return a;
+  }
+  const T& get() const {
+    if (!problem.empty()) throw nimbal::TypeError(problem);
+    return value;
+  }
+};
+
+using ObjectArg = Arg<Handle(AIS_InteractiveObject)>;
+using ViewArg = Arg<Handle(V3d_View)>;
+using PixelArg = Arg<int>;
+using ShapeArgument = Arg<TopoDS_Shape>;
+
+// What the service asks of the view service: the id of a detected object.
+// The host's view service is handed in per call and never kept.
+class ShapeIdLookup {
+ public:
+  virtual ~ShapeIdLookup() = default;
+  virtual std::optional<std::string> get_shape_id_for_ais_shape(const Handle(AIS_InteractiveObject)& obj) = 0;
+};
+
+// Kernel selection mode numbers of the shape presentations.
+int kernel_mode(SelectionMode mode);
+
+class Pikalo {
+ public:
+  // How the embedding layer classifies the exception being handled; both
+  // functions are called inside a handler, null members keep the default.
+  struct ErrorPolicy {
+    std::string (*text)() = nullptr;  // the error as the message argument
+    bool (*catchable)() = nullptr;    // false: rethrow (an interrupt, an exit)
+  };
+  static void set_error_policy(const ErrorPolicy& policy);
+
+  // Makes no kernel call: nothing is selectable until set_mode/set_enabled.
+  explicit Pikalo(Handle(AIS_InteractiveContext) context);
+  virtual ~Pikalo() = default;
+
+  // ---- modes, enabling, colours ----
+  // `mode` none: a value that is no member; stored, everything deactivated,
+  // nothing activated, logged.
+  virtual void set_mode(std::optional<SelectionMode> mode);
+  void set_enabled(bool enabled);
+  bool is_enabled() const { return enabled_; }
+  std::optional<SelectionMode> get_mode() const { return mode_; }
+  virtual void configure_selection_colors();
+
+  // ---- exclusion, priorities, clearing ----
+  void exclude_from_selection(const Handle(AIS_InteractiveObject)& obj);
+  void remove_excluded(const Handle(AIS_InteractiveObject)& obj);  // not listed: nothing
+  void clear_excluded() { excluded_.clear(); }
+  const std::vector<Handle(AIS_InteractiveObject)>& excluded() const { return excluded_; }
+  void set_shape_selection_priority(const ObjectArg& obj, int priority);
+  void clear();
+
+  // ---- hover, pick, reading the selection ----
+  void move_to(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool update);
+  void select(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool replace);
+  std::optional<std::string> get_hovered_shape_id(ShapeIdLookup& lumbra);
+  std::vector<Handle(AIS_InteractiveObject)> get_selected_shapes();
+
+  // ---- sub-shapes by index ----
+  // `indices` non-empty (the caller returns at once on an empty list).
+  void select_edges_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+                             const std::set<long long>& indices);
+  void select_vertices_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+                                const std::set<long long>& indices);
+  virtual std::vector<TopoDS_Shape> get_selected_subshapes();
+  std::vector<int> get_selected_edge_indices(const ShapeArgument& base_shape);
+  std::vector<int> get_selected_vertex_indices(const ShapeArgument& base_shape);
+
+  const Handle(AIS_InteractiveContext)& context() const { return context_; }
+
+ private:
+  template <class F>
+  bool guarded(std::string_view prefix, F&& body);
+  const Handle(AIS_InteractiveContext)& ctx(const char* member) const;
+  void select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectArg& ais_shape,
+                       const ShapeArgument& base_shape, const std::set<long long>& indices);
+  std::vector<int> selected_indices(TopAbs_ShapeEnum kind, const ShapeArgument& base_shape);
+
+  Handle(AIS_InteractiveContext) context_;
+  bool enabled_ = true;
+  std::optional<SelectionMode> mode_ = SelectionMode::VOLUME;
+  std::vector<Handle(AIS_InteractiveObject)> excluded_;
+};
+
+}  // namespace nimbal::services
