@@ -220,6 +220,23 @@ def offscreen_view(out_dir):
     print(f"shapes {lumbra.get_shape_count()}, objects in the context {len(context.DisplayedObjects())}")
     print(f"image written: {ok}, {os.path.getsize(path) if ok else 0} bytes")
 
+    # Selection over the same context: hover the box's top face, then pick
+    # two of its edges by index as a fillet dialog would show them.
+    from nimbal.enums import SelectionMode
+    from nimbal.services.pikalo import Pikalo
+
+    pikalo = Pikalo(context)
+    pikalo.set_mode(SelectionMode.VOLUME)
+    x, y = view.Convert(20.0, 15.0, 20.0)
+    pikalo.move_to(x, y, view)
+    print(f"hovered at pixel ({x}, {y}): {pikalo.get_hovered_shape_id(lumbra)}")
+    box_info = lumbra.get_shape_info("box_1")
+    pikalo.set_mode(SelectionMode.EDGE)
+    pikalo.select_edges_by_index(box_info.ais_shape, box_info.ais_shape.Shape(), [3, 0])
+    edges = pikalo.get_selected_subshapes()
+    print(f"edges selected by index: {pikalo.get_selected_edge_indices(box_info.ais_shape.Shape())}, "
+          f"lengths {sorted(k.length(e) for e in edges)}")
+
 
 def project_file(out_dir):
     print("== project file: a part saved to a .vrex and loaded into a fresh manager ==")
