@@ -231,3 +231,7 @@ def test_restored_snapshot_listing_its_own_id():
     mgr._collect_snapshots(mgr.get_shape(b.shape_id), out)
     assert list(out) == [b.shape_id]
     assert mgr.remove_shape(b.shape_id) is True and len(mgr._shapes) == 0
+
+
+def test_a_very_deep_component_chain_is_released_without_exhausting_the_stack():
+    assert t.release_component_chain(1_000_000)

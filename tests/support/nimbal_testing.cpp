@@ -7,6 +7,7 @@
 #include <gp_Pln.hxx>
 
 #include "nimbal/enums.hpp"
+#include "nimbal/managers/corvath.hpp"
 #include "nimbal/log.hpp"
 #include "nimbal/models/quenby.hpp"
 #include "nimbal_py/kernel.hpp"
@@ -71,6 +72,18 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     }
   });
 
+  // Builds a chain of n managed shapes, each holding the previous one, and
+  // frees it: deep chains must not exhaust the stack when released.
+  m.def("release_component_chain", [](int n) {
+    nimbal::managers::ManagedShapePtr head;
+    for (int i = 0; i < n; ++i) {
+      auto ms = std::make_shared<nimbal::managers::ManagedShape>();
+      if (head) ms->components.push_back(std::move(head));
+      head = std::move(ms);
+    }
+    head.reset();
+    return true;
+  });
   m.def("echo_shape_type", [](nimbal::ShapeType t) { return t; });
   m.def("shape_type_facts", [](nimbal::ShapeType t) {
     return pyb::make_tuple(nimbal::category(t), nimbal::is_volume_shape_type(t),

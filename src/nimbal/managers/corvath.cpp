@@ -110,6 +110,22 @@ Point3 normal_from_rotation_deg(double rx, double ry, double rz) {
   return {x, y, nz};
 }
 
+ManagedShape::~ManagedShape() {
+  std::vector<ManagedShapePtr> pending(std::make_move_iterator(components.begin()),
+                                       std::make_move_iterator(components.end()));
+  components.clear();
+  while (!pending.empty()) {
+    ManagedShapePtr last = std::move(pending.back());
+    pending.pop_back();
+    // The last owner takes the components over, so freeing it recurses no
+    // further.
+    if (last && last.use_count() == 1) {
+      for (auto& c : last->components) pending.push_back(std::move(c));
+      last->components.clear();
+    }
+  }
+}
+
 SnapshotPtr snapshot_of(const ManagedShape& ms) {
   auto s = std::make_shared<ShapeSnapshot>();
   s->shape_id = ms.shape_id;

@@ -54,6 +54,13 @@ struct ManagedShape {
   ComponentList components;
   std::optional<std::string> parent_id;  // none: top-level
 
+  ManagedShape() = default;
+  ManagedShape(const ManagedShape&) = default;
+  ManagedShape& operator=(const ManagedShape&) = default;
+  // Releases a chain of components of any depth without one stack frame
+  // per level.
+  ~ManagedShape();
+
   bool top_level() const { return !parent_id; }
 };
 
