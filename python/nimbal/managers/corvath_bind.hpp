@@ -12,7 +12,7 @@ using namespace nimbal::managers;
 
 // Read-only live view of a manager's registry (kept alive with the manager).
 struct RegistryView {
-  Registry* registry;
+  const Registry* registry;
 };
 
 // ManagedShape, its live component list and the read-only registry view.

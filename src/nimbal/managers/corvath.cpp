@@ -205,14 +205,13 @@ long long NameIndex::highest(ShapeType t) const {
 // Frame
 
 CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
-    : names_epoch_(g_names_epoch.load()),
-      geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
+    : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
       undo_redo_([this](const StatePtr& s) { _apply_state(s); },
                  [this](bool u, bool r) { _notify_undo_redo_changed(u, r); },
                  [this] { _on_redo_clears_all(); }) {}
 
 void CoreCorvath::_on_redo_clears_all() {
-  drop_all();
+  shapes_.clear();
   _notify_all_cleared();
 }
 
@@ -221,31 +220,39 @@ ManagedShapePtr CoreCorvath::find(const std::string& id) const {
   return p ? *p : nullptr;
 }
 
-void CoreCorvath::add_shape(const ManagedShapePtr& ms) {
-  if (const ManagedShapePtr* old = shapes_.find(ms->shape_id)) names_.remove((*old)->name);
-  shapes_.set(ms->shape_id, ms);
+void NamedRegistry::add(const std::string& id, const ManagedShapePtr& ms) {
+  if (const ManagedShapePtr* old = shapes_.find(id)) names_.remove((*old)->name);
+  shapes_.set(id, ms);
   names_.add(ms->name);
 }
 
-void CoreCorvath::drop_shape(const std::string& id) {
+void NamedRegistry::drop(const std::string& id) {
   if (const ManagedShapePtr* ms = shapes_.find(id)) {
     names_.remove((*ms)->name);
     shapes_.erase(id);
   }
 }
 
-void CoreCorvath::drop_all() {
+void NamedRegistry::clear() {
   shapes_.clear();
   names_.clear();
 }
 
-void CoreCorvath::rename_registered(ManagedShape& ms, std::string name) {
+void NamedRegistry::rename(ManagedShape& ms, std::string name) {
   names_.remove(ms.name);
   ms.name = std::move(name);
   names_.add(ms.name);
 }
 
-const NameIndex& CoreCorvath::names() { return registry::current_names(names_, names_epoch_, shapes_); }
+const NameIndex& NamedRegistry::names() {
+  const std::uint64_t now = names_epoch();
+  if (epoch_ != now) {
+    names_.clear();
+    for (const auto& kv : shapes_) names_.add(kv.second->name);
+    epoch_ = now;
+  }
+  return names_;
+}
 
 std::string CoreCorvath::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
 
@@ -254,7 +261,7 @@ std::string CoreCorvath::free_shape_id(ShapeType t) {
 }
 
 std::string CoreCorvath::_generate_shape_name(ShapeType t) {
-  return display_prefix(t) + std::to_string(names().highest(t) + 1);
+  return display_prefix(t) + std::to_string(shapes_.names().highest(t) + 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -300,7 +307,7 @@ void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
     if (snap) continue;
     ManagedShapePtr ms = find(id);
     if (!ms) continue;
-    drop_shape(id);
+    shapes_.drop(id);
     if (ms->top_level()) _notify_shape_removed(id);
   }
   // 2. Hidden shapes, each after the entries of this pass it lists as
@@ -313,8 +320,7 @@ void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
 
 void CoreCorvath::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
   if (!snapshot) return;
-  names();
-  auto [ms, change] = registry::restore_entry(shapes_, names_, shape_id, *snapshot);
+  auto [ms, change] = registry::restore_entry(shapes_, shape_id, *snapshot);
   switch (change) {
     case registry::Restored::Created:
     case registry::Restored::Revealed: _notify_shape_created(shape_id, ms); break;
@@ -409,7 +415,7 @@ TopoDS_Shape CoreCorvath::_create_shape_from_properties(ShapeType t, const Quenb
 // Creation
 
 ManagedShapePtr CoreCorvath::register_created(const std::string& description, ManagedShapePtr ms) {
-  add_shape(ms);
+  shapes_.add(ms);
   auto before = new_state();
   before->set(ms->shape_id, nullptr);
   auto after = new_state();
@@ -852,7 +858,7 @@ bool CoreCorvath::rename_shape(const std::string& shape_id, const std::string& n
   if (name.empty() || !ms) return false;
   if (ms->name == name) return true;
   SnapshotPtr before_snap = snapshot_of(*ms);
-  rename_registered(*ms, name);
+  shapes_.rename(*ms, name);
   auto before = new_state();
   before->set(shape_id, before_snap);
   auto after = new_state();
@@ -876,13 +882,13 @@ void CoreCorvath::_remove_component_subtree(const ManagedShape& ms) {
       continue;
     }
     stack.pop_back();
-    if (s != &ms) drop_shape(s->shape_id);
+    if (s != &ms) shapes_.drop(s->shape_id);
   }
 }
 
 void CoreCorvath::_remove_shape(const ManagedShapePtr& ms) {
   _remove_component_subtree(*ms);
-  drop_shape(ms->shape_id);
+  shapes_.drop(ms->shape_id);
   _notify_shape_removed(ms->shape_id);
 }
 
@@ -913,7 +919,7 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
     promoted.push_back(c->shape_id);
   }
   _push_undo("Decompose " + ms->name, before, after);
-  drop_shape(shape_id);
+  shapes_.drop(shape_id);
   _notify_shape_removed(shape_id);
   for (const std::string& id : promoted)
     if (ManagedShapePtr p = find(id)) _notify_shape_created(id, p);
@@ -924,7 +930,7 @@ void CoreCorvath::clear_all() {
   auto before = new_state();
   for (const auto& kv : shapes_) before->set(kv.first, snapshot_of(*kv.second));
   _push_undo("Clear all", before, all_none(*before), /*redo_clears_all=*/true);
-  drop_all();
+  shapes_.clear();
   _notify_all_cleared();
 }
 
@@ -973,7 +979,7 @@ std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<
   for (const auto& in : inputs) in->parent_id = ms->shape_id;
   for (const std::string& id : shape_ids)
     if (shapes_.contains(id)) _notify_shape_removed(id);
-  add_shape(ms);
+  shapes_.add(ms);
   _notify_shape_created(ms->shape_id, ms);
   before->set(ms->shape_id, nullptr);
   auto after = new_state();
@@ -1075,7 +1081,7 @@ std::optional<std::string> CoreCorvath::modify(Modifier kind, const std::string&
   ms->components.push_back(base);
   base->parent_id = ms->shape_id;
   _notify_shape_removed(base_shape_id);
-  add_shape(ms);
+  shapes_.add(ms);
   _notify_shape_created(ms->shape_id, ms);
   before->set(ms->shape_id, nullptr);
   auto after = new_state();
@@ -1125,7 +1131,7 @@ std::vector<std::string> CoreCorvath::split_to_faces(const std::string& shape_id
     face->name = name + "_Face_" + std::to_string(i + 1);
     face->color = color;
     face->properties = std::make_shared<FaceProperties>();
-    add_shape(face);
+    shapes_.add(face);
     _notify_shape_created(face->shape_id, face);
     ids.push_back(face->shape_id);
     after->set(face->shape_id, snapshot_of(*face));

@@ -87,6 +87,36 @@ class NameIndex {
       std::vector<std::multiset<long long>>(EnumInfo<ShapeType>::names.size());
 };
 
+// A manager's registry with the index of its names kept in step: every
+// change of an entry, or of a registered name, goes through it. Reading is
+// as from the underlying map.
+class NamedRegistry {
+ public:
+  NamedRegistry() : epoch_(names_epoch()) {}
+
+  const Registry& map() const { return shapes_; }
+  Registry::const_iterator begin() const { return shapes_.begin(); }
+  Registry::const_iterator end() const { return shapes_.end(); }
+  std::size_t size() const { return shapes_.size(); }
+  bool contains(const std::string& id) const { return shapes_.contains(id); }
+  const ManagedShapePtr* find(const std::string& id) const { return shapes_.find(id); }
+
+  // Under its own id, or under `id` (a present id keeps its place).
+  void add(const ManagedShapePtr& ms) { add(ms->shape_id, ms); }
+  void add(const std::string& id, const ManagedShapePtr& ms);
+  void drop(const std::string& id);
+  void clear();
+  void rename(ManagedShape& ms, std::string name);
+  // Rebuilt first when a registered name was changed behind the manager's
+  // back (names_changed_outside).
+  const NameIndex& names();
+
+ private:
+  Registry shapes_;
+  NameIndex names_;
+  std::uint64_t epoch_;
+};
+
 inline constexpr Color DEFAULT_SHAPE_COLOR{0.7, 0.75, 0.8};
 inline constexpr Color DEFAULT_PLANE_COLOR{0.4, 0.8, 1.0};
 
@@ -254,8 +284,7 @@ class CoreCorvath {
   bool export_shape_to_step(const std::string& shape_id, const std::string& filename);
   bool export_shape_to_iges(const std::string& shape_id, const std::string& filename);
 
-  Registry& _shapes() { return shapes_; }
-  const Registry& _shapes() const { return shapes_; }
+  const Registry& _shapes() const { return shapes_.map(); }
   DrulenProtocol& _geo_service() { return *geo_; }
   services::Hathel& _undo_redo() { return undo_redo_; }
 
@@ -286,17 +315,7 @@ class CoreCorvath {
   TopoDS_Shape copy_sketch_records(const std::vector<ManagedShapePtr>& records, const std::string& sketch_id,
                                    const Quenby& placement, ComponentList& components, State* before,
                                    State* after);
-  // Every change of the registry or of a registered name goes through these,
-  // which keep the name index in step.
-  void add_shape(const ManagedShapePtr& ms);
-  void drop_shape(const std::string& id);
-  void drop_all();
-  void rename_registered(ManagedShape& ms, std::string name);
-  const NameIndex& names();
-
-  Registry shapes_;
-  NameIndex names_;
-  std::uint64_t names_epoch_;
+  NamedRegistry shapes_;
   std::shared_ptr<DrulenProtocol> geo_;
   services::Hathel undo_redo_;
 };

@@ -57,7 +57,7 @@ ManagedShapePtr CoreCorvath::_build_sketch_comp(const ManagedShape& rec, const s
   copy->properties = rec.properties;  // the sketch manager's record itself
   copy->components = std::move(components);
   copy->parent_id = comp_parent_id;
-  add_shape(copy);
+  shapes_.add(copy);
   if (before) before->set(id, nullptr);
   if (after) after->set(id, snapshot_of(*copy));
   return copy;
@@ -106,9 +106,9 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
   if (parent_id)
     if (ManagedShapePtr parent = find(*parent_id)) before->set(*parent_id, snapshot_of(*parent));
 
-  for (const auto& c : old->components) drop_shape(c->shape_id);
+  for (const auto& c : old->components) shapes_.drop(c->shape_id);
   if (!parent_id) {
-    drop_shape(sketch_id);
+    shapes_.drop(sketch_id);
     _notify_shape_removed(sketch_id);
   }
   auto after = std::make_shared<State>();
@@ -123,7 +123,7 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
   entry->color = old->color;
   entry->properties = old->properties;
   entry->parent_id = parent_id;
-  add_shape(entry);
+  shapes_.add(entry);
   after->set(sketch_id, snapshot_of(*entry));
 
   // A sketch created and committed right after is one step of the history.
@@ -165,7 +165,7 @@ ManagedShapePtr CoreCorvath::restore_plane(const std::string& shape_id, const Re
   ms->shape_type = ShapeType::PLANE;
   ms->color = color;
   ms->properties = properties;
-  add_shape(ms);
+  shapes_.add(ms);
   _notify_shape_created(shape_id, ms);
   return ms;
 }
@@ -183,7 +183,7 @@ std::string CoreCorvath::restore_sketch(const std::string& shape_id, const Recor
   ms->name = std::move(display);
   ms->color = color;
   ms->properties = properties;
-  add_shape(ms);
+  shapes_.add(ms);
   _notify_shape_created(shape_id, ms);
   return shape_id;
 }

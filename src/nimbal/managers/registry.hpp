@@ -1,5 +1,5 @@
 // Registry mechanics both managers share: display prefixes, shape ids drawn
-// until free, the name index kept current, and the restoring of registry
+// until free, and the restoring of registry
 // entries from undo snapshots. Each manager calls its own hooks around
 // these; the rules here are the same for both.
 #pragma once
@@ -48,25 +48,13 @@ inline std::string random_shape_id(ShapeType t) {
 // An id from `draw`, drawn again while it names a registered entry: a clash
 // would silently replace that entry. The bound only matters for a drawing
 // override that keeps answering a taken id.
-inline std::string free_shape_id(const Registry& shapes, ShapeType t,
+inline std::string free_shape_id(const NamedRegistry& shapes, ShapeType t,
                                  const std::function<std::string(ShapeType)>& draw) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::string id = draw(t);
     if (!shapes.contains(id)) return id;
   }
   throw KeyError("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
-}
-
-// Rebuilds `names` from `shapes` when a registered name was changed behind
-// the manager's back since `seen_epoch`.
-inline const NameIndex& current_names(NameIndex& names, std::uint64_t& seen_epoch, const Registry& shapes) {
-  const std::uint64_t now = names_epoch();
-  if (seen_epoch != now) {
-    names.clear();
-    for (const auto& kv : shapes) names.add(kv.second->name);
-    seen_epoch = now;
-  }
-  return names;
 }
 
 using Entry = std::pair<std::string, SnapshotPtr>;
@@ -121,11 +109,10 @@ inline std::vector<Entry> hidden_restore_order(const State& state) {
 // Which hook a restored entry calls.
 enum class Restored { Created, CreatedHidden, Updated, Hidden, Revealed, StillHidden };
 
-// Creates or overwrites the entry `shape_id` from `snapshot`, keeping
-// `names` in step. A present entry stays the same object (every component
-// list that holds it sees the change); an absent one goes to the end.
-inline std::pair<ManagedShapePtr, Restored> restore_entry(Registry& shapes, NameIndex& names,
-                                                          const std::string& shape_id,
+// Creates or overwrites the entry `shape_id` from `snapshot`. A present
+// entry stays the same object (every component list that holds it sees the
+// change); an absent one goes to the end.
+inline std::pair<ManagedShapePtr, Restored> restore_entry(NamedRegistry& shapes, const std::string& shape_id,
                                                           const services::ShapeSnapshot& snapshot) {
   ComponentList components;
   for (const std::string& cid : snapshot.component_ids)
@@ -145,8 +132,7 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(Registry& shapes, Name
     ms->properties = std::move(props);
     ms->components = std::move(components);
     ms->parent_id = snapshot.parent_id;
-    shapes.set(shape_id, ms);
-    names.add(ms->name);
+    shapes.add(shape_id, ms);
     return {ms, snapshot.parent_id ? Restored::CreatedHidden : Restored::Created};
   }
   ManagedShapePtr ms = *found;
@@ -154,9 +140,7 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(Registry& shapes, Name
   const bool now_hidden = snapshot.parent_id.has_value();
   ms->shape = snapshot.shape;
   ms->shape_type = snapshot.shape_type;
-  names.remove(ms->name);
-  ms->name = snapshot.name;
-  names.add(ms->name);
+  shapes.rename(*ms, snapshot.name);
   ms->color = snapshot.color;
   ms->properties = std::move(props);
   ms->components = std::move(components);

@@ -72,7 +72,6 @@ TopoDS_Shape FandorService::unify_same_domain(const TopoDS_Shape& shape) {
 CoreTessik::CoreTessik(std::string plane_id, PlanePtr plane_props, std::shared_ptr<SketchPlaneService> fandor)
     : plane_id_(std::move(plane_id)),
       plane_props_(plane_props ? std::move(plane_props) : std::make_shared<PlaneProperties>()),
-      names_epoch_(names_epoch()),
       fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()),
       undo_redo_([this](const StatePtr& s) { _apply_state(s); },
                  [this](bool u, bool r) { _notify_undo_redo_changed(u, r); },
@@ -83,30 +82,6 @@ ManagedShapePtr CoreTessik::find(const std::string& id) const {
   return p ? *p : nullptr;
 }
 
-void CoreTessik::add_shape(const ManagedShapePtr& ms) {
-  if (const ManagedShapePtr* old = shapes_.find(ms->shape_id)) names_.remove((*old)->name);
-  shapes_.set(ms->shape_id, ms);
-  names_.add(ms->name);
-}
-
-void CoreTessik::drop_shape(const std::string& id) {
-  if (const ManagedShapePtr* ms = shapes_.find(id)) {
-    names_.remove((*ms)->name);
-    shapes_.erase(id);
-  }
-}
-
-void CoreTessik::drop_all() {
-  shapes_.clear();
-  names_.clear();
-}
-
-void CoreTessik::rename_registered(ManagedShape& ms, std::string name) {
-  names_.remove(ms.name);
-  ms.name = std::move(name);
-  names_.add(ms.name);
-}
-
 std::string CoreTessik::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
 
 std::string CoreTessik::free_shape_id(ShapeType t) {
@@ -114,7 +89,7 @@ std::string CoreTessik::free_shape_id(ShapeType t) {
 }
 
 std::string CoreTessik::_generate_shape_name(ShapeType t) {
-  return registry::display_name(t, registry::current_names(names_, names_epoch_, shapes_));
+  return registry::display_name(t, shapes_.names());
 }
 
 ManagedShapePtr CoreTessik::get_shape(const std::string& shape_id) const { return find(shape_id); }
@@ -130,7 +105,7 @@ std::vector<std::string> CoreTessik::get_all_shape_ids() const {
 // Undo integration
 
 void CoreTessik::_on_redo_clears_all() {
-  drop_all();
+  shapes_.clear();
   _notify_all_cleared();
 }
 
@@ -150,7 +125,7 @@ void CoreTessik::_apply_state(const StatePtr& state_ptr) {
     if (snap) continue;
     ManagedShapePtr ms = find(id);
     if (!ms) continue;
-    drop_shape(id);
+    shapes_.drop(id);
     if (ms->top_level()) _notify_shape_removed(id);
   }
   for (const auto& [id, snap] : registry::hidden_restore_order(state)) _restore_from_snapshot(id, snap);
@@ -160,8 +135,7 @@ void CoreTessik::_apply_state(const StatePtr& state_ptr) {
 
 void CoreTessik::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
   if (!snapshot) return;
-  registry::current_names(names_, names_epoch_, shapes_);
-  auto [ms, change] = registry::restore_entry(shapes_, names_, shape_id, *snapshot);
+  auto [ms, change] = registry::restore_entry(shapes_, shape_id, *snapshot);
   switch (change) {
     case registry::Restored::Created:
     case registry::Restored::Revealed: _notify_shape_created(shape_id, ms); break;
@@ -186,7 +160,7 @@ ManagedShapePtr CoreTessik::_register_shape(ShapeType shape_type, const TopoDS_S
   ms->name = std::move(n);
   ms->color = color;
   ms->properties = std::move(properties);
-  add_shape(ms);
+  shapes_.add(ms);
   _push_undo("Create " + std::string(enum_value(shape_type)), single(ms->shape_id, nullptr),
              single(ms->shape_id, snapshot_of(*ms)));
   _notify_shape_created(ms->shape_id, ms);
@@ -361,7 +335,7 @@ bool CoreTessik::rename_shape(const std::string& shape_id, const std::string& ne
   if (name.empty() || !ms) return false;
   if (ms->name == name) return true;
   SnapshotPtr before = snapshot_of(*ms);
-  rename_registered(*ms, name);
+  shapes_.rename(*ms, name);
   _push_undo("Rename to " + name, single(shape_id, before), single(shape_id, snapshot_of(*ms)));
   _notify_shape_updated(shape_id, ms);
   return true;
@@ -371,7 +345,7 @@ bool CoreTessik::remove_shape(const std::string& shape_id) {
   ManagedShapePtr ms = find(shape_id);
   if (!ms) return false;
   _push_undo("Remove " + ms->name, single(shape_id, snapshot_of(*ms)), single(shape_id, nullptr));
-  drop_shape(shape_id);
+  shapes_.drop(shape_id);
   _notify_shape_removed(shape_id);
   return true;
 }
@@ -384,7 +358,7 @@ void CoreTessik::clear_all() {
     after->set(kv.first, nullptr);
   }
   _push_undo("Clear all sketch shapes", before, after, /*redo_clears_all=*/true);
-  drop_all();
+  shapes_.clear();
   _notify_all_cleared();
 }
 
@@ -427,7 +401,7 @@ std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<s
   for (const auto& in : inputs) in->parent_id = ms->shape_id;
   for (const std::string& id : shape_ids)
     if (shapes_.contains(id)) _notify_shape_removed(id);
-  add_shape(ms);
+  shapes_.add(ms);
   _notify_shape_created(ms->shape_id, ms);
   before->set(ms->shape_id, nullptr);
   auto after = new_state();
@@ -467,7 +441,7 @@ std::vector<std::string> CoreTessik::decompose_shape(const std::string& shape_id
     promoted.push_back(c->shape_id);
   }
   _push_undo("Decompose " + ms->name, before, after);
-  drop_shape(shape_id);
+  shapes_.drop(shape_id);
   _notify_shape_removed(shape_id);
   for (const std::string& id : promoted)
     if (ManagedShapePtr p = find(id)) _notify_shape_created(id, p);

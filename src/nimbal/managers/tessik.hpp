@@ -141,8 +141,7 @@ class CoreTessik {
                                              std::shared_ptr<models::BooleanProperties> properties = nullptr);
   std::vector<std::string> decompose_shape(const std::string& shape_id);
 
-  Registry& _shapes() { return shapes_; }
-  const Registry& _shapes() const { return shapes_; }
+  const Registry& _shapes() const { return shapes_.map(); }
   SketchPlaneService& _fandor() { return *fandor_; }
   services::Hathel& _undo_redo() { return undo_redo_; }
 
@@ -151,19 +150,11 @@ class CoreTessik {
   std::optional<std::string> combine(Boolean kind, const std::vector<std::string>& shape_ids,
                                      std::shared_ptr<models::BooleanProperties> properties);
   ManagedShapePtr find(const std::string& id) const;
-  // Every change of the registry or of a registered name goes through these,
-  // which keep the name index in step.
-  void add_shape(const ManagedShapePtr& ms);
-  void drop_shape(const std::string& id);
-  void drop_all();
-  void rename_registered(ManagedShape& ms, std::string name);
   std::string free_shape_id(ShapeType t);
 
   std::string plane_id_;
   PlanePtr plane_props_;
-  Registry shapes_;
-  NameIndex names_;
-  std::uint64_t names_epoch_;
+  NamedRegistry shapes_;
   std::shared_ptr<SketchPlaneService> fandor_;
   services::Hathel undo_redo_;
 };
