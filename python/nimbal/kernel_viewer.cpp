@@ -6,6 +6,8 @@
 // (no window, a None object) raise KernelError instead.
 #include "nimbal_py/viewer.hpp"
 
+#include <cmath>
+
 #include <AIS_DisplayMode.hxx>
 #include <AIS_ListOfInteractive.hxx>
 #include <Aspect_DisplayConnection.hxx>
@@ -246,6 +248,9 @@ void bind_viewer(pyb::module_& m) {
              if (req(d, "the display connection")->GetDisplayAspect() == nullptr)
                throw Standard_ProgramError("Xw_Window: the display connection is not open");
              if (w <= 0 || h <= 0) throw Standard_ProgramError("Xw_Window: the size must be positive");
+             // Past what an offscreen buffer holds, drawing falls back to one X
+             // request too big for the connection, and Xlib/xcb end the process.
+             if (w > 16384 || h > 16384) throw Standard_ProgramError("Xw_Window: the size must be at most 16384");
              return Handle(Xw_Window)(new Xw_Window(d, title.c_str(), x, y, w, h));
            }),
            pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"),
@@ -281,7 +286,8 @@ void bind_viewer(pyb::module_& m) {
              return Handle(V3d_Viewer)(new V3d_Viewer(req(d, "the graphic driver")));
            }),
            pyb::arg("driver"))
-      .def("CreateView", &V3d_Viewer::CreateView)
+      // A view reaches its viewer through a plain pointer: the view keeps it alive.
+      .def("CreateView", &V3d_Viewer::CreateView, pyb::keep_alive<0, 1>())
       .def("SetDefaultLights", &V3d_Viewer::SetDefaultLights)
       .def("SetLightOn", pyb::overload_cast<>(&V3d_Viewer::SetLightOn))
       .def("Redraw", &V3d_Viewer::Redraw);
@@ -355,7 +361,15 @@ void bind_viewer(pyb::module_& m) {
         g.Colors(c1, c2);
         return pyb::make_tuple(c1, c2, g.BgGradientFillMethod());
       })
-      .def("TriedronDisplay", &V3d_View::TriedronDisplay, pyb::arg("position") = Aspect_TOTP_CENTER,
+      .def("TriedronDisplay",
+           [](V3d_View& v, Aspect_TypeOfTriedronPosition pos, const Quantity_Color& color, double scale,
+              V3d_TypeOfVisualization mode) {
+             // The trihedron is laid out from the scale; a zero, negative or non-finite one crashes it.
+             if (!(std::isfinite(scale) && scale > 0.0))
+               throw Standard_OutOfRange("V3d_View::TriedronDisplay: the scale must be positive and finite");
+             v.TriedronDisplay(pos, color, scale, mode);
+           },
+           pyb::arg("position") = Aspect_TOTP_CENTER,
            pyb::arg("color") = Quantity_Color(Quantity_NOC_WHITE), pyb::arg("scale") = 0.02,
            pyb::arg("mode") = V3d_WIREFRAME)
       .def("TriedronErase", &V3d_View::TriedronErase)
@@ -425,9 +439,19 @@ void bind_viewer(pyb::module_& m) {
       .def("NbSelected", &AIS_InteractiveContext::NbSelected)
       .def("InitSelected", &AIS_InteractiveContext::InitSelected)
       .def("MoreSelected", &AIS_InteractiveContext::MoreSelected)
-      .def("NextSelected", &AIS_InteractiveContext::NextSelected)
-      .def("SelectedInteractive", &AIS_InteractiveContext::SelectedInteractive)
-      .def("SelectedShape", &AIS_InteractiveContext::SelectedShape)
+      // The kernel's selection iterator dereferences its current entry without
+      // checking: past the end (or with nothing selected) there is none.
+      .def("NextSelected", [](AIS_InteractiveContext& c) {
+        if (c.MoreSelected()) c.NextSelected();
+      })
+      .def("SelectedInteractive", [](const AIS_InteractiveContext& c) -> Handle(AIS_InteractiveObject) {
+        if (!c.MoreSelected()) return {};
+        return c.SelectedInteractive();
+      })
+      .def("SelectedShape", [](const AIS_InteractiveContext& c) {
+        if (!c.MoreSelected()) return TopoDS_Shape();
+        return c.SelectedShape();
+      })
       .def("Activate", [](AIS_InteractiveContext& c, int mode, bool force) { c.Activate(mode, force); },
            pyb::arg("mode"), pyb::arg("force") = false)
       .def("Activate",

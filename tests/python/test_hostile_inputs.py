@@ -48,6 +48,13 @@ WRONG_SELF = [
     ("quenby.Translation.x", prop_get(q.Translation, "x")),
     ("hathel._ShapeSnapshot.component_ids", prop_get(ha._ShapeSnapshot, "component_ids")),
     ("hathel.Hathel._undo_stack", prop_get(ha.Hathel, "_undo_stack")),
+    ("tessik.CoreTessik.clear_all", lambda s: __import__("nimbal.managers.tessik", fromlist=["x"]).CoreTessik.clear_all(s)),
+    ("tessik.CoreTessik.can_undo", lambda s: prop_get(__import__("nimbal.managers.tessik", fromlist=["x"]).CoreTessik,
+                                                      "can_undo")(s)),
+    ("lumbra.Lumbra.redraw", lambda s: __import__("nimbal.services.lumbra", fromlist=["x"]).Lumbra.redraw(s)),
+    ("pikalo.Pikalo.clear", lambda s: __import__("nimbal.services.pikalo", fromlist=["x"]).Pikalo.clear(s)),
+    ("kernel.V3d_View.Redraw", k.V3d_View.Redraw),
+    ("kernel.AIS_InteractiveContext.NbSelected", k.AIS_InteractiveContext.NbSelected),
 ]
 
 
@@ -235,3 +242,75 @@ def test_restored_snapshot_listing_its_own_id():
 
 def test_a_very_deep_component_chain_is_released_without_exhausting_the_stack():
     assert t.release_component_chain(1_000_000)
+
+
+# ---- viewer objects of the kernel ----
+
+def windowless_scene():
+    viewer = k.V3d_Viewer(k.OpenGl_GraphicDriver(None))
+    context = k.AIS_InteractiveContext(viewer)
+    ais = k.AIS_Shape(t.make_box(1, 2, 3))
+    context.Display(ais, True)
+    return viewer, context, ais
+
+
+def test_a_view_keeps_its_viewer_alive():
+    import gc
+    view = k.V3d_Viewer(k.OpenGl_GraphicDriver(None)).CreateView()
+    gc.collect()
+    assert isinstance(view.Viewer(), k.V3d_Viewer)
+    view.SetProj(1.0, 0.0, 0.0)
+    view.FitAll()
+    view.Redraw()
+    assert view.Proj() == pytest.approx((1.0, 0.0, 0.0))
+
+
+SELECTION_STATES = [
+    ("nothing selected", lambda c, a: None),
+    ("selection cleared", lambda c, a: (c.AddOrRemoveSelected(a, False), c.ClearSelected(False))),
+    ("object erased", lambda c, a: (c.AddOrRemoveSelected(a, False), c.Erase(a, False))),
+    ("object removed", lambda c, a: (c.AddOrRemoveSelected(a, False), c.Remove(a, False))),
+]
+
+
+@pytest.mark.parametrize("name,prepare", SELECTION_STATES, ids=[c[0] for c in SELECTION_STATES])
+def test_selection_iteration_with_no_current_entry(name, prepare):
+    viewer, context, ais = windowless_scene()
+    prepare(context, ais)
+    context.InitSelected()
+    for _ in range(3):
+        context.NextSelected()
+    assert not context.MoreSelected()
+    assert context.SelectedInteractive() is None
+    assert context.SelectedShape().IsNull()
+
+
+def test_selection_iteration_past_the_end():
+    viewer, context, ais = windowless_scene()
+    context.AddOrRemoveSelected(ais, False)
+    context.InitSelected()
+    assert context.MoreSelected() and context.SelectedInteractive() == ais
+    for _ in range(3):
+        context.NextSelected()
+    assert context.SelectedInteractive() is None
+    assert context.SelectedShape().IsNull()
+
+
+@pytest.mark.parametrize("scale", [0.0, -0.5, float("nan"), float("-inf"), float("inf")])
+@pytest.mark.parametrize("windowed", [False, True], ids=["windowless", "offscreen"])
+def test_trihedron_with_a_scale_that_is_not_positive_and_finite(scale, windowed):
+    from lumbra_fixtures import Scene
+    scene = Scene(windowed)
+    with pytest.raises(k.KernelError):
+        scene.view.TriedronDisplay(k.Aspect_TOTP_LEFT_LOWER, k.Quantity_Color(k.Quantity_NOC_WHITE), scale,
+                                   k.V3d_WIREFRAME)
+    scene.view.TriedronDisplay(k.Aspect_TOTP_LEFT_LOWER, k.Quantity_Color(k.Quantity_NOC_WHITE), 0.1,
+                               k.V3d_WIREFRAME)
+    scene.view.Redraw()
+
+
+@pytest.mark.parametrize("size", [(16385, 10), (10, 40000), (100000, 100000)])
+def test_offscreen_window_larger_than_a_drawable_buffer(size):
+    from lumbra_fixtures import display_connection
+    with pytest.raises(k.KernelError):
+        k.Xw_Window(display_connection(), "too big", 0, 0, *size)

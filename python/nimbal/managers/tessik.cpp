@@ -10,6 +10,7 @@
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/records.hpp"
 #include "tessik_bind.hpp"
+#include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
 using namespace nimbal::managers;
@@ -313,4 +314,5 @@ PYBIND11_MODULE(tessik, m) {
           },
           pyb::arg("shape_ids"), pyb::arg("properties") = pyb::none())
       .def("decompose_shape", &CoreTessik::decompose_shape, pyb::arg("shape_id"));
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

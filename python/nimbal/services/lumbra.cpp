@@ -6,6 +6,7 @@
 
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/viewer.hpp"
 
 namespace pyb = pybind11;
@@ -332,4 +333,5 @@ PYBIND11_MODULE(lumbra, m) {
            pyb::arg("method") = Aspect_GradientFillMethod_Vertical)
       .def("set_global_transparency", &Lumbra::set_global_transparency, pyb::arg("transparency"),
            pyb::arg("update") = true);
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -11,6 +11,7 @@
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/json.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
 using nimbal::ShapeType;
@@ -240,4 +241,5 @@ PYBIND11_MODULE(ombrel, m) {
   def_classmethod(cls, "_create_sketch_comp_in_manager", [](pyb::object, pyb::object comp_data, pyb::object tessik) {
     return opt(PS::_create_sketch_comp_in_manager(py_to_json(comp_data), tessik_of(tessik)));
   });
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

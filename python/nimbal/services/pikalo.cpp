@@ -10,6 +10,7 @@
 
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/viewer.hpp"
 
 namespace pyb = pybind11;
@@ -265,4 +266,5 @@ PYBIND11_MODULE(pikalo, m) {
       .def("get_selected_vertex_indices",
            [](Pikalo& p, pyb::object base_shape) { return p.get_selected_vertex_indices(shape_arg(base_shape)); },
            pyb::arg("base_shape"));
+  nimbal::py::guard_method_self(m);  // last: after every class is bound
 }
