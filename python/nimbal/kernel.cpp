@@ -8,6 +8,7 @@
 #include <Standard_NullObject.hxx>
 #include <TopAbs_Orientation.hxx>
 
+#include "nimbal_py/host_errors.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
@@ -50,6 +51,7 @@ PYBIND11_MODULE(kernel, m) {
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
   nimbal::kernel::route_kernel_messages();
+  nimbal::py::install_host_error_policy();
 
   // Kept for the interpreter's lifetime (no destructor running after it ends).
   static PyObject* kernel_error =

@@ -35,6 +35,34 @@ class LogPrinter : public Message_Printer {
 
 }  // namespace
 
+namespace {
+
+std::string default_error_text() {
+  try {
+    throw;
+  } catch (const Standard_Failure& f) {
+    return failure_text(f);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+bool default_catchable() { return true; }
+
+HostErrorPolicy g_policy{&default_error_text, &default_catchable};
+
+}  // namespace
+
+void set_host_error_policy(const HostErrorPolicy& policy) {
+  g_policy.text = policy.text ? policy.text : &default_error_text;
+  g_policy.catchable = policy.catchable ? policy.catchable : &default_catchable;
+}
+
+std::string current_error_text() { return g_policy.text(); }
+bool current_error_catchable() { return g_policy.catchable(); }
+
 void route_kernel_messages() {
   static std::once_flag once;
   std::call_once(once, [] {

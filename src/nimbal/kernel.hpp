@@ -36,6 +36,19 @@ bool is_valid(const TopoDS_Shape& shape);
 // "Standard_ConstructionError: message" (the message may be empty).
 std::string failure_text(const Standard_Failure& failure);
 
+// How the embedding layer reads the exception being handled, set once by it:
+// its text, and whether the core's handlers may catch it (a host's interrupt
+// or exit request must pass through). Both are called inside a handler.
+struct HostErrorPolicy {
+  std::string (*text)() = nullptr;
+  bool (*catchable)() = nullptr;
+};
+void set_host_error_policy(const HostErrorPolicy& policy);
+// Inside a handler: the exception's text ("Standard_DomainError: ..." for a
+// kernel failure), and whether a core handler may catch it.
+std::string current_error_text();
+bool current_error_catchable();
+
 // Sends the kernel's own messages (exchange statistics, warnings) to the
 // logger "nimbal.kernel" instead of standard output. Idempotent.
 void route_kernel_messages();

@@ -87,30 +87,7 @@ std::optional<E> member_or_none(pyb::handle v) {
   return pyb::detail::cast_op<E>(c);
 }
 
-std::string error_text() {
-  try {
-    throw;
-  } catch (pyb::error_already_set& e) {
-    return pyb::str(e.value()).cast<std::string>();
-  } catch (const Standard_Failure& f) {
-    return nimbal::kernel::failure_text(f);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
 
-// Only errors of the host's Exception kind are the operations' to catch.
-bool catchable() {
-  try {
-    throw;
-  } catch (pyb::error_already_set& e) {
-    return e.matches(PyExc_Exception);
-  } catch (...) {
-    return true;
-  }
-}
 
 bool rejection() {
   try {
@@ -170,7 +147,7 @@ PYBIND11_MODULE(lumbra, m) {
   nimbal::py::install_log_sink();
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.enums");
-  Lumbra::set_error_policy({&error_text, &catchable, &rejection});
+  Lumbra::set_error_policy({&rejection});
 
   m.attr("PLANE_COLOR") = pyb::make_tuple(nimbal::services::PLANE_COLOR[0], nimbal::services::PLANE_COLOR[1],
                                           nimbal::services::PLANE_COLOR[2]);

@@ -24,30 +24,7 @@ namespace {
 
 constexpr const char* LOGGER = "nimbal.services.pikalo";
 
-std::string error_text() {
-  try {
-    throw;
-  } catch (pyb::error_already_set& e) {
-    return pyb::str(e.value()).cast<std::string>();
-  } catch (const Standard_Failure& f) {
-    return nimbal::kernel::failure_text(f);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
 
-// Only errors of the host's Exception kind are the operations' to catch.
-bool catchable() {
-  try {
-    throw;
-  } catch (pyb::error_already_set& e) {
-    return e.matches(PyExc_Exception);
-  } catch (...) {
-    return true;
-  }
-}
 
 std::string not_a(const char* what, pyb::handle v) {
   return std::string(what) + " needed, not '" + nimbal::py::type_name(v) + "'";
@@ -174,7 +151,6 @@ PYBIND11_MODULE(pikalo, m) {
   nimbal::py::install_log_sink();
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.enums");
-  Pikalo::set_error_policy({&error_text, &catchable});
 
   pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>>(m, "Pikalo")
       .def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"))
@@ -200,7 +176,7 @@ PYBIND11_MODULE(pikalo, m) {
                } catch (pyb::error_already_set& e) {
                  if (!e.matches(PyExc_Exception)) throw;
                  nimbal::log::write(LOGGER, nimbal::log::Level::Error,
-                                    "Error setting selection enabled: " + error_text(), std::current_exception());
+                                    "Error setting selection enabled: " + nimbal::kernel::current_error_text(), std::current_exception());
                }
                return;
              }

@@ -51,17 +51,6 @@ const log::Logger drulen_logger("nimbal.services.drulen");
 
 namespace detail {
 
-std::string current_error_text() {
-  try {
-    throw;
-  } catch (const Standard_Failure& f) {
-    return kernel::failure_text(f);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
 
 void require_shape(const TopoDS_Shape& shape, const char* what) {
   if (shape.IsNull()) throw Standard_NullObject((std::string(what) + ": the shape is null").c_str());

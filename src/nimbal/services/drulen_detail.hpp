@@ -8,13 +8,14 @@
 #include <gp_Pnt.hxx>
 #include <Standard_Failure.hxx>
 
+#include "nimbal/kernel.hpp"
 #include "nimbal/services/drulen.hpp"
 
 namespace nimbal::services::detail {
 
 // Text of the exception being handled ("Standard_DomainError: ..." for a
 // kernel failure); call only inside a handler.
-std::string current_error_text();
+inline std::string current_error_text() { return kernel::current_error_text(); }
 // Throws Standard_NullObject for a null shape: the kernel would dereference it.
 void require_shape(const TopoDS_Shape& shape, const char* what);
 // NaN and infinities pass the kernel's own checks and poison its algorithms.
@@ -34,6 +35,8 @@ R guarded(GuardedOp op, R fallback, F&& body) {
   } catch (const Standard_Failure&) {
     Drulen::log_caught(op);
   } catch (const std::exception&) {
+    // A host's interrupt raised inside an override is not the operation's.
+    if (!kernel::current_error_catchable()) throw;
     Drulen::log_caught(op);
   }
   return fallback;

@@ -26,18 +26,6 @@ namespace {
 
 constexpr log::Logger lg("nimbal.services.lumbra");
 
-std::string default_text() {
-  try {
-    throw;
-  } catch (const Standard_Failure& f) {
-    return kernel::failure_text(f);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
-bool default_catchable() { return true; }
 bool default_rejection() {
   try {
     throw;
@@ -50,14 +38,14 @@ bool default_rejection() {
   }
 }
 
-Lumbra::ErrorPolicy policy{&default_text, &default_catchable, &default_rejection};
+Lumbra::ErrorPolicy policy{&default_rejection};
 
-std::string error_text() { return policy.text(); }
+std::string error_text() { return kernel::current_error_text(); }
 
 // Logs the exception being handled with `message`; rethrows what the host
 // does not count as an error of its operations.
 void log_caught(log::Level level, const std::string& message, bool with_traceback) {
-  if (!policy.catchable()) throw;
+  if (!kernel::current_error_catchable()) throw;
   log::write(lg.name(), level, message, with_traceback ? std::current_exception() : nullptr);
 }
 
@@ -90,8 +78,6 @@ const Handle(AIS_Shape)& presentation(const Handle(AIS_Shape)& p, const char* me
 }  // namespace
 
 void Lumbra::set_error_policy(const ErrorPolicy& p) {
-  policy.text = p.text ? p.text : &default_text;
-  policy.catchable = p.catchable ? p.catchable : &default_catchable;
   policy.rejection = p.rejection ? p.rejection : &default_rejection;
 }
 
@@ -147,7 +133,7 @@ void Lumbra::_setup_trihedron() {
     Quantity_Color white(Quantity_NOC_WHITE);
     view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08, V3d_WIREFRAME);
   } catch (...) {
-    if (!policy.catchable()) throw;
+    if (!kernel::current_error_catchable()) throw;
     if (!policy.rejection()) {
       log_caught(log::Level::Warning, "Unexpected trihedron error: " + error_text(), true);
       return;
@@ -194,7 +180,7 @@ void Lumbra::set_projection_type(std::optional<ProjectionType> projection_type) 
     camera()->SetProjectionType(ortho ? Graphic3d_Camera::Projection_Orthographic
                                       : Graphic3d_Camera::Projection_Perspective);
   } catch (...) {
-    if (!policy.catchable()) throw;
+    if (!kernel::current_error_catchable()) throw;
     if (!policy.rejection()) {
       log_caught(log::Level::Error, "Error setting projection type: " + error_text(), true);
       return;
@@ -393,7 +379,7 @@ double Lumbra::_plane_display_size() {
     if (!std::isfinite(size)) return 1000.0;
     return 1.0 > size ? 1.0 : size;
   } catch (...) {
-    if (!policy.catchable()) throw;
+    if (!kernel::current_error_catchable()) throw;
     return 1000.0;
   }
 }

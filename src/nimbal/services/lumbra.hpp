@@ -82,13 +82,11 @@ class Lumbra {
  public:
   using ShapeTable = OrderedMap<std::string, std::shared_ptr<ShapeInfo>>;
 
-  // How the embedding layer classifies the exception being handled (its own
-  // error type passes through the core's handlers). Each function is called
-  // inside a handler; null members keep the core's default.
+  // How the embedding layer tells a missing name or a rejected argument form
+  // (the case that is retried once in a reduced form); called inside a
+  // handler, null keeps the core's default.
   struct ErrorPolicy {
-    std::string (*text)() = nullptr;     // the error as its message argument
-    bool (*catchable)() = nullptr;       // false: rethrow (an interrupt, an exit)
-    bool (*rejection)() = nullptr;       // a missing name or a rejected argument form
+    bool (*rejection)() = nullptr;
   };
   static void set_error_policy(const ErrorPolicy& policy);
 

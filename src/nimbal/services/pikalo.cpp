@@ -25,20 +25,6 @@ namespace {
 
 constexpr log::Logger lg("nimbal.services.pikalo");
 
-std::string default_text() {
-  try {
-    throw;
-  } catch (const Standard_Failure& f) {
-    return kernel::failure_text(f);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
-bool default_catchable() { return true; }
-
-Pikalo::ErrorPolicy policy{&default_text, &default_catchable};
 
 [[noreturn]] void no_attribute(const char* member) {
   throw nimbal::AttributeError(std::string("'NoneType' object has no attribute '") + member + "'");
@@ -67,10 +53,6 @@ int kernel_mode(SelectionMode mode) {
   return 0;
 }
 
-void Pikalo::set_error_policy(const ErrorPolicy& p) {
-  policy.text = p.text ? p.text : &default_text;
-  policy.catchable = p.catchable ? p.catchable : &default_catchable;
-}
 
 Pikalo::Pikalo(Handle(AIS_InteractiveContext) context) : context_(std::move(context)) {}
 
@@ -80,8 +62,8 @@ bool Pikalo::guarded(std::string_view prefix, F&& body) {
     body();
     return true;
   } catch (...) {
-    if (!policy.catchable()) throw;
-    lg.exception(std::string(prefix) + policy.text());
+    if (!kernel::current_error_catchable()) throw;
+    lg.exception(std::string(prefix) + kernel::current_error_text());
   }
   return false;
 }

@@ -67,12 +67,6 @@ class Pikalo {
  public:
   // How the embedding layer classifies the exception being handled; both
   // functions are called inside a handler, null members keep the default.
-  struct ErrorPolicy {
-    std::string (*text)() = nullptr;  // the error as the message argument
-    bool (*catchable)() = nullptr;    // false: rethrow (an interrupt, an exit)
-  };
-  static void set_error_policy(const ErrorPolicy& policy);
-
   // Makes no kernel call: nothing is selectable until set_mode/set_enabled.
   explicit Pikalo(Handle(AIS_InteractiveContext) context);
   virtual ~Pikalo() = default;

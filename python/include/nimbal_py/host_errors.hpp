@@ -1,0 +1,39 @@
+// The host's view of an exception caught by the core: its Python text, and
+// whether it belongs to the ordinary Exception family (an interrupt or an
+// exit request is never caught by the core's handlers).
+#pragma once
+
+#include "nimbal/kernel.hpp"
+#include "nimbal_py/common.hpp"
+
+namespace nimbal::py {
+
+inline std::string python_error_text() {
+  try {
+    throw;
+  } catch (pyb::error_already_set& e) {
+    return pyb::str(e.value()).cast<std::string>();
+  } catch (const Standard_Failure& f) {
+    return nimbal::kernel::failure_text(f);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+inline bool python_error_catchable() {
+  try {
+    throw;
+  } catch (pyb::error_already_set& e) {
+    return e.matches(PyExc_Exception);
+  } catch (...) {
+    return true;
+  }
+}
+
+inline void install_host_error_policy() {
+  nimbal::kernel::set_host_error_policy({&python_error_text, &python_error_catchable});
+}
+
+}  // namespace nimbal::py
