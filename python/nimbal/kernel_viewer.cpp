@@ -16,7 +16,10 @@
 #include <Aspect_TypeOfTriedronPosition.hxx>
 #include <Aspect_Window.hxx>
 #include <Graphic3d_Camera.hxx>
+#include <OpenGl_Context.hxx>
 #include <OpenGl_GraphicDriver.hxx>
+#include <OpenGl_View.hxx>
+#include <OpenGl_Window.hxx>
 #include <Prs3d_Drawer.hxx>
 #include <Prs3d_LineAspect.hxx>
 #include <Prs3d_TypeOfHighlight.hxx>
@@ -45,6 +48,34 @@ const Handle(V3d_View)& windowed(const Handle(V3d_View)& v) {
   if (v->Window().IsNull()) throw V3d_UnMapped("the view has no window");
   return v;
 }
+
+// The kernel's RemoveView, for a view without a window, compares the
+// driver's shared context with that view's (null) window's context whenever
+// another view of the driver has a window: destroying a window-less view
+// (its viewer released, say) while a windowed one lives is then a null
+// dereference. This driver takes that case itself; the rest is the kernel's.
+class GlDriver : public OpenGl_GraphicDriver {
+ public:
+  using OpenGl_GraphicDriver::OpenGl_GraphicDriver;
+
+  void RemoveView(const Handle(Graphic3d_CView)& view) override {
+    Handle(OpenGl_View) gl = Handle(OpenGl_View)::DownCast(view);
+    if (gl.IsNull() || !gl->GlWindow().IsNull() || !myMapOfView.Contains(gl)) {
+      OpenGl_GraphicDriver::RemoveView(view);
+      return;
+    }
+    // A window-less view never gives the shared context, so reading it
+    // before the removal gives the context of a remaining windowed view.
+    Handle(OpenGl_Context) shared = GetSharedContext();
+    if (shared.IsNull()) {
+      OpenGl_GraphicDriver::RemoveView(view);
+      return;
+    }
+    myMapOfView.Remove(gl);
+    shared->MakeCurrent();
+    gl->ReleaseGlResources(shared);
+  }
+};
 
 pyb::tuple xyz(double x, double y, double z) { return pyb::make_tuple(x, y, z); }
 pyb::tuple xyz(const gp_XYZ& p) { return xyz(p.X(), p.Y(), p.Z()); }
@@ -228,7 +259,7 @@ void bind_viewer(pyb::module_& m) {
       // colours, cameras); it cannot open an OpenGL context, so it is never
       // initialised.
       .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, bool init) {
-             return Handle(OpenGl_GraphicDriver)(new OpenGl_GraphicDriver(d, init && !d.IsNull()));
+             return Handle(OpenGl_GraphicDriver)(new GlDriver(d, init && !d.IsNull()));
            }),
            pyb::arg("display_connection"), pyb::arg("initialize") = true);
 

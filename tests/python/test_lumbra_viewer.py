@@ -9,7 +9,7 @@ import pytest
 
 import _nimbal_testing as t
 import nimbal.kernel as k
-from lumbra_fixtures import Scene
+from lumbra_fixtures import Scene, display_connection
 from nimbal.enums import ViewDirection
 from nimbal.models.quenby import PlaneProperties
 from nimbal.services.fandor import Fandor
@@ -157,3 +157,34 @@ def test_sketch_plane_service_maps_a_pixel_through_the_real_view(scene):
     assert len(xs) == 6 and scene.view.Proj() == pytest.approx((0, 0, 1))
     uv = Fandor().screen_to_plane_coords(scene.view, PlaneProperties(), W // 2, H // 2)
     assert uv is not None and len(uv) == 2
+
+
+def _release_windowless_view_in_own_viewer(scene):
+    viewer = k.V3d_Viewer(scene.driver)
+    viewer.CreateView()
+    context = k.AIS_InteractiveContext(viewer)
+    context.Display(k.AIS_Shape(t.make_box(1.0, 1.0, 1.0)), False)
+    del viewer, context  # the viewer, its context and its view go now
+
+
+def _release_viewer_with_windowless_view_first(scene):
+    viewer = k.V3d_Viewer(scene.driver)
+    viewer.CreateView()  # removed first when the viewer goes
+    view = viewer.CreateView()
+    view.SetWindow(k.Xw_Window(display_connection(), "second", 0, 0, 64, 48))
+    view.Redraw()
+    del view, viewer
+
+
+@pytest.mark.parametrize("release", [_release_windowless_view_in_own_viewer,
+                                     _release_viewer_with_windowless_view_first])
+def test_a_window_less_view_goes_while_a_windowed_view_of_its_driver_lives(scene, tmp_path, release):
+    # The kernel dereferenced the missing window of such a view: a segfault.
+    for _ in range(3):
+        release(scene)
+    scene.lumbra.set_background_color((1.0, 1.0, 1.0))
+    show_box(scene, (1.0, 0.0, 0.0))
+    path = tmp_path / "after.png"
+    assert scene.view.Dump(str(path))
+    _, _, rows = read_png(path)
+    assert rows[H // 2][W // 2][0] > rows[H // 2][W // 2][1]
