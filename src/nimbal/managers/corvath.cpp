@@ -297,38 +297,10 @@ void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State& out) const {
   }
 }
 
-void CoreCorvath::_apply_state(const StatePtr& state_ptr) {
-  if (!state_ptr) return;
-  // A copy: a hook may replace or clear the command's state while it is
-  // being applied.
-  const State state = *state_ptr;
-  // 1. Removals.
-  for (const auto& [id, snap] : state) {
-    if (snap) continue;
-    ManagedShapePtr ms = find(id);
-    if (!ms) continue;
-    shapes_.drop(id);
-    if (ms->top_level()) _notify_shape_removed(id);
-  }
-  // 2. Hidden shapes, each after the entries of this pass it lists as
-  // components; otherwise in state order.
-  for (const auto& [id, snap] : registry::hidden_restore_order(state)) _restore_from_snapshot(id, snap);
-  // 3. Top-level shapes.
-  for (const auto& [id, snap] : state)
-    if (snap && !snap->parent_id) _restore_from_snapshot(id, snap);
-}
+void CoreCorvath::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
 
 void CoreCorvath::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
-  if (!snapshot) return;
-  auto [ms, change] = registry::restore_entry(shapes_, shape_id, *snapshot);
-  switch (change) {
-    case registry::Restored::Created:
-    case registry::Restored::Revealed: _notify_shape_created(shape_id, ms); break;
-    case registry::Restored::Updated: _notify_shape_updated(shape_id, ms); break;
-    case registry::Restored::Hidden: _notify_shape_removed(shape_id); break;
-    case registry::Restored::CreatedHidden:
-    case registry::Restored::StillHidden: break;
-  }
+  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
 }
 
 // ---------------------------------------------------------------------------

@@ -149,4 +149,42 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(NamedRegistry& shapes,
   return {ms, now_hidden ? Restored::StillHidden : Restored::Revealed};
 }
 
+// Restores one entry and calls the manager's hook for what the restore did
+// to the host's view: shown, changed, or hidden.
+template <class Manager>
+void restore_and_report(Manager& m, NamedRegistry& shapes, const std::string& shape_id, const SnapshotPtr& snapshot) {
+  if (!snapshot) return;
+  auto [ms, change] = restore_entry(shapes, shape_id, *snapshot);
+  switch (change) {
+    case Restored::Created:
+    case Restored::Revealed: m._notify_shape_created(shape_id, ms); break;
+    case Restored::Updated: m._notify_shape_updated(shape_id, ms); break;
+    case Restored::Hidden: m._notify_shape_removed(shape_id); break;
+    case Restored::CreatedHidden:
+    case Restored::StillHidden: break;
+  }
+}
+
+// A manager's state application, in three passes: removals, hidden entries
+// (after the entries they list), top-level entries. Entries are restored
+// through the manager's own (overridable) _restore_from_snapshot.
+template <class Manager>
+void apply_state(Manager& m, NamedRegistry& shapes, const StatePtr& state_ptr) {
+  if (!state_ptr) return;
+  // A copy: a hook may replace or clear the command's state while it is
+  // being applied.
+  const State state = *state_ptr;
+  for (const auto& [id, snap] : state) {
+    if (snap) continue;
+    const ManagedShapePtr* found = shapes.find(id);
+    if (!found) continue;
+    const bool was_top_level = (*found)->top_level();
+    shapes.drop(id);
+    if (was_top_level) m._notify_shape_removed(id);
+  }
+  for (const auto& [id, snap] : hidden_restore_order(state)) m._restore_from_snapshot(id, snap);
+  for (const auto& [id, snap] : state)
+    if (snap && !snap->parent_id) m._restore_from_snapshot(id, snap);
+}
+
 }  // namespace nimbal::managers::registry

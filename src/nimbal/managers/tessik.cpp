@@ -118,32 +118,10 @@ void CoreTessik::_push_undo(const std::string& description, StatePtr before, Sta
   undo_redo_.push(std::move(cmd));
 }
 
-void CoreTessik::_apply_state(const StatePtr& state_ptr) {
-  if (!state_ptr) return;
-  const State& state = *state_ptr;
-  for (const auto& [id, snap] : state) {
-    if (snap) continue;
-    ManagedShapePtr ms = find(id);
-    if (!ms) continue;
-    shapes_.drop(id);
-    if (ms->top_level()) _notify_shape_removed(id);
-  }
-  for (const auto& [id, snap] : registry::hidden_restore_order(state)) _restore_from_snapshot(id, snap);
-  for (const auto& [id, snap] : state)
-    if (snap && !snap->parent_id) _restore_from_snapshot(id, snap);
-}
+void CoreTessik::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
 
 void CoreTessik::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
-  if (!snapshot) return;
-  auto [ms, change] = registry::restore_entry(shapes_, shape_id, *snapshot);
-  switch (change) {
-    case registry::Restored::Created:
-    case registry::Restored::Revealed: _notify_shape_created(shape_id, ms); break;
-    case registry::Restored::Updated: _notify_shape_updated(shape_id, ms); break;
-    case registry::Restored::Hidden: _notify_shape_removed(shape_id); break;
-    case registry::Restored::CreatedHidden:
-    case registry::Restored::StillHidden: break;
-  }
+  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
 }
 
 // ---------------------------------------------------------------------------

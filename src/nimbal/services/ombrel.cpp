@@ -205,19 +205,7 @@ std::optional<std::string> name_of(const Json& value) {
   return value.get<std::string>();
 }
 
-bool truthy(const Json& v) {
-  switch (v.type()) {
-    case Json::value_t::null: return false;
-    case Json::value_t::boolean: return v.get<bool>();
-    case Json::value_t::number_integer: return v.get<long long>() != 0;
-    case Json::value_t::number_unsigned: return v.get<unsigned long long>() != 0;
-    case Json::value_t::number_float: return v.get<double>() != 0.0;
-    case Json::value_t::string: return !v.get_ref<const std::string&>().empty();
-    case Json::value_t::array:
-    case Json::value_t::object: return !v.empty();
-    default: return false;
-  }
-}
+bool truthy(const Json& v) { return models::truth_of(v); }
 
 std::vector<Json> iterate(const Json& value) {
   std::vector<Json> out;
