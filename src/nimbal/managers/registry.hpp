@@ -45,6 +45,15 @@ inline std::string random_shape_id(ShapeType t) {
   return id;
 }
 
+// `text` without surrounding white space, as str.strip() sees it in ASCII.
+inline std::string stripped(const std::string& text) {
+  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
+  std::size_t b = 0, e = text.size();
+  while (b < e && space(static_cast<unsigned char>(text[b]))) ++b;
+  while (e > b && space(static_cast<unsigned char>(text[e - 1]))) --e;
+  return text.substr(b, e - b);
+}
+
 // An id from `draw`, drawn again while it names a registered entry: a clash
 // would silently replace that entry. The bound only matters for a drawing
 // override that keeps answering a taken id.

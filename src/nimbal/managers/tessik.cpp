@@ -303,12 +303,7 @@ bool CoreTessik::update_shape_color(const std::string& shape_id, const Color& co
 }
 
 bool CoreTessik::rename_shape(const std::string& shape_id, const std::string& new_name) {
-  // Surrounding white space, as str.strip() sees it in ASCII.
-  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
-  std::size_t b = 0, e = new_name.size();
-  while (b < e && space(static_cast<unsigned char>(new_name[b]))) ++b;
-  while (e > b && space(static_cast<unsigned char>(new_name[e - 1]))) --e;
-  const std::string name = new_name.substr(b, e - b);
+  const std::string name = registry::stripped(new_name);
   ManagedShapePtr ms = find(shape_id);
   if (name.empty() || !ms) return false;
   if (ms->name == name) return true;

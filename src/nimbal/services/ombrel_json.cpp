@@ -10,6 +10,7 @@
 #include <stdlib.h>
 
 #include "nimbal/errors.hpp"
+#include "nimbal/models/quenby.hpp"
 
 namespace nimbal::services::ombrel_json {
 
@@ -480,18 +481,6 @@ std::string py_repr(const Json& v) {
   }
 }
 
-std::string py_type_name(const Json& v) {
-  switch (v.type()) {
-    case Json::value_t::null: return "NoneType";
-    case Json::value_t::boolean: return "bool";
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned: return "int";
-    case Json::value_t::number_float: return "float";
-    case Json::value_t::string: return "str";
-    case Json::value_t::array: return "list";
-    case Json::value_t::object: return "dict";
-    default: return "object";
-  }
-}
+std::string py_type_name(const Json& v) { return std::string(nimbal::models::json_type_name(v)); }
 
 }  // namespace nimbal::services::ombrel_json
