@@ -942,17 +942,8 @@ std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<
   ms->shape_type = type;
   ms->color = color;
   ms->properties = std::move(props);
-  ms->components.assign(inputs.begin(), inputs.end());
-  for (const auto& in : inputs) in->parent_id = ms->shape_id;
-  for (const std::string& id : shape_ids)
-    if (shapes_.contains(id)) _notify_shape_removed(id);
-  shapes_.add(ms);
-  _notify_shape_created(ms->shape_id, ms);
-  before->set(ms->shape_id, nullptr);
-  auto after = new_state();
-  for (const auto& in : inputs) after->set(in->shape_id, snapshot_of(*in));
-  after->set(ms->shape_id, snapshot_of(*ms));
-  _push_undo(fuse ? "Union shapes" : "Subtract shapes", before, after);
+  registry::register_combination(*this, shapes_, ms, inputs, shape_ids, before,
+                                 fuse ? "Union shapes" : "Subtract shapes");
   return ms->shape_id;
 }
 

@@ -158,6 +158,28 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(NamedRegistry& shapes,
   return {ms, now_hidden ? Restored::StillHidden : Restored::Revealed};
 }
 
+// The common end of a union or subtraction in either manager, once `result`
+// carries its id, name, shape, type, colour and record: the inputs become
+// its hidden components, every registered argument id is reported removed
+// (argument order, duplicates included), the result is registered and
+// reported, and one command with the before and after states is recorded.
+template <class Manager>
+void register_combination(Manager& m, NamedRegistry& shapes, const ManagedShapePtr& result,
+                          const std::vector<ManagedShapePtr>& inputs, const std::vector<std::string>& shape_ids,
+                          const StatePtr& before, const std::string& description) {
+  result->components.assign(inputs.begin(), inputs.end());
+  for (const auto& in : inputs) in->parent_id = result->shape_id;
+  for (const std::string& id : shape_ids)
+    if (shapes.contains(id)) m._notify_shape_removed(id);
+  shapes.add(result);
+  m._notify_shape_created(result->shape_id, result);
+  before->set(result->shape_id, nullptr);
+  auto after = std::make_shared<State>();
+  for (const auto& in : inputs) after->set(in->shape_id, snapshot_of(*in));
+  after->set(result->shape_id, snapshot_of(*result));
+  m._push_undo(description, before, after);
+}
+
 // Restores one entry and calls the manager's hook for what the restore did
 // to the host's view: shown, changed, or hidden.
 template <class Manager>
