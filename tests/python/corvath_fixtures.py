@@ -17,8 +17,9 @@ PROTOCOL_OPS = [
 ]
 
 
-class Host(CoreCorvath):
-    """Logs every hook call with its arguments, and the progress scope."""
+class RecordingHooks:
+    """Mixed into a manager: logs every shape and undo hook with its
+    arguments."""
 
     def __init__(self, *args, **kwargs):
         self.log = []
@@ -39,6 +40,16 @@ class Host(CoreCorvath):
     def _notify_undo_redo_changed(self, can_undo, can_redo):
         self.log.append(("undo_redo", can_undo, can_redo))
 
+    def events(self):
+        """The log without the objects, for order comparisons; clears it."""
+        out = [e[:2] if e[0] in ("created", "updated") else e for e in self.log]
+        self.log.clear()
+        return out
+
+
+class Host(RecordingHooks, CoreCorvath):
+    """Also logs the failure hook and the progress scope."""
+
     def _notify_operation_failed(self, operation, message):
         self.log.append(("failed", operation, message))
 
@@ -49,12 +60,6 @@ class Host(CoreCorvath):
             yield
         finally:
             self.log.append(("exit", message))
-
-    def events(self):
-        """The log without the objects, for order comparisons."""
-        out = [e[:2] if e[0] in ("created", "updated") else e for e in self.log]
-        self.log.clear()
-        return out
 
 
 class RecordingService:

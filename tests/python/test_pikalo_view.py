@@ -6,6 +6,8 @@ import math
 
 import pytest
 
+import log_checks
+
 import _nimbal_testing as t
 import nimbal.kernel as k
 from lumbra_fixtures import Scene
@@ -53,16 +55,7 @@ def scene():
     return View()
 
 
-def records(caplog, level=None):
-    return [r for r in caplog.records if r.name == LOGGER and (level is None or r.levelno == level)]
-
-
-def assert_one_error(caplog, prefix):
-    errs = records(caplog, logging.ERROR)
-    assert len(errs) == 1, [r.getMessage() for r in records(caplog)]
-    assert errs[0].getMessage().startswith(prefix)
-    assert errs[0].exc_info and errs[0].exc_info[1] is not None
-    return errs[0]
+records, assert_one_error = log_checks.for_logger(LOGGER)
 
 
 def contains(shape, point, tol=1e-6):

@@ -1,6 +1,7 @@
 """Shared fixtures of the sketch manager tests: a recording host subclass and
 a recording substitute sketch plane service."""
 
+from corvath_fixtures import RecordingHooks
 from nimbal import kernel as k
 from nimbal.managers.tessik import CoreTessik
 from nimbal.services.fandor import Fandor
@@ -12,33 +13,8 @@ SERVICE_OPS = [
 ]
 
 
-class Host(CoreTessik):
+class Host(RecordingHooks, CoreTessik):
     """Logs every hook call with its arguments."""
-
-    def __init__(self, *args, **kwargs):
-        self.log = []
-        super().__init__(*args, **kwargs)
-
-    def _notify_shape_created(self, shape_id, ms):
-        self.log.append(("created", shape_id, ms))
-
-    def _notify_shape_updated(self, shape_id, ms):
-        self.log.append(("updated", shape_id, ms))
-
-    def _notify_shape_removed(self, shape_id):
-        self.log.append(("removed", shape_id))
-
-    def _notify_all_cleared(self):
-        self.log.append(("cleared",))
-
-    def _notify_undo_redo_changed(self, can_undo, can_redo):
-        self.log.append(("undo_redo", can_undo, can_redo))
-
-    def events(self):
-        """The log without the objects, for order comparisons; clears it."""
-        out = [e[:2] if e[0] in ("created", "updated") else e for e in self.log]
-        self.log.clear()
-        return out
 
 
 class RecordingService:
