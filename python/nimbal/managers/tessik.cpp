@@ -167,8 +167,8 @@ Beyond 50 commands the oldest is dropped.
 Args:
     description: Text shown to the user.
     before: State (shape id -> _ShapeSnapshot, or None where the shape must
-        not exist) that undo applies; a dict is copied into a State, None
-        is an empty state.
+        not exist) that undo applies; a State is kept as it is, any other
+        mapping copied into a new State.
     after: State that redo applies.
     redo_clears_all: Keyword only; redo empties the registry instead of
         applying after.
@@ -475,7 +475,8 @@ Returns:
     has no shape, or the kernel fails.
 
 Raises:
-    TypeError: properties is not a BooleanProperties or None.
+    TypeError: shape_ids is not a sequence of str, or properties is not a
+        BooleanProperties or None.
 
 Hooks:
     _notify_shape_removed for every registered id of shape_ids, in argument
@@ -500,7 +501,8 @@ Returns:
     has no shape, or the kernel fails.
 
 Raises:
-    TypeError: properties is not a BooleanProperties or None.
+    TypeError: shape_ids is not a sequence of str, or properties is not a
+        BooleanProperties or None.
 
 Hooks:
     _notify_shape_removed for every registered id of shape_ids, in argument
