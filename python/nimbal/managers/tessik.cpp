@@ -24,6 +24,12 @@ using nimbal::services::Point2;
 // Docstrings of the Python face.
 namespace doc {
 
+constexpr const char* module = R"(The sketch manager: registry, creation, editing, booleans, undo and hooks of sketch elements.
+
+DEFAULT_SKETCH_COLOR: (0.45, 0.56, 0.7), the default colour of new elements.
+The module also holds the names a host imports with it: ManagedShape,
+ShapeType, the sketch property records, Fandor, Hathel, _UndoCommand and
+_ShapeSnapshot.)";
 constexpr const char* cls = R"(The headless sketch manager of one sketch on one reference plane.
 
 Holds the registry of the sketch's 2D elements (rectangles, circles, lines,
@@ -608,7 +614,7 @@ PyCoreTessik& py_self(CoreTessik& self) { return static_cast<PyCoreTessik&>(self
 }  // namespace
 
 PYBIND11_MODULE(tessik, m) {
-  m.doc() = "The sketch manager: registry, creation, editing, booleans, undo and hooks of sketch elements.";
+  m.doc() = doc::module;
   nimbal::py::import_kernel();
   pyb::module_ enums = pyb::module_::import("nimbal.enums");
   pyb::module_ quenby = pyb::module_::import("nimbal.models.quenby");

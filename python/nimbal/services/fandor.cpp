@@ -27,6 +27,11 @@ using nimbal::services::ViewCallError;
 // Docstrings of the Python face.
 namespace doc {
 
+constexpr const char* module = R"(Sketch plane service: plane frames, plane-local coordinates and sketch elements.
+
+_EPS: 1e-10, the length below which a vector counts as zero and a ray as
+parallel to a plane. logger: "nimbal.services.fandor"; only
+screen_to_plane_coords writes to it, at debug level.)";
 constexpr const char* cls = R"(Plane frames, coordinate mapping and 2D element builders on a reference plane.
 
 Stateless: every call reads the PlaneProperties record afresh, so one
@@ -390,7 +395,7 @@ bool is_shape(pyb::handle obj) { return pyb::isinstance<TopoDS_Shape>(obj); }
 }  // namespace
 
 PYBIND11_MODULE(fandor, m) {
-  m.doc() = "Sketch plane service: plane frames, plane-local coordinates and sketch elements.";
+  m.doc() = doc::module;
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
   nimbal::py::import_kernel();

@@ -18,6 +18,11 @@ using nimbal::services::ShapeInfo;
 // Docstrings of the Python face.
 namespace doc {
 
+constexpr const char* module = R"(The 3D view service over the host's view, viewer and interactive context.
+
+PLANE_COLOR: (0.4, 0.8, 1.0), the colour of reference planes.
+PLANE_TRANSPARENCY: 0.65, their transparency. Failures are logged on
+"nimbal.services.lumbra".)";
 constexpr const char* info_cls = R"(Record of one shape displayed under a manager's shape id.
 
 Reference planes have none. The attributes are plain and writable.)";
@@ -374,7 +379,7 @@ constexpr const char* get_viewer = "The V3d_Viewer given to the constructor.";
 constexpr const char* get_context = "The AIS_InteractiveContext given to the constructor.";
 constexpr const char* set_background_color = R"(Sets a solid background colour and clears any gradient.
 
-Both are stored before the kernel is called, and the view is redrawn.
+The view is redrawn; setup_initial_view applies the colour again.
 
 Args:
     color: (r, g, b) from 0 to 1.
@@ -384,7 +389,8 @@ Raises:
     background color: ...".)";
 constexpr const char* set_background_gradient = R"(Sets a two-colour gradient background.
 
-Stored before the kernel is called; the solid colour is kept for later.
+The view is redrawn; setup_initial_view applies the gradient again. The
+solid colour is kept: only set_background_color clears the gradient.
 
 Args:
     color1: (r, g, b) of the first colour (the top one when vertical).
@@ -535,7 +541,7 @@ std::optional<Components> optional_components_from(pyb::handle v) {
 }  // namespace
 
 PYBIND11_MODULE(lumbra, m) {
-  m.doc() = "The 3D view service over the host's view, viewer and interactive context.";
+  m.doc() = doc::module;
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
   nimbal::py::import_kernel();

@@ -18,6 +18,12 @@ using nimbal::services::Ostrel;
 // Docstrings of the Python face.
 namespace doc {
 
+constexpr const char* module = R"(Sketch grid: snapping to a grid and grid line compounds on a plane.
+
+_DEFAULT_EXTENT: 500.0, the default half-length of grid lines.
+_DEFAULT_MAJOR_FACTOR: 5, the default spacing multiple of the major grid.
+_MAX_LINES_PER_AXIS: 2000, the cap on grid positions on each side of the
+origin.)";
 constexpr const char* cls = R"(Snapping of plane-local points to a square grid, and grid line compounds.
 
 Keeps no state but the sketch plane service that gives a plane's axes;
@@ -144,7 +150,7 @@ class PyOstrel : public Ostrel {
 }  // namespace
 
 PYBIND11_MODULE(ostrel, m) {
-  m.doc() = "Sketch grid: snapping to a grid and grid line compounds on a plane.";
+  m.doc() = doc::module;
   nimbal::py::register_core_errors();
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.models.quenby");

@@ -23,6 +23,9 @@ using nimbal::services::ViewArg;
 // Docstrings of the Python face.
 namespace doc {
 
+constexpr const char* module = R"(The selection service over the host's interactive context.
+
+Failures are logged on "nimbal.services.pikalo".)";
 constexpr const char* cls = R"(The selection service over the host's interactive context.
 
 Drives selection modes, enabling, exclusion, priorities and highlight
@@ -370,7 +373,7 @@ pyb::list shapes_list(const std::vector<TopoDS_Shape>& v) {
 }  // namespace
 
 PYBIND11_MODULE(pikalo, m) {
-  m.doc() = "The selection service over the host's interactive context.";
+  m.doc() = doc::module;
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
   nimbal::py::import_kernel();
