@@ -121,9 +121,8 @@ Args:
     priority: Usually 0 to 9; passed to the kernel unchanged.
 
 Raises:
-    TypeError: priority is not an integer.
-    Nothing else: failures are logged as "Error setting shape selection
-    priority: ...".)";
+    TypeError: priority is not an integer. Kernel failures are only
+        logged, as "Error setting shape selection priority: ...".)";
 constexpr const char* clear = R"(Empties the selection and updates the viewer.
 
 Raises:
