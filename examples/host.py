@@ -181,6 +181,30 @@ def sketch_manager():
     top = [sketch.get_shape(i).name for i in sketch.get_all_shape_ids() if sketch.get_shape(i).parent_id is None]
     print(f"top level now {top}, {len(sketch.get_all_shape_ids())} records in all")
 
+    print("the sketch committed to a geometry manager, extruded, edited, recommitted:")
+    from nimbal.enums import StandardPlane
+    from nimbal.managers.corvath import CoreCorvath
+
+    part = CoreCorvath()
+    xy = part.create_plane_from_standard(StandardPlane.XY)
+    drawing = SketchHost(xy.shape_id, xy.properties)
+    profile = drawing.create_rectangle(0.0, 0.0, 60.0, 40.0)
+    drawing.create_circle(100.0, 20.0, radius=15.0)
+    sk = part.create_sketch(xy.shape_id)
+    print(f"  committed: {part.commit_sketch(sk.shape_id, drawing)}, "
+          f"{len(part.get_shape(sk.shape_id).components)} elements, "
+          f"area {kernel.area(part.get_shape(sk.shape_id).shape):.1f}")
+    ext = part.get_shape(part.extrude_shape(sk.shape_id, quenby.ExtrudeProperties(depth=10.0)))
+    print(f"  {ext.name}: volume {kernel.volume(ext.shape):.1f}")
+    drawing.update_shape(profile.shape_id, quenby.RectangleProperties(width=30.0, height=40.0))
+    part.commit_sketch(sk.shape_id, drawing)
+    print(f"  after the edit and a second commit: volume {kernel.volume(ext.shape):.1f}")
+    steps = []
+    while part.can_undo:
+        steps.append(part._undo_stack[-1].description)
+        part.undo()
+    print(f"  undone {steps}: {len(part._shapes)} shapes left")
+
 
 def offscreen_view(out_dir):
     print("== 3D view: shapes and a plane offscreen, saved as an image ==")
