@@ -1,7 +1,6 @@
 #include "nimbal/managers/corvath.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <unordered_set>
@@ -16,31 +15,10 @@ namespace nimbal::managers {
 
 using namespace nimbal::models;
 using services::ShapeSnapshot;
-using services::UndoCommand;
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-std::atomic<std::uint64_t> g_names_epoch{0};
-
-using registry::display_prefix;
-
-const std::vector<std::string>& display_prefixes() {
-  static const std::vector<std::string> all = [] {
-    std::vector<std::string> v;
-    for (std::size_t i = 0; i < EnumInfo<ShapeType>::names.size(); ++i)
-      v.push_back(display_prefix(static_cast<ShapeType>(i)));
-    return v;
-  }();
-  return all;
-}
-
-// The number `name` bears after `prefix`, if it bears one that counts.
-bool number_after(const std::string& name, const std::string& prefix, std::string& n) {
-  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
-         registry::positive_decimal(std::string_view(name).substr(prefix.size()), n);
-}
 
 std::string title_of(ShapeType t) {
   // "corner_round" -> "Corner Round"
@@ -83,16 +61,10 @@ void require_record_of(ShapeType t, const Quenby& rec) {
 
 Indices indices_of(const IndexList& l) { return Indices(l.begin(), l.end()); }
 
-StatePtr new_state() { return std::make_shared<State>(); }
-
-// Every key of `src` mapped to none, in order.
-StatePtr all_none(const State& src) {
-  auto out = new_state();
-  for (const auto& kv : src) out->set(kv.first, nullptr);
-  return out;
-}
-
 }  // namespace
+
+using registry::all_none;
+using registry::new_state;
 
 // ---------------------------------------------------------------------------
 
@@ -171,88 +143,16 @@ const RecordType& properties_class(ShapeType t) {
   return Quenby::record_type();
 }
 
-void names_changed_outside() { ++g_names_epoch; }
-std::uint64_t names_epoch() { return g_names_epoch.load(); }
-
-void NameIndex::add(const std::string& name) {
-  const auto& prefixes = display_prefixes();
-  for (std::size_t t = 0; t < prefixes.size(); ++t) {
-    std::string n;
-    if (number_after(name, prefixes[t], n)) numbers_[t].insert(std::move(n));
-  }
-}
-
-void NameIndex::remove(const std::string& name) {
-  const auto& prefixes = display_prefixes();
-  for (std::size_t t = 0; t < prefixes.size(); ++t) {
-    std::string n;
-    if (!number_after(name, prefixes[t], n)) continue;
-    auto it = numbers_[t].find(n);
-    if (it != numbers_[t].end()) numbers_[t].erase(it);
-  }
-}
-
-void NameIndex::clear() {
-  for (auto& s : numbers_) s.clear();
-}
-
-std::string NameIndex::highest(ShapeType t) const {
-  const auto& s = numbers_[static_cast<std::size_t>(t)];
-  return s.empty() ? "0" : *s.rbegin();
-}
-
 // ---------------------------------------------------------------------------
 // Frame
 
 CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
     : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
-      undo_redo_([this](const StatePtr& s) { _apply_state(s); },
-                 [this](bool u, bool r) { _notify_undo_redo_changed(u, r); },
-                 [this] { _on_redo_clears_all(); }) {}
+      undo_redo_(registry::undo_stacks(*this)) {}
 
-void CoreCorvath::_on_redo_clears_all() {
-  shapes_.clear();
-  _notify_all_cleared();
-}
+void CoreCorvath::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
 
-ManagedShapePtr CoreCorvath::find(const std::string& id) const {
-  const ManagedShapePtr* p = shapes_.find(id);
-  return p ? *p : nullptr;
-}
-
-void NamedRegistry::add(const std::string& id, const ManagedShapePtr& ms) {
-  if (const ManagedShapePtr* old = shapes_.find(id)) names_.remove((*old)->name);
-  shapes_.set(id, ms);
-  names_.add(ms->name);
-}
-
-void NamedRegistry::drop(const std::string& id) {
-  if (const ManagedShapePtr* ms = shapes_.find(id)) {
-    names_.remove((*ms)->name);
-    shapes_.erase(id);
-  }
-}
-
-void NamedRegistry::clear() {
-  shapes_.clear();
-  names_.clear();
-}
-
-void NamedRegistry::rename(ManagedShape& ms, std::string name) {
-  names_.remove(ms.name);
-  ms.name = std::move(name);
-  names_.add(ms.name);
-}
-
-const NameIndex& NamedRegistry::names() {
-  const std::uint64_t now = names_epoch();
-  if (epoch_ != now) {
-    names_.clear();
-    for (const auto& kv : shapes_) names_.add(kv.second->name);
-    epoch_ = now;
-  }
-  return names_;
-}
+ManagedShapePtr CoreCorvath::find(const std::string& id) const { return shapes_.get(id); }
 
 std::string CoreCorvath::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
 
@@ -269,12 +169,7 @@ std::string CoreCorvath::_generate_shape_name(ShapeType t) {
 
 void CoreCorvath::_push_undo(const std::string& description, StatePtr before, StatePtr after,
                              bool redo_clears_all) {
-  auto cmd = std::make_shared<UndoCommand>();
-  cmd->description = description;
-  cmd->before = before ? std::move(before) : new_state();
-  cmd->after = after ? std::move(after) : new_state();
-  cmd->redo_clears_all = redo_clears_all;
-  undo_redo_.push(std::move(cmd));
+  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
 }
 
 SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
@@ -283,18 +178,7 @@ SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
 }
 
 void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State& out) const {
-  // Pre-order without recursion, each shape once: a component list that a
-  // host made reach back to an ancestor must neither spin nor overflow.
-  std::unordered_set<const ManagedShape*> seen;
-  std::vector<const ManagedShape*> todo{&ms};
-  while (!todo.empty()) {
-    const ManagedShape* s = todo.back();
-    todo.pop_back();
-    if (!seen.insert(s).second) continue;
-    out.set(s->shape_id, snapshot_of(*s));
-    for (auto it = s->components.rbegin(); it != s->components.rend(); ++it)
-      if (*it) todo.push_back(it->get());
-  }
+  registry::collect_snapshots(ms, out);
 }
 
 void CoreCorvath::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
@@ -387,14 +271,7 @@ TopoDS_Shape CoreCorvath::_create_shape_from_properties(ShapeType t, const Quenb
 // Creation
 
 ManagedShapePtr CoreCorvath::register_created(const std::string& description, ManagedShapePtr ms) {
-  shapes_.add(ms);
-  auto before = new_state();
-  before->set(ms->shape_id, nullptr);
-  auto after = new_state();
-  after->set(ms->shape_id, snapshot_of(*ms));
-  _push_undo(description, before, after);
-  _notify_shape_created(ms->shape_id, ms);
-  return ms;
+  return registry::register_created(*this, shapes_, ms, description);
 }
 
 ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr& properties, const Color& color,
@@ -775,10 +652,7 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
 ManagedShapePtr CoreCorvath::get_shape(const std::string& shape_id) const { return find(shape_id); }
 
 std::vector<std::string> CoreCorvath::get_all_shape_ids() const {
-  std::vector<std::string> ids;
-  for (const auto& kv : shapes_)
-    if (kv.second->top_level()) ids.push_back(kv.first);
-  return ids;
+  return registry::shape_ids(shapes_, /*top_level_only=*/true);
 }
 
 ManagedShapePtr CoreCorvath::get_base_shape(const std::string& shape_id) const {
@@ -804,69 +678,26 @@ std::vector<ManagedShapePtr> CoreCorvath::get_modifier_chain(const std::string& 
   return chain;
 }
 
+// A hidden component's colour changes silently: its holder is what the host
+// shows.
 bool CoreCorvath::update_shape_color(const std::string& shape_id, const Color& color) {
-  ManagedShapePtr ms = find(shape_id);
-  if (!ms) return false;
-  SnapshotPtr before_snap = snapshot_of(*ms);
-  ms->color = color;
-  if (!ms->top_level()) return true;
-  auto before = new_state();
-  before->set(shape_id, before_snap);
-  auto after = new_state();
-  after->set(shape_id, snapshot_of(*ms));
-  _push_undo("Change color of " + ms->name, before, after);
-  _notify_shape_updated(shape_id, ms);
-  return true;
+  return registry::change_color(*this, shapes_, shape_id, color, registry::HiddenEdit::Silent);
 }
 
 bool CoreCorvath::rename_shape(const std::string& shape_id, const std::string& new_name) {
-  const std::string name = registry::stripped(new_name);
-  ManagedShapePtr ms = find(shape_id);
-  if (name.empty() || !ms) return false;
-  if (ms->name == name) return true;
-  SnapshotPtr before_snap = snapshot_of(*ms);
-  shapes_.rename(*ms, name);
-  auto before = new_state();
-  before->set(shape_id, before_snap);
-  auto after = new_state();
-  after->set(shape_id, snapshot_of(*ms));
-  _push_undo("Rename " + before_snap->name + " to " + name, before, after);
-  _notify_shape_updated(shape_id, ms);
-  return true;
+  return registry::rename(*this, shapes_, shape_id, new_name, registry::RenameText::OldAndNewName);
 }
 
 void CoreCorvath::_remove_component_subtree(const ManagedShape& ms) {
-  // Post-order without recursion, each shape once (see _collect_snapshots);
-  // `ms` itself stays, even when its components reach back to it.
-  std::unordered_set<const ManagedShape*> seen{&ms};
-  std::vector<std::pair<const ManagedShape*, std::size_t>> stack{{&ms, 0}};
-  while (!stack.empty()) {
-    const ManagedShape* s = stack.back().first;
-    std::size_t& next = stack.back().second;
-    if (next < s->components.size()) {
-      const ManagedShape* c = s->components[next++].get();
-      if (c && seen.insert(c).second) stack.emplace_back(c, 0);
-      continue;
-    }
-    stack.pop_back();
-    if (s != &ms) shapes_.drop(s->shape_id);
-  }
+  registry::drop_component_subtree(shapes_, ms);
 }
 
 void CoreCorvath::_remove_shape(const ManagedShapePtr& ms) {
-  _remove_component_subtree(*ms);
-  shapes_.drop(ms->shape_id);
-  _notify_shape_removed(ms->shape_id);
+  registry::drop_and_report(*this, shapes_, ms->shape_id, *ms, registry::Removal::WithComponents);
 }
 
 bool CoreCorvath::remove_shape(const std::string& shape_id) {
-  ManagedShapePtr ms = find(shape_id);
-  if (!ms || !ms->top_level()) return false;
-  auto before = new_state();
-  _collect_snapshots(*ms, *before);
-  _push_undo("Remove " + ms->name, before, all_none(*before));
-  _remove_shape(ms);
-  return true;
+  return registry::remove(*this, shapes_, shape_id, registry::Removal::WithComponents);
 }
 
 std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_id) {
@@ -885,21 +716,11 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
     for (const auto& cc : c->components) _collect_snapshots(*cc, *after);
     promoted.push_back(c->shape_id);
   }
-  _push_undo("Decompose " + ms->name, before, after);
-  shapes_.drop(shape_id);
-  _notify_shape_removed(shape_id);
-  for (const std::string& id : promoted)
-    if (ManagedShapePtr p = find(id)) _notify_shape_created(id, p);
+  registry::finish_decomposition(*this, shapes_, shape_id, *ms, before, after, promoted);
   return promoted;
 }
 
-void CoreCorvath::clear_all() {
-  auto before = new_state();
-  for (const auto& kv : shapes_) before->set(kv.first, snapshot_of(*kv.second));
-  _push_undo("Clear all", before, all_none(*before), /*redo_clears_all=*/true);
-  shapes_.clear();
-  _notify_all_cleared();
-}
+void CoreCorvath::clear_all() { registry::clear_all(*this, shapes_, "Clear all"); }
 
 // ---------------------------------------------------------------------------
 // Booleans and modifiers
@@ -907,14 +728,10 @@ void CoreCorvath::clear_all() {
 std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<std::string>& shape_ids) {
   const bool fuse = kind == Boolean::Union;
   const ShapeType type = fuse ? ShapeType::UNION : ShapeType::SUBTRACTION;
-  if (shape_ids.size() < 2) return std::nullopt;
-  std::vector<ManagedShapePtr> inputs;
-  for (const std::string& id : shape_ids)
-    if (ManagedShapePtr s = find(id); s && s->top_level()) inputs.push_back(std::move(s));
-  if (inputs.size() < 2) return std::nullopt;
+  const std::vector<ManagedShapePtr> inputs = registry::combination_inputs(shapes_, shape_ids);
+  if (inputs.empty()) return std::nullopt;
 
-  auto before = new_state();
-  for (const auto& in : inputs) before->set(in->shape_id, snapshot_of(*in));
+  StatePtr before = registry::combination_before(inputs);
   TopoDS_Shape result = inputs[0]->shape;
   const Color color = inputs[0]->color;
   bool failed = false;
@@ -933,15 +750,9 @@ std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<
   });
   if (failed || !completed) return std::nullopt;
 
-  auto props = std::make_shared<BooleanProperties>();
   result = geo_->unify_same_domain(result);
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(type);
-  ms->name = _generate_shape_name(type);
-  ms->shape = result;
-  ms->shape_type = type;
-  ms->color = color;
-  ms->properties = std::move(props);
+  ManagedShapePtr ms =
+      registry::combination_entry(*this, shapes_, type, result, color, std::make_shared<BooleanProperties>());
   registry::register_combination(*this, shapes_, ms, inputs, shape_ids, before,
                                  fuse ? "Union shapes" : "Subtract shapes");
   return ms->shape_id;

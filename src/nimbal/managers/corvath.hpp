@@ -108,6 +108,8 @@ class NamedRegistry {
   std::size_t size() const { return shapes_.size(); }
   bool contains(const std::string& id) const { return shapes_.contains(id); }
   const ManagedShapePtr* find(const std::string& id) const { return shapes_.find(id); }
+  // Null when `id` is not registered.
+  ManagedShapePtr get(const std::string& id) const;
 
   // Under its own id, or under `id` (a present id keeps its place).
   void add(const ManagedShapePtr& ms) { add(ms->shape_id, ms); }

@@ -1,7 +1,9 @@
 // Registry mechanics both managers share: display prefixes, shape ids drawn
-// until free, and the restoring of registry
-// entries from undo snapshots. Each manager calls its own hooks around
-// these; the rules here are the same for both.
+// until free, the states and commands of the undo stacks, the edits every
+// entry takes the same way (colour, name, removal, clearing), and the
+// restoring of registry entries from undo snapshots. Each manager calls its
+// own hooks around these; the rules here are the same for both, and where
+// the managers differ the difference is a parameter.
 #pragma once
 
 #include <cctype>
@@ -104,6 +106,183 @@ inline std::string free_shape_id(const NamedRegistry& shapes, ShapeType t,
     if (!shapes.contains(id) && !(taken && taken->count(id))) return id;
   }
   throw KeyError("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
+}
+
+// ---- states and commands ----
+
+inline StatePtr new_state() { return std::make_shared<State>(); }
+// A state of one entry.
+StatePtr single(const std::string& id, SnapshotPtr snapshot);
+// Every key of `src` mapped to none, in order.
+StatePtr all_none(const State& src);
+// An undo command; a null state stands for an empty one.
+services::CommandPtr command(const std::string& description, StatePtr before, StatePtr after,
+                             bool redo_clears_all);
+
+// The snapshots of `ms` and of each component's subtree, pre-order, each
+// entry once.
+void collect_snapshots(const ManagedShape& ms, State& out);
+// Drops the entries below `ms` (not `ms`), each once.
+void drop_component_subtree(NamedRegistry& shapes, const ManagedShape& ms);
+
+// Registry order; hidden components left out when `top_level_only`.
+std::vector<std::string> shape_ids(const NamedRegistry& shapes, bool top_level_only);
+
+// The top-level entries a union or subtraction of `shape_ids` takes, in
+// argument order (a repeated id twice); none when fewer than two are given
+// or accepted.
+std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
+                                                const std::vector<std::string>& shape_ids);
+
+// The undo stacks of a manager, calling back into its own (overridable)
+// state application, hook and redo-of-clear.
+template <class Manager>
+services::Hathel undo_stacks(Manager& m) {
+  return services::Hathel([&m](const StatePtr& s) { m._apply_state(s); },
+                          [&m](bool u, bool r) { m._notify_undo_redo_changed(u, r); },
+                          [&m] { m._on_redo_clears_all(); });
+}
+
+// ---- edits every entry takes the same way ----
+
+// Registers a new top-level entry with one command ("before" none) and the
+// created hook.
+template <class Manager>
+const ManagedShapePtr& register_created(Manager& m, NamedRegistry& shapes, const ManagedShapePtr& ms,
+                                        const std::string& description) {
+  shapes.add(ms);
+  m._push_undo(description, single(ms->shape_id, nullptr), single(ms->shape_id, snapshot_of(*ms)));
+  m._notify_shape_created(ms->shape_id, ms);
+  return ms;
+}
+
+// A new entry of a union or subtraction, drawn its id, then its name, through
+// the manager's (overridable) drawing.
+template <class Manager>
+ManagedShapePtr combination_entry(Manager& m, const NamedRegistry& shapes, ShapeType type, const TopoDS_Shape& shape,
+                                  const Color& color, RecordPtr properties) {
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(shapes, type, [&m](ShapeType t) { return m._new_shape_id(t); });
+  ms->name = m._generate_shape_name(type);
+  ms->shape = shape;
+  ms->shape_type = type;
+  ms->color = color;
+  ms->properties = std::move(properties);
+  return ms;
+}
+
+// The before state of a combination: each input once, at its first place.
+inline StatePtr combination_before(const std::vector<ManagedShapePtr>& inputs) {
+  auto before = new_state();
+  for (const auto& in : inputs)
+    if (!before->contains(in->shape_id)) before->set(in->shape_id, snapshot_of(*in));
+  return before;
+}
+
+// One entry edited in place by `edit`, recorded as one command and reported
+// updated.
+template <class Manager, class Edit>
+void record_edit(Manager& m, const std::string& shape_id, const ManagedShapePtr& ms, const std::string& description,
+                 Edit&& edit) {
+  SnapshotPtr before = snapshot_of(*ms);
+  edit();
+  m._push_undo(description, single(shape_id, std::move(before)), single(shape_id, snapshot_of(*ms)));
+  m._notify_shape_updated(shape_id, ms);
+}
+
+// Whether a hidden component's edit is recorded and reported like a
+// top-level entry's, or made silently (its holder is what the host sees).
+enum class HiddenEdit { Recorded, Silent };
+
+template <class Manager>
+bool change_color(Manager& m, const NamedRegistry& shapes, const std::string& shape_id, const Color& color,
+                  HiddenEdit hidden) {
+  ManagedShapePtr ms = shapes.get(shape_id);
+  if (!ms) return false;
+  if (hidden == HiddenEdit::Silent && !ms->top_level()) {
+    ms->color = color;
+    return true;
+  }
+  record_edit(m, shape_id, ms, "Change color of " + ms->name, [&] { ms->color = color; });
+  return true;
+}
+
+// How a rename's command reads: "Rename to B" or "Rename A to B".
+enum class RenameText { NewName, OldAndNewName };
+
+// False for a name that is empty once stripped or an unknown id; true, with
+// nothing recorded, when the name is already that.
+template <class Manager>
+bool rename(Manager& m, NamedRegistry& shapes, const std::string& shape_id, const std::string& new_name,
+            RenameText text) {
+  const std::string name = stripped(new_name);
+  ManagedShapePtr ms = shapes.get(shape_id);
+  if (name.empty() || !ms) return false;
+  if (ms->name == name) return true;
+  const std::string description =
+      text == RenameText::NewName ? "Rename to " + name : "Rename " + ms->name + " to " + name;
+  record_edit(m, shape_id, ms, description, [&] { shapes.rename(*ms, name); });
+  return true;
+}
+
+// Whether a removed entry takes its components' subtrees with it, or leaves
+// them registered (hidden) for the undo to find.
+enum class Removal { EntryOnly, WithComponents };
+
+// Drops the entry `shape_id`, `ms` (with its subtree when asked), and
+// reports it removed.
+template <class Manager>
+void drop_and_report(Manager& m, NamedRegistry& shapes, const std::string& shape_id, const ManagedShape& ms,
+                     Removal removal) {
+  if (removal == Removal::WithComponents) drop_component_subtree(shapes, ms);
+  shapes.drop(shape_id);
+  m._notify_shape_removed(shape_id);
+}
+
+// Removes a top-level entry with one command "Remove " + name. A hidden
+// component goes only with what holds it: removed alone, its holder would
+// list an entry no longer registered.
+template <class Manager>
+bool remove(Manager& m, NamedRegistry& shapes, const std::string& shape_id, Removal removal) {
+  ManagedShapePtr ms = shapes.get(shape_id);
+  if (!ms || !ms->top_level()) return false;
+  auto before = new_state();
+  if (removal == Removal::WithComponents)
+    collect_snapshots(*ms, *before);
+  else
+    before->set(shape_id, snapshot_of(*ms));
+  m._push_undo("Remove " + ms->name, before, all_none(*before));
+  drop_and_report(m, shapes, shape_id, *ms, removal);
+  return true;
+}
+
+// The registry emptied and reported cleared (no hook per entry).
+template <class Manager>
+void clear_and_report(Manager& m, NamedRegistry& shapes) {
+  shapes.clear();
+  m._notify_all_cleared();
+}
+
+// Empties the registry with one command whose redo empties it again.
+template <class Manager>
+void clear_all(Manager& m, NamedRegistry& shapes, const std::string& description) {
+  auto before = new_state();
+  for (const auto& kv : shapes) before->set(kv.first, snapshot_of(*kv.second));
+  m._push_undo(description, before, all_none(*before), /*redo_clears_all=*/true);
+  clear_and_report(m, shapes);
+}
+
+// The common end of a decomposition once `after` holds the promoted
+// components: the command, the decomposed entry dropped and reported
+// removed, each promoted one still registered reported created.
+template <class Manager>
+void finish_decomposition(Manager& m, NamedRegistry& shapes, const std::string& shape_id, const ManagedShape& ms,
+                          const StatePtr& before, const StatePtr& after, const std::vector<std::string>& promoted) {
+  m._push_undo("Decompose " + ms.name, before, after);
+  shapes.drop(shape_id);
+  m._notify_shape_removed(shape_id);
+  for (const std::string& id : promoted)
+    if (ManagedShapePtr p = shapes.get(id)) m._notify_shape_created(id, p);
 }
 
 using Entry = std::pair<std::string, SnapshotPtr>;

@@ -6,17 +6,8 @@
 namespace nimbal::managers {
 
 using namespace nimbal::models;
-using services::UndoCommand;
 
 namespace {
-
-StatePtr new_state() { return std::make_shared<State>(); }
-
-StatePtr single(const std::string& id, SnapshotPtr snap) {
-  auto s = new_state();
-  s->set(id, std::move(snap));
-  return s;
-}
 
 template <class T>
 const T* as(const Quenby& rec) {
@@ -30,6 +21,9 @@ std::vector<PolylinePoint> polyline_points(const std::vector<Point2>& points) {
 bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
 
 }  // namespace
+
+using registry::new_state;
+using registry::single;
 
 // ---------------------------------------------------------------------------
 // The sketch plane service over a Fandor
@@ -73,14 +67,9 @@ CoreTessik::CoreTessik(std::string plane_id, PlanePtr plane_props, std::shared_p
     : plane_id_(std::move(plane_id)),
       plane_props_(plane_props ? std::move(plane_props) : std::make_shared<PlaneProperties>()),
       fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()),
-      undo_redo_([this](const StatePtr& s) { _apply_state(s); },
-                 [this](bool u, bool r) { _notify_undo_redo_changed(u, r); },
-                 [this] { _on_redo_clears_all(); }) {}
+      undo_redo_(registry::undo_stacks(*this)) {}
 
-ManagedShapePtr CoreTessik::find(const std::string& id) const {
-  const ManagedShapePtr* p = shapes_.find(id);
-  return p ? *p : nullptr;
-}
+ManagedShapePtr CoreTessik::find(const std::string& id) const { return shapes_.get(id); }
 
 std::string CoreTessik::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
 
@@ -95,27 +84,16 @@ std::string CoreTessik::_generate_shape_name(ShapeType t) {
 ManagedShapePtr CoreTessik::get_shape(const std::string& shape_id) const { return find(shape_id); }
 
 std::vector<std::string> CoreTessik::get_all_shape_ids() const {
-  std::vector<std::string> ids;
-  ids.reserve(shapes_.size());
-  for (const auto& kv : shapes_) ids.push_back(kv.first);
-  return ids;
+  return registry::shape_ids(shapes_, /*top_level_only=*/false);
 }
 
 // ---------------------------------------------------------------------------
 // Undo integration
 
-void CoreTessik::_on_redo_clears_all() {
-  shapes_.clear();
-  _notify_all_cleared();
-}
+void CoreTessik::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
 
 void CoreTessik::_push_undo(const std::string& description, StatePtr before, StatePtr after, bool redo_clears_all) {
-  auto cmd = std::make_shared<UndoCommand>();
-  cmd->description = description;
-  cmd->before = before ? std::move(before) : new_state();
-  cmd->after = after ? std::move(after) : new_state();
-  cmd->redo_clears_all = redo_clears_all;
-  undo_redo_.push(std::move(cmd));
+  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
 }
 
 void CoreTessik::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
@@ -138,11 +116,7 @@ ManagedShapePtr CoreTessik::_register_shape(ShapeType shape_type, const TopoDS_S
   ms->name = std::move(n);
   ms->color = color;
   ms->properties = std::move(properties);
-  shapes_.add(ms);
-  _push_undo("Create " + std::string(enum_value(shape_type)), single(ms->shape_id, nullptr),
-             single(ms->shape_id, snapshot_of(*ms)));
-  _notify_shape_created(ms->shape_id, ms);
-  return ms;
+  return registry::register_created(*this, shapes_, ms, "Create " + std::string(enum_value(shape_type)));
 }
 
 ManagedShapePtr CoreTessik::create_rectangle(double u, double v, double width, double height, const Color& color,
@@ -293,49 +267,20 @@ bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& prop
 }
 
 bool CoreTessik::update_shape_color(const std::string& shape_id, const Color& color) {
-  ManagedShapePtr ms = find(shape_id);
-  if (!ms) return false;
-  SnapshotPtr before = snapshot_of(*ms);
-  ms->color = color;
-  _push_undo("Change color of " + ms->name, single(shape_id, before), single(shape_id, snapshot_of(*ms)));
-  _notify_shape_updated(shape_id, ms);
-  return true;
+  return registry::change_color(*this, shapes_, shape_id, color, registry::HiddenEdit::Recorded);
 }
 
 bool CoreTessik::rename_shape(const std::string& shape_id, const std::string& new_name) {
-  const std::string name = registry::stripped(new_name);
-  ManagedShapePtr ms = find(shape_id);
-  if (name.empty() || !ms) return false;
-  if (ms->name == name) return true;
-  SnapshotPtr before = snapshot_of(*ms);
-  shapes_.rename(*ms, name);
-  _push_undo("Rename to " + name, single(shape_id, before), single(shape_id, snapshot_of(*ms)));
-  _notify_shape_updated(shape_id, ms);
-  return true;
+  return registry::rename(*this, shapes_, shape_id, new_name, registry::RenameText::NewName);
 }
 
+// The components of a removed union or subtraction stay registered, hidden,
+// for its undo to find.
 bool CoreTessik::remove_shape(const std::string& shape_id) {
-  ManagedShapePtr ms = find(shape_id);
-  // A hidden component goes with the element that holds it: removed alone,
-  // that element would list a component that is no longer registered.
-  if (!ms || !ms->top_level()) return false;
-  _push_undo("Remove " + ms->name, single(shape_id, snapshot_of(*ms)), single(shape_id, nullptr));
-  shapes_.drop(shape_id);
-  _notify_shape_removed(shape_id);
-  return true;
+  return registry::remove(*this, shapes_, shape_id, registry::Removal::EntryOnly);
 }
 
-void CoreTessik::clear_all() {
-  auto before = new_state();
-  auto after = new_state();
-  for (const auto& kv : shapes_) {
-    before->set(kv.first, snapshot_of(*kv.second));
-    after->set(kv.first, nullptr);
-  }
-  _push_undo("Clear all sketch shapes", before, after, /*redo_clears_all=*/true);
-  shapes_.clear();
-  _notify_all_cleared();
-}
+void CoreTessik::clear_all() { registry::clear_all(*this, shapes_, "Clear all sketch shapes"); }
 
 // ---------------------------------------------------------------------------
 // Booleans and decomposition
@@ -344,18 +289,12 @@ std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<s
                                                std::shared_ptr<BooleanProperties> properties) {
   const bool fuse = kind == Boolean::Union;
   const ShapeType type = fuse ? ShapeType::UNION : ShapeType::SUBTRACTION;
-  if (shape_ids.size() < 2) return std::nullopt;
-  std::vector<ManagedShapePtr> inputs;
-  for (const std::string& id : shape_ids)
-    if (ManagedShapePtr s = find(id); s && s->top_level()) inputs.push_back(std::move(s));
-  if (inputs.size() < 2) return std::nullopt;
+  const std::vector<ManagedShapePtr> inputs = registry::combination_inputs(shapes_, shape_ids);
+  if (inputs.empty()) return std::nullopt;
   for (const auto& in : inputs)
     if (in->shape.IsNull()) return std::nullopt;
 
-  // A repeated input keeps its first place.
-  auto before = new_state();
-  for (const auto& in : inputs)
-    if (!before->contains(in->shape_id)) before->set(in->shape_id, snapshot_of(*in));
+  StatePtr before = registry::combination_before(inputs);
   TopoDS_Shape result = inputs[0]->shape;
   const Color color = inputs[0]->color;
   for (std::size_t i = 1; i < inputs.size(); ++i) {
@@ -365,13 +304,7 @@ std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<s
   if (!properties) properties = std::make_shared<BooleanProperties>();
   if (properties->remove_internal_edges) result = fandor_->unify_same_domain(result);
 
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(type);
-  ms->name = _generate_shape_name(type);
-  ms->shape = result;
-  ms->shape_type = type;
-  ms->color = color;
-  ms->properties = std::move(properties);
+  ManagedShapePtr ms = registry::combination_entry(*this, shapes_, type, result, color, std::move(properties));
   registry::register_combination(*this, shapes_, ms, inputs, shape_ids, before,
                                  fuse ? "Union sketch shapes" : "Subtract sketch shapes");
   return ms->shape_id;
@@ -405,11 +338,7 @@ std::vector<std::string> CoreTessik::decompose_shape(const std::string& shape_id
     after->set(c->shape_id, snapshot_of(*c));
     promoted.push_back(c->shape_id);
   }
-  _push_undo("Decompose " + ms->name, before, after);
-  shapes_.drop(shape_id);
-  _notify_shape_removed(shape_id);
-  for (const std::string& id : promoted)
-    if (ManagedShapePtr p = find(id)) _notify_shape_created(id, p);
+  registry::finish_decomposition(*this, shapes_, shape_id, *ms, before, after, promoted);
   return promoted;
 }
 

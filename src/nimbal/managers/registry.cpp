@@ -1,0 +1,183 @@
+#include "nimbal/managers/registry.hpp"
+
+#include <atomic>
+
+namespace nimbal::managers {
+
+namespace {
+
+std::atomic<std::uint64_t> g_names_epoch{0};
+
+const std::vector<std::string>& display_prefixes() {
+  static const std::vector<std::string> all = [] {
+    std::vector<std::string> v;
+    for (std::size_t i = 0; i < EnumInfo<ShapeType>::names.size(); ++i)
+      v.push_back(registry::display_prefix(static_cast<ShapeType>(i)));
+    return v;
+  }();
+  return all;
+}
+
+// The number `name` bears after `prefix`, if it bears one that counts.
+bool number_after(const std::string& name, const std::string& prefix, std::string& n) {
+  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+         registry::positive_decimal(std::string_view(name).substr(prefix.size()), n);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The name index
+
+void names_changed_outside() { ++g_names_epoch; }
+std::uint64_t names_epoch() { return g_names_epoch.load(); }
+
+void NameIndex::add(const std::string& name) {
+  const auto& prefixes = display_prefixes();
+  for (std::size_t t = 0; t < prefixes.size(); ++t) {
+    std::string n;
+    if (number_after(name, prefixes[t], n)) numbers_[t].insert(std::move(n));
+  }
+}
+
+void NameIndex::remove(const std::string& name) {
+  const auto& prefixes = display_prefixes();
+  for (std::size_t t = 0; t < prefixes.size(); ++t) {
+    std::string n;
+    if (!number_after(name, prefixes[t], n)) continue;
+    auto it = numbers_[t].find(n);
+    if (it != numbers_[t].end()) numbers_[t].erase(it);
+  }
+}
+
+void NameIndex::clear() {
+  for (auto& s : numbers_) s.clear();
+}
+
+std::string NameIndex::highest(ShapeType t) const {
+  const auto& s = numbers_[static_cast<std::size_t>(t)];
+  return s.empty() ? "0" : *s.rbegin();
+}
+
+// ---------------------------------------------------------------------------
+// The registry with its name index
+
+ManagedShapePtr NamedRegistry::get(const std::string& id) const {
+  const ManagedShapePtr* p = shapes_.find(id);
+  return p ? *p : nullptr;
+}
+
+void NamedRegistry::add(const std::string& id, const ManagedShapePtr& ms) {
+  if (const ManagedShapePtr* old = shapes_.find(id)) names_.remove((*old)->name);
+  shapes_.set(id, ms);
+  names_.add(ms->name);
+}
+
+void NamedRegistry::drop(const std::string& id) {
+  if (const ManagedShapePtr* ms = shapes_.find(id)) {
+    names_.remove((*ms)->name);
+    shapes_.erase(id);
+  }
+}
+
+void NamedRegistry::clear() {
+  shapes_.clear();
+  names_.clear();
+}
+
+void NamedRegistry::rename(ManagedShape& ms, std::string name) {
+  names_.remove(ms.name);
+  ms.name = std::move(name);
+  names_.add(ms.name);
+}
+
+const NameIndex& NamedRegistry::names() {
+  const std::uint64_t now = names_epoch();
+  if (epoch_ != now) {
+    names_.clear();
+    for (const auto& kv : shapes_) names_.add(kv.second->name);
+    epoch_ = now;
+  }
+  return names_;
+}
+
+namespace registry {
+
+// ---------------------------------------------------------------------------
+// States and commands
+
+StatePtr single(const std::string& id, SnapshotPtr snapshot) {
+  auto s = new_state();
+  s->set(id, std::move(snapshot));
+  return s;
+}
+
+StatePtr all_none(const State& src) {
+  auto out = new_state();
+  for (const auto& kv : src) out->set(kv.first, nullptr);
+  return out;
+}
+
+services::CommandPtr command(const std::string& description, StatePtr before, StatePtr after,
+                             bool redo_clears_all) {
+  auto cmd = std::make_shared<services::UndoCommand>();
+  cmd->description = description;
+  cmd->before = before ? std::move(before) : new_state();
+  cmd->after = after ? std::move(after) : new_state();
+  cmd->redo_clears_all = redo_clears_all;
+  return cmd;
+}
+
+void collect_snapshots(const ManagedShape& ms, State& out) {
+  // Pre-order without recursion, each shape once: a component list that a
+  // host made reach back to an ancestor must neither spin nor overflow.
+  std::unordered_set<const ManagedShape*> seen;
+  std::vector<const ManagedShape*> todo{&ms};
+  while (!todo.empty()) {
+    const ManagedShape* s = todo.back();
+    todo.pop_back();
+    if (!seen.insert(s).second) continue;
+    out.set(s->shape_id, snapshot_of(*s));
+    for (auto it = s->components.rbegin(); it != s->components.rend(); ++it)
+      if (*it) todo.push_back(it->get());
+  }
+}
+
+void drop_component_subtree(NamedRegistry& shapes, const ManagedShape& ms) {
+  // Post-order without recursion, each shape once (see collect_snapshots);
+  // `ms` itself stays, even when its components reach back to it.
+  std::unordered_set<const ManagedShape*> seen{&ms};
+  std::vector<std::pair<const ManagedShape*, std::size_t>> stack{{&ms, 0}};
+  while (!stack.empty()) {
+    const ManagedShape* s = stack.back().first;
+    std::size_t& next = stack.back().second;
+    if (next < s->components.size()) {
+      const ManagedShape* c = s->components[next++].get();
+      if (c && seen.insert(c).second) stack.emplace_back(c, 0);
+      continue;
+    }
+    stack.pop_back();
+    if (s != &ms) shapes.drop(s->shape_id);
+  }
+}
+
+std::vector<std::string> shape_ids(const NamedRegistry& shapes, bool top_level_only) {
+  std::vector<std::string> ids;
+  ids.reserve(shapes.size());
+  for (const auto& kv : shapes)
+    if (!top_level_only || kv.second->top_level()) ids.push_back(kv.first);
+  return ids;
+}
+
+std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
+                                                const std::vector<std::string>& shape_ids) {
+  std::vector<ManagedShapePtr> inputs;
+  if (shape_ids.size() < 2) return inputs;
+  for (const std::string& id : shape_ids)
+    if (ManagedShapePtr s = shapes.get(id); s && s->top_level()) inputs.push_back(std::move(s));
+  if (inputs.size() < 2) inputs.clear();
+  return inputs;
+}
+
+}  // namespace registry
+}  // namespace nimbal::managers
