@@ -11,6 +11,7 @@
 #include "nimbal_py/drulen_adapter.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/logging.hpp"
+#include "nimbal_py/manager_hooks.hpp"
 #include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
@@ -46,37 +47,16 @@ bool run_in_scope(pyb::object cm, const std::function<void()>& step) {
   return true;
 }
 
-class PyCoreCorvath : public CoreCorvath {
+class PyCoreCorvath : public nimbal::py::ManagerHooks<CoreCorvath> {
  public:
   PyCoreCorvath(std::shared_ptr<nimbal::services::DrulenProtocol> geo, pyb::object geo_obj)
-      : CoreCorvath(std::move(geo)), geo_service_obj(std::move(geo_obj)) {}
+      : ManagerHooks(std::move(geo)), geo_service_obj(std::move(geo_obj)) {}
 
   // The service as it was given (or the Drulen made for it).
   pyb::object geo_service_obj;
 
-  void _notify_shape_created(const std::string& shape_id, const ManagedShapePtr& ms) override {
-    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_shape_created, shape_id, ms);
-  }
-  void _notify_shape_updated(const std::string& shape_id, const ManagedShapePtr& ms) override {
-    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_shape_updated, shape_id, ms);
-  }
-  void _notify_shape_removed(const std::string& shape_id) override {
-    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_shape_removed, shape_id);
-  }
-  void _notify_all_cleared() override { PYBIND11_OVERRIDE(void, CoreCorvath, _notify_all_cleared, ); }
-  void _notify_undo_redo_changed(bool can_undo, bool can_redo) override {
-    PYBIND11_OVERRIDE(void, CoreCorvath, _notify_undo_redo_changed, can_undo, can_redo);
-  }
   void _notify_operation_failed(const std::string& operation, const std::string& message) override {
     PYBIND11_OVERRIDE(void, CoreCorvath, _notify_operation_failed, operation, message);
-  }
-  void _on_redo_clears_all() override { PYBIND11_OVERRIDE(void, CoreCorvath, _on_redo_clears_all, ); }
-  void _apply_state(const nimbal::services::StatePtr& state) override {
-    PYBIND11_OVERRIDE(void, CoreCorvath, _apply_state, state);
-  }
-  std::string _new_shape_id(ShapeType t) override { PYBIND11_OVERRIDE(std::string, CoreCorvath, _new_shape_id, t); }
-  std::string _generate_shape_name(ShapeType t) override {
-    PYBIND11_OVERRIDE(std::string, CoreCorvath, _generate_shape_name, t);
   }
   bool _operation(const std::string& message, const std::function<void()>& step) override {
     pyb::gil_scoped_acquire gil;

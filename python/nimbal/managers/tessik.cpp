@@ -8,6 +8,7 @@
 
 #include "corvath_bind.hpp"
 #include "nimbal_py/hathel.hpp"
+#include "nimbal_py/manager_hooks.hpp"
 #include "nimbal_py/records.hpp"
 #include "tessik_bind.hpp"
 #include "nimbal_py/method_guard.hpp"
@@ -536,36 +537,14 @@ Hooks:
 
 namespace {
 
-class PyCoreTessik : public CoreTessik {
+class PyCoreTessik : public nimbal::py::ManagerHooks<CoreTessik> {
  public:
   PyCoreTessik(std::string plane_id, PlanePtr plane, std::shared_ptr<SketchPlaneService> service,
                pyb::object fandor_obj)
-      : CoreTessik(std::move(plane_id), std::move(plane), std::move(service)), fandor_obj(std::move(fandor_obj)) {}
+      : ManagerHooks(std::move(plane_id), std::move(plane), std::move(service)), fandor_obj(std::move(fandor_obj)) {}
 
   // The service as it was given (or the Fandor made for it).
   pyb::object fandor_obj;
-
-  void _notify_shape_created(const std::string& shape_id, const ManagedShapePtr& ms) override {
-    PYBIND11_OVERRIDE(void, CoreTessik, _notify_shape_created, shape_id, ms);
-  }
-  void _notify_shape_updated(const std::string& shape_id, const ManagedShapePtr& ms) override {
-    PYBIND11_OVERRIDE(void, CoreTessik, _notify_shape_updated, shape_id, ms);
-  }
-  void _notify_shape_removed(const std::string& shape_id) override {
-    PYBIND11_OVERRIDE(void, CoreTessik, _notify_shape_removed, shape_id);
-  }
-  void _notify_all_cleared() override { PYBIND11_OVERRIDE(void, CoreTessik, _notify_all_cleared, ); }
-  void _notify_undo_redo_changed(bool can_undo, bool can_redo) override {
-    PYBIND11_OVERRIDE(void, CoreTessik, _notify_undo_redo_changed, can_undo, can_redo);
-  }
-  void _on_redo_clears_all() override { PYBIND11_OVERRIDE(void, CoreTessik, _on_redo_clears_all, ); }
-  void _apply_state(const nimbal::services::StatePtr& state) override {
-    PYBIND11_OVERRIDE(void, CoreTessik, _apply_state, state);
-  }
-  std::string _new_shape_id(ShapeType t) override { PYBIND11_OVERRIDE(std::string, CoreTessik, _new_shape_id, t); }
-  std::string _generate_shape_name(ShapeType t) override {
-    PYBIND11_OVERRIDE(std::string, CoreTessik, _generate_shape_name, t);
-  }
 };
 
 std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::optional_str(v, "name"); }
