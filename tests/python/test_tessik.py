@@ -1,9 +1,14 @@
 """Sketch manager: frame, ids and names, registry queries and undo."""
 
+import inspect
 import re
+import subprocess
+import sys
+import textwrap
 
 import pytest
 
+from corvath_fixtures import RecordingHooks
 from test_tessik_fixtures import Host, RecordingService
 from nimbal.enums import ShapeType
 from nimbal.managers import corvath, tessik
@@ -73,6 +78,37 @@ def test_extra_keywords_go_to_the_next_initialiser():
         CoreTessik(parent="window")
     with pytest.raises(TypeError):
         Host("p", None, None, "extra positional")
+
+
+def test_initialisation_order_and_no_import_warning():
+    # The next initialiser runs before the C++ part exists; a debug build of
+    # pybind11 warns at import for a hand-made C++ __init__, which this
+    # manager must not use (a child: a module imports once per process).
+    order = []
+
+    class Widget:
+        def __init__(self, **kw):
+            order.append(("widget", kw))
+
+    class Panel(RecordingHooks, CoreTessik, Widget):
+        pass
+
+    p = Panel("plane_3", fandor=None, title="t")
+    assert order == [("widget", {"title": "t"})] and p.plane_id == "plane_3" and p.log == []
+    assert list(inspect.signature(CoreTessik.__init__).parameters) == [
+        "self", "plane_id", "plane_props", "fandor", "kwargs"]
+    script = textwrap.dedent("""
+        import importlib, pkgutil, warnings
+        import nimbal
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always")
+            for m in pkgutil.walk_packages(nimbal.__path__, "nimbal."):
+                importlib.import_module(m.name)
+        print([f"{w.category.__name__}: {w.message}" for w in caught])
+    """)
+    run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
+    assert run.returncode == 0, run.stderr[-2000:]
+    assert run.stdout.strip() == "[]"
 
 
 # ---- ids and names ----

@@ -633,31 +633,10 @@ PYBIND11_MODULE(tessik, m) {
         pyb::arg("plane_id") = "", pyb::arg("plane_props") = pyb::none(), pyb::arg("fandor") = pyb::none());
 
   // Extra keywords go to the initialiser after this class in the instance's
-  // hierarchy (a host's UI base class), before anything is set.
-  pyb::object cpp_init = c.attr("__init__");
-  pyb::object cls_obj = c;
-  c.attr("__init__") = pyb::cpp_function(
-      [cpp_init, cls_obj](pyb::handle self, pyb::object plane_id, pyb::object plane_props, pyb::object fandor_obj,
-                          pyb::kwargs kwargs) {
-        // The next class after this one in the instance's order that defines
-        // an initialiser, passing over pybind11's own base, whose initialiser
-        // refuses every call; `object` at the latest, which refuses extra
-        // keywords with TypeError.
-        pyb::handle skip = cls_obj.attr("__base__");
-        bool after = false;
-        for (pyb::handle k : pyb::type::handle_of(self).attr("__mro__")) {
-          if (!after) {
-            after = k.is(cls_obj);
-            continue;
-          }
-          if (k.is(skip) || !k.attr("__dict__").contains("__init__")) continue;
-          k.attr("__init__")(self, **kwargs);
-          break;
-        }
-        cpp_init(self, plane_id, plane_props, fandor_obj);
-      },
-      pyb::name("__init__"), pyb::is_method(c), pyb::sibling(pyb::none()),
-      pyb::arg("plane_id") = "", pyb::arg("plane_props") = pyb::none(), pyb::arg("fandor") = pyb::none(), doc::init);
+  // hierarchy (a host's UI base class), before anything is set: a Python
+  // __init__ around the constructor above, since pybind11 takes a hand-made
+  // C++ __init__ for its deprecated placement-new form.
+  pyb::module_::import("nimbal.managers._cooperative").attr("cooperative_init")(c, c.attr("__init__"), doc::init);
 
   // ---- attributes and read-only properties ----
   c.def_property_readonly("plane_id", [](CoreTessik& s) { return s.plane_id(); }, doc::plane_id)

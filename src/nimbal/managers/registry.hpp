@@ -33,21 +33,31 @@ inline std::string display_prefix(ShapeType t) {
   return prefix + '_';
 }
 
+// `text` without surrounding white space, as str.strip() sees it in ASCII.
+inline std::string_view stripped_view(std::string_view text) {
+  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
+  std::size_t b = 0, e = text.size();
+  while (b < e && space(static_cast<unsigned char>(text[b]))) ++b;
+  while (e > b && space(static_cast<unsigned char>(text[e - 1]))) --e;
+  return text.substr(b, e - b);
+}
+
+inline std::string stripped(const std::string& text) { return std::string(stripped_view(text)); }
+
 // Whether `text` spells a positive integer as the host language's int()
 // reads text (surrounding white space, one sign, decimal digits with single
 // underscores between them), of any length; `digits` gets its value without
 // leading zeros.
 inline bool positive_decimal(std::string_view text, std::string& digits) {
-  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
-  std::size_t b = 0, e = text.size();
-  while (b < e && space(static_cast<unsigned char>(text[b]))) ++b;
-  while (e > b && space(static_cast<unsigned char>(text[e - 1]))) --e;
+  text = stripped_view(text);
   bool negative = false;
-  if (b < e && (text[b] == '+' || text[b] == '-')) negative = text[b++] == '-';
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
   digits.clear();
   bool last_digit = false;
-  for (std::size_t i = b; i < e; ++i) {
-    const char c = text[i];
+  for (const char c : text) {
     if (c >= '0' && c <= '9') {
       if (!(digits.empty() && c == '0')) digits += c;
       last_digit = true;
@@ -83,15 +93,6 @@ inline std::string random_shape_id(ShapeType t) {
   id += '_';
   for (int shift = 28; shift >= 0; shift -= 4) id += hex[(bits >> shift) & 0xF];
   return id;
-}
-
-// `text` without surrounding white space, as str.strip() sees it in ASCII.
-inline std::string stripped(const std::string& text) {
-  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
-  std::size_t b = 0, e = text.size();
-  while (b < e && space(static_cast<unsigned char>(text[b]))) ++b;
-  while (e > b && space(static_cast<unsigned char>(text[e - 1]))) --e;
-  return text.substr(b, e - b);
 }
 
 // An id from `draw`, drawn again while it names a registered entry (or one
