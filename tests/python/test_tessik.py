@@ -95,8 +95,6 @@ def test_initialisation_order_and_no_import_warning():
 
     p = Panel("plane_3", fandor=None, title="t")
     assert order == [("widget", {"title": "t"})] and p.plane_id == "plane_3" and p.log == []
-    assert list(inspect.signature(CoreTessik.__init__).parameters) == [
-        "self", "plane_id", "plane_props", "fandor", "kwargs"]
     script = textwrap.dedent("""
         import importlib, pkgutil, warnings
         import nimbal
@@ -109,6 +107,8 @@ def test_initialisation_order_and_no_import_warning():
     run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=60)
     assert run.returncode == 0, run.stderr[-2000:]
     assert run.stdout.strip() == "[]"
+    assert list(inspect.signature(CoreTessik.__init__).parameters) == [
+        "self", "plane_id", "plane_props", "fandor", "kwargs"]
 
 
 # ---- ids and names ----
