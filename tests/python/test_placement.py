@@ -9,7 +9,9 @@ import sys
 
 import pytest
 
+import _nimbal_testing as t
 from nimbal import kernel as k
+from nimbal.services.drulen import Drulen
 from nimbal.managers.corvath import CoreCorvath
 from nimbal.services.ombrel import ProjectSerializer
 from placed_fixture import MEASURES, PROJECT, measures
@@ -34,3 +36,130 @@ def test_project_saved_before_loads_to_the_same_shapes():
         for key, value in m.items():
             if key != "kind":
                 assert close(got[i][key], value), (i, m["kind"], key)
+
+
+D = Drulen
+
+
+def facts(shape):
+    """What a caller can see of a shape: measures, extent, validity, and each
+    face, edge and vertex in map order (what stored indices pick)."""
+    subs = {t: k.sub_shapes(shape, t) for t in (k.TopAbs_SOLID, k.TopAbs_FACE, k.TopAbs_EDGE, k.TopAbs_VERTEX)}
+    return {
+        "volume": k.volume(shape), "area": k.area(shape), "length": k.length(shape),
+        "bbox": list(k.bounding_box(shape)) if not shape.IsNull() else None, "valid": k.is_valid(shape),
+        "counts": [len(v) for v in subs.values()],
+        "faces": [[k.area(f)] + list(k.bounding_box(f)) for f in subs[k.TopAbs_FACE]],
+        "edges": [[k.length(e)] + list(k.bounding_box(e)) for e in subs[k.TopAbs_EDGE]],
+        "vertices": [list(k.bounding_box(v)[:3]) for v in subs[k.TopAbs_VERTEX]],
+    }
+
+
+def assert_same(a, b, tol=1e-6):
+    fa, fb = facts(a), facts(b)
+    for key in fa:
+        assert (fa[key] == fb[key]) if key in ("valid", "counts") else close(fa[key], fb[key], tol), key
+
+
+def polyline():
+    return D.create_polyline([(0, 0, 0), (4, 0, 0), (4, 3, 1), (0, 3, 0)], True)
+
+
+BASES = {
+    "box": lambda: D.create_box(4, 3, 2, (1, 2, 3)),
+    "cylinder": lambda: D.create_cylinder(1.5, 5, (2, 0, 0), (1, 1, 0)),
+    "torus": lambda: D.create_torus(5, 1, (0, 0, 1), (0, 1, 1)),
+    "rectangle": lambda: D.create_rectangle(6, 2),
+    "polyline": polyline,
+}
+
+# (located placement, the same placement by copy) applied in order.
+PLACEMENTS = {
+    "translate": [("t", (3.5, -2, 7))],
+    "rotate": [("r", ((0, 0, 0), (0, 0, 1), 37))],
+    "rotate about a far axis": [("r", ((10, -4, 2), (1, 2, 3), -123))],
+    "rotations then a move": [("r", ((0, 0, 0), (1, 0, 0), 30)), ("r", ((0, 0, 0), (0, 1, 0), -45)),
+                              ("r", ((0, 0, 0), (0, 0, 1), 100)), ("t", (12.5, -7, 3.25))],
+    "there and back": [("t", (5, 5, 5)), ("r", ((1, 1, 1), (0, 1, 0), 90)), ("r", ((1, 1, 1), (0, 1, 0), -90)),
+                       ("t", (-5, -5, -5))],
+}
+
+
+def place(shape, steps, by_copy=False):
+    for kind, args in steps:
+        if kind == "t":
+            shape = t.copy_translated(shape, *args) if by_copy else D.translate_shape(shape, *args)
+        else:
+            shape = t.copy_rotated(shape, *args) if by_copy else D.rotate_shape(shape, *args)
+    return shape
+
+
+@pytest.mark.parametrize("placement", PLACEMENTS)
+@pytest.mark.parametrize("base", BASES)
+def test_located_placement_looks_like_a_moved_copy(base, placement):
+    shape = BASES[base]()
+    located, copied = place(shape, PLACEMENTS[placement]), place(shape, PLACEMENTS[placement], by_copy=True)
+    assert t.is_located(located) and not t.is_located(copied)
+    assert not located.IsSame(shape) and type(located) is type(shape)
+    assert_same(located, copied)
+    # The input is left as it was.
+    assert_same(shape, BASES[base]())
+
+
+def test_results_of_located_shapes_match_those_of_copies():
+    steps = PLACEMENTS["rotations then a move"]
+    loc = lambda s: place(s, steps)
+    cpy = lambda s: place(s, steps, by_copy=True)
+    box, other = D.create_box(10, 6, 4), D.create_cylinder(2, 12, (3, 1, 0))
+    rect, line = D.create_rectangle(6, 4), polyline()
+    cases = [
+        ("fillet", lambda p: D.apply_fillet(p(box), 1.0, [0, 3, 7, 10])),
+        ("fillet all", lambda p: D.apply_fillet(p(box), 0.5, [])),
+        ("fuse", lambda p: D.fuse_shapes(p(box), p(other))),
+        ("cut", lambda p: D.cut_shapes(p(box), p(other))),
+        ("common", lambda p: D.intersect_shapes(p(box), p(other))),
+        ("union of a shape and its moved self", lambda p: D.fuse_shapes(p(box), D.translate_shape(p(box), 2, 1, 0))
+         if p is loc else D.fuse_shapes(p(box), t.copy_translated(p(box), 2, 1, 0))),
+        ("unify", lambda p: D.unify_same_domain(D.fuse_shapes(p(box), p(D.create_box(10, 6, 4, (10, 0, 0)))))),
+        ("corner round", lambda p: D.apply_corner_round(p(rect), 1.0, [0, 2])),
+        ("polyline round", lambda p: D.apply_polyline_round(p(line), 0.5, [1, 3])),
+        ("extrude", lambda p: D.extrude_shape(p(rect), 3.0)),
+        ("scale", lambda p: D.scale_shape(p(box), (1, 2, 3), 1.5)),
+    ]
+    for name, op in cases:
+        a, b = op(loc), op(cpy)
+        assert a is not None and b is not None, name
+        assert_same(a, b), name
+    # Splitting into faces: the same faces in the same order.
+    a, b = D.explode_to_faces(loc(box)), D.explode_to_faces(cpy(box))
+    assert len(a) == len(b) == 6
+    for x, y in zip(a, b):
+        assert_same(x, y)
+    for x, y in zip(D.plane_params_from_face(a[0]), D.plane_params_from_face(b[0])):
+        assert x == pytest.approx(y)
+
+
+def copy_array(base, count, spacing):
+    return [t.copy_translated(base, ix * spacing[0], iy * spacing[1], iz * spacing[2])
+            for ix in range(count[0]) for iy in range(count[1]) for iz in range(count[2])]
+
+
+def test_arrays_of_located_instances_match_arrays_of_copies():
+    base = D.rotate_shape(D.create_box(4, 3, 2), (0, 0, 0), (0, 0, 1), 15)
+    count, spacing = (3, 2, 2), (10, 8, 6)
+    arr = D().create_array_compound(base, count, spacing)
+    elements = k.sub_shapes(arr, k.TopAbs_SOLID)
+    copies = copy_array(base, count, spacing)
+    assert len(elements) == len(copies) == 12 and all(t.is_located(e) for e in elements)
+    for e, c in zip(elements, copies):
+        assert_same(e, c)
+    # The compound's numbering, and what fillets, booleans and rounds make of it.
+    ref = t.compound_of(copies)
+    assert_same(arr, ref)
+    assert_same(D.apply_fillet(arr, 0.4, [0, 13, 30]), D.apply_fillet(ref, 0.4, [0, 13, 30]))
+    tool = D.create_cylinder(3, 40, (10, 4, 0))
+    assert_same(D.cut_shapes(arr, tool), D.cut_shapes(ref, tool))
+    assert_same(D.fuse_shapes(arr, tool), D.fuse_shapes(ref, tool))
+    faces = D().create_array_compound(D.create_rectangle(4, 2), (2, 2, 1), (5, 5, 0))
+    ref = t.compound_of(copy_array(D.create_rectangle(4, 2), (2, 2, 1), (5, 5, 0)))
+    assert_same(D.apply_corner_round(faces, 0.5, [0, 1]), D.apply_corner_round(ref, 0.5, [0, 1]))
