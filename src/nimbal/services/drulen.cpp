@@ -121,7 +121,7 @@ void require_model_size(const gp_XYZ& p, const char* what) {
   {
     char limit[32];
     std::snprintf(limit, sizeof limit, "%g", kMaxCoordinate);
-    throw ValueError(std::string(what) + " lies beyond the model size limit of " + limit);
+    throw Standard_DomainError((std::string(what) + " lies beyond the model size limit of " + limit).c_str());
   }
 }
 
