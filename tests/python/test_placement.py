@@ -251,3 +251,63 @@ print("ok")
 
 def test_huge_angles_turn_by_their_remainder():
     assert run_child(HUGE_ANGLES) == "ok\n"
+
+
+FAR_PLACEMENTS = r"""
+import math, pathlib, tempfile
+from nimbal import kernel as k
+from nimbal.enums import ShapeType as T
+from nimbal.managers.corvath import CoreCorvath
+from nimbal.models import quenby as q
+from nimbal.services.drulen import Drulen as D
+from ombrel_fixtures import step_file
+
+box = D.create_box(2, 2, 2)
+def refused(fn):
+    try:
+        fn()
+    except k.KernelError as e:
+        assert "model size limit of 1e+08" in str(e), e
+        return True
+    return False
+
+# At the limit a placement is made; beyond it, in any step, it is refused.
+edge = D.translate_shape(box, 1e8, -1e8, 0)
+assert k.bounding_box(edge)[0] == 1e8 - 1
+cases = [
+    lambda: D.translate_shape(box, 9.2e18, 0, 0),
+    lambda: D.translate_shape(box, 0, 0, -1.0000001e8),
+    lambda: D.translate_shape(D.translate_shape(box, 6e7, 0, 0), 6e7, 0, 0),
+    lambda: D.rotate_shape(box, (2e8, 0, 0), (0, 0, 1), 90),
+    lambda: D.rotate_shape(box, (0, 0, 0), (0, 0, 1), 90) and D.rotate_shape(edge, (0, 0, 0), (1, 1, 0), 90),
+    lambda: D().create_array_compound(box, (3, 1, 1), (6e7, 0, 0)),
+]
+assert [refused(c) for c in cases] == [True] * len(cases)
+# Far but allowed: a union there still returns and measures right.
+far = D.fuse_shapes(D.translate_shape(box, 5e7, 5e7, 5e7), D.translate_shape(box, 5e7 + 1, 5e7 + 1, 5e7 + 1))
+assert abs(k.volume(far) - 15) < 1e-6
+
+# The manager: nothing is registered or changed by a refused placement.
+mgr = CoreCorvath()
+src = step_file(pathlib.Path(tempfile.mkdtemp()))
+part = mgr.import_shape(src)
+cube = mgr.create_shape(T.BOX, q.BoxProperties())
+before = (mgr.get_all_shape_ids(), mgr.undo_depth(), k.bounding_box(part.shape), k.bounding_box(cube.shape))
+ops = [
+    lambda: mgr.import_shape(src, properties=q.ImportedProperties(translation=q.Translation(x=9.2e18))),
+    lambda: mgr.create_shape(T.BOX, q.BoxProperties(translation=q.Translation(y=2e8))),
+    lambda: mgr.update_shape(part.shape_id, q.ImportedProperties(translation=q.Translation(x=9.2e18))),
+    lambda: mgr.update_shape(cube.shape_id, q.BoxProperties(translation=q.Translation(z=-5e8))),
+    lambda: mgr.create_shape_array(cube.shape_id, q.ArrayProperties(count_x=3, spacing_x=6e7)),
+]
+assert [refused(op) for op in ops] == [True] * len(ops)
+after = (mgr.get_all_shape_ids(), mgr.undo_depth(), k.bounding_box(mgr.get_shape(part.shape_id).shape),
+         k.bounding_box(mgr.get_shape(cube.shape_id).shape))
+assert after == before, (before, after)
+assert mgr.union_shapes([part.shape_id, cube.shape_id]) is not None
+print("ok")
+"""
+
+
+def test_placements_beyond_the_model_size_are_refused():
+    assert run_child(FAR_PLACEMENTS) == "ok\n"
