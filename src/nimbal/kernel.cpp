@@ -214,14 +214,16 @@ TopoDS_Wire polyline_wire(const std::vector<gp_Pnt>& points, bool closing_edge) 
   const std::size_t n = points.size();
   if (n < 2) throw std::invalid_argument("a polyline needs two points");
   const std::vector<std::size_t> first = first_coincident(points);
-  // The wire builder joins any vertex to an earlier one it touches. Only a
-  // return to the first point is joined here; a polyline touching itself
-  // elsewhere goes through the builder, whose choice of joints and closed
-  // flag for such wires this does not reproduce.
+  // The wire builder joins any vertex to an earlier one it touches, moving
+  // both to their middle. Only an exact return to the first point is joined
+  // here; a polyline touching itself elsewhere or within the tolerance goes
+  // through the builder, whose joints and closed flag for such wires this
+  // does not reproduce. An exact repeat of the previous point is refused by
+  // the edge maker either way.
   bool returns = false;
   for (std::size_t i = 1; i < n; ++i) {
-    if (first[i] == i || first[i] + 1 == i) continue;  // consecutive: the edge maker refuses it
-    if (i + 1 == n && first[i] == 0) {
+    if (first[i] == i || points[i].IsEqual(points[i - 1], 0.0)) continue;
+    if (i + 1 == n && points[i].IsEqual(points[0], 0.0)) {
       returns = true;
       continue;
     }

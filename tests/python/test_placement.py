@@ -311,3 +311,66 @@ print("ok")
 
 def test_placements_beyond_the_model_size_are_refused():
     assert run_child(FAR_PLACEMENTS) == "ok\n"
+
+
+def wire_facts(w):
+    """Closed flag, each edge's orientation and vertex indices in the wire's
+    order, and the vertices' positions in map order."""
+    closed, topo_closed, edges = t.wire_facts(w)
+    return closed, topo_closed, edges, [tuple(k.bounding_box(v)[:3]) for v in k.sub_shapes(w, k.TopAbs_VERTEX)]
+
+
+SQUARE = [(0, 0, 0), (4, 0, 0), (4, 3, 0), (0, 3, 0)]
+POLYLINES = {
+    "open": (SQUARE, False),
+    "closed": (SQUARE, True),
+    "two points closed": (SQUARE[:2], True),
+    "back to the start": (SQUARE + [(0, 0, 0)], False),
+    "back to the start within tolerance": (SQUARE + [(0, 0, 5e-8)], False),
+    "figure of eight": ([(0, 0, 0), (2, 2, 0), (4, 0, 0), (4, 4, 0), (2, 2, 0), (0, 4, 0)], True),
+    "touching its start midway": ([(0, 0, 0), (3, 0, 0), (3, 3, 0), (0, 0, 0), (-3, 0, 0), (-3, -3, 0)], False),
+    "long and twisting": ([(math.cos(i / 7.0) * (1 + i / 100.0), math.sin(i / 7.0) * (1 + i / 100.0), i * 0.01)
+                           for i in range(2000)], True),
+    "far out": ([(1e12, 0, 0), (1e12, 3e11, 0), (-1e12, 5, 1e-300), (1e12 + 1e-3, 0, 0)], False),
+    "a step within tolerance": ([(0, 0, 0), (1, 0, 0), (1, 0, 5e-8), (2, 0, 0)], False),
+}
+
+
+@pytest.mark.parametrize("name", POLYLINES)
+def test_polylines_match_the_wire_builder(name):
+    points, closed = POLYLINES[name]
+    w = D.create_polyline(points, closed)
+    ref = t.polyline_by_builder(points, closed and len(points) >= 3)
+    assert wire_facts(w) == wire_facts(ref)
+    assert k.length(w) == pytest.approx(k.length(ref)) and k.is_valid(w) == k.is_valid(ref)
+
+
+@pytest.mark.parametrize("points, closed", [
+    ([(0, 0, 0), (1, 0, 0), (1, 0, 0), (2, 0, 0)], False),
+    ([(0, 0, 0), (1, 0, 0), (1, 1, 0), (0, 0, 0)], True),
+    ([(0, 0, 0), (1, 0, 0), (1, 1, 0), (1, 1, 0), (0, 0, 0)], False),
+])
+def test_polylines_with_coincident_neighbours_raise_the_builders_error(points, closed):
+    with pytest.raises(k.KernelError) as mine:
+        D.create_polyline(points, closed)
+    with pytest.raises(k.KernelError) as theirs:
+        t.polyline_by_builder(points, closed)
+    assert str(mine.value) == str(theirs.value)
+
+
+@pytest.mark.parametrize("uv, closed", [
+    ([(0, 0), (4, 0), (4, 3), (0, 3)], True),
+    ([(0, 0), (4, 0), (4, 3), (0, 3)], False),
+    ([(0, 0), (4, 0)], True),
+    ([(0, 0), (4, 0), (4, 3), (0, 0)], True),
+    ([(0, 0), (2, 2), (4, 0), (4, 4), (2, 2), (0, 4)], True),
+])
+def test_sketch_polylines_match_the_wire_builder(uv, closed):
+    from nimbal.models.quenby import PlaneProperties
+    from nimbal.services.fandor import Fandor
+    f = Fandor()
+    plane = PlaneProperties(origin_x=1.0, origin_y=2.0, origin_z=3.0, normal_x=0.0, normal_y=1.0, normal_z=1.0)
+    w = f.create_polyline_on_plane(plane, uv, closed=closed)
+    world = [f.local_to_world(plane, u, v) for u, v in uv]
+    ref = t.polyline_by_builder(world, closed and uv[-1] != uv[0])
+    assert wire_facts(w) == wire_facts(ref)
