@@ -172,8 +172,12 @@ std::vector<std::size_t> first_coincident(const std::vector<gp_Pnt>& points) {
     double i = std::floor(v / cell);
     return std::isfinite(i) ? i : v;
   };
-  std::unordered_map<Key, std::vector<std::size_t>, KeyHash> grid;
+  // Each cell holds its latest point; `earlier` chains a point to the
+  // previous one in its cell.
+  constexpr std::size_t none = static_cast<std::size_t>(-1);
+  std::unordered_map<Key, std::size_t, KeyHash> grid;
   grid.reserve(points.size());
+  std::vector<std::size_t> earlier(points.size(), none);
   std::vector<std::size_t> out(points.size());
   for (std::size_t n = 0; n < points.size(); ++n) {
     const gp_Pnt& p = points[n];
@@ -192,18 +196,23 @@ std::vector<std::size_t> first_coincident(const std::vector<gp_Pnt>& points) {
                  dz ? index(v[2] + dz * tol) : own.c[2]}};
           auto it = grid.find(k);
           if (it == grid.end()) continue;
-          for (std::size_t j : it->second)
+          for (std::size_t j = it->second; j != none; j = earlier[j])
             if (j < found && points[j].Distance(p) < tol) found = j;
         }
     out[n] = found;
-    grid[own].push_back(n);
+    auto [cell_it, fresh] = grid.try_emplace(own, n);
+    if (!fresh) {
+      earlier[n] = cell_it->second;
+      cell_it->second = n;
+    }
   }
   return out;
 }
 
 TopoDS_Wire wire_by_builder(const std::vector<gp_Pnt>& points, bool closing_edge) {
   BRepBuilderAPI_MakeWire wire;
-  for (std::size_t i = 0; i + 1 < points.size(); ++i) wire.Add(BRepBuilderAPI_MakeEdge(points[i], points[i + 1]).Edge());
+  for (std::size_t i = 0; i + 1 < points.size(); ++i)
+    wire.Add(BRepBuilderAPI_MakeEdge(points[i], points[i + 1]).Edge());
   if (closing_edge) wire.Add(BRepBuilderAPI_MakeEdge(points.back(), points.front()).Edge());
   return wire.IsDone() ? wire.Wire() : TopoDS_Wire();
 }
@@ -236,7 +245,8 @@ TopoDS_Wire polyline_wire(const std::vector<gp_Pnt>& points, bool closing_edge) 
   BRep_Builder builder;
   TopoDS_Wire wire;
   builder.MakeWire(wire);
-  for (std::size_t i = 0; i + 1 < n; ++i) builder.Add(wire, BRepBuilderAPI_MakeEdge(vertices[i], vertices[i + 1]).Edge());
+  for (std::size_t i = 0; i + 1 < n; ++i)
+    builder.Add(wire, BRepBuilderAPI_MakeEdge(vertices[i], vertices[i + 1]).Edge());
   if (closing_edge) builder.Add(wire, BRepBuilderAPI_MakeEdge(vertices.back(), vertices.front()).Edge());
   wire.Closed(returns || closing_edge);
   return wire;

@@ -86,7 +86,8 @@ PYBIND11_MODULE(_nimbal_testing, m) {
   m.def("polyline_by_builder", [](const std::vector<std::array<double, 3>>& pts, bool closing_edge) {
     BRepBuilderAPI_MakeWire w;
     auto pnt = [](const std::array<double, 3>& a) { return gp_Pnt(a[0], a[1], a[2]); };
-    for (std::size_t i = 0; i + 1 < pts.size(); ++i) w.Add(BRepBuilderAPI_MakeEdge(pnt(pts[i]), pnt(pts[i + 1])).Edge());
+    for (std::size_t i = 0; i + 1 < pts.size(); ++i)
+      w.Add(BRepBuilderAPI_MakeEdge(pnt(pts[i]), pnt(pts[i + 1])).Edge());
     if (closing_edge) w.Add(BRepBuilderAPI_MakeEdge(pnt(pts.back()), pnt(pts.front())).Edge());
     return TopoDS_Shape(w.Wire());
   });
