@@ -117,12 +117,11 @@ TopoDS_Shape run_boolean(const TopoDS_Shape& a, const TopoDS_Shape& b) {
 }
 
 void require_model_size(const gp_XYZ& p, const char* what) {
-  if (std::abs(p.X()) > kMaxCoordinate || std::abs(p.Y()) > kMaxCoordinate || std::abs(p.Z()) > kMaxCoordinate)
-  {
-    char limit[32];
-    std::snprintf(limit, sizeof limit, "%g", kMaxCoordinate);
-    throw Standard_DomainError((std::string(what) + " lies beyond the model size limit of " + limit).c_str());
-  }
+  const double m = kMaxCoordinate;
+  if (std::abs(p.X()) <= m && std::abs(p.Y()) <= m && std::abs(p.Z()) <= m) return;
+  char limit[32];
+  std::snprintf(limit, sizeof limit, "%g", m);
+  throw Standard_DomainError((std::string(what) + " lies beyond the model size limit of " + limit).c_str());
 }
 
 // Scaling changes the geometry itself: a transformed copy.
