@@ -5,6 +5,7 @@
 #include <BRepBuilderAPI_Transform.hxx>
 #include <BRep_Tool.hxx>
 #include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Iterator.hxx>
@@ -16,6 +17,7 @@
 #include <TopoDS_Compound.hxx>
 #include <gp_Pln.hxx>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -80,6 +82,17 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     b.MakeCompound(c);
     for (const TopoDS_Shape& s : shapes) b.Add(c, s);
     return TopoDS_Shape(c);
+  });
+  // The largest tolerance of any vertex, edge or face.
+  m.def("max_tolerance", [](const TopoDS_Shape& s) {
+    double t = 0.0;
+    for (TopExp_Explorer e(s, TopAbs_VERTEX); e.More(); e.Next())
+      t = std::max(t, BRep_Tool::Tolerance(TopoDS::Vertex(e.Current())));
+    for (TopExp_Explorer e(s, TopAbs_EDGE); e.More(); e.Next())
+      t = std::max(t, BRep_Tool::Tolerance(TopoDS::Edge(e.Current())));
+    for (TopExp_Explorer e(s, TopAbs_FACE); e.More(); e.Next())
+      t = std::max(t, BRep_Tool::Tolerance(TopoDS::Face(e.Current())));
+    return t;
   });
   m.def("is_located", [](const TopoDS_Shape& s) { return !s.Location().IsIdentity(); });
   // The kernel's wire builder fed one edge at a time.
