@@ -487,7 +487,10 @@ void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
       // The kernel selects an object through the owner of its whole-object
       // selection, which exists only once that mode was computed.
       const int whole = ais->GlobalSelectionMode();
-      if (!ais->HasSelection(whole)) ctx->SelectionManager()->RecomputeSelection(ais, true, whole);
+      if (!ais->HasSelection(whole)) {
+        ctx->Activate(ais, whole, false);  // computes it; it stays computed
+        ctx->Deactivate(ais, whole);
+      }
       if (ais->GlobalSelOwner().IsNull())
         throw kernel::KernelError("AddOrRemoveSelected: shape '" + id + "' has no whole-object owner");
       ctx->AddOrRemoveSelected(ais, false);
