@@ -33,6 +33,8 @@
 
 namespace pyb = pybind11;
 
+bool nimbal_x_window_exists(void* display, unsigned long window);  // kernel_x11.cpp
+
 namespace {
 
 template <class T>
@@ -285,7 +287,18 @@ void bind_viewer(pyb::module_& m) {
              return Handle(Xw_Window)(new Xw_Window(d, title.c_str(), x, y, w, h));
            }),
            pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"),
-           pyb::arg("width"), pyb::arg("height"));
+           pyb::arg("width"), pyb::arg("height"))
+      // Over a window the host's toolkit made (Tk's winfo_id(), Qt's winId()):
+      // the view draws into the host's widget, and MustBeResized reads the
+      // widget's size again after the toolkit resized it.
+      .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, unsigned long native_window_id) {
+             void* display = req(d, "the display connection")->GetDisplayAspect();
+             if (display == nullptr) throw Standard_ProgramError("Xw_Window: the display connection is not open");
+             if (!nimbal_x_window_exists(display, native_window_id))
+               throw Standard_ProgramError("Xw_Window: no such window on the display connection");
+             return Handle(Xw_Window)(new Xw_Window(d, static_cast<Aspect_Drawable>(native_window_id)));
+           }),
+           pyb::arg("display_connection"), pyb::arg("native_window_id"));
 
   pyb::class_<Graphic3d_Camera, Handle(Graphic3d_Camera)> cam(m, "Graphic3d_Camera");
   pyb::enum_<Graphic3d_Camera::Projection>(cam, "Projection")

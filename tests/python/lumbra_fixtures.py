@@ -1,7 +1,10 @@
 """Viewer objects for the view service tests: window-less (no X server
 needed) and offscreen under an X server (Xvfb in CI)."""
+import json
 import os
 import struct
+import subprocess
+import sys
 import zlib
 
 import pytest
@@ -97,3 +100,13 @@ def share(rows, test):
 
 def red(p):
     return p[0] > 80 and p[1] < 60 and p[2] < 60
+
+
+def run_in_child(source, timeout=60):
+    """Runs `source` in a fresh interpreter on the same paths and X server, for
+    cases that could end the process; returns what it printed last, as JSON."""
+    display_connection()  # skips without an X server
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join(p for p in sys.path if p))
+    done = subprocess.run([sys.executable, "-c", source], env=env, capture_output=True, text=True, timeout=timeout)
+    assert done.returncode == 0, done.stderr[-2000:]
+    return json.loads(done.stdout.strip().splitlines()[-1])
