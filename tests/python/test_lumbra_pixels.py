@@ -265,3 +265,37 @@ def test_bad_arguments_take_the_operations_error_path(scene, capture_logs, call,
     assert errors[0].exc_info and errors[0].exc_info[1] is not None
     assert (camera.Center(), camera.Direction(), camera.Scale()) == before
     assert list(scene.lumbra.get_all_shapes()) == ["box_1"] and scene.lumbra.is_shape_visible("box_1")
+
+
+# ---- the same picture as the kernel's own sequence ----
+
+def test_boundaries_set_before_the_display_draw_the_same_picture(tmp_path):
+    # The service styles a new shape before displaying it (one presentation,
+    # one redraw); the kernel's display-then-restyle sequence draws the same.
+    service, kernel = (Scene(windowed=True, width=W, height=H) for _ in range(2))
+    box = t.make_box(10.0, 20.0, 30.0)
+    for s in (service, kernel):
+        s.lumbra.setup_initial_view()
+        s.lumbra.set_background_color((1.0, 1.0, 1.0))
+        s.lumbra.set_display_mode(DisplayMode.BOTH)
+        s.lumbra.set_projection(ViewDirection.ISO)
+    service.lumbra.display_shape(box, "box_1", (0.8, 0.2, 0.2))
+    ais = k.AIS_Shape(box)
+    ais.SetColor(k.Quantity_Color(0.8, 0.2, 0.2, k.Quantity_TOC_RGB))
+    kernel.context.Display(ais, 1, -1, True)
+    drawer = ais.Attributes()
+    drawer.SetFaceBoundaryDraw(True)
+    drawer.SetFaceBoundaryAspect(k.Prs3d_LineAspect(k.Quantity_Color(0.0, 0.0, 0.0, k.Quantity_TOC_RGB),
+                                                    k.Aspect_TOL_SOLID, 1.0))
+    ais.SetAttributes(drawer)
+    kernel.context.Redisplay(ais, True)
+    rows = []
+    for name, s in (("service", service), ("kernel", kernel)):
+        s.view.FitAll(0.1, False)
+        s.view.ZFitAll()
+        rows.append(render(s, tmp_path / f"{name}.png"))
+    pixels = [(a, b) for ra, rb in zip(*rows) for a, b in zip(ra, rb)]
+    differing = sum(1 for a, b in pixels if max(abs(x - y) for x, y in zip(a, b)) > 8)
+    assert differing <= 0.002 * len(pixels)
+    dark = sum(1 for a, _ in pixels if max(a) < 60)
+    assert dark > 0.005 * len(pixels)  # the black boundaries are there

@@ -252,11 +252,10 @@ std::optional<std::string> Lumbra::display_shape(const ShapeArg& shape, const st
     const auto& ctx = context("Display");
     Handle(AIS_Shape) prev;
     if (auto* old = shapes_.find(shape_id); old && *old && (*old)->ais_shape != ais) prev = (*old)->ais_shape;
+    // Boundaries set before the display: the presentation is computed and
+    // the viewer redrawn once, not again by a redisplay.
+    if (current_display_mode_ == DisplayMode::BOTH) _configure_shape_edges(ais, true);
     ctx->Display(ais, mode, selection::display_mode_for(ctx, ais, prev), update);
-    if (current_display_mode_ == DisplayMode::BOTH) {
-      _configure_shape_edges(ais, true);
-      ctx->Redisplay(ais, update);
-    }
     // A presentation recorded before under this id would stay on screen with
     // no record left to erase it by.
     if (!prev.IsNull()) {
