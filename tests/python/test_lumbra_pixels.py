@@ -248,6 +248,8 @@ PIKALO = "nimbal.services.pikalo"
     (lambda s: s.lumbra.display_plane(["p"], (0, 0, 0), (0, 0, 1)), LUMBRA, "Error displaying plane ['p']: "),
     (lambda s: s.lumbra.erase_plane(7), LUMBRA, "Error erasing plane 7: "),
     (lambda s: s.lumbra.set_global_transparency("0.5"), LUMBRA, "Error setting global transparency: "),
+    (lambda s: s.lumbra.select_shape(["box_1"]), LUMBRA, "Error selecting shapes: "),
+    (lambda s: s.lumbra.select_shapes([["box_1"]]), LUMBRA, "Error selecting shapes: "),
     (lambda s: s.pikalo.move_to("a", 1, s.view), PIKALO, "Error in move_to: "),
     (lambda s: s.pikalo.move_to(1, math.inf, s.view), PIKALO, "Error in move_to: "),
     (lambda s: s.pikalo.move_to(1, 1, "view"), PIKALO, "Error in move_to: "),

@@ -396,19 +396,19 @@ def _excluded(s):
 
 
 def _nothing_detected(s):
-    return all(s.hover(point) is None for point in (FACE_INSIDE, TOP_EDGE_MID, PLANE_ONLY))
+    return all(s.hover(point, update=False) is None for point in (FACE_INSIDE, TOP_EDGE_MID, PLANE_ONLY))
 
 
 def _edges_only(s):
-    edge = s.hover(TOP_EDGE_MID)
-    return (s.hover(FACE_INSIDE) is None and s.hover(PLANE_ONLY) is None and edge is not None
-            and edge.ShapeType() == k.TopAbs_EDGE)
+    edge = s.hover(TOP_EDGE_MID, update=False)
+    inside = [s.hover(point, update=False) for point in (FACE_INSIDE, PLANE_ONLY)]
+    return inside == [None, None] and edge is not None and edge.ShapeType() == k.TopAbs_EDGE
 
 
 def _box_never(s):
     ids = []
     for point in (FACE_INSIDE, SIDE_CENTRE, TOP_EDGE_MID):
-        s.hover(point)
+        s.hover(point, update=False)
         ids.append(s.pikalo.get_hovered_shape_id(s.lumbra))
     return "box_1" not in ids
 

@@ -302,9 +302,14 @@ PYBIND11_MODULE(lumbra, m) {
           [](Lumbra& l, pyb::object shape_ids) {
             std::vector<std::string> ids;
             try {
-              // Items that are not text can be no table's key: passed over.
-              for (pyb::handle item : pyb::iter(shape_ids))
-                if (PyUnicode_Check(item.ptr())) ids.push_back(item.cast<std::string>());
+              // Items that are not text can be no table's key: passed over;
+              // one that cannot be a key at all is an error, as for a lookup.
+              for (pyb::handle item : pyb::iter(shape_ids)) {
+                if (PyUnicode_Check(item.ptr()))
+                  ids.push_back(item.cast<std::string>());
+                else if (PyObject_Hash(item.ptr()) == -1)
+                  throw pyb::error_already_set();
+              }
             } catch (pyb::error_already_set& e) {
               if (!e.matches(PyExc_Exception)) throw;
               nimbal::log::Logger(LOGGER)
@@ -314,7 +319,15 @@ PYBIND11_MODULE(lumbra, m) {
             l.select_shapes(ids);
           },
           pyb::arg("shape_ids"))
-      .def("select_shape", &Lumbra::select_shape, pyb::arg("shape_id"))
+      // Through the object's own select_shapes (a subclass's, too), which
+      // takes any id and logs what it cannot use.
+      .def("select_shape",
+           [](pyb::object self, pyb::object shape_id) {
+             pyb::list ids;
+             ids.append(shape_id);
+             self.attr("select_shapes")(ids);
+           },
+           pyb::arg("shape_id"))
       .def(
           "get_shape_id_for_ais_shape",
           [](const Lumbra& l, pyb::object ais_shape) -> std::optional<std::string> {
