@@ -201,6 +201,16 @@ def test_select_shapes_selects_whatever_was_swept_before(scene, tmp_path, captur
     assert records(capture_logs) == []
 
 
+def test_select_shapes_selects_the_shown_and_names_the_hidden(scene, capture_logs):
+    lb = scene.lumbra
+    for sid in ("a", "b"):
+        lb.display_shape(t.make_box(1.0, 1.0, 1.0), sid)
+    lb.set_shape_visibility("a", False)
+    lb.select_shapes(["a", "b"])
+    assert Pikalo(scene.context).get_selected_shapes() == [lb.get_shape_info("b").ais_shape]
+    assert "'a'" in assert_one_error(capture_logs, "Error selecting shapes: ").getMessage()
+
+
 # ---- arguments from a GUI's event handlers ----
 
 def test_float_pixels_are_truncated_toward_zero(scene, capture_logs):

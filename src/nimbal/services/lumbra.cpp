@@ -479,6 +479,7 @@ void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
   guarded("Error selecting shapes: ", [&] {
     const auto& ctx = context("ClearSelected");
     ctx->ClearSelected(false);
+    std::string refused;  // ids the kernel has nothing to select by
     for (const auto& id : shape_ids) {
       const auto* found = shapes_.find(id);
       if (!found || !*found) continue;
@@ -490,11 +491,16 @@ void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
         ctx->Activate(ais, whole, false);  // computes it; it stays computed
         ctx->Deactivate(ais, whole);
       }
-      if (ais->GlobalSelOwner().IsNull())
-        throw kernel::KernelError("AddOrRemoveSelected: shape '" + id + "' has no whole-object owner");
+      if (ais->GlobalSelOwner().IsNull()) {
+        refused += (refused.empty() ? "'" : ", '") + id + "'";
+        continue;
+      }
       ctx->AddOrRemoveSelected(ais, false);
     }
     ctx->UpdateCurrentViewer();
+    // After the others are selected and shown: the host learns which were not.
+    if (!refused.empty())
+      throw kernel::KernelError("nothing to select by for " + refused + " (a hidden shape cannot be selected)");
   });
 }
 
