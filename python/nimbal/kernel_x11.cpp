@@ -13,9 +13,10 @@ int record_x_error(Display*, XErrorEvent* event) {
 
 }  // namespace
 
-// Whether `window` is a window on `display`. Asked with an error handler of
-// our own in place: Xlib's default one ends the process on a bad id.
-bool nimbal_x_window_exists(void* display, unsigned long window) {
+// Whether `window` is a window on `display`, and its size. Asked with an
+// error handler of our own in place: Xlib's default one ends the process on
+// a bad id.
+bool nimbal_x_window_size(void* display, unsigned long window, int& width, int& height) {
   auto* d = static_cast<Display*>(display);
   if (!d || window == 0) return false;
   XSync(d, False);
@@ -25,5 +26,8 @@ bool nimbal_x_window_exists(void* display, unsigned long window) {
   const Status ok = XGetWindowAttributes(d, static_cast<Window>(window), &attributes);
   XSync(d, False);
   XSetErrorHandler(previous);
-  return ok != 0 && x_error == 0;
+  if (ok == 0 || x_error != 0) return false;
+  width = attributes.width;
+  height = attributes.height;
+  return true;
 }

@@ -61,8 +61,11 @@ root.update()
 lumbra.must_be_resized()
 lumbra.fit_all()
 resized = [list(window.Size()), render("resized.png")]
+huge = tkinter.Frame(tkinter.Toplevel(root), width=20000, height=10)
+huge.pack()
+root.update()
 refused = []
-for bad in (0, 0x7ffffff0):
+for bad in (0, 0x7ffffff0, huge.winfo_id()):
     try:
         k.Xw_Window(disp, bad)
     except k.KernelError as e:
@@ -81,4 +84,5 @@ def test_a_tk_frame_holds_the_view_and_routes_the_pointer(tmp_path):
     size, (w, h, centre, red_share) = seen["resized"]
     assert size == [300, 120] and (w, h) == (300, 120)
     assert centre[0] > 150 and red_share > 0.1
-    assert len(seen["refused"]) == 2 and all("no such window" in e for e in seen["refused"])
+    assert len(seen["refused"]) == 3
+    assert all("no such window" in e for e in seen["refused"][:2]) and "at most 16384" in seen["refused"][2]
