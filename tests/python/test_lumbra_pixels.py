@@ -238,6 +238,17 @@ def test_float_pixels_are_truncated_toward_zero(scene, capture_logs):
     assert records(capture_logs) == []
 
 
+def test_ids_that_are_no_key_find_nothing(scene, capture_logs):
+    show_box(scene)
+    lb = scene.lumbra
+    lb.display_plane("p", (0, 0, 0), (0, 0, 1))
+    for call in (lambda: lb.erase_shape(7), lambda: lb.set_shape_visibility(None, False),
+                 lambda: lb.erase_plane((1, 2)), lambda: lb.select_shapes([7, None])):
+        assert call() is None
+    assert records(capture_logs) == []
+    assert list(lb.get_all_shapes()) == ["box_1"] and lb.is_shape_visible("box_1") and lb.get_plane_ais("p")
+
+
 LUMBRA = "nimbal.services.lumbra"
 PIKALO = "nimbal.services.pikalo"
 
@@ -256,7 +267,7 @@ PIKALO = "nimbal.services.pikalo"
     (lambda s: s.lumbra.update_shape("box_1"), LUMBRA, "Error updating shape: "),
     (lambda s: s.lumbra.set_shape_color("box_1", (0, 0, 0)), LUMBRA, "Error setting shape color: "),
     (lambda s: s.lumbra.display_plane(["p"], (0, 0, 0), (0, 0, 1)), LUMBRA, "Error displaying plane ['p']: "),
-    (lambda s: s.lumbra.erase_plane(7), LUMBRA, "Error erasing plane 7: "),
+    (lambda s: s.lumbra.erase_plane([7]), LUMBRA, "Error erasing plane [7]: "),
     (lambda s: s.lumbra.set_global_transparency("0.5"), LUMBRA, "Error setting global transparency: "),
     (lambda s: s.lumbra.select_shape(["box_1"]), LUMBRA, "Error selecting shapes: "),
     (lambda s: s.lumbra.select_shapes([["box_1"]]), LUMBRA, "Error selecting shapes: "),

@@ -38,6 +38,15 @@ struct Pixel {
   operator int() const { return value; }
 };
 
+// An id to look up: text, or a value that is no table's key (the lookup
+// finds nothing). One that cannot be a key at all is an error, as it is
+// for a dictionary.
+struct Id {
+  std::optional<std::string> text;
+  explicit operator bool() const { return text.has_value(); }
+  const std::string& operator*() const { return *text; }
+};
+
 namespace guarded_detail {
 
 template <class T>
@@ -78,6 +87,12 @@ inline bool convert(pyb::handle v, tag<bool>) {  // a flag: its truth value
 inline std::string convert(pyb::handle v, tag<std::string>) {
   if (!PyUnicode_Check(v.ptr())) throw nimbal::TypeError("an id must be a str, not '" + type_name(v) + "'");
   return v.cast<std::string>();
+}
+
+inline Id convert(pyb::handle v, tag<Id>) {
+  if (PyUnicode_Check(v.ptr())) return Id{v.cast<std::string>()};
+  if (PyObject_Hash(v.ptr()) == -1) throw pyb::error_already_set();
+  return Id{};
 }
 
 inline pyb::object convert(pyb::handle v, tag<pyb::object>) { return pyb::reinterpret_borrow<pyb::object>(v); }

@@ -16,6 +16,7 @@ using nimbal::services::Lumbra;
 using nimbal::services::ShapeArg;
 using nimbal::services::ShapeInfo;
 using nimbal::py::guarded_args;
+using nimbal::py::Id;
 using nimbal::py::Pixel;
 
 namespace {
@@ -270,14 +271,16 @@ PYBIND11_MODULE(lumbra, m) {
       .def("erase_all", &Lumbra::erase_all)
       .def("erase_shape",
            guarded_args(LOGGER, "Error erasing shape: ",
-                        [](Lumbra& l, const std::string& id, bool update) { l.erase_shape(id, update); }),
+                        [](Lumbra& l, const Id& id, bool update) {
+                          if (id) l.erase_shape(*id, update);
+                        }),
            pyb::arg("shape_id"), pyb::arg("update") = true)
       .def("get_all_shapes", [](const Lumbra& l) { return shapes_dict(l.get_all_shapes()); })
       .def("get_shape_info", &Lumbra::get_shape_info, pyb::arg("shape_id"))
       .def("set_shape_visibility",
            guarded_args(LOGGER, "Error setting shape visibility: ",
-                        [](Lumbra& l, const std::string& id, bool visible, bool update) {
-                          l.set_shape_visibility(id, visible, update);
+                        [](Lumbra& l, const Id& id, bool visible, bool update) {
+                          if (id) l.set_shape_visibility(*id, visible, update);
                         }),
            pyb::arg("shape_id"), pyb::arg("visible"), pyb::arg("update") = true)
       .def("is_shape_visible", &Lumbra::is_shape_visible, pyb::arg("shape_id"))
@@ -290,7 +293,9 @@ PYBIND11_MODULE(lumbra, m) {
       .def("get_plane_ais", &Lumbra::get_plane_ais, pyb::arg("shape_id"))
       .def("erase_plane",
            guarded_args(LOGGER, "Error erasing plane %s: ",
-                        [](Lumbra& l, const std::string& id, bool update) { l.erase_plane(id, update); }),
+                        [](Lumbra& l, const Id& id, bool update) {
+                          if (id) l.erase_plane(*id, update);
+                        }),
            pyb::arg("shape_id"), pyb::arg("update") = true)
       .def("update_plane_display_sizes", &Lumbra::update_plane_display_sizes)
       .def("_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),
