@@ -9,7 +9,6 @@
 #include <Graphic3d_Camera.hxx>
 #include <Prs3d_Drawer.hxx>
 #include <Prs3d_LineAspect.hxx>
-#include <SelectMgr_SelectionManager.hxx>
 #include <Standard_Failure.hxx>
 #include <V3d_TypeOfVisualization.hxx>
 #include <gp_Ax3.hxx>
