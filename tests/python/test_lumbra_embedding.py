@@ -46,6 +46,8 @@ def on_motion(event):
     pikalo.move_to(event.x, event.y, view)
     hovered.append(pikalo.get_hovered_shape_id(lumbra))
 frame.bind("<Motion>", on_motion)
+resizes = []
+frame.bind("<Configure>", lambda event: (resizes.append((event.width, event.height)), lumbra.must_be_resized()))
 for x, y in [(100, 75), (3, 3), (101.0, 76.0)]:
     frame.event_generate("<Motion>", x=x, y=y)
 
@@ -57,8 +59,7 @@ def render(name):
 
 first = [list(window.Size()), render("frame.png")]
 frame.configure(width=300, height=120)
-root.update()
-lumbra.must_be_resized()
+root.update()  # Tk resizes the frame; its <Configure> tells the view
 lumbra.fit_all()
 resized = [list(window.Size()), render("resized.png")]
 huge = tkinter.Frame(tkinter.Toplevel(root), width=20000, height=10)
@@ -70,7 +71,7 @@ for bad in (0, 0x7ffffff0, huge.winfo_id()):
         k.Xw_Window(disp, bad)
     except k.KernelError as e:
         refused.append(str(e))
-print(json.dumps({"hovered": hovered, "first": first, "resized": resized, "refused": refused}))
+print(json.dumps({"hovered": hovered, "first": first, "resized": resized, "resizes": resizes, "refused": refused}))
 os._exit(0)  # the toolkit's windows go with the process, not before the view's
 """
 
@@ -81,6 +82,7 @@ def test_a_tk_frame_holds_the_view_and_routes_the_pointer(tmp_path):
     size, (w, h, centre, red_share) = seen["first"]
     assert size == [200, 150] and (w, h) == (200, 150)
     assert centre[0] > 150 and centre[1] < 60 and red_share > 0.1  # the red box, fitted in the frame
+    assert seen["resizes"][-1] == [300, 120]
     size, (w, h, centre, red_share) = seen["resized"]
     assert size == [300, 120] and (w, h) == (300, 120)
     assert centre[0] > 150 and red_share > 0.1
