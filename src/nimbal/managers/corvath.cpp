@@ -18,8 +18,6 @@ using services::ShapeSnapshot;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 std::string title_of(ShapeType t) {
   // "corner_round" -> "Corner Round"
   std::string v(enum_value(t)), out;
@@ -69,7 +67,8 @@ using registry::new_state;
 // ---------------------------------------------------------------------------
 
 Point3 normal_from_rotation_deg(double rx, double ry, double rz) {
-  const double a = rx * kPi / 180.0, b = ry * kPi / 180.0, c = rz * kPi / 180.0;
+  const double a = services::radians_from_degrees(rx), b = services::radians_from_degrees(ry),
+               c = services::radians_from_degrees(rz);
   double nx = 0.0, ny = 0.0, nz = 1.0;
   double y = ny * std::cos(a) - nz * std::sin(a);
   double z = ny * std::sin(a) + nz * std::cos(a);
