@@ -63,6 +63,7 @@ Indices indices_of(const IndexList& l) { return Indices(l.begin(), l.end()); }
 
 using registry::all_none;
 using registry::new_state;
+using registry::single;
 
 // ---------------------------------------------------------------------------
 
@@ -705,8 +706,7 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
     return {};
   auto before = new_state();
   _collect_snapshots(*ms, *before);
-  auto after = new_state();
-  after->set(shape_id, nullptr);
+  StatePtr after = single(shape_id, nullptr);
   std::vector<std::string> promoted;
   for (const auto& c : ms->components) {
     if (c == ms) continue;  // a shape listed among its own components is not promoted
