@@ -216,6 +216,19 @@ def test_colour_rename_and_their_undo(host):
     assert ms.color == DEFAULT_SKETCH_COLOR
 
 
+def test_a_hidden_components_colour_is_recorded_and_reported(host):
+    # Unlike the geometry manager, where such an edit is silent.
+    a, b = overlapping_pair(host)
+    u = host.union_shapes([a.shape_id, b.shape_id])
+    host.log.clear()
+    assert host.update_shape_color(a.shape_id, (1.0, 0.0, 0.0)) and a.color == (1.0, 0.0, 0.0)
+    assert host.events() == [("undo_redo", True, False), ("updated", a.shape_id)]
+    cmd = last_command(host)
+    assert cmd.description == "Change color of Rectangle_1" and list(cmd.before) == [a.shape_id]
+    host.undo()
+    assert a.color == DEFAULT_SKETCH_COLOR and a.parent_id == u
+
+
 def test_remove_a_boolean_keeps_its_components(host):
     a, b = overlapping_pair(host)
     u = host.union_shapes([a.shape_id, b.shape_id])
