@@ -15,6 +15,10 @@ namespace nimbal::managers {
 
 using namespace nimbal::models;
 using services::ShapeSnapshot;
+using registry::all_none;
+using registry::as;
+using registry::new_state;
+using registry::single;
 
 namespace {
 
@@ -33,11 +37,6 @@ std::string title_of(ShapeType t) {
     start = false;
   }
   return out;
-}
-
-template <class T>
-const T* as(const Quenby& rec) {
-  return rec.is<T>() ? static_cast<const T*>(&rec) : nullptr;
 }
 
 // The record a recomputation reads, of the class it needs (the host's
@@ -60,10 +59,6 @@ void require_record_of(ShapeType t, const Quenby& rec) {
 Indices indices_of(const IndexList& l) { return Indices(l.begin(), l.end()); }
 
 }  // namespace
-
-using registry::all_none;
-using registry::new_state;
-using registry::single;
 
 // ---------------------------------------------------------------------------
 

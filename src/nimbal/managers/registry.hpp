@@ -23,6 +23,12 @@
 
 namespace nimbal::managers::registry {
 
+// The record as its class `T`; null when it is of another class.
+template <class T>
+const T* as(const Quenby& rec) {
+  return rec.is<T>() ? static_cast<const T*>(&rec) : nullptr;
+}
+
 // "Box_", "Sketch_polyline_": the value with its first letter raised and the
 // rest lowered.
 inline std::string display_prefix(ShapeType t) {

@@ -6,13 +6,11 @@
 namespace nimbal::managers {
 
 using namespace nimbal::models;
+using registry::as;
+using registry::new_state;
+using registry::single;
 
 namespace {
-
-template <class T>
-const T* as(const Quenby& rec) {
-  return rec.is<T>() ? static_cast<const T*>(&rec) : nullptr;
-}
 
 std::vector<PolylinePoint> polyline_points(const std::vector<Point2>& points) {
   return std::vector<PolylinePoint>(points.begin(), points.end());
@@ -21,9 +19,6 @@ std::vector<PolylinePoint> polyline_points(const std::vector<Point2>& points) {
 bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
 
 }  // namespace
-
-using registry::new_state;
-using registry::single;
 
 // ---------------------------------------------------------------------------
 // The sketch plane service over a Fandor
