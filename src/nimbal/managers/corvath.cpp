@@ -14,7 +14,6 @@
 namespace nimbal::managers {
 
 using namespace nimbal::models;
-using services::ShapeSnapshot;
 using registry::all_none;
 using registry::as;
 using registry::new_state;
@@ -91,20 +90,6 @@ ManagedShape::~ManagedShape() {
       last->components.clear();
     }
   }
-}
-
-SnapshotPtr snapshot_of(const ManagedShape& ms) {
-  auto s = std::make_shared<ShapeSnapshot>();
-  s->shape_id = ms.shape_id;
-  s->shape = ms.shape;
-  s->shape_type = ms.shape_type;
-  s->name = ms.name;
-  s->color = ms.color;
-  s->properties = ms.properties ? ms.properties->clone() : nullptr;
-  s->component_ids.reserve(ms.components.size());
-  for (const auto& c : ms.components) s->component_ids.push_back(c->shape_id);
-  s->parent_id = ms.parent_id;
-  return s;
 }
 
 const std::vector<std::pair<ShapeType, const RecordType*>>& properties_class_table() {

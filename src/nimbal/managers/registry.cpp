@@ -101,10 +101,24 @@ const NameIndex& NamedRegistry::names() {
   return names_;
 }
 
-namespace registry {
-
 // ---------------------------------------------------------------------------
 // States and commands
+
+SnapshotPtr snapshot_of(const ManagedShape& ms) {
+  auto s = std::make_shared<services::ShapeSnapshot>();
+  s->shape_id = ms.shape_id;
+  s->shape = ms.shape;
+  s->shape_type = ms.shape_type;
+  s->name = ms.name;
+  s->color = ms.color;
+  s->properties = ms.properties ? ms.properties->clone() : nullptr;
+  s->component_ids.reserve(ms.components.size());
+  for (const auto& c : ms.components) s->component_ids.push_back(c->shape_id);
+  s->parent_id = ms.parent_id;
+  return s;
+}
+
+namespace registry {
 
 StatePtr single(const std::string& id, SnapshotPtr snapshot) {
   auto s = new_state();

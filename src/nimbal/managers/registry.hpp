@@ -357,16 +357,22 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(NamedRegistry& shapes,
   RecordPtr props = snapshot.properties ? snapshot.properties->clone() : nullptr;
 
   const ManagedShapePtr* found = shapes.find(shape_id);
-  if (!found) {
-    auto ms = std::make_shared<ManagedShape>();
+  ManagedShapePtr ms = found ? *found : std::make_shared<ManagedShape>();
+  const bool was_hidden = found && !ms->top_level();
+  const bool now_hidden = snapshot.parent_id.has_value();
+  if (found) {
+    shapes.rename(*ms, snapshot.name);
+  } else {
     ms->shape_id = snapshot.shape_id;
-    ms->shape = snapshot.shape;
-    ms->shape_type = snapshot.shape_type;
     ms->name = snapshot.name;
-    ms->color = snapshot.color;
-    ms->properties = std::move(props);
-    ms->components = std::move(components);
-    ms->parent_id = snapshot.parent_id;
+  }
+  ms->shape = snapshot.shape;
+  ms->shape_type = snapshot.shape_type;
+  ms->color = snapshot.color;
+  ms->properties = std::move(props);
+  ms->components = std::move(components);
+  ms->parent_id = snapshot.parent_id;
+  if (!found) {
     shapes.add(shape_id, ms);
     // A registered holder that still lists an earlier object under this id
     // now lists the registered one.
@@ -374,18 +380,8 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(NamedRegistry& shapes,
       if (const ManagedShapePtr* holder = shapes.find(*ms->parent_id))
         for (auto& c : (*holder)->components)
           if (c && c != ms && c->shape_id == shape_id) c = ms;
-    return {ms, snapshot.parent_id ? Restored::CreatedHidden : Restored::Created};
+    return {ms, now_hidden ? Restored::CreatedHidden : Restored::Created};
   }
-  ManagedShapePtr ms = *found;
-  const bool was_hidden = !ms->top_level();
-  const bool now_hidden = snapshot.parent_id.has_value();
-  ms->shape = snapshot.shape;
-  ms->shape_type = snapshot.shape_type;
-  shapes.rename(*ms, snapshot.name);
-  ms->color = snapshot.color;
-  ms->properties = std::move(props);
-  ms->components = std::move(components);
-  ms->parent_id = snapshot.parent_id;
   if (!was_hidden) return {ms, now_hidden ? Restored::Hidden : Restored::Updated};
   return {ms, now_hidden ? Restored::StillHidden : Restored::Revealed};
 }
