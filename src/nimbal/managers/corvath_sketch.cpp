@@ -177,8 +177,7 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
     parent_components = trial.components;
   }
 
-  auto before = std::make_shared<State>();
-  before->set(sketch_id, snapshot_of(*old));
+  StatePtr before = registry::single(sketch_id, snapshot_of(*old));
   std::vector<std::string> old_ids;
   for (const auto& c : old->components)
     if (ManagedShapePtr reg = c ? find(c->shape_id) : nullptr) {
@@ -186,8 +185,7 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
       old_ids.push_back(c->shape_id);
     }
   if (parent) before->set(*parent_id, snapshot_of(*parent));
-  auto after = std::make_shared<State>();
-  for (const auto& kv : *before) after->set(kv.first, nullptr);
+  StatePtr after = registry::all_none(*before);
   for (const auto& c : copies.order) {
     before->set(c->shape_id, nullptr);
     after->set(c->shape_id, snapshot_of(*c));
