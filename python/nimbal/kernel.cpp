@@ -46,6 +46,10 @@ void bind_subtype(pyb::module_& m, const char* name) {
 
 }  // namespace
 
+namespace {
+NIMBAL_PY_NAME(bounds_name, "tuple[float, float, float, float, float, float] | None");
+}  // namespace
+
 PYBIND11_MODULE(kernel, m) {
   m.doc() = "Kernel objects and shape queries of nimbal.";
   nimbal::py::register_core_errors();
@@ -119,7 +123,7 @@ PYBIND11_MODULE(kernel, m) {
   m.def("length", &k::length, pyb::arg("shape"), "Length of the shape's edges (0 for a null shape).");
   m.def(
       "bounding_box",
-      [](const TopoDS_Shape& s) -> pyb::object {
+      [](const TopoDS_Shape& s) -> nimbal::py::typed<bounds_name> {
         auto b = k::bounding_box(s);
         if (!b) return pyb::none();
         return pyb::make_tuple(b->xmin, b->ymin, b->zmin, b->xmax, b->ymax, b->zmax);

@@ -509,10 +509,10 @@ void bind_viewer(pyb::module_& m) {
         return c.DetectedInteractive();
       })
       // The sub-shape (or whole shape) of the detected owner; None when none.
-      .def("DetectedShape", [](const AIS_InteractiveContext& c) {
-        if (!c.HasDetected()) return pyb::object(pyb::none());
+      .def("DetectedShape", [](const AIS_InteractiveContext& c) -> nimbal::py::typed<nimbal::py::shape_or_none_name> {
+        if (!c.HasDetected()) return pyb::none();
         auto o = Handle(StdSelect_BRepOwner)::DownCast(c.DetectedOwner());
-        if (o.IsNull() || !o->HasShape()) return pyb::object(pyb::none());
+        if (o.IsNull() || !o->HasShape()) return pyb::none();
         return nimbal::py::shape_or_none(o->Shape().Located(o->Location() * o->Shape().Location()));
       })
       .def("HighlightStyle",

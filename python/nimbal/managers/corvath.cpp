@@ -19,6 +19,7 @@ using nimbal::py::record_from_py;
 using nimbal::py::shape_from_py;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
+using namespace nimbal::py::typing;
 
 namespace {
 
@@ -161,12 +162,19 @@ pyb::object record_class(ShapeType t) {
   return pyb::module_::import("nimbal.models.quenby").attr(properties_class(t).name.data());
 }
 
-template <class T>
-pyb::object opt(const std::optional<T>& v) {
-  return v ? pyb::cast(*v) : pyb::none();
-}
+NIMBAL_PY_NAME(update_result_name, "nimbal.kernel.TopoDS_Shape | bool | None");
+NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
+NIMBAL_PY_NAME(geo_service_name, "nimbal.services.drulen.Drulen | None");
+NIMBAL_PY_NAME(state_name, "nimbal.services.hathel.State | dict[str, typing.Any]");
+NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
+NIMBAL_PY_NAME(array_record_name, "nimbal.models.quenby.ArrayProperties");
+using Shape = typed<shape_name>;
+using ShapeOrNone = typed<shape_or_none_name>;
+using Managed = typed<managed_name>;
+using StateArg = typed<state_name>;
+using StateOrNone = typed<state_or_none_name>;
 
-pyb::object update_result(const UpdateResult& r) {
+typed<update_result_name> update_result(const UpdateResult& r) {
   switch (r.kind) {
     case UpdateResult::Kind::Shape: return shape_or_none(r.shape);
     case UpdateResult::Kind::True: return pyb::bool_(true);
@@ -202,7 +210,7 @@ PYBIND11_MODULE(corvath, m) {
 
   pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath",
                                                                          "The headless geometry manager.");
-  c.def(pyb::init([drulen](pyb::object geo_service) {
+  c.def(pyb::init([drulen](typed<geo_service_name> geo_service) {
           // `is None`, not truth: any other object is the service.
           pyb::object obj = geo_service.is_none() ? drulen.attr("Drulen")() : geo_service;
           return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
@@ -246,7 +254,7 @@ PYBIND11_MODULE(corvath, m) {
       .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"))
       .def(
           "_push_undo",
-          [](CoreCorvath& self, const std::string& description, pyb::handle before, pyb::handle after,
+          [](CoreCorvath& self, const std::string& description, StateArg before, StateArg after,
              bool redo_clears_all) {
             self._push_undo(description, nimbal::py::state_from_py(before, "before"),
                             nimbal::py::state_from_py(after, "after"), redo_clears_all);
@@ -256,7 +264,7 @@ PYBIND11_MODULE(corvath, m) {
       .def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"))
       .def(
           "_collect_snapshots",
-          [](CoreCorvath& self, pyb::handle ms, pyb::handle out) {
+          [](CoreCorvath& self, Managed ms, StateArg out) {
             ManagedShapePtr shape = managed_from_py(ms, "ms");
             if (out.is_none()) throw nimbal::TypeError("out must be a mapping, not 'NoneType'");
             with_state(out, [&](nimbal::services::State* st) { self._collect_snapshots(*shape, *st); });
@@ -264,7 +272,7 @@ PYBIND11_MODULE(corvath, m) {
           pyb::arg("ms"), pyb::arg("out"))
       .def(
           "_apply_state",
-          [](CoreCorvath& self, pyb::handle state) { self.CoreCorvath::_apply_state(nimbal::py::state_from_py(state)); },
+          [](CoreCorvath& self, StateArg state) { self.CoreCorvath::_apply_state(nimbal::py::state_from_py(state)); },
           pyb::arg("state"))
       .def(
           "_restore_from_snapshot",
@@ -281,15 +289,15 @@ PYBIND11_MODULE(corvath, m) {
   // ---- creation ----
   c.def(
        "create_shape",
-       [](CoreCorvath& self, ShapeType t, pyb::handle props, const Color& color, pyb::handle name) {
+       [](CoreCorvath& self, ShapeType t, record_arg props, const Color& color, str_or_none name) {
          return self.create_shape(t, record_from_py(props, "properties"), color, optional_name(name));
        },
        pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
        pyb::arg("name") = pyb::none())
       .def(
           "import_shape",
-          [](CoreCorvath& self, const std::string& filename, const Color& color, pyb::handle props,
-             pyb::handle name) {
+          [](CoreCorvath& self, const std::string& filename, const Color& color, record_or_none props,
+             str_or_none name) {
             return self.import_shape(filename, color, props.is_none() ? nullptr : record_from_py(props, "properties"),
                                      optional_name(name));
           },
@@ -297,14 +305,14 @@ PYBIND11_MODULE(corvath, m) {
           pyb::arg("name") = pyb::none())
       .def(
           "create_plane_from_standard",
-          [](CoreCorvath& self, nimbal::StandardPlane p, const Color& color, pyb::handle name) {
+          [](CoreCorvath& self, nimbal::StandardPlane p, const Color& color, str_or_none name) {
             return self.create_plane_from_standard(p, color, optional_name(name));
           },
           pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
       .def(
           "create_arbitrary_plane",
-          [](CoreCorvath& self, pyb::handle translation, pyb::handle rotation_deg, const Color& color,
-             pyb::handle name) {
+          [](CoreCorvath& self, typed<point3_name> translation, typed<point3_name> rotation_deg, const Color& color,
+             str_or_none name) {
             auto rot = three(rotation_deg, "rotation_deg", /*count_is_type_error=*/true);
             auto tr = three(translation, "translation", /*count_is_type_error=*/false);
             return self.create_arbitrary_plane(tr, rot, color, optional_name(name));
@@ -314,13 +322,13 @@ PYBIND11_MODULE(corvath, m) {
           pyb::arg("name") = pyb::none())
       .def(
           "create_plane_from_face_shape",
-          [](CoreCorvath& self, pyb::handle face, const Color& color, pyb::handle name) {
+          [](CoreCorvath& self, Shape face, const Color& color, str_or_none name) {
             return self.create_plane_from_face_shape(shape_from_py(face, "face_topo"), color, optional_name(name));
           },
           pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
       .def(
           "create_plane_from_face",
-          [](CoreCorvath& self, const std::string& id, const Color& color, pyb::handle name) {
+          [](CoreCorvath& self, const std::string& id, const Color& color, str_or_none name) {
             return self.create_plane_from_face(id, color, optional_name(name));
           },
           pyb::arg("face_shape_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none());
@@ -328,33 +336,36 @@ PYBIND11_MODULE(corvath, m) {
   // ---- update and recomputation ----
   c.def(
        "update_shape",
-       [](CoreCorvath& self, const std::string& id, pyb::handle props) {
+       [](CoreCorvath& self, const std::string& id, record_arg props) {
          return update_result(self.update_shape(id, record_from_py(props, "properties")));
        },
        pyb::arg("shape_id"), pyb::arg("properties"))
       .def(
           "_update_component_shape",
-          [](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
-            return shape_or_none(
-                self._update_component_shape(managed_from_py(ms, "managed_shape"), record_from_py(props, "properties")));
+          [](CoreCorvath& self, Managed ms, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+                self._update_component_shape(managed_from_py(ms, "managed_shape"), record_from_py(props, "properties"))));
           },
           pyb::arg("managed_shape"), pyb::arg("properties"))
       .def(
           "_recompute_boolean_from_components",
-          [](CoreCorvath& self, pyb::handle ms) {
-            return shape_or_none(self._recompute_boolean_from_components(*managed_from_py(ms, "managed_shape")));
+          [](CoreCorvath& self, Managed ms) {
+            return ShapeOrNone(shape_or_none(
+self._recompute_boolean_from_components(*managed_from_py(ms, "managed_shape"))));
           },
           pyb::arg("managed_shape"))
       .def(
           "_build_array_compound",
-          [](CoreCorvath& self, pyb::handle base, pyb::handle props) {
-            return shape_or_none(self._build_array_compound(shape_from_py(base, "base_shape"), array_record(props)));
+          [](CoreCorvath& self, Shape base, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+self._build_array_compound(shape_from_py(base, "base_shape"), array_record(props))));
           },
           pyb::arg("base_shape"), pyb::arg("props"))
       .def(
           "_recompute_array_from_component",
-          [](CoreCorvath& self, pyb::handle ms) {
-            return shape_or_none(self._recompute_array_from_component(*managed_from_py(ms, "array_shape")));
+          [](CoreCorvath& self, Managed ms) {
+            return ShapeOrNone(shape_or_none(
+self._recompute_array_from_component(*managed_from_py(ms, "array_shape"))));
           },
           pyb::arg("array_shape"));
   using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const RecordPtr&);
@@ -367,35 +378,38 @@ PYBIND11_MODULE(corvath, m) {
   for (auto [name, fn] : recomputes)
     c.def(
         name,
-        [fn = fn](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
-          return shape_or_none((self.*fn)(*managed_from_py(ms, "managed_shape"),
-                                          props.is_none() ? nullptr : record_from_py(props, "properties")));
+        [fn = fn](CoreCorvath& self, Managed ms, record_or_none props) {
+          return ShapeOrNone(shape_or_none((self.*fn)(*managed_from_py(ms, "managed_shape"),
+                                          props.is_none() ? nullptr : record_from_py(props, "properties"))));
         },
         pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
   c.def(
        "_create_shape_from_properties",
-       [](CoreCorvath& self, ShapeType t, pyb::handle props) {
-         return shape_or_none(self._create_shape_from_properties(t, *record_from_py(props, "properties")));
+       [](CoreCorvath& self, ShapeType t, record_arg props) {
+         return ShapeOrNone(shape_or_none(
+self._create_shape_from_properties(t, *record_from_py(props, "properties"))));
        },
        pyb::arg("shape_type"), pyb::arg("properties"))
       .def(
           "_apply_transformations",
-          [](CoreCorvath& self, pyb::handle shape, pyb::handle props) {
-            return shape_or_none(
-                self._apply_transformations(shape_from_py(shape, "shape"), *record_from_py(props, "properties")));
+          [](CoreCorvath& self, Shape shape, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+                self._apply_transformations(shape_from_py(shape, "shape"), *record_from_py(props, "properties"))));
           },
           pyb::arg("shape"), pyb::arg("properties"))
       .def(
           "_update_transformed_shape",
-          [](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
-            return shape_or_none(self._update_transformed_shape(*managed_from_py(ms, "managed_shape"),
-                                                                *record_from_py(props, "new_properties")));
+          [](CoreCorvath& self, Managed ms, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+self._update_transformed_shape(*managed_from_py(ms, "managed_shape"),
+                                                                *record_from_py(props, "new_properties"))));
           },
           pyb::arg("managed_shape"), pyb::arg("new_properties"))
       .def(
           "_rebuild_sketch_compound",
-          [](CoreCorvath& self, pyb::handle ms) {
-            return shape_or_none(self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape")));
+          [](CoreCorvath& self, Managed ms) {
+            return ShapeOrNone(shape_or_none(
+self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
           },
           pyb::arg("managed_shape"));
 
@@ -409,10 +423,10 @@ PYBIND11_MODULE(corvath, m) {
       .def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids)
       .def("get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"))
       .def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"))
-      .def("_remove_shape", [](CoreCorvath& self, pyb::handle ms) { self._remove_shape(managed_from_py(ms, "managed_shape")); },
+      .def("_remove_shape", [](CoreCorvath& self, Managed ms) { self._remove_shape(managed_from_py(ms, "managed_shape")); },
            pyb::arg("managed_shape"))
       .def("_remove_component_subtree",
-           [](CoreCorvath& self, pyb::handle ms) { self._remove_component_subtree(*managed_from_py(ms, "managed_shape")); },
+           [](CoreCorvath& self, Managed ms) { self._remove_component_subtree(*managed_from_py(ms, "managed_shape")); },
            pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
@@ -429,8 +443,8 @@ PYBIND11_MODULE(corvath, m) {
   for (auto [name, fn] : modifiers)
     c.def(
         name,
-        [fn = fn](CoreCorvath& self, const std::string& id, pyb::handle props) {
-          return opt((self.*fn)(id, record_from_py(props, "properties")));
+        [fn = fn](CoreCorvath& self, const std::string& id, record_arg props) {
+          return (self.*fn)(id, record_from_py(props, "properties"));
         },
         pyb::arg("base_shape_id"), pyb::arg("properties"));
   c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"));
@@ -438,29 +452,29 @@ PYBIND11_MODULE(corvath, m) {
   // ---- sketches ----
   c.def(
        "create_sketch",
-       [](CoreCorvath& self, const std::string& plane_id, const Color& color, pyb::handle name) {
+       [](CoreCorvath& self, const std::string& plane_id, const Color& color, str_or_none name) {
          return self.create_sketch(plane_id, color, optional_name(name));
        },
        pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
       .def(
           "commit_sketch",
-          [](CoreCorvath& self, const std::string& sketch_id, pyb::object tessik) {
+          [](CoreCorvath& self, const std::string& sketch_id, typed<tessik_name> tessik) {
             PySketchSource source(std::move(tessik));
             return self.commit_sketch(sketch_id, source);
           },
           pyb::arg("sketch_id"), pyb::arg("tessik"))
       .def(
           "restore_plane",
-          [](CoreCorvath& self, const std::string& shape_id, pyb::handle props, const Color& color,
-             pyb::handle name) {
+          [](CoreCorvath& self, const std::string& shape_id, record_arg props, const Color& color,
+             str_or_none name) {
             return self.restore_plane(shape_id, record_from_py(props, "properties"), color, optional_name(name));
           },
           pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_PLANE_COLOR,
           pyb::arg("name") = pyb::none())
       .def(
           "restore_sketch",
-          [](CoreCorvath& self, const std::string& shape_id, pyb::handle props, pyb::object tessik,
-             const Color& color, pyb::handle name) {
+          [](CoreCorvath& self, const std::string& shape_id, record_arg props, typed<tessik_name> tessik,
+             const Color& color, str_or_none name) {
             PySketchSource source(std::move(tessik));
             return self.restore_sketch(shape_id, record_from_py(props, "properties"), source, color,
                                        optional_name(name));
@@ -469,8 +483,8 @@ PYBIND11_MODULE(corvath, m) {
           pyb::arg("name") = pyb::none())
       .def(
           "_build_sketch_comp",
-          [](CoreCorvath& self, pyb::handle rec, const std::string& comp_parent_id, pyb::handle before,
-             pyb::handle after) {
+          [](CoreCorvath& self, Managed rec, const std::string& comp_parent_id, StateOrNone before,
+             StateOrNone after) {
             ManagedShapePtr record = managed_from_py(rec, "sketch_ms");
             ManagedShapePtr copy;
             // Both maps are filled by the one call.
@@ -505,11 +519,11 @@ PYBIND11_MODULE(corvath, m) {
   c.attr("_PROPERTIES_CLASS") = table;
   c.def_static(
       "create_properties_for_type",
-      [](ShapeType shape_type, pyb::kwargs values) { return record_class(shape_type)(**values); },
+      [](ShapeType shape_type, pyb::kwargs values) { return record_arg(record_class(shape_type)(**values)); },
       pyb::arg("shape_type"));
   c.def_static(
       "properties_from_dict",
-      [](ShapeType shape_type, pyb::handle data) { return record_class(shape_type).attr("from_dict")(data); },
+      [](ShapeType shape_type, typed<mapping_name> data) { return record_arg(record_class(shape_type).attr("from_dict")(data)); },
       pyb::arg("shape_type"), pyb::arg("data"));
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

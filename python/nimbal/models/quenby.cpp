@@ -15,6 +15,7 @@ namespace {
 
 using namespace nimbal::models;
 
+
 std::string field_what(std::string_view cls, std::string_view field) {
   return std::string(cls) + "." + std::string(field);
 }
@@ -112,11 +113,45 @@ struct CopyField {
   }
 };
 
-// A field as the Python face sees it: name, read, write.
+template <class T> struct field_name : class_name<T> {};
+template <> struct field_name<double> : float_name {};
+template <> struct field_name<int> : int_name {};
+template <> struct field_name<bool> : bool_name {};
+template <> struct field_name<std::string> : str_name {};
+template <> struct field_name<Point2> : point2_name {};
+
+using Get = std::function<pyb::object(pyb::handle)>;
+using Set = std::function<void(pyb::handle, pyb::handle)>;
+
+// The attribute's getter and setter, typed for signatures and stubs.
+template <class T>
+pyb::cpp_function field_getter(const Get& get, pyb::handle cls) {
+  using V = typed<field_name<T>>;
+  return pyb::cpp_function([get](pyb::handle self) { return V(get(self)); }, pyb::is_method(cls));
+}
+template <class T>
+pyb::cpp_function field_setter(const Set& set, pyb::handle cls) {
+  using V = typed<field_name<T>>;
+  return pyb::cpp_function([set](pyb::handle self, V v) { set(self, v); }, pyb::is_method(cls),
+                           pyb::arg("value"));
+}
+
+// A field as the Python face sees it: name, read, write, and its attribute.
 struct PyField {
   std::string name;
-  std::function<pyb::object(pyb::handle)> get;
-  std::function<void(pyb::handle, pyb::handle)> set;
+  Get get;
+  Set set;
+  pyb::cpp_function (*make_getter)(const Get&, pyb::handle);
+  pyb::cpp_function (*make_setter)(const Set&, pyb::handle);
+};
+
+struct FieldKind {
+  PyField& f;
+  template <class T>
+  void operator()(T Quenby::*) const {
+    f.make_getter = &field_getter<T>;
+    f.make_setter = &field_setter<T>;
+  }
 };
 
 std::vector<PyField> py_fields(const RecordType& t) {
@@ -124,12 +159,14 @@ std::vector<PyField> py_fields(const RecordType& t) {
   for (const Field& f : t.fields) {
     const FieldMember member = f.member;
     std::string what = field_what(t.name, f.name);
-    out.push_back(PyField{
+    PyField& pf = out.emplace_back(PyField{
         std::string(f.name),
         [member](pyb::handle self) { return std::visit(Getter{self.cast<Quenby&>(), self}, member); },
         [member, what](pyb::handle self, pyb::handle v) {
           std::visit(Setter{self.cast<Quenby&>(), v, what}, member);
-        }});
+        },
+        nullptr, nullptr});
+    std::visit(FieldKind{pf}, member);
   }
   return out;
 }
@@ -142,7 +179,8 @@ std::vector<PyField> vec3_fields(std::string_view cls) {
     std::string what = field_what(cls, name);
     out.push_back(PyField{
         name, [m = m](pyb::handle self) -> pyb::object { return pyb::float_(self.cast<V&>().*m); },
-        [m = m, what](pyb::handle self, pyb::handle v) { self.cast<V&>().*m = to_double(v, what); }});
+        [m = m, what](pyb::handle self, pyb::handle v) { self.cast<V&>().*m = to_double(v, what); },
+        &field_getter<double>, &field_setter<double>});
   }
   return out;
 }
@@ -238,10 +276,7 @@ template <class C>
 void add_common(C& cls, const std::vector<PyField>& fields) {
   auto fs = std::make_shared<std::vector<PyField>>(fields);
   for (const PyField& f : *fs) {
-    auto get = f.get;
-    auto set = f.set;
-    cls.def_property(f.name.c_str(), pyb::cpp_function([get](pyb::handle self) { return get(self); }),
-                     pyb::cpp_function([set](pyb::handle self, pyb::handle v) { set(self, v); }));
+    cls.def_property(f.name.c_str(), f.make_getter(f.get, cls), f.make_setter(f.set, cls));
   }
   cls.def("__repr__", [fs](pyb::handle self) { return repr_fields(self, *fs); });
   cls.attr("__hash__") = pyb::none();
@@ -268,8 +303,8 @@ void bind_vec3(pyb::module_& m, const char* name, const char* doc) {
   });
   cls.def("__copy__", [](const V& v) { return V(v); });
   cls.def("__deepcopy__", [](const V& v, pyb::handle) { return V(v); }, pyb::arg("memo"));
-  cls.def("to_dict", [](const V& v) { return json_to_py(v.to_dict()); });
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, pyb::handle data) {
+  cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); });
+  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, typed<mapping_name> data) -> typed<self_name> {
     V v = V::from_dict(read_keys(data, {"x", "y", "z"}));
     pyb::object obj = cls();
     obj.cast<V&>() = v;
@@ -300,9 +335,9 @@ void bind_record(pyb::module_& m) {
   };
   cls.def("__copy__", copy);
   cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
-  cls.def("to_dict", [](const T& rec) { return json_to_py(to_dict(rec)); });
+  cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); });
   cls.attr("_SKIP_FIELDS") = frozenset_of(t.skip_fields);
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, pyb::handle data) {
+  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, typed<mapping_name> data) -> typed<self_name> {
     const RecordType& rt = record_type_of_class(cls);
     std::vector<std::string> keys;
     for (const Field& f : rt.fields) keys.emplace_back(f.name);

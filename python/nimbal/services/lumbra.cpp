@@ -44,6 +44,14 @@ Components components(pyb::handle v) {
   return Components(std::move(out));
 }
 
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(color_or_none_name, "tuple[float, float, float] | None");
+NIMBAL_PY_NAME(direction_name, "nimbal.enums.ViewDirection | None");
+NIMBAL_PY_NAME(projection_name, "nimbal.enums.ProjectionType | None");
+NIMBAL_PY_NAME(display_mode_name, "nimbal.enums.DisplayMode | None");
+NIMBAL_PY_NAME(ids_name, "typing.Iterable[str]");
+NIMBAL_PY_NAME(ais_shape_or_none_name, "nimbal.kernel.AIS_Shape | None");
+
 pyb::object components_to_py(const Components& c) {
   pyb::tuple t(c.values.size());
   for (std::size_t i = 0; i < c.values.size(); ++i) t[i] = pyb::float_(c.values[i]);
@@ -64,7 +72,7 @@ struct type_caster<Components> {
 };
 template <>
 struct type_caster<ShapeArg> {
-  PYBIND11_TYPE_CASTER(ShapeArg, const_name("TopoDS_Shape"));
+  PYBIND11_TYPE_CASTER(ShapeArg, const_name("nimbal.kernel.TopoDS_Shape"));
   bool load(handle src, bool) {
     if (isinstance<TopoDS_Shape>(src))
       value.shape = src.cast<TopoDS_Shape>();
@@ -154,7 +162,7 @@ PYBIND11_MODULE(lumbra, m) {
   m.attr("PLANE_TRANSPARENCY") = nimbal::services::PLANE_TRANSPARENCY;
 
   pyb::class_<ShapeInfo, std::shared_ptr<ShapeInfo>>(m, "ShapeInfo")
-      .def(pyb::init([](std::string shape_id, Handle(AIS_Shape) ais_shape, pyb::object color, bool visible) {
+      .def(pyb::init([](std::string shape_id, Handle(AIS_Shape) ais_shape, typed<color_or_none_name> color, bool visible) {
              auto info = std::make_shared<ShapeInfo>();
              info->shape_id = std::move(shape_id);
              info->ais_shape = std::move(ais_shape);
@@ -168,8 +176,8 @@ PYBIND11_MODULE(lumbra, m) {
       .def_readwrite("shape_id", &ShapeInfo::shape_id)
       .def_readwrite("ais_shape", &ShapeInfo::ais_shape)
       .def_property(
-          "color", [](const ShapeInfo& s) { return optional_components(s.color); },
-          [](ShapeInfo& s, pyb::object v) {
+          "color", [](const ShapeInfo& s) { return typed<color_or_none_name>(optional_components(s.color)); },
+          [](ShapeInfo& s, typed<color_or_none_name> v) {
             auto c = optional_components_from(v);
             if (c && !c->problem.empty()) throw nimbal::TypeError("color: " + c->problem);
             s.color = std::move(c);
@@ -220,12 +228,12 @@ PYBIND11_MODULE(lumbra, m) {
       .def("setup_initial_view", &Lumbra::setup_initial_view)
       .def("_setup_trihedron", &Lumbra::_setup_trihedron)
       .def("set_projection",
-           [](Lumbra& l, pyb::object direction) {
+           [](Lumbra& l, typed<direction_name> direction) {
              l.set_projection(member_or_none<nimbal::ViewDirection>(direction));
            },
            pyb::arg("direction"))
       .def("set_projection_type",
-           [](Lumbra& l, pyb::object projection_type) {
+           [](Lumbra& l, typed<projection_name> projection_type) {
              l.set_projection_type(member_or_none<nimbal::ProjectionType>(projection_type));
            },
            pyb::arg("projection_type"))
@@ -235,7 +243,7 @@ PYBIND11_MODULE(lumbra, m) {
       // shapes
       .def(
           "display_shape",
-          [](Lumbra& l, const ShapeArg& shape, const std::string& shape_id, pyb::object color, bool update,
+          [](Lumbra& l, const ShapeArg& shape, const std::string& shape_id, typed<color_or_none_name> color, bool update,
              double width) {
             std::optional<Components> c;
             if (PyObject_IsTrue(color.ptr()) == 1) c = components(color);  // None or empty: no colour
@@ -246,7 +254,7 @@ PYBIND11_MODULE(lumbra, m) {
           pyb::arg("width") = 1.0)
       .def(
           "set_display_mode",
-          [](Lumbra& l, pyb::object mode) {
+          [](Lumbra& l, typed<display_mode_name> mode) {
             l.set_display_mode(member_or_none<nimbal::DisplayMode>(mode).value_or(nimbal::DisplayMode::SHADED));
           },
           pyb::arg("mode"))
@@ -273,7 +281,7 @@ PYBIND11_MODULE(lumbra, m) {
       // selection by id, lookup
       .def(
           "select_shapes",
-          [](Lumbra& l, pyb::object shape_ids) {
+          [](Lumbra& l, typed<ids_name> shape_ids) {
             std::vector<std::string> ids;
             try {
               // Items that are not text can be no table's key: passed over.
@@ -291,7 +299,7 @@ PYBIND11_MODULE(lumbra, m) {
       .def("select_shape", &Lumbra::select_shape, pyb::arg("shape_id"))
       .def(
           "get_shape_id_for_ais_shape",
-          [](const Lumbra& l, pyb::object ais_shape) -> std::optional<std::string> {
+          [](const Lumbra& l, typed<ais_shape_or_none_name> ais_shape) -> std::optional<std::string> {
             if (!pyb::isinstance<AIS_Shape>(ais_shape)) return std::nullopt;
             return l.get_shape_id_for_ais_shape(ais_shape.cast<Handle(AIS_Shape)>());
           },

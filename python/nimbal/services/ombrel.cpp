@@ -124,9 +124,13 @@ bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
   }
 }
 
-template <class F>
-void def_classmethod(pyb::object& cls, const char* name, F&& f) {
-  pyb::cpp_function fn(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()));
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(path_name, "str | os.PathLike[str]");
+NIMBAL_PY_NAME(corvath_name, "nimbal.managers.corvath.CoreCorvath");
+
+template <class F, class... Extra>
+void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... extra) {
+  pyb::cpp_function fn(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()), extra...);
   cls.attr(name) = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(fn.ptr()));
 }
 
@@ -160,17 +164,17 @@ PYBIND11_MODULE(ombrel, m) {
   c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
   pyb::object cls = c;
 
-  def_classmethod(cls, "save_project", [](pyb::object klass, pyb::object filepath, pyb::object corvath) {
+  def_classmethod(cls, "save_project", [](pyb::object klass, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(true, filepath, [&](const std::string& path) {
       CoreCorvath& cv = corvath_of(corvath);
       Json version = py_to_json(klass.attr("FORMAT_VERSION"));
       return PS::save_project(path, cv, version);
     });
-  });
-  def_classmethod(cls, "load_project", [](pyb::object, pyb::object filepath, pyb::object corvath) {
+  }, pyb::arg("filepath"), pyb::arg("corvath"));
+  def_classmethod(cls, "load_project", [](pyb::object, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(false, filepath,
                          [&](const std::string& path) { return PS::load_project(path, corvath_of(corvath)); });
-  });
+  }, pyb::arg("filepath"), pyb::arg("corvath"));
   def_classmethod(cls, "_serialize_managed_shape",
                   [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
                     nimbal::services::StepFiles files;

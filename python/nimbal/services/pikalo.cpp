@@ -41,6 +41,13 @@ ViewArg view_arg(pyb::handle v) {
   return ViewArg(v.cast<Handle(V3d_View)>());
 }
 
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(mode_or_none_name, "nimbal.enums.SelectionMode | None");
+NIMBAL_PY_NAME(lumbra_name, "nimbal.services.lumbra.Lumbra");
+NIMBAL_PY_NAME(indices_name, "typing.Iterable[int]");
+NIMBAL_PY_NAME(objects_name, "list[nimbal.kernel.AIS_InteractiveObject]");
+NIMBAL_PY_NAME(shapes_name, "list[nimbal.kernel.TopoDS_Shape]");
+
 PixelArg pixel_arg(pyb::handle v) {
   if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) return PixelArg::invalid(not_a("an integer pixel", v));
   auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
@@ -160,13 +167,13 @@ PYBIND11_MODULE(pikalo, m) {
       .def_property_readonly("_excluded", [](const Pikalo& p) { return objects_list(p.excluded()); })
       // modes, enabling, colours
       .def("set_mode",
-           [](Pikalo& p, pyb::object mode) {
+           [](Pikalo& p, typed<mode_or_none_name> mode) {
              alias(p).mode_obj = mode;
              p.Pikalo::set_mode(member_or_none<nimbal::SelectionMode>(mode));
            },
            pyb::arg("mode"))
       .def("set_enabled",
-           [](Pikalo& p, pyb::object enabled) {
+           [](Pikalo& p, bool_arg enabled) {
              alias(p).enabled_obj = enabled;
              int truth = PyObject_IsTrue(enabled.ptr());
              if (truth < 0) {
@@ -183,44 +190,44 @@ PYBIND11_MODULE(pikalo, m) {
              p.set_enabled(truth == 1);
            },
            pyb::arg("enabled"))
-      .def("is_enabled", [](Pikalo& p) { return alias(p).enabled_obj; })
-      .def("get_mode", [](Pikalo& p) { return alias(p).mode_obj; })
+      .def("is_enabled", [](Pikalo& p) { return bool_arg(alias(p).enabled_obj); })
+      .def("get_mode", [](Pikalo& p) { return typed<mode_or_none_name>(alias(p).mode_obj); })
       .def("configure_selection_colors", [](Pikalo& p) { p.Pikalo::configure_selection_colors(); })
       // exclusion, priorities, clearing
       .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"))
       .def("remove_excluded",
-           [](Pikalo& p, pyb::object obj) {
+           [](Pikalo& p, typed<interactive_name> obj) {
              if (pyb::isinstance<AIS_InteractiveObject>(obj))
                p.remove_excluded(obj.cast<Handle(AIS_InteractiveObject)>());
            },
            pyb::arg("ais_obj"))
       .def("clear_excluded", &Pikalo::clear_excluded)
       .def("set_shape_selection_priority",
-           [](Pikalo& p, pyb::object obj, int priority) { p.set_shape_selection_priority(object_arg(obj), priority); },
+           [](Pikalo& p, typed<interactive_name> obj, int priority) { p.set_shape_selection_priority(object_arg(obj), priority); },
            pyb::arg("ais_obj"), pyb::arg("priority"))
       .def("clear", &Pikalo::clear)
       // hover, pick, reading the selection
       .def("move_to",
-           [](Pikalo& p, pyb::object x, pyb::object y, pyb::object view, bool update) {
+           [](Pikalo& p, typed<int_name> x, typed<int_name> y, typed<view_name> view, bool update) {
              p.move_to(pixel_arg(x), pixel_arg(y), view_arg(view), update);
            },
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update") = true,
            "Detect and highlight what lies under the pixel; `update`: whether to update display.")
       .def("select",
-           [](Pikalo& p, pyb::object x, pyb::object y, pyb::object view, bool replace) {
+           [](Pikalo& p, typed<int_name> x, typed<int_name> y, typed<view_name> view, bool replace) {
              p.select(pixel_arg(x), pixel_arg(y), view_arg(view), replace);
            },
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true)
       .def("get_hovered_shape_id",
-           [](Pikalo& p, pyb::object lumbra) {
+           [](Pikalo& p, typed<lumbra_name> lumbra) {
              PyShapeIdLookup lookup(lumbra);
              return p.get_hovered_shape_id(lookup);
            },
            pyb::arg("lumbra"))
-      .def("get_selected_shapes", [](Pikalo& p) { return objects_list(p.get_selected_shapes()); })
+      .def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(objects_list(p.get_selected_shapes())); })
       // sub-shapes by index
       .def("select_edges_by_index",
-           [](Pikalo& p, pyb::object ais_shape, pyb::object base_shape, pyb::object edge_indices) {
+           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> edge_indices) {
              if (!pyb::bool_(edge_indices)) return;
              auto set = index_set(edge_indices);
              if (set.empty()) return;
@@ -228,19 +235,19 @@ PYBIND11_MODULE(pikalo, m) {
            },
            pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("edge_indices"))
       .def("select_vertices_by_index",
-           [](Pikalo& p, pyb::object ais_shape, pyb::object base_shape, pyb::object vertex_indices) {
+           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> vertex_indices) {
              if (!pyb::bool_(vertex_indices)) return;
              auto set = index_set(vertex_indices);
              if (set.empty()) return;
              p.select_vertices_by_index(object_arg(ais_shape), shape_arg(base_shape), set);
            },
            pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("vertex_indices"))
-      .def("get_selected_subshapes", [](Pikalo& p) { return shapes_list(p.Pikalo::get_selected_subshapes()); })
+      .def("get_selected_subshapes", [](Pikalo& p) { return typed<shapes_name>(shapes_list(p.Pikalo::get_selected_subshapes())); })
       .def("get_selected_edge_indices",
-           [](Pikalo& p, pyb::object base_shape) { return p.get_selected_edge_indices(shape_arg(base_shape)); },
+           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_edge_indices(shape_arg(base_shape)); },
            pyb::arg("base_shape"))
       .def("get_selected_vertex_indices",
-           [](Pikalo& p, pyb::object base_shape) { return p.get_selected_vertex_indices(shape_arg(base_shape)); },
+           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_vertex_indices(shape_arg(base_shape)); },
            pyb::arg("base_shape"));
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }
