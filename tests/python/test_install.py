@@ -88,6 +88,10 @@ def test_wheel_names_its_platform_and_lists_every_file_with_its_hash(wheel):
         "nimbal/services/pikalo.cpython-312-x86_64-linux-gnu.so",
     ]:
         assert expected in names
+    # Every extension module has its stub beside it.
+    for name in names:
+        if name.endswith(".cpython-312-x86_64-linux-gnu.so"):
+            assert name.split(".cpython")[0] + ".pyi" in names, name
 
 
 def test_every_module_imports_from_the_installed_package(wheel, venv, tmp_path):

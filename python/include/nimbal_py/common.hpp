@@ -231,6 +231,10 @@ struct type_caster<std::vector<std::string>> : list_caster<std::vector<std::stri
   static constexpr auto name = const_name("list[str]");
 };
 template <>
+struct type_caster<std::array<long long, 3>> : array_caster<std::array<long long, 3>, long long, false, 3> {
+  static constexpr auto name = const_name("tuple[int, int, int]");
+};
+template <>
 struct type_caster<std::vector<int>> : list_caster<std::vector<int>, int> {
   static constexpr auto name = const_name("list[int]");
 };

@@ -47,6 +47,12 @@ struct iterable_of_name {
       pyb::detail::const_name("typing.Iterable[") + E::item_name::name + pyb::detail::const_name("]");
 };
 
+template <class E>
+struct iterator_of_name {
+  static constexpr auto name =
+      pyb::detail::const_name("typing.Iterator[") + E::item_name::name + pyb::detail::const_name("]");
+};
+
 template <class L, class E>
 pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
   using Item = typed<typename E::item_name>;
@@ -100,7 +106,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
            })
       // Iterates a snapshot: changing the list while iterating cannot
       // invalidate anything.
-      .def("__iter__", [](const L& l) { return pyb::iter(to_pylist<L, E>(l)); })
+      .def("__iter__", [](const L& l) { return typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); })
       .def("__contains__",
            [](const L& l, Item v) {
              try {

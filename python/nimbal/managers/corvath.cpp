@@ -162,6 +162,9 @@ pyb::object record_class(ShapeType t) {
   return pyb::module_::import("nimbal.models.quenby").attr(properties_class(t).name.data());
 }
 
+NIMBAL_PY_NAME(hathel_name, "nimbal.services.hathel.Hathel");
+NIMBAL_PY_NAME(command_list_name, "nimbal.services.hathel.CommandList");
+NIMBAL_PY_NAME(scope_name, "typing.ContextManager[None]");
 NIMBAL_PY_NAME(update_result_name, "nimbal.kernel.TopoDS_Shape | bool | None");
 NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
 NIMBAL_PY_NAME(geo_service_name, "nimbal.services.drulen.Drulen | None");
@@ -225,10 +228,10 @@ PYBIND11_MODULE(corvath, m) {
                                           pyb::keep_alive<0, 1>()));
   c.def_property_readonly("_geo_service",
                           [](CoreCorvath& self) { return static_cast<PyCoreCorvath&>(self).geo_service_obj; });
-  c.def_property_readonly("_undo_redo", [](pyb::object self) {
+  c.def_property_readonly("_undo_redo", [](pyb::object self) -> typed<hathel_name> {
     return pyb::cast(&self.cast<CoreCorvath&>()._undo_redo(), pyb::return_value_policy::reference_internal, self);
   });
-  c.def_property_readonly("_undo_stack", [](pyb::object self) {
+  c.def_property_readonly("_undo_stack", [](pyb::object self) -> typed<command_list_name> {
     return pyb::cast(&self.cast<CoreCorvath&>()._undo_stack(), pyb::return_value_policy::reference_internal, self);
   });
 
@@ -241,7 +244,8 @@ PYBIND11_MODULE(corvath, m) {
            pyb::arg("can_redo"))
       .def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
            pyb::arg("message"))
-      .def("_operation", [](CoreCorvath&, const std::string&) { return NullScope{}; }, pyb::arg("message"))
+      .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
+           pyb::arg("message"))
       .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all);
 
   // ---- undo facade and state application ----

@@ -92,6 +92,8 @@ ManagedShapePtr managed(pyb::handle v, const char* what) {
   return v.cast<ManagedShapePtr>();
 }
 
+NIMBAL_PY_NAME(hathel_name, "nimbal.services.hathel.Hathel");
+NIMBAL_PY_NAME(fandor_name, "nimbal.services.fandor.Fandor");
 NIMBAL_PY_NAME(fandor_or_none_name, "nimbal.services.fandor.Fandor | None");
 NIMBAL_PY_NAME(plane_or_none_name, "nimbal.models.quenby.PlaneProperties | None");
 NIMBAL_PY_NAME(boolean_or_none_name, "nimbal.models.quenby.BooleanProperties | None");
@@ -181,8 +183,8 @@ PYBIND11_MODULE(tessik, m) {
                                                   &self.cast<CoreTessik&>()._shapes()};
                                             },
                                             pyb::keep_alive<0, 1>()))
-      .def_property_readonly("_fandor", [](CoreTessik& self) { return py_self(self).fandor_obj; })
-      .def_property_readonly("_undo_redo", [](pyb::object self) {
+      .def_property_readonly("_fandor", [](CoreTessik& self) { return typed<fandor_name>(py_self(self).fandor_obj); })
+      .def_property_readonly("_undo_redo", [](pyb::object self) -> typed<hathel_name> {
         return pyb::cast(&self.cast<CoreTessik&>()._undo_redo(), pyb::return_value_policy::reference_internal, self);
       });
 

@@ -120,6 +120,18 @@ template <> struct field_name<bool> : bool_name {};
 template <> struct field_name<std::string> : str_name {};
 template <> struct field_name<Point2> : point2_name {};
 
+// What assigning a field accepts where that is more than what reading gives.
+template <class T> struct field_in_name : field_name<T> {};
+template <> struct field_in_name<IndexList> { NIMBAL_PY_NAME(n, "typing.Iterable[int]"); static constexpr auto name = n::name; };
+template <> struct field_in_name<Point2List> {
+  NIMBAL_PY_NAME(n, "typing.Iterable[tuple[float, float]]");
+  static constexpr auto name = n::name;
+};
+template <> struct field_in_name<Point3List> {
+  NIMBAL_PY_NAME(n, "typing.Iterable[tuple[float, float, float]]");
+  static constexpr auto name = n::name;
+};
+
 using Get = std::function<pyb::object(pyb::handle)>;
 using Set = std::function<void(pyb::handle, pyb::handle)>;
 
@@ -131,7 +143,7 @@ pyb::cpp_function field_getter(const Get& get, pyb::handle cls) {
 }
 template <class T>
 pyb::cpp_function field_setter(const Set& set, pyb::handle cls) {
-  using V = typed<field_name<T>>;
+  using V = typed<field_in_name<T>>;
   return pyb::cpp_function([set](pyb::handle self, V v) { set(self, v); }, pyb::is_method(cls),
                            pyb::arg("value"));
 }

@@ -43,7 +43,7 @@ struct IdElem {
 
 struct CommandElem {
   static constexpr const char* name = "CommandList";
-  using item_name = nimbal::py::class_name<UndoCommand>;
+  NIMBAL_PY_NAME(item_name, "nimbal.services.hathel._UndoCommand");
   static CommandPtr from_py(pyb::handle v) {
     if (!pyb::isinstance<UndoCommand>(v))
       throw nimbal::TypeError("CommandList items must be _UndoCommand, not '" + type_name(v) + "'");
