@@ -199,6 +199,33 @@ def sketch_manager() -> None:
     top = [ms.name for ms in shapes if ms.parent_id is None]
     print(f"top level now {top}, {len(sketch.get_all_shape_ids())} records in all")
 
+    print("the sketch committed to a geometry manager, extruded, edited, recommitted:")
+    from nimbal.enums import StandardPlane
+    from nimbal.managers.corvath import CoreCorvath
+
+    part = CoreCorvath()
+    xy = part.create_plane_from_standard(StandardPlane.XY)
+    xy_props = xy.properties
+    assert isinstance(xy_props, quenby.PlaneProperties)
+    drawing = SketchHost(xy.shape_id, xy_props)
+    profile = drawing.create_rectangle(0.0, 0.0, 60.0, 40.0)
+    drawing.create_circle(100.0, 20.0, radius=15.0)
+    sk = part.create_sketch(xy.shape_id)
+    committed = part.commit_sketch(sk.shape_id, drawing)
+    sketch_ms = present(part.get_shape(sk.shape_id))
+    print(f"  committed: {committed}, {len(sketch_ms.components)} elements, "
+          f"area {kernel.area(present(sketch_ms.shape)):.1f}")
+    ext = present(part.get_shape(present(part.extrude_shape(sk.shape_id, quenby.ExtrudeProperties(depth=10.0)))))
+    print(f"  {ext.name}: volume {kernel.volume(present(ext.shape)):.1f}")
+    drawing.update_shape(profile.shape_id, quenby.RectangleProperties(width=30.0, height=40.0))
+    part.commit_sketch(sk.shape_id, drawing)
+    print(f"  after the edit and a second commit: volume {kernel.volume(present(ext.shape)):.1f}")
+    steps = []
+    while part.can_undo:
+        steps.append(part._undo_stack[-1].description)
+        part.undo()
+    print(f"  undone {steps}: {len(part._shapes)} shapes left")
+
 
 def offscreen_view(out_dir: str) -> None:
     print("== 3D view: shapes and a plane offscreen, saved as an image ==")

@@ -167,7 +167,14 @@ def test_kernel_errors_pass_through_create(host):
     (["Box_1_000"], BOX, "Box_1001"),
     (["Box_ 7 "], BOX, "Box_8"),
     (["Box_0", "Box_-3"], BOX, "Box_1"),
-    (["Box_99999999999999999999999"], BOX, "Box_1"),
+    # Numbers of any length: the next is one more than the largest.
+    (["Box_9223372036854775807"], BOX, "Box_9223372036854775808"),
+    (["Box_99999999999999999999999", "Box_7"], BOX, "Box_100000000000000000000000"),
+    (["Box_18446744073709551617", "Box_18446744073709551616"], BOX, "Box_18446744073709551618"),
+    (["Box_100000000000000000000", "Box_99999999999999999999"], BOX, "Box_100000000000000000001"),
+    (["Box_000000000000000000000000012", "Box_11"], BOX, "Box_13"),
+    (["Box_1_000_000_000_000_000_000_000"], BOX, "Box_1000000000000000000001"),
+    (["Box_-99999999999999999999999", "Box_+3"], BOX, "Box_4"),
     ([], ShapeType.CORNER_ROUND, "Corner_round_1"),
     (["Polyline_round_2"], ShapeType.POLYLINE_ROUND, "Polyline_round_3"),
 ])
@@ -198,6 +205,23 @@ def test_names_follow_direct_assignment_removal_and_undo(host):
     host.undo()
     host.rename_shape(b.shape_id, "Box_70")
     assert host._generate_shape_name(BOX) == "Box_71"
+
+
+def test_long_numbers_leave_the_index_with_their_names(host):
+    big = "Box_184467440737095516160"
+    a = host.create_shape(BOX, q.BoxProperties(), name=big)
+    b = host.create_shape(BOX, q.BoxProperties(), name="Box_0" + big[4:])  # the same number
+    steps = [
+        (lambda: host.remove_shape(a.shape_id), "Box_184467440737095516161"),
+        (lambda: host.rename_shape(b.shape_id, "Box_99999999999999999999"), "Box_100000000000000000000"),
+        (host.undo, "Box_184467440737095516161"),
+        (host.undo, "Box_184467440737095516161"),
+        (lambda: host.remove_shape(b.shape_id), "Box_184467440737095516161"),
+        (lambda: host.remove_shape(a.shape_id), "Box_1"),
+    ]
+    for step, expected in steps:
+        step()
+        assert host._generate_shape_name(BOX) == expected
 
 
 def test_ids_have_the_fixed_form(host):

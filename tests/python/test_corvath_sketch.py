@@ -1,6 +1,6 @@
 import pytest
 
-from corvath_fixtures import Host, bbox
+from corvath_fixtures import Host, RecordingService, bbox
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
 from nimbal.managers import corvath as cv
@@ -211,3 +211,166 @@ def test_rebuild_sketch_compound(host):
     assert k.area(host._rebuild_sketch_compound(sketch)) == pytest.approx(100)
     host._apply_state({sketch.components[0].shape_id: None})
     assert host._rebuild_sketch_compound(sketch) is None
+
+
+# ---- a commit or restore that fails changes nothing ----
+
+class SwitchedService(RecordingService):
+    """A real kernel until `fail` names an operation: then that operation
+    raises (or answers None when `answer_none` is set)."""
+
+    def __init__(self):
+        super().__init__()
+        self.fail, self.answer_none = None, False
+
+    def _op(self, name):
+        real = super()._op(name)
+
+        def call(*args):
+            if name == self.fail:
+                if self.answer_none:
+                    return None
+                raise RuntimeError(f"{name} failed")
+            return real(*args)
+        return call
+
+
+class DrawingHost(Host):
+    """Its id drawing can be made to fail after a number of draws."""
+
+    draws_left = None
+
+    def _new_shape_id(self, shape_type):
+        if self.draws_left is not None:
+            if self.draws_left == 0:
+                raise RuntimeError("no more ids")
+            self.draws_left -= 1
+        return super()._new_shape_id(shape_type)
+
+
+def registry_view(host):
+    """Every entry with everything a commit could change, by identity."""
+    return [(sid, ms, ms.shape, list(ms.components), ms.parent_id, ms.properties)
+            for sid, ms in host._shapes.items()]
+
+
+def registry_values(host):
+    """Every entry by value, in any order: what undo must bring back."""
+    return {sid: (ms.shape, [c.shape_id for c in ms.components], ms.parent_id) for sid, ms in host._shapes.items()}
+
+
+def stack_view(host):
+    return [(c.description, list(c.before), list(c.after)) for c in host._undo_stack]
+
+
+def nan_placement(record):
+    record.translation = q.Translation(x=float("nan"))
+
+
+def top_level_sketch(host, s):
+    return s, lambda: k.area(host.get_shape(s).shape)
+
+
+def extruded(host, s):
+    eid = host.extrude_shape(s, q.ExtrudeProperties(depth=5.0))
+    return eid, lambda: k.volume(host.get_shape(eid).shape)
+
+
+def united(host, s):
+    other = host.create_shape(ShapeType.RECTANGLE, q.RectangleProperties(width=10, height=10,
+                                                                        translation=q.Translation(x=50)))
+    uid = host.union_shapes([s, other.shape_id])
+    return uid, lambda: k.area(host.get_shape(uid).shape)
+
+
+# (case, how the sketch is used, how the commit is made to fail, what the
+# host hears), measured: (before the failing commit, after a good one).
+FAILED_COMMITS = [
+    ("copy ids", top_level_sketch, lambda h, s, u, svc: setattr(h, "draws_left", 1), "raises", (100, 500)),
+    ("sketch placement", top_level_sketch,
+     lambda h, s, u, svc: nan_placement(h.get_shape(s).properties), "raises", (100, 500)),
+    ("sketch placement gives none", top_level_sketch,
+     lambda h, s, u, svc: (setattr(h.get_shape(s).properties, "translation", q.Translation(x=5)),
+                           setattr(svc, "answer_none", True), setattr(svc, "fail", "translate_shape")),
+     "reported", (100, 500)),
+    ("copy ids of a profile", extruded, lambda h, s, u, svc: setattr(h, "draws_left", 1), "raises", (500, 2500)),
+    ("profile placement", extruded,
+     lambda h, s, u, svc: nan_placement(h.get_shape(s).properties), "raises", (500, 2500)),
+    ("extrude recomputation", extruded, lambda h, s, u, svc: setattr(svc, "fail", "extrude_shape"),
+     "raises", (500, 2500)),
+    ("extrude placement", extruded, lambda h, s, u, svc: nan_placement(h.get_shape(u).properties),
+     "raises", (500, 2500)),
+    ("union recomputation", united, lambda h, s, u, svc: setattr(svc, "fail", "fuse_shapes"),
+     "raises", (200, 600)),
+    ("union refold merge", united, lambda h, s, u, svc: setattr(svc, "fail", "unify_same_domain"),
+     "raises", (200, 600)),
+]
+
+
+@pytest.mark.parametrize("case, use, break_it, heard, measures", FAILED_COMMITS,
+                         ids=[c[0] for c in FAILED_COMMITS])
+def test_a_failed_commit_changes_nothing(case, use, break_it, heard, measures):
+    svc = SwitchedService()
+    host = DrawingHost(svc)
+    s = host.create_sketch(plane(host).shape_id).shape_id
+    tessik = FakeSketchManager()
+    tessik.rect(10, 10)
+    assert host.commit_sketch(s, tessik)
+    user, measure = use(host, s)
+    assert measure() == pytest.approx(measures[0])
+    registry, values, stack = registry_view(host), registry_values(host), stack_view(host)
+    record = host.get_shape(s).properties
+    saved = (record.translation.x, host.get_shape(user).properties.translation.x)
+
+    tessik.rect(20, 20, x=-40)
+    break_it(host, s, user, svc)
+    host.log.clear()
+    if heard == "raises":
+        with pytest.raises(RuntimeError):  # the kernel's error, as an update lets it through
+            host.commit_sketch(s, tessik)
+        assert host.log == []
+    else:
+        assert host.commit_sketch(s, tessik) is False
+        assert host.events() == [("failed", "Commit Sketch",
+                                  "The sketch could not be placed: the kernel gave no shape.")]
+    assert registry_view(host) == registry and stack_view(host) == stack
+    assert all(host.get_shape(c.shape_id) is c for c in host.get_shape(s).components)
+
+    # Mended, the same commit goes through, and the history still walks.
+    svc.fail, host.draws_left = None, None
+    record.translation.x = saved[0]
+    host.get_shape(user).properties.translation.x = saved[1]
+    assert host.commit_sketch(s, tessik)
+    assert measure() == pytest.approx(measures[1])
+    host.undo()
+    assert registry_values(host) == values and measure() == pytest.approx(measures[0])
+    host.redo()
+    assert measure() == pytest.approx(measures[1])
+    while host.can_undo:
+        host.undo()
+    assert len(host._shapes) == 0
+    while host.can_redo:
+        host.redo()
+    assert measure() == pytest.approx(measures[1])
+
+
+def test_a_failed_restore_leaves_nothing_behind():
+    tessik = FakeSketchManager()
+    r1 = tessik.rect(10, 10)
+    r2 = tessik.rect(10, 10, x=5)
+    union = tessik.add(geo.fuse_shapes(r1.shape, r2.shape), ShapeType.UNION, components=[r1, r2])
+    r1.parent_id = r2.parent_id = union.shape_id
+    tessik.rect(3, 3, x=40)
+    bad = q.SketchProperties(translation=q.Translation(z=float("nan")))
+    host = DrawingHost()
+    pl = host.restore_plane("plane_saved001", q.PlaneProperties())
+    host.log.clear()
+    with pytest.raises(k.KernelError):
+        host.restore_sketch("sketch_saved01", bad, tessik)
+    host.draws_left = 2  # fails at the third copy
+    with pytest.raises(RuntimeError):
+        host.restore_sketch("sketch_saved01", q.SketchProperties(), tessik)
+    assert list(host._shapes) == [pl.shape_id] and host.log == [] and host.undo_depth() == 0
+    host.draws_left = None
+    assert host.restore_sketch("sketch_saved01", q.SketchProperties(), tessik) == "sketch_saved01"
+    assert len(host._shapes) == 6 and k.area(host.get_shape("sketch_saved01").shape) == pytest.approx(159)

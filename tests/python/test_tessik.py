@@ -107,6 +107,11 @@ def test_a_clashing_id_is_drawn_again():
     (["Rectangle_0"], RECT, "Rectangle_1"),
     (["Rectangle_ 12 ", "Rectangle_1_0", "Rectangle_2.5"], RECT, "Rectangle_13"),
     (["Circle_12"], ShapeType.CIRCLE, "Circle_13"),
+    # Numbers of any length: the next is one more than the largest.
+    (["Rectangle_9223372036854775807"], RECT, "Rectangle_9223372036854775808"),
+    (["Rectangle_99999999999999999999999", "Rectangle_7"], RECT, "Rectangle_100000000000000000000000"),
+    (["Rectangle_18446744073709551617", "Rectangle_18446744073709551616"], RECT, "Rectangle_18446744073709551618"),
+    (["Rectangle_0000000000000000000000009", "Rectangle_-99999999999999999999"], RECT, "Rectangle_10"),
     (["Sketch_polyline_4", "Sketch_Polyline_9"], ShapeType.SKETCH_POLYLINE, "Sketch_polyline_5"),
 ])
 def test_display_names(host, names, shape_type, expected):
@@ -287,9 +292,11 @@ def test_undo_of_clear_all_restores_components_listed_after_their_parent(host):
     a, b, c = (host.create_rectangle(i * 20.0, 0).shape_id for i in range(3))
     u1 = host.union_shapes([a, b])
     u2 = host.union_shapes([u1, c])
-    host.remove_shape(a)  # a hidden component leaves ...
-    host.undo()           # ... and comes back at the end of the registry
+    snap = hathel._ShapeSnapshot.from_managed(host.get_shape(a))
+    host._apply_state({a: None})  # a hidden component leaves ...
+    host._apply_state({a: snap})  # ... and comes back at the end of the registry
     assert host.get_all_shape_ids()[-1] == a
+    assert host.get_shape(u1).components[0] is host.get_shape(a)
     host.clear_all()
     host.undo()
     inner = host.get_shape(u1)

@@ -5,6 +5,8 @@
 
 #include <pybind11/functional.h>
 
+#include <unordered_set>
+
 #include "corvath_bind.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
 #include "nimbal_py/hathel.hpp"
@@ -102,29 +104,57 @@ class PySketchSource final : public SketchSource {
     return ids;
   }
 
-  ManagedShapePtr get_shape(const std::string& shape_id) override {
-    std::vector<PyObject*> path;
-    return record(obj_.attr("get_shape")(shape_id), path);
-  }
+  ManagedShapePtr get_shape(const std::string& shape_id) override { return record(obj_.attr("get_shape")(shape_id)); }
 
  private:
-  static ManagedShapePtr record(pyb::handle r, std::vector<PyObject*>& path) {
-    if (r.is_none()) return nullptr;
-    if (pyb::isinstance<ManagedShape>(r)) return r.cast<ManagedShapePtr>();
-    if (std::find(path.begin(), path.end(), r.ptr()) != path.end())
-      throw nimbal::ValueError("a sketch record holds itself among its components");
-    path.push_back(r.ptr());
-    auto ms = std::make_shared<ManagedShape>();
-    ms->shape = shape_from_py(r.attr("shape"), "shape");
-    ms->shape_type = r.attr("shape_type").cast<ShapeType>();
-    ms->name = r.attr("name").cast<std::string>();
-    ms->color = r.attr("color").cast<Color>();
-    ms->properties = record_from_py(r.attr("properties"), "properties");
-    for (auto c : pyb::iter(r.attr("components")))
-      if (ManagedShapePtr m = record(c, path)) ms->components.push_back(std::move(m));
-    ms->parent_id = nimbal::py::optional_str(r.attr("parent_id"), "parent_id");
-    path.pop_back();
-    return ms;
+  // Depth first without recursion, so a union chain of any depth is read
+  // with the heap: each record's fields, its components (each read whole in
+  // turn), then its parent id.
+  static ManagedShapePtr record(pyb::handle root) {
+    if (root.is_none()) return nullptr;
+    if (pyb::isinstance<ManagedShape>(root)) return root.cast<ManagedShapePtr>();
+    struct Frame {
+      pyb::handle src;
+      ManagedShapePtr ms;
+      std::vector<pyb::object> components;
+      std::size_t next = 0;
+    };
+    std::unordered_set<PyObject*> path;
+    std::vector<Frame> stack;
+    auto open = [&](pyb::handle r) {
+      if (!path.insert(r.ptr()).second)
+        throw nimbal::ValueError("a sketch record holds itself among its components");
+      auto ms = std::make_shared<ManagedShape>();
+      ms->shape = shape_from_py(r.attr("shape"), "shape");
+      ms->shape_type = r.attr("shape_type").cast<ShapeType>();
+      ms->name = r.attr("name").cast<std::string>();
+      ms->color = r.attr("color").cast<Color>();
+      ms->properties = record_from_py(r.attr("properties"), "properties");
+      Frame f{r, std::move(ms), {}};
+      for (auto c : pyb::iter(r.attr("components"))) f.components.push_back(pyb::reinterpret_borrow<pyb::object>(c));
+      stack.push_back(std::move(f));
+    };
+    open(root);
+    ManagedShapePtr done;
+    while (!stack.empty()) {
+      Frame& f = stack.back();
+      if (f.next < f.components.size()) {
+        pyb::handle c = f.components[f.next++];
+        if (c.is_none()) continue;
+        if (pyb::isinstance<ManagedShape>(c)) {
+          f.ms->components.push_back(c.cast<ManagedShapePtr>());
+          continue;
+        }
+        open(c);
+        continue;
+      }
+      f.ms->parent_id = nimbal::py::optional_str(f.src.attr("parent_id"), "parent_id");
+      done = std::move(f.ms);
+      path.erase(f.src.ptr());
+      stack.pop_back();
+      if (!stack.empty()) stack.back().ms->components.push_back(done);
+    }
+    return done;
   }
 
   pyb::object obj_;

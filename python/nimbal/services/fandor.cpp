@@ -24,6 +24,208 @@ using nimbal::services::PolylinePoint;
 using nimbal::services::Vec3;
 using nimbal::services::ViewCallError;
 
+// Docstrings of the Python face.
+namespace doc {
+
+constexpr const char* module = R"(Sketch plane service: plane frames, plane-local coordinates and sketch elements.
+
+_EPS: 1e-10, the length below which a vector counts as zero and a ray as
+parallel to a plane. logger: "nimbal.services.fandor"; only
+screen_to_plane_coords writes to it, at debug level.)";
+constexpr const char* cls = R"(Plane frames, coordinate mapping and 2D element builders on a reference plane.
+
+Stateless: every call reads the PlaneProperties record afresh, so one
+instance serves any number of planes and callers. A subclass may override
+plane_local_axes, local_to_world and world_to_local; every conversion and
+builder goes through them. Plane-local points are (u, v) pairs; world
+points are (x, y, z) in model units.)";
+constexpr const char* init = "Creates the service; it takes no arguments and keeps no state.";
+constexpr const char* plane_local_axes = R"(The plane's two in-plane unit axes.
+
+Overridable; every conversion and builder of this service uses it. The
+normal is used as stored (a unit normal is expected); u is world X (or
+world Y when |normal_x| >= 0.9) made perpendicular to it, and v is
+normal x u. Degenerate vectors fall back to world X and Y.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+
+Returns:
+    (u_axis, v_axis), two (x, y, z) tuples of floats.
+
+Raises:
+    TypeError: plane_props is not a PlaneProperties.)";
+constexpr const char* local_to_world = R"(World point of a plane-local point.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+    u: Plane-local u.
+    v: Plane-local v.
+
+Returns:
+    (x, y, z): origin + u * u_axis + v * v_axis.
+
+Raises:
+    TypeError: an argument of the wrong type.)";
+constexpr const char* world_to_local = R"(Plane-local coordinates of a world point's projection onto the plane.
+
+The distance from the plane is dropped.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+    x: World x.
+    y: World y.
+    z: World z.
+
+Returns:
+    (u, v) of the orthogonal projection.
+
+Raises:
+    TypeError: an argument of the wrong type.)";
+constexpr const char* screen_to_plane_coords = R"(Plane-local point of the plane under a screen pixel.
+
+Asks the view for the eye ray through the pixel (ConvertWithProj, or
+Convert and Proj when that fails) and intersects the ray's whole line with
+the plane, behind the eye point too.
+
+Args:
+    v3d_view: The host's kernel view, or any object with ConvertWithProj,
+        Convert and Proj.
+    plane_props: The PlaneProperties of the plane.
+    px: Pixel x, truncated toward zero.
+    py: Pixel y, truncated toward zero.
+
+Returns:
+    (u, v), or None when the view gives no ray (logged at debug level as
+    "screen_to_plane_coords failed: ...") or the ray runs parallel to the
+    plane.
+
+Raises:
+    TypeError: plane_props is not a PlaneProperties.)";
+constexpr const char* create_rectangle_on_plane = R"(Rectangle on the plane with its bottom-left corner at (u, v).
+
+It spans u to u + width along the u axis and v to v + height along the v
+axis.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+    u: Plane-local u of the corner.
+    v: Plane-local v of the corner.
+    width: Extent along the u axis.
+    height: Extent along the v axis.
+    filled: A face when true, else the closed outline wire of four edges.
+
+Returns:
+    A TopoDS_Face or TopoDS_Wire.
+
+Raises:
+    ValueError: a coordinate, size or the normal is not finite.
+    nimbal.kernel.KernelError: the kernel cannot build it (e.g. a zero
+        normal); a zero or negative size is not refused.)";
+constexpr const char* create_circle_on_plane = R"(Circle on the plane centred at (u, v).
+
+Its edge starts and ends at centre + radius * u_axis.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+    u: Plane-local u of the centre.
+    v: Plane-local v of the centre.
+    radius: The radius.
+    filled: A disk face when true, else the circle's wire.
+
+Returns:
+    A TopoDS_Face or TopoDS_Wire.
+
+Raises:
+    ValueError: a coordinate, the radius or the normal is not finite.
+    nimbal.kernel.KernelError: the kernel cannot build it (e.g. radius 0
+        or a zero normal).)";
+constexpr const char* create_line_on_plane = R"(Wire of one straight edge from p1 to p2 on the plane.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+    p1: Plane-local (u, v) start point.
+    p2: Plane-local (u, v) end point.
+
+Returns:
+    A TopoDS_Wire, or None when the points coincide (within 1e-9, relative
+    or absolute) or the kernel cannot make the edge.
+
+Raises:
+    TypeError: p1 or p2 is not a (u, v) pair of numbers.)";
+constexpr const char* create_arc_on_plane = R"(Wire of the circular arc from start through mid to end on the plane.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+    start: Plane-local (u, v) start point.
+    mid: A plane-local point the arc passes through.
+    end: Plane-local (u, v) end point.
+
+Returns:
+    A TopoDS_Wire, or None when a point is not a pair of numbers, the
+    points are collinear or coincide, or the kernel fails.)";
+constexpr const char* create_polyline_on_plane = R"(Wire through plane-local points, or the face it bounds.
+
+Runs of consecutive repeated points (within 1e-9) collapse into one; a
+point is compared with the last one kept only.
+
+Args:
+    plane_props: The PlaneProperties of the plane.
+    points_uv: Iterable of plane-local (u, v) points.
+    closed: Adds an edge from the last point back to the first, unless they
+        coincide.
+    filled: With closed, a face on the plane bounded by the wire (the wire
+        itself when the face cannot be made).
+
+Returns:
+    A TopoDS_Wire or TopoDS_Face, or None when fewer than two points remain,
+    a kept point is not exactly a (u, v) pair, or the wire cannot be made.
+
+Raises:
+    TypeError: a point whose coordinates must be compared is not readable
+        as numbers.)";
+constexpr const char* fuse_shapes = R"(Boolean union of two shapes.
+
+Args:
+    shape1: The first kernel shape.
+    shape2: The second kernel shape.
+
+Returns:
+    The union, or None when an argument is not a non-null kernel shape or
+    the kernel fails.)";
+constexpr const char* cut_shapes = R"(Boolean difference: shape1 with shape2 removed from it.
+
+Args:
+    shape1: The kernel shape cut from.
+    shape2: The kernel shape removed.
+
+Returns:
+    The difference, or None when an argument is not a non-null kernel shape
+    or the kernel fails.)";
+constexpr const char* unify_same_domain = R"(Merges the shape's coplanar faces and collinear edges.
+
+Args:
+    shape: A kernel shape.
+
+Returns:
+    The merged shape, or the very object passed when it is no kernel shape,
+    is null or merging fails or changes nothing.)";
+constexpr const char* up_vector_for_normal = R"(Up direction for a view looking straight along a plane normal.
+
+World Z (or world Y when |nz| >= 0.9) made perpendicular to the normal;
+the host hands it to the view's SetUp when it locks a view onto a plane.
+
+Args:
+    nx: Normal x.
+    ny: Normal y.
+    nz: Normal z.
+
+Returns:
+    A unit (x, y, z) tuple; (0, 1, 0) when the seed is parallel to the
+    normal.)";
+
+}  // namespace doc
+
 namespace {
 
 // The record as its existing Python object (the caller passed it in).
@@ -197,7 +399,7 @@ bool is_shape(pyb::handle obj) { return pyb::isinstance<TopoDS_Shape>(obj); }
 }  // namespace
 
 PYBIND11_MODULE(fandor, m) {
-  m.doc() = "Sketch plane service: plane frames, plane-local coordinates and sketch elements.";
+  m.doc() = doc::module;
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
   nimbal::py::import_kernel();
@@ -207,14 +409,14 @@ PYBIND11_MODULE(fandor, m) {
   m.attr("logger") = pyb::module_::import("logging").attr("getLogger")("nimbal.services.fandor");
 
   pyb::class_<Fandor, PyFandor, std::shared_ptr<Fandor>> cls(
-      m, "Fandor", "Plane frames, coordinate mapping and 2D element builders on a reference plane.");
-  cls.def(pyb::init<>());
+      m, "Fandor", doc::cls);
+  cls.def(pyb::init<>(), doc::init);
   cls.def("plane_local_axes", &Fandor::plane_local_axes, pyb::arg("plane_props"),
-          "(u_axis, v_axis): the plane's in-plane unit axes.");
+          doc::plane_local_axes);
   cls.def("local_to_world", &Fandor::local_to_world, pyb::arg("plane_props"), pyb::arg("u"),
-          pyb::arg("v"), "World point of the plane-local point (u, v).");
+          pyb::arg("v"), doc::local_to_world);
   cls.def("world_to_local", &Fandor::world_to_local, pyb::arg("plane_props"), pyb::arg("x"),
-          pyb::arg("y"), pyb::arg("z"), "Plane-local (u, v) of the point's projection onto the plane.");
+          pyb::arg("y"), pyb::arg("z"), doc::world_to_local);
   cls.def(
       "screen_to_plane_coords",
       [](const Fandor& self, typed<view_name> view, const PlaneProperties& plane, double px,
@@ -225,7 +427,7 @@ PYBIND11_MODULE(fandor, m) {
         return pyb::cast(*uv);
       },
       pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"),
-      "Plane-local (u, v) of the plane point under the pixel, or None.");
+      doc::screen_to_plane_coords);
   cls.def(
       "create_rectangle_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, double u, double v, double width,
@@ -234,7 +436,7 @@ PYBIND11_MODULE(fandor, m) {
       },
       pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
       pyb::arg("filled") = true,
-      "Rectangle with bottom-left corner (u, v): a face when filled, else its outline wire.");
+      doc::create_rectangle_on_plane);
   cls.def(
       "create_circle_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, double u, double v, double radius,
@@ -242,7 +444,7 @@ PYBIND11_MODULE(fandor, m) {
         return self.create_circle_on_plane(plane, u, v, radius, truth(filled));
       },
       pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
-      pyb::arg("filled") = true, "Circle centred at (u, v): a disk when filled, else a wire.");
+      pyb::arg("filled") = true, doc::create_circle_on_plane);
   cls.def(
       "create_line_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> p1, typed<point2_name> p2) {
@@ -250,7 +452,7 @@ PYBIND11_MODULE(fandor, m) {
             self.create_line_on_plane(plane, require_point(p1, "p1"), require_point(p2, "p2")));
       },
       pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"),
-      "Wire of one straight edge from p1 to p2, or None.");
+      doc::create_line_on_plane);
   cls.def(
       "create_arc_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> start, typed<point2_name> mid,
@@ -260,7 +462,7 @@ PYBIND11_MODULE(fandor, m) {
         return nimbal::py::shape_or_none(self.create_arc_on_plane(plane, *a, *b, *c));
       },
       pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
-      "Wire of the arc from start through mid to end, or None.");
+      doc::create_arc_on_plane);
   cls.def(
       "create_polyline_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, typed<polyline_points_name> points, bool_arg closed,
@@ -272,7 +474,7 @@ PYBIND11_MODULE(fandor, m) {
       },
       pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
       pyb::arg("filled") = false,
-      "Wire through the points (repeats collapsed); a face when closed and filled; or None.");
+      doc::create_polyline_on_plane);
   cls.def_static(
       "fuse_shapes",
       [](typed<shape_name> a, typed<shape_name> b) -> typed<shape_or_none_name> {
@@ -280,7 +482,7 @@ PYBIND11_MODULE(fandor, m) {
         return nimbal::py::shape_or_none(
             Fandor::fuse_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
       },
-      pyb::arg("shape1"), pyb::arg("shape2"), "Union of the two shapes, or None.");
+      pyb::arg("shape1"), pyb::arg("shape2"), doc::fuse_shapes);
   cls.def_static(
       "cut_shapes",
       [](typed<shape_name> a, typed<shape_name> b) -> typed<shape_or_none_name> {
@@ -288,7 +490,7 @@ PYBIND11_MODULE(fandor, m) {
         return nimbal::py::shape_or_none(
             Fandor::cut_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
       },
-      pyb::arg("shape1"), pyb::arg("shape2"), "shape1 with shape2 removed from it, or None.");
+      pyb::arg("shape1"), pyb::arg("shape2"), doc::cut_shapes);
   cls.def_static(
       "unify_same_domain",
       [](typed<shape_name> shape) -> typed<shape_name> {
@@ -299,8 +501,8 @@ PYBIND11_MODULE(fandor, m) {
         return pyb::cast(out);
       },
       pyb::arg("shape"),
-      "The shape with coplanar faces and collinear edges merged, or the input itself.");
+      doc::unify_same_domain);
   cls.def("up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"),
-          pyb::arg("nz"), "Unit up vector for a view looking along the normal.");
+          pyb::arg("nz"), doc::up_vector_for_normal);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

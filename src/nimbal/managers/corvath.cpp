@@ -37,9 +37,9 @@ const std::vector<std::string>& display_prefixes() {
 }
 
 // The number `name` bears after `prefix`, if it bears one that counts.
-bool number_after(const std::string& name, const std::string& prefix, long long& n) {
+bool number_after(const std::string& name, const std::string& prefix, std::string& n) {
   return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
-         parse_int_literal(std::string_view(name).substr(prefix.size()), n) && n > 0;
+         registry::positive_decimal(std::string_view(name).substr(prefix.size()), n);
 }
 
 std::string title_of(ShapeType t) {
@@ -177,15 +177,15 @@ std::uint64_t names_epoch() { return g_names_epoch.load(); }
 void NameIndex::add(const std::string& name) {
   const auto& prefixes = display_prefixes();
   for (std::size_t t = 0; t < prefixes.size(); ++t) {
-    long long n = 0;
-    if (number_after(name, prefixes[t], n)) numbers_[t].insert(n);
+    std::string n;
+    if (number_after(name, prefixes[t], n)) numbers_[t].insert(std::move(n));
   }
 }
 
 void NameIndex::remove(const std::string& name) {
   const auto& prefixes = display_prefixes();
   for (std::size_t t = 0; t < prefixes.size(); ++t) {
-    long long n = 0;
+    std::string n;
     if (!number_after(name, prefixes[t], n)) continue;
     auto it = numbers_[t].find(n);
     if (it != numbers_[t].end()) numbers_[t].erase(it);
@@ -196,9 +196,9 @@ void NameIndex::clear() {
   for (auto& s : numbers_) s.clear();
 }
 
-long long NameIndex::highest(ShapeType t) const {
+std::string NameIndex::highest(ShapeType t) const {
   const auto& s = numbers_[static_cast<std::size_t>(t)];
-  return s.empty() ? 0 : *s.rbegin();
+  return s.empty() ? "0" : *s.rbegin();
 }
 
 // ---------------------------------------------------------------------------
@@ -261,7 +261,7 @@ std::string CoreCorvath::free_shape_id(ShapeType t) {
 }
 
 std::string CoreCorvath::_generate_shape_name(ShapeType t) {
-  return display_prefix(t) + std::to_string(shapes_.names().highest(t) + 1);
+  return registry::display_name(t, shapes_.names());
 }
 
 // ---------------------------------------------------------------------------

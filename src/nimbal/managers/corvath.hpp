@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <TopoDS_Shape.hxx>
@@ -72,19 +73,26 @@ void names_changed_outside();
 // Counts those changes; a manager whose count is behind rebuilds its index.
 std::uint64_t names_epoch();
 
+// Decimal digit strings without leading zeros, ordered by value.
+struct DecimalLess {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  }
+};
+
 // The numbers that registered names bear after each shape type's display
 // prefix ("Box_" 3 -> 3), so a new display name needs no scan of the
-// registry.
+// registry. Numbers are kept as digits: a name may bear any number of them.
 class NameIndex {
  public:
   void add(const std::string& name);
   void remove(const std::string& name);
   void clear();
-  long long highest(ShapeType t) const;  // 0 when no name counts
+  std::string highest(ShapeType t) const;  // "0" when no name counts
 
  private:
-  std::vector<std::multiset<long long>> numbers_ =
-      std::vector<std::multiset<long long>>(EnumInfo<ShapeType>::names.size());
+  using Numbers = std::multiset<std::string, DecimalLess>;
+  std::vector<Numbers> numbers_ = std::vector<Numbers>(EnumInfo<ShapeType>::names.size());
 };
 
 // A manager's registry with the index of its names kept in step: every
@@ -307,14 +315,24 @@ class CoreCorvath {
   // A derived shape recomputed from its components and its own record,
   // placed; null when the kernel gives nothing.
   TopoDS_Shape recompute_parent(const ManagedShape& parent);
-  // The sketch manager's top-level records with geometry, read (and checked)
-  // before anything changes.
+  // The sketch manager's top-level records with geometry.
   std::vector<ManagedShapePtr> sketch_records(SketchSource& tessik);
-  // Registers copies of `records` under `sketch_id`; the placed compound of
-  // their shapes, or null when there are none.
-  TopoDS_Shape copy_sketch_records(const std::vector<ManagedShapePtr>& records, const std::string& sketch_id,
-                                   const Quenby& placement, ComponentList& components, State* before,
-                                   State* after);
+  // Copies of a sketch manager's records, made but not registered yet.
+  struct SketchCopies {
+    ComponentList components;            // one per record, the sketch's components
+    std::vector<ManagedShapePtr> order;  // every copy, inputs ahead of their holders
+    TopoDS_Shape shape;                  // the placed compound; null without components
+    bool placed = false;                 // whether placing gave a shape
+  };
+  // The copy of `rec` (and of the inputs it follows) under `comp_parent_id`,
+  // with ids that are neither registered nor in `taken`; every copy made is
+  // appended to `order`. Registers nothing.
+  ManagedShapePtr copy_sketch_record(const ManagedShape& rec, const std::string& comp_parent_id,
+                                     std::unordered_set<std::string>& taken, std::vector<ManagedShapePtr>& order);
+  // Reads `tessik` and makes the copies and placed compound of sketch
+  // `sketch_id`; changes nothing.
+  SketchCopies prepare_sketch(SketchSource& tessik, const std::string& sketch_id, const Quenby& placement);
+  void register_sketch_copies(const SketchCopies& copies);
   NamedRegistry shapes_;
   std::shared_ptr<DrulenProtocol> geo_;
   services::Hathel undo_redo_;

@@ -1,5 +1,10 @@
 // Sketches in the geometry manager: creation on a plane, commit of a sketch
 // manager's elements as copies, and the restore operations of project files.
+//
+// A commit or restore computes everything first (the copies with their ids,
+// the placed compound, the recomputed parent, the undo states) and changes
+// the registry only after the last step that can fail, so a failure leaves
+// the manager as it was.
 #include <BRep_Builder.hxx>
 #include <TopoDS_Compound.hxx>
 
@@ -7,6 +12,7 @@
 
 #include "nimbal/errors.hpp"
 #include "nimbal/managers/corvath.hpp"
+#include "nimbal/managers/registry.hpp"
 
 namespace nimbal::managers {
 
@@ -16,16 +22,8 @@ namespace {
 
 bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
 
-// The inputs of unions and subtractions that a copy follows must form a
-// tree: a record that holds itself would be copied without end.
-void check_tree(const ManagedShape& rec, std::unordered_set<const ManagedShape*>& path) {
-  if (!is_boolean(rec.shape_type)) return;
-  if (!path.insert(&rec).second)
-    throw ValueError("the sketch element '" + rec.name + "' holds itself among its components");
-  for (const auto& c : rec.components)
-    if (c && !c->shape.IsNull()) check_tree(*c, path);
-  path.erase(&rec);
-}
+// The inputs of a union or subtraction that its copy follows.
+bool followed(const ManagedShapePtr& c) { return c && !c->shape.IsNull(); }
 
 }  // namespace
 
@@ -34,46 +32,94 @@ std::vector<ManagedShapePtr> CoreCorvath::sketch_records(SketchSource& tessik) {
   for (const std::string& id : tessik.get_all_shape_ids()) {
     ManagedShapePtr rec = tessik.get_shape(id);
     if (!rec || rec->shape.IsNull() || rec->parent_id) continue;
-    std::unordered_set<const ManagedShape*> path;
-    check_tree(*rec, path);
     records.push_back(std::move(rec));
   }
   return records;
 }
 
-ManagedShapePtr CoreCorvath::_build_sketch_comp(const ManagedShape& rec, const std::string& comp_parent_id,
-                                                State* before, State* after) {
-  const std::string id = free_shape_id(rec.shape_type);
-  ComponentList components;
-  if (is_boolean(rec.shape_type))
-    for (const auto& c : rec.components)
-      if (c && !c->shape.IsNull()) components.push_back(_build_sketch_comp(*c, id, before, after));
-  auto copy = std::make_shared<ManagedShape>();
-  copy->shape_id = id;
-  copy->shape = rec.shape;
-  copy->shape_type = rec.shape_type;
-  copy->name = rec.name;
-  copy->color = rec.color;
-  copy->properties = rec.properties;  // the sketch manager's record itself
-  copy->components = std::move(components);
-  copy->parent_id = comp_parent_id;
-  shapes_.add(copy);
-  if (before) before->set(id, nullptr);
-  if (after) after->set(id, snapshot_of(*copy));
-  return copy;
+ManagedShapePtr CoreCorvath::copy_sketch_record(const ManagedShape& rec, const std::string& comp_parent_id,
+                                                std::unordered_set<std::string>& taken,
+                                                std::vector<ManagedShapePtr>& order) {
+  // Depth first without recursion: a union chain of any depth is copied
+  // with the heap, not the stack. Ids are drawn before the inputs' ids;
+  // copies are listed after their inputs, the order they are registered in.
+  struct Frame {
+    const ManagedShape* rec;
+    ManagedShapePtr copy;
+    std::size_t next = 0;
+  };
+  std::unordered_set<const ManagedShape*> path;
+  std::vector<Frame> stack;
+  auto open = [&](const ManagedShape& r, const std::string& parent) {
+    // A record that holds itself would be copied without end.
+    if (!path.insert(&r).second)
+      throw ValueError("the sketch element '" + r.name + "' holds itself among its components");
+    auto copy = std::make_shared<ManagedShape>();
+    copy->shape_id = registry::free_shape_id(shapes_, r.shape_type,
+                                             [this](ShapeType t) { return _new_shape_id(t); }, &taken);
+    taken.insert(copy->shape_id);
+    copy->shape = r.shape;
+    copy->shape_type = r.shape_type;
+    copy->name = r.name;
+    copy->color = r.color;
+    copy->properties = r.properties;  // the sketch manager's record itself
+    copy->parent_id = parent;
+    stack.push_back({&r, std::move(copy)});
+  };
+  open(rec, comp_parent_id);
+  ManagedShapePtr done;
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (is_boolean(f.rec->shape_type) && f.next < f.rec->components.size()) {
+      const ManagedShapePtr& c = f.rec->components[f.next++];
+      if (followed(c)) open(*c, f.copy->shape_id);
+      continue;
+    }
+    done = std::move(f.copy);
+    path.erase(f.rec);
+    stack.pop_back();
+    order.push_back(done);
+    if (!stack.empty()) stack.back().copy->components.push_back(done);
+  }
+  return done;
 }
 
-TopoDS_Shape CoreCorvath::copy_sketch_records(const std::vector<ManagedShapePtr>& records,
-                                              const std::string& sketch_id, const Quenby& placement,
-                                              ComponentList& components, State* before, State* after) {
+CoreCorvath::SketchCopies CoreCorvath::prepare_sketch(SketchSource& tessik, const std::string& sketch_id,
+                                                      const Quenby& placement) {
+  // Everything the sketch manager holds is read first, so a failure there
+  // changes nothing.
+  const std::vector<ManagedShapePtr> records = sketch_records(tessik);
+  SketchCopies out;
+  std::unordered_set<std::string> taken{sketch_id};
   TopoDS_Compound compound;
   BRep_Builder builder;
   builder.MakeCompound(compound);
   for (const auto& rec : records) {
     builder.Add(compound, rec->shape);
-    components.push_back(_build_sketch_comp(*rec, sketch_id, before, after));
+    out.components.push_back(copy_sketch_record(*rec, sketch_id, taken, out.order));
   }
-  return components.empty() ? TopoDS_Shape() : _apply_transformations(compound, placement);
+  if (!out.components.empty()) {
+    out.shape = _apply_transformations(compound, placement);
+    out.placed = !out.shape.IsNull();
+  }
+  return out;
+}
+
+void CoreCorvath::register_sketch_copies(const SketchCopies& copies) {
+  for (const auto& copy : copies.order) shapes_.add(copy);
+}
+
+ManagedShapePtr CoreCorvath::_build_sketch_comp(const ManagedShape& rec, const std::string& comp_parent_id,
+                                                State* before, State* after) {
+  std::unordered_set<std::string> taken;
+  std::vector<ManagedShapePtr> order;
+  ManagedShapePtr copy = copy_sketch_record(rec, comp_parent_id, taken, order);
+  for (const auto& c : order) {
+    shapes_.add(c);
+    if (before) before->set(c->shape_id, nullptr);
+    if (after) after->set(c->shape_id, snapshot_of(*c));
+  }
+  return copy;
 }
 
 ManagedShapePtr CoreCorvath::create_sketch(const std::string& plane_id, const Color& color,
@@ -94,65 +140,94 @@ ManagedShapePtr CoreCorvath::create_sketch(const std::string& plane_id, const Co
 bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tessik) {
   ManagedShapePtr old = find(sketch_id);
   if (!old || old->shape_type != ShapeType::SKETCH) return false;
-  // Everything the sketch manager holds is read before the registry
-  // changes, so a failure there leaves the sketch as it was.
-  const std::vector<ManagedShapePtr> records = sketch_records(tessik);
   const std::optional<std::string> parent_id = old->parent_id;
+  ManagedShapePtr parent = parent_id ? find(*parent_id) : nullptr;
 
-  auto before = std::make_shared<State>();
-  before->set(sketch_id, snapshot_of(*old));
-  for (const auto& c : old->components)
-    if (ManagedShapePtr reg = find(c->shape_id)) before->set(c->shape_id, snapshot_of(*reg));
-  if (parent_id)
-    if (ManagedShapePtr parent = find(*parent_id)) before->set(*parent_id, snapshot_of(*parent));
-
-  for (const auto& c : old->components) shapes_.drop(c->shape_id);
-  if (!parent_id) {
-    shapes_.drop(sketch_id);
-    _notify_shape_removed(sketch_id);
+  // ---- compute: nothing below changes the registry, the stack or a hook
+  SketchCopies copies = prepare_sketch(tessik, sketch_id, *old->properties);
+  if (!copies.components.empty() && !copies.placed) {
+    _notify_operation_failed("Commit Sketch", "The sketch could not be placed: the kernel gave no shape.");
+    return false;
   }
-  auto after = std::make_shared<State>();
-  for (const auto& kv : *before) after->set(kv.first, nullptr);
-
   auto entry = std::make_shared<ManagedShape>();
-  entry->shape = copy_sketch_records(records, sketch_id, *old->properties, entry->components, before.get(),
-                                     after.get());
   entry->shape_id = sketch_id;
+  entry->shape = copies.shape;
   entry->shape_type = ShapeType::SKETCH;
   entry->name = old->name;
   entry->color = old->color;
   entry->properties = old->properties;
+  entry->components = copies.components;
   entry->parent_id = parent_id;
-  shapes_.add(entry);
+
+  // The parent as it will be: the new entry in the old one's place, its
+  // shape recomputed and placed (kept when the kernel gives none).
+  ComponentList parent_components;
+  TopoDS_Shape parent_shape;
+  if (parent) {
+    ManagedShape trial = *parent;
+    for (auto& c : trial.components)
+      if (c && c->shape_id == sketch_id) {
+        c = entry;
+        break;
+      }
+    // An extrude is swept again from its profile; a parent of another kind
+    // is recomputed its own way.
+    parent_shape = recompute_parent(trial);
+    if (parent_shape.IsNull()) parent_shape = parent->shape;
+    parent_components = trial.components;
+  }
+
+  auto before = std::make_shared<State>();
+  before->set(sketch_id, snapshot_of(*old));
+  std::vector<std::string> old_ids;
+  for (const auto& c : old->components)
+    if (ManagedShapePtr reg = c ? find(c->shape_id) : nullptr) {
+      before->set(c->shape_id, snapshot_of(*reg));
+      old_ids.push_back(c->shape_id);
+    }
+  if (parent) before->set(*parent_id, snapshot_of(*parent));
+  auto after = std::make_shared<State>();
+  for (const auto& kv : *before) after->set(kv.first, nullptr);
+  for (const auto& c : copies.order) {
+    before->set(c->shape_id, nullptr);
+    after->set(c->shape_id, snapshot_of(*c));
+  }
   after->set(sketch_id, snapshot_of(*entry));
-
+  if (parent) {
+    ManagedShape next = *parent;
+    next.shape = parent_shape;
+    next.components = parent_components;
+    after->set(*parent_id, snapshot_of(next));
+  }
   // A sketch created and committed right after is one step of the history.
-  if (services::CommandPtr last = undo_redo_.peek_last(); last && last->description == "Create sketch") {
+  services::CommandPtr last = undo_redo_.peek_last();
+  bool merge = false;
+  if (last && last->description == "Create sketch" && last->before) {
     const SnapshotPtr* created = last->before->find(sketch_id);
-    if (created && !*created) {
-      undo_redo_.pop_last();
-      before->set(sketch_id, nullptr);
-    }
+    merge = created && !*created;
   }
 
-  ManagedShapePtr parent = parent_id ? find(*parent_id) : nullptr;
-  if (!parent) {
-    _push_undo("Commit sketch", before, after);
-    if (!parent_id) _notify_shape_created(sketch_id, entry);
-    return true;
+  // ---- change the registry
+  for (const std::string& id : old_ids) shapes_.drop(id);
+  if (!parent_id) shapes_.drop(sketch_id);
+  register_sketch_copies(copies);
+  shapes_.add(entry);
+  if (parent) {
+    parent->components = std::move(parent_components);
+    parent->shape = parent_shape;
   }
-  for (auto& c : parent->components)
-    if (c->shape_id == sketch_id) {
-      c = entry;
-      break;
-    }
-  // An extrude is swept again from its profile; a parent of another kind is
-  // recomputed its own way.
-  TopoDS_Shape shape = recompute_parent(*parent);
-  if (!shape.IsNull()) parent->shape = shape;
-  after->set(*parent_id, snapshot_of(*parent));
+
+  // ---- report and record
+  if (!parent_id) _notify_shape_removed(sketch_id);
+  if (merge) {
+    undo_redo_.pop_last();
+    before->set(sketch_id, nullptr);
+  }
   _push_undo("Commit sketch", before, after);
-  _notify_shape_updated(*parent_id, parent);
+  if (parent)
+    _notify_shape_updated(*parent_id, parent);
+  else if (!parent_id)
+    _notify_shape_created(sketch_id, entry);
   return true;
 }
 
@@ -175,14 +250,18 @@ std::string CoreCorvath::restore_sketch(const std::string& shape_id, const Recor
                                         std::optional<std::string> name) {
   if (!properties) throw TypeError("restore_sketch: properties must be a property record");
   std::string display = name ? *name : _generate_shape_name(ShapeType::SKETCH);
-  const std::vector<ManagedShapePtr> records = sketch_records(tessik);
+  SketchCopies copies = prepare_sketch(tessik, shape_id, *properties);
+  if (!copies.components.empty() && !copies.placed)
+    throw ValueError("restore_sketch: the sketch '" + shape_id + "' could not be placed");
   auto ms = std::make_shared<ManagedShape>();
-  ms->shape = copy_sketch_records(records, shape_id, *properties, ms->components, nullptr, nullptr);
+  ms->shape = copies.shape;
   ms->shape_id = shape_id;
   ms->shape_type = ShapeType::SKETCH;
   ms->name = std::move(display);
   ms->color = color;
   ms->properties = properties;
+  ms->components = copies.components;
+  register_sketch_copies(copies);
   shapes_.add(ms);
   _notify_shape_created(shape_id, ms);
   return shape_id;

@@ -10,7 +10,9 @@
 #include <queue>
 #include <random>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -29,8 +31,44 @@ inline std::string display_prefix(ShapeType t) {
   return prefix + '_';
 }
 
+// Whether `text` spells a positive integer as the host language's int()
+// reads text (surrounding white space, one sign, decimal digits with single
+// underscores between them), of any length; `digits` gets its value without
+// leading zeros.
+inline bool positive_decimal(std::string_view text, std::string& digits) {
+  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
+  std::size_t b = 0, e = text.size();
+  while (b < e && space(static_cast<unsigned char>(text[b]))) ++b;
+  while (e > b && space(static_cast<unsigned char>(text[e - 1]))) --e;
+  bool negative = false;
+  if (b < e && (text[b] == '+' || text[b] == '-')) negative = text[b++] == '-';
+  digits.clear();
+  bool last_digit = false;
+  for (std::size_t i = b; i < e; ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      if (!(digits.empty() && c == '0')) digits += c;
+      last_digit = true;
+    } else if (c == '_' && last_digit) {
+      last_digit = false;
+    } else {
+      return false;
+    }
+  }
+  return last_digit && !negative && !digits.empty();
+}
+
+// One more than the decimal `digits`.
+inline std::string decimal_successor(std::string digits) {
+  std::size_t i = digits.size();
+  while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+  if (i == 0) return '1' + digits;
+  ++digits[i - 1];
+  return digits;
+}
+
 inline std::string display_name(ShapeType t, const NameIndex& names) {
-  return display_prefix(t) + std::to_string(names.highest(t) + 1);
+  return display_prefix(t) + decimal_successor(names.highest(t));
 }
 
 // The type's value, "_", and eight hex digits: the first eight of a
@@ -54,14 +92,16 @@ inline std::string stripped(const std::string& text) {
   return text.substr(b, e - b);
 }
 
-// An id from `draw`, drawn again while it names a registered entry: a clash
-// would silently replace that entry. The bound only matters for a drawing
-// override that keeps answering a taken id.
+// An id from `draw`, drawn again while it names a registered entry (or one
+// of `taken`, ids handed out for entries not registered yet): a clash would
+// silently replace that entry. The bound only matters for a drawing override
+// that keeps answering a taken id.
 inline std::string free_shape_id(const NamedRegistry& shapes, ShapeType t,
-                                 const std::function<std::string(ShapeType)>& draw) {
+                                 const std::function<std::string(ShapeType)>& draw,
+                                 const std::unordered_set<std::string>* taken = nullptr) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::string id = draw(t);
-    if (!shapes.contains(id)) return id;
+    if (!shapes.contains(id) && !(taken && taken->count(id))) return id;
   }
   throw KeyError("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
 }
@@ -142,6 +182,12 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(NamedRegistry& shapes,
     ms->components = std::move(components);
     ms->parent_id = snapshot.parent_id;
     shapes.add(shape_id, ms);
+    // A registered holder that still lists an earlier object under this id
+    // now lists the registered one.
+    if (ms->parent_id)
+      if (const ManagedShapePtr* holder = shapes.find(*ms->parent_id))
+        for (auto& c : (*holder)->components)
+          if (c && c != ms && c->shape_id == shape_id) c = ms;
     return {ms, snapshot.parent_id ? Restored::CreatedHidden : Restored::Created};
   }
   ManagedShapePtr ms = *found;

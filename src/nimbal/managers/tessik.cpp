@@ -316,7 +316,9 @@ bool CoreTessik::rename_shape(const std::string& shape_id, const std::string& ne
 
 bool CoreTessik::remove_shape(const std::string& shape_id) {
   ManagedShapePtr ms = find(shape_id);
-  if (!ms) return false;
+  // A hidden component goes with the element that holds it: removed alone,
+  // that element would list a component that is no longer registered.
+  if (!ms || !ms->top_level()) return false;
   _push_undo("Remove " + ms->name, single(shape_id, snapshot_of(*ms)), single(shape_id, nullptr));
   shapes_.drop(shape_id);
   _notify_shape_removed(shape_id);
