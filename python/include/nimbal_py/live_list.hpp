@@ -140,13 +140,16 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              l.insert(l.end(), items.begin(), items.end());
              return self;
            })
-      .def("append", [](L& l, Item v) { l.push_back(E::from_py(v)); }, pyb::arg("item"))
+      .def("append", [](L& l, Item v) { l.push_back(E::from_py(v)); }, pyb::arg("item"),
+           "Adds item at the end.\n\nRaises TypeError (or ValueError) for an item the list cannot hold.")
       .def("extend",
            [](L& l, ItemsIn it) {
              L items = list_from_iterable<L, E>(it);
              l.insert(l.end(), items.begin(), items.end());
            },
-           pyb::arg("iterable"))
+           pyb::arg("iterable"),
+           "Adds every item of iterable at the end; all are checked before any is added.\n\n"
+           "Raises TypeError for something that is not an iterable of items the list holds.")
       .def("insert",
            [](L& l, Py_ssize_t i, Item v) {
              auto e = E::from_py(v);
@@ -155,7 +158,9 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              if (i > n) i = n;
              l.insert(l.begin() + i, e);
            },
-           pyb::arg("index"), pyb::arg("item"))
+           pyb::arg("index"), pyb::arg("item"),
+           "Puts item before position index (counted from the end when negative, clamped to the list).\n\n"
+           "Raises TypeError for an item the list cannot hold.")
       .def("pop",
            [](L& l, Py_ssize_t i) -> Item {
              if (l.empty()) throw pyb::index_error("pop from empty list");
@@ -164,7 +169,9 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              l.erase(l.begin() + i);
              return v;
            },
-           pyb::arg("index") = -1)
+           pyb::arg("index") = -1,
+           "Removes and returns the item at index (the last by default).\n\n"
+           "Raises IndexError when the list is empty or index is out of range.")
       .def("remove",
            [](L& l, Item v) {
              auto e = E::from_py(v);
@@ -172,8 +179,8 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              if (it == l.end()) throw nimbal::ValueError("list.remove(x): x not in list");
              l.erase(it);
            },
-           pyb::arg("item"))
-      .def("clear", [](L& l) { l.clear(); })
+           pyb::arg("item"), "Removes the first item equal to item.\n\nRaises ValueError when there is none.")
+      .def("clear", [](L& l) { l.clear(); }, "Removes every item.")
       .def("index",
            [](const L& l, Item v) {
              auto e = E::from_py(v);
@@ -181,21 +188,22 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              if (it == l.end()) throw nimbal::ValueError(std::string(pyb::repr(v)) + " is not in list");
              return it - l.begin();
            },
-           pyb::arg("item"))
+           pyb::arg("item"), "Position of the first item equal to item.\n\nRaises ValueError when there is none.")
       .def("count",
            [](const L& l, Item v) {
              auto e = E::from_py(v);
              return std::count(l.begin(), l.end(), e);
            },
-           pyb::arg("item"))
-      .def("reverse", [](L& l) { std::reverse(l.begin(), l.end()); })
+           pyb::arg("item"), "Number of items equal to item.")
+      .def("reverse", [](L& l) { std::reverse(l.begin(), l.end()); }, "Reverses the items in place.")
       // Exactly list.sort (key, reverse, stability), applied to a copy.
       .def("sort",
            [](L& l, pyb::args args, pyb::kwargs kwargs) {
              pyb::list tmp = to_pylist<L, E>(l);
              tmp.attr("sort")(*args, **kwargs);
              l = list_from_iterable<L, E>(tmp);
-           });
+           },
+           "Sorts the items in place, taking list.sort's key and reverse; the list is unchanged if a key raises.");
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableSequence").attr("register")(cls);
   return cls;

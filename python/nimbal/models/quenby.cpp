@@ -284,11 +284,66 @@ pyb::frozenset frozenset_of(const std::vector<std::string_view>& names) {
   return pyb::frozenset(s);
 }
 
+// What each field means, as its attribute's docstring. Lengths are in model
+// units, angles in degrees, sketch coordinates plane-local (u, v).
+const char* field_doc(std::string_view name) {
+  static const std::pair<std::string_view, const char*> docs[] = {
+      {"translation", "Where the shape is placed: a Translation, applied after the rotation."},
+      {"rotation", "How the shape is turned about its own origin: a Rotation in degrees about X, then Y, then Z."},
+      {"x", "Component along X (a translation in model units, a rotation in degrees)."},
+      {"y", "Component along Y (a translation in model units, a rotation in degrees)."},
+      {"z", "Component along Z (a translation in model units, a rotation in degrees)."},
+      {"width", "Size along X (for a sketch rectangle: along the plane's u axis)."},
+      {"height", "Size along Y, or along the axis for a cylinder or cone (for a sketch rectangle: along v)."},
+      {"depth", "Size along Z for a box; distance along the face normal for an extrusion."},
+      {"radius", "Radius of the sphere, cylinder or circle."},
+      {"base_radius", "Radius of the cone at its base."},
+      {"top_radius", "Radius of the cone at its top (0 for a pointed cone)."},
+      {"major_radius", "Distance from the torus's axis to the centre of its tube."},
+      {"minor_radius", "Radius of the torus's tube."},
+      {"plane_id", "Shape id of the reference plane the element or sketch lies on."},
+      {"local_u", "Plane-local u of the element's anchor (a rectangle's lower-left corner, a circle's centre)."},
+      {"local_v", "Plane-local v of the element's anchor (a rectangle's lower-left corner, a circle's centre)."},
+      {"filled", "True for a face, False for an outline wire only."},
+      {"points", "The polyline's points in world coordinates, (x, y, z) each."},
+      {"closed", "True when the last point joins the first."},
+      {"normal_x", "X of the plane's normal."},
+      {"normal_y", "Y of the plane's normal."},
+      {"normal_z", "Z of the plane's normal."},
+      {"origin_x", "X of the plane's origin."},
+      {"origin_y", "Y of the plane's origin."},
+      {"origin_z", "Z of the plane's origin."},
+      {"source", "How the plane was made: 'standard', 'custom' or 'face'."},
+      {"standard_plane", "The standard plane's name ('xy', 'xz' or 'yz') when the source is 'standard'."},
+      {"source_face_id", "Shape id of the face the plane was taken from when the source is 'face'."},
+      {"count_x", "Number of copies along X (at least 1)."},
+      {"count_y", "Number of copies along Y (at least 1)."},
+      {"count_z", "Number of copies along Z (at least 1)."},
+      {"spacing_x", "Distance between neighbouring copies along X."},
+      {"spacing_y", "Distance between neighbouring copies along Y."},
+      {"spacing_z", "Distance between neighbouring copies along Z."},
+      {"fillet_radius", "Radius of the fillet."},
+      {"edge_indices", "Indices of the edges to fillet, in the shape's sub-shape order; empty for every edge."},
+      {"corner_radius", "Radius of each rounded corner."},
+      {"vertex_indices", "Indices of the vertices to round, in the shape's sub-shape order."},
+      {"remove_internal_edges", "Whether the result's faces and edges of one surface or curve are merged."},
+      {"p1", "Start of the line, (u, v)."},
+      {"p2", "End of the line, (u, v)."},
+      {"start", "First point of the arc, (u, v)."},
+      {"mid", "A point the arc passes through between start and end, (u, v)."},
+      {"end", "Last point of the arc, (u, v)."},
+      {"points_uv", "The polyline's points, (u, v) each."},
+  };
+  for (const auto& [n, d] : docs)
+    if (n == name) return d;
+  return nullptr;
+}
+
 template <class C>
 void add_common(C& cls, const std::vector<PyField>& fields) {
   auto fs = std::make_shared<std::vector<PyField>>(fields);
   for (const PyField& f : *fs) {
-    cls.def_property(f.name.c_str(), f.make_getter(f.get, cls), f.make_setter(f.set, cls));
+    cls.def_property(f.name.c_str(), f.make_getter(f.get, cls), f.make_setter(f.set, cls), field_doc(f.name));
   }
   cls.def("__repr__", [fs](pyb::handle self) { return repr_fields(self, *fs); });
   cls.attr("__hash__") = pyb::none();
@@ -315,13 +370,16 @@ void bind_vec3(pyb::module_& m, const char* name, const char* doc) {
   });
   cls.def("__copy__", [](const V& v) { return V(v); });
   cls.def("__deepcopy__", [](const V& v, pyb::handle) { return V(v); }, pyb::arg("memo"));
-  cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); });
+  cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); },
+          "The dictionary form: {'x': ..., 'y': ..., 'z': ...}, plain floats.");
   set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, typed<mapping_name> data) -> typed<self_name> {
     V v = V::from_dict(read_keys(data, {"x", "y", "z"}));
     pyb::object obj = cls();
     obj.cast<V&>() = v;
     return obj;
-  }, pyb::arg("cls"), pyb::arg("data")));
+  }, pyb::arg("cls"), pyb::arg("data"),
+     "An instance of cls from a mapping with x, y and z; a missing key keeps its default.\n\n"
+     "Raises AttributeError when data has no get, TypeError or ValueError for a value that is no number."));
 }
 
 template <class T, class... Base>
@@ -347,7 +405,9 @@ void bind_record(pyb::module_& m) {
   };
   cls.def("__copy__", copy);
   cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
-  cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); });
+  cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); },
+          "The dictionary form: every field by name (translation and rotation as dictionaries, lists as "
+          "new plain lists), ready for JSON.");
   cls.attr("_SKIP_FIELDS") = frozenset_of(t.skip_fields);
   set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, typed<mapping_name> data) -> typed<self_name> {
     const RecordType& rt = record_type_of_class(cls);
@@ -355,7 +415,10 @@ void bind_record(pyb::module_& m) {
     for (const Field& f : rt.fields) keys.emplace_back(f.name);
     auto rec = from_dict(rt, read_keys(data, keys));
     return instance_of(cls, *rec);
-  }, pyb::arg("cls"), pyb::arg("data")));
+  }, pyb::arg("cls"), pyb::arg("data"),
+     "An instance of cls from its dictionary form; keys that are missing keep their defaults and unknown "
+     "keys are ignored.\n\n"
+     "Raises AttributeError when data has no get, TypeError or ValueError for a value of the wrong kind."));
 }
 
 }  // namespace

@@ -127,22 +127,23 @@ void bind_state(pyb::module_& m) {
         pyb::list keys;
         for (const auto& kv : s) keys.append(kv.first);
         return typed<str_list_name>(keys);
-      })
+      }, "The shape ids, in insertion order.")
       .def("values", [](const State& s) {
         pyb::list out;
         for (const auto& kv : s) out.append(nimbal::py::snapshot_or_none(kv.second));
         return typed<snapshot_list_name>(out);
-      })
+      }, "The snapshots (None where the shape must not exist), in insertion order.")
       .def("items", [](const State& s) {
         pyb::list out;
         for (const auto& kv : s) out.append(pyb::make_tuple(kv.first, nimbal::py::snapshot_or_none(kv.second)));
         return typed<item_list_name>(out);
-      })
+      }, "(shape id, snapshot or None) pairs, in insertion order.")
       .def("get", [](const State& s, const std::string& k, any_arg dflt) -> any_arg {
         const SnapshotPtr* v = s.find(k);
         return v ? nimbal::py::snapshot_or_none(*v) : dflt;
-      }, pyb::arg("key"), pyb::arg("default") = pyb::none())
-      .def("clear", &State::clear)
+      }, pyb::arg("key"), pyb::arg("default") = pyb::none(),
+      "The entry for key, or default when there is none.")
+      .def("clear", &State::clear, "Removes every entry.")
       .def("copy", [](const State& s) { return typed<state_dict_name>(state_as_dict(s)); }, "A plain dict of the entries.")
       .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
         if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
@@ -263,16 +264,28 @@ void bind_hathel(pyb::module_& m) {
           }),
           pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
           pyb::arg("max_steps") = MAX_UNDO_STEPS);
-  cls.def_property_readonly("can_undo", &Hathel::can_undo)
-      .def_property_readonly("can_redo", &Hathel::can_redo)
-      .def("push", [](Hathel& h, typed<class_name<UndoCommand>> cmd) { h.push(CommandElem::from_py(cmd)); }, pyb::arg("cmd"))
-      .def("undo", &Hathel::undo)
-      .def("redo", &Hathel::redo)
-      .def("clear", &Hathel::clear)
-      .def("depth", &Hathel::depth)
-      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"))
-      .def("peek_last", &Hathel::peek_last)
-      .def("pop_last", &Hathel::pop_last)
+  cls.def_property_readonly("can_undo", &Hathel::can_undo, "Whether there is a command to undo.")
+      .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.")
+      .def("push", [](Hathel& h, typed<class_name<UndoCommand>> cmd) { h.push(CommandElem::from_py(cmd)); },
+           pyb::arg("cmd"),
+           "Puts cmd on the undo stack (dropping the oldest beyond max_steps) and empties the redo stack.\n\n"
+           "Calls on_change(can_undo, can_redo). Raises TypeError when cmd is not an _UndoCommand.")
+      .def("undo", &Hathel::undo,
+           "Undoes the newest command: calls apply_state(its before state), moves it to the redo stack, then "
+           "calls on_change(can_undo, can_redo). Does nothing when there is nothing to undo.")
+      .def("redo", &Hathel::redo,
+           "Redoes the newest undone command: calls on_redo_clears_all() when the command asks for it and "
+           "that callback is set, apply_state(its after state) otherwise; moves it back to the undo stack, "
+           "then calls on_change(can_undo, can_redo). Does nothing when there is nothing to redo.")
+      .def("clear", &Hathel::clear, "Empties both stacks and calls on_change(False, False).")
+      .def("depth", &Hathel::depth, "Number of commands on the undo stack.")
+      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"),
+           "Keeps the oldest depth commands of the undo stack (a negative depth drops that many from the "
+           "newest end), empties the redo stack and calls on_change(can_undo, can_redo).")
+      .def("peek_last", &Hathel::peek_last, "The newest command on the undo stack, or None.")
+      .def("pop_last", &Hathel::pop_last,
+           "Takes the newest command off the undo stack and returns it (None when empty), calling "
+           "on_change(can_undo, can_redo) when one was taken.")
       .def_property_readonly("_max_steps", &Hathel::max_steps)
       .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
       .def_property_readonly("_on_change", &Hathel::on_change_callback)
