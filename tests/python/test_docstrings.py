@@ -26,10 +26,7 @@ MODULES = [
 PENDING = {
     "nimbal.enums",
     "nimbal.kernel",
-    "nimbal.models.quenby",
     "nimbal.services.drulen",
-    "nimbal.services.hathel",
-    "nimbal.managers.corvath",
     "nimbal.services.ombrel",
 }
 

@@ -137,6 +137,13 @@ NIMBAL_PY_NAME(interactive_name, "nimbal.kernel.AIS_InteractiveObject");
 NIMBAL_PY_NAME(ais_shape_name, "nimbal.kernel.AIS_Shape");
 
 using str_or_none = typed<str_or_none_name>;
+
+// A C++ result as a Python object under a type name of its own (a null
+// holder, say, as "X | None").
+template <class Name, class T>
+typed<Name> as_typed(const T& value) {
+  return pyb::cast(value);
+}
 using bool_arg = typed<bool_name>;
 using any_arg = typed<any_name>;
 using record_arg = typed<record_name>;

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "corvath_bind.hpp"
+#include "corvath_docs.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/logging.hpp"
@@ -224,7 +225,7 @@ const nimbal::models::ArrayProperties& array_record(pyb::handle v) {
 }  // namespace
 
 PYBIND11_MODULE(corvath, m) {
-  m.doc() = "The geometry manager: registry, creation, editing, undo and hooks of managed shapes.";
+  m.doc() = doc::module;
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.enums");
   pyb::module_::import("nimbal.models.quenby");
@@ -241,14 +242,13 @@ PYBIND11_MODULE(corvath, m) {
       .def("__enter__", [](NullScope&) { return pyb::none(); })
       .def("__exit__", [](NullScope&, pyb::handle, pyb::handle, pyb::handle) { return false; });
 
-  pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath",
-                                                                         "The headless geometry manager.");
+  pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath", doc::cls);
   c.def(pyb::init([drulen](typed<geo_service_name> geo_service) {
           // `is None`, not truth: any other object is the service.
           pyb::object obj = geo_service.is_none() ? drulen.attr("Drulen")() : geo_service;
           return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
         }),
-        pyb::arg("geo_service") = pyb::none());
+        pyb::arg("geo_service") = pyb::none(), doc::init);
 
   // ---- attributes ----
   c.def_property_readonly("_shapes", pyb::cpp_function(
@@ -279,13 +279,13 @@ PYBIND11_MODULE(corvath, m) {
       .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all);
 
   // ---- undo facade and state application ----
-  c.def_property_readonly("can_undo", &CoreCorvath::can_undo)
-      .def_property_readonly("can_redo", &CoreCorvath::can_redo)
-      .def("undo", &CoreCorvath::undo)
-      .def("redo", &CoreCorvath::redo)
-      .def("clear_undo_history", &CoreCorvath::clear_undo_history)
-      .def("undo_depth", &CoreCorvath::undo_depth)
-      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"))
+  c.def_property_readonly("can_undo", &CoreCorvath::can_undo, doc::can_undo)
+      .def_property_readonly("can_redo", &CoreCorvath::can_redo, doc::can_redo)
+      .def("undo", &CoreCorvath::undo, doc::undo)
+      .def("redo", &CoreCorvath::redo, doc::redo)
+      .def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
+      .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
+      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to)
       .def(
           "_push_undo",
           [](CoreCorvath& self, const std::string& description, StateArg before, StateArg after,
@@ -324,48 +324,48 @@ PYBIND11_MODULE(corvath, m) {
   c.def(
        "create_shape",
        [](CoreCorvath& self, ShapeType t, record_arg props, const Color& color, str_or_none name) {
-         return self.create_shape(t, record_from_py(props, "properties"), color, optional_name(name));
+         return as_typed<managed_or_none_name>(self.create_shape(t, record_from_py(props, "properties"), color, optional_name(name)));
        },
        pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-       pyb::arg("name") = pyb::none())
+       pyb::arg("name") = pyb::none(), doc::create_shape)
       .def(
           "import_shape",
           [](CoreCorvath& self, const std::string& filename, const Color& color, record_or_none props,
              str_or_none name) {
-            return self.import_shape(filename, color, props.is_none() ? nullptr : record_from_py(props, "properties"),
-                                     optional_name(name));
+            return as_typed<managed_or_none_name>(self.import_shape(filename, color, props.is_none() ? nullptr : record_from_py(props, "properties"),
+                                     optional_name(name)));
           },
           pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::import_shape)
       .def(
           "create_plane_from_standard",
           [](CoreCorvath& self, nimbal::StandardPlane p, const Color& color, str_or_none name) {
-            return self.create_plane_from_standard(p, color, optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_plane_from_standard(p, color, optional_name(name)));
           },
-          pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+          pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_standard)
       .def(
           "create_arbitrary_plane",
           [](CoreCorvath& self, typed<point3_name> translation, typed<point3_name> rotation_deg, const Color& color,
              str_or_none name) {
             auto rot = three(rotation_deg, "rotation_deg", /*count_is_type_error=*/true);
             auto tr = three(translation, "translation", /*count_is_type_error=*/false);
-            return self.create_arbitrary_plane(tr, rot, color, optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_arbitrary_plane(tr, rot, color, optional_name(name)));
           },
           pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
           pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane)
       .def(
           "create_plane_from_face_shape",
           [](CoreCorvath& self, Shape face, const Color& color, str_or_none name) {
-            return self.create_plane_from_face_shape(shape_from_py(face, "face_topo"), color, optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_plane_from_face_shape(shape_from_py(face, "face_topo"), color, optional_name(name)));
           },
-          pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+          pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face_shape)
       .def(
           "create_plane_from_face",
           [](CoreCorvath& self, const std::string& id, const Color& color, str_or_none name) {
-            return self.create_plane_from_face(id, color, optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_plane_from_face(id, color, optional_name(name)));
           },
-          pyb::arg("face_shape_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none());
+          pyb::arg("face_shape_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
 
   // ---- update and recomputation ----
   c.def(
@@ -373,7 +373,7 @@ PYBIND11_MODULE(corvath, m) {
        [](CoreCorvath& self, const std::string& id, record_arg props) {
          return update_result(self.update_shape(id, record_from_py(props, "properties")));
        },
-       pyb::arg("shape_id"), pyb::arg("properties"))
+       pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape)
       .def(
           "_update_component_shape",
           [](CoreCorvath& self, Managed ms, record_arg props) {
@@ -448,15 +448,25 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
           pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
-  c.def("update_shape_color", &CoreCorvath::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"))
-      .def("rename_shape", &CoreCorvath::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"))
-      .def("remove_shape", &CoreCorvath::remove_shape, pyb::arg("shape_id"))
-      .def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"))
-      .def("clear_all", &CoreCorvath::clear_all)
-      .def("get_shape", &CoreCorvath::get_shape, pyb::arg("shape_id"))
-      .def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids)
-      .def("get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"))
-      .def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"))
+  c.def("update_shape_color", &CoreCorvath::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), doc::update_shape_color)
+      .def("rename_shape", &CoreCorvath::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), doc::rename_shape)
+      .def("remove_shape", &CoreCorvath::remove_shape, pyb::arg("shape_id"), doc::remove_shape)
+      .def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
+      .def("clear_all", &CoreCorvath::clear_all, doc::clear_all)
+      .def(
+          "get_shape",
+          [](const CoreCorvath& self, const std::string& id) {
+            return as_typed<managed_or_none_name>(self.get_shape(id));
+          },
+          pyb::arg("shape_id"), doc::get_shape)
+      .def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids, doc::get_all_shape_ids)
+      .def(
+          "get_base_shape",
+          [](const CoreCorvath& self, const std::string& id) {
+            return as_typed<managed_or_none_name>(self.get_base_shape(id));
+          },
+          pyb::arg("shape_id"), doc::get_base_shape)
+      .def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain)
       .def("_remove_shape", [](CoreCorvath& self, Managed ms) { self._remove_shape(managed_from_py(ms, "managed_shape")); },
            pyb::arg("managed_shape"))
       .def("_remove_component_subtree",
@@ -464,47 +474,47 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
            pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
-  c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"))
-      .def("subtract_shapes", &CoreCorvath::subtract_shapes, pyb::arg("shape_ids"));
+  c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes)
+      .def("subtract_shapes", &CoreCorvath::subtract_shapes, pyb::arg("shape_ids"), doc::subtract_shapes);
   using ModifierOp = std::optional<std::string> (CoreCorvath::*)(const std::string&, const RecordPtr&);
-  const std::pair<const char*, ModifierOp> modifiers[] = {
-      {"create_shape_array", &CoreCorvath::create_shape_array},
-      {"fillet_shape", &CoreCorvath::fillet_shape},
-      {"corner_round_shape", &CoreCorvath::corner_round_shape},
-      {"polyline_round_shape", &CoreCorvath::polyline_round_shape},
-      {"extrude_shape", &CoreCorvath::extrude_shape},
+  const std::tuple<const char*, ModifierOp, const char*> modifiers[] = {
+      {"create_shape_array", &CoreCorvath::create_shape_array, doc::create_shape_array},
+      {"fillet_shape", &CoreCorvath::fillet_shape, doc::fillet_shape},
+      {"corner_round_shape", &CoreCorvath::corner_round_shape, doc::corner_round_shape},
+      {"polyline_round_shape", &CoreCorvath::polyline_round_shape, doc::polyline_round_shape},
+      {"extrude_shape", &CoreCorvath::extrude_shape, doc::extrude_shape},
   };
-  for (auto [name, fn] : modifiers)
+  for (auto [name, fn, text] : modifiers)
     c.def(
         name,
         [fn = fn](CoreCorvath& self, const std::string& id, record_arg props) {
           return (self.*fn)(id, record_from_py(props, "properties"));
         },
-        pyb::arg("base_shape_id"), pyb::arg("properties"));
-  c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"));
+        pyb::arg("base_shape_id"), pyb::arg("properties"), text);
+  c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"), doc::split_to_faces);
 
   // ---- sketches ----
   c.def(
        "create_sketch",
        [](CoreCorvath& self, const std::string& plane_id, const Color& color, str_or_none name) {
-         return self.create_sketch(plane_id, color, optional_name(name));
+         return as_typed<managed_or_none_name>(self.create_sketch(plane_id, color, optional_name(name)));
        },
-       pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+       pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch)
       .def(
           "commit_sketch",
           [](CoreCorvath& self, const std::string& sketch_id, typed<tessik_name> tessik) {
             PySketchSource source(std::move(tessik));
             return self.commit_sketch(sketch_id, source);
           },
-          pyb::arg("sketch_id"), pyb::arg("tessik"))
+          pyb::arg("sketch_id"), pyb::arg("tessik"), doc::commit_sketch)
       .def(
           "restore_plane",
           [](CoreCorvath& self, const std::string& shape_id, record_arg props, const Color& color,
              str_or_none name) {
-            return self.restore_plane(shape_id, record_from_py(props, "properties"), color, optional_name(name));
+            return as_typed<managed_or_none_name>(self.restore_plane(shape_id, record_from_py(props, "properties"), color, optional_name(name)));
           },
           pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::restore_plane)
       .def(
           "restore_sketch",
           [](CoreCorvath& self, const std::string& shape_id, record_arg props, typed<tessik_name> tessik,
@@ -514,7 +524,7 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
                                        optional_name(name));
           },
           pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::restore_sketch)
       .def(
           "_build_sketch_comp",
           [](CoreCorvath& self, Managed rec, const std::string& comp_parent_id, StateOrNone before,
@@ -542,10 +552,10 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
           pyb::arg("after") = pyb::none());
 
   // ---- export ----
-  c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"))
-      .def("export_shapes_to_iges", &CoreCorvath::export_shapes_to_iges, pyb::arg("filename"))
-      .def("export_shape_to_step", &CoreCorvath::export_shape_to_step, pyb::arg("shape_id"), pyb::arg("filename"))
-      .def("export_shape_to_iges", &CoreCorvath::export_shape_to_iges, pyb::arg("shape_id"), pyb::arg("filename"));
+  c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all)
+      .def("export_shapes_to_iges", &CoreCorvath::export_shapes_to_iges, pyb::arg("filename"), doc::export_all)
+      .def("export_shape_to_step", &CoreCorvath::export_shape_to_step, pyb::arg("shape_id"), pyb::arg("filename"), doc::export_one)
+      .def("export_shape_to_iges", &CoreCorvath::export_shape_to_iges, pyb::arg("shape_id"), pyb::arg("filename"), doc::export_one);
 
   // ---- record classes by shape type ----
   pyb::dict table;
@@ -554,10 +564,10 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
   c.def_static(
       "create_properties_for_type",
       [](ShapeType shape_type, pyb::kwargs values) { return record_arg(record_class(shape_type)(**values)); },
-      pyb::arg("shape_type"));
+      pyb::arg("shape_type"), doc::create_properties_for_type);
   c.def_static(
       "properties_from_dict",
       [](ShapeType shape_type, typed<mapping_name> data) { return record_arg(record_class(shape_type).attr("from_dict")(data)); },
-      pyb::arg("shape_type"), pyb::arg("data"));
+      pyb::arg("shape_type"), pyb::arg("data"), doc::properties_from_dict);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -715,7 +715,12 @@ PYBIND11_MODULE(tessik, m) {
   // ---- ids, names, queries ----
   c.def("_new_shape_id", &CoreTessik::_new_shape_id, pyb::arg("shape_type"), doc::new_shape_id)
       .def("_generate_shape_name", &CoreTessik::_generate_shape_name, pyb::arg("shape_type"), doc::generate_shape_name)
-      .def("get_shape", &CoreTessik::get_shape, pyb::arg("shape_id"), doc::get_shape)
+      .def(
+          "get_shape",
+          [](const CoreTessik& self, const std::string& id) {
+            return as_typed<managed_or_none_name>(self.get_shape(id));
+          },
+          pyb::arg("shape_id"), doc::get_shape)
       .def("get_all_shape_ids", &CoreTessik::get_all_shape_ids, doc::get_all_shape_ids);
 
   // ---- undo ----
@@ -751,7 +756,7 @@ PYBIND11_MODULE(tessik, m) {
        "create_rectangle",
        [](CoreTessik& self, double u, double v, double width, double height, const Color& color, str_or_none name,
           bool_arg filled) {
-         return self.create_rectangle(u, v, width, height, color, optional_name(name), truth(filled));
+         return as_typed<managed_or_none_name>(self.create_rectangle(u, v, width, height, color, optional_name(name), truth(filled)));
        },
        pyb::arg("u"), pyb::arg("v"), pyb::arg("width") = 60.0, pyb::arg("height") = 40.0,
        pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), pyb::arg("filled") = true,
@@ -760,14 +765,14 @@ PYBIND11_MODULE(tessik, m) {
           "create_circle",
           [](CoreTessik& self, double u, double v, double radius, const Color& color, str_or_none name,
              bool_arg filled) {
-            return self.create_circle(u, v, radius, color, optional_name(name), truth(filled));
+            return as_typed<managed_or_none_name>(self.create_circle(u, v, radius, color, optional_name(name), truth(filled)));
           },
           pyb::arg("u"), pyb::arg("v"), pyb::arg("radius") = 30.0, pyb::arg("color") = DEFAULT_SKETCH_COLOR,
           pyb::arg("name") = pyb::none(), pyb::arg("filled") = true, doc::create_circle)
       .def(
           "create_line",
           [](CoreTessik& self, typed<point2_name> p1, typed<point2_name> p2, const Color& color, str_or_none name) {
-            return self.create_line(point(p1, "p1"), point(p2, "p2"), color, optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_line(point(p1, "p1"), point(p2, "p2"), color, optional_name(name)));
           },
           pyb::arg("p1"), pyb::arg("p2"), pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(),
           doc::create_line)
@@ -775,8 +780,8 @@ PYBIND11_MODULE(tessik, m) {
           "create_arc",
           [](CoreTessik& self, typed<point2_name> start, typed<point2_name> mid, typed<point2_name> end, const Color& color,
              str_or_none name) {
-            return self.create_arc(point(start, "start"), point(mid, "mid"), point(end, "end"), color,
-                                   optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_arc(point(start, "start"), point(mid, "mid"), point(end, "end"), color,
+                                   optional_name(name)));
           },
           pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"), pyb::arg("color") = DEFAULT_SKETCH_COLOR,
           pyb::arg("name") = pyb::none(), doc::create_arc)
@@ -784,8 +789,8 @@ PYBIND11_MODULE(tessik, m) {
           "create_sketch_polyline",
           [](CoreTessik& self, typed<points2_name> pts, bool_arg closed, bool_arg filled, const Color& color,
              str_or_none name) {
-            return self.create_sketch_polyline(points(pts, "points_uv"), truth(closed), truth(filled), color,
-                                               optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_sketch_polyline(points(pts, "points_uv"), truth(closed), truth(filled), color,
+                                               optional_name(name)));
           },
           pyb::arg("points_uv"), pyb::arg("closed") = false, pyb::arg("filled") = false,
           pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch_polyline)

@@ -158,7 +158,7 @@ class CoreTessik:
             The prefix and one more than the highest number in use, e.g.
             "Rectangle_3"; "Rectangle_1" when none is in use.
         """
-    def get_shape(self, shape_id: str) -> nimbal.managers.corvath.ManagedShape:
+    def get_shape(self, shape_id: str) -> nimbal.managers.corvath.ManagedShape | None:
         """The registered element with the id, top-level or hidden.
 
         Args:
@@ -265,7 +265,7 @@ class CoreTessik:
             _notify_shape_updated when it stays top-level; none while it stays
             hidden.
         """
-    def create_rectangle(self, u: float, v: float, width: float = ..., height: float = ..., color: tuple[float, float, float] = ..., name: str | None = ..., filled: bool = ...) -> nimbal.managers.corvath.ManagedShape:
+    def create_rectangle(self, u: float, v: float, width: float = ..., height: float = ..., color: tuple[float, float, float] = ..., name: str | None = ..., filled: bool = ...) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a rectangle element on the sketch plane.
 
         Args:
@@ -289,7 +289,7 @@ class CoreTessik:
         Hooks:
             _notify_undo_redo_changed, then _notify_shape_created.
         """
-    def create_circle(self, u: float, v: float, radius: float = ..., color: tuple[float, float, float] = ..., name: str | None = ..., filled: bool = ...) -> nimbal.managers.corvath.ManagedShape:
+    def create_circle(self, u: float, v: float, radius: float = ..., color: tuple[float, float, float] = ..., name: str | None = ..., filled: bool = ...) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a circle element on the sketch plane.
 
         Args:
@@ -312,7 +312,7 @@ class CoreTessik:
         Hooks:
             _notify_undo_redo_changed, then _notify_shape_created.
         """
-    def create_line(self, p1: tuple[float, float], p2: tuple[float, float], color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape:
+    def create_line(self, p1: tuple[float, float], p2: tuple[float, float], color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a straight line element from p1 to p2.
 
         The element is registered even when the points coincide (within 1e-9) or
@@ -335,7 +335,7 @@ class CoreTessik:
         Hooks:
             _notify_undo_redo_changed, then _notify_shape_created.
         """
-    def create_arc(self, start: tuple[float, float], mid: tuple[float, float], end: tuple[float, float], color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape:
+    def create_arc(self, start: tuple[float, float], mid: tuple[float, float], end: tuple[float, float], color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a circular arc element from start through mid to end.
 
         Args:
@@ -357,7 +357,7 @@ class CoreTessik:
         Hooks:
             _notify_undo_redo_changed, then _notify_shape_created.
         """
-    def create_sketch_polyline(self, points_uv: typing.Iterable[tuple[float, float]], closed: bool = ..., filled: bool = ..., color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape:
+    def create_sketch_polyline(self, points_uv: typing.Iterable[tuple[float, float]], closed: bool = ..., filled: bool = ..., color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a polyline element through plane-local points.
 
         Consecutive repeated points (within 1e-9) collapse into one.

@@ -38,16 +38,44 @@ class IdList:
         """A plain list of the items."""
     def __add__(self, arg0: typing.Iterable[str]) -> list[str]: ...
     def __iadd__(self, arg0: typing.Iterable[str]) -> IdList: ...
-    def append(self, item: str) -> None: ...
-    def extend(self, iterable: typing.Iterable[str]) -> None: ...
-    def insert(self, index: int, item: str) -> None: ...
-    def pop(self, index: int = ...) -> str: ...
-    def remove(self, item: str) -> None: ...
-    def clear(self) -> None: ...
-    def index(self, item: str) -> int: ...
-    def count(self, item: str) -> int: ...
-    def reverse(self) -> None: ...
-    def sort(self, *args: typing.Any, **kwargs: typing.Any) -> None: ...
+    def append(self, item: str) -> None:
+        """Adds item at the end.
+
+        Raises TypeError (or ValueError) for an item the list cannot hold.
+        """
+    def extend(self, iterable: typing.Iterable[str]) -> None:
+        """Adds every item of iterable at the end; all are checked before any is added.
+
+        Raises TypeError for something that is not an iterable of items the list holds.
+        """
+    def insert(self, index: int, item: str) -> None:
+        """Puts item before position index (counted from the end when negative, clamped to the list).
+
+        Raises TypeError for an item the list cannot hold.
+        """
+    def pop(self, index: int = ...) -> str:
+        """Removes and returns the item at index (the last by default).
+
+        Raises IndexError when the list is empty or index is out of range.
+        """
+    def remove(self, item: str) -> None:
+        """Removes the first item equal to item.
+
+        Raises ValueError when there is none.
+        """
+    def clear(self) -> None:
+        """Removes every item."""
+    def index(self, item: str) -> int:
+        """Position of the first item equal to item.
+
+        Raises ValueError when there is none.
+        """
+    def count(self, item: str) -> int:
+        """Number of items equal to item."""
+    def reverse(self) -> None:
+        """Reverses the items in place."""
+    def sort(self, *args: typing.Any, **kwargs: typing.Any) -> None:
+        """Sorts the items in place, taking list.sort's key and reverse; the list is unchanged if a key raises."""
 
 class CommandList:
     """An undo or redo stack (a live list)."""
@@ -80,16 +108,44 @@ class CommandList:
         """A plain list of the items."""
     def __add__(self, arg0: typing.Iterable[_UndoCommand]) -> list[_UndoCommand]: ...
     def __iadd__(self, arg0: typing.Iterable[_UndoCommand]) -> CommandList: ...
-    def append(self, item: _UndoCommand) -> None: ...
-    def extend(self, iterable: typing.Iterable[_UndoCommand]) -> None: ...
-    def insert(self, index: int, item: _UndoCommand) -> None: ...
-    def pop(self, index: int = ...) -> _UndoCommand: ...
-    def remove(self, item: _UndoCommand) -> None: ...
-    def clear(self) -> None: ...
-    def index(self, item: _UndoCommand) -> int: ...
-    def count(self, item: _UndoCommand) -> int: ...
-    def reverse(self) -> None: ...
-    def sort(self, *args: typing.Any, **kwargs: typing.Any) -> None: ...
+    def append(self, item: _UndoCommand) -> None:
+        """Adds item at the end.
+
+        Raises TypeError (or ValueError) for an item the list cannot hold.
+        """
+    def extend(self, iterable: typing.Iterable[_UndoCommand]) -> None:
+        """Adds every item of iterable at the end; all are checked before any is added.
+
+        Raises TypeError for something that is not an iterable of items the list holds.
+        """
+    def insert(self, index: int, item: _UndoCommand) -> None:
+        """Puts item before position index (counted from the end when negative, clamped to the list).
+
+        Raises TypeError for an item the list cannot hold.
+        """
+    def pop(self, index: int = ...) -> _UndoCommand:
+        """Removes and returns the item at index (the last by default).
+
+        Raises IndexError when the list is empty or index is out of range.
+        """
+    def remove(self, item: _UndoCommand) -> None:
+        """Removes the first item equal to item.
+
+        Raises ValueError when there is none.
+        """
+    def clear(self) -> None:
+        """Removes every item."""
+    def index(self, item: _UndoCommand) -> int:
+        """Position of the first item equal to item.
+
+        Raises ValueError when there is none.
+        """
+    def count(self, item: _UndoCommand) -> int:
+        """Number of items equal to item."""
+    def reverse(self) -> None:
+        """Reverses the items in place."""
+    def sort(self, *args: typing.Any, **kwargs: typing.Any) -> None:
+        """Sorts the items in place, taking list.sort's key and reverse; the list is unchanged if a key raises."""
 
 class State:
     """Shape id -> _ShapeSnapshot (the shape exists so) or None (it must not exist), in insertion order."""
@@ -103,11 +159,16 @@ class State:
     def __setitem__(self, arg0: str, arg1: _ShapeSnapshot | None) -> None: ...
     def __delitem__(self, arg0: str) -> None: ...
     def __iter__(self) -> typing.Iterator[str]: ...
-    def keys(self) -> list[str]: ...
-    def values(self) -> list[_ShapeSnapshot | None]: ...
-    def items(self) -> list[tuple[str, _ShapeSnapshot | None]]: ...
-    def get(self, key: str, default: typing.Any = ...) -> typing.Any: ...
-    def clear(self) -> None: ...
+    def keys(self) -> list[str]:
+        """The shape ids, in insertion order."""
+    def values(self) -> list[_ShapeSnapshot | None]:
+        """The snapshots (None where the shape must not exist), in insertion order."""
+    def items(self) -> list[tuple[str, _ShapeSnapshot | None]]:
+        """(shape id, snapshot or None) pairs, in insertion order."""
+    def get(self, key: str, default: typing.Any = ...) -> typing.Any:
+        """The entry for key, or default when there is none."""
+    def clear(self) -> None:
+        """Removes every entry."""
     def copy(self) -> dict[str, _ShapeSnapshot | None]:
         """A plain dict of the entries."""
     def __eq__(self, other: object) -> bool: ...
@@ -180,17 +241,30 @@ class Hathel:
     """Bounded undo and redo stacks of one manager."""
     def __init__(self, apply_state: typing.Callable[[State], None], on_change: typing.Callable[[bool, bool], None], on_redo_clears_all: typing.Callable[[], None] | None = ..., max_steps: int = ...) -> None: ...
     @property
-    def can_undo(self) -> bool: ...
+    def can_undo(self) -> bool:
+        """Whether there is a command to undo."""
     @property
-    def can_redo(self) -> bool: ...
-    def push(self, cmd: _UndoCommand) -> None: ...
-    def undo(self) -> None: ...
-    def redo(self) -> None: ...
-    def clear(self) -> None: ...
-    def depth(self) -> int: ...
-    def trim_to(self, depth: int) -> None: ...
-    def peek_last(self) -> _UndoCommand: ...
-    def pop_last(self) -> _UndoCommand: ...
+    def can_redo(self) -> bool:
+        """Whether there is a command to redo."""
+    def push(self, cmd: _UndoCommand) -> None:
+        """Puts cmd on the undo stack (dropping the oldest beyond max_steps) and empties the redo stack.
+
+        Calls on_change(can_undo, can_redo). Raises TypeError when cmd is not an _UndoCommand.
+        """
+    def undo(self) -> None:
+        """Undoes the newest command: calls apply_state(its before state), moves it to the redo stack, then calls on_change(can_undo, can_redo). Does nothing when there is nothing to undo."""
+    def redo(self) -> None:
+        """Redoes the newest undone command: calls on_redo_clears_all() when the command asks for it and that callback is set, apply_state(its after state) otherwise; moves it back to the undo stack, then calls on_change(can_undo, can_redo). Does nothing when there is nothing to redo."""
+    def clear(self) -> None:
+        """Empties both stacks and calls on_change(False, False)."""
+    def depth(self) -> int:
+        """Number of commands on the undo stack."""
+    def trim_to(self, depth: int) -> None:
+        """Keeps the oldest depth commands of the undo stack (a negative depth drops that many from the newest end), empties the redo stack and calls on_change(can_undo, can_redo)."""
+    def peek_last(self) -> _UndoCommand:
+        """The newest command on the undo stack, or None."""
+    def pop_last(self) -> _UndoCommand:
+        """Takes the newest command off the undo stack and returns it (None when empty), calling on_change(can_undo, can_redo) when one was taken."""
     @property
     def _max_steps(self) -> int: ...
     @property
