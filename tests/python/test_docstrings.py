@@ -22,14 +22,6 @@ MODULES = [
     "nimbal.services.pikalo",
 ]
 
-# Not documented yet.
-PENDING = {
-    "nimbal.enums",
-    "nimbal.kernel",
-    "nimbal.services.drulen",
-    "nimbal.services.ombrel",
-}
-
 # What pybind11 itself puts on every enumeration it binds.
 _PYBIND_ENUM_MEMBERS = {"name", "value"}
 
@@ -84,15 +76,7 @@ def missing_docstrings(module_name):
     return missing
 
 
-@pytest.mark.parametrize(
-    "module_name",
-    [
-        pytest.param(m, marks=pytest.mark.xfail(reason="not documented yet", strict=False))
-        if m in PENDING
-        else m
-        for m in MODULES
-    ],
-)
+@pytest.mark.parametrize("module_name", MODULES)
 def test_every_public_member_has_a_docstring(module_name):
     assert missing_docstrings(module_name) == []
 

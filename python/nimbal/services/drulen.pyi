@@ -157,10 +157,14 @@ class Drulen:
         """Writes all shapes to one STEP file (AP203); True on success."""
 
 class XSControl_Reader:
-    ...
+    """A kernel file reader, as _import_with_reader takes it."""
 
 class STEPControl_Reader(XSControl_Reader):
-    def __init__(self) -> None: ...
+    """The kernel's STEP file reader."""
+    def __init__(self) -> None:
+        """A new STEP reader with nothing read yet."""
 
 class IGESControl_Reader(XSControl_Reader):
-    def __init__(self) -> None: ...
+    """The kernel's IGES file reader."""
+    def __init__(self) -> None:
+        """A new IGES reader with nothing read yet."""

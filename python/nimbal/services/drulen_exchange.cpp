@@ -29,11 +29,14 @@ bool export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
 void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   using O = Drulen::ops;
   // Local to this module: other modules may bind the readers their own way.
-  pyb::class_<XSControl_Reader>(m, "XSControl_Reader", pyb::module_local());
-  pyb::class_<STEPControl_Reader, XSControl_Reader>(m, "STEPControl_Reader", pyb::module_local())
-      .def(pyb::init<>());
-  pyb::class_<IGESControl_Reader, XSControl_Reader>(m, "IGESControl_Reader", pyb::module_local())
-      .def(pyb::init<>());
+  pyb::class_<XSControl_Reader>(m, "XSControl_Reader", pyb::module_local(),
+                                "A kernel file reader, as _import_with_reader takes it.");
+  pyb::class_<STEPControl_Reader, XSControl_Reader>(m, "STEPControl_Reader", pyb::module_local(),
+                                                    "The kernel's STEP file reader.")
+      .def(pyb::init<>(), "A new STEP reader with nothing read yet.");
+  pyb::class_<IGESControl_Reader, XSControl_Reader>(m, "IGESControl_Reader", pyb::module_local(),
+                                                    "The kernel's IGES file reader.")
+      .def(pyb::init<>(), "A new IGES reader with nothing read yet.");
 
   cls.def_static(
       "export_step",
