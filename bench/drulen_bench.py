@@ -1,9 +1,16 @@
-"""Times the geometry kernel service from Python against the same kernel
-calls made directly from C++ (bench/drulen_driver), one run, and prints the
-ratio per operation, then STEP export time against the number of shapes.
+"""Times the geometry kernel service from Python against the cheapest raw
+kernel calls for the same result made directly from C++ (bench/drulen_driver),
+in the same run, and prints each line's ratio.
 
-    scripts/bench.sh drulen
+    scripts/bench.sh drulen            # every line
+    scripts/bench.sh drulen polyline   # the lines whose name starts so
+
+Floors: placed boxes against boxes placed by one location each; arrays
+against compounds of located instances; polylines against edges sharing
+their vertices added to a wire in order; STEP export against a writer with
+the service's settings transferring each shape as its own root.
 """
+import math
 import os
 import subprocess
 import sys
@@ -15,7 +22,8 @@ from nimbal.services.drulen import Drulen
 
 BUILD = os.environ.get("BUILD_DIR") or os.path.join(os.path.dirname(__file__), "..", "build")
 DRIVER = os.path.join(BUILD, "bench", "drulen_driver")
-D = Drulen()
+D = Drulen
+SERVICE = Drulen()
 TMP = tempfile.mkdtemp(prefix="drulen-bench-")
 
 
@@ -44,7 +52,25 @@ def best_of(fn, calls):
 
 
 def fillet_all():
-    D.apply_fillet(D.create_box(10, 10, 10), 1.0)
+    D.apply_fillet(D.create_box(10, 10, 10), 1.0, [])
+
+
+def placed(n):
+    def run():
+        for i in range(n):
+            D.translate_shape(D.rotate_shape(D.create_box(1, 2, 3), (0, 0, 0), (0, 0, 1), 30.0), 2.0 * i, 1.0, 0.0)
+    return run
+
+
+def array(nx, ny):
+    base = D.create_box(1, 1, 1)
+    return lambda: SERVICE.create_array_compound(base, (nx, ny, 1), (2.0, 2.0, 0.0))
+
+
+def polyline(n):
+    # The same points as the driver's.
+    pts = [(math.cos(i * 0.01) * (10 + i * 1e-3), math.sin(i * 0.01) * (10 + i * 1e-3), i * 1e-3) for i in range(n)]
+    return lambda: D.create_polyline(pts)
 
 
 def step(n):
@@ -52,50 +78,56 @@ def step(n):
     path = os.path.join(TMP, "bench.step")
 
     def run():
-        assert D.export_shapes_to_step(boxes, path)
+        assert SERVICE.export_shapes_to_step(boxes, path)
     return run
 
 
-def step_with_build(n):
-    def run():
-        boxes = [D.create_box(1, 1, 1, (2.0 * i, 0, 0)) for i in range(n)]
-        assert D.export_shapes_to_step(boxes, os.path.join(TMP, "bench.step"))
-    return run
+def service_from_cpp(n):
+    """The service's export run by the driver: its time stands in for the
+    Python call's on this line."""
+    return lambda calls: driver(["step_service", str(n)], calls)
 
 
-OPERATIONS = [
-    ("box", lambda: D.create_box(10, 20, 30), 2000, []),
-    ("fuse", lambda: D.fuse_shapes(D.create_box(2, 2, 2), D.create_box(2, 2, 2, (1, 1, 1))), 100, []),
-    ("fillet", fillet_all, 50, []),
-    ("array", lambda: D.create_array_compound(D.create_box(1, 1, 1), (10, 10, 1), (2, 2, 0)), 100, []),
-    ("step", step_with_build(1000), 3, ["1000"]),
-]
-
-
-def driver(op, calls, extra):
-    out = subprocess.run([DRIVER, op, str(calls), *extra], check=True, capture_output=True, text=True)
+def driver(args, calls):
+    op, *sizes = args
+    out = subprocess.run([DRIVER, op, str(calls), *sizes], check=True, capture_output=True, text=True)
     return float(out.stdout.strip())
+
+
+# name, Python call, calls, driver operation and sizes, points (per-point column)
+LINES = [
+    ("box", lambda: D.create_box(10, 20, 30), 2000, ["box"], None),
+    ("fuse", lambda: D.fuse_shapes(D.create_box(2, 2, 2), D.create_box(2, 2, 2, (1, 1, 1))), 100, ["fuse"], None),
+    ("fillet", fillet_all, 50, ["fillet"], None),
+    ("placed boxes 1000", placed(1000), 20, ["placed", "1000"], None),
+    ("array 10x10", array(10, 10), 200, ["array", "10", "10"], None),
+    ("array 100x100", array(100, 100), 10, ["array", "100", "100"], None),
+    ("polyline 1000", polyline(1000), 20, ["polyline", "1000"], 1000),
+    ("polyline 16000", polyline(16000), 5, ["polyline", "16000"], 16000),
+    ("polyline 100000", polyline(100000), 3, ["polyline", "100000"], 100000),
+    ("step 100", step(100), 10, ["step", "100"], None),
+    ("step 1000", step(1000), 5, ["step", "1000"], None),
+    ("step 1000 from C++", service_from_cpp(1000), 5, ["step", "1000"], None),
+]
 
 
 def main():
     if not os.path.exists(DRIVER):
         sys.exit(f"{DRIVER} is missing: build the project first")
-    rows = []
-    for name, fn, calls, extra in OPERATIONS:
-        with quiet_stdout():
-            fn()  # warm up
-            py = best_of(fn, calls)
-        cpp = driver(name, calls, extra)
-        rows.append((name, py, cpp))
-    print(f"{'operation':<12}{'python (s)':>14}{'c++ (s)':>14}{'ratio':>8}")
-    for name, py, cpp in rows:
-        print(f"{name:<12}{py:>14.6f}{cpp:>14.6f}{py / cpp:>8.3f}")
-    print()
-    print(f"{'STEP shapes':<12}{'python (s)':>14}{'per shape (ms)':>16}")
-    for n in (250, 500, 1000, 2000):
-        with quiet_stdout():
-            t = best_of(step(n), 3)
-        print(f"{n:<12}{t:>14.4f}{1000 * t / n:>16.3f}")
+    wanted = sys.argv[1:]
+    print(f"{'line':<20}{'nimbal (s)':>14}{'floor (s)':>14}{'ratio':>8}{'us/point':>10}")
+    for name, fn, calls, args, points in LINES:
+        if wanted and not any(name.startswith(w) for w in wanted):
+            continue
+        if name.endswith("from C++"):
+            py = fn(calls)
+        else:
+            with quiet_stdout():
+                fn()  # warm up
+                py = best_of(fn, calls)
+        floor = driver(args, calls)
+        per_point = f"{1e6 * py / points:>10.3f}" if points else ""
+        print(f"{name:<20}{py:>14.6f}{floor:>14.6f}{py / floor:>8.2f}{per_point}", flush=True)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,10 @@
 #include "nimbal/kernel.hpp"
 
 #include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeVertex.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRep_Builder.hxx>
 #include <BRepCheck_Analyzer.hxx>
 #include <BRepGProp.hxx>
 #include <Bnd_Box.hxx>
@@ -12,8 +16,14 @@
 #include <TCollection_AsciiString.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Vertex.hxx>
+#include <Precision.hxx>
 
+#include <cmath>
+#include <functional>
 #include <mutex>
+#include <unordered_map>
 
 #include "nimbal/log.hpp"
 
@@ -135,6 +145,111 @@ std::string failure_text(const Standard_Failure& failure) {
     text += msg;
   }
   return text;
+}
+
+namespace {
+
+// For each point, the first earlier point closer than the kernel's vertex
+// tolerance (the one its wire builder would join it to), or itself. A grid
+// of cells ten tolerances wide finds the candidates: a point looks into a
+// neighbouring cell only where it lies within a tolerance of that border.
+std::vector<std::size_t> first_coincident(const std::vector<gp_Pnt>& points) {
+  const double tol = Precision::Confusion();
+  const double cell = 10.0 * tol;
+  struct Key {
+    double c[3];
+    bool operator==(const Key& o) const { return c[0] == o.c[0] && c[1] == o.c[1] && c[2] == o.c[2]; }
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& k) const {
+      std::hash<double> h;
+      return h(k.c[0]) ^ (h(k.c[1]) * 0x9e3779b97f4a7c15ULL) ^ (h(k.c[2]) * 0xc2b2ae3d27d4eb4fULL);
+    }
+  };
+  // Far out the cell index overflows; there a coordinate is its own cell,
+  // as neighbouring doubles lie further apart than a tolerance.
+  auto index = [&](double v) {
+    double i = std::floor(v / cell);
+    return std::isfinite(i) ? i : v;
+  };
+  // Each cell holds its latest point; `earlier` chains a point to the
+  // previous one in its cell.
+  constexpr std::size_t none = static_cast<std::size_t>(-1);
+  std::unordered_map<Key, std::size_t, KeyHash> grid;
+  grid.reserve(points.size());
+  std::vector<std::size_t> earlier(points.size(), none);
+  std::vector<std::size_t> out(points.size());
+  for (std::size_t n = 0; n < points.size(); ++n) {
+    const gp_Pnt& p = points[n];
+    const double v[3] = {p.X(), p.Y(), p.Z()};
+    Key own{{index(v[0]), index(v[1]), index(v[2])}};
+    int lo[3], hi[3];
+    for (int a = 0; a < 3; ++a) {
+      lo[a] = index(v[a] - tol) != own.c[a] ? -1 : 0;
+      hi[a] = index(v[a] + tol) != own.c[a] ? 1 : 0;
+    }
+    std::size_t found = n;
+    for (int dx = lo[0]; dx <= hi[0]; ++dx)
+      for (int dy = lo[1]; dy <= hi[1]; ++dy)
+        for (int dz = lo[2]; dz <= hi[2]; ++dz) {
+          Key k{{dx ? index(v[0] + dx * tol) : own.c[0], dy ? index(v[1] + dy * tol) : own.c[1],
+                 dz ? index(v[2] + dz * tol) : own.c[2]}};
+          auto it = grid.find(k);
+          if (it == grid.end()) continue;
+          for (std::size_t j = it->second; j != none; j = earlier[j])
+            if (j < found && points[j].Distance(p) < tol) found = j;
+        }
+    out[n] = found;
+    auto [cell_it, fresh] = grid.try_emplace(own, n);
+    if (!fresh) {
+      earlier[n] = cell_it->second;
+      cell_it->second = n;
+    }
+  }
+  return out;
+}
+
+TopoDS_Wire wire_by_builder(const std::vector<gp_Pnt>& points, bool closing_edge) {
+  BRepBuilderAPI_MakeWire wire;
+  for (std::size_t i = 0; i + 1 < points.size(); ++i)
+    wire.Add(BRepBuilderAPI_MakeEdge(points[i], points[i + 1]).Edge());
+  if (closing_edge) wire.Add(BRepBuilderAPI_MakeEdge(points.back(), points.front()).Edge());
+  return wire.IsDone() ? wire.Wire() : TopoDS_Wire();
+}
+
+}  // namespace
+
+TopoDS_Wire polyline_wire(const std::vector<gp_Pnt>& points, bool closing_edge) {
+  const std::size_t n = points.size();
+  if (n < 2) throw std::invalid_argument("a polyline needs two points");
+  const std::vector<std::size_t> first = first_coincident(points);
+  // The wire builder joins any vertex to an earlier one it touches, moving
+  // both to their middle. Only an exact return to the first point is joined
+  // here; a polyline touching itself elsewhere or within the tolerance goes
+  // through the builder, whose joints and closed flag for such wires this
+  // does not reproduce. An exact repeat of the previous point is refused by
+  // the edge maker either way.
+  bool returns = false;
+  for (std::size_t i = 1; i < n; ++i) {
+    if (first[i] == i || points[i].IsEqual(points[i - 1], 0.0)) continue;
+    if (i + 1 == n && points[i].IsEqual(points[0], 0.0)) {
+      returns = true;
+      continue;
+    }
+    return wire_by_builder(points, closing_edge);
+  }
+  std::vector<TopoDS_Vertex> vertices;
+  vertices.reserve(n);
+  for (std::size_t i = 0; i < n; ++i)
+    vertices.push_back(returns && i + 1 == n ? vertices.front() : BRepBuilderAPI_MakeVertex(points[i]).Vertex());
+  BRep_Builder builder;
+  TopoDS_Wire wire;
+  builder.MakeWire(wire);
+  for (std::size_t i = 0; i + 1 < n; ++i)
+    builder.Add(wire, BRepBuilderAPI_MakeEdge(vertices[i], vertices[i + 1]).Edge());
+  if (closing_edge) builder.Add(wire, BRepBuilderAPI_MakeEdge(vertices.back(), vertices.front()).Edge());
+  wire.Closed(returns || closing_edge);
+  return wire;
 }
 
 }  // namespace nimbal::kernel

@@ -1,6 +1,6 @@
 // What the system needs to look at a kernel shape: measures, extent,
 // sub-shapes in the kernel's own numbering, validity, and the text of a
-// kernel error.
+// kernel error; and the one wire builder the services share.
 #pragma once
 
 #include <optional>
@@ -11,6 +11,8 @@
 #include <Standard_Failure.hxx>
 #include <TopAbs_ShapeEnum.hxx>
 #include <TopoDS_Shape.hxx>
+#include <TopoDS_Wire.hxx>
+#include <gp_Pnt.hxx>
 
 namespace nimbal::kernel {
 
@@ -32,6 +34,15 @@ std::vector<TopoDS_Shape> sub_shapes(const TopoDS_Shape& shape, TopAbs_ShapeEnum
 
 // BRepCheck_Analyzer's verdict; a null shape is not valid.
 bool is_valid(const TopoDS_Shape& shape);
+
+// The wire of straight edges through `points` in order, plus an edge from the
+// last point back to the first when `closing_edge`: the wire the kernel's
+// wire builder gives for those edges added one by one (the same edges,
+// orientations, shared vertices and closed flag), in linear time where the
+// builder searches every vertex so far for each edge. Coincident
+// consecutive points raise the edge maker's error, as there; a wire the
+// builder reports unfinished is null.
+TopoDS_Wire polyline_wire(const std::vector<gp_Pnt>& points, bool closing_edge);
 
 // "Standard_ConstructionError: message" (the message may be empty).
 std::string failure_text(const Standard_Failure& failure);

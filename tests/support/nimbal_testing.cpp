@@ -1,10 +1,25 @@
 // Fixtures for the Python tests.
+#include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <BRep_Tool.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <gp_Ax1.hxx>
+#include <gp_Trsf.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRep_Builder.hxx>
 #include <Standard_ConstructionError.hxx>
 #include <TopoDS_Compound.hxx>
 #include <gp_Pln.hxx>
+
+#include <algorithm>
+#include <array>
+#include <vector>
 
 #include "nimbal/enums.hpp"
 #include "nimbal/managers/corvath.hpp"
@@ -48,6 +63,61 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     return c;
   });
   m.def("null_shape", []() -> TopoDS_Shape { return TopoDS_Shape(); });
+
+  // Placement by geometric copy, the reference located placement must match.
+  m.def("copy_translated", [](const TopoDS_Shape& s, double dx, double dy, double dz) -> TopoDS_Shape {
+    gp_Trsf t;
+    t.SetTranslation(gp_Vec(dx, dy, dz));
+    return BRepBuilderAPI_Transform(s, t, /*copy=*/true).Shape();
+  });
+  m.def("copy_rotated", [](const TopoDS_Shape& s, std::array<double, 3> p, std::array<double, 3> d,
+                           double degrees) -> TopoDS_Shape {
+    gp_Trsf t;
+    t.SetRotation(gp_Ax1(gp_Pnt(p[0], p[1], p[2]), gp_Dir(d[0], d[1], d[2])), degrees * M_PI / 180.0);
+    return BRepBuilderAPI_Transform(s, t, /*copy=*/true).Shape();
+  });
+  m.def("compound_of", [](const std::vector<TopoDS_Shape>& shapes) {
+    TopoDS_Compound c;
+    BRep_Builder b;
+    b.MakeCompound(c);
+    for (const TopoDS_Shape& s : shapes) b.Add(c, s);
+    return TopoDS_Shape(c);
+  });
+  // The largest tolerance of any vertex, edge or face.
+  m.def("max_tolerance", [](const TopoDS_Shape& s) {
+    double t = 0.0;
+    for (TopExp_Explorer e(s, TopAbs_VERTEX); e.More(); e.Next())
+      t = std::max(t, BRep_Tool::Tolerance(TopoDS::Vertex(e.Current())));
+    for (TopExp_Explorer e(s, TopAbs_EDGE); e.More(); e.Next())
+      t = std::max(t, BRep_Tool::Tolerance(TopoDS::Edge(e.Current())));
+    for (TopExp_Explorer e(s, TopAbs_FACE); e.More(); e.Next())
+      t = std::max(t, BRep_Tool::Tolerance(TopoDS::Face(e.Current())));
+    return t;
+  });
+  m.def("is_located", [](const TopoDS_Shape& s) { return !s.Location().IsIdentity(); });
+  // The kernel's wire builder fed one edge at a time.
+  m.def("polyline_by_builder", [](const std::vector<std::array<double, 3>>& pts, bool closing_edge) {
+    BRepBuilderAPI_MakeWire w;
+    auto pnt = [](const std::array<double, 3>& a) { return gp_Pnt(a[0], a[1], a[2]); };
+    for (std::size_t i = 0; i + 1 < pts.size(); ++i)
+      w.Add(BRepBuilderAPI_MakeEdge(pnt(pts[i]), pnt(pts[i + 1])).Edge());
+    if (closing_edge) w.Add(BRepBuilderAPI_MakeEdge(pnt(pts.back()), pnt(pts.front())).Edge());
+    return TopoDS_Shape(w.Wire());
+  });
+  // A wire's closed flag and, for each edge in the wire's own order, its
+  // orientation and the map indices of its first and last vertex.
+  m.def("wire_facts", [](const TopoDS_Shape& s) {
+    TopTools_IndexedMapOfShape vertices;
+    TopExp::MapShapes(s, TopAbs_VERTEX, vertices);
+    pyb::list edges;
+    for (TopoDS_Iterator it(s); it.More(); it.Next()) {
+      TopoDS_Vertex a, b;
+      TopExp::Vertices(TopoDS::Edge(it.Value()), a, b, /*CumOri=*/true);
+      edges.append(pyb::make_tuple(static_cast<int>(it.Value().Orientation()), vertices.FindIndex(a),
+                                   vertices.FindIndex(b)));
+    }
+    return pyb::make_tuple(s.Closed(), BRep_Tool::IsClosed(s), edges);
+  });
   m.def("shape_or_none", [](const TopoDS_Shape& s) { return nimbal::py::shape_or_none(s); });
   m.def("raise_kernel_failure", [](const std::string& msg) { throw Standard_ConstructionError(msg.c_str()); });
   m.def("raise_core_error", [](const std::string& kind, const std::string& msg) {

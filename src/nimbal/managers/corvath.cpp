@@ -20,8 +20,6 @@ using services::UndoCommand;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 std::atomic<std::uint64_t> g_names_epoch{0};
 
 using registry::display_prefix;
@@ -97,7 +95,8 @@ StatePtr all_none(const State& src) {
 // ---------------------------------------------------------------------------
 
 Point3 normal_from_rotation_deg(double rx, double ry, double rz) {
-  const double a = rx * kPi / 180.0, b = ry * kPi / 180.0, c = rz * kPi / 180.0;
+  const double a = services::radians_from_degrees(rx), b = services::radians_from_degrees(ry),
+               c = services::radians_from_degrees(rz);
   double nx = 0.0, ny = 0.0, nz = 1.0;
   double y = ny * std::cos(a) - nz * std::sin(a);
   double z = ny * std::sin(a) + nz * std::cos(a);

@@ -1,6 +1,7 @@
 #include "nimbal/services/drulen.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <unordered_set>
 
 #include <BRepAdaptor_Surface.hxx>
@@ -28,6 +29,7 @@
 #include <Standard_DomainError.hxx>
 #include <Standard_NullObject.hxx>
 #include <TopExp.hxx>
+#include <TopLoc_Location.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
@@ -40,6 +42,7 @@
 #include <gp_Pnt.hxx>
 #include <gp_Trsf.hxx>
 #include <gp_Vec.hxx>
+#include <gp_XYZ.hxx>
 
 #include "nimbal/errors.hpp"
 #include "nimbal/kernel.hpp"
@@ -113,10 +116,29 @@ TopoDS_Shape run_boolean(const TopoDS_Shape& a, const TopoDS_Shape& b) {
   return algo.Shape();
 }
 
+void require_model_size(const gp_XYZ& p, const char* what) {
+  const double m = kMaxCoordinate;
+  if (std::abs(p.X()) <= m && std::abs(p.Y()) <= m && std::abs(p.Z()) <= m) return;
+  char limit[32];
+  std::snprintf(limit, sizeof limit, "%g", m);
+  throw Standard_DomainError((std::string(what) + " lies beyond the model size limit of " + limit).c_str());
+}
+
+// Scaling changes the geometry itself: a transformed copy.
 TopoDS_Shape transformed(const TopoDS_Shape& shape, const gp_Trsf& trsf) {
   require_shape(shape, "shape");
   BRepBuilderAPI_Transform transform(shape, trsf, /*copy=*/true);
   return transform.Shape();
+}
+
+// A rigid move keeps the input's geometry under a new location: sub-shapes
+// number and measure as a moved copy's would. The location is one composed
+// transform, so moving a moved shape again does not lengthen its chain.
+TopoDS_Shape placed(const TopoDS_Shape& shape, const gp_Trsf& trsf) {
+  require_shape(shape, "shape");
+  const gp_Trsf total = trsf.Multiplied(shape.Location().Transformation());
+  require_model_size(total.TranslationPart(), "the placed shape");
+  return shape.Located(TopLoc_Location(total));
 }
 
 // The plane a face-less planar shape lies in, its normal pointing along the
@@ -200,17 +222,21 @@ TopoDS_Shape Drulen::ops::create_circle(double radius) {
 // ---------------------------------------------------------------- transforms
 
 TopoDS_Shape Drulen::ops::translate_shape(const TopoDS_Shape& shape, double dx, double dy, double dz) {
+  const gp_XYZ offset(finite(dx, "dx"), finite(dy, "dy"), finite(dz, "dz"));
+  require_model_size(offset, "the translation");
   gp_Trsf trsf;
-  trsf.SetTranslation(gp_Vec(finite(dx, "dx"), finite(dy, "dy"), finite(dz, "dz")));
-  return transformed(shape, trsf);
+  trsf.SetTranslation(gp_Vec(offset));
+  return placed(shape, trsf);
 }
 
 TopoDS_Shape Drulen::ops::rotate_shape(const TopoDS_Shape& shape, const Point3& axis_point,
                                        const Point3& axis_direction, double angle_degrees) {
-  gp_Ax2 frame(point(axis_point, "axis_point"), detail::direction(axis_direction, "axis_direction"));
+  const gp_Pnt origin = point(axis_point, "axis_point");
+  require_model_size(origin.XYZ(), "the rotation axis");
+  gp_Ax2 frame(origin, detail::direction(axis_direction, "axis_direction"));
   gp_Trsf trsf;
-  trsf.SetRotation(frame.Axis(), finite(angle_degrees, "angle_degrees") * M_PI / 180.0);
-  return transformed(shape, trsf);
+  trsf.SetRotation(frame.Axis(), radians_from_degrees(finite(angle_degrees, "angle_degrees")));
+  return placed(shape, trsf);
 }
 
 TopoDS_Shape Drulen::ops::scale_shape(const TopoDS_Shape& shape, const Point3& center, double factor) {
@@ -440,14 +466,10 @@ PlaneParams Drulen::ops::plane_params_from_face(const TopoDS_Shape& face_shape) 
 TopoDS_Shape Drulen::ops::create_polyline(const std::vector<Point3>& points, bool closed) {
   const std::size_t n = points.size();
   if (n < 2) return TopoDS_Shape();
-  BRepBuilderAPI_MakeWire wire;
-  auto add_segment = [&](const Point3& a, const Point3& b) {
-    wire.Add(BRepBuilderAPI_MakeEdge(point(a, "point"), point(b, "point")).Edge());
-  };
-  for (std::size_t i = 0; i + 1 < n; ++i) add_segment(points[i], points[i + 1]);
-  if (closed && n >= 3) add_segment(points[n - 1], points[0]);
-  if (!wire.IsDone()) return TopoDS_Shape();
-  return wire.Wire();
+  std::vector<gp_Pnt> pnts;
+  pnts.reserve(n);
+  for (const Point3& p : points) pnts.push_back(point(p, "point"));
+  return kernel::polyline_wire(pnts, closed && n >= 3);
 }
 
 // ---------------------------------------------------------------- the protocol

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,16 @@ using Indices = std::vector<long long>;
 
 // The most copies create_array_compound makes in one compound.
 inline constexpr long long kMaxArrayCopies = 100000;
+
+// The largest coordinate, in model units, a placement may give a shape.
+// Above about 4.5e8 the spacing of doubles exceeds the kernel's confusion
+// tolerance (1e-7): booleans there give wrong volumes (a unit sphere and
+// cylinder fused at 1e10: 27% off) or never return (at 9.2e18).
+inline constexpr double kMaxCoordinate = 1e8;
+
+// An angle in degrees in radians, reduced modulo 360 first: the plain
+// product overflows to infinity above about 5.7e307 degrees.
+inline double radians_from_degrees(double degrees) { return std::fmod(degrees, 360.0) * M_PI / 180.0; }
 
 // The module logger: "nimbal.services.drulen".
 extern const log::Logger drulen_logger;

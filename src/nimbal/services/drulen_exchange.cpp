@@ -75,6 +75,9 @@ bool write_step(const Shapes& shapes, const std::string& filename) {
   require_plain_name(filename);
   STEPControl_Writer writer;
   Interface_Static::SetCVal("write.step.schema", "AP203");
+  // Shapes placed by location stay parts of their own: in assembly mode the
+  // writer would turn each into an instance of a shared product.
+  Interface_Static::SetIVal("write.step.assembly", 0);
   for (std::size_t i = 0; i < shapes.size(); ++i) {
     if (shapes[i].IsNull()) throw kernel::KernelError("shape " + std::to_string(i) + " is null");
     // Each shape stays a root of its own; the model's graph is computed once,

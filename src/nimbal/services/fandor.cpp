@@ -242,13 +242,9 @@ TopoDS_Shape Fandor::create_polyline_on_plane(const PlaneProperties& plane,
       require_finite(w, "polyline point");
       world.push_back(to_pnt(w));
     }
-    BRepBuilderAPI_MakeWire builder;
-    for (std::size_t i = 0; i + 1 < world.size(); ++i)
-      builder.Add(BRepBuilderAPI_MakeEdge(world[i], world[i + 1]).Edge());
-    if (closed && !points_coincide(*kept.back(), *kept.front()))
-      builder.Add(BRepBuilderAPI_MakeEdge(world.back(), world.front()).Edge());
-    if (!builder.IsDone()) return {};
-    const TopoDS_Wire wire = builder.Wire();
+    const TopoDS_Wire wire =
+        kernel::polyline_wire(world, closed && !points_coincide(*kept.back(), *kept.front()));
+    if (wire.IsNull()) return {};
     if (filled && closed) {
       require_finite({plane.origin_x, plane.origin_y, plane.origin_z}, "plane origin");
       const gp_Pnt origin(plane.origin_x, plane.origin_y, plane.origin_z);
