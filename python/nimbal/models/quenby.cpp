@@ -15,6 +15,7 @@ namespace {
 
 using namespace nimbal::models;
 
+NIMBAL_PY_NAME(type_name_tag, "type");
 
 std::string field_what(std::string_view cls, std::string_view field) {
   return std::string(cls) + "." + std::string(field);
@@ -136,15 +137,16 @@ using Get = std::function<pyb::object(pyb::handle)>;
 using Set = std::function<void(pyb::handle, pyb::handle)>;
 
 // The attribute's getter and setter, typed for signatures and stubs.
-template <class T>
+// Owner names the class the field belongs to (for its `self`).
+template <class T, class Owner>
 pyb::cpp_function field_getter(const Get& get, pyb::handle cls) {
   using V = typed<field_name<T>>;
-  return pyb::cpp_function([get](pyb::handle self) { return V(get(self)); }, pyb::is_method(cls));
+  return pyb::cpp_function([get](typed<Owner> self) { return V(get(self)); }, pyb::is_method(cls));
 }
-template <class T>
+template <class T, class Owner>
 pyb::cpp_function field_setter(const Set& set, pyb::handle cls) {
   using V = typed<field_in_name<T>>;
-  return pyb::cpp_function([set](pyb::handle self, V v) { set(self, v); }, pyb::is_method(cls),
+  return pyb::cpp_function([set](typed<Owner> self, V v) { set(self, v); }, pyb::is_method(cls),
                            pyb::arg("value"));
 }
 
@@ -161,8 +163,8 @@ struct FieldKind {
   PyField& f;
   template <class T>
   void operator()(T Quenby::*) const {
-    f.make_getter = &field_getter<T>;
-    f.make_setter = &field_setter<T>;
+    f.make_getter = &field_getter<T, record_name>;
+    f.make_setter = &field_setter<T, record_name>;
   }
 };
 
@@ -192,7 +194,7 @@ std::vector<PyField> vec3_fields(std::string_view cls) {
     out.push_back(PyField{
         name, [m = m](pyb::handle self) -> pyb::object { return pyb::float_(self.cast<V&>().*m); },
         [m = m, what](pyb::handle self, pyb::handle v) { self.cast<V&>().*m = to_double(v, what); },
-        &field_getter<double>, &field_setter<double>});
+        &field_getter<double, class_name<V>>, &field_setter<double, class_name<V>>});
   }
   return out;
 }
@@ -372,7 +374,7 @@ void bind_vec3(pyb::module_& m, const char* name, const char* doc) {
   cls.def("__deepcopy__", [](const V& v, pyb::handle) { return V(v); }, pyb::arg("memo"));
   cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); },
           "The dictionary form: {'x': ..., 'y': ..., 'z': ...}, plain floats.");
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, typed<mapping_name> data) -> typed<self_name> {
+  set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     V v = V::from_dict(read_keys(data, {"x", "y", "z"}));
     pyb::object obj = cls();
     obj.cast<V&>() = v;
@@ -409,7 +411,7 @@ void bind_record(pyb::module_& m) {
           "The dictionary form: every field by name (translation and rotation as dictionaries, lists as "
           "new plain lists), ready for JSON.");
   cls.attr("_SKIP_FIELDS") = frozenset_of(t.skip_fields);
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, typed<mapping_name> data) -> typed<self_name> {
+  set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     const RecordType& rt = record_type_of_class(cls);
     std::vector<std::string> keys;
     for (const Field& f : rt.fields) keys.emplace_back(f.name);
