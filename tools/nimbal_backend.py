@@ -9,6 +9,7 @@ Needs nothing from a package index.
 
 import base64
 import hashlib
+import io
 import os
 import shutil
 import subprocess
@@ -159,4 +160,9 @@ def build_sdist(sdist_directory, config_settings=None):
 
     with tarfile.open(os.path.join(sdist_directory, name), "w:gz") as tf:
         tf.add(ROOT, arcname=base, filter=keep)
+        pkg_info = _metadata(project).encode()
+        info = tarfile.TarInfo(f"{base}/PKG-INFO")
+        info.size = len(pkg_info)
+        info.mode = 0o644
+        tf.addfile(info, io.BytesIO(pkg_info))
     return name
