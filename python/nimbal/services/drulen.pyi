@@ -64,7 +64,24 @@ class DrulenProtocol(typing.Protocol):
         """Prism of a planar face or wire along its normal by depth, or None."""
 
 class Drulen:
-    """The geometry kernel service over the kernel; keeps no state."""
+    """The geometry kernel service over the kernel; keeps no state.
+
+    Every operation makes new shapes and leaves its inputs alone. Lengths are in
+    model units, angles in degrees, points and directions (x, y, z). Failures
+    follow one split:
+
+    - the primitive builders, the transforms, create_array_compound and
+      create_polyline let kernel failures through as KernelError (a wrong
+      argument type is a TypeError);
+    - plane_params_for_standard and plane_params_from_face raise ValueError;
+    - every other operation catches its failure, logs it through this module's
+      logger (error level with its traceback; warning for refused inputs and for
+      unify_same_domain) and returns None, False, its input or the faces made so
+      far.
+
+    A subclass may override any operation; create_array_compound places its
+    copies through the instance's own translate_shape.
+    """
     def __init__(self) -> None: ...
     _STANDARD_PLANE_NORMALS: typing.ClassVar[dict[typing.Any, typing.Any]]
     @staticmethod
