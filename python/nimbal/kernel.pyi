@@ -669,7 +669,10 @@ class Xw_Window(Aspect_Window):
 
     Raises KernelError when the connection is None or not open, or the size is not 1 to 16384 pixels.
     """
+    @typing.overload
     def __init__(self, display_connection: Aspect_DisplayConnection, title: str, x: int, y: int, width: int, height: int) -> None: ...
+    @typing.overload
+    def __init__(self, display_connection: Aspect_DisplayConnection, native_window_id: int) -> None: ...
 
 class Graphic3d_Camera:
     """A view's camera."""

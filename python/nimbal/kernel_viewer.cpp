@@ -33,6 +33,8 @@
 
 namespace pyb = pybind11;
 
+bool nimbal_x_window_size(void* display, unsigned long window, int& width, int& height);  // kernel_x11.cpp
+
 namespace {
 
 template <class T>
@@ -76,6 +78,18 @@ class GlDriver : public OpenGl_GraphicDriver {
     gl->ReleaseGlResources(shared);
   }
 };
+
+void* open_display(const Handle(Aspect_DisplayConnection)& d) {
+  void* display = req(d, "the display connection")->GetDisplayAspect();
+  if (display == nullptr) throw Standard_ProgramError("Xw_Window: the display connection is not open");
+  return display;
+}
+
+// Past what an offscreen buffer holds, drawing falls back to one X request
+// too big for the connection, and Xlib/xcb end the process.
+void drawable_size(int w, int h) {
+  if (w > 16384 || h > 16384) throw Standard_ProgramError("Xw_Window: the size must be at most 16384");
+}
 
 pyb::tuple xyz(double x, double y, double z) { return pyb::make_tuple(x, y, z); }
 pyb::tuple xyz(const gp_XYZ& p) { return xyz(p.X(), p.Y(), p.Z()); }
@@ -276,16 +290,24 @@ void bind_viewer(pyb::module_& m) {
   pyb::class_<Xw_Window, Aspect_Window, Handle(Xw_Window)>(m, "Xw_Window", "An X11 window on a display connection.\n\nRaises KernelError when the connection is None or not open, or the size is not 1 to 16384 pixels.")
       .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, const std::string& title, int x, int y,
                         int w, int h) {
-             if (req(d, "the display connection")->GetDisplayAspect() == nullptr)
-               throw Standard_ProgramError("Xw_Window: the display connection is not open");
+             open_display(d);
              if (w <= 0 || h <= 0) throw Standard_ProgramError("Xw_Window: the size must be positive");
-             // Past what an offscreen buffer holds, drawing falls back to one X
-             // request too big for the connection, and Xlib/xcb end the process.
-             if (w > 16384 || h > 16384) throw Standard_ProgramError("Xw_Window: the size must be at most 16384");
+             drawable_size(w, h);
              return Handle(Xw_Window)(new Xw_Window(d, title.c_str(), x, y, w, h));
            }),
            pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"),
-           pyb::arg("width"), pyb::arg("height"));
+           pyb::arg("width"), pyb::arg("height"))
+      // Over a window the host's toolkit made (Tk's winfo_id(), Qt's winId()):
+      // the view draws into the host's widget, and MustBeResized reads the
+      // widget's size again after the toolkit resized it.
+      .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, unsigned long native_window_id) {
+             int w = 0, h = 0;
+             if (!nimbal_x_window_size(open_display(d), native_window_id, w, h))
+               throw Standard_ProgramError("Xw_Window: no such window on the display connection");
+             drawable_size(w, h);
+             return Handle(Xw_Window)(new Xw_Window(d, static_cast<Aspect_Drawable>(native_window_id)));
+           }),
+           pyb::arg("display_connection"), pyb::arg("native_window_id"));
 
   pyb::class_<Graphic3d_Camera, Handle(Graphic3d_Camera)> cam(m, "Graphic3d_Camera", "A view's camera.");
   pyb::enum_<Graphic3d_Camera::Projection>(cam, "Projection")

@@ -2,14 +2,12 @@
 detection, navigation and images. Needs an X server (xvfb-run in CI); skipped
 with the reason where none is reachable."""
 import logging
-import struct
-import zlib
 
 import pytest
 
 import _nimbal_testing as t
 import nimbal.kernel as k
-from lumbra_fixtures import Scene, display_connection
+from lumbra_fixtures import Scene, display_connection, read_png
 from nimbal.enums import ViewDirection
 from nimbal.models.quenby import PlaneProperties
 from nimbal.services.fandor import Fandor
@@ -22,44 +20,6 @@ def scene():
     s = Scene(windowed=True, width=W, height=H)
     s.lumbra.setup_initial_view()
     return s
-
-
-def read_png(path):
-    """(width, height, rows of RGB triples) of an 8-bit RGB or RGBA PNG."""
-    with open(path, "rb") as f:
-        data = f.read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n"
-    pos, idat, hdr = 8, b"", None
-    while pos < len(data):
-        (n,) = struct.unpack(">I", data[pos:pos + 4])
-        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + n]
-        pos += 12 + n
-        if kind == b"IHDR":
-            hdr = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-    w, h, depth, ctype = hdr[:4]
-    assert depth == 8 and ctype in (2, 6)
-    bpp = 3 if ctype == 2 else 4
-    raw, stride, rows, prev = zlib.decompress(idat), w * bpp, [], bytearray(w * bpp)
-    for y in range(h):
-        f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - bpp] if i >= bpp else 0
-            b, c = prev[i], prev[i - bpp] if i >= bpp else 0
-            if f == 1:
-                line[i] = (line[i] + a) & 255
-            elif f == 2:
-                line[i] = (line[i] + b) & 255
-            elif f == 3:
-                line[i] = (line[i] + (a + b) // 2) & 255
-            elif f == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[x * bpp:x * bpp + 3]) for x in range(w)])
-        prev = line
-    return w, h, rows
 
 
 def show_box(scene, color=(1.0, 0.0, 0.0)):

@@ -247,8 +247,6 @@ def test_unguarded_operations_raise(scene):
     with pytest.raises(TypeError):
         p.exclude_from_selection("x")
     with pytest.raises(TypeError):
-        p.set_shape_selection_priority(None, "high")
-    with pytest.raises(TypeError):
         p.set_mode()
 
 
@@ -257,8 +255,10 @@ def test_priority_for_an_object_without_owners_changes_nothing(scene, box, captu
     p.set_shape_selection_priority(k.AIS_Shape(box), 42)
     p.set_shape_selection_priority(None, -3)
     assert records(capture_logs) == []
-    p.set_shape_selection_priority("not an object", 1)
-    assert_one_error(capture_logs, "Error setting shape selection priority: ")
+    for args in [("not an object", 1), (None, "high"), (None, 2.5)]:
+        capture_logs.clear()
+        p.set_shape_selection_priority(*args)
+        assert_one_error(capture_logs, "Error setting shape selection priority: ")
 
 
 # ---- sub-shape indices ----

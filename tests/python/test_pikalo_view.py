@@ -11,7 +11,7 @@ import log_checks
 import _nimbal_testing as t
 import nimbal.kernel as k
 from lumbra_fixtures import Scene
-from nimbal.enums import SelectionMode, ViewDirection
+from nimbal.enums import DisplayMode, SelectionMode, ViewDirection
 from nimbal.services.pikalo import Pikalo
 
 LOGGER = "nimbal.services.pikalo"
@@ -373,3 +373,90 @@ def test_pre_selection_touches_only_the_given_object(scene):
     assert sorted(p.get_selected_edge_indices(scene.box)) == [1, 4, 4]
     p.select_edges_by_index(None, scene.box, [1])  # matches no object
     assert p.get_selected_edge_indices(scene.box) == [1, 4, 4]
+
+
+# ---- the selection state survives every path that displays again ----
+
+FACE_INSIDE = (3.0, 12.0, 30.0)  # on the top face, in front of no edge
+PLANE_ONLY = (10.0, -5.0, 0.0)  # on the plane below the box, beside its outline
+
+
+def _disabled(s):
+    s.pikalo.set_mode(SelectionMode.VOLUME)
+    s.pikalo.set_enabled(False)
+
+
+def _edges(s):
+    s.pikalo.set_mode(SelectionMode.EDGE)
+
+
+def _excluded(s):
+    s.pikalo.set_mode(SelectionMode.VOLUME)
+    s.pikalo.exclude_from_selection(s.lumbra.get_shape_info("box_1").ais_shape)
+
+
+def _nothing_detected(s):
+    return all(s.hover(point, update=False) is None for point in (FACE_INSIDE, TOP_EDGE_MID, PLANE_ONLY))
+
+
+def _edges_only(s):
+    edge = s.hover(TOP_EDGE_MID, update=False)
+    inside = [s.hover(point, update=False) for point in (FACE_INSIDE, PLANE_ONLY)]
+    return inside == [None, None] and edge is not None and edge.ShapeType() == k.TopAbs_EDGE
+
+
+def _box_never(s):
+    ids = []
+    for point in (FACE_INSIDE, SIDE_CENTRE, TOP_EDGE_MID):
+        s.hover(point, update=False)
+        ids.append(s.pikalo.get_hovered_shape_id(s.lumbra))
+    return "box_1" not in ids
+
+
+def _hide_and_show(s, shape_id):
+    s.lumbra.set_shape_visibility(shape_id, False)
+    s.lumbra.set_shape_visibility(shape_id, True)
+
+
+REDISPLAYS = {
+    "hide and show": lambda s: _hide_and_show(s, "box_1"),
+    "same id again": lambda s: s.lumbra.display_shape(s.box, "box_1", (0.5, 0.5, 0.5)),
+    "display mode": lambda s: s.lumbra.set_display_mode(DisplayMode.BOTH),
+    "new plane": lambda s: s.lumbra.display_plane("q", (0.0, 0.0, -1.0), (0.0, 0.0, 1.0)),
+    "plane moved": lambda s: s.lumbra.display_plane("p", (0.0, 0.0, -0.5), (0.0, 0.0, 1.0)),
+    "hidden plane moved": lambda s: (s.lumbra.set_shape_visibility("p", False),
+                                     s.lumbra.display_plane("p", (0.0, 0.0, -0.5), (0.0, 0.0, 1.0))),
+    "plane resize": lambda s: s.lumbra.update_plane_display_sizes(),
+    "fit and resize": lambda s: (s.lumbra.fit_all(), s.lumbra.update_plane_display_sizes()),
+    "plane hidden and shown": lambda s: _hide_and_show(s, "p"),
+}
+
+
+@pytest.mark.parametrize("state, holds", [(_disabled, _nothing_detected), (_edges, _edges_only),
+                                          (_excluded, _box_never)], ids=["disabled", "edges", "excluded"])
+@pytest.mark.parametrize("path", list(REDISPLAYS), ids=list(REDISPLAYS))
+def test_displaying_again_keeps_the_selection_state(scene, capture_logs, state, holds, path):
+    scene.lumbra.display_plane("p", (0.0, 0.0, 0.0), (0.0, 0.0, 1.0))
+    state(scene)
+    assert holds(scene)
+    REDISPLAYS[path](scene)
+    assert holds(scene)
+    assert [r for r in capture_logs.records if r.levelno >= logging.WARNING] == []
+
+
+def test_a_replaced_presentation_stays_excluded_and_new_ones_follow_the_mode(scene):
+    p, lb = scene.pikalo, scene.lumbra
+    _excluded(scene)
+    lb.display_shape(scene.box, "box_1", (0.5, 0.5, 0.5))
+    new = lb.get_shape_info("box_1").ais_shape
+    assert p._excluded == [new] and _box_never(scene)
+    p.remove_excluded(new)
+    lb.set_shape_visibility("box_1", False)
+    lb.set_shape_visibility("box_1", True)  # shown again under the mode in force
+    scene.hover(FACE_INSIDE)
+    assert p.get_hovered_shape_id(lb) == "box_1"
+    p.set_mode(SelectionMode.SURFACE)
+    lb.erase_shape("box_1")
+    lb.display_shape(scene.box, "box_2")  # displayed after the sweep: pickable in its mode
+    assert scene.hover(FACE_INSIDE).ShapeType() == k.TopAbs_FACE
+    assert p.get_hovered_shape_id(lb) == "box_2"

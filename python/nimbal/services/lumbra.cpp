@@ -5,6 +5,7 @@
 #include "nimbal/services/lumbra.hpp"
 
 #include "nimbal/kernel.hpp"
+#include "nimbal_py/guarded_args.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/viewer.hpp"
@@ -14,6 +15,9 @@ using nimbal::services::Components;
 using nimbal::services::Lumbra;
 using nimbal::services::ShapeArg;
 using nimbal::services::ShapeInfo;
+using nimbal::py::guarded_args;
+using nimbal::py::Id;
+using nimbal::py::Pixel;
 
 // Docstrings of the Python face.
 namespace doc {
@@ -487,6 +491,8 @@ struct type_caster<ShapeArg> {
 
 namespace {
 
+constexpr const char* LOGGER = "nimbal.services.lumbra";
+
 template <class E>
 std::optional<E> member_or_none(pyb::handle v) {
   pyb::detail::make_caster<E> c;
@@ -647,13 +653,14 @@ PYBIND11_MODULE(lumbra, m) {
       // shapes
       .def(
           "display_shape",
-          [](Lumbra& l, const ShapeArg& shape, const std::string& shape_id, typed<color_or_none_name> color, bool update,
-             double width) {
-            std::optional<Components> c;
-            if (PyObject_IsTrue(color.ptr()) == 1) c = components(color);  // None or empty: no colour
-            PyErr_Clear();
-            return l.display_shape(shape, shape_id, c, update, width);
-          },
+          guarded_args(LOGGER, "Error displaying shape: ",
+                       [](Lumbra& l, const ShapeArg& shape, const std::string& shape_id, typed<color_or_none_name> color,
+                          bool update, double width) {
+                         std::optional<Components> c;
+                         if (PyObject_IsTrue(color.ptr()) == 1) c = components(color);  // None or empty: no colour
+                         PyErr_Clear();
+                         return l.display_shape(shape, shape_id, c, update, width);
+                       }),
           pyb::arg("shape"), pyb::arg("shape_id"), pyb::arg("color") = pyb::none(), pyb::arg("update") = true,
           pyb::arg("width") = 1.0, doc::display_shape)
       .def(
@@ -662,23 +669,46 @@ PYBIND11_MODULE(lumbra, m) {
             l.set_display_mode(member_or_none<nimbal::DisplayMode>(mode).value_or(nimbal::DisplayMode::SHADED));
           },
           pyb::arg("mode"), doc::set_display_mode)
-      .def("_configure_shape_edges", &Lumbra::_configure_shape_edges, pyb::arg("ais_shape"), pyb::arg("enable"),
-           doc::configure_shape_edges)
-      .def("update_shape", &Lumbra::update_shape, pyb::arg("ais_shape"), pyb::arg("update") = true, doc::update_shape)
-      .def("set_shape_color", &Lumbra::set_shape_color, pyb::arg("ais_shape"), pyb::arg("color"),
-           pyb::arg("update") = true, doc::set_shape_color)
+      .def("_configure_shape_edges", &Lumbra::_configure_shape_edges, pyb::arg("ais_shape"), pyb::arg("enable"), doc::configure_shape_edges)
+      .def("update_shape",
+           guarded_args(LOGGER, "Error updating shape: ",
+                        [](Lumbra& l, Handle(AIS_Shape) ais, bool update) { l.update_shape(ais, update); }),
+           pyb::arg("ais_shape"), pyb::arg("update") = true, doc::update_shape)
+      .def("set_shape_color",
+           guarded_args(LOGGER, "Error setting shape color: ",
+                        [](Lumbra& l, Handle(AIS_Shape) ais, const Components& color, bool update) {
+                          l.set_shape_color(ais, color, update);
+                        }),
+           pyb::arg("ais_shape"), pyb::arg("color"), pyb::arg("update") = true, doc::set_shape_color)
       .def("erase_all", &Lumbra::erase_all, doc::erase_all)
-      .def("erase_shape", &Lumbra::erase_shape, pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_shape)
+      .def("erase_shape",
+           guarded_args(LOGGER, "Error erasing shape: ",
+                        [](Lumbra& l, const Id& id, bool update) {
+                          if (id) l.erase_shape(*id, update);
+                        }),
+           pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_shape)
       .def("get_all_shapes", [](const Lumbra& l) { return shapes_dict(l.get_all_shapes()); }, doc::get_all_shapes)
       .def("get_shape_info", &Lumbra::get_shape_info, pyb::arg("shape_id"), doc::get_shape_info)
-      .def("set_shape_visibility", &Lumbra::set_shape_visibility, pyb::arg("shape_id"), pyb::arg("visible"),
-           pyb::arg("update") = true, doc::set_shape_visibility)
+      .def("set_shape_visibility",
+           guarded_args(LOGGER, "Error setting shape visibility: ",
+                        [](Lumbra& l, const Id& id, bool visible, bool update) {
+                          if (id) l.set_shape_visibility(*id, visible, update);
+                        }),
+           pyb::arg("shape_id"), pyb::arg("visible"), pyb::arg("update") = true, doc::set_shape_visibility)
       .def("is_shape_visible", &Lumbra::is_shape_visible, pyb::arg("shape_id"), doc::is_shape_visible)
       // reference planes
-      .def("display_plane", &Lumbra::display_plane, pyb::arg("shape_id"), pyb::arg("origin"), pyb::arg("normal"),
-           pyb::arg("update") = true, doc::display_plane)
+      .def("display_plane",
+           guarded_args(LOGGER, "Error displaying plane %s: ",
+                        [](Lumbra& l, const std::string& id, const Components& origin, const Components& normal,
+                           bool update) { l.display_plane(id, origin, normal, update); }),
+           pyb::arg("shape_id"), pyb::arg("origin"), pyb::arg("normal"), pyb::arg("update") = true, doc::display_plane)
       .def("get_plane_ais", &Lumbra::get_plane_ais, pyb::arg("shape_id"), doc::get_plane_ais)
-      .def("erase_plane", &Lumbra::erase_plane, pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_plane)
+      .def("erase_plane",
+           guarded_args(LOGGER, "Error erasing plane %s: ",
+                        [](Lumbra& l, const Id& id, bool update) {
+                          if (id) l.erase_plane(*id, update);
+                        }),
+           pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_plane)
       .def("update_plane_display_sizes", &Lumbra::update_plane_display_sizes, doc::update_plane_display_sizes)
       .def("_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),
            pyb::arg("size"), doc::build_plane_face)
@@ -689,19 +719,32 @@ PYBIND11_MODULE(lumbra, m) {
           [](Lumbra& l, typed<ids_name> shape_ids) {
             std::vector<std::string> ids;
             try {
-              // Items that are not text can be no table's key: passed over.
-              for (pyb::handle item : pyb::iter(shape_ids))
-                if (PyUnicode_Check(item.ptr())) ids.push_back(item.cast<std::string>());
+              // Items that are not text can be no table's key: passed over;
+              // one that cannot be a key at all is an error, as for a lookup.
+              for (pyb::handle item : pyb::iter(shape_ids)) {
+                if (PyUnicode_Check(item.ptr()))
+                  ids.push_back(item.cast<std::string>());
+                else if (PyObject_Hash(item.ptr()) == -1)
+                  throw pyb::error_already_set();
+              }
             } catch (pyb::error_already_set& e) {
               if (!e.matches(PyExc_Exception)) throw;
-              nimbal::log::Logger("nimbal.services.lumbra")
+              nimbal::log::Logger(LOGGER)
                   .exception("Error selecting shapes: " + pyb::str(e.value()).cast<std::string>());
               return;
             }
             l.select_shapes(ids);
           },
           pyb::arg("shape_ids"), doc::select_shapes)
-      .def("select_shape", &Lumbra::select_shape, pyb::arg("shape_id"), doc::select_shape)
+      // Through the object's own select_shapes (a subclass's, too), which
+      // takes any id and logs what it cannot use.
+      .def("select_shape",
+           [](typed<class_name<Lumbra>> self, typed<str_name> shape_id) {
+             pyb::list ids;
+             ids.append(shape_id);
+             self.attr("select_shapes")(ids);
+           },
+           pyb::arg("shape_id"), doc::select_shape)
       .def(
           "get_shape_id_for_ais_shape",
           [](const Lumbra& l, typed<ais_shape_or_none_name> ais_shape) -> std::optional<std::string> {
@@ -711,17 +754,31 @@ PYBIND11_MODULE(lumbra, m) {
           pyb::arg("ais_shape"), doc::get_shape_id_for_ais_shape)
       .def("get_shape_count", &Lumbra::get_shape_count, doc::get_shape_count)
       // navigation, accessors, background, transparency
-      .def("start_rotation", &Lumbra::start_rotation, pyb::arg("x"), pyb::arg("y"), doc::start_rotation)
-      .def("rotate", &Lumbra::rotate, pyb::arg("x"), pyb::arg("y"), doc::rotate)
-      .def("pan", &Lumbra::pan, pyb::arg("dx"), pyb::arg("dy"), doc::pan)
-      .def("zoom", &Lumbra::zoom, pyb::arg("factor"), doc::zoom)
+      .def("start_rotation",
+           guarded_args(LOGGER, "Error starting rotation: ",
+                        [](Lumbra& l, Pixel x, Pixel y) { l.start_rotation(x, y); }),
+           pyb::arg("x"), pyb::arg("y"), doc::start_rotation)
+      .def("rotate", guarded_args(LOGGER, "Error rotating: ", [](Lumbra& l, Pixel x, Pixel y) { l.rotate(x, y); }),
+           pyb::arg("x"), pyb::arg("y"), doc::rotate)
+      .def("pan", guarded_args(LOGGER, "Error panning: ", [](Lumbra& l, Pixel dx, Pixel dy) { l.pan(dx, dy); }),
+           pyb::arg("dx"), pyb::arg("dy"), doc::pan)
+      .def("zoom", guarded_args(LOGGER, "Error zooming: ", [](Lumbra& l, double factor) { l.zoom(factor); }),
+           pyb::arg("factor"), doc::zoom)
       .def("get_view", &Lumbra::get_view, doc::get_view)
       .def("get_viewer", &Lumbra::get_viewer, doc::get_viewer)
       .def("get_context", &Lumbra::get_context, doc::get_context)
       .def("set_background_color", &Lumbra::set_background_color, pyb::arg("color"), doc::set_background_color)
-      .def("set_background_gradient", &Lumbra::set_background_gradient, pyb::arg("color1"), pyb::arg("color2"),
-           pyb::arg("method") = Aspect_GradientFillMethod_Vertical, doc::set_background_gradient)
-      .def("set_global_transparency", &Lumbra::set_global_transparency, pyb::arg("transparency"),
-           pyb::arg("update") = true, doc::set_global_transparency);
+      .def("set_background_gradient",
+           guarded_args(LOGGER, "Error setting background gradient: ",
+                        [](Lumbra& l, const Components& c1, const Components& c2, Aspect_GradientFillMethod method) {
+                          l.set_background_gradient(c1, c2, method);
+                        }),
+           pyb::arg("color1"), pyb::arg("color2"), pyb::arg("method") = Aspect_GradientFillMethod_Vertical, doc::set_background_gradient)
+      .def("set_global_transparency",
+           guarded_args(LOGGER, "Error setting global transparency: ",
+                        [](Lumbra& l, double transparency, bool update) {
+                          l.set_global_transparency(transparency, update);
+                        }),
+           pyb::arg("transparency"), pyb::arg("update") = true, doc::set_global_transparency);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -235,7 +235,7 @@ class Lumbra:
         Raises:
             AttributeError: ais_shape is None; kernel errors reach the caller.
         """
-    def update_shape(self, ais_shape: nimbal.kernel.AIS_Shape, update: bool = ...) -> None:
+    def update_shape(self, ais_shape: nimbal.kernel.AIS_Shape | None, update: bool = ...) -> None:
         """Redisplays one presentation, recorded or not.
 
         Args:
@@ -245,7 +245,7 @@ class Lumbra:
         Raises:
             Nothing: failures are logged as "Error updating shape: ...".
         """
-    def set_shape_color(self, ais_shape: nimbal.kernel.AIS_Shape, color: tuple[float, float, float], update: bool = ...) -> None:
+    def set_shape_color(self, ais_shape: nimbal.kernel.AIS_Shape | None, color: tuple[float, float, float], update: bool = ...) -> None:
         """Gives one presentation a new colour.
 
         The record's color keeps the colour given at display.
@@ -427,7 +427,7 @@ class Lumbra:
         """
     def get_shape_count(self) -> int:
         """The number of recorded shapes; reference planes do not count."""
-    def start_rotation(self, x: int, y: int) -> None:
+    def start_rotation(self, x: float, y: float) -> None:
         """Starts a camera rotation at a pixel.
 
         Args:
@@ -437,7 +437,7 @@ class Lumbra:
         Raises:
             Nothing: failures are logged as "Error starting rotation: ...".
         """
-    def rotate(self, x: int, y: int) -> None:
+    def rotate(self, x: float, y: float) -> None:
         """Continues the camera rotation towards a pixel.
 
         Args:
@@ -447,7 +447,7 @@ class Lumbra:
         Raises:
             Nothing: failures are logged as "Error rotating: ...".
         """
-    def pan(self, dx: int, dy: int) -> None:
+    def pan(self, dx: float, dy: float) -> None:
         """Pans the camera by a pixel delta; the vertical delta is negated.
 
         Args:

@@ -5,10 +5,10 @@
 // get_shape_id_for_ais_shape method (a Lumbra, or a stand-in).
 #include "nimbal/services/pikalo.hpp"
 
-#include <climits>
 #include <cmath>
 
 #include "nimbal/kernel.hpp"
+#include "nimbal_py/guarded_args.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/viewer.hpp"
@@ -19,6 +19,8 @@ using nimbal::services::Pikalo;
 using nimbal::services::PixelArg;
 using nimbal::services::ShapeArgument;
 using nimbal::services::ViewArg;
+using nimbal::py::guarded_args;
+using nimbal::py::Pixel;
 
 // Docstrings of the Python face.
 namespace doc {
@@ -262,30 +264,12 @@ ObjectArg object_arg(pyb::handle v) {  // None: an object that matches nothing
   return ObjectArg(v.cast<Handle(AIS_InteractiveObject)>());
 }
 
-ViewArg view_arg(pyb::handle v) {
-  if (!pyb::isinstance<V3d_View>(v)) return ViewArg::invalid(not_a("a V3d_View", v));
-  return ViewArg(v.cast<Handle(V3d_View)>());
-}
-
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(mode_or_none_name, "nimbal.enums.SelectionMode | None");
 NIMBAL_PY_NAME(lumbra_name, "nimbal.services.lumbra.Lumbra");
 NIMBAL_PY_NAME(indices_name, "typing.Iterable[int]");
 NIMBAL_PY_NAME(objects_name, "list[nimbal.kernel.AIS_InteractiveObject]");
 NIMBAL_PY_NAME(shapes_name, "list[nimbal.kernel.TopoDS_Shape]");
-
-PixelArg pixel_arg(pyb::handle v) {
-  if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) return PixelArg::invalid(not_a("an integer pixel", v));
-  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
-  int overflow = 0;
-  long long n = index ? PyLong_AsLongLongAndOverflow(index.ptr(), &overflow) : -1;
-  if (!index || PyErr_Occurred()) {
-    PyErr_Clear();
-    return PixelArg::invalid(not_a("an integer pixel", v));
-  }
-  if (overflow || n < INT_MIN || n > INT_MAX) return PixelArg::invalid("pixel coordinate out of range");
-  return PixelArg(static_cast<int>(n));
-}
 
 ShapeArgument shape_arg(pyb::handle v) {  // None: the null shape, no sub-shapes
   if (v.is_none()) return ShapeArgument(TopoDS_Shape());
@@ -429,20 +413,25 @@ PYBIND11_MODULE(pikalo, m) {
            pyb::arg("ais_obj"), doc::remove_excluded)
       .def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
       .def("set_shape_selection_priority",
-           [](Pikalo& p, typed<interactive_name> obj, int priority) { p.set_shape_selection_priority(object_arg(obj), priority); },
+           guarded_args(LOGGER, "Error setting shape selection priority: ",
+                        [](Pikalo& p, typed<interactive_name> obj, int priority) {
+                          p.set_shape_selection_priority(object_arg(obj), priority);
+                        }),
            pyb::arg("ais_obj"), pyb::arg("priority"), doc::set_shape_selection_priority)
       .def("clear", &Pikalo::clear, doc::clear)
       // hover, pick, reading the selection
       .def("move_to",
-           [](Pikalo& p, typed<int_name> x, typed<int_name> y, typed<view_name> view, bool update) {
-             p.move_to(pixel_arg(x), pixel_arg(y), view_arg(view), update);
-           },
+           guarded_args(LOGGER, "Error in move_to: ",
+                        [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool update) {
+                          p.move_to(PixelArg(x), PixelArg(y), ViewArg(view), update);
+                        }),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update") = true,
            doc::move_to)
       .def("select",
-           [](Pikalo& p, typed<int_name> x, typed<int_name> y, typed<view_name> view, bool replace) {
-             p.select(pixel_arg(x), pixel_arg(y), view_arg(view), replace);
-           },
+           guarded_args(LOGGER, "Error handling selection: ",
+                        [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool replace) {
+                          p.select(PixelArg(x), PixelArg(y), ViewArg(view), replace);
+                        }),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select)
       .def("get_hovered_shape_id",
            [](Pikalo& p, typed<lumbra_name> lumbra) {

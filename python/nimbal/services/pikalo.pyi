@@ -135,7 +135,7 @@ class Pikalo:
         Raises:
             Nothing: failures are logged as "Error clearing selection: ...".
         """
-    def move_to(self, x: int, y: int, view: nimbal.kernel.V3d_View, update: bool = ...) -> None:
+    def move_to(self, x: float, y: float, view: nimbal.kernel.V3d_View | None, update: bool = ...) -> None:
         """Detects and highlights what lies under a pixel (mouse motion).
 
         Args:
@@ -148,7 +148,7 @@ class Pikalo:
             Nothing: failures (including a bad pixel or view) are logged as "Error
             in move_to: ...".
         """
-    def select(self, x: int, y: int, view: nimbal.kernel.V3d_View, replace: bool = ...) -> None:
+    def select(self, x: float, y: float, view: nimbal.kernel.V3d_View | None, replace: bool = ...) -> None:
         """Picks what lies under a pixel (mouse click).
 
         Detects afresh at the pixel, then replaces the selection with the detected

@@ -19,6 +19,7 @@
 #include "nimbal/errors.hpp"
 #include "nimbal/kernel.hpp"
 #include "nimbal/log.hpp"
+#include "nimbal/selection_state.hpp"
 
 namespace nimbal::services {
 
@@ -125,6 +126,9 @@ void Lumbra::setup_initial_view() {
     }
     _setup_trihedron();
     set_projection_type(ProjectionType::ORTHOGRAPHIC);
+    // The context starts in wireframe: its first switch to wireframe would be
+    // a no-op, and planes (shown in its default mode) would be bare outlines.
+    context("SetDisplayMode")->SetDisplayMode(current_display_mode_ == DisplayMode::WIREFRAME ? 0 : 1, false);
   });
 }
 
@@ -206,7 +210,10 @@ void Lumbra::fit_all() {
     view("ZFitAll")->ZFitAll();
   });
   // Not guarded: a plane that cannot come back must not go unnoticed.
-  for (const auto& p : planes) context("Display")->Display(p, false);
+  for (const auto& p : planes) {
+    context("Display")->Display(p, false);
+    selection::apply(context_, p);
+  }
 }
 
 void Lumbra::redraw() {
@@ -235,24 +242,25 @@ std::optional<std::string> Lumbra::display_shape(const ShapeArg& shape, const st
     if (!shape.problem.empty()) throw nimbal::TypeError(shape.problem);
     // An empty presentation would be recorded, counted and fitted like a shape.
     if (shape.shape.IsNull()) throw nimbal::TypeError("the shape is null");
+    if (!std::isfinite(width)) throw nimbal::ValueError("the line width must be a finite number");
     Handle(AIS_Shape) ais = new AIS_Shape(shape.shape);
     if (color) ais->SetColor(rgb(*color));
     if (width != 1.0) ais->SetWidth(width);
     if (global_transparency_ > 0) ais->SetTransparency(global_transparency_);
     const int mode = current_display_mode_ == DisplayMode::WIREFRAME ? 0 : 1;
     const auto& ctx = context("Display");
-    ctx->Display(ais, mode, -1, update);
-    if (current_display_mode_ == DisplayMode::BOTH) {
-      _configure_shape_edges(ais, true);
-      ctx->Redisplay(ais, update);
-    }
+    Handle(AIS_Shape) prev;
+    if (auto* old = shapes_.find(shape_id); old && *old && (*old)->ais_shape != ais) prev = (*old)->ais_shape;
+    // Boundaries set before the display: the presentation is computed and
+    // the viewer redrawn once, not again by a redisplay.
+    if (current_display_mode_ == DisplayMode::BOTH) _configure_shape_edges(ais, true);
+    ctx->Display(ais, mode, selection::display_mode_for(ctx, ais, prev), update);
     // A presentation recorded before under this id would stay on screen with
     // no record left to erase it by.
-    if (auto* old = shapes_.find(shape_id); old && *old && !(*old)->ais_shape.IsNull() &&
-                                            (*old)->ais_shape != ais) {
-      Handle(AIS_Shape) prev = (*old)->ais_shape;
+    if (!prev.IsNull()) {
       ctx->Remove(prev, update);
       ais_to_id_.erase(prev.get());
+      selection::replace(ctx, prev, ais);  // an excluded shape stays excluded
     }
     auto info = std::make_shared<ShapeInfo>();
     info->shape_id = shape_id;
@@ -338,6 +346,7 @@ void Lumbra::set_shape_visibility(const std::string& shape_id, bool visible, boo
       std::shared_ptr<ShapeInfo> info = *found;
       if (visible && !info->visible) {
         context("Display")->Display(presentation(info->ais_shape, "Display"), update);
+        selection::apply(context_, info->ais_shape);
         info->visible = true;
       } else if (!visible && info->visible) {
         context("Erase")->Erase(presentation(info->ais_shape, "Erase"), update);
@@ -351,6 +360,7 @@ void Lumbra::set_shape_visibility(const std::string& shape_id, bool visible, boo
       const bool currently_visible = flag ? *flag : true;
       if (visible && !currently_visible) {
         context("Display")->Display(ais, update);
+        selection::apply(context_, ais);
         plane_visible_.set(shape_id, true);
       } else if (!visible && currently_visible) {
         context("Erase")->Erase(ais, update);
@@ -407,7 +417,10 @@ void Lumbra::display_plane(const std::string& shape_id, const Components& origin
       context("Redisplay")->Redisplay(ais, false);
       // The plane is marked visible below; a hidden one must come back with
       // it, or the flag would say shown while the viewer shows nothing.
-      if (const bool* shown = plane_visible_.find(shape_id); shown && !*shown) context("Display")->Display(ais, false);
+      if (const bool* shown = plane_visible_.find(shape_id); shown && !*shown) {
+        context("Display")->Display(ais, false);
+        selection::apply(context_, ais);
+      }
     } else {
       ais = new AIS_Shape(face);
       ais->SetColor(Quantity_Color(PLANE_COLOR[0], PLANE_COLOR[1], PLANE_COLOR[2], Quantity_TOC_RGB));
@@ -416,6 +429,7 @@ void Lumbra::display_plane(const std::string& shape_id, const Components& origin
       drawer->SetFaceBoundaryDraw(false);
       ais->SetAttributes(drawer);
       context("Display")->Display(ais, false);
+      selection::apply(context_, ais);
     }
     if (update) context("UpdateCurrentViewer")->UpdateCurrentViewer();
     plane_objects_.set(shape_id, PlaneEntry{ais, origin, normal});
@@ -464,12 +478,28 @@ void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
   guarded("Error selecting shapes: ", [&] {
     const auto& ctx = context("ClearSelected");
     ctx->ClearSelected(false);
+    std::string refused;  // ids the kernel has nothing to select by
     for (const auto& id : shape_ids) {
       const auto* found = shapes_.find(id);
       if (!found || !*found) continue;
-      ctx->AddOrRemoveSelected(presentation((*found)->ais_shape, "AddOrRemoveSelected"), false);
+      const auto& ais = presentation((*found)->ais_shape, "AddOrRemoveSelected");
+      // The kernel selects an object through the owner of its whole-object
+      // selection, which exists only once that mode was computed.
+      const int whole = ais->GlobalSelectionMode();
+      if (!ais->HasSelection(whole)) {
+        ctx->Activate(ais, whole, false);  // computes it; it stays computed
+        ctx->Deactivate(ais, whole);
+      }
+      if (ais->GlobalSelOwner().IsNull()) {
+        refused += (refused.empty() ? "'" : ", '") + id + "'";
+        continue;
+      }
+      ctx->AddOrRemoveSelected(ais, false);
     }
     ctx->UpdateCurrentViewer();
+    // After the others are selected and shown: the host learns which were not.
+    if (!refused.empty())
+      throw kernel::KernelError("nothing to select by for " + refused + " (a hidden shape cannot be selected)");
   });
 }
 
@@ -511,30 +541,34 @@ void Lumbra::zoom(double factor) {
 }
 
 void Lumbra::set_background_color(const Components& color) {
-  background_color_ = color;
-  background_gradient_.reset();
   guarded("Error setting background color: ", [&] {
     Quantity_Color c = rgb(color);
     const auto& v = view("SetBackgroundColor");
     v->SetBackgroundColor(c);
+    // Kept only once the kernel took it: every later set-up applies it again.
+    background_color_ = color;
+    background_gradient_.reset();
     v->Redraw();
   });
 }
 
 void Lumbra::set_background_gradient(const Components& color1, const Components& color2,
                                      Aspect_GradientFillMethod method) {
-  background_gradient_ = Gradient{color1, color2, method};
   guarded("Error setting background gradient: ", [&] {
     Quantity_Color first = rgb(color1);
     Quantity_Color second = rgb(color2);
+    if (method < Aspect_GradientFillMethod_None || method > Aspect_GradientFillMethod_Elliptical)
+      throw nimbal::ValueError("not an Aspect_GradientFillMethod member: " + std::to_string(int(method)));
     const auto& v = view("SetBgGradientColors");
     v->SetBgGradientColors(first, second, method, true);
+    background_gradient_ = Gradient{color1, color2, method};
     v->Redraw();
   });
 }
 
 void Lumbra::set_global_transparency(double transparency, bool update) {
   guarded("Error setting global transparency: ", [&] {
+    if (!std::isfinite(transparency)) throw nimbal::ValueError("the transparency must be a finite number");
     global_transparency_ = transparency;
     std::vector<std::shared_ptr<ShapeInfo>> infos;
     for (const auto& kv : shapes_) infos.push_back(kv.second);

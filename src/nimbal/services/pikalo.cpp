@@ -80,12 +80,14 @@ void Pikalo::set_mode(std::optional<SelectionMode> mode) {
   guarded("Error setting selection mode: ", [&] {
     // Everything is deactivated first, also for a value that names no mode.
     ctx("Deactivate")->Deactivate();
+    state_->enabled = enabled_;
+    state_->mode = mode ? std::optional<int>(kernel_mode(*mode)) : std::nullopt;
+    selection::publish(context_, state_);
     if (!mode) throw nimbal::ValueError("not a selection mode");
-    int number = kernel_mode(*mode);
     if (enabled_) {
-      context_->Activate(number, true);
+      context_->Activate(*state_->mode, true);
       // Activate reached the excluded objects too.
-      for (const auto& obj : excluded_) context_->Deactivate(obj);
+      for (const auto& obj : state_->excluded) context_->Deactivate(obj);
     }
     configure_selection_colors();
   });
@@ -98,6 +100,8 @@ void Pikalo::set_enabled(bool enabled) {
       set_mode(mode_);
     } else {
       ctx("Deactivate")->Deactivate();
+      state_->enabled = false;
+      selection::publish(context_, state_);
       context_->ClearSelected(true);
     }
   });
@@ -127,13 +131,16 @@ void Pikalo::configure_selection_colors() {
 void Pikalo::exclude_from_selection(const Handle(AIS_InteractiveObject)& obj) {
   // A None in the list would fail every later sweep right after its Activate.
   if (obj.IsNull()) throw nimbal::TypeError("exclude_from_selection needs an interactive object, not None");
-  excluded_.push_back(obj);
-  ctx("Deactivate")->Deactivate(obj);
+  state_->excluded.push_back(obj);
+  const auto& c = ctx("Deactivate");
+  selection::publish(c, state_);
+  c->Deactivate(obj);
 }
 
 void Pikalo::remove_excluded(const Handle(AIS_InteractiveObject)& obj) {
-  auto it = std::find(excluded_.begin(), excluded_.end(), obj);
-  if (it != excluded_.end()) excluded_.erase(it);
+  auto& excluded = state_->excluded;
+  auto it = std::find(excluded.begin(), excluded.end(), obj);
+  if (it != excluded.end()) excluded.erase(it);
 }
 
 void Pikalo::set_shape_selection_priority(const ObjectArg& obj, int priority) {

@@ -23,6 +23,7 @@
 
 #include "nimbal/enums.hpp"
 #include "nimbal/errors.hpp"
+#include "nimbal/selection_state.hpp"
 
 namespace nimbal::services {
 
@@ -83,8 +84,8 @@ class Pikalo {
   // ---- exclusion, priorities, clearing ----
   void exclude_from_selection(const Handle(AIS_InteractiveObject)& obj);
   void remove_excluded(const Handle(AIS_InteractiveObject)& obj);  // not listed: nothing
-  void clear_excluded() { excluded_.clear(); }
-  const std::vector<Handle(AIS_InteractiveObject)>& excluded() const { return excluded_; }
+  void clear_excluded() { state_->excluded.clear(); }
+  const std::vector<Handle(AIS_InteractiveObject)>& excluded() const { return state_->excluded; }
   void set_shape_selection_priority(const ObjectArg& obj, int priority);
   void clear();
 
@@ -117,7 +118,9 @@ class Pikalo {
   Handle(AIS_InteractiveContext) context_;
   bool enabled_ = true;
   std::optional<SelectionMode> mode_ = SelectionMode::VOLUME;
-  std::vector<Handle(AIS_InteractiveObject)> excluded_;
+  // Published on the context at the first sweep or exclusion, so the view
+  // service's re-displays follow it; holds the exclusion list.
+  std::shared_ptr<selection::State> state_ = std::make_shared<selection::State>(selection::State{true, 0, {}});
 };
 
 }  // namespace nimbal::services
