@@ -341,6 +341,17 @@ const char* field_doc(std::string_view name) {
   return nullptr;
 }
 
+// The constructor's docstring: how a record is built from its fields.
+std::string init_doc(const RecordType& t) {
+  std::string names;
+  for (const Field& f : t.fields) names += (names.empty() ? "" : ", ") + std::string(f.name);
+  return "A record from its fields by position (in this order) or keyword; a field not given keeps its "
+         "default: " +
+         names +
+         ".\n\nRaises TypeError for an unknown keyword, too many arguments or a value of the wrong type, "
+         "ValueError for an integer out of range.";
+}
+
 template <class C>
 void add_common(C& cls, const std::vector<PyField>& fields) {
   auto fs = std::make_shared<std::vector<PyField>>(fields);
@@ -395,7 +406,7 @@ void bind_record(pyb::module_& m) {
     pyb::object tmp = pyb::cast(rec);
     init_fields(tmp, fields, t.name, args, kwargs);
     return rec;
-  }));
+  }), init_doc(t).c_str());
   add_common(cls, fields);
   cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
     if (!same_class(a, b)) return not_implemented();
