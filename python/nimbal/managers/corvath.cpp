@@ -266,17 +266,19 @@ PYBIND11_MODULE(corvath, m) {
   });
 
   // ---- hooks (nothing here) and the progress scope ----
-  c.def("_notify_shape_created", &CoreCorvath::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"))
-      .def("_notify_shape_updated", &CoreCorvath::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"))
-      .def("_notify_shape_removed", &CoreCorvath::_notify_shape_removed, pyb::arg("shape_id"))
-      .def("_notify_all_cleared", &CoreCorvath::_notify_all_cleared)
+  c.def("_notify_shape_created", &CoreCorvath::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"),
+        doc::hook_created)
+      .def("_notify_shape_updated", &CoreCorvath::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"),
+           doc::hook_updated)
+      .def("_notify_shape_removed", &CoreCorvath::_notify_shape_removed, pyb::arg("shape_id"), doc::hook_removed)
+      .def("_notify_all_cleared", &CoreCorvath::_notify_all_cleared, doc::hook_cleared)
       .def("_notify_undo_redo_changed", &CoreCorvath::_notify_undo_redo_changed, pyb::arg("can_undo"),
-           pyb::arg("can_redo"))
+           pyb::arg("can_redo"), doc::hook_undo_redo)
       .def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
-           pyb::arg("message"))
+           pyb::arg("message"), doc::hook_failed)
       .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
-           pyb::arg("message"))
-      .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all);
+           pyb::arg("message"), doc::hook_operation)
+      .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
 
   // ---- undo facade and state application ----
   c.def_property_readonly("can_undo", &CoreCorvath::can_undo, doc::can_undo)

@@ -201,14 +201,37 @@ class CoreCorvath:
     def _undo_redo(self) -> nimbal.services.hathel.Hathel: ...
     @property
     def _undo_stack(self) -> nimbal.services.hathel.CommandList: ...
-    def _notify_shape_created(self, shape_id: str, ms: ManagedShape) -> None: ...
-    def _notify_shape_updated(self, shape_id: str, ms: ManagedShape) -> None: ...
-    def _notify_shape_removed(self, shape_id: str) -> None: ...
-    def _notify_all_cleared(self) -> None: ...
-    def _notify_undo_redo_changed(self, can_undo: bool, can_redo: bool) -> None: ...
-    def _notify_operation_failed(self, operation: str, message: str) -> None: ...
-    def _operation(self, message: str) -> typing.ContextManager[None]: ...
-    def _on_redo_clears_all(self) -> None: ...
+    def _notify_shape_created(self, shape_id: str, ms: ManagedShape) -> None:
+        """Hook: shape ms was registered under shape_id as a top-level shape. Does nothing here.
+
+        A host overrides it (same parameters) to show the shape; it is called
+        synchronously inside the operation, and what it raises reaches the caller.
+        """
+    def _notify_shape_updated(self, shape_id: str, ms: ManagedShape) -> None:
+        """Hook: the registered shape ms changed (geometry, colour, name or record). Does nothing here."""
+    def _notify_shape_removed(self, shape_id: str) -> None:
+        """Hook: the top-level shape shape_id left the registry. Does nothing here."""
+    def _notify_all_cleared(self) -> None:
+        """Hook: the registry was emptied at once (clear_all, redo of it). Does nothing here."""
+    def _notify_undo_redo_changed(self, can_undo: bool, can_redo: bool) -> None:
+        """Hook: what undo and redo can do now, called whenever either stack changes. Does nothing here."""
+    def _notify_operation_failed(self, operation: str, message: str) -> None:
+        """Hook: a modelling operation produced no result. Does nothing here.
+
+        Args:
+            operation: A short title, such as "Boolean Union".
+            message: A sentence for the user.
+        """
+    def _operation(self, message: str) -> typing.ContextManager[None]:
+        """The progress scope of one long step: a context manager around it.
+
+        Here a scope that does nothing. A host overrides it (with
+        contextlib.contextmanager, say) to show message while the step runs; an
+        exception of the step passes through the scope, and one the scope swallows
+        leaves the operation without a result, so it takes its failure path.
+        """
+    def _on_redo_clears_all(self) -> None:
+        """What redoing "Clear all" does: empties the registry and calls _notify_all_cleared()."""
     @property
     def can_undo(self) -> bool:
         """Whether there is an edit to undo."""

@@ -298,6 +298,29 @@ Raises:
     KeyError: for a shape type without a record class.)";
 constexpr const char* properties_from_dict = R"(The record of the kind shape_type uses, from its dictionary form (see from_dict).)";
 
+constexpr const char* hook_created = R"(Hook: shape ms was registered under shape_id as a top-level shape. Does nothing here.
+
+A host overrides it (same parameters) to show the shape; it is called
+synchronously inside the operation, and what it raises reaches the caller.)";
+constexpr const char* hook_updated = "Hook: the registered shape ms changed (geometry, colour, name or record). Does nothing here.";
+constexpr const char* hook_removed = "Hook: the top-level shape shape_id left the registry. Does nothing here.";
+constexpr const char* hook_cleared = "Hook: the registry was emptied at once (clear_all, redo of it). Does nothing here.";
+constexpr const char* hook_undo_redo =
+    "Hook: what undo and redo can do now, called whenever either stack changes. Does nothing here.";
+constexpr const char* hook_failed = R"(Hook: a modelling operation produced no result. Does nothing here.
+
+Args:
+    operation: A short title, such as "Boolean Union".
+    message: A sentence for the user.)";
+constexpr const char* hook_operation = R"(The progress scope of one long step: a context manager around it.
+
+Here a scope that does nothing. A host overrides it (with
+contextlib.contextmanager, say) to show message while the step runs; an
+exception of the step passes through the scope, and one the scope swallows
+leaves the operation without a result, so it takes its failure path.)";
+constexpr const char* on_redo_clears_all =
+    "What redoing \"Clear all\" does: empties the registry and calls _notify_all_cleared().";
+
 #undef NIMBAL_PLANE_RESULT
 #undef NIMBAL_BOOLEAN_RESULT
 #undef NIMBAL_MODIFIER_RESULT

@@ -263,7 +263,13 @@ void bind_hathel(pyb::module_& m) {
                                             on_redo_clears_all.value_or(Hathel::OnRedoClearsAll{}), max_steps);
           }),
           pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
-          pyb::arg("max_steps") = MAX_UNDO_STEPS);
+          pyb::arg("max_steps") = MAX_UNDO_STEPS,
+          "Empty undo and redo stacks of one manager.\n\n"
+          "Args:\n"
+          "    apply_state: Called with a command's before state on undo and its after state on redo.\n"
+          "    on_change: Called with (can_undo, can_redo) after every change of the stacks.\n"
+          "    on_redo_clears_all: Called instead of apply_state when a command that asks for it is redone.\n"
+          "    max_steps: How many commands the undo stack keeps; the oldest go first.");
   cls.def_property_readonly("can_undo", &Hathel::can_undo, "Whether there is a command to undo.")
       .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.")
       .def("push", [](Hathel& h, typed<class_name<UndoCommand>> cmd) { h.push(CommandElem::from_py(cmd)); },

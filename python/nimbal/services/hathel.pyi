@@ -239,7 +239,15 @@ class _UndoCommand:
 
 class Hathel:
     """Bounded undo and redo stacks of one manager."""
-    def __init__(self, apply_state: typing.Callable[[State], None], on_change: typing.Callable[[bool, bool], None], on_redo_clears_all: typing.Callable[[], None] | None = ..., max_steps: int = ...) -> None: ...
+    def __init__(self, apply_state: typing.Callable[[State], None], on_change: typing.Callable[[bool, bool], None], on_redo_clears_all: typing.Callable[[], None] | None = ..., max_steps: int = ...) -> None:
+        """Empty undo and redo stacks of one manager.
+
+        Args:
+            apply_state: Called with a command's before state on undo and its after state on redo.
+            on_change: Called with (can_undo, can_redo) after every change of the stacks.
+            on_redo_clears_all: Called instead of apply_state when a command that asks for it is redone.
+            max_steps: How many commands the undo stack keeps; the oldest go first.
+        """
     @property
     def can_undo(self) -> bool:
         """Whether there is a command to undo."""
