@@ -74,3 +74,71 @@ def test_mypy_sees_a_wrong_argument_type_through_the_stubs(tmp_path):
     )
     assert r.returncode == 1
     assert 'incompatible type "BoxProperties"; expected "ShapeType"' in r.stdout
+
+
+def public_signatures():
+    """(qualified name, signature line) of every public method, property and function."""
+    import importlib
+    import inspect
+
+    from test_docstrings import MODULES
+
+    for module_name in MODULES:
+        module = importlib.import_module(module_name)
+        for name, obj in vars(module).items():
+            if name.startswith("_") or getattr(obj, "__module__", None) != module_name:
+                continue
+            members = vars(obj).items() if inspect.isclass(obj) else [(None, obj)]
+            for member, attr in members:
+                if member is not None and member.startswith("_"):
+                    continue
+                if isinstance(attr, property):
+                    funcs = [attr.fget, attr.fset]
+                elif isinstance(attr, (staticmethod, classmethod)):
+                    funcs = [attr.__func__]
+                else:
+                    funcs = [attr]
+                for f in funcs:
+                    for line in (getattr(f, "__doc__", None) or "").splitlines():
+                        if "(" in line and ") -> " in line:
+                            yield f"{module_name}.{name}" + (f".{member}" if member else ""), line
+
+
+def test_public_signatures_name_their_types():
+    import re
+
+    sys.path.insert(0, str(ROOT / "tools"))
+    from stubgen import split_top  # the stubs' own argument splitting
+
+    vague = []
+    for where, line in public_signatures():
+        args, _, result = line.partition(") -> ")
+        args = args[args.index("(") + 1:]
+        for i, p in enumerate(split_top(args)):
+            if i == 0 and (p.startswith("self") or p.startswith("arg0") or p.startswith("cls")):
+                continue  # the instance or class itself
+            if re.match(r"^\w+: (handle|object)\b", p):
+                vague.append(f"{where}: {p}")
+        if re.fullmatch(r"(handle|object)", result.strip()):
+            vague.append(f"{where}: -> {result.strip()}")
+    assert vague == []
+
+
+@pytest.mark.parametrize(
+    "where, fragment",
+    [
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "shape_type: nimbal.enums.ShapeType"),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "properties: nimbal.models.quenby.Quenby"),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "color: tuple[float, float, float] = "),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "name: str | None = None"),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "-> nimbal.managers.corvath.ManagedShape | None"),
+        ("nimbal.managers.tessik.CoreTessik.create_line", "p1: tuple[float, float]"),
+        ("nimbal.services.lumbra.Lumbra.set_projection", "direction: nimbal.enums.ViewDirection | None"),
+        ("nimbal.services.pikalo.Pikalo.move_to", "view: nimbal.kernel.V3d_View"),
+        ("nimbal.models.quenby.FilletProperties.edge_indices", "-> nimbal.models.quenby.IndexList"),
+        ("nimbal.services.drulen.Drulen.apply_fillet", "edge_indices: typing.Iterable[int] = "),
+    ],
+)
+def test_signatures_spell_the_types(where, fragment):
+    lines = [line for w, line in public_signatures() if w == where]
+    assert any(fragment in line for line in lines), lines
