@@ -1,3 +1,7 @@
+# Every install destination is relative to the prefix, which is the
+# site-packages directory the package goes into (the wheel's root), so the
+# installed tree has the build tree's layout and the same $ORIGIN RPATHs.
+
 # nimbal_core_library(<name> SOURCES ... [LINKS ...])
 #   A shared core library in build/python/nimbal/.libs.
 function(nimbal_core_library name)
@@ -8,6 +12,7 @@ function(nimbal_core_library name)
   set_target_properties(${name} PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY "${NIMBAL_LIB_DIR}"
     INSTALL_RPATH "$ORIGIN")
+  install(TARGETS ${name} LIBRARY DESTINATION nimbal/.libs COMPONENT python)
 endfunction()
 
 # nimbal_python_module(<dotted.path> SOURCES ... LINKS ...)
@@ -30,13 +35,19 @@ function(nimbal_python_module dotted)
     OUTPUT_NAME "${leaf}"
     LIBRARY_OUTPUT_DIRECTORY "${NIMBAL_PY_ROOT}/${subdir}"
     INSTALL_RPATH "$ORIGIN${up}/.libs")
+  install(TARGETS ${target} LIBRARY DESTINATION ${subdir} COMPONENT python)
 endfunction()
 
-# Copies the package's pure-Python files into the build tree.
+# Copies the package's pure-Python files, type stubs and py.typed marker
+# into the build tree, and installs them.
 function(nimbal_copy_python_sources)
   file(GLOB_RECURSE pyfiles CONFIGURE_DEPENDS
-       RELATIVE "${PROJECT_SOURCE_DIR}/python" "${PROJECT_SOURCE_DIR}/python/nimbal/*.py")
+       RELATIVE "${PROJECT_SOURCE_DIR}/python"
+       "${PROJECT_SOURCE_DIR}/python/nimbal/*.py" "${PROJECT_SOURCE_DIR}/python/nimbal/*.pyi"
+       "${PROJECT_SOURCE_DIR}/python/nimbal/py.typed")
   foreach(f IN LISTS pyfiles)
     configure_file("${PROJECT_SOURCE_DIR}/python/${f}" "${NIMBAL_PY_ROOT}/${f}" COPYONLY)
+    get_filename_component(dir "${f}" DIRECTORY)
+    install(FILES "${PROJECT_SOURCE_DIR}/python/${f}" DESTINATION "${dir}" COMPONENT python)
   endforeach()
 endfunction()

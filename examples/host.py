@@ -4,21 +4,38 @@ import contextlib
 import json
 import os
 import tempfile
+import typing
 
+import nimbal.kernel
 from nimbal.enums import ShapeType
+from nimbal.managers.corvath import ManagedShape
 from nimbal.models import quenby
 
+T = typing.TypeVar("T")
 
-def records_round_trip():
+
+def present(value: T | None) -> T:
+    """The result of an operation that reports its failure as None; here it must not fail."""
+    assert value is not None
+    return value
+
+
+def bounds(shape: nimbal.kernel.TopoDS_Shape | None) -> tuple[float, float, float, float, float, float]:
+    return present(nimbal.kernel.bounding_box(present(shape)))
+
+
+def records_round_trip() -> None:
     print("== property records: dictionary form and back ==")
-    records = [
+    records: list[quenby.Quenby] = [
         quenby.BoxProperties(width=80.0, translation=quenby.Translation(10.0, 0.0, 0.0)),
         quenby.CylinderProperties(radius=5.0, height=40.0, rotation=quenby.Rotation(x=90.0)),
         quenby.FilletProperties(fillet_radius=2.0, edge_indices=[0, 4]),
         quenby.PlaneProperties(source="custom", normal_x=1.0, normal_z=0.0),
         quenby.ArcProperties(plane_id="plane_1a2b3c4d", mid=(0.0, 25.0)),
     ]
-    records[2].edge_indices.append(7)  # lists are the record's own
+    fillet = records[2]
+    assert isinstance(fillet, quenby.FilletProperties)
+    fillet.edge_indices.append(7)  # lists are the record's own
     for rec in records:
         data = rec.to_dict()
         text = json.dumps(data)
@@ -28,7 +45,7 @@ def records_round_trip():
     print(f"shape type from its value: {ShapeType('fillet')!r}, category {ShapeType.FILLET.category.name}")
 
 
-def sketch_on_a_tilted_plane():
+def sketch_on_a_tilted_plane() -> None:
     print("== sketch elements on a tilted plane, in world coordinates ==")
     import math
 
@@ -43,8 +60,8 @@ def sketch_on_a_tilted_plane():
     u_axis, v_axis = fandor.plane_local_axes(plane)
     print(f"u axis {u_axis}, v axis {v_axis}, view up {fandor.up_vector_for_normal(0.0, -c, c)}")
 
-    def corners(shape):
-        pts = [kernel.bounding_box(v)[:3] for v in kernel.sub_shapes(shape, kernel.TopAbs_VERTEX)]
+    def corners(shape: kernel.TopoDS_Shape | None) -> str:
+        pts = [bounds(v)[:3] for v in kernel.sub_shapes(present(shape), kernel.TopAbs_VERTEX)]
         return ", ".join("(" + ", ".join(f"{x:.3f}" for x in p) + ")" for p in pts)
 
     rect = fandor.create_rectangle_on_plane(plane, 0.0, 0.0, 60.0, 40.0)
@@ -52,15 +69,15 @@ def sketch_on_a_tilted_plane():
     circle = fandor.create_circle_on_plane(plane, *grid.snap_point(31.0, 19.0, 10.0), 10.0, filled=False)
     print(f"circle at snapped (30, 20): length {kernel.length(circle):.3f}, starts at {corners(circle)}")
     line = fandor.create_line_on_plane(plane, (0.0, 0.0), (30.0, 40.0))
-    print(f"line: length {kernel.length(line):.1f}, ends {corners(line)}")
+    print(f"line: length {kernel.length(present(line)):.1f}, ends {corners(line)}")
     poly = fandor.create_polyline_on_plane(plane, [(0, 0), (20, 0), (20, 20)], closed=True, filled=True)
-    print(f"closed polyline face: area {kernel.area(poly):.1f}, corners {corners(poly)}")
+    print(f"closed polyline face: area {kernel.area(present(poly)):.1f}, corners {corners(poly)}")
     print(f"world (40, 14.142, 19.142) is local {fandor.world_to_local(plane, 40.0, 14.142, 19.142)}")
     minor = grid.create_minor_grid(plane, 10.0, 50.0)
     print(f"minor grid: {len(kernel.sub_shapes(minor, kernel.TopAbs_EDGE))} lines")
 
 
-def kernel_service(out_dir):
+def kernel_service(out_dir: str) -> None:
     print("== kernel service: build, transform, combine, export ==")
     import nimbal.kernel as kernel
     from nimbal.services.drulen import Drulen
@@ -69,43 +86,43 @@ def kernel_service(out_dir):
     box = geo.create_box(40.0, 40.0, 20.0)
     pin = geo.rotate_shape(geo.create_cylinder(5.0, 60.0), (0, 0, 0), (1, 0, 0), 90.0)
     moved = geo.translate_shape(box, 0.0, 0.0, 10.0)
-    part = geo.unify_same_domain(geo.cut_shapes(moved, pin))
-    print(f"box {kernel.volume(box):.1f}, moved to z {kernel.bounding_box(moved)[2]:.1f}..{kernel.bounding_box(moved)[5]:.1f}")
+    part = present(geo.unify_same_domain(present(geo.cut_shapes(moved, pin))))
+    print(f"box {kernel.volume(box):.1f}, moved to z {bounds(moved)[2]:.1f}..{bounds(moved)[5]:.1f}")
     print(f"box minus pin: volume {kernel.volume(part):.1f}, "
           f"{len(kernel.sub_shapes(part, kernel.TopAbs_FACE))} faces, valid {kernel.is_valid(part)}")
     path = os.path.join(out_dir, "parts.step")
     print(f"export of two shapes to STEP: {geo.export_shapes_to_step([part, pin], path)}, "
-          f"read back volume {kernel.volume(geo.import_file(path)):.1f}")
+          f"read back volume {kernel.volume(present(geo.import_file(path))):.1f}")
 
 
 class PrintingHost:
     """Mixed into the manager: prints every hook the manager calls."""
 
-    def _notify_shape_created(self, shape_id, ms):
+    def _notify_shape_created(self, shape_id: str, ms: ManagedShape) -> None:
         print(f"  created  {ms.name} ({shape_id})")
 
-    def _notify_shape_updated(self, shape_id, ms):
+    def _notify_shape_updated(self, shape_id: str, ms: ManagedShape) -> None:
         print(f"  updated  {ms.name}")
 
-    def _notify_shape_removed(self, shape_id):
+    def _notify_shape_removed(self, shape_id: str) -> None:
         print(f"  removed  {shape_id}")
 
-    def _notify_all_cleared(self):
+    def _notify_all_cleared(self) -> None:
         print("  all cleared")
 
-    def _notify_undo_redo_changed(self, can_undo, can_redo):
+    def _notify_undo_redo_changed(self, can_undo: bool, can_redo: bool) -> None:
         print(f"  undo {'on' if can_undo else 'off'}, redo {'on' if can_redo else 'off'}")
 
-    def _notify_operation_failed(self, operation, message):
+    def _notify_operation_failed(self, operation: str, message: str) -> None:
         print(f"  FAILED   {operation}: {message}")
 
     @contextlib.contextmanager
-    def _operation(self, message):
+    def _operation(self, message: str) -> typing.Iterator[None]:
         print(f"  [{message}]")
         yield
 
 
-def manager(out_dir):
+def manager(out_dir: str) -> None:
     print("== geometry manager: a small part with undo and redo ==")
     import nimbal.kernel as kernel
     from nimbal.enums import StandardPlane
@@ -118,67 +135,68 @@ def manager(out_dir):
     host = Host()
     print("create a plane, a box and a cylinder:")
     host.create_plane_from_standard(StandardPlane.XY)
-    box = host.create_shape(ShapeType.BOX, quenby.BoxProperties(width=40.0, height=40.0, depth=20.0))
-    cyl = host.create_shape(ShapeType.CYLINDER, quenby.CylinderProperties(radius=8.0, height=40.0))
+    box = present(host.create_shape(ShapeType.BOX, quenby.BoxProperties(width=40.0, height=40.0, depth=20.0)))
+    cyl = present(host.create_shape(ShapeType.CYLINDER, quenby.CylinderProperties(radius=8.0, height=40.0)))
     print("box minus cylinder, filleted, arrayed:")
-    cut = host.subtract_shapes([box.shape_id, cyl.shape_id])
-    fillet = host.fillet_shape(cut, quenby.FilletProperties(fillet_radius=2.0))
-    array = host.create_shape_array(fillet, quenby.ArrayProperties(count_x=3, count_y=2, spacing_x=60.0,
-                                                                   spacing_y=60.0))
-    shape = host.get_shape(array).shape
-    print(f"array: volume {kernel.volume(shape):.1f}, bounds {tuple(round(c, 1) for c in kernel.bounding_box(shape))}")
+    cut = present(host.subtract_shapes([box.shape_id, cyl.shape_id]))
+    fillet = present(host.fillet_shape(cut, quenby.FilletProperties(fillet_radius=2.0)))
+    array = present(host.create_shape_array(fillet, quenby.ArrayProperties(count_x=3, count_y=2, spacing_x=60.0,
+                                                                           spacing_y=60.0)))
+    shape = present(host.get_shape(array)).shape
+    print(f"array: volume {kernel.volume(present(shape)):.1f}, bounds {tuple(round(c, 1) for c in bounds(shape))}")
     print("a failure is reported, not raised:")
     host.create_shape(ShapeType.BOX, quenby.BoxProperties(width=0.0))
     print(f"undo '{host._undo_stack[-1].description}':")
     host.undo()
-    print(f"top level now {[host.get_shape(i).name for i in host.get_all_shape_ids()]}")
+    print(f"top level now {[present(host.get_shape(i)).name for i in host.get_all_shape_ids()]}")
     print("redo:")
     host.redo()
-    print(f"top level now {[host.get_shape(i).name for i in host.get_all_shape_ids()]}")
+    print(f"top level now {[present(host.get_shape(i)).name for i in host.get_all_shape_ids()]}")
     for fmt in ("step", "iges"):
         path = os.path.join(out_dir, f"part.{fmt}")
         print(f"export to {fmt.upper()}:")
         ok = getattr(host, f"export_shapes_to_{fmt}")(path)
-        back = Drulen().import_file(path)
+        back = present(Drulen().import_file(path))
         print(f"  written {ok}, read back: volume {kernel.volume(back):.1f}, area {kernel.area(back):.1f}")
 
 
-def sketch_manager():
+def sketch_manager() -> None:
     print("== sketch manager: elements on a plane, a union, undo and redo ==")
     import nimbal.kernel as kernel
     from nimbal.managers.tessik import CoreTessik
 
     class SketchHost(CoreTessik):
-        def _notify_shape_created(self, shape_id, ms):
+        def _notify_shape_created(self, shape_id: str, ms: ManagedShape) -> None:
             print(f"  created  {ms.name} ({shape_id})")
 
-        def _notify_shape_updated(self, shape_id, ms):
+        def _notify_shape_updated(self, shape_id: str, ms: ManagedShape) -> None:
             print(f"  updated  {ms.name} ({shape_id})")
 
-        def _notify_shape_removed(self, shape_id):
+        def _notify_shape_removed(self, shape_id: str) -> None:
             print(f"  removed  {shape_id}")
 
-        def _notify_all_cleared(self):
+        def _notify_all_cleared(self) -> None:
             print("  cleared")
 
-        def _notify_undo_redo_changed(self, can_undo, can_redo):
+        def _notify_undo_redo_changed(self, can_undo: bool, can_redo: bool) -> None:
             print(f"  undo {can_undo}, redo {can_redo}")
 
     plane = quenby.PlaneProperties(origin_z=10.0)
     sketch = SketchHost("plane_1", plane)
     print("a rectangle, a circle and a line:")
-    rect = sketch.create_rectangle(0.0, 0.0, 60.0, 40.0)
-    circle = sketch.create_circle(60.0, 20.0, radius=15.0)
+    rect = present(sketch.create_rectangle(0.0, 0.0, 60.0, 40.0))
+    circle = present(sketch.create_circle(60.0, 20.0, radius=15.0))
     sketch.create_line((0.0, -10.0), (60.0, -10.0))
     print("rectangle and circle united:")
-    union = sketch.get_shape(sketch.union_shapes([rect.shape_id, circle.shape_id]))
-    print(f"{union.name}: area {kernel.area(union.shape):.1f}, "
-          f"bounds {tuple(round(c, 1) for c in kernel.bounding_box(union.shape))}")
-    print(f"undo '{sketch._undo_redo.peek_last().description}':")
+    union = present(sketch.get_shape(present(sketch.union_shapes([rect.shape_id, circle.shape_id]))))
+    print(f"{union.name}: area {kernel.area(present(union.shape)):.1f}, "
+          f"bounds {tuple(round(c, 1) for c in bounds(union.shape))}")
+    print(f"undo '{present(sketch._undo_redo.peek_last()).description}':")
     sketch.undo()
     print("redo:")
     sketch.redo()
-    top = [sketch.get_shape(i).name for i in sketch.get_all_shape_ids() if sketch.get_shape(i).parent_id is None]
+    shapes = [present(sketch.get_shape(i)) for i in sketch.get_all_shape_ids()]
+    top = [ms.name for ms in shapes if ms.parent_id is None]
     print(f"top level now {top}, {len(sketch.get_all_shape_ids())} records in all")
 
     print("the sketch committed to a geometry manager, extruded, edited, recommitted:")
@@ -186,19 +204,22 @@ def sketch_manager():
     from nimbal.managers.corvath import CoreCorvath
 
     part = CoreCorvath()
-    xy = part.create_plane_from_standard(StandardPlane.XY)
-    drawing = SketchHost(xy.shape_id, xy.properties)
-    profile = drawing.create_rectangle(0.0, 0.0, 60.0, 40.0)
+    xy = present(part.create_plane_from_standard(StandardPlane.XY))
+    xy_props = xy.properties
+    assert isinstance(xy_props, quenby.PlaneProperties)
+    drawing = SketchHost(xy.shape_id, xy_props)
+    profile = present(drawing.create_rectangle(0.0, 0.0, 60.0, 40.0))
     drawing.create_circle(100.0, 20.0, radius=15.0)
-    sk = part.create_sketch(xy.shape_id)
-    print(f"  committed: {part.commit_sketch(sk.shape_id, drawing)}, "
-          f"{len(part.get_shape(sk.shape_id).components)} elements, "
-          f"area {kernel.area(part.get_shape(sk.shape_id).shape):.1f}")
-    ext = part.get_shape(part.extrude_shape(sk.shape_id, quenby.ExtrudeProperties(depth=10.0)))
-    print(f"  {ext.name}: volume {kernel.volume(ext.shape):.1f}")
+    sk = present(part.create_sketch(xy.shape_id))
+    committed = part.commit_sketch(sk.shape_id, drawing)
+    sketch_ms = present(part.get_shape(sk.shape_id))
+    print(f"  committed: {committed}, {len(sketch_ms.components)} elements, "
+          f"area {kernel.area(present(sketch_ms.shape)):.1f}")
+    ext = present(part.get_shape(present(part.extrude_shape(sk.shape_id, quenby.ExtrudeProperties(depth=10.0)))))
+    print(f"  {ext.name}: volume {kernel.volume(present(ext.shape)):.1f}")
     drawing.update_shape(profile.shape_id, quenby.RectangleProperties(width=30.0, height=40.0))
     part.commit_sketch(sk.shape_id, drawing)
-    print(f"  after the edit and a second commit: volume {kernel.volume(ext.shape):.1f}")
+    print(f"  after the edit and a second commit: volume {kernel.volume(present(ext.shape)):.1f}")
     steps = []
     while part.can_undo:
         steps.append(part._undo_stack[-1].description)
@@ -206,7 +227,7 @@ def sketch_manager():
     print(f"  undone {steps}: {len(part._shapes)} shapes left")
 
 
-def offscreen_view(out_dir):
+def offscreen_view(out_dir: str) -> None:
     print("== 3D view: shapes and a plane offscreen, saved as an image ==")
     if not os.environ.get("DISPLAY"):
         print("skipped: no X server (DISPLAY is not set; try xvfb-run)")
@@ -262,7 +283,7 @@ def offscreen_view(out_dir):
           f"lengths {sorted(k.length(e) for e in edges)}")
 
 
-def project_file(out_dir):
+def project_file(out_dir: str) -> None:
     print("== project file: a part saved to a .vrex and loaded into a fresh manager ==")
     import zipfile
 
@@ -273,9 +294,9 @@ def project_file(out_dir):
 
     part = CoreCorvath()
     part.create_plane_from_standard(StandardPlane.XY)
-    box = part.create_shape(ShapeType.BOX, quenby.BoxProperties(width=40.0, height=40.0, depth=20.0))
-    cyl = part.create_shape(ShapeType.CYLINDER, quenby.CylinderProperties(radius=8.0, height=40.0))
-    cut = part.subtract_shapes([box.shape_id, cyl.shape_id])
+    box = present(part.create_shape(ShapeType.BOX, quenby.BoxProperties(width=40.0, height=40.0, depth=20.0)))
+    cyl = present(part.create_shape(ShapeType.CYLINDER, quenby.CylinderProperties(radius=8.0, height=40.0)))
+    cut = present(part.subtract_shapes([box.shape_id, cyl.shape_id]))
     part.fillet_shape(cut, quenby.FilletProperties(fillet_radius=2.0))
     step = os.path.join(out_dir, "bolt.step")
     part.export_shape_to_step(cyl.shape_id, step)
@@ -287,12 +308,12 @@ def project_file(out_dir):
     fresh = CoreCorvath()
     print(f"loaded: {ProjectSerializer.load_project(path, fresh)}")
     for sid in fresh.get_all_shape_ids():
-        ms = fresh.get_shape(sid)
+        ms = present(fresh.get_shape(sid))
         size = "no geometry" if ms.shape is None else f"volume {kernel.volume(ms.shape):.1f}"
         print(f"  {ms.name} ({ms.shape_type.value}, {len(ms.components)} components): {size}")
 
 
-def main():
+def main() -> None:
     records_round_trip()
     sketch_on_a_tilted_plane()
     sketch_manager()

@@ -4,6 +4,8 @@ from enum import Enum
 
 
 class ShapeCategory(Enum):
+    """The family a ShapeType belongs to; a modifier's base is its first component."""
+
     SOLID_PRIMITIVE = "solid_primitive"
     PLANAR_PRIMITIVE = "planar_primitive"
     CURVE_PRIMITIVE = "curve_primitive"
@@ -13,6 +15,13 @@ class ShapeCategory(Enum):
 
 
 class ShapeType(Enum):
+    """Every kind of shape the managers make.
+
+    The value, a lower-case word, is joined into shape ids, display names and
+    undo descriptions and written to project files; ShapeType(value) gives
+    the member back.
+    """
+
     BOX = "box"
     SPHERE = "sphere"
     CYLINDER = "cylinder"
@@ -38,6 +47,7 @@ class ShapeType(Enum):
 
     @property
     def category(self) -> ShapeCategory:
+        """The member's ShapeCategory."""
         return _CATEGORIES[self]
 
 
@@ -70,23 +80,31 @@ _CATEGORIES = {
 
 
 class StandardPlane(Enum):
+    """The three planes through the origin a reference plane can be made from."""
+
     XY = "xy"
     XZ = "xz"
     YZ = "yz"
 
 
 class DisplayMode(Enum):
+    """How the view draws shapes: shaded faces, edges only, or both."""
+
     SHADED = "shaded"
     WIREFRAME = "wireframe"
     BOTH = "both"
 
 
 class ProjectionType(Enum):
+    """The view camera's projection."""
+
     ORTHOGRAPHIC = "orthographic"
     PERSPECTIVE = "perspective"
 
 
 class ViewDirection(Enum):
+    """Where the view looks from: the six axis directions or the isometric corner."""
+
     TOP = "top"
     BOTTOM = "bottom"
     FRONT = "front"
@@ -97,6 +115,8 @@ class ViewDirection(Enum):
 
 
 class SelectionMode(Enum):
+    """What a pick in the view selects: whole shapes, faces, edges or vertices."""
+
     VOLUME = "volume"
     SURFACE = "surface"
     EDGE = "edge"

@@ -40,14 +40,23 @@ const TopoDS_Shape& non_null(const TopoDS_Shape& s) {
 }
 
 template <class T>
-void bind_subtype(pyb::module_& m, const char* name) {
-  pyb::class_<T, TopoDS_Shape>(m, name).def(pyb::init<>());
+void bind_subtype(pyb::module_& m, const char* name, const char* doc) {
+  pyb::class_<T, TopoDS_Shape>(m, name, doc).def(pyb::init<>(), "A null shape of this type.");
 }
 
 }  // namespace
 
+namespace {
+NIMBAL_PY_NAME(bounds_name, "tuple[float, float, float, float, float, float] | None");
+}  // namespace
+
 PYBIND11_MODULE(kernel, m) {
-  m.doc() = "Kernel objects and shape queries of nimbal.";
+  m.doc() = R"(Kernel objects and shape queries of nimbal.
+
+The shapes the other modules take and give, the viewer objects a host builds
+a 3D view from (display connection, graphic driver, window, viewer, view,
+interactive context and objects), and queries that measure a shape. A failure
+inside the kernel raises KernelError.)";
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
   nimbal::kernel::route_kernel_messages();
@@ -56,6 +65,8 @@ PYBIND11_MODULE(kernel, m) {
   // Kept for the interpreter's lifetime (no destructor running after it ends).
   static PyObject* kernel_error =
       pyb::exception<nimbal::kernel::KernelError>(m, "KernelError", PyExc_RuntimeError).release().ptr();
+  PyObject_SetAttrString(kernel_error, "__doc__",
+                         pyb::str("A kernel operation failed; the message is the kernel's own.").ptr());
   // One translation for every module: kernel failures raise KernelError.
   pyb::register_exception_translator([](std::exception_ptr p) {
     try {
@@ -85,16 +96,16 @@ PYBIND11_MODULE(kernel, m) {
       .value("TopAbs_EXTERNAL", TopAbs_EXTERNAL)
       .export_values();
 
-  pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape")
+  pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape", "A kernel shape: a null shape, or a topology of the type ShapeType() names.\n\nShapes compare (==) and hash by IsSame: the same topology, whatever its orientation.")
       .def(pyb::init<>())
-      .def("IsNull", &TopoDS_Shape::IsNull)
-      .def("ShapeType", [](const TopoDS_Shape& s) { return non_null(s).ShapeType(); })
-      .def("Orientation", [](const TopoDS_Shape& s) { return non_null(s).Orientation(); })
-      .def("IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"))
-      .def("IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"))
-      .def("IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"))
-      .def("Reversed", [](const TopoDS_Shape& s) { return TopoDS_Shape(non_null(s).Reversed()); })
-      .def("NbChildren", &TopoDS_Shape::NbChildren)
+      .def("IsNull", &TopoDS_Shape::IsNull, "Whether the shape holds no topology.")
+      .def("ShapeType", [](const TopoDS_Shape& s) { return non_null(s).ShapeType(); }, "The topology's type (compound down to vertex).\n\nRaises KernelError for a null shape.")
+      .def("Orientation", [](const TopoDS_Shape& s) { return non_null(s).Orientation(); }, "The shape's orientation (forward, reversed, internal or external).\n\nRaises KernelError for a null shape.")
+      .def("IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"), "Whether other shares this shape's topology and location, whatever the orientation.")
+      .def("IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"), "Whether other shares topology, location and orientation.")
+      .def("IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"), "Whether other shares this shape's topology, whatever the location and orientation.")
+      .def("Reversed", [](const TopoDS_Shape& s) { return TopoDS_Shape(non_null(s).Reversed()); }, "A copy with the opposite orientation.\n\nRaises KernelError for a null shape.")
+      .def("NbChildren", &TopoDS_Shape::NbChildren, "Number of direct sub-shapes.")
       // Same sub-shape in the sense of TopExp::MapShapes: orientation ignored.
       .def("__eq__", [](const TopoDS_Shape& a, const TopoDS_Shape& b) { return a.IsSame(b); },
            pyb::is_operator())
@@ -104,14 +115,14 @@ PYBIND11_MODULE(kernel, m) {
       .def("__repr__", [](const TopoDS_Shape& s) {
         return std::string("<") + shape_type_name(s) + (s.IsNull() ? " (null)>" : ">");
       });
-  bind_subtype<TopoDS_Compound>(m, "TopoDS_Compound");
-  bind_subtype<TopoDS_CompSolid>(m, "TopoDS_CompSolid");
-  bind_subtype<TopoDS_Solid>(m, "TopoDS_Solid");
-  bind_subtype<TopoDS_Shell>(m, "TopoDS_Shell");
-  bind_subtype<TopoDS_Face>(m, "TopoDS_Face");
-  bind_subtype<TopoDS_Wire>(m, "TopoDS_Wire");
-  bind_subtype<TopoDS_Edge>(m, "TopoDS_Edge");
-  bind_subtype<TopoDS_Vertex>(m, "TopoDS_Vertex");
+  bind_subtype<TopoDS_Compound>(m, "TopoDS_Compound", "A kernel compound: any shapes grouped.");
+  bind_subtype<TopoDS_CompSolid>(m, "TopoDS_CompSolid", "A kernel compound solid: solids sharing faces.");
+  bind_subtype<TopoDS_Solid>(m, "TopoDS_Solid", "A kernel solid.");
+  bind_subtype<TopoDS_Shell>(m, "TopoDS_Shell", "A kernel shell: faces joined at their edges.");
+  bind_subtype<TopoDS_Face>(m, "TopoDS_Face", "A kernel face.");
+  bind_subtype<TopoDS_Wire>(m, "TopoDS_Wire", "A kernel wire: edges joined end to end.");
+  bind_subtype<TopoDS_Edge>(m, "TopoDS_Edge", "A kernel edge.");
+  bind_subtype<TopoDS_Vertex>(m, "TopoDS_Vertex", "A kernel vertex.");
 
   namespace k = nimbal::kernel;
   m.def("volume", &k::volume, pyb::arg("shape"), "Volume of the shape's solids (0 for a null shape).");
@@ -119,7 +130,7 @@ PYBIND11_MODULE(kernel, m) {
   m.def("length", &k::length, pyb::arg("shape"), "Length of the shape's edges (0 for a null shape).");
   m.def(
       "bounding_box",
-      [](const TopoDS_Shape& s) -> pyb::object {
+      [](const TopoDS_Shape& s) -> nimbal::py::typed<bounds_name> {
         auto b = k::bounding_box(s);
         if (!b) return pyb::none();
         return pyb::make_tuple(b->xmin, b->ymin, b->zmin, b->xmax, b->ymax, b->zmax);

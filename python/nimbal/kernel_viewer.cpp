@@ -172,7 +172,7 @@ void bind_enums(pyb::module_& m) {
 }
 
 void bind_color(pyb::module_& m) {
-  pyb::class_<Quantity_Color>(m, "Quantity_Color")
+  pyb::class_<Quantity_Color>(m, "Quantity_Color", "A colour, stored as RGB components from 0 to 1.")
       .def(pyb::init<>())
       .def(pyb::init<Quantity_NameOfColor>(), pyb::arg("name"))
       .def(pyb::init([](double r, double g, double b, Quantity_TypeOfColor t) {
@@ -181,15 +181,15 @@ void bind_color(pyb::module_& m) {
              return Quantity_Color(r, g, b, t);
            }),
            pyb::arg("r"), pyb::arg("g"), pyb::arg("b"), pyb::arg("type"))
-      .def("Red", &Quantity_Color::Red)
-      .def("Green", &Quantity_Color::Green)
-      .def("Blue", &Quantity_Color::Blue)
+      .def("Red", &Quantity_Color::Red, "The red component, 0 to 1.")
+      .def("Green", &Quantity_Color::Green, "The green component, 0 to 1.")
+      .def("Blue", &Quantity_Color::Blue, "The blue component, 0 to 1.")
       .def("Values", [](const Quantity_Color& c, Quantity_TypeOfColor t) {
         double a, b, d;
         c.Values(a, b, d, t);
         return xyz(a, b, d);
-      }, pyb::arg("type"))
-      .def("IsEqual", &Quantity_Color::IsEqual, pyb::arg("other"))
+      }, pyb::arg("type"), "The three components in the colour system type, as (a, b, c).")
+      .def("IsEqual", &Quantity_Color::IsEqual, pyb::arg("other"), "Whether other is the same colour.")
       .def("__eq__", [](const Quantity_Color& a, const Quantity_Color& b) { return a.IsEqual(b); },
            pyb::is_operator())
       .def("__repr__", [](const Quantity_Color& c) {
@@ -199,76 +199,76 @@ void bind_color(pyb::module_& m) {
 }
 
 void bind_drawer(pyb::module_& m) {
-  pyb::class_<Prs3d_LineAspect, Handle(Prs3d_LineAspect)>(m, "Prs3d_LineAspect")
+  pyb::class_<Prs3d_LineAspect, Handle(Prs3d_LineAspect)>(m, "Prs3d_LineAspect", "How lines are drawn: colour, line type and width.")
       .def(pyb::init([](const Quantity_Color& c, Aspect_TypeOfLine t, double w) {
              return Handle(Prs3d_LineAspect)(new Prs3d_LineAspect(c, t, w));
            }),
            pyb::arg("color"), pyb::arg("type"), pyb::arg("width"))
-      .def("SetColor", &Prs3d_LineAspect::SetColor, pyb::arg("color"))
-      .def("SetTypeOfLine", &Prs3d_LineAspect::SetTypeOfLine, pyb::arg("type"))
-      .def("SetWidth", &Prs3d_LineAspect::SetWidth, pyb::arg("width"))
-      .def("Color", [](const Prs3d_LineAspect& a) { return a.Aspect()->Color(); })
-      .def("Type", [](const Prs3d_LineAspect& a) { return a.Aspect()->Type(); })
-      .def("Width", [](const Prs3d_LineAspect& a) { return a.Aspect()->Width(); });
+      .def("SetColor", &Prs3d_LineAspect::SetColor, pyb::arg("color"), "Sets the line colour.")
+      .def("SetTypeOfLine", &Prs3d_LineAspect::SetTypeOfLine, pyb::arg("type"), "Sets the line type (solid, dashed, ...).")
+      .def("SetWidth", &Prs3d_LineAspect::SetWidth, pyb::arg("width"), "Sets the line width in pixels.")
+      .def("Color", [](const Prs3d_LineAspect& a) { return a.Aspect()->Color(); }, "The line colour.")
+      .def("Type", [](const Prs3d_LineAspect& a) { return a.Aspect()->Type(); }, "The line type.")
+      .def("Width", [](const Prs3d_LineAspect& a) { return a.Aspect()->Width(); }, "The line width in pixels.");
 
-  pyb::class_<Prs3d_Drawer, Handle(Prs3d_Drawer)>(m, "Prs3d_Drawer")
+  pyb::class_<Prs3d_Drawer, Handle(Prs3d_Drawer)>(m, "Prs3d_Drawer", "Drawing attributes of a presentation (colour, transparency, face boundaries).")
       .def(pyb::init([] { return Handle(Prs3d_Drawer)(new Prs3d_Drawer()); }))
-      .def("SetFaceBoundaryDraw", &Prs3d_Drawer::SetFaceBoundaryDraw, pyb::arg("enable"))
-      .def("FaceBoundaryDraw", &Prs3d_Drawer::FaceBoundaryDraw)
+      .def("SetFaceBoundaryDraw", &Prs3d_Drawer::SetFaceBoundaryDraw, pyb::arg("enable"), "Sets whether face boundaries are drawn.")
+      .def("FaceBoundaryDraw", &Prs3d_Drawer::FaceBoundaryDraw, "Whether face boundaries are drawn.")
       .def("SetFaceBoundaryAspect",
            [](Prs3d_Drawer& d, const Handle(Prs3d_LineAspect)& a) {
              d.SetFaceBoundaryAspect(req(a, "the line aspect"));
            },
-           pyb::arg("aspect"))
-      .def("FaceBoundaryAspect", &Prs3d_Drawer::FaceBoundaryAspect)
-      .def("SetColor", &Prs3d_Drawer::SetColor, pyb::arg("color"))
-      .def("Color", &Prs3d_Drawer::Color)
-      .def("Transparency", &Prs3d_Drawer::Transparency);
+           pyb::arg("aspect"), "Sets how face boundaries are drawn.\n\nRaises KernelError when aspect is None.")
+      .def("FaceBoundaryAspect", &Prs3d_Drawer::FaceBoundaryAspect, "How face boundaries are drawn (a Prs3d_LineAspect).")
+      .def("SetColor", &Prs3d_Drawer::SetColor, pyb::arg("color"), "Sets the colour.")
+      .def("Color", &Prs3d_Drawer::Color, "The colour.")
+      .def("Transparency", &Prs3d_Drawer::Transparency, "The transparency, 0 (opaque) to 1.");
 }
 
 void bind_objects(pyb::module_& m) {
-  pyb::class_<AIS_InteractiveObject, Handle(AIS_InteractiveObject)> io(m, "AIS_InteractiveObject");
+  pyb::class_<AIS_InteractiveObject, Handle(AIS_InteractiveObject)> io(m, "AIS_InteractiveObject", "An object a context can display and select.\n\nTwo Python objects of the same kernel object compare equal and hash alike.");
   same_object_semantics(io);
-  io.def("SetColor", &AIS_InteractiveObject::SetColor, pyb::arg("color"))
+  io.def("SetColor", &AIS_InteractiveObject::SetColor, pyb::arg("color"), "Sets the object's colour (redrawn on its context's next update).")
       .def("Color", [](const AIS_InteractiveObject& o) {
         Quantity_Color c;
         o.Color(c);
         return c;
-      })
-      .def("HasColor", &AIS_InteractiveObject::HasColor)
-      .def("UnsetColor", &AIS_InteractiveObject::UnsetColor)
-      .def("SetWidth", &AIS_InteractiveObject::SetWidth, pyb::arg("width"))
-      .def("Width", &AIS_InteractiveObject::Width)
-      .def("SetTransparency", &AIS_InteractiveObject::SetTransparency, pyb::arg("value") = 0.6)
-      .def("Transparency", &AIS_InteractiveObject::Transparency)
-      .def("UnsetTransparency", &AIS_InteractiveObject::UnsetTransparency)
-      .def("Attributes", &AIS_InteractiveObject::Attributes)
+      }, "The object's colour.")
+      .def("HasColor", &AIS_InteractiveObject::HasColor, "Whether a colour of its own is set.")
+      .def("UnsetColor", &AIS_InteractiveObject::UnsetColor, "Drops the object's own colour.")
+      .def("SetWidth", &AIS_InteractiveObject::SetWidth, pyb::arg("width"), "Sets the line width in pixels.")
+      .def("Width", &AIS_InteractiveObject::Width, "The line width in pixels.")
+      .def("SetTransparency", &AIS_InteractiveObject::SetTransparency, pyb::arg("value") = 0.6, "Sets the transparency, 0 (opaque) to 1.")
+      .def("Transparency", &AIS_InteractiveObject::Transparency, "The transparency, 0 (opaque) to 1.")
+      .def("UnsetTransparency", &AIS_InteractiveObject::UnsetTransparency, "Makes the object opaque again.")
+      .def("Attributes", &AIS_InteractiveObject::Attributes, "The object's drawing attributes.")
       .def("SetAttributes",
            [](AIS_InteractiveObject& o, const Handle(Prs3d_Drawer)& d) {
              o.SetAttributes(req(d, "the drawer"));
            },
-           pyb::arg("drawer"))
-      .def("DisplayMode", &AIS_InteractiveObject::DisplayMode)
-      .def("HasInteractiveContext", &AIS_InteractiveObject::HasInteractiveContext);
+           pyb::arg("drawer"), "Replaces the object's drawing attributes.\n\nRaises KernelError when drawer is None.")
+      .def("DisplayMode", &AIS_InteractiveObject::DisplayMode, "The object's own display mode (0 wireframe, 1 shaded).")
+      .def("HasInteractiveContext", &AIS_InteractiveObject::HasInteractiveContext, "Whether the object is displayed in a context.");
 
-  pyb::class_<AIS_Shape, AIS_InteractiveObject, Handle(AIS_Shape)>(m, "AIS_Shape")
+  pyb::class_<AIS_Shape, AIS_InteractiveObject, Handle(AIS_Shape)>(m, "AIS_Shape", "The interactive presentation of a kernel shape.")
       .def(pyb::init([](const TopoDS_Shape& s) { return Handle(AIS_Shape)(new AIS_Shape(s)); }),
            pyb::arg("shape"))
-      .def("Shape", &AIS_Shape::Shape)
-      .def("SetShape", &AIS_Shape::SetShape, pyb::arg("shape"));
+      .def("Shape", &AIS_Shape::Shape, "The presented shape.")
+      .def("SetShape", &AIS_Shape::SetShape, pyb::arg("shape"), "Presents another shape (redrawn on Redisplay).");
 }
 
 void bind_viewer(pyb::module_& m) {
-  pyb::class_<Aspect_DisplayConnection, Handle(Aspect_DisplayConnection)>(m, "Aspect_DisplayConnection")
+  pyb::class_<Aspect_DisplayConnection, Handle(Aspect_DisplayConnection)>(m, "Aspect_DisplayConnection", "A connection to an X display: the default one ($DISPLAY), or display_name.")
       .def(pyb::init([] { return Handle(Aspect_DisplayConnection)(new Aspect_DisplayConnection()); }))
       .def(pyb::init([](const std::string& name) {
              return Handle(Aspect_DisplayConnection)(new Aspect_DisplayConnection(name.c_str()));
            }),
            pyb::arg("display_name"));
 
-  pyb::class_<Graphic3d_GraphicDriver, Handle(Graphic3d_GraphicDriver)>(m, "Graphic3d_GraphicDriver");
+  pyb::class_<Graphic3d_GraphicDriver, Handle(Graphic3d_GraphicDriver)>(m, "Graphic3d_GraphicDriver", "A graphic driver: what viewers draw with.");
   pyb::class_<OpenGl_GraphicDriver, Graphic3d_GraphicDriver, Handle(OpenGl_GraphicDriver)>(
-      m, "OpenGl_GraphicDriver")
+      m, "OpenGl_GraphicDriver", "The OpenGL graphic driver on a display connection.\n\nWithout an open connection (or with initialize False) the driver is not initialised and views of it cannot draw.")
       // None as the connection: a driver for window-less viewers (display,
       // colours, cameras); it cannot open an OpenGL context, so it is never
       // initialised.
@@ -277,17 +277,17 @@ void bind_viewer(pyb::module_& m) {
            }),
            pyb::arg("display_connection"), pyb::arg("initialize") = true);
 
-  pyb::class_<Aspect_Window, Handle(Aspect_Window)>(m, "Aspect_Window")
+  pyb::class_<Aspect_Window, Handle(Aspect_Window)>(m, "Aspect_Window", "A window a view draws into.")
       .def("Size", [](const Aspect_Window& w) {
         int x = 0, y = 0;
         w.Size(x, y);
         return pyb::make_tuple(x, y);
-      })
-      .def("IsVirtual", &Aspect_Window::IsVirtual)
-      .def("SetVirtual", &Aspect_Window::SetVirtual, pyb::arg("virtual"))
-      .def("Map", &Aspect_Window::Map)
-      .def("IsMapped", &Aspect_Window::IsMapped);
-  pyb::class_<Xw_Window, Aspect_Window, Handle(Xw_Window)>(m, "Xw_Window")
+      }, "(width, height) in pixels.")
+      .def("IsVirtual", &Aspect_Window::IsVirtual, "Whether the window is offscreen (never mapped).")
+      .def("SetVirtual", &Aspect_Window::SetVirtual, pyb::arg("virtual"), "Sets whether the window is offscreen; set it before the window is used.")
+      .def("Map", &Aspect_Window::Map, "Shows the window on the display.")
+      .def("IsMapped", &Aspect_Window::IsMapped, "Whether the window is shown.");
+  pyb::class_<Xw_Window, Aspect_Window, Handle(Xw_Window)>(m, "Xw_Window", "An X11 window on a display connection.\n\nRaises KernelError when the connection is None or not open, or the size is not 1 to 16384 pixels.")
       .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, const std::string& title, int x, int y,
                         int w, int h) {
              open_display(d);
@@ -309,7 +309,7 @@ void bind_viewer(pyb::module_& m) {
            }),
            pyb::arg("display_connection"), pyb::arg("native_window_id"));
 
-  pyb::class_<Graphic3d_Camera, Handle(Graphic3d_Camera)> cam(m, "Graphic3d_Camera");
+  pyb::class_<Graphic3d_Camera, Handle(Graphic3d_Camera)> cam(m, "Graphic3d_Camera", "A view's camera.");
   pyb::enum_<Graphic3d_Camera::Projection>(cam, "Projection")
       .value("Projection_Orthographic", Graphic3d_Camera::Projection_Orthographic)
       .value("Projection_Perspective", Graphic3d_Camera::Projection_Perspective)
@@ -317,8 +317,8 @@ void bind_viewer(pyb::module_& m) {
       .value("Projection_MonoLeftEye", Graphic3d_Camera::Projection_MonoLeftEye)
       .value("Projection_MonoRightEye", Graphic3d_Camera::Projection_MonoRightEye)
       .export_values();
-  cam.def("ProjectionType", &Graphic3d_Camera::ProjectionType)
-      .def("SetProjectionType", &Graphic3d_Camera::SetProjectionType, pyb::arg("projection"))
+  cam.def("ProjectionType", &Graphic3d_Camera::ProjectionType, "The projection (orthographic, perspective, ...).")
+      .def("SetProjectionType", &Graphic3d_Camera::SetProjectionType, pyb::arg("projection"), "Sets the projection.")
       .def("SetProjectionType",
            [](Graphic3d_Camera& c, int kind) {
              if (kind < 0 || kind > Graphic3d_Camera::Projection_MonoRightEye)
@@ -326,26 +326,26 @@ void bind_viewer(pyb::module_& m) {
              c.SetProjectionType(static_cast<Graphic3d_Camera::Projection>(kind));
            },
            pyb::arg("projection"))
-      .def("IsOrthographic", &Graphic3d_Camera::IsOrthographic)
-      .def("Scale", &Graphic3d_Camera::Scale)
-      .def("SetScale", &Graphic3d_Camera::SetScale, pyb::arg("scale"))
-      .def("Direction", [](const Graphic3d_Camera& c) { return xyz(c.Direction().XYZ()); })
-      .def("Up", [](const Graphic3d_Camera& c) { return xyz(c.Up().XYZ()); })
-      .def("Eye", [](const Graphic3d_Camera& c) { return xyz(c.Eye().XYZ()); })
-      .def("Center", [](const Graphic3d_Camera& c) { return xyz(c.Center().XYZ()); });
+      .def("IsOrthographic", &Graphic3d_Camera::IsOrthographic, "Whether the projection is orthographic.")
+      .def("Scale", &Graphic3d_Camera::Scale, "The camera's scale (the view height in model units for orthographic projection).")
+      .def("SetScale", &Graphic3d_Camera::SetScale, pyb::arg("scale"), "Sets the camera's scale.")
+      .def("Direction", [](const Graphic3d_Camera& c) { return xyz(c.Direction().XYZ()); }, "The unit direction the camera looks in, (x, y, z).")
+      .def("Up", [](const Graphic3d_Camera& c) { return xyz(c.Up().XYZ()); }, "The camera's up direction, (x, y, z).")
+      .def("Eye", [](const Graphic3d_Camera& c) { return xyz(c.Eye().XYZ()); }, "The eye position, (x, y, z).")
+      .def("Center", [](const Graphic3d_Camera& c) { return xyz(c.Center().XYZ()); }, "The point looked at, (x, y, z).");
 
-  pyb::class_<V3d_Viewer, Handle(V3d_Viewer)>(m, "V3d_Viewer")
+  pyb::class_<V3d_Viewer, Handle(V3d_Viewer)>(m, "V3d_Viewer", "A viewer: the views, lights and objects of one graphic driver.\n\nRaises KernelError when the driver is None.")
       .def(pyb::init([](const Handle(Graphic3d_GraphicDriver)& d) {
              return Handle(V3d_Viewer)(new V3d_Viewer(req(d, "the graphic driver")));
            }),
            pyb::arg("driver"))
       // A view reaches its viewer through a plain pointer: the view keeps it alive.
-      .def("CreateView", &V3d_Viewer::CreateView, pyb::keep_alive<0, 1>())
-      .def("SetDefaultLights", &V3d_Viewer::SetDefaultLights)
-      .def("SetLightOn", pyb::overload_cast<>(&V3d_Viewer::SetLightOn))
-      .def("Redraw", &V3d_Viewer::Redraw);
+      .def("CreateView", &V3d_Viewer::CreateView, pyb::keep_alive<0, 1>(), "A new view of this viewer (without a window until SetWindow); it keeps the viewer alive.")
+      .def("SetDefaultLights", &V3d_Viewer::SetDefaultLights, "Gives the viewer the default ambient and directional lights.")
+      .def("SetLightOn", pyb::overload_cast<>(&V3d_Viewer::SetLightOn), "Switches every defined light on.")
+      .def("Redraw", &V3d_Viewer::Redraw, "Redraws every view of the viewer.");
 
-  pyb::class_<V3d_View, Handle(V3d_View)>(m, "V3d_View")
+  pyb::class_<V3d_View, Handle(V3d_View)>(m, "V3d_View", "A view: a camera looking at a viewer's objects, drawn into a window.")
       .def("SetWindow",
            [](V3d_View& v, const Handle(Aspect_Window)& w) {
              // An OpenGL window needs a driver that holds a display connection.
@@ -354,30 +354,30 @@ void bind_viewer(pyb::module_& m) {
                throw Standard_ProgramError("V3d_View::SetWindow: the graphic driver has no display connection");
              v.SetWindow(req(w, "the window"));
            },
-           pyb::arg("window"))
-      .def("Window", &V3d_View::Window)
-      .def("IfWindow", &V3d_View::IfWindow)
-      .def("Viewer", &V3d_View::Viewer)
-      .def("Camera", &V3d_View::Camera)
+           pyb::arg("window"), "Makes the view draw into window.\n\nRaises KernelError when window is None.")
+      .def("Window", &V3d_View::Window, "The view's window.\n\nRaises KernelError when it has none.")
+      .def("IfWindow", &V3d_View::IfWindow, "Whether the view has a window.")
+      .def("Viewer", &V3d_View::Viewer, "The viewer the view belongs to.")
+      .def("Camera", &V3d_View::Camera, "The view's camera.")
       .def("SetProj", pyb::overload_cast<double, double, double>(&V3d_View::SetProj), pyb::arg("vx"),
-           pyb::arg("vy"), pyb::arg("vz"))
+           pyb::arg("vy"), pyb::arg("vz"), "Looks along the direction from (vx, vy, vz) towards the centre.")
       .def("SetUp", pyb::overload_cast<double, double, double>(&V3d_View::SetUp), pyb::arg("vx"),
-           pyb::arg("vy"), pyb::arg("vz"))
+           pyb::arg("vy"), pyb::arg("vz"), "Sets the up direction of the view.")
       .def("Proj", [](const V3d_View& v) {
         double x, y, z;
         v.Proj(x, y, z);
         return xyz(x, y, z);
-      })
+      }, "The projection direction, (x, y, z).")
       .def("Up", [](const V3d_View& v) {
         double x, y, z;
         v.Up(x, y, z);
         return xyz(x, y, z);
-      })
+      }, "The up direction, (x, y, z).")
       .def("Convert", [](const Handle(V3d_View)& v, int xp, int yp) {
         double x, y, z;
         windowed(v)->Convert(xp, yp, x, y, z);
         return xyz(x, y, z);
-      }, pyb::arg("xp"), pyb::arg("yp"))
+      }, pyb::arg("xp"), pyb::arg("yp"), "Pixel (xp, yp) to a world point (x, y, z), or world point (x, y, z) to a pixel (xp, yp).\n\nRaises KernelError when the view has no window.")
       .def("Convert", [](const Handle(V3d_View)& v, double x, double y, double z) {
         int xp = 0, yp = 0;
         windowed(v)->Convert(x, y, z, xp, yp);
@@ -387,33 +387,33 @@ void bind_viewer(pyb::module_& m) {
         double x, y, z, vx, vy, vz;
         windowed(v)->ConvertWithProj(xp, yp, x, y, z, vx, vy, vz);
         return pyb::make_tuple(x, y, z, vx, vy, vz);
-      }, pyb::arg("xp"), pyb::arg("yp"))
+      }, pyb::arg("xp"), pyb::arg("yp"), "Pixel (xp, yp) to (x, y, z, vx, vy, vz): the world point and the projection direction through it.\n\nRaises KernelError when the view has no window.")
       .def("FitAll", [](V3d_View& v, double margin, bool update) { v.FitAll(margin, update); },
-           pyb::arg("margin") = 0.01, pyb::arg("update") = true)
-      .def("ZFitAll", [](const V3d_View& v, double f) { v.ZFitAll(f); }, pyb::arg("scale_factor") = 1.0)
-      .def("Redraw", &V3d_View::Redraw)
-      .def("MustBeResized", &V3d_View::MustBeResized)
+           pyb::arg("margin") = 0.01, pyb::arg("update") = true, "Frames every displayed object, leaving margin around them.")
+      .def("ZFitAll", [](const V3d_View& v, double f) { v.ZFitAll(f); }, pyb::arg("scale_factor") = 1.0, "Fits the depth range to the displayed objects.")
+      .def("Redraw", &V3d_View::Redraw, "Redraws the view.")
+      .def("MustBeResized", &V3d_View::MustBeResized, "Adapts the view to its window's new size.")
       .def("StartRotation", [](const Handle(V3d_View)& v, int x, int y, double threshold) {
         windowed(v)->StartRotation(x, y, threshold);
-      }, pyb::arg("x"), pyb::arg("y"), pyb::arg("z_rotation_threshold") = 0.0)
+      }, pyb::arg("x"), pyb::arg("y"), pyb::arg("z_rotation_threshold") = 0.0, "Starts a rotation by the mouse at pixel (x, y).\n\nRaises KernelError when the view has no window.")
       .def("Rotation", [](const Handle(V3d_View)& v, int x, int y) { windowed(v)->Rotation(x, y); },
-           pyb::arg("x"), pyb::arg("y"))
+           pyb::arg("x"), pyb::arg("y"), "Continues the rotation started by StartRotation to pixel (x, y).\n\nRaises KernelError when the view has no window.")
       .def("Pan", [](const Handle(V3d_View)& v, int dx, int dy, double zoom, bool start) {
         windowed(v)->Pan(dx, dy, zoom, start);
-      }, pyb::arg("dx"), pyb::arg("dy"), pyb::arg("zoom_factor") = 1.0, pyb::arg("start") = true)
-      .def("SetZoom", &V3d_View::SetZoom, pyb::arg("coef"), pyb::arg("start") = true)
-      .def("Scale", [](const V3d_View& v) { return v.Scale(); })
+      }, pyb::arg("dx"), pyb::arg("dy"), pyb::arg("zoom_factor") = 1.0, pyb::arg("start") = true, "Moves the view by (dx, dy) pixels at the zoom factor.\n\nRaises KernelError when the view has no window.")
+      .def("SetZoom", &V3d_View::SetZoom, pyb::arg("coef"), pyb::arg("start") = true, "Zooms by coef (relative to the start of the zoom when start is False).")
+      .def("Scale", [](const V3d_View& v) { return v.Scale(); }, "The view's scale.")
       .def("SetBackgroundColor", pyb::overload_cast<const Quantity_Color&>(&V3d_View::SetBackgroundColor),
-           pyb::arg("color"))
-      .def("BackgroundColor", pyb::overload_cast<>(&V3d_View::BackgroundColor, pyb::const_))
+           pyb::arg("color"), "Sets a plain background colour.")
+      .def("BackgroundColor", pyb::overload_cast<>(&V3d_View::BackgroundColor, pyb::const_), "The plain background colour.")
       .def("SetBgGradientColors", &V3d_View::SetBgGradientColors, pyb::arg("color1"), pyb::arg("color2"),
-           pyb::arg("method") = Aspect_GradientFillMethod_Horizontal, pyb::arg("update") = false)
+           pyb::arg("method") = Aspect_GradientFillMethod_Horizontal, pyb::arg("update") = false, "Sets a gradient background from color1 to color2 by the fill method.")
       .def("GradientBackground", [](const V3d_View& v) {
         Quantity_Color c1, c2;
         Aspect_GradientBackground g = v.GradientBackground();
         g.Colors(c1, c2);
         return pyb::make_tuple(c1, c2, g.BgGradientFillMethod());
-      })
+      }, "(color1, color2, method) of the gradient background.")
       .def("TriedronDisplay",
            [](V3d_View& v, Aspect_TypeOfTriedronPosition pos, const Quantity_Color& color, double scale,
               V3d_TypeOfVisualization mode) {
@@ -424,14 +424,14 @@ void bind_viewer(pyb::module_& m) {
            },
            pyb::arg("position") = Aspect_TOTP_CENTER,
            pyb::arg("color") = Quantity_Color(Quantity_NOC_WHITE), pyb::arg("scale") = 0.02,
-           pyb::arg("mode") = V3d_WIREFRAME)
-      .def("TriedronErase", &V3d_View::TriedronErase)
+           pyb::arg("mode") = V3d_WIREFRAME, "Shows the axis trihedron at a corner of the view.\n\nRaises KernelError when the scale is not positive and finite.")
+      .def("TriedronErase", &V3d_View::TriedronErase, "Hides the axis trihedron.")
       .def("Dump", [](const Handle(V3d_View)& v, const std::string& path) {
         if (path.empty()) throw Standard_ProgramError("V3d_View::Dump: empty file name");
         return windowed(v)->Dump(path.c_str());
-      }, pyb::arg("file"));
+      }, pyb::arg("file"), "Writes the view's image to file (the format from its suffix); True on success.\n\nRaises KernelError when the view has no window. Raises KernelError for an empty file name too.");
 
-  pyb::class_<AIS_InteractiveContext, Handle(AIS_InteractiveContext)>(m, "AIS_InteractiveContext")
+  pyb::class_<AIS_InteractiveContext, Handle(AIS_InteractiveContext)>(m, "AIS_InteractiveContext", "Displays and selects interactive objects in one viewer.\n\nRaises KernelError when the viewer is None.")
       .def(pyb::init([](const Handle(V3d_Viewer)& v) {
              return Handle(AIS_InteractiveContext)(new AIS_InteractiveContext(req(v, "the viewer")));
            }),
@@ -440,7 +440,7 @@ void bind_viewer(pyb::module_& m) {
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
              c.Display(req(o, "the object"), update);
            },
-           pyb::arg("obj"), pyb::arg("update"))
+           pyb::arg("obj"), pyb::arg("update"), "Displays obj (in the display mode and selection mode when given); update redraws the viewer.\n\nRaises KernelError when obj is None.")
       .def("Display",
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, int mode, int sel,
               bool update) { c.Display(req(o, "the object"), mode, sel, update); },
@@ -449,70 +449,70 @@ void bind_viewer(pyb::module_& m) {
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update, bool all) {
              c.Redisplay(req(o, "the object"), update, all);
            },
-           pyb::arg("obj"), pyb::arg("update"), pyb::arg("all_modes") = false)
+           pyb::arg("obj"), pyb::arg("update"), pyb::arg("all_modes") = false, "Recomputes obj's presentation after a change.\n\nRaises KernelError when obj is None.")
       .def("Erase",
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
              c.Erase(req(o, "the object"), update);
            },
-           pyb::arg("obj"), pyb::arg("update"))
+           pyb::arg("obj"), pyb::arg("update"), "Hides obj, keeping it in the context.\n\nRaises KernelError when obj is None.")
       .def("Remove",
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
              c.Remove(req(o, "the object"), update);
            },
-           pyb::arg("obj"), pyb::arg("update"))
-      .def("RemoveAll", &AIS_InteractiveContext::RemoveAll, pyb::arg("update"))
+           pyb::arg("obj"), pyb::arg("update"), "Takes obj out of the context.\n\nRaises KernelError when obj is None.")
+      .def("RemoveAll", &AIS_InteractiveContext::RemoveAll, pyb::arg("update"), "Takes every object out of the context.")
       .def("IsDisplayed",
            [](const AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o) {
              return c.IsDisplayed(req(o, "the object"));
            },
-           pyb::arg("obj"))
+           pyb::arg("obj"), "Whether obj is displayed.\n\nRaises KernelError when obj is None.")
       .def("DisplayedObjects", [](const AIS_InteractiveContext& c) {
         AIS_ListOfInteractive l;
         c.DisplayedObjects(l);
         std::vector<Handle(AIS_InteractiveObject)> out(l.begin(), l.end());
         return out;
-      })
+      }, "Every displayed object.")
       .def("SetDisplayMode",
            pyb::overload_cast<const Standard_Integer, const Standard_Boolean>(
                &AIS_InteractiveContext::SetDisplayMode),
-           pyb::arg("mode"), pyb::arg("update"))
-      .def("DisplayMode", &AIS_InteractiveContext::DisplayMode)
-      .def("UpdateCurrentViewer", &AIS_InteractiveContext::UpdateCurrentViewer)
-      .def("ClearSelected", &AIS_InteractiveContext::ClearSelected, pyb::arg("update"))
+           pyb::arg("mode"), pyb::arg("update"), "Sets the context's default display mode (or obj's own).")
+      .def("DisplayMode", &AIS_InteractiveContext::DisplayMode, "The context's default display mode.")
+      .def("UpdateCurrentViewer", &AIS_InteractiveContext::UpdateCurrentViewer, "Redraws the viewer.")
+      .def("ClearSelected", &AIS_InteractiveContext::ClearSelected, pyb::arg("update"), "Empties the selection.")
       .def("AddOrRemoveSelected",
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
              c.AddOrRemoveSelected(req(o, "the object"), update);
            },
-           pyb::arg("obj"), pyb::arg("update"))
+           pyb::arg("obj"), pyb::arg("update"), "Selects obj, or deselects it when it is selected.\n\nRaises KernelError when obj is None.")
       .def("IsSelected",
            [](const AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o) {
              return c.IsSelected(req(o, "the object"));
            },
-           pyb::arg("obj"))
-      .def("NbSelected", &AIS_InteractiveContext::NbSelected)
-      .def("InitSelected", &AIS_InteractiveContext::InitSelected)
-      .def("MoreSelected", &AIS_InteractiveContext::MoreSelected)
+           pyb::arg("obj"), "Whether obj is selected.\n\nRaises KernelError when obj is None.")
+      .def("NbSelected", &AIS_InteractiveContext::NbSelected, "Number of selected owners.")
+      .def("InitSelected", &AIS_InteractiveContext::InitSelected, "Starts an iteration over the selection.")
+      .def("MoreSelected", &AIS_InteractiveContext::MoreSelected, "Whether the iteration has a current owner.")
       // The kernel's selection iterator dereferences its current entry without
       // checking: past the end (or with nothing selected) there is none.
       .def("NextSelected", [](AIS_InteractiveContext& c) {
         if (c.MoreSelected()) c.NextSelected();
-      })
+      }, "Moves the iteration to the next owner (nothing past the end).")
       .def("SelectedInteractive", [](const AIS_InteractiveContext& c) -> Handle(AIS_InteractiveObject) {
         if (!c.MoreSelected()) return {};
         return c.SelectedInteractive();
-      })
+      }, "The object of the current owner, or None.")
       .def("SelectedShape", [](const AIS_InteractiveContext& c) {
         if (!c.MoreSelected()) return TopoDS_Shape();
         return c.SelectedShape();
-      })
+      }, "The shape of the current owner (its sub-shape for a sub-shape selection), or None.")
       .def("Activate", [](AIS_InteractiveContext& c, int mode, bool force) { c.Activate(mode, force); },
-           pyb::arg("mode"), pyb::arg("force") = false)
+           pyb::arg("mode"), pyb::arg("force") = false, "Activates a selection mode, for every object or for obj.")
       .def("Activate",
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, int mode, bool force) {
              c.Activate(req(o, "the object"), mode, force);
            },
            pyb::arg("obj"), pyb::arg("mode") = 0, pyb::arg("force") = false)
-      .def("Deactivate", [](AIS_InteractiveContext& c) { c.Deactivate(); })
+      .def("Deactivate", [](AIS_InteractiveContext& c) { c.Deactivate(); }, "Deactivates the selection modes, of every object or of obj.")
       .def("Deactivate",
            [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o) {
              c.Deactivate(req(o, "the object"));
@@ -524,27 +524,27 @@ void bind_viewer(pyb::module_& m) {
                throw Standard_ProgramError("AIS_InteractiveContext::MoveTo: the view belongs to another viewer");
              return static_cast<int>(c.MoveTo(x, y, v, update));
            },
-           pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update"))
-      .def("HasDetected", &AIS_InteractiveContext::HasDetected)
+           pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update"), "Detects what lies under pixel (x, y) of view and highlights it; returns the detection status.\n\nRaises KernelError when the view has no window or belongs to another viewer.")
+      .def("HasDetected", &AIS_InteractiveContext::HasDetected, "Whether the last MoveTo detected something.")
       .def("DetectedInteractive", [](const AIS_InteractiveContext& c) -> Handle(AIS_InteractiveObject) {
         if (!c.HasDetected()) return {};
         return c.DetectedInteractive();
-      })
+      }, "The detected object, or None.")
       // The sub-shape (or whole shape) of the detected owner; None when none.
-      .def("DetectedShape", [](const AIS_InteractiveContext& c) {
-        if (!c.HasDetected()) return pyb::object(pyb::none());
+      .def("DetectedShape", [](const AIS_InteractiveContext& c) -> nimbal::py::typed<nimbal::py::shape_or_none_name> {
+        if (!c.HasDetected()) return pyb::none();
         auto o = Handle(StdSelect_BRepOwner)::DownCast(c.DetectedOwner());
-        if (o.IsNull() || !o->HasShape()) return pyb::object(pyb::none());
+        if (o.IsNull() || !o->HasShape()) return pyb::none();
         return nimbal::py::shape_or_none(o->Shape().Located(o->Location() * o->Shape().Location()));
-      })
+      }, "The detected sub-shape (or whole shape), placed, or None.")
       .def("HighlightStyle",
            [](const AIS_InteractiveContext& c, Prs3d_TypeOfHighlight t) -> Handle(Prs3d_Drawer) {
              if (t < 0 || t >= Prs3d_TypeOfHighlight_NB) return {};
              return c.HighlightStyle(t);
            },
-           pyb::arg("type"))
-      .def("SetToHilightSelected", &AIS_InteractiveContext::SetToHilightSelected, pyb::arg("enable"))
-      .def("ToHilightSelected", &AIS_InteractiveContext::ToHilightSelected);
+           pyb::arg("type"), "The drawer of a highlight kind (dynamic, selected, ...), or None for a kind out of range.")
+      .def("SetToHilightSelected", &AIS_InteractiveContext::SetToHilightSelected, pyb::arg("enable"), "Sets whether hovering highlights selected objects too.")
+      .def("ToHilightSelected", &AIS_InteractiveContext::ToHilightSelected, "Whether hovering highlights selected objects too.");
 }
 
 }  // namespace

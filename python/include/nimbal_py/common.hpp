@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "nimbal/enums.hpp"
 #include "nimbal/errors.hpp"
@@ -83,6 +84,74 @@ pyb::handle enum_class() {
   return cls;
 }
 
+namespace typing {
+
+// A Python object passed through as it came, under the type name that
+// signatures and stubs show for it. The binding converts it (and reports a
+// wrong type in its own words), so loading never fails.
+template <class Name>
+class typed : public pyb::object {
+ public:
+  using pyb::object::object;
+  typed() = default;
+  typed(pyb::object o) : pyb::object(std::move(o)) {}
+  static bool check_(pyb::handle h) { return h.ptr() != nullptr; }
+};
+
+// The Python name of the registered class of C++ type T (plus `suffix`).
+template <class T>
+struct class_name {
+  static constexpr auto name = pyb::detail::const_name<T>();
+};
+template <class T>
+struct class_or_none {
+  static constexpr auto name = pyb::detail::const_name<T>() + pyb::detail::const_name(" | None");
+};
+
+// A type name spelled out, for types no C++ type stands for.
+#define NIMBAL_PY_NAME(Tag, text) \
+  struct Tag {                     \
+    static constexpr auto name = ::pybind11::detail::const_name(text); \
+  }
+
+NIMBAL_PY_NAME(str_or_none_name, "str | None");
+NIMBAL_PY_NAME(bool_name, "bool");
+NIMBAL_PY_NAME(str_name, "str");
+NIMBAL_PY_NAME(int_name, "int");
+NIMBAL_PY_NAME(float_name, "float");
+NIMBAL_PY_NAME(point2_name, "tuple[float, float]");
+NIMBAL_PY_NAME(point3_name, "tuple[float, float, float]");
+NIMBAL_PY_NAME(dict_name, "dict[str, typing.Any]");
+NIMBAL_PY_NAME(any_name, "typing.Any");
+NIMBAL_PY_NAME(self_name, "typing.Self");
+NIMBAL_PY_NAME(mapping_name, "typing.Mapping[str, typing.Any]");
+NIMBAL_PY_NAME(shape_name, "nimbal.kernel.TopoDS_Shape");
+NIMBAL_PY_NAME(record_name, "nimbal.models.quenby.Quenby");
+NIMBAL_PY_NAME(record_or_none_name, "nimbal.models.quenby.Quenby | None");
+NIMBAL_PY_NAME(plane_record_name, "nimbal.models.quenby.PlaneProperties");
+NIMBAL_PY_NAME(shape_or_none_name, "nimbal.kernel.TopoDS_Shape | None");
+NIMBAL_PY_NAME(managed_name, "nimbal.managers.corvath.ManagedShape");
+NIMBAL_PY_NAME(managed_or_none_name, "nimbal.managers.corvath.ManagedShape | None");
+NIMBAL_PY_NAME(view_name, "nimbal.kernel.V3d_View");
+NIMBAL_PY_NAME(interactive_name, "nimbal.kernel.AIS_InteractiveObject");
+NIMBAL_PY_NAME(ais_shape_name, "nimbal.kernel.AIS_Shape");
+
+using str_or_none = typed<str_or_none_name>;
+
+// A C++ result as a Python object under a type name of its own (a null
+// holder, say, as "X | None").
+template <class Name, class T>
+typed<Name> as_typed(const T& value) {
+  return pyb::cast(value);
+}
+using bool_arg = typed<bool_name>;
+using any_arg = typed<any_name>;
+using record_arg = typed<record_name>;
+using record_or_none = typed<record_or_none_name>;
+
+}  // namespace typing
+using namespace typing;
+
 // Core errors become the Python exceptions of the same names; registered
 // per module, so each module handles its own throws.
 inline void register_core_errors() {
@@ -107,11 +176,16 @@ inline void register_core_errors() {
 
 namespace pybind11::detail {
 
+template <class Name>
+struct handle_type_name<nimbal::py::typing::typed<Name>> {
+  static constexpr auto name = Name::name;
+};
+
 // Points cross as tuples of floats (never lists), from any sequence of N numbers.
 template <std::size_t N>
 struct nimbal_point_caster {
   using Point = std::array<double, N>;
-  PYBIND11_TYPE_CASTER(Point, const_name("tuple[float, ...]"));
+  PYBIND11_TYPE_CASTER(Point, const_name<N == 2>("tuple[float, float]", "tuple[float, float, float]"));
   bool load(handle src, bool) { return nimbal::py::as_point<N>(src, value); }
   static handle cast(const Point& p, return_value_policy, handle) {
     return nimbal::py::point_to_tuple<N>(p).release();
@@ -121,9 +195,9 @@ template <> struct type_caster<std::array<double, 2>> : nimbal_point_caster<2> {
 template <> struct type_caster<std::array<double, 3>> : nimbal_point_caster<3> {};
 
 // Enumerations cross as members of the `nimbal.enums` classes, matched by name.
-template <class E>
+template <class E, class Name>
 struct nimbal_enum_caster {
-  PYBIND11_TYPE_CASTER(E, const_name("nimbal.enums.Enum"));
+  PYBIND11_TYPE_CASTER(E, Name::name);
   bool load(handle src, bool) {
     int ok = PyObject_IsInstance(src.ptr(), nimbal::py::enum_class<E>().ptr());
     if (ok != 1) {
@@ -139,12 +213,37 @@ struct nimbal_enum_caster {
     return object(nimbal::py::enum_class<E>().attr(std::string(nimbal::enum_name(e)).c_str())).release();
   }
 };
-template <> struct type_caster<nimbal::ShapeType> : nimbal_enum_caster<nimbal::ShapeType> {};
-template <> struct type_caster<nimbal::ShapeCategory> : nimbal_enum_caster<nimbal::ShapeCategory> {};
-template <> struct type_caster<nimbal::StandardPlane> : nimbal_enum_caster<nimbal::StandardPlane> {};
-template <> struct type_caster<nimbal::DisplayMode> : nimbal_enum_caster<nimbal::DisplayMode> {};
-template <> struct type_caster<nimbal::ProjectionType> : nimbal_enum_caster<nimbal::ProjectionType> {};
-template <> struct type_caster<nimbal::ViewDirection> : nimbal_enum_caster<nimbal::ViewDirection> {};
-template <> struct type_caster<nimbal::SelectionMode> : nimbal_enum_caster<nimbal::SelectionMode> {};
+NIMBAL_PY_NAME(enum_ShapeType_name, "nimbal.enums.ShapeType");
+template <> struct type_caster<nimbal::ShapeType> : nimbal_enum_caster<nimbal::ShapeType, enum_ShapeType_name> {};
+NIMBAL_PY_NAME(enum_ShapeCategory_name, "nimbal.enums.ShapeCategory");
+template <> struct type_caster<nimbal::ShapeCategory> : nimbal_enum_caster<nimbal::ShapeCategory, enum_ShapeCategory_name> {};
+NIMBAL_PY_NAME(enum_StandardPlane_name, "nimbal.enums.StandardPlane");
+template <> struct type_caster<nimbal::StandardPlane> : nimbal_enum_caster<nimbal::StandardPlane, enum_StandardPlane_name> {};
+NIMBAL_PY_NAME(enum_DisplayMode_name, "nimbal.enums.DisplayMode");
+template <> struct type_caster<nimbal::DisplayMode> : nimbal_enum_caster<nimbal::DisplayMode, enum_DisplayMode_name> {};
+NIMBAL_PY_NAME(enum_ProjectionType_name, "nimbal.enums.ProjectionType");
+template <> struct type_caster<nimbal::ProjectionType> : nimbal_enum_caster<nimbal::ProjectionType, enum_ProjectionType_name> {};
+NIMBAL_PY_NAME(enum_ViewDirection_name, "nimbal.enums.ViewDirection");
+template <> struct type_caster<nimbal::ViewDirection> : nimbal_enum_caster<nimbal::ViewDirection, enum_ViewDirection_name> {};
+NIMBAL_PY_NAME(enum_SelectionMode_name, "nimbal.enums.SelectionMode");
+template <> struct type_caster<nimbal::SelectionMode> : nimbal_enum_caster<nimbal::SelectionMode, enum_SelectionMode_name> {};
+
+// Optional and list types in today's spelling, as the stubs write them.
+template <>
+struct type_caster<std::optional<std::string>> : optional_caster<std::optional<std::string>> {
+  static constexpr auto name = const_name("str | None");
+};
+template <>
+struct type_caster<std::vector<std::string>> : list_caster<std::vector<std::string>, std::string> {
+  static constexpr auto name = const_name("list[str]");
+};
+template <>
+struct type_caster<std::array<long long, 3>> : array_caster<std::array<long long, 3>, long long, false, 3> {
+  static constexpr auto name = const_name("tuple[int, int, int]");
+};
+template <>
+struct type_caster<std::vector<int>> : list_caster<std::vector<int>, int> {
+  static constexpr auto name = const_name("list[int]");
+};
 
 }  // namespace pybind11::detail

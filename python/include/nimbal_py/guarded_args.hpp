@@ -127,13 +127,40 @@ struct traits<R (L::*)(Self, A...) const> {
   using args = std::tuple<std::decay_t<A>...>;
 };
 
-template <std::size_t, class T>
-using each = T;
+// The Python type signatures and stubs show for an argument of C++ type A
+// (what the conversion above accepts), and for the result (None when the
+// arguments are refused).
+template <class A>
+struct arg_name {
+  static constexpr auto name = pyb::detail::make_caster<A>::name;
+};
+template <>
+struct arg_name<Pixel> : typing::float_name {};
+template <>
+struct arg_name<Id> : typing::str_name {};
+template <>
+struct arg_name<pyb::object> {
+  static constexpr auto name = pyb::detail::const_name("object");
+};
+template <class T>
+struct arg_name<opencascade::handle<T>> : typing::class_or_none<T> {};
+template <class R>
+struct result_name {
+  static constexpr auto name = pyb::detail::make_caster<R>::name + pyb::detail::const_name(" | None");
+};
+template <class T>
+struct result_name<std::optional<T>> {
+  static constexpr auto name = pyb::detail::make_caster<std::optional<T>>::name;
+};
+template <>
+struct result_name<void> {
+  static constexpr auto name = pyb::detail::const_name("None");
+};
 
 template <class F, class R, class Self, class... A, std::size_t... I>
 auto wrap(const char* logger, std::string message, F f, std::tuple<A...>*, std::index_sequence<I...>) {
-  return [logger, message = std::move(message), f = std::move(f)](Self self,
-                                                                   each<I, pyb::object>... raw) -> pyb::object {
+  return [logger, message = std::move(message), f = std::move(f)](
+             Self self, typing::typed<arg_name<A>>... raw) -> typing::typed<result_name<R>> {
     std::optional<std::tuple<A...>> args;
     try {
       args.emplace(std::tuple<A...>{convert(raw, tag<A>{})...});

@@ -58,7 +58,7 @@ inline TopoDS_Shape shape_from_py(pyb::handle v, const char* what) {
 }
 
 // None for "no kernel shape", the shape (as its subtype) otherwise.
-inline pyb::object shape_or_none(const TopoDS_Shape& s) {
+inline typed<shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {
   if (s.IsNull()) return pyb::none();
   return pyb::cast(s);
 }

@@ -1,7 +1,8 @@
 // A C++ vector exposed as a live Python list: element access, slicing,
 // mutation and comparison behave like list, elements are checked on the way
-// in, and the C++ owner sees every change. E supplies `name`,
-// `from_py(handle) -> element` (throws TypeError) and `to_py(element)`.
+// in, and the C++ owner sees every change. E supplies `name`, `item_name`
+// (the element's Python type name), `from_py(handle) -> element` (throws
+// TypeError) and `to_py(element)`.
 #pragma once
 
 #include <algorithm>
@@ -36,15 +37,34 @@ pyb::list to_pylist(const L& l) {
   return out;
 }
 
+template <class E>
+struct list_of_name {
+  static constexpr auto name = pyb::detail::const_name("list[") + E::item_name::name + pyb::detail::const_name("]");
+};
+template <class E>
+struct iterable_of_name {
+  static constexpr auto name =
+      pyb::detail::const_name("typing.Iterable[") + E::item_name::name + pyb::detail::const_name("]");
+};
+
+template <class E>
+struct iterator_of_name {
+  static constexpr auto name =
+      pyb::detail::const_name("typing.Iterator[") + E::item_name::name + pyb::detail::const_name("]");
+};
+
 template <class L, class E>
 pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
+  using Item = typed<typename E::item_name>;
+  using Items = typed<list_of_name<E>>;
+  using ItemsIn = typed<iterable_of_name<E>>;
   pyb::class_<L> cls(scope, E::name, doc);
   cls.def(pyb::init([] { return L(); }))
-      .def(pyb::init([](pyb::handle it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"))
+      .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"))
       .def("__len__", [](const L& l) { return l.size(); })
-      .def("__getitem__", [](const L& l, Py_ssize_t i) { return E::to_py(l[norm_index(l.size(), i)]); })
+      .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[norm_index(l.size(), i)])); })
       .def("__getitem__",
-           [](const L& l, pyb::slice s) {
+           [](const L& l, pyb::slice s) -> Items {
              size_t start, stop, step, n;
              if (!s.compute(l.size(), &start, &stop, &step, &n)) throw pyb::error_already_set();
              pyb::list out;
@@ -52,9 +72,9 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              return out;
            })
       .def("__setitem__",
-           [](L& l, Py_ssize_t i, pyb::handle v) { l[norm_index(l.size(), i)] = E::from_py(v); })
+           [](L& l, Py_ssize_t i, Item v) { l[norm_index(l.size(), i)] = E::from_py(v); })
       .def("__setitem__",
-           [](L& l, pyb::slice s, pyb::handle v) {
+           [](L& l, pyb::slice s, ItemsIn v) {
              L items = list_from_iterable<L, E>(v);
              Py_ssize_t start, stop, step, n;
              if (PySlice_GetIndicesEx(s.ptr(), static_cast<Py_ssize_t>(l.size()), &start, &stop,
@@ -86,9 +106,9 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
            })
       // Iterates a snapshot: changing the list while iterating cannot
       // invalidate anything.
-      .def("__iter__", [](const L& l) { return pyb::iter(to_pylist<L, E>(l)); })
+      .def("__iter__", [](const L& l) { return typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); })
       .def("__contains__",
-           [](const L& l, pyb::handle v) {
+           [](const L& l, Item v) {
              try {
                auto e = E::from_py(v);
                return std::find(l.begin(), l.end(), e) != l.end();
@@ -111,71 +131,79 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__repr__", [](const L& l) { return pyb::repr(to_pylist<L, E>(l)); })
       .def("__copy__", [](const L& l) { return L(l); })
       .def("__deepcopy__", [](const L& l, pyb::handle) { return L(l); }, pyb::arg("memo"))
-      .def("copy", [](const L& l) { return to_pylist<L, E>(l); }, "A plain list of the items.")
-      .def("__add__", [](const L& l, pyb::handle other) { return to_pylist<L, E>(l) + pyb::list(pyb::iter(other)); })
+      .def("copy", [](const L& l) { return Items(to_pylist<L, E>(l)); }, "A plain list of the items.")
+      .def("__add__", [](const L& l, ItemsIn other) { return Items(to_pylist<L, E>(l) + pyb::list(pyb::iter(other))); })
       .def("__iadd__",
-           [](pyb::object self, pyb::handle other) {
+           [](pyb::object self, ItemsIn other) -> typed<class_name<L>> {
              L items = list_from_iterable<L, E>(other);
              L& l = self.cast<L&>();
              l.insert(l.end(), items.begin(), items.end());
              return self;
            })
-      .def("append", [](L& l, pyb::handle v) { l.push_back(E::from_py(v)); }, pyb::arg("item"))
+      .def("append", [](L& l, Item v) { l.push_back(E::from_py(v)); }, pyb::arg("item"),
+           "Adds item at the end.\n\nRaises TypeError (or ValueError) for an item the list cannot hold.")
       .def("extend",
-           [](L& l, pyb::handle it) {
+           [](L& l, ItemsIn it) {
              L items = list_from_iterable<L, E>(it);
              l.insert(l.end(), items.begin(), items.end());
            },
-           pyb::arg("iterable"))
+           pyb::arg("iterable"),
+           "Adds every item of iterable at the end; all are checked before any is added.\n\n"
+           "Raises TypeError for something that is not an iterable of items the list holds.")
       .def("insert",
-           [](L& l, Py_ssize_t i, pyb::handle v) {
+           [](L& l, Py_ssize_t i, Item v) {
              auto e = E::from_py(v);
              const auto n = static_cast<Py_ssize_t>(l.size());
              if (i < 0) i = std::max<Py_ssize_t>(0, i + n);
              if (i > n) i = n;
              l.insert(l.begin() + i, e);
            },
-           pyb::arg("index"), pyb::arg("item"))
+           pyb::arg("index"), pyb::arg("item"),
+           "Puts item before position index (counted from the end when negative, clamped to the list).\n\n"
+           "Raises TypeError for an item the list cannot hold.")
       .def("pop",
-           [](L& l, Py_ssize_t i) {
+           [](L& l, Py_ssize_t i) -> Item {
              if (l.empty()) throw pyb::index_error("pop from empty list");
              i = norm_index(l.size(), i);
              pyb::object v = E::to_py(l[i]);
              l.erase(l.begin() + i);
              return v;
            },
-           pyb::arg("index") = -1)
+           pyb::arg("index") = -1,
+           "Removes and returns the item at index (the last by default).\n\n"
+           "Raises IndexError when the list is empty or index is out of range.")
       .def("remove",
-           [](L& l, pyb::handle v) {
+           [](L& l, Item v) {
              auto e = E::from_py(v);
              auto it = std::find(l.begin(), l.end(), e);
              if (it == l.end()) throw nimbal::ValueError("list.remove(x): x not in list");
              l.erase(it);
            },
-           pyb::arg("item"))
-      .def("clear", [](L& l) { l.clear(); })
+           pyb::arg("item"), "Removes the first item equal to item.\n\nRaises ValueError when there is none.")
+      .def("clear", [](L& l) { l.clear(); }, "Removes every item.")
       .def("index",
-           [](const L& l, pyb::handle v) {
+           [](const L& l, Item v) {
              auto e = E::from_py(v);
              auto it = std::find(l.begin(), l.end(), e);
              if (it == l.end()) throw nimbal::ValueError(std::string(pyb::repr(v)) + " is not in list");
              return it - l.begin();
            },
-           pyb::arg("item"))
+           pyb::arg("item"), "Position of the first item equal to item.\n\nRaises ValueError when there is none.")
       .def("count",
-           [](const L& l, pyb::handle v) {
+           [](const L& l, Item v) {
              auto e = E::from_py(v);
              return std::count(l.begin(), l.end(), e);
            },
-           pyb::arg("item"))
-      .def("reverse", [](L& l) { std::reverse(l.begin(), l.end()); })
+           pyb::arg("item"), "Number of items equal to item.")
+      .def("reverse", [](L& l) { std::reverse(l.begin(), l.end()); }, "Reverses the items in place.")
       // Exactly list.sort (key, reverse, stability), applied to a copy.
       .def("sort",
            [](L& l, pyb::args args, pyb::kwargs kwargs) {
              pyb::list tmp = to_pylist<L, E>(l);
              tmp.attr("sort")(*args, **kwargs);
              l = list_from_iterable<L, E>(tmp);
-           });
+           },
+           "Sorts the items in place, taking list.sort's key and reverse; the list is unchanged if a key raises.");
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableSequence").attr("register")(cls);
   return cls;

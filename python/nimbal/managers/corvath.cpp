@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "corvath_bind.hpp"
+#include "corvath_docs.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/logging.hpp"
@@ -22,6 +23,7 @@ using nimbal::py::record_from_py;
 using nimbal::py::shape_from_py;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
+using namespace nimbal::py::typing;
 
 namespace {
 
@@ -171,12 +173,22 @@ pyb::object record_class(ShapeType t) {
   return pyb::module_::import("nimbal.models.quenby").attr(properties_class(t).name.data());
 }
 
-template <class T>
-pyb::object opt(const std::optional<T>& v) {
-  return v ? pyb::cast(*v) : pyb::none();
-}
+NIMBAL_PY_NAME(hathel_name, "nimbal.services.hathel.Hathel");
+NIMBAL_PY_NAME(command_list_name, "nimbal.services.hathel.CommandList");
+NIMBAL_PY_NAME(scope_name, "typing.ContextManager[None]");
+NIMBAL_PY_NAME(update_result_name, "nimbal.kernel.TopoDS_Shape | bool | None");
+NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
+NIMBAL_PY_NAME(geo_service_name, "nimbal.services.drulen.Drulen | None");
+NIMBAL_PY_NAME(state_name, "nimbal.services.hathel.State | dict[str, typing.Any]");
+NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
+NIMBAL_PY_NAME(array_record_name, "nimbal.models.quenby.ArrayProperties");
+using Shape = typed<shape_name>;
+using ShapeOrNone = typed<shape_or_none_name>;
+using Managed = typed<managed_name>;
+using StateArg = typed<state_name>;
+using StateOrNone = typed<state_or_none_name>;
 
-pyb::object update_result(const UpdateResult& r) {
+typed<update_result_name> update_result(const UpdateResult& r) {
   switch (r.kind) {
     case UpdateResult::Kind::Shape: return shape_or_none(r.shape);
     case UpdateResult::Kind::True: return pyb::bool_(true);
@@ -193,7 +205,7 @@ const nimbal::models::ArrayProperties& array_record(pyb::handle v) {
 }  // namespace
 
 PYBIND11_MODULE(corvath, m) {
-  m.doc() = "The geometry manager: registry, creation, editing, undo and hooks of managed shapes.";
+  m.doc() = doc::module;
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.enums");
   pyb::module_::import("nimbal.models.quenby");
@@ -210,14 +222,13 @@ PYBIND11_MODULE(corvath, m) {
       .def("__enter__", [](NullScope&) { return pyb::none(); })
       .def("__exit__", [](NullScope&, pyb::handle, pyb::handle, pyb::handle) { return false; });
 
-  pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath",
-                                                                         "The headless geometry manager.");
-  c.def(pyb::init([drulen](pyb::object geo_service) {
+  pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath", doc::cls);
+  c.def(pyb::init([drulen](typed<geo_service_name> geo_service) {
           // `is None`, not truth: any other object is the service.
           pyb::object obj = geo_service.is_none() ? drulen.attr("Drulen")() : geo_service;
           return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
         }),
-        pyb::arg("geo_service") = pyb::none());
+        pyb::arg("geo_service") = pyb::none(), doc::init);
 
   // ---- attributes ----
   c.def_property_readonly("_shapes", pyb::cpp_function(
@@ -227,36 +238,39 @@ PYBIND11_MODULE(corvath, m) {
                                           pyb::keep_alive<0, 1>()));
   c.def_property_readonly("_geo_service",
                           [](CoreCorvath& self) { return static_cast<PyCoreCorvath&>(self).geo_service_obj; });
-  c.def_property_readonly("_undo_redo", [](pyb::object self) {
+  c.def_property_readonly("_undo_redo", [](pyb::object self) -> typed<hathel_name> {
     return pyb::cast(&self.cast<CoreCorvath&>()._undo_redo(), pyb::return_value_policy::reference_internal, self);
   });
-  c.def_property_readonly("_undo_stack", [](pyb::object self) {
+  c.def_property_readonly("_undo_stack", [](pyb::object self) -> typed<command_list_name> {
     return pyb::cast(&self.cast<CoreCorvath&>()._undo_stack(), pyb::return_value_policy::reference_internal, self);
   });
 
   // ---- hooks (nothing here) and the progress scope ----
-  c.def("_notify_shape_created", &CoreCorvath::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"))
-      .def("_notify_shape_updated", &CoreCorvath::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"))
-      .def("_notify_shape_removed", &CoreCorvath::_notify_shape_removed, pyb::arg("shape_id"))
-      .def("_notify_all_cleared", &CoreCorvath::_notify_all_cleared)
+  c.def("_notify_shape_created", &CoreCorvath::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"),
+        doc::hook_created)
+      .def("_notify_shape_updated", &CoreCorvath::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"),
+           doc::hook_updated)
+      .def("_notify_shape_removed", &CoreCorvath::_notify_shape_removed, pyb::arg("shape_id"), doc::hook_removed)
+      .def("_notify_all_cleared", &CoreCorvath::_notify_all_cleared, doc::hook_cleared)
       .def("_notify_undo_redo_changed", &CoreCorvath::_notify_undo_redo_changed, pyb::arg("can_undo"),
-           pyb::arg("can_redo"))
+           pyb::arg("can_redo"), doc::hook_undo_redo)
       .def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
-           pyb::arg("message"))
-      .def("_operation", [](CoreCorvath&, const std::string&) { return NullScope{}; }, pyb::arg("message"))
-      .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all);
+           pyb::arg("message"), doc::hook_failed)
+      .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
+           pyb::arg("message"), doc::hook_operation)
+      .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
 
   // ---- undo facade and state application ----
-  c.def_property_readonly("can_undo", &CoreCorvath::can_undo)
-      .def_property_readonly("can_redo", &CoreCorvath::can_redo)
-      .def("undo", &CoreCorvath::undo)
-      .def("redo", &CoreCorvath::redo)
-      .def("clear_undo_history", &CoreCorvath::clear_undo_history)
-      .def("undo_depth", &CoreCorvath::undo_depth)
-      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"))
+  c.def_property_readonly("can_undo", &CoreCorvath::can_undo, doc::can_undo)
+      .def_property_readonly("can_redo", &CoreCorvath::can_redo, doc::can_redo)
+      .def("undo", &CoreCorvath::undo, doc::undo)
+      .def("redo", &CoreCorvath::redo, doc::redo)
+      .def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
+      .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
+      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to)
       .def(
           "_push_undo",
-          [](CoreCorvath& self, const std::string& description, pyb::handle before, pyb::handle after,
+          [](CoreCorvath& self, const std::string& description, StateArg before, StateArg after,
              bool redo_clears_all) {
             self._push_undo(description, nimbal::py::state_from_py(before, "before"),
                             nimbal::py::state_from_py(after, "after"), redo_clears_all);
@@ -266,7 +280,7 @@ PYBIND11_MODULE(corvath, m) {
       .def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"))
       .def(
           "_collect_snapshots",
-          [](CoreCorvath& self, pyb::handle ms, pyb::handle out) {
+          [](CoreCorvath& self, Managed ms, StateArg out) {
             ManagedShapePtr shape = managed_from_py(ms, "ms");
             if (out.is_none()) throw nimbal::TypeError("out must be a mapping, not 'NoneType'");
             with_state(out, [&](nimbal::services::State* st) { self._collect_snapshots(*shape, *st); });
@@ -274,7 +288,7 @@ PYBIND11_MODULE(corvath, m) {
           pyb::arg("ms"), pyb::arg("out"))
       .def(
           "_apply_state",
-          [](CoreCorvath& self, pyb::handle state) { self.CoreCorvath::_apply_state(nimbal::py::state_from_py(state)); },
+          [](CoreCorvath& self, StateArg state) { self.CoreCorvath::_apply_state(nimbal::py::state_from_py(state)); },
           pyb::arg("state"))
       .def(
           "_restore_from_snapshot",
@@ -291,80 +305,83 @@ PYBIND11_MODULE(corvath, m) {
   // ---- creation ----
   c.def(
        "create_shape",
-       [](CoreCorvath& self, ShapeType t, pyb::handle props, const Color& color, pyb::handle name) {
-         return self.create_shape(t, record_from_py(props, "properties"), color, optional_name(name));
+       [](CoreCorvath& self, ShapeType t, record_arg props, const Color& color, str_or_none name) {
+         return as_typed<managed_or_none_name>(self.create_shape(t, record_from_py(props, "properties"), color, optional_name(name)));
        },
        pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-       pyb::arg("name") = pyb::none())
+       pyb::arg("name") = pyb::none(), doc::create_shape)
       .def(
           "import_shape",
-          [](CoreCorvath& self, const std::string& filename, const Color& color, pyb::handle props,
-             pyb::handle name) {
-            return self.import_shape(filename, color, props.is_none() ? nullptr : record_from_py(props, "properties"),
-                                     optional_name(name));
+          [](CoreCorvath& self, const std::string& filename, const Color& color, record_or_none props,
+             str_or_none name) {
+            return as_typed<managed_or_none_name>(self.import_shape(filename, color, props.is_none() ? nullptr : record_from_py(props, "properties"),
+                                     optional_name(name)));
           },
           pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::import_shape)
       .def(
           "create_plane_from_standard",
-          [](CoreCorvath& self, nimbal::StandardPlane p, const Color& color, pyb::handle name) {
-            return self.create_plane_from_standard(p, color, optional_name(name));
+          [](CoreCorvath& self, nimbal::StandardPlane p, const Color& color, str_or_none name) {
+            return as_typed<managed_or_none_name>(self.create_plane_from_standard(p, color, optional_name(name)));
           },
-          pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+          pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_standard)
       .def(
           "create_arbitrary_plane",
-          [](CoreCorvath& self, pyb::handle translation, pyb::handle rotation_deg, const Color& color,
-             pyb::handle name) {
+          [](CoreCorvath& self, typed<point3_name> translation, typed<point3_name> rotation_deg, const Color& color,
+             str_or_none name) {
             auto rot = three(rotation_deg, "rotation_deg", /*count_is_type_error=*/true);
             auto tr = three(translation, "translation", /*count_is_type_error=*/false);
-            return self.create_arbitrary_plane(tr, rot, color, optional_name(name));
+            return as_typed<managed_or_none_name>(self.create_arbitrary_plane(tr, rot, color, optional_name(name)));
           },
           pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
           pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane)
       .def(
           "create_plane_from_face_shape",
-          [](CoreCorvath& self, pyb::handle face, const Color& color, pyb::handle name) {
-            return self.create_plane_from_face_shape(shape_from_py(face, "face_topo"), color, optional_name(name));
+          [](CoreCorvath& self, Shape face, const Color& color, str_or_none name) {
+            return as_typed<managed_or_none_name>(self.create_plane_from_face_shape(shape_from_py(face, "face_topo"), color, optional_name(name)));
           },
-          pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+          pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face_shape)
       .def(
           "create_plane_from_face",
-          [](CoreCorvath& self, const std::string& id, const Color& color, pyb::handle name) {
-            return self.create_plane_from_face(id, color, optional_name(name));
+          [](CoreCorvath& self, const std::string& id, const Color& color, str_or_none name) {
+            return as_typed<managed_or_none_name>(self.create_plane_from_face(id, color, optional_name(name)));
           },
-          pyb::arg("face_shape_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none());
+          pyb::arg("face_shape_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
 
   // ---- update and recomputation ----
   c.def(
        "update_shape",
-       [](CoreCorvath& self, const std::string& id, pyb::handle props) {
+       [](CoreCorvath& self, const std::string& id, record_arg props) {
          return update_result(self.update_shape(id, record_from_py(props, "properties")));
        },
-       pyb::arg("shape_id"), pyb::arg("properties"))
+       pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape)
       .def(
           "_update_component_shape",
-          [](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
-            return shape_or_none(
-                self._update_component_shape(managed_from_py(ms, "managed_shape"), record_from_py(props, "properties")));
+          [](CoreCorvath& self, Managed ms, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+                self._update_component_shape(managed_from_py(ms, "managed_shape"), record_from_py(props, "properties"))));
           },
           pyb::arg("managed_shape"), pyb::arg("properties"))
       .def(
           "_recompute_boolean_from_components",
-          [](CoreCorvath& self, pyb::handle ms) {
-            return shape_or_none(self._recompute_boolean_from_components(*managed_from_py(ms, "managed_shape")));
+          [](CoreCorvath& self, Managed ms) {
+            return ShapeOrNone(shape_or_none(
+self._recompute_boolean_from_components(*managed_from_py(ms, "managed_shape"))));
           },
           pyb::arg("managed_shape"))
       .def(
           "_build_array_compound",
-          [](CoreCorvath& self, pyb::handle base, pyb::handle props) {
-            return shape_or_none(self._build_array_compound(shape_from_py(base, "base_shape"), array_record(props)));
+          [](CoreCorvath& self, Shape base, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+self._build_array_compound(shape_from_py(base, "base_shape"), array_record(props))));
           },
           pyb::arg("base_shape"), pyb::arg("props"))
       .def(
           "_recompute_array_from_component",
-          [](CoreCorvath& self, pyb::handle ms) {
-            return shape_or_none(self._recompute_array_from_component(*managed_from_py(ms, "array_shape")));
+          [](CoreCorvath& self, Managed ms) {
+            return ShapeOrNone(shape_or_none(
+self._recompute_array_from_component(*managed_from_py(ms, "array_shape"))));
           },
           pyb::arg("array_shape"));
   using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const RecordPtr&);
@@ -377,110 +394,123 @@ PYBIND11_MODULE(corvath, m) {
   for (auto [name, fn] : recomputes)
     c.def(
         name,
-        [fn = fn](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
-          return shape_or_none((self.*fn)(*managed_from_py(ms, "managed_shape"),
-                                          props.is_none() ? nullptr : record_from_py(props, "properties")));
+        [fn = fn](CoreCorvath& self, Managed ms, record_or_none props) {
+          return ShapeOrNone(shape_or_none((self.*fn)(*managed_from_py(ms, "managed_shape"),
+                                          props.is_none() ? nullptr : record_from_py(props, "properties"))));
         },
         pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
   c.def(
        "_create_shape_from_properties",
-       [](CoreCorvath& self, ShapeType t, pyb::handle props) {
-         return shape_or_none(self._create_shape_from_properties(t, *record_from_py(props, "properties")));
+       [](CoreCorvath& self, ShapeType t, record_arg props) {
+         return ShapeOrNone(shape_or_none(
+self._create_shape_from_properties(t, *record_from_py(props, "properties"))));
        },
        pyb::arg("shape_type"), pyb::arg("properties"))
       .def(
           "_apply_transformations",
-          [](CoreCorvath& self, pyb::handle shape, pyb::handle props) {
-            return shape_or_none(
-                self._apply_transformations(shape_from_py(shape, "shape"), *record_from_py(props, "properties")));
+          [](CoreCorvath& self, Shape shape, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+                self._apply_transformations(shape_from_py(shape, "shape"), *record_from_py(props, "properties"))));
           },
           pyb::arg("shape"), pyb::arg("properties"))
       .def(
           "_update_transformed_shape",
-          [](CoreCorvath& self, pyb::handle ms, pyb::handle props) {
-            return shape_or_none(self._update_transformed_shape(*managed_from_py(ms, "managed_shape"),
-                                                                *record_from_py(props, "new_properties")));
+          [](CoreCorvath& self, Managed ms, record_arg props) {
+            return ShapeOrNone(shape_or_none(
+self._update_transformed_shape(*managed_from_py(ms, "managed_shape"),
+                                                                *record_from_py(props, "new_properties"))));
           },
           pyb::arg("managed_shape"), pyb::arg("new_properties"))
       .def(
           "_rebuild_sketch_compound",
-          [](CoreCorvath& self, pyb::handle ms) {
-            return shape_or_none(self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape")));
+          [](CoreCorvath& self, Managed ms) {
+            return ShapeOrNone(shape_or_none(
+self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
           },
           pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
-  c.def("update_shape_color", &CoreCorvath::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"))
-      .def("rename_shape", &CoreCorvath::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"))
-      .def("remove_shape", &CoreCorvath::remove_shape, pyb::arg("shape_id"))
-      .def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"))
-      .def("clear_all", &CoreCorvath::clear_all)
-      .def("get_shape", &CoreCorvath::get_shape, pyb::arg("shape_id"))
-      .def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids)
-      .def("get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"))
-      .def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"))
-      .def("_remove_shape", [](CoreCorvath& self, pyb::handle ms) { self._remove_shape(managed_from_py(ms, "managed_shape")); },
+  c.def("update_shape_color", &CoreCorvath::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), doc::update_shape_color)
+      .def("rename_shape", &CoreCorvath::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), doc::rename_shape)
+      .def("remove_shape", &CoreCorvath::remove_shape, pyb::arg("shape_id"), doc::remove_shape)
+      .def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
+      .def("clear_all", &CoreCorvath::clear_all, doc::clear_all)
+      .def(
+          "get_shape",
+          [](const CoreCorvath& self, const std::string& id) {
+            return as_typed<managed_or_none_name>(self.get_shape(id));
+          },
+          pyb::arg("shape_id"), doc::get_shape)
+      .def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids, doc::get_all_shape_ids)
+      .def(
+          "get_base_shape",
+          [](const CoreCorvath& self, const std::string& id) {
+            return as_typed<managed_or_none_name>(self.get_base_shape(id));
+          },
+          pyb::arg("shape_id"), doc::get_base_shape)
+      .def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain)
+      .def("_remove_shape", [](CoreCorvath& self, Managed ms) { self._remove_shape(managed_from_py(ms, "managed_shape")); },
            pyb::arg("managed_shape"))
       .def("_remove_component_subtree",
-           [](CoreCorvath& self, pyb::handle ms) { self._remove_component_subtree(*managed_from_py(ms, "managed_shape")); },
+           [](CoreCorvath& self, Managed ms) { self._remove_component_subtree(*managed_from_py(ms, "managed_shape")); },
            pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
-  c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"))
-      .def("subtract_shapes", &CoreCorvath::subtract_shapes, pyb::arg("shape_ids"));
+  c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes)
+      .def("subtract_shapes", &CoreCorvath::subtract_shapes, pyb::arg("shape_ids"), doc::subtract_shapes);
   using ModifierOp = std::optional<std::string> (CoreCorvath::*)(const std::string&, const RecordPtr&);
-  const std::pair<const char*, ModifierOp> modifiers[] = {
-      {"create_shape_array", &CoreCorvath::create_shape_array},
-      {"fillet_shape", &CoreCorvath::fillet_shape},
-      {"corner_round_shape", &CoreCorvath::corner_round_shape},
-      {"polyline_round_shape", &CoreCorvath::polyline_round_shape},
-      {"extrude_shape", &CoreCorvath::extrude_shape},
+  const std::tuple<const char*, ModifierOp, const char*> modifiers[] = {
+      {"create_shape_array", &CoreCorvath::create_shape_array, doc::create_shape_array},
+      {"fillet_shape", &CoreCorvath::fillet_shape, doc::fillet_shape},
+      {"corner_round_shape", &CoreCorvath::corner_round_shape, doc::corner_round_shape},
+      {"polyline_round_shape", &CoreCorvath::polyline_round_shape, doc::polyline_round_shape},
+      {"extrude_shape", &CoreCorvath::extrude_shape, doc::extrude_shape},
   };
-  for (auto [name, fn] : modifiers)
+  for (auto [name, fn, text] : modifiers)
     c.def(
         name,
-        [fn = fn](CoreCorvath& self, const std::string& id, pyb::handle props) {
-          return opt((self.*fn)(id, record_from_py(props, "properties")));
+        [fn = fn](CoreCorvath& self, const std::string& id, record_arg props) {
+          return (self.*fn)(id, record_from_py(props, "properties"));
         },
-        pyb::arg("base_shape_id"), pyb::arg("properties"));
-  c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"));
+        pyb::arg("base_shape_id"), pyb::arg("properties"), text);
+  c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"), doc::split_to_faces);
 
   // ---- sketches ----
   c.def(
        "create_sketch",
-       [](CoreCorvath& self, const std::string& plane_id, const Color& color, pyb::handle name) {
-         return self.create_sketch(plane_id, color, optional_name(name));
+       [](CoreCorvath& self, const std::string& plane_id, const Color& color, str_or_none name) {
+         return as_typed<managed_or_none_name>(self.create_sketch(plane_id, color, optional_name(name)));
        },
-       pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none())
+       pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch)
       .def(
           "commit_sketch",
-          [](CoreCorvath& self, const std::string& sketch_id, pyb::object tessik) {
+          [](CoreCorvath& self, const std::string& sketch_id, typed<tessik_name> tessik) {
             PySketchSource source(std::move(tessik));
             return self.commit_sketch(sketch_id, source);
           },
-          pyb::arg("sketch_id"), pyb::arg("tessik"))
+          pyb::arg("sketch_id"), pyb::arg("tessik"), doc::commit_sketch)
       .def(
           "restore_plane",
-          [](CoreCorvath& self, const std::string& shape_id, pyb::handle props, const Color& color,
-             pyb::handle name) {
-            return self.restore_plane(shape_id, record_from_py(props, "properties"), color, optional_name(name));
+          [](CoreCorvath& self, const std::string& shape_id, record_arg props, const Color& color,
+             str_or_none name) {
+            return as_typed<managed_or_none_name>(self.restore_plane(shape_id, record_from_py(props, "properties"), color, optional_name(name)));
           },
           pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::restore_plane)
       .def(
           "restore_sketch",
-          [](CoreCorvath& self, const std::string& shape_id, pyb::handle props, pyb::object tessik,
-             const Color& color, pyb::handle name) {
+          [](CoreCorvath& self, const std::string& shape_id, record_arg props, typed<tessik_name> tessik,
+             const Color& color, str_or_none name) {
             PySketchSource source(std::move(tessik));
             return self.restore_sketch(shape_id, record_from_py(props, "properties"), source, color,
                                        optional_name(name));
           },
           pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-          pyb::arg("name") = pyb::none())
+          pyb::arg("name") = pyb::none(), doc::restore_sketch)
       .def(
           "_build_sketch_comp",
-          [](CoreCorvath& self, pyb::handle rec, const std::string& comp_parent_id, pyb::handle before,
-             pyb::handle after) {
+          [](CoreCorvath& self, Managed rec, const std::string& comp_parent_id, StateOrNone before,
+             StateOrNone after) {
             ManagedShapePtr record = managed_from_py(rec, "sketch_ms");
             ManagedShapePtr copy;
             // Both maps are filled by the one call.
@@ -504,10 +534,10 @@ PYBIND11_MODULE(corvath, m) {
           pyb::arg("after") = pyb::none());
 
   // ---- export ----
-  c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"))
-      .def("export_shapes_to_iges", &CoreCorvath::export_shapes_to_iges, pyb::arg("filename"))
-      .def("export_shape_to_step", &CoreCorvath::export_shape_to_step, pyb::arg("shape_id"), pyb::arg("filename"))
-      .def("export_shape_to_iges", &CoreCorvath::export_shape_to_iges, pyb::arg("shape_id"), pyb::arg("filename"));
+  c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all)
+      .def("export_shapes_to_iges", &CoreCorvath::export_shapes_to_iges, pyb::arg("filename"), doc::export_all)
+      .def("export_shape_to_step", &CoreCorvath::export_shape_to_step, pyb::arg("shape_id"), pyb::arg("filename"), doc::export_one)
+      .def("export_shape_to_iges", &CoreCorvath::export_shape_to_iges, pyb::arg("shape_id"), pyb::arg("filename"), doc::export_one);
 
   // ---- record classes by shape type ----
   pyb::dict table;
@@ -515,11 +545,11 @@ PYBIND11_MODULE(corvath, m) {
   c.attr("_PROPERTIES_CLASS") = table;
   c.def_static(
       "create_properties_for_type",
-      [](ShapeType shape_type, pyb::kwargs values) { return record_class(shape_type)(**values); },
-      pyb::arg("shape_type"));
+      [](ShapeType shape_type, pyb::kwargs values) { return record_arg(record_class(shape_type)(**values)); },
+      pyb::arg("shape_type"), doc::create_properties_for_type);
   c.def_static(
       "properties_from_dict",
-      [](ShapeType shape_type, pyb::handle data) { return record_class(shape_type).attr("from_dict")(data); },
-      pyb::arg("shape_type"), pyb::arg("data"));
+      [](ShapeType shape_type, typed<mapping_name> data) { return record_arg(record_class(shape_type).attr("from_dict")(data)); },
+      pyb::arg("shape_type"), pyb::arg("data"), doc::properties_from_dict);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -1,5 +1,6 @@
 // The managed-shape record and the registry as the host sees them.
 #include "corvath_bind.hpp"
+#include "corvath_docs.hpp"
 
 #include "nimbal_py/live_list.hpp"
 
@@ -13,8 +14,16 @@ ManagedShapePtr managed_from_py(pyb::handle v, const char* what) {
 
 namespace {
 
+NIMBAL_PY_NAME(components_in_name, "typing.Iterable[nimbal.managers.corvath.ManagedShape] | None");
+NIMBAL_PY_NAME(components_set_name, "typing.Iterable[nimbal.managers.corvath.ManagedShape]");
+NIMBAL_PY_NAME(ids_name, "list[str]");
+NIMBAL_PY_NAME(managed_list_name, "list[nimbal.managers.corvath.ManagedShape]");
+NIMBAL_PY_NAME(items_name, "list[tuple[str, nimbal.managers.corvath.ManagedShape]]");
+NIMBAL_PY_NAME(id_iterator_name, "typing.Iterator[str]");
+
 struct ComponentElem {
   static constexpr const char* name = "ComponentList";
+  using item_name = managed_name;
   static ManagedShapePtr from_py(pyb::handle v) { return managed_from_py(v, "a component"); }
   static pyb::object to_py(const ManagedShapePtr& ms) { return pyb::cast(ms); }
 };
@@ -31,10 +40,10 @@ pyb::object entry(const Registry& r, const std::string& id) {
 void bind_types(pyb::module_& m) {
   bind_live_list<ComponentList, ComponentElem>(m, "The hidden inputs of a managed shape (a live list).");
 
-  pyb::class_<ManagedShape, ManagedShapePtr> ms(m, "ManagedShape", pyb::dynamic_attr(),
-                                                "A managed shape with its properties and metadata.");
-  ms.def(pyb::init([](const std::string& shape_id, pyb::handle shape, ShapeType shape_type, const std::string& name,
-                      const Color& color, pyb::handle properties, pyb::handle components, pyb::handle parent_id) {
+  pyb::class_<ManagedShape, ManagedShapePtr> ms(m, "ManagedShape", pyb::dynamic_attr(), doc::managed_cls);
+  ms.def(pyb::init([](const std::string& shape_id, typed<shape_or_none_name> shape, ShapeType shape_type, const std::string& name,
+                      const Color& color, record_arg properties, typed<components_in_name> components,
+                      str_or_none parent_id) {
            auto s = std::make_shared<ManagedShape>();
            s->shape_id = shape_id;
            s->shape = shape_from_py(shape, "shape");
@@ -48,34 +57,37 @@ void bind_types(pyb::module_& m) {
            return s;
          }),
          pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"), pyb::arg("color"),
-         pyb::arg("properties"), pyb::arg("components") = pyb::none(), pyb::arg("parent_id") = pyb::none());
-  ms.def_readwrite("shape_id", &ManagedShape::shape_id)
+         pyb::arg("properties"), pyb::arg("components") = pyb::none(), pyb::arg("parent_id") = pyb::none(),
+         doc::managed_init);
+  ms.def_readwrite("shape_id", &ManagedShape::shape_id, doc::shape_id)
       .def_property(
           "shape", [](const ManagedShape& s) { return shape_or_none(s.shape); },
-          [](ManagedShape& s, pyb::handle v) { s.shape = shape_from_py(v, "shape"); })
-      .def_readwrite("shape_type", &ManagedShape::shape_type)
+          [](ManagedShape& s, typed<shape_or_none_name> v) { s.shape = shape_from_py(v, "shape"); }, doc::shape)
+      .def_readwrite("shape_type", &ManagedShape::shape_type, doc::shape_type)
       .def_property(
           "name", [](const ManagedShape& s) { return s.name; },
           [](ManagedShape& s, std::string name) {
             s.name = std::move(name);
             names_changed_outside();  // a registered shape's number may have changed
-          })
-      .def_readwrite("color", &ManagedShape::color)
+          },
+          doc::name)
+      .def_readwrite("color", &ManagedShape::color, doc::color)
       .def_property(
           "properties", [](const ManagedShape& s) { return s.properties; },
-          [](ManagedShape& s, pyb::handle v) { s.properties = record_from_py(v, "properties"); })
+          [](ManagedShape& s, record_arg v) { s.properties = record_from_py(v, "properties"); }, doc::properties)
       .def_property(
           "components",
-          [](pyb::object self) {
+          [](pyb::object self) -> typed<class_name<ComponentList>> {
             return pyb::cast(&self.cast<ManagedShape&>().components, pyb::return_value_policy::reference_internal,
                              self);
           },
-          [](ManagedShape& s, pyb::handle v) {
+          [](ManagedShape& s, typed<components_set_name> v) {
             s.components = list_from_iterable<ComponentList, ComponentElem>(v, "components");
-          })
+          },
+          doc::components)
       .def_property(
           "parent_id", [](const ManagedShape& s) { return s.parent_id; },
-          [](ManagedShape& s, pyb::handle v) { s.parent_id = optional_str(v, "parent_id"); })
+          [](ManagedShape& s, str_or_none v) { s.parent_id = optional_str(v, "parent_id"); }, doc::parent_id)
       .def("__repr__", [](pyb::handle self) {
         const auto& s = self.cast<const ManagedShape&>();
         std::string ids;
@@ -89,37 +101,35 @@ void bind_types(pyb::module_& m) {
                "], parent_id=" + std::string(pyb::repr(self.attr("parent_id"))) + ")";
       });
 
-  pyb::class_<RegistryView> reg(m, "ShapeRegistry",
-                                "The manager's shapes by id, hidden components included, in registration order "
-                                "(a live, read-only view).");
+  pyb::class_<RegistryView> reg(m, "ShapeRegistry", doc::registry_cls);
   reg.def("__len__", [](const RegistryView& v) { return v.registry->size(); })
       .def("__getitem__", [](const RegistryView& v, const std::string& id) { return entry(*v.registry, id); })
       .def("__contains__", [](const RegistryView& v, pyb::handle k) {
         return PyUnicode_Check(k.ptr()) && v.registry->contains(k.cast<std::string>());
       })
-      .def("get", [](const RegistryView& v, const std::string& id, pyb::object dflt) -> pyb::object {
+      .def("get", [](const RegistryView& v, const std::string& id, any_arg dflt) -> any_arg {
         const ManagedShapePtr* p = v.registry->find(id);
         return p ? pyb::cast(*p) : dflt;
-      }, pyb::arg("key"), pyb::arg("default") = pyb::none())
+      }, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::registry_get)
       .def("keys", [](const RegistryView& v) {
         pyb::list out;
         for (const auto& kv : *v.registry) out.append(kv.first);
-        return out;
-      })
+        return typed<ids_name>(out);
+      }, doc::registry_keys)
       .def("values", [](const RegistryView& v) {
         pyb::list out;
         for (const auto& kv : *v.registry) out.append(pyb::cast(kv.second));
-        return out;
-      })
+        return typed<managed_list_name>(out);
+      }, doc::registry_values)
       .def("items", [](const RegistryView& v) {
         pyb::list out;
         for (const auto& kv : *v.registry) out.append(pyb::make_tuple(kv.first, pyb::cast(kv.second)));
-        return out;
-      })
+        return typed<items_name>(out);
+      }, doc::registry_items)
       .def("__iter__", [](const RegistryView& v) {
         pyb::list keys;
         for (const auto& kv : *v.registry) keys.append(kv.first);
-        return pyb::iter(keys);
+        return typed<id_iterator_name>(pyb::iter(keys));
       })
       .def("__repr__", [](const RegistryView& v) {
         pyb::dict d;

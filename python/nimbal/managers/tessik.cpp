@@ -21,6 +21,7 @@ using nimbal::py::record_from_py;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
 using nimbal::services::Point2;
+using namespace nimbal::py::typing;
 
 // Docstrings of the Python face.
 namespace doc {
@@ -583,10 +584,14 @@ ManagedShapePtr managed(pyb::handle v, const char* what) {
   return v.cast<ManagedShapePtr>();
 }
 
-template <class T>
-pyb::object opt(const std::optional<T>& v) {
-  return v ? pyb::cast(*v) : pyb::none();
-}
+NIMBAL_PY_NAME(hathel_name, "nimbal.services.hathel.Hathel");
+NIMBAL_PY_NAME(fandor_name, "nimbal.services.fandor.Fandor");
+NIMBAL_PY_NAME(fandor_or_none_name, "nimbal.services.fandor.Fandor | None");
+NIMBAL_PY_NAME(plane_or_none_name, "nimbal.models.quenby.PlaneProperties | None");
+NIMBAL_PY_NAME(boolean_or_none_name, "nimbal.models.quenby.BooleanProperties | None");
+NIMBAL_PY_NAME(points2_name, "typing.Iterable[tuple[float, float]]");
+NIMBAL_PY_NAME(state_name, "nimbal.services.hathel.State | dict[str, typing.Any]");
+NIMBAL_PY_NAME(snapshot_name, "nimbal.services.hathel._ShapeSnapshot");
 
 PyCoreTessik& py_self(CoreTessik& self) { return static_cast<PyCoreTessik&>(self); }
 
@@ -616,7 +621,7 @@ PYBIND11_MODULE(tessik, m) {
   pyb::class_<CoreTessik, PyCoreTessik, std::shared_ptr<CoreTessik>> c(
       m, "CoreTessik", doc::cls);
   pyb::object fandor_cls = fandor.attr("Fandor");
-  c.def(pyb::init([fandor_cls](const std::string& plane_id, pyb::handle plane_props, pyb::handle fandor_obj) {
+  c.def(pyb::init([fandor_cls](const std::string& plane_id, typed<plane_or_none_name> plane_props, typed<fandor_or_none_name> fandor_obj) {
           PlanePtr plane;
           if (!plane_props.is_none()) {
             if (!pyb::isinstance<nimbal::models::PlaneProperties>(plane_props))
@@ -650,8 +655,8 @@ PYBIND11_MODULE(tessik, m) {
                                             },
                                             pyb::keep_alive<0, 1>()),
                               doc::_shapes)
-      .def_property_readonly("_fandor", [](CoreTessik& self) { return py_self(self).fandor_obj; }, doc::_fandor)
-      .def_property_readonly("_undo_redo", [](pyb::object self) {
+      .def_property_readonly("_fandor", [](CoreTessik& self) { return typed<fandor_name>(py_self(self).fandor_obj); }, doc::_fandor)
+      .def_property_readonly("_undo_redo", [](pyb::object self) -> typed<hathel_name> {
         return pyb::cast(&self.cast<CoreTessik&>()._undo_redo(), pyb::return_value_policy::reference_internal, self);
       }, doc::_undo_redo);
 
@@ -668,7 +673,12 @@ PYBIND11_MODULE(tessik, m) {
   // ---- ids, names, queries ----
   c.def("_new_shape_id", &CoreTessik::_new_shape_id, pyb::arg("shape_type"), doc::new_shape_id)
       .def("_generate_shape_name", &CoreTessik::_generate_shape_name, pyb::arg("shape_type"), doc::generate_shape_name)
-      .def("get_shape", &CoreTessik::get_shape, pyb::arg("shape_id"), doc::get_shape)
+      .def(
+          "get_shape",
+          [](const CoreTessik& self, const std::string& id) {
+            return as_typed<managed_or_none_name>(self.get_shape(id));
+          },
+          pyb::arg("shape_id"), doc::get_shape)
       .def("get_all_shape_ids", &CoreTessik::get_all_shape_ids, doc::get_all_shape_ids);
 
   // ---- undo ----
@@ -679,7 +689,7 @@ PYBIND11_MODULE(tessik, m) {
       .def("_on_redo_clears_all", &CoreTessik::_on_redo_clears_all, doc::on_redo_clears_all)
       .def(
           "_push_undo",
-          [](CoreTessik& self, const std::string& description, pyb::handle before, pyb::handle after,
+          [](CoreTessik& self, const std::string& description, typed<state_name> before, typed<state_name> after,
              bool redo_clears_all) {
             self._push_undo(description, nimbal::py::state_from_py(before, "before"),
                             nimbal::py::state_from_py(after, "after"), redo_clears_all);
@@ -688,11 +698,11 @@ PYBIND11_MODULE(tessik, m) {
           pyb::arg("redo_clears_all") = false, doc::push_undo)
       .def(
           "_apply_state",
-          [](CoreTessik& self, pyb::handle state) { self.CoreTessik::_apply_state(nimbal::py::state_from_py(state)); },
+          [](CoreTessik& self, typed<state_name> state) { self.CoreTessik::_apply_state(nimbal::py::state_from_py(state)); },
           pyb::arg("state"), doc::apply_state)
       .def(
           "_restore_from_snapshot",
-          [](CoreTessik& self, const std::string& shape_id, pyb::handle snapshot) {
+          [](CoreTessik& self, const std::string& shape_id, typed<snapshot_name> snapshot) {
             if (!pyb::isinstance<nimbal::services::ShapeSnapshot>(snapshot))
               throw nimbal::TypeError("snapshot must be a _ShapeSnapshot, not '" + type_name(snapshot) + "'");
             self._restore_from_snapshot(shape_id, snapshot.cast<nimbal::services::SnapshotPtr>());
@@ -702,50 +712,50 @@ PYBIND11_MODULE(tessik, m) {
   // ---- creation ----
   c.def(
        "create_rectangle",
-       [](CoreTessik& self, double u, double v, double width, double height, const Color& color, pyb::handle name,
-          pyb::handle filled) {
-         return self.create_rectangle(u, v, width, height, color, optional_name(name), truth(filled));
+       [](CoreTessik& self, double u, double v, double width, double height, const Color& color, str_or_none name,
+          bool_arg filled) {
+         return as_typed<managed_or_none_name>(self.create_rectangle(u, v, width, height, color, optional_name(name), truth(filled)));
        },
        pyb::arg("u"), pyb::arg("v"), pyb::arg("width") = 60.0, pyb::arg("height") = 40.0,
        pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), pyb::arg("filled") = true,
        doc::create_rectangle)
       .def(
           "create_circle",
-          [](CoreTessik& self, double u, double v, double radius, const Color& color, pyb::handle name,
-             pyb::handle filled) {
-            return self.create_circle(u, v, radius, color, optional_name(name), truth(filled));
+          [](CoreTessik& self, double u, double v, double radius, const Color& color, str_or_none name,
+             bool_arg filled) {
+            return as_typed<managed_or_none_name>(self.create_circle(u, v, radius, color, optional_name(name), truth(filled)));
           },
           pyb::arg("u"), pyb::arg("v"), pyb::arg("radius") = 30.0, pyb::arg("color") = DEFAULT_SKETCH_COLOR,
           pyb::arg("name") = pyb::none(), pyb::arg("filled") = true, doc::create_circle)
       .def(
           "create_line",
-          [](CoreTessik& self, pyb::handle p1, pyb::handle p2, const Color& color, pyb::handle name) {
-            return self.create_line(point(p1, "p1"), point(p2, "p2"), color, optional_name(name));
+          [](CoreTessik& self, typed<point2_name> p1, typed<point2_name> p2, const Color& color, str_or_none name) {
+            return as_typed<managed_or_none_name>(self.create_line(point(p1, "p1"), point(p2, "p2"), color, optional_name(name)));
           },
           pyb::arg("p1"), pyb::arg("p2"), pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(),
           doc::create_line)
       .def(
           "create_arc",
-          [](CoreTessik& self, pyb::handle start, pyb::handle mid, pyb::handle end, const Color& color,
-             pyb::handle name) {
-            return self.create_arc(point(start, "start"), point(mid, "mid"), point(end, "end"), color,
-                                   optional_name(name));
+          [](CoreTessik& self, typed<point2_name> start, typed<point2_name> mid, typed<point2_name> end, const Color& color,
+             str_or_none name) {
+            return as_typed<managed_or_none_name>(self.create_arc(point(start, "start"), point(mid, "mid"), point(end, "end"), color,
+                                   optional_name(name)));
           },
           pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"), pyb::arg("color") = DEFAULT_SKETCH_COLOR,
           pyb::arg("name") = pyb::none(), doc::create_arc)
       .def(
           "create_sketch_polyline",
-          [](CoreTessik& self, pyb::handle pts, pyb::handle closed, pyb::handle filled, const Color& color,
-             pyb::handle name) {
-            return self.create_sketch_polyline(points(pts, "points_uv"), truth(closed), truth(filled), color,
-                                               optional_name(name));
+          [](CoreTessik& self, typed<points2_name> pts, bool_arg closed, bool_arg filled, const Color& color,
+             str_or_none name) {
+            return as_typed<managed_or_none_name>(self.create_sketch_polyline(points(pts, "points_uv"), truth(closed), truth(filled), color,
+                                               optional_name(name)));
           },
           pyb::arg("points_uv"), pyb::arg("closed") = false, pyb::arg("filled") = false,
           pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch_polyline)
       .def(
           "_register_shape",
-          [](CoreTessik& self, ShapeType t, pyb::handle shape, pyb::handle props, const Color& color,
-             pyb::handle name) {
+          [](CoreTessik& self, ShapeType t, typed<shape_name> shape, record_arg props, const Color& color,
+             str_or_none name) {
             return self._register_shape(t, nimbal::py::shape_from_py(shape, "shape"),
                                         record_from_py(props, "properties"), color, optional_name(name));
           },
@@ -755,21 +765,21 @@ PYBIND11_MODULE(tessik, m) {
   // ---- editing ----
   c.def(
        "update_shape",
-       [](CoreTessik& self, const std::string& id, pyb::handle props) {
+       [](CoreTessik& self, const std::string& id, record_arg props) {
          return self.update_shape(id, record_from_py(props, "properties"));
        },
        pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape)
       .def(
           "_build_shape_from_properties",
-          [](CoreTessik& self, ShapeType t, pyb::handle props) {
-            return shape_or_none(self._build_shape_from_properties(t, *record_from_py(props, "properties")));
+          [](CoreTessik& self, ShapeType t, record_arg props) {
+            return typed<shape_or_none_name>(shape_or_none(self._build_shape_from_properties(t, *record_from_py(props, "properties"))));
           },
           pyb::arg("shape_type"), pyb::arg("properties"), doc::build_shape_from_properties)
       .def(
           "_recompute_boolean_from_components",
-          [](CoreTessik& self, pyb::handle ms, pyb::handle override_props) {
+          [](CoreTessik& self, typed<managed_name> ms, record_or_none override_props) {
             RecordPtr rec = override_props.is_none() ? nullptr : record_from_py(override_props, "override_props");
-            return shape_or_none(self._recompute_boolean_from_components(*managed(ms, "ms"), rec.get()));
+            return typed<shape_or_none_name>(shape_or_none(self._recompute_boolean_from_components(*managed(ms, "ms"), rec.get())));
           },
           pyb::arg("ms"), pyb::arg("override_props") = pyb::none(), doc::recompute_boolean_from_components)
       .def("update_shape_color", &CoreTessik::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"),
@@ -781,14 +791,14 @@ PYBIND11_MODULE(tessik, m) {
   // ---- booleans and decomposition ----
   c.def(
        "union_shapes",
-       [](CoreTessik& self, const std::vector<std::string>& ids, pyb::handle props) {
-         return opt(self.union_shapes(ids, boolean_record(props)));
+       [](CoreTessik& self, const std::vector<std::string>& ids, typed<boolean_or_none_name> props) {
+         return (self.union_shapes(ids, boolean_record(props)));
        },
        pyb::arg("shape_ids"), pyb::arg("properties") = pyb::none(), doc::union_shapes)
       .def(
           "subtract_shapes",
-          [](CoreTessik& self, const std::vector<std::string>& ids, pyb::handle props) {
-            return opt(self.subtract_shapes(ids, boolean_record(props)));
+          [](CoreTessik& self, const std::vector<std::string>& ids, typed<boolean_or_none_name> props) {
+            return (self.subtract_shapes(ids, boolean_record(props)));
           },
           pyb::arg("shape_ids"), pyb::arg("properties") = pyb::none(), doc::subtract_shapes)
       .def("decompose_shape", &CoreTessik::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape);

@@ -15,6 +15,8 @@ namespace {
 
 using namespace nimbal::models;
 
+NIMBAL_PY_NAME(type_name_tag, "type");
+
 std::string field_what(std::string_view cls, std::string_view field) {
   return std::string(cls) + "." + std::string(field);
 }
@@ -112,11 +114,58 @@ struct CopyField {
   }
 };
 
-// A field as the Python face sees it: name, read, write.
+template <class T> struct field_name : class_name<T> {};
+template <> struct field_name<double> : float_name {};
+template <> struct field_name<int> : int_name {};
+template <> struct field_name<bool> : bool_name {};
+template <> struct field_name<std::string> : str_name {};
+template <> struct field_name<Point2> : point2_name {};
+
+// What assigning a field accepts where that is more than what reading gives.
+template <class T> struct field_in_name : field_name<T> {};
+template <> struct field_in_name<IndexList> { NIMBAL_PY_NAME(n, "typing.Iterable[int]"); static constexpr auto name = n::name; };
+template <> struct field_in_name<Point2List> {
+  NIMBAL_PY_NAME(n, "typing.Iterable[tuple[float, float]]");
+  static constexpr auto name = n::name;
+};
+template <> struct field_in_name<Point3List> {
+  NIMBAL_PY_NAME(n, "typing.Iterable[tuple[float, float, float]]");
+  static constexpr auto name = n::name;
+};
+
+using Get = std::function<pyb::object(pyb::handle)>;
+using Set = std::function<void(pyb::handle, pyb::handle)>;
+
+// The attribute's getter and setter, typed for signatures and stubs.
+// Owner names the class the field belongs to (for its `self`).
+template <class T, class Owner>
+pyb::cpp_function field_getter(const Get& get, pyb::handle cls) {
+  using V = typed<field_name<T>>;
+  return pyb::cpp_function([get](typed<Owner> self) { return V(get(self)); }, pyb::is_method(cls));
+}
+template <class T, class Owner>
+pyb::cpp_function field_setter(const Set& set, pyb::handle cls) {
+  using V = typed<field_in_name<T>>;
+  return pyb::cpp_function([set](typed<Owner> self, V v) { set(self, v); }, pyb::is_method(cls),
+                           pyb::arg("value"));
+}
+
+// A field as the Python face sees it: name, read, write, and its attribute.
 struct PyField {
   std::string name;
-  std::function<pyb::object(pyb::handle)> get;
-  std::function<void(pyb::handle, pyb::handle)> set;
+  Get get;
+  Set set;
+  pyb::cpp_function (*make_getter)(const Get&, pyb::handle);
+  pyb::cpp_function (*make_setter)(const Set&, pyb::handle);
+};
+
+struct FieldKind {
+  PyField& f;
+  template <class T>
+  void operator()(T Quenby::*) const {
+    f.make_getter = &field_getter<T, record_name>;
+    f.make_setter = &field_setter<T, record_name>;
+  }
 };
 
 std::vector<PyField> py_fields(const RecordType& t) {
@@ -124,12 +173,14 @@ std::vector<PyField> py_fields(const RecordType& t) {
   for (const Field& f : t.fields) {
     const FieldMember member = f.member;
     std::string what = field_what(t.name, f.name);
-    out.push_back(PyField{
+    PyField& pf = out.emplace_back(PyField{
         std::string(f.name),
         [member](pyb::handle self) { return std::visit(Getter{self.cast<Quenby&>(), self}, member); },
         [member, what](pyb::handle self, pyb::handle v) {
           std::visit(Setter{self.cast<Quenby&>(), v, what}, member);
-        }});
+        },
+        nullptr, nullptr});
+    std::visit(FieldKind{pf}, member);
   }
   return out;
 }
@@ -142,7 +193,8 @@ std::vector<PyField> vec3_fields(std::string_view cls) {
     std::string what = field_what(cls, name);
     out.push_back(PyField{
         name, [m = m](pyb::handle self) -> pyb::object { return pyb::float_(self.cast<V&>().*m); },
-        [m = m, what](pyb::handle self, pyb::handle v) { self.cast<V&>().*m = to_double(v, what); }});
+        [m = m, what](pyb::handle self, pyb::handle v) { self.cast<V&>().*m = to_double(v, what); },
+        &field_getter<double, class_name<V>>, &field_setter<double, class_name<V>>});
   }
   return out;
 }
@@ -234,14 +286,77 @@ pyb::frozenset frozenset_of(const std::vector<std::string_view>& names) {
   return pyb::frozenset(s);
 }
 
+// What each field means, as its attribute's docstring. Lengths are in model
+// units, angles in degrees, sketch coordinates plane-local (u, v).
+const char* field_doc(std::string_view name) {
+  static const std::pair<std::string_view, const char*> docs[] = {
+      {"translation", "Where the shape is placed: a Translation, applied after the rotation."},
+      {"rotation", "How the shape is turned about its own origin: a Rotation in degrees about X, then Y, then Z."},
+      {"x", "Component along X (a translation in model units, a rotation in degrees)."},
+      {"y", "Component along Y (a translation in model units, a rotation in degrees)."},
+      {"z", "Component along Z (a translation in model units, a rotation in degrees)."},
+      {"width", "Size along X (for a sketch rectangle: along the plane's u axis)."},
+      {"height", "Size along Y, or along the axis for a cylinder or cone (for a sketch rectangle: along v)."},
+      {"depth", "Size along Z for a box; distance along the face normal for an extrusion."},
+      {"radius", "Radius of the sphere, cylinder or circle."},
+      {"base_radius", "Radius of the cone at its base."},
+      {"top_radius", "Radius of the cone at its top (0 for a pointed cone)."},
+      {"major_radius", "Distance from the torus's axis to the centre of its tube."},
+      {"minor_radius", "Radius of the torus's tube."},
+      {"plane_id", "Shape id of the reference plane the element or sketch lies on."},
+      {"local_u", "Plane-local u of the element's anchor (a rectangle's lower-left corner, a circle's centre)."},
+      {"local_v", "Plane-local v of the element's anchor (a rectangle's lower-left corner, a circle's centre)."},
+      {"filled", "True for a face, False for an outline wire only."},
+      {"points", "The polyline's points in world coordinates, (x, y, z) each."},
+      {"closed", "True when the last point joins the first."},
+      {"normal_x", "X of the plane's normal."},
+      {"normal_y", "Y of the plane's normal."},
+      {"normal_z", "Z of the plane's normal."},
+      {"origin_x", "X of the plane's origin."},
+      {"origin_y", "Y of the plane's origin."},
+      {"origin_z", "Z of the plane's origin."},
+      {"source", "How the plane was made: 'standard', 'custom' or 'from_face'."},
+      {"standard_plane", "The standard plane's name ('xy', 'xz' or 'yz') when the source is 'standard'."},
+      {"source_face_id", "Shape id of the face the plane was taken from when the source is 'from_face'."},
+      {"count_x", "Number of copies along X (at least 1)."},
+      {"count_y", "Number of copies along Y (at least 1)."},
+      {"count_z", "Number of copies along Z (at least 1)."},
+      {"spacing_x", "Distance between neighbouring copies along X."},
+      {"spacing_y", "Distance between neighbouring copies along Y."},
+      {"spacing_z", "Distance between neighbouring copies along Z."},
+      {"fillet_radius", "Radius of the fillet."},
+      {"edge_indices", "Indices of the edges to fillet, in the shape's sub-shape order; empty for every edge."},
+      {"corner_radius", "Radius of each rounded corner."},
+      {"vertex_indices", "Indices of the vertices to round, in the shape's sub-shape order."},
+      {"remove_internal_edges", "Whether the result's faces and edges of one surface or curve are merged."},
+      {"p1", "Start of the line, (u, v)."},
+      {"p2", "End of the line, (u, v)."},
+      {"start", "First point of the arc, (u, v)."},
+      {"mid", "A point the arc passes through between start and end, (u, v)."},
+      {"end", "Last point of the arc, (u, v)."},
+      {"points_uv", "The polyline's points, (u, v) each."},
+  };
+  for (const auto& [n, d] : docs)
+    if (n == name) return d;
+  return nullptr;
+}
+
+// The constructor's docstring: how a record is built from its fields.
+std::string init_doc(const RecordType& t) {
+  std::string names;
+  for (const Field& f : t.fields) names += (names.empty() ? "" : ", ") + std::string(f.name);
+  return "A record from its fields by position (in this order) or keyword; a field not given keeps its "
+         "default: " +
+         names +
+         ".\n\nRaises TypeError for an unknown keyword, too many arguments or a value of the wrong type, "
+         "ValueError for an integer out of range.";
+}
+
 template <class C>
 void add_common(C& cls, const std::vector<PyField>& fields) {
   auto fs = std::make_shared<std::vector<PyField>>(fields);
   for (const PyField& f : *fs) {
-    auto get = f.get;
-    auto set = f.set;
-    cls.def_property(f.name.c_str(), pyb::cpp_function([get](pyb::handle self) { return get(self); }),
-                     pyb::cpp_function([set](pyb::handle self, pyb::handle v) { set(self, v); }));
+    cls.def_property(f.name.c_str(), f.make_getter(f.get, cls), f.make_setter(f.set, cls), field_doc(f.name));
   }
   cls.def("__repr__", [fs](pyb::handle self) { return repr_fields(self, *fs); });
   cls.attr("__hash__") = pyb::none();
@@ -268,13 +383,16 @@ void bind_vec3(pyb::module_& m, const char* name, const char* doc) {
   });
   cls.def("__copy__", [](const V& v) { return V(v); });
   cls.def("__deepcopy__", [](const V& v, pyb::handle) { return V(v); }, pyb::arg("memo"));
-  cls.def("to_dict", [](const V& v) { return json_to_py(v.to_dict()); });
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, pyb::handle data) {
+  cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); },
+          "The dictionary form: {'x': ..., 'y': ..., 'z': ...}, plain floats.");
+  set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     V v = V::from_dict(read_keys(data, {"x", "y", "z"}));
     pyb::object obj = cls();
     obj.cast<V&>() = v;
     return obj;
-  }, pyb::arg("cls"), pyb::arg("data")));
+  }, pyb::arg("cls"), pyb::arg("data"),
+     "An instance of cls from a mapping with x, y and z; a missing key keeps its default.\n\n"
+     "Raises AttributeError when data has no get, TypeError or ValueError for a value that is no number."));
 }
 
 template <class T, class... Base>
@@ -288,7 +406,7 @@ void bind_record(pyb::module_& m) {
     pyb::object tmp = pyb::cast(rec);
     init_fields(tmp, fields, t.name, args, kwargs);
     return rec;
-  }));
+  }), init_doc(t).c_str());
   add_common(cls, fields);
   cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
     if (!same_class(a, b)) return not_implemented();
@@ -300,15 +418,20 @@ void bind_record(pyb::module_& m) {
   };
   cls.def("__copy__", copy);
   cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
-  cls.def("to_dict", [](const T& rec) { return json_to_py(to_dict(rec)); });
+  cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); },
+          "The dictionary form: every field by name (translation and rotation as dictionaries, lists as "
+          "new plain lists), ready for JSON.");
   cls.attr("_SKIP_FIELDS") = frozenset_of(t.skip_fields);
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](pyb::handle cls, pyb::handle data) {
+  set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     const RecordType& rt = record_type_of_class(cls);
     std::vector<std::string> keys;
     for (const Field& f : rt.fields) keys.emplace_back(f.name);
     auto rec = from_dict(rt, read_keys(data, keys));
     return instance_of(cls, *rec);
-  }, pyb::arg("cls"), pyb::arg("data")));
+  }, pyb::arg("cls"), pyb::arg("data"),
+     "An instance of cls from its dictionary form; keys that are missing keep their defaults and unknown "
+     "keys are ignored.\n\n"
+     "Raises AttributeError when data has no get, TypeError or ValueError for a value of the wrong kind."));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ template <class L> struct Elem;
 
 template <> struct Elem<IndexList> {
   static constexpr const char* name = "IndexList";
+  NIMBAL_PY_NAME(item_name, "int");
   static int from_py(pyb::handle v) {
     if (!PyLong_Check(v.ptr()) && !PyIndex_Check(v.ptr()))
       throw nimbal::TypeError("IndexList items must be integers, not '" + type_name(v) + "'");
@@ -40,9 +41,11 @@ template <std::size_t N, class L> struct PointElem {
 };
 template <> struct Elem<Point2List> : PointElem<2, Point2List> {
   static constexpr const char* name = "Point2List";
+  using item_name = point2_name;
 };
 template <> struct Elem<Point3List> : PointElem<3, Point3List> {
   static constexpr const char* name = "Point3List";
+  using item_name = point3_name;
 };
 
 }  // namespace

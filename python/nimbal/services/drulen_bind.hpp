@@ -7,6 +7,13 @@
 namespace nimbal::py::drulen_bind {
 
 using namespace nimbal::services;
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(shape_arg_name, "nimbal.kernel.TopoDS_Shape");
+NIMBAL_PY_NAME(shapes_arg_name, "typing.Iterable[nimbal.kernel.TopoDS_Shape]");
+NIMBAL_PY_NAME(indices_arg_name, "typing.Iterable[int]");
+NIMBAL_PY_NAME(faces_name, "list[nimbal.kernel.TopoDS_Face]");
+using ShapeArg = typed<shape_arg_name>;
+using ShapeResult = typed<shape_or_none_name>;
 using DrulenClass = pyb::class_<Drulen, std::unique_ptr<Drulen>, class PyDrulen>;
 
 // A Python subclass's override of a protocol operation is the one the C++

@@ -8,6 +8,8 @@ namespace nimbal::py::drulen_bind {
 
 namespace {
 
+NIMBAL_PY_NAME(plane_params_name, "tuple[tuple[float, float, float], tuple[float, float, float]]");
+
 pyb::object zero3() { return pyb::make_tuple(0, 0, 0); }
 pyb::object z_axis() { return pyb::make_tuple(0, 0, 1); }
 
@@ -78,7 +80,7 @@ void bind_builders(DrulenClass& cls) {
 
   cls.def_static(
       "plane_params_for_standard",
-      [](pyb::object standard_plane) -> pyb::tuple {
+      [](typed<str_name> standard_plane) -> typed<plane_params_name> {
         if (PyUnicode_Check(standard_plane.ptr())) {
           pyb::handle normal = standard_normal(standard_plane.cast<std::string>());
           if (normal) return pyb::make_tuple(pyb::make_tuple(0.0, 0.0, 0.0), normal);
@@ -88,7 +90,7 @@ void bind_builders(DrulenClass& cls) {
       pyb::arg("standard_plane"), "(origin, normal) of the standard plane 'xy', 'xz' or 'yz'.");
   cls.def_static(
       "plane_params_from_face",
-      [](pyb::object face_shape) {
+      [](ShapeArg face_shape) -> typed<plane_params_name> {
         TopoDS_Shape face;
         try {
           face = to_shape(face_shape, "face_shape");
@@ -105,7 +107,7 @@ void bind_builders(DrulenClass& cls) {
       pyb::arg("face_shape"), "(origin, normal) of the plane carrying a planar face.");
   cls.def_static(
       "create_polyline",
-      [](const std::vector<Point3>& points, pyb::object closed) {
+      [](const std::vector<Point3>& points, bool_arg closed) {
         int truth = PyObject_IsTrue(closed.ptr());
         if (truth < 0) throw pyb::error_already_set();
         return shape_or_none(Drulen::ops::create_polyline(points, truth != 0));

@@ -11,17 +11,17 @@ namespace nimbal::py::drulen_bind {
 
 namespace {
 
-pyb::object export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
+bool export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
                         bool (*fn)(const Shapes&, const std::string&), bool single) {
   try {
     Shapes list = single ? Shapes{to_shape(shapes, "shape")} : to_shapes(shapes, "shapes");
-    return pyb::bool_(fn(list, to_filename(filename)));
+    return fn(list, to_filename(filename));
   } catch (const nimbal::TypeError&) {
     Drulen::log_caught(op);
   } catch (const pyb::error_already_set&) {
     Drulen::log_caught(op);
   }
-  return pyb::bool_(false);
+  return false;
 }
 
 }  // namespace
@@ -29,15 +29,18 @@ pyb::object export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
 void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   using O = Drulen::ops;
   // Local to this module: other modules may bind the readers their own way.
-  pyb::class_<XSControl_Reader>(m, "XSControl_Reader", pyb::module_local());
-  pyb::class_<STEPControl_Reader, XSControl_Reader>(m, "STEPControl_Reader", pyb::module_local())
-      .def(pyb::init<>());
-  pyb::class_<IGESControl_Reader, XSControl_Reader>(m, "IGESControl_Reader", pyb::module_local())
-      .def(pyb::init<>());
+  pyb::class_<XSControl_Reader>(m, "XSControl_Reader", pyb::module_local(),
+                                "A kernel file reader, as _import_with_reader takes it.");
+  pyb::class_<STEPControl_Reader, XSControl_Reader>(m, "STEPControl_Reader", pyb::module_local(),
+                                                    "The kernel's STEP file reader.")
+      .def(pyb::init<>(), "A new STEP reader with nothing read yet.");
+  pyb::class_<IGESControl_Reader, XSControl_Reader>(m, "IGESControl_Reader", pyb::module_local(),
+                                                    "The kernel's IGES file reader.")
+      .def(pyb::init<>(), "A new IGES reader with nothing read yet.");
 
   cls.def_static(
       "export_step",
-      [](pyb::object shape, pyb::object filename) {
+      [](ShapeArg shape, typed<str_name> filename) {
         return export_call(GuardedOp::export_step, shape, filename, &O::export_shapes_to_step, true);
       },
       pyb::arg("shape"), pyb::arg("filename"), "Writes one shape to a STEP file (AP203); True on success.");
@@ -52,19 +55,19 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
       pyb::arg("filename"), "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.");
   cls.def_static(
       "export_iges",
-      [](pyb::object shape, pyb::object filename) {
+      [](ShapeArg shape, typed<str_name> filename) {
         return export_call(GuardedOp::export_iges, shape, filename, &O::export_shapes_to_iges, true);
       },
       pyb::arg("shape"), pyb::arg("filename"), "Writes one shape to an IGES file; True on success.");
   cls.def_static(
       "export_shapes_to_iges",
-      [](pyb::object shapes, pyb::object filename) {
+      [](typed<shapes_arg_name> shapes, typed<str_name> filename) {
         return export_call(GuardedOp::export_iges, shapes, filename, &O::export_shapes_to_iges, false);
       },
       pyb::arg("shapes"), pyb::arg("filename"), "Writes all shapes to one IGES file; True on success.");
   cls.def(
       "export_shapes_to_step",
-      [](Drulen&, pyb::object shapes, pyb::object filename) {
+      [](Drulen&, typed<shapes_arg_name> shapes, typed<str_name> filename) {
         return export_call(GuardedOp::export_step, shapes, filename, &O::export_shapes_to_step, false);
       },
       pyb::arg("shapes"), pyb::arg("filename"), "Writes all shapes to one STEP file (AP203); True on success.");

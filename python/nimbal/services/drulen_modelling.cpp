@@ -31,7 +31,7 @@ void bind_modelling(DrulenClass& cls) {
   using O = Drulen::ops;
   cls.def_static(
       "extrude_shape",
-      [](pyb::object shape, pyb::object depth) -> pyb::object {
+      [](ShapeArg shape, typed<float_name> depth) -> ShapeResult {
         // Refused before the error trap: no shape or no depth.
         if (shape.is_none()) return pyb::none();
         TopoDS_Shape s;
@@ -52,9 +52,9 @@ void bind_modelling(DrulenClass& cls) {
                      const char* doc) {
     cls.def_static(
         name,
-        [op, fn](pyb::object shape1, pyb::object shape2) {
-          return logged(
-              op, [&] { return shape_or_none(fn(to_shape(shape1, "shape1"), to_shape(shape2, "shape2"))); }, none);
+        [op, fn](ShapeArg shape1, ShapeArg shape2) {
+          return ShapeResult(logged(
+              op, [&] { return shape_or_none(fn(to_shape(shape1, "shape1"), to_shape(shape2, "shape2"))); }, none));
         },
         pyb::arg("shape1"), pyb::arg("shape2"), doc);
   };
@@ -63,8 +63,8 @@ void bind_modelling(DrulenClass& cls) {
 
   cls.def_static(
       "unify_same_domain",
-      [](pyb::object shape) {
-        return logged(
+      [](ShapeArg shape) {
+        return ShapeResult(logged(
             GuardedOp::unify_same_domain,
             [&]() -> pyb::object {
               TopoDS_Shape in = to_shape(shape, "shape");
@@ -73,22 +73,22 @@ void bind_modelling(DrulenClass& cls) {
               if (out.IsEqual(in)) return shape;
               return shape_or_none(out);
             },
-            [&] { return shape; });
+            [&] { return pyb::object(shape); }));
       },
       pyb::arg("shape"), "shape with its same-domain edges merged; shape itself when the kernel fails.");
   boolean("intersect_shapes", GuardedOp::intersect, &O::intersect_shapes, "Common part of the two, or None.");
 
   cls.def_static(
       "explode_to_faces",
-      [](pyb::object shape) {
-        return logged(
+      [](ShapeArg shape) {
+        return typed<faces_name>(logged(
             GuardedOp::explode_to_faces,
             [&]() -> pyb::object {
               pyb::list out;
               for (const auto& f : O::explode_to_faces(to_shape(shape, "shape"))) out.append(pyb::cast(f));
               return std::move(out);
             },
-            [] { return pyb::object(pyb::list()); });
+            [] { return pyb::object(pyb::list()); }));
       },
       pyb::arg("shape"), "Independent copies of the shape's faces (those made so far on a failure).");
 
@@ -96,14 +96,14 @@ void bind_modelling(DrulenClass& cls) {
   auto round = [&](const char* name, const char* indices, GuardedOp op, RoundFn fn, const char* doc) {
     cls.def_static(
         name,
-        [op, fn, indices](pyb::object shape, pyb::object radius, pyb::object selection) {
-          return logged(
+        [op, fn, indices](ShapeArg shape, typed<float_name> radius, typed<indices_arg_name> selection) {
+          return ShapeResult(logged(
               op,
               [&] {
                 return shape_or_none(
                     fn(to_shape(shape, "shape"), to_double(radius, "radius"), to_indices(selection, indices)));
               },
-              none);
+              none));
         },
         pyb::arg("shape"), pyb::arg("radius"), pyb::arg(indices) = pyb::tuple(), doc);
   };

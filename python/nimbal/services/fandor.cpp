@@ -390,6 +390,10 @@ PolylinePoint polyline_point(pyb::handle p) {
   return out;
 }
 
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(point2_or_none_name, "tuple[float, float] | None");
+NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
+
 bool is_shape(pyb::handle obj) { return pyb::isinstance<TopoDS_Shape>(obj); }
 
 }  // namespace
@@ -415,8 +419,8 @@ PYBIND11_MODULE(fandor, m) {
           pyb::arg("y"), pyb::arg("z"), doc::world_to_local);
   cls.def(
       "screen_to_plane_coords",
-      [](const Fandor& self, pyb::object view, const PlaneProperties& plane, double px,
-         double py) -> pyb::object {
+      [](const Fandor& self, typed<view_name> view, const PlaneProperties& plane, double px,
+         double py) -> typed<point2_or_none_name> {
         PyObjectView adapter(view);
         auto uv = self.screen_to_plane_coords(adapter, plane, px, py);
         if (!uv) return pyb::none();
@@ -427,7 +431,7 @@ PYBIND11_MODULE(fandor, m) {
   cls.def(
       "create_rectangle_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, double u, double v, double width,
-         double height, pyb::object filled) {
+         double height, bool_arg filled) {
         return self.create_rectangle_on_plane(plane, u, v, width, height, truth(filled));
       },
       pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
@@ -436,14 +440,14 @@ PYBIND11_MODULE(fandor, m) {
   cls.def(
       "create_circle_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, double u, double v, double radius,
-         pyb::object filled) {
+         bool_arg filled) {
         return self.create_circle_on_plane(plane, u, v, radius, truth(filled));
       },
       pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
       pyb::arg("filled") = true, doc::create_circle_on_plane);
   cls.def(
       "create_line_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, pyb::object p1, pyb::object p2) {
+      [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> p1, typed<point2_name> p2) {
         return nimbal::py::shape_or_none(
             self.create_line_on_plane(plane, require_point(p1, "p1"), require_point(p2, "p2")));
       },
@@ -451,8 +455,8 @@ PYBIND11_MODULE(fandor, m) {
       doc::create_line_on_plane);
   cls.def(
       "create_arc_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, pyb::object start, pyb::object mid,
-         pyb::object end) -> pyb::object {
+      [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> start, typed<point2_name> mid,
+         typed<point2_name> end) -> typed<shape_or_none_name> {
         auto a = read_point(start), b = read_point(mid), c = read_point(end);
         if (!a || !b || !c) return pyb::none();
         return nimbal::py::shape_or_none(self.create_arc_on_plane(plane, *a, *b, *c));
@@ -461,10 +465,10 @@ PYBIND11_MODULE(fandor, m) {
       doc::create_arc_on_plane);
   cls.def(
       "create_polyline_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, pyb::iterable points, pyb::object closed,
-         pyb::object filled) {
+      [](const Fandor& self, const PlaneProperties& plane, typed<polyline_points_name> points, bool_arg closed,
+         bool_arg filled) {
         std::vector<PolylinePoint> pts;
-        for (pyb::handle p : points) pts.push_back(polyline_point(p));
+        for (pyb::handle p : pyb::iter(points)) pts.push_back(polyline_point(p));
         return nimbal::py::shape_or_none(
             self.create_polyline_on_plane(plane, pts, truth(closed), truth(filled)));
       },
@@ -473,7 +477,7 @@ PYBIND11_MODULE(fandor, m) {
       doc::create_polyline_on_plane);
   cls.def_static(
       "fuse_shapes",
-      [](pyb::object a, pyb::object b) -> pyb::object {
+      [](typed<shape_name> a, typed<shape_name> b) -> typed<shape_or_none_name> {
         if (!is_shape(a) || !is_shape(b)) return pyb::none();
         return nimbal::py::shape_or_none(
             Fandor::fuse_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
@@ -481,7 +485,7 @@ PYBIND11_MODULE(fandor, m) {
       pyb::arg("shape1"), pyb::arg("shape2"), doc::fuse_shapes);
   cls.def_static(
       "cut_shapes",
-      [](pyb::object a, pyb::object b) -> pyb::object {
+      [](typed<shape_name> a, typed<shape_name> b) -> typed<shape_or_none_name> {
         if (!is_shape(a) || !is_shape(b)) return pyb::none();
         return nimbal::py::shape_or_none(
             Fandor::cut_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
@@ -489,7 +493,7 @@ PYBIND11_MODULE(fandor, m) {
       pyb::arg("shape1"), pyb::arg("shape2"), doc::cut_shapes);
   cls.def_static(
       "unify_same_domain",
-      [](pyb::object shape) -> pyb::object {
+      [](typed<shape_name> shape) -> typed<shape_name> {
         if (!is_shape(shape)) return shape;
         const TopoDS_Shape& in = shape.cast<const TopoDS_Shape&>();
         TopoDS_Shape out = Fandor::unify_same_domain(in);

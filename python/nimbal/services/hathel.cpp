@@ -15,10 +15,24 @@ using namespace nimbal::services;
 using nimbal::models::Quenby;
 using nimbal::py::type_name;
 
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(snapshot_or_none_name, "nimbal.services.hathel._ShapeSnapshot | None");
+NIMBAL_PY_NAME(state_in_name, "typing.Mapping[str, nimbal.services.hathel._ShapeSnapshot | None]");
+NIMBAL_PY_NAME(state_arg_name, "nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None]");
+NIMBAL_PY_NAME(state_or_none_name,
+               "nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None] | None");
+NIMBAL_PY_NAME(state_dict_name, "dict[str, nimbal.services.hathel._ShapeSnapshot | None]");
+NIMBAL_PY_NAME(str_iterator_name, "typing.Iterator[str]");
+NIMBAL_PY_NAME(str_list_name, "list[str]");
+NIMBAL_PY_NAME(snapshot_list_name, "list[nimbal.services.hathel._ShapeSnapshot | None]");
+NIMBAL_PY_NAME(item_list_name, "list[tuple[str, nimbal.services.hathel._ShapeSnapshot | None]]");
+NIMBAL_PY_NAME(ids_in_name, "typing.Iterable[str]");
+
 namespace {
 
 struct IdElem {
   static constexpr const char* name = "IdList";
+  NIMBAL_PY_NAME(item_name, "str");
   static std::string from_py(pyb::handle v) {
     if (!PyUnicode_Check(v.ptr()))
       throw nimbal::TypeError("IdList items must be shape ids (str), not '" + type_name(v) + "'");
@@ -29,6 +43,7 @@ struct IdElem {
 
 struct CommandElem {
   static constexpr const char* name = "CommandList";
+  NIMBAL_PY_NAME(item_name, "nimbal.services.hathel._UndoCommand");
   static CommandPtr from_py(pyb::handle v) {
     if (!pyb::isinstance<UndoCommand>(v))
       throw nimbal::TypeError("CommandList items must be _UndoCommand, not '" + type_name(v) + "'");
@@ -79,7 +94,7 @@ void bind_state(pyb::module_& m) {
                                    "Shape id -> _ShapeSnapshot (the shape exists so) or None (it must not "
                                    "exist), in insertion order.");
   cls.def(pyb::init([] { return std::make_shared<State>(); }))
-      .def(pyb::init([](pyb::handle mapping) {
+      .def(pyb::init([](typed<state_in_name> mapping) {
              auto s = nimbal::py::state_from_py(mapping);
              return pyb::isinstance<State>(mapping) ? std::make_shared<State>(*s) : s;
            }),
@@ -93,7 +108,7 @@ void bind_state(pyb::module_& m) {
         if (!v) throw pyb::key_error(k);
         return nimbal::py::snapshot_or_none(*v);
       })
-      .def("__setitem__", [](State& s, const std::string& k, pyb::handle v) {
+      .def("__setitem__", [](State& s, const std::string& k, typed<snapshot_or_none_name> v) {
         s.set(k, v.is_none() ? nullptr : [&] {
           if (!pyb::isinstance<ShapeSnapshot>(v))
             throw nimbal::TypeError("state values must be _ShapeSnapshot or None, not '" + type_name(v) + "'");
@@ -106,29 +121,30 @@ void bind_state(pyb::module_& m) {
       .def("__iter__", [](const State& s) {
         pyb::list keys;
         for (const auto& kv : s) keys.append(kv.first);
-        return pyb::iter(keys);
+        return typed<str_iterator_name>(pyb::iter(keys));
       })
       .def("keys", [](const State& s) {
         pyb::list keys;
         for (const auto& kv : s) keys.append(kv.first);
-        return keys;
-      })
+        return typed<str_list_name>(keys);
+      }, "The shape ids, in insertion order.")
       .def("values", [](const State& s) {
         pyb::list out;
         for (const auto& kv : s) out.append(nimbal::py::snapshot_or_none(kv.second));
-        return out;
-      })
+        return typed<snapshot_list_name>(out);
+      }, "The snapshots (None where the shape must not exist), in insertion order.")
       .def("items", [](const State& s) {
         pyb::list out;
         for (const auto& kv : s) out.append(pyb::make_tuple(kv.first, nimbal::py::snapshot_or_none(kv.second)));
-        return out;
-      })
-      .def("get", [](const State& s, const std::string& k, pyb::object dflt) -> pyb::object {
+        return typed<item_list_name>(out);
+      }, "(shape id, snapshot or None) pairs, in insertion order.")
+      .def("get", [](const State& s, const std::string& k, any_arg dflt) -> any_arg {
         const SnapshotPtr* v = s.find(k);
         return v ? nimbal::py::snapshot_or_none(*v) : dflt;
-      }, pyb::arg("key"), pyb::arg("default") = pyb::none())
-      .def("clear", &State::clear)
-      .def("copy", [](const State& s) { return state_as_dict(s); }, "A plain dict of the entries.")
+      }, pyb::arg("key"), pyb::arg("default") = pyb::none(),
+      "The entry for key, or default when there is none.")
+      .def("clear", &State::clear, "Removes every entry.")
+      .def("copy", [](const State& s) { return typed<state_dict_name>(state_as_dict(s)); }, "A plain dict of the entries.")
       .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
         if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
           return pyb::bool_(state_as_dict(s).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
@@ -142,9 +158,9 @@ void bind_state(pyb::module_& m) {
 void bind_snapshot(pyb::module_& m) {
   pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot",
                                               "The state of one managed shape at one moment.");
-  cls.def(pyb::init([](const std::string& shape_id, pyb::handle shape, nimbal::ShapeType shape_type,
-                       const std::string& name, const Color& color, pyb::handle properties,
-                       pyb::handle component_ids, pyb::handle parent_id) {
+  cls.def(pyb::init([](const std::string& shape_id, typed<shape_or_none_name> shape, nimbal::ShapeType shape_type,
+                       const std::string& name, const Color& color, record_arg properties,
+                       typed<ids_in_name> component_ids, str_or_none parent_id) {
             auto s = std::make_shared<ShapeSnapshot>();
             s->shape_id = shape_id;
             s->shape = nimbal::py::shape_from_py(shape, "shape");
@@ -161,25 +177,25 @@ void bind_snapshot(pyb::module_& m) {
   cls.def_readwrite("shape_id", &ShapeSnapshot::shape_id)
       .def_property(
           "shape", [](const ShapeSnapshot& s) { return nimbal::py::shape_or_none(s.shape); },
-          [](ShapeSnapshot& s, pyb::handle v) { s.shape = nimbal::py::shape_from_py(v, "shape"); })
+          [](ShapeSnapshot& s, typed<shape_or_none_name> v) { s.shape = nimbal::py::shape_from_py(v, "shape"); })
       .def_readwrite("shape_type", &ShapeSnapshot::shape_type)
       .def_readwrite("name", &ShapeSnapshot::name)
       .def_readwrite("color", &ShapeSnapshot::color)
       .def_property(
           "properties", [](const ShapeSnapshot& s) { return s.properties; },
-          [](ShapeSnapshot& s, pyb::handle v) { s.properties = nimbal::py::record_from_py(v, "properties"); })
+          [](ShapeSnapshot& s, record_arg v) { s.properties = nimbal::py::record_from_py(v, "properties"); })
       .def_property(
           "component_ids",
-          [](pyb::object self) {
+          [](pyb::object self) -> typed<class_name<IdList>> {
             return pyb::cast(&self.cast<ShapeSnapshot&>().component_ids,
                              pyb::return_value_policy::reference_internal, self);
           },
-          [](ShapeSnapshot& s, pyb::handle v) {
+          [](ShapeSnapshot& s, typed<ids_in_name> v) {
             s.component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(v, "component_ids");
           })
       .def_property(
           "parent_id", [](const ShapeSnapshot& s) { return s.parent_id; },
-          [](ShapeSnapshot& s, pyb::handle v) { s.parent_id = nimbal::py::optional_str(v, "parent_id"); })
+          [](ShapeSnapshot& s, str_or_none v) { s.parent_id = nimbal::py::optional_str(v, "parent_id"); })
       .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
         if (!pyb::isinstance<ShapeSnapshot>(b)) return not_implemented();
         return pyb::bool_(snapshots_equal(a, b.cast<const ShapeSnapshot&>()));
@@ -197,7 +213,7 @@ void bind_snapshot(pyb::module_& m) {
   cls.attr("__hash__") = pyb::none();
   cls.attr("from_managed") = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(
       pyb::cpp_function(
-          [](pyb::handle cls, pyb::handle ms) -> pyb::object {
+          [](pyb::handle cls, typed<managed_name> ms) -> typed<self_name> {
             SnapshotPtr s = snapshot_from_managed(ms);
             if (cls.is(pyb::type::of<ShapeSnapshot>()))
               return pyb::cast(s);
@@ -212,8 +228,8 @@ void bind_snapshot(pyb::module_& m) {
 void bind_command(pyb::module_& m) {
   pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand",
                                            "One undoable edit: the states before and after it.");
-  cls.def(pyb::init([](const std::string& description, pyb::handle before, pyb::handle after,
-                       bool redo_clears_all) {
+  cls.def(pyb::init([](const std::string& description, typed<state_or_none_name> before,
+                       typed<state_or_none_name> after, bool redo_clears_all) {
             auto c = std::make_shared<UndoCommand>();
             c->description = description;
             if (!before.is_none()) c->before = nimbal::py::state_from_py(before, "before");
@@ -226,10 +242,10 @@ void bind_command(pyb::module_& m) {
   cls.def_readwrite("description", &UndoCommand::description)
       .def_property(
           "before", [](const UndoCommand& c) { return c.before; },
-          [](UndoCommand& c, pyb::handle v) { c.before = nimbal::py::state_from_py(v, "before"); })
+          [](UndoCommand& c, typed<state_arg_name> v) { c.before = nimbal::py::state_from_py(v, "before"); })
       .def_property(
           "after", [](const UndoCommand& c) { return c.after; },
-          [](UndoCommand& c, pyb::handle v) { c.after = nimbal::py::state_from_py(v, "after"); })
+          [](UndoCommand& c, typed<state_arg_name> v) { c.after = nimbal::py::state_from_py(v, "after"); })
       .def_readwrite("redo_clears_all", &UndoCommand::redo_clears_all)
       .def("__repr__", [](const UndoCommand& c) {
         return "_UndoCommand(description=" + std::string(pyb::repr(pyb::str(c.description))) + ", before=" +
@@ -247,17 +263,35 @@ void bind_hathel(pyb::module_& m) {
                                             on_redo_clears_all.value_or(Hathel::OnRedoClearsAll{}), max_steps);
           }),
           pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
-          pyb::arg("max_steps") = MAX_UNDO_STEPS);
-  cls.def_property_readonly("can_undo", &Hathel::can_undo)
-      .def_property_readonly("can_redo", &Hathel::can_redo)
-      .def("push", [](Hathel& h, pyb::handle cmd) { h.push(CommandElem::from_py(cmd)); }, pyb::arg("cmd"))
-      .def("undo", &Hathel::undo)
-      .def("redo", &Hathel::redo)
-      .def("clear", &Hathel::clear)
-      .def("depth", &Hathel::depth)
-      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"))
-      .def("peek_last", &Hathel::peek_last)
-      .def("pop_last", &Hathel::pop_last)
+          pyb::arg("max_steps") = MAX_UNDO_STEPS,
+          "Empty undo and redo stacks of one manager.\n\n"
+          "Args:\n"
+          "    apply_state: Called with a command's before state on undo and its after state on redo.\n"
+          "    on_change: Called with (can_undo, can_redo) after every change of the stacks.\n"
+          "    on_redo_clears_all: Called instead of apply_state when a command that asks for it is redone.\n"
+          "    max_steps: How many commands the undo stack keeps; the oldest go first.");
+  cls.def_property_readonly("can_undo", &Hathel::can_undo, "Whether there is a command to undo.")
+      .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.")
+      .def("push", [](Hathel& h, typed<class_name<UndoCommand>> cmd) { h.push(CommandElem::from_py(cmd)); },
+           pyb::arg("cmd"),
+           "Puts cmd on the undo stack (dropping the oldest beyond max_steps) and empties the redo stack.\n\n"
+           "Calls on_change(can_undo, can_redo). Raises TypeError when cmd is not an _UndoCommand.")
+      .def("undo", &Hathel::undo,
+           "Undoes the newest command: calls apply_state(its before state), moves it to the redo stack, then "
+           "calls on_change(can_undo, can_redo). Does nothing when there is nothing to undo.")
+      .def("redo", &Hathel::redo,
+           "Redoes the newest undone command: calls on_redo_clears_all() when the command asks for it and "
+           "that callback is set, apply_state(its after state) otherwise; moves it back to the undo stack, "
+           "then calls on_change(can_undo, can_redo). Does nothing when there is nothing to redo.")
+      .def("clear", &Hathel::clear, "Empties both stacks and calls on_change(False, False).")
+      .def("depth", &Hathel::depth, "Number of commands on the undo stack.")
+      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"),
+           "Keeps the oldest depth commands of the undo stack (a negative depth drops that many from the "
+           "newest end), empties the redo stack and calls on_change(can_undo, can_redo).")
+      .def("peek_last", &Hathel::peek_last, "The newest command on the undo stack, or None.")
+      .def("pop_last", &Hathel::pop_last,
+           "Takes the newest command off the undo stack and returns it (None when empty), calling "
+           "on_change(can_undo, can_redo) when one was taken.")
       .def_property_readonly("_max_steps", &Hathel::max_steps)
       .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
       .def_property_readonly("_on_change", &Hathel::on_change_callback)
@@ -267,10 +301,10 @@ void bind_hathel(pyb::module_& m) {
       })
       .def_property_readonly(
           "_undo_stack",
-          [](pyb::object self) {
+          [](pyb::object self) -> typed<class_name<CommandList>> {
             return pyb::cast(&self.cast<Hathel&>().undo_stack(), pyb::return_value_policy::reference_internal, self);
           })
-      .def_property_readonly("_redo_stack", [](pyb::object self) {
+      .def_property_readonly("_redo_stack", [](pyb::object self) -> typed<class_name<CommandList>> {
         return pyb::cast(&self.cast<Hathel&>().redo_stack(), pyb::return_value_policy::reference_internal, self);
       });
 }

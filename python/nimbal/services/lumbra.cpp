@@ -447,6 +447,14 @@ Components components(pyb::handle v) {
   return Components(std::move(out));
 }
 
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(color_or_none_name, "tuple[float, float, float] | None");
+NIMBAL_PY_NAME(direction_name, "nimbal.enums.ViewDirection | None");
+NIMBAL_PY_NAME(projection_name, "nimbal.enums.ProjectionType | None");
+NIMBAL_PY_NAME(display_mode_name, "nimbal.enums.DisplayMode | None");
+NIMBAL_PY_NAME(ids_name, "typing.Iterable[str]");
+NIMBAL_PY_NAME(ais_shape_or_none_name, "nimbal.kernel.AIS_Shape | None");
+
 pyb::object components_to_py(const Components& c) {
   pyb::tuple t(c.values.size());
   for (std::size_t i = 0; i < c.values.size(); ++i) t[i] = pyb::float_(c.values[i]);
@@ -467,7 +475,7 @@ struct type_caster<Components> {
 };
 template <>
 struct type_caster<ShapeArg> {
-  PYBIND11_TYPE_CASTER(ShapeArg, const_name("TopoDS_Shape"));
+  PYBIND11_TYPE_CASTER(ShapeArg, const_name("nimbal.kernel.TopoDS_Shape"));
   bool load(handle src, bool) {
     if (isinstance<TopoDS_Shape>(src))
       value.shape = src.cast<TopoDS_Shape>();
@@ -559,7 +567,7 @@ PYBIND11_MODULE(lumbra, m) {
   m.attr("PLANE_TRANSPARENCY") = nimbal::services::PLANE_TRANSPARENCY;
 
   pyb::class_<ShapeInfo, std::shared_ptr<ShapeInfo>>(m, "ShapeInfo", doc::info_cls)
-      .def(pyb::init([](std::string shape_id, Handle(AIS_Shape) ais_shape, pyb::object color, bool visible) {
+      .def(pyb::init([](std::string shape_id, Handle(AIS_Shape) ais_shape, typed<color_or_none_name> color, bool visible) {
              auto info = std::make_shared<ShapeInfo>();
              info->shape_id = std::move(shape_id);
              info->ais_shape = std::move(ais_shape);
@@ -573,8 +581,8 @@ PYBIND11_MODULE(lumbra, m) {
       .def_readwrite("shape_id", &ShapeInfo::shape_id, doc::info_shape_id)
       .def_readwrite("ais_shape", &ShapeInfo::ais_shape, doc::info_ais_shape)
       .def_property(
-          "color", [](const ShapeInfo& s) { return optional_components(s.color); },
-          [](ShapeInfo& s, pyb::object v) {
+          "color", [](const ShapeInfo& s) { return typed<color_or_none_name>(optional_components(s.color)); },
+          [](ShapeInfo& s, typed<color_or_none_name> v) {
             auto c = optional_components_from(v);
             if (c && !c->problem.empty()) throw nimbal::TypeError("color: " + c->problem);
             s.color = std::move(c);
@@ -630,12 +638,12 @@ PYBIND11_MODULE(lumbra, m) {
       .def("setup_initial_view", &Lumbra::setup_initial_view, doc::setup_initial_view)
       .def("_setup_trihedron", &Lumbra::_setup_trihedron, doc::setup_trihedron)
       .def("set_projection",
-           [](Lumbra& l, pyb::object direction) {
+           [](Lumbra& l, typed<direction_name> direction) {
              l.set_projection(member_or_none<nimbal::ViewDirection>(direction));
            },
            pyb::arg("direction"), doc::set_projection)
       .def("set_projection_type",
-           [](Lumbra& l, pyb::object projection_type) {
+           [](Lumbra& l, typed<projection_name> projection_type) {
              l.set_projection_type(member_or_none<nimbal::ProjectionType>(projection_type));
            },
            pyb::arg("projection_type"), doc::set_projection_type)
@@ -646,7 +654,7 @@ PYBIND11_MODULE(lumbra, m) {
       .def(
           "display_shape",
           guarded_args(LOGGER, "Error displaying shape: ",
-                       [](Lumbra& l, const ShapeArg& shape, const std::string& shape_id, pyb::object color,
+                       [](Lumbra& l, const ShapeArg& shape, const std::string& shape_id, typed<color_or_none_name> color,
                           bool update, double width) {
                          std::optional<Components> c;
                          if (PyObject_IsTrue(color.ptr()) == 1) c = components(color);  // None or empty: no colour
@@ -657,7 +665,7 @@ PYBIND11_MODULE(lumbra, m) {
           pyb::arg("width") = 1.0, doc::display_shape)
       .def(
           "set_display_mode",
-          [](Lumbra& l, pyb::object mode) {
+          [](Lumbra& l, typed<display_mode_name> mode) {
             l.set_display_mode(member_or_none<nimbal::DisplayMode>(mode).value_or(nimbal::DisplayMode::SHADED));
           },
           pyb::arg("mode"), doc::set_display_mode)
@@ -708,7 +716,7 @@ PYBIND11_MODULE(lumbra, m) {
       // selection by id, lookup
       .def(
           "select_shapes",
-          [](Lumbra& l, pyb::object shape_ids) {
+          [](Lumbra& l, typed<ids_name> shape_ids) {
             std::vector<std::string> ids;
             try {
               // Items that are not text can be no table's key: passed over;
@@ -731,7 +739,7 @@ PYBIND11_MODULE(lumbra, m) {
       // Through the object's own select_shapes (a subclass's, too), which
       // takes any id and logs what it cannot use.
       .def("select_shape",
-           [](pyb::object self, pyb::object shape_id) {
+           [](typed<class_name<Lumbra>> self, typed<str_name> shape_id) {
              pyb::list ids;
              ids.append(shape_id);
              self.attr("select_shapes")(ids);
@@ -739,7 +747,7 @@ PYBIND11_MODULE(lumbra, m) {
            pyb::arg("shape_id"), doc::select_shape)
       .def(
           "get_shape_id_for_ais_shape",
-          [](const Lumbra& l, pyb::object ais_shape) -> std::optional<std::string> {
+          [](const Lumbra& l, typed<ais_shape_or_none_name> ais_shape) -> std::optional<std::string> {
             if (!pyb::isinstance<AIS_Shape>(ais_shape)) return std::nullopt;
             return l.get_shape_id_for_ais_shape(ais_shape.cast<Handle(AIS_Shape)>());
           },

@@ -124,9 +124,42 @@ bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
   }
 }
 
-template <class F>
-void def_classmethod(pyb::object& cls, const char* name, F&& f) {
-  pyb::cpp_function fn(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()));
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(path_name, "str | bytes | os.PathLike[str]");
+
+constexpr const char* save_doc = R"(Writes every shape of corvath to a project file (a ZIP container).
+
+Args:
+    filepath: Where to write (str, bytes or path-like). The file is written
+        whole or not at all: an existing file is replaced only on success.
+    corvath: The geometry manager whose registry is saved; it is not changed.
+
+Returns:
+    True when the whole file was written; False on any ordinary error, which
+    is logged (error level, with its traceback) through this module's logger,
+    a corvath that is no CoreCorvath included. Errors such as
+    KeyboardInterrupt pass through.)";
+constexpr const char* load_doc = R"(Replaces the shapes of corvath with those of a project file.
+
+Args:
+    filepath: The file to read (str, bytes or path-like).
+    corvath: The geometry manager to load into.
+
+Returns:
+    True when every shape object of the file was handed to the rebuild; False
+    on any ordinary error (logged), a file that cannot be read or parsed
+    leaving corvath unchanged.
+
+After the description is read, corvath.clear_all() records one undoable
+"Clear all" (hooks: _notify_undo_redo_changed, _notify_all_cleared); each
+shape is then rebuilt through the manager's own operations, with their undo
+commands and hooks (_notify_shape_created and the rest). Overrides of the
+``_deserialize_*`` class methods in a subclass are not called.)";
+NIMBAL_PY_NAME(corvath_name, "nimbal.managers.corvath.CoreCorvath");
+
+template <class F, class... Extra>
+void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... extra) {
+  pyb::cpp_function fn(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()), extra...);
   cls.attr(name) = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(fn.ptr()));
 }
 
@@ -160,17 +193,17 @@ PYBIND11_MODULE(ombrel, m) {
   c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
   pyb::object cls = c;
 
-  def_classmethod(cls, "save_project", [](pyb::object klass, pyb::object filepath, pyb::object corvath) {
+  def_classmethod(cls, "save_project", [](pyb::object klass, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(true, filepath, [&](const std::string& path) {
       CoreCorvath& cv = corvath_of(corvath);
       Json version = py_to_json(klass.attr("FORMAT_VERSION"));
       return PS::save_project(path, cv, version);
     });
-  });
-  def_classmethod(cls, "load_project", [](pyb::object, pyb::object filepath, pyb::object corvath) {
+  }, pyb::arg("filepath"), pyb::arg("corvath"), save_doc);
+  def_classmethod(cls, "load_project", [](pyb::object, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(false, filepath,
                          [&](const std::string& path) { return PS::load_project(path, corvath_of(corvath)); });
-  });
+  }, pyb::arg("filepath"), pyb::arg("corvath"), load_doc);
   def_classmethod(cls, "_serialize_managed_shape",
                   [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
                     nimbal::services::StepFiles files;

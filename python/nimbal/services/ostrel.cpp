@@ -149,6 +149,9 @@ class PyOstrel : public Ostrel {
 
 }  // namespace
 
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(fandor_or_none_name, "nimbal.services.fandor.Fandor | None");
+
 PYBIND11_MODULE(ostrel, m) {
   m.doc() = doc::module;
   nimbal::py::register_core_errors();
@@ -170,7 +173,7 @@ PYBIND11_MODULE(ostrel, m) {
 
   pyb::class_<Ostrel, PyOstrel, std::shared_ptr<Ostrel>> cls(
       m, "Ostrel", doc::cls);
-  cls.def(pyb::init([](pyb::object fandor) {
+  cls.def(pyb::init([](typed<fandor_or_none_name> fandor) {
             std::shared_ptr<Fandor> f;
             // Any false value (None included) means a service of our own.
             int truth = PyObject_IsTrue(fandor.ptr());

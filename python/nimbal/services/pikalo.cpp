@@ -264,6 +264,13 @@ ObjectArg object_arg(pyb::handle v) {  // None: an object that matches nothing
   return ObjectArg(v.cast<Handle(AIS_InteractiveObject)>());
 }
 
+using namespace nimbal::py::typing;
+NIMBAL_PY_NAME(mode_or_none_name, "nimbal.enums.SelectionMode | None");
+NIMBAL_PY_NAME(lumbra_name, "nimbal.services.lumbra.Lumbra");
+NIMBAL_PY_NAME(indices_name, "typing.Iterable[int]");
+NIMBAL_PY_NAME(objects_name, "list[nimbal.kernel.AIS_InteractiveObject]");
+NIMBAL_PY_NAME(shapes_name, "list[nimbal.kernel.TopoDS_Shape]");
+
 ShapeArgument shape_arg(pyb::handle v) {  // None: the null shape, no sub-shapes
   if (v.is_none()) return ShapeArgument(TopoDS_Shape());
   if (!pyb::isinstance<TopoDS_Shape>(v)) return ShapeArgument::invalid(not_a("a kernel shape", v));
@@ -370,13 +377,13 @@ PYBIND11_MODULE(pikalo, m) {
       .def_property_readonly("_excluded", [](const Pikalo& p) { return objects_list(p.excluded()); }, doc::_excluded)
       // modes, enabling, colours
       .def("set_mode",
-           [](Pikalo& p, pyb::object mode) {
+           [](Pikalo& p, typed<mode_or_none_name> mode) {
              alias(p).mode_obj = mode;
              p.Pikalo::set_mode(member_or_none<nimbal::SelectionMode>(mode));
            },
            pyb::arg("mode"), doc::set_mode)
       .def("set_enabled",
-           [](Pikalo& p, pyb::object enabled) {
+           [](Pikalo& p, bool_arg enabled) {
              alias(p).enabled_obj = enabled;
              int truth = PyObject_IsTrue(enabled.ptr());
              if (truth < 0) {
@@ -393,13 +400,13 @@ PYBIND11_MODULE(pikalo, m) {
              p.set_enabled(truth == 1);
            },
            pyb::arg("enabled"), doc::set_enabled)
-      .def("is_enabled", [](Pikalo& p) { return alias(p).enabled_obj; }, doc::is_enabled)
-      .def("get_mode", [](Pikalo& p) { return alias(p).mode_obj; }, doc::get_mode)
+      .def("is_enabled", [](Pikalo& p) { return bool_arg(alias(p).enabled_obj); }, doc::is_enabled)
+      .def("get_mode", [](Pikalo& p) { return typed<mode_or_none_name>(alias(p).mode_obj); }, doc::get_mode)
       .def("configure_selection_colors", [](Pikalo& p) { p.Pikalo::configure_selection_colors(); }, doc::configure_selection_colors)
       // exclusion, priorities, clearing
       .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"), doc::exclude_from_selection)
       .def("remove_excluded",
-           [](Pikalo& p, pyb::object obj) {
+           [](Pikalo& p, typed<interactive_name> obj) {
              if (pyb::isinstance<AIS_InteractiveObject>(obj))
                p.remove_excluded(obj.cast<Handle(AIS_InteractiveObject)>());
            },
@@ -407,7 +414,7 @@ PYBIND11_MODULE(pikalo, m) {
       .def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
       .def("set_shape_selection_priority",
            guarded_args(LOGGER, "Error setting shape selection priority: ",
-                        [](Pikalo& p, pyb::object obj, int priority) {
+                        [](Pikalo& p, typed<interactive_name> obj, int priority) {
                           p.set_shape_selection_priority(object_arg(obj), priority);
                         }),
            pyb::arg("ais_obj"), pyb::arg("priority"), doc::set_shape_selection_priority)
@@ -427,15 +434,15 @@ PYBIND11_MODULE(pikalo, m) {
                         }),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select)
       .def("get_hovered_shape_id",
-           [](Pikalo& p, pyb::object lumbra) {
+           [](Pikalo& p, typed<lumbra_name> lumbra) {
              PyShapeIdLookup lookup(lumbra);
              return p.get_hovered_shape_id(lookup);
            },
            pyb::arg("lumbra"), doc::get_hovered_shape_id)
-      .def("get_selected_shapes", [](Pikalo& p) { return objects_list(p.get_selected_shapes()); }, doc::get_selected_shapes)
+      .def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(objects_list(p.get_selected_shapes())); }, doc::get_selected_shapes)
       // sub-shapes by index
       .def("select_edges_by_index",
-           [](Pikalo& p, pyb::object ais_shape, pyb::object base_shape, pyb::object edge_indices) {
+           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> edge_indices) {
              if (!pyb::bool_(edge_indices)) return;
              auto set = index_set(edge_indices);
              if (set.empty()) return;
@@ -443,19 +450,19 @@ PYBIND11_MODULE(pikalo, m) {
            },
            pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index)
       .def("select_vertices_by_index",
-           [](Pikalo& p, pyb::object ais_shape, pyb::object base_shape, pyb::object vertex_indices) {
+           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> vertex_indices) {
              if (!pyb::bool_(vertex_indices)) return;
              auto set = index_set(vertex_indices);
              if (set.empty()) return;
              p.select_vertices_by_index(object_arg(ais_shape), shape_arg(base_shape), set);
            },
            pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index)
-      .def("get_selected_subshapes", [](Pikalo& p) { return shapes_list(p.Pikalo::get_selected_subshapes()); }, doc::get_selected_subshapes)
+      .def("get_selected_subshapes", [](Pikalo& p) { return typed<shapes_name>(shapes_list(p.Pikalo::get_selected_subshapes())); }, doc::get_selected_subshapes)
       .def("get_selected_edge_indices",
-           [](Pikalo& p, pyb::object base_shape) { return p.get_selected_edge_indices(shape_arg(base_shape)); },
+           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_edge_indices(shape_arg(base_shape)); },
            pyb::arg("base_shape"), doc::get_selected_edge_indices)
       .def("get_selected_vertex_indices",
-           [](Pikalo& p, pyb::object base_shape) { return p.get_selected_vertex_indices(shape_arg(base_shape)); },
+           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_vertex_indices(shape_arg(base_shape)); },
            pyb::arg("base_shape"), doc::get_selected_vertex_indices);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

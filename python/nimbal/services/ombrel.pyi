@@ -1,0 +1,72 @@
+# Generated from the built modules by scripts/stubs.sh; do not edit.
+"""Project files: saving and loading a whole project as a ZIP container."""
+
+import nimbal.enums
+import nimbal.managers.corvath
+import os
+import typing
+
+class ProjectSerializer:
+    """Saves and loads a geometry manager's whole registry as a project file."""
+    def __init__(self) -> None: ...
+    FORMAT_VERSION: typing.ClassVar[str]
+    @classmethod
+    def save_project(cls, filepath: str | bytes | os.PathLike[str], corvath: nimbal.managers.corvath.CoreCorvath) -> bool:
+        """Writes every shape of corvath to a project file (a ZIP container).
+
+        Args:
+            filepath: Where to write (str, bytes or path-like). The file is written
+                whole or not at all: an existing file is replaced only on success.
+            corvath: The geometry manager whose registry is saved; it is not changed.
+
+        Returns:
+            True when the whole file was written; False on any ordinary error, which
+            is logged (error level, with its traceback) through this module's logger,
+            a corvath that is no CoreCorvath included. Errors such as
+            KeyboardInterrupt pass through.
+        """
+    @classmethod
+    def load_project(cls, filepath: str | bytes | os.PathLike[str], corvath: nimbal.managers.corvath.CoreCorvath) -> bool:
+        """Replaces the shapes of corvath with those of a project file.
+
+        Args:
+            filepath: The file to read (str, bytes or path-like).
+            corvath: The geometry manager to load into.
+
+        Returns:
+            True when every shape object of the file was handed to the rebuild; False
+            on any ordinary error (logged), a file that cannot be read or parsed
+            leaving corvath unchanged.
+
+        After the description is read, corvath.clear_all() records one undoable
+        "Clear all" (hooks: _notify_undo_redo_changed, _notify_all_cleared); each
+        shape is then rebuilt through the manager's own operations, with their undo
+        commands and hooks (_notify_shape_created and the rest). Overrides of the
+        ``_deserialize_*`` class methods in a subclass are not called.
+        """
+    @classmethod
+    def _serialize_managed_shape(cls, arg0: object, arg1: dict[typing.Any, typing.Any], arg2: object) -> object: ...
+    @classmethod
+    def _export_shape_to_bytes(cls, arg0: object, arg1: object) -> object: ...
+    @classmethod
+    def _deserialize_shape(cls, arg0: object, arg1: object, arg2: object) -> object: ...
+    @classmethod
+    def _deserialize_plane(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object) -> object: ...
+    @classmethod
+    def _deserialize_sketch(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object, arg5: object) -> object: ...
+    @classmethod
+    def _deserialize_boolean(cls, arg0: object, arg1: nimbal.enums.ShapeType, arg2: object, arg3: object, arg4: object, arg5: object, arg6: object) -> object: ...
+    @classmethod
+    def _deserialize_array(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object, arg5: object) -> object: ...
+    @classmethod
+    def _deserialize_fillet(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object, arg5: object) -> object: ...
+    @classmethod
+    def _deserialize_corner_round(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object, arg5: object) -> object: ...
+    @classmethod
+    def _deserialize_polyline_round(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object, arg5: object) -> object: ...
+    @classmethod
+    def _deserialize_extrude(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object, arg5: object) -> object: ...
+    @classmethod
+    def _deserialize_from_step(cls, arg0: object, arg1: object, arg2: object, arg3: object, arg4: object, arg5: object) -> object: ...
+    @classmethod
+    def _create_sketch_comp_in_manager(cls, arg0: object, arg1: object) -> object: ...

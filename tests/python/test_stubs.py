@@ -1,0 +1,144 @@
+"""The committed type stubs are the ones the built modules give, and they type-check
+together with the example host under mypy --strict."""
+
+import importlib.util
+import os
+import pathlib
+import subprocess
+import sys
+
+import pytest
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+PACKAGE = ROOT / "python" / "nimbal"
+BUILT = pathlib.Path(importlib.util.find_spec("nimbal").origin).parent
+# Debian's mypy is built for Debian's own Python; it checks 3.12 code from there.
+DEBIAN_PYTHON = "/usr/bin/python3"
+
+
+def stubs_under(root):
+    return {p.relative_to(root).as_posix(): p.read_text() for p in root.rglob("*.pyi")}
+
+
+def test_committed_stubs_match_the_built_modules(tmp_path):
+    r = subprocess.run([sys.executable, str(ROOT / "tools" / "stubgen.py"), str(tmp_path)],
+                       capture_output=True, text=True, check=False)
+    assert r.returncode == 0, r.stderr
+    fresh, committed = stubs_under(tmp_path / "nimbal"), stubs_under(PACKAGE)
+    assert sorted(fresh) == sorted(committed)
+    stale = [name for name in fresh if fresh[name] != committed[name]]
+    assert stale == [], "stale stubs; run scripts/stubs.sh"
+
+
+def test_every_extension_module_has_its_stub_and_the_package_is_marked_typed():
+    assert (BUILT / "py.typed").is_file()
+    modules = {p.relative_to(BUILT).as_posix().split(".")[0] for p in BUILT.rglob("*.cpython-312*.so")}
+    stubs = {p.relative_to(BUILT).as_posix()[: -len(".pyi")] for p in BUILT.rglob("*.pyi")}
+    assert modules and modules == stubs
+
+
+def mypy_available():
+    if not os.path.exists(DEBIAN_PYTHON):
+        return False
+    r = subprocess.run([DEBIAN_PYTHON, "-c", "import mypy"], capture_output=True, check=False)
+    return r.returncode == 0
+
+
+@pytest.mark.skipif(not mypy_available(), reason="Debian's python3-mypy is not installed")
+def test_example_host_and_stubs_pass_mypy_strict(tmp_path):
+    env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
+    env["MYPYPATH"] = str(BUILT.parent)
+    r = subprocess.run(
+        [DEBIAN_PYTHON, "-m", "mypy", "--strict", "--python-version", "3.12", "--cache-dir", str(tmp_path),
+         str(ROOT / "examples" / "host.py"), str(BUILT)],
+        capture_output=True, text=True, env=env, cwd=tmp_path, check=False,
+    )
+    assert r.returncode == 0, r.stdout + r.stderr
+
+
+@pytest.mark.skipif(not mypy_available(), reason="Debian's python3-mypy is not installed")
+def test_mypy_sees_a_wrong_argument_type_through_the_stubs(tmp_path):
+    # The check has teeth: a record where a shape type belongs is refused.
+    host = tmp_path / "bad_host.py"
+    host.write_text(
+        "from nimbal.managers.corvath import CoreCorvath\n"
+        "from nimbal.models.quenby import BoxProperties\n"
+        "CoreCorvath().create_shape(BoxProperties(), BoxProperties())\n"
+    )
+    env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
+    env["MYPYPATH"] = str(BUILT.parent)
+    r = subprocess.run(
+        [DEBIAN_PYTHON, "-m", "mypy", "--strict", "--python-version", "3.12", "--cache-dir", str(tmp_path / "c"),
+         str(host)],
+        capture_output=True, text=True, env=env, cwd=tmp_path, check=False,
+    )
+    assert r.returncode == 1
+    assert 'incompatible type "BoxProperties"; expected "ShapeType"' in r.stdout
+
+
+def public_signatures():
+    """(qualified name, signature line) of every public method, property and function."""
+    import importlib
+    import inspect
+
+    from test_docstrings import MODULES
+
+    for module_name in MODULES:
+        module = importlib.import_module(module_name)
+        for name, obj in vars(module).items():
+            if name.startswith("_") or getattr(obj, "__module__", None) != module_name:
+                continue
+            members = vars(obj).items() if inspect.isclass(obj) else [(None, obj)]
+            for member, attr in members:
+                if member is not None and member.startswith("_"):
+                    continue
+                if isinstance(attr, property):
+                    funcs = [attr.fget, attr.fset]
+                elif isinstance(attr, (staticmethod, classmethod)):
+                    funcs = [attr.__func__]
+                else:
+                    funcs = [attr]
+                for f in funcs:
+                    for line in (getattr(f, "__doc__", None) or "").splitlines():
+                        if "(" in line and ") -> " in line:
+                            yield f"{module_name}.{name}" + (f".{member}" if member else ""), line
+
+
+def test_public_signatures_name_their_types():
+    import re
+
+    sys.path.insert(0, str(ROOT / "tools"))
+    from stubgen import split_top  # the stubs' own argument splitting
+
+    vague = []
+    for where, line in public_signatures():
+        args, _, result = line.partition(") -> ")
+        args = args[args.index("(") + 1:]
+        for i, p in enumerate(split_top(args)):
+            if i == 0 and (p.startswith("self") or p.startswith("arg0") or p.startswith("cls")):
+                continue  # the instance or class itself
+            if re.match(r"^\w+: (handle|object)\b", p):
+                vague.append(f"{where}: {p}")
+        if re.fullmatch(r"(handle|object)", result.strip()):
+            vague.append(f"{where}: -> {result.strip()}")
+    assert vague == []
+
+
+@pytest.mark.parametrize(
+    "where, fragment",
+    [
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "shape_type: nimbal.enums.ShapeType"),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "properties: nimbal.models.quenby.Quenby"),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "color: tuple[float, float, float] = "),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "name: str | None = None"),
+        ("nimbal.managers.corvath.CoreCorvath.create_shape", "-> nimbal.managers.corvath.ManagedShape | None"),
+        ("nimbal.managers.tessik.CoreTessik.create_line", "p1: tuple[float, float]"),
+        ("nimbal.services.lumbra.Lumbra.set_projection", "direction: nimbal.enums.ViewDirection | None"),
+        ("nimbal.services.pikalo.Pikalo.move_to", "view: nimbal.kernel.V3d_View"),
+        ("nimbal.models.quenby.FilletProperties.edge_indices", "-> nimbal.models.quenby.IndexList"),
+        ("nimbal.services.drulen.Drulen.apply_fillet", "edge_indices: typing.Iterable[int] = "),
+    ],
+)
+def test_signatures_spell_the_types(where, fragment):
+    lines = [line for w, line in public_signatures() if w == where]
+    assert any(fragment in line for line in lines), lines
