@@ -5,6 +5,7 @@
 // host-written file reads back alike.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,16 +15,23 @@ namespace nimbal::services::ombrel_json {
 
 using Json = nlohmann::ordered_json;
 
+// What a written text holds: its values and its deepest nesting of containers.
+struct DumpStats {
+  std::size_t values = 0;
+  int depth = 0;
+};
+
 // indent=2, ": " between key and value, "," at line ends, no final newline.
-std::string dumps(const Json& value);
+std::string dumps(const Json& value, DumpStats* stats = nullptr);
 
 // The shortest text that reads back as `v` ("1.0", "1e+16", "NaN", ...).
 std::string float_repr(double v);
 
 // Parses UTF-8 text (validated first). Throws nimbal::ValueError with the
 // decoder's message ("Expecting value: line 1 column 1 (char 0)") on bad
-// input, and when containers nest deeper than `max_depth`.
-Json loads(std::string_view utf8, int max_depth);
+// input, when containers nest deeper than `max_depth` and when the text holds
+// more than `max_values` values.
+Json loads(std::string_view utf8, int max_depth, std::size_t max_values);
 
 // repr() of a scalar as the host shows it in messages ('text', 5, None).
 std::string py_repr(const Json& value);

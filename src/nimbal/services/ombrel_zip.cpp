@@ -115,13 +115,36 @@ std::string build_archive(const std::vector<std::pair<std::string, const std::st
   return bytes;
 }
 
+// The file a save replaces: where a chain of symbolic links at `path` ends
+// (a link's relative target is read beside the link), so the link stays a
+// link and its target gets the new contents.
+std::string resolve_links(std::string path) {
+  for (int hops = 0;; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (hops == 40) throw OsError(ELOOP, path);
+    std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0) throw OsError(errno, path);
+    if (static_cast<std::size_t>(n) >= buf.size()) throw OsError(ENAMETOOLONG, path);
+    std::string target(buf.data(), static_cast<std::size_t>(n));
+    if (target.empty()) throw OsError(ENOENT, path);
+    if (target[0] != '/') {
+      auto slash = path.rfind('/');
+      if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+    }
+    path = std::move(target);
+  }
+}
+
 }  // namespace
 
 OsError::OsError(int e, std::string name) : std::runtime_error(errno_text(e, name)), err(e), filename(std::move(name)) {}
 
-void write_zip_file(const std::string& path, const std::vector<std::pair<std::string, const std::string*>>& entries) {
-  if (path.empty() || path.find('\0') != std::string::npos) throw OsError(ENOENT, path);
+void write_zip_file(const std::string& given, const std::vector<std::pair<std::string, const std::string*>>& entries) {
+  if (given.empty() || given.find('\0') != std::string::npos) throw OsError(ENOENT, given);
   const std::string bytes = build_archive(entries);
+  const std::string path = resolve_links(given);
 
   std::string dir = ".", base = path;
   if (auto slash = path.rfind('/'); slash != std::string::npos) {
