@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs a benchmark: scripts/bench.sh <name> runs bench/<name>_bench.py
-# (drulen, corvath, sketch_grid). Benchmarks are never part of the tests.
+# (drulen, corvath, sketch_grid, ombrel). Benchmarks are never part of the tests.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/deps.sh"
