@@ -330,7 +330,7 @@ Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, StepF
   return result;
 }
 
-void ProjectSerializer::check_description(const Json& doc) {
+void ProjectSerializer::check_description(const Json& doc, ProjectArchive* zf) {
   if (!doc.is_object()) return;
   auto shapes = doc.find("shapes");
   if (shapes == doc.end() || !shapes->is_array()) return;
@@ -350,6 +350,13 @@ void ProjectSerializer::check_description(const Json& doc) {
     if (++objects > ProjectLimits::max_shape_objects)
       throw ValueError("project holds more than " + std::to_string(ProjectLimits::max_shape_objects) + " shapes");
     check_depth(item.depth);
+    if (zf && item.obj->is_object())
+      if (auto sf = item.obj->find("step_file"); sf != item.obj->end() && sf->is_string()) {
+        const std::string& entry = sf->get_ref<const std::string&>();
+        if (std::optional<std::uint64_t> size = zf->declared_size(entry);
+            size && *size > ProjectLimits::max_step_entry_bytes)
+          throw entry_too_large(entry, ProjectLimits::max_step_entry_bytes);
+      }
     const Json* comps = nullptr;
     if (item.obj->is_object())
       if (auto c = item.obj->find("components"); c != item.obj->end() && c->is_array() && !c->empty()) comps = &*c;
@@ -417,8 +424,7 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
     std::vector<std::pair<std::string, const std::string*>> entries{{"project.json", &text}};
     for (const auto& [name, bytes] : step_files) {
       if (bytes.size() > ProjectLimits::max_step_entry_bytes)
-        throw ValueError("entry '" + name + "' is larger than " +
-                         std::to_string(ProjectLimits::max_step_entry_bytes) + " bytes");
+        throw entry_too_large(name, ProjectLimits::max_step_entry_bytes);
       entries.emplace_back(name, &bytes);
     }
     // Everything is built and checked before the file is touched.
@@ -440,7 +446,7 @@ bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& c
     const Json doc =
         oj::loads(zf.read("project.json"), ProjectLimits::max_json_depth, ProjectLimits::max_json_values);
     // Every bound is checked while the current model is still in place.
-    check_description(doc);
+    check_description(doc, &zf);
     corvath.clear_all();
     if (const Json* shapes = get(doc, "shapes"))
       for_each_item(*shapes, [&](const Json& element) { _deserialize_shape(element, corvath, zf); });

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -75,6 +76,8 @@ class ProjectArchive {
   // The whole entry; KeyError when the container has no entry of that name.
   // Names are looked up inside the container only, never used as paths.
   virtual std::string read(const std::string& name) = 0;
+  // The size the container declares for an entry, when it declares one.
+  virtual std::optional<std::uint64_t> declared_size(const std::string& name) { return std::nullopt; }
 
   // Kernel shapes read from entries while this container is open, by entry
   // name: an entry that many shapes name is inflated and parsed once.
@@ -89,10 +92,14 @@ class ZipArchive final : public ProjectArchive {
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
   std::string read(const std::string& name) override;
+  std::optional<std::uint64_t> declared_size(const std::string& name) override;
 
  private:
   struct zip* za_ = nullptr;
 };
+
+// The refusal of an entry larger than `limit` bytes.
+ValueError entry_too_large(const std::string& name, std::size_t limit);
 
 // Writes a ZIP container of `entries` (deflated, in order) to `path`
 // through a temporary file beside it, renamed over the path only when
@@ -124,8 +131,9 @@ class ProjectSerializer {
   static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
                                        CoreCorvath& corvath);
   // Throws ValueError when a description holds more shapes, deeper nesting
-  // or more built copies than ProjectLimits allows.
-  static void check_description(const Json& doc);
+  // or more built copies than ProjectLimits allows, or names an entry that
+  // `zf` declares larger than an entry may be.
+  static void check_description(const Json& doc, ProjectArchive* zf = nullptr);
   static std::optional<std::string> _export_shape_to_bytes(const ManagedShape& managed_shape,
                                                            CoreCorvath& corvath);
 

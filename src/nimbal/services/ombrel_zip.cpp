@@ -202,6 +202,18 @@ ZipArchive::ZipArchive(const std::string& path) {
   }
 }
 
+std::optional<std::uint64_t> ZipArchive::declared_size(const std::string& name) {
+  if (name.find('\0') != std::string::npos) return std::nullopt;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat(za_, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return std::nullopt;
+  return st.size;
+}
+
+ValueError entry_too_large(const std::string& name, std::size_t limit) {
+  return ValueError("entry '" + name + "' is larger than " + std::to_string(limit) + " bytes");
+}
+
 ZipArchive::~ZipArchive() {
   if (za_) zip_discard(za_);
 }
@@ -213,9 +225,7 @@ std::string ZipArchive::read(const std::string& name) {
   if (idx < 0) throw KeyError(missing);
   const std::size_t limit =
       name == "project.json" ? ProjectLimits::max_description_bytes : ProjectLimits::max_step_entry_bytes;
-  auto too_large = [&] {
-    return ValueError("entry '" + name + "' is larger than " + std::to_string(limit) + " bytes");
-  };
+  auto too_large = [&] { return entry_too_large(name, limit); };
   zip_stat_t st;
   zip_stat_init(&st);
   if (zip_stat_index(za_, static_cast<zip_uint64_t>(idx), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
