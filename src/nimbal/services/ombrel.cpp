@@ -132,10 +132,6 @@ constexpr unsigned long long smallest_chain_text(int depth) {
 static_assert(smallest_chain_text(ProjectLimits::max_shape_depth) > ProjectLimits::max_description_bytes,
               "a savable model must stay under the load's nesting bound");
 
-std::string too_deep_text() {
-  return "shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) + " levels)";
-}
-
 // The copies an array's saved counts make (the record's defaults where a
 // count is missing or not a number; the rebuild refuses those itself).
 long long array_copies(const Json& obj) {
@@ -157,10 +153,6 @@ long long array_copies(const Json& obj) {
     total = c > (ProjectLimits::max_built_shapes + 1) / total ? ProjectLimits::max_built_shapes + 1 : total * c;
   }
   return total;
-}
-
-void check_depth(int depth) {
-  if (depth > ProjectLimits::max_shape_depth) throw ValueError(too_deep_text());
 }
 
 // The six members every shape object starts with.
@@ -255,6 +247,12 @@ std::optional<std::string> name_of(const Json& value) {
 }
 
 bool truthy(const Json& v) { return models::truth_of(v); }
+
+void check_depth(int depth) {
+  if (depth > ProjectLimits::max_shape_depth)
+    throw ValueError("shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) +
+                     " levels)");
+}
 
 std::vector<Json> iterate(const Json& value) {
   std::vector<Json> out;

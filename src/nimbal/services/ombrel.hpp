@@ -179,6 +179,8 @@ managers::Color color_of(const Json& value);
 std::optional<std::string> name_of(const Json& value);
 // The host's truth value of a JSON value.
 bool truthy(const Json& value);
+// ValueError "shapes nested too deeply" beyond ProjectLimits::max_shape_depth.
+void check_depth(int depth);
 // The items iterating over `value` gives (list items, dict keys, characters).
 std::vector<Json> iterate(const Json& value);
 // Calls `f` on each of those items; a list's items are not copied.

@@ -76,9 +76,7 @@ std::optional<std::string> ProjectSerializer::_deserialize_sketch(const Json& da
 
 std::optional<std::string> ProjectSerializer::_create_sketch_comp_in_manager(const Json& comp_data,
                                                                              CoreTessik& tessik, int depth) {
-  if (depth > ProjectLimits::max_shape_depth)
-    throw ValueError("shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) +
-                     " levels)");
+  check_depth(depth);
   const ShapeType t = shape_type_of(item(comp_data, "shape_type"));
   const Json* p = get(comp_data, "properties");
   const Json props = p ? *p : Json::object();
