@@ -238,6 +238,20 @@ def _patch_central_size(path, name, size):
         f.write(bytes(data))
 
 
+@pytest.mark.parametrize("extra_keys", [0, 3, 40])
+def test_a_repeated_key_takes_its_last_value(tmp_path, extra_keys):
+    """Small objects are searched directly, large ones through an index:
+    both give the last value of a key."""
+    keys = "".join(f'"k{i}": {i}, ' for i in range(extra_keys))
+    props = '{"width": 1.0, ' + keys + '"width": 7.0, "height": 2.0, "height": 3.0}'
+    text = ('{"shapes": [{"shape_type": "box", "name": "A", "color": [0, 0, 0], "properties": ' + props + "}]}")
+    mgr = CoreCorvath()
+    assert PS.load_project(write_project(tmp_path / "dup.vrex", text), mgr)
+    (box,) = top_level(mgr)
+    assert (box.properties.width, box.properties.height, box.properties.depth) == (7.0, 3.0, 50.0)
+    assert k.volume(box.shape) == pytest.approx(7.0 * 3.0 * 50.0)
+
+
 def _chain(depth):
     """The text of a union holding a union ... holding a box, `depth` levels
     below the top (built as text: the host's writer recurses)."""

@@ -440,10 +440,22 @@ class Parser {
       ++i_;
       skip_ws();
       Json v = value(depth);
-      // A repeated key keeps its first place and takes the last value.
-      auto [it, fresh] = index.try_emplace(key, members.size());
-      if (fresh) static_cast<Json::object_t::Container&>(members).emplace_back(std::move(key), std::move(v));
-      else (members.begin() + static_cast<std::ptrdiff_t>(it->second))->second = std::move(v);
+      // A repeated key keeps its first place and takes the last value. Small
+      // objects are searched directly; larger ones through the index.
+      constexpr std::size_t indexed_from = 8;
+      std::size_t place = members.size();
+      if (members.size() < indexed_from) {
+        for (std::size_t k = 0; k < members.size(); ++k)
+          if ((members.begin() + static_cast<std::ptrdiff_t>(k))->first == key) place = k;
+      } else {
+        if (index.empty())
+          for (std::size_t k = 0; k < members.size(); ++k)
+            index.emplace((members.begin() + static_cast<std::ptrdiff_t>(k))->first, k);
+        place = index.try_emplace(key, members.size()).first->second;
+      }
+      if (place == members.size())
+        static_cast<Json::object_t::Container&>(members).emplace_back(std::move(key), std::move(v));
+      else (members.begin() + static_cast<std::ptrdiff_t>(place))->second = std::move(v);
       skip_ws();
       if (at('}')) {
         ++i_;
