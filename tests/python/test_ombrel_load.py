@@ -309,23 +309,30 @@ from nimbal.managers.corvath import CoreCorvath
 from nimbal.services.ombrel import ProjectSerializer as PS
 with open("/proc/self/statm") as f:
     vm = int(f.read().split()[0]) * resource.getpagesize()
-resource.setrlimit(resource.RLIMIT_AS, (vm + (1200 << 20), resource.RLIM_INFINITY))
-print(PS.load_project(sys.argv[1], CoreCorvath()))
+for path, extra in zip(sys.argv[1::2], sys.argv[2::2]):
+    resource.setrlimit(resource.RLIMIT_AS, (vm + (int(extra) << 20), resource.RLIM_INFINITY))
+    print(PS.load_project(path, CoreCorvath()), flush=True)
 """
 
 
-def test_a_small_file_cannot_make_a_load_exhaust_memory(tmp_path):
-    """64 MiB of empty lists in 63 KiB of container: without a bound on the
-    values parsed the load needs gigabytes, and under a memory limit the
-    process aborts."""
+def test_a_load_under_a_memory_limit_fails_cleanly(tmp_path):
+    """64 MiB of empty lists in 63 KiB of container needs gigabytes without
+    a bound on the values parsed; and a file within the bound, under limits
+    that run out part way, must fail as a load, not end the process while
+    the parsed part is freed."""
     import subprocess
     import sys
     text = '{"shapes": [], "pad": [' + "[]," * (21 << 20) + "[]]}"
-    path = write_project(tmp_path / "amplify.vrex", text)
-    assert os.path.getsize(path) < 128 << 10
-    run = subprocess.run([sys.executable, "-c", _LOW_MEMORY, path], capture_output=True, text=True, timeout=120)
-    assert (run.returncode, run.stdout.strip()) == (0, "False"), run.stderr[-2000:]
-    assert "project.json holds more than 4194304 values" in run.stderr
+    amplify = write_project(tmp_path / "amplify.vrex", text)
+    assert os.path.getsize(amplify) < 128 << 10
+    within = write_project(tmp_path / "within.vrex", '{"shapes": [], "pad": [' + "[]," * 2000000 + "[]]}")
+    args = [amplify, "1200"] + [a for extra in range(20, 180, 20) for a in (within, str(extra))]
+    run = subprocess.run([sys.executable, "-c", _LOW_MEMORY, *args], capture_output=True, text=True, timeout=120)
+    assert run.returncode == 0, run.stderr[-2000:]
+    results = run.stdout.split()
+    assert len(results) == 9 and results[0] == "False" and "False" in results and results[-1] == "True"
+    assert "project.json holds more than 4194304 values" in run.stderr.splitlines()[0]
+    assert all(line.endswith("std::bad_alloc") for line in run.stderr.splitlines()[1:]), run.stderr[-2000:]
 
 
 def test_entry_names_are_never_paths(tmp_path, tmpdir_env, monkeypatch):

@@ -441,8 +441,11 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
 bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& corvath) {
   try {
     ZipArchive zf(filepath);
-    const Json doc =
+    // Freed without allocating, also while a failure unwinds.
+    oj::Document parsed(ProjectLimits::max_json_depth);
+    parsed.value =
         oj::loads(zf.read("project.json"), ProjectLimits::max_json_depth, ProjectLimits::max_json_values);
+    const Json& doc = parsed.value;
     // Every bound is checked while the current model is still in place.
     check_description(doc, &zf);
     corvath.clear_all();

@@ -197,6 +197,35 @@ std::string dumps(const Json& value, DumpStats* stats) {
   return out;
 }
 
+// ---------------------------------------------------------------- freeing
+
+Teardown::Teardown(int max_depth) { path_.reserve(static_cast<std::size_t>(max_depth) + 2); }
+
+void Teardown::operator()(Json& root) noexcept {
+  auto open_container = [](const Json& v) { return (v.is_array() || v.is_object()) && !v.empty(); };
+  path_.clear();
+  path_.push_back(&root);
+  // Always pops the last item of the innermost open container: a scalar or
+  // an empty container, whose destruction allocates nothing.
+  while (!path_.empty()) {
+    Json* cur = path_.back();
+    Json* last = nullptr;
+    if (cur->is_array() && !cur->empty()) last = &cur->get_ref<Json::array_t&>().back();
+    else if (cur->is_object() && !cur->empty())
+      last = &static_cast<Json::object_t::Container&>(cur->get_ref<Json::object_t&>()).back().second;
+    if (!last) {
+      path_.pop_back();
+      continue;
+    }
+    if (open_container(*last) && path_.size() < path_.capacity()) {
+      path_.push_back(last);
+      continue;
+    }
+    if (cur->is_array()) cur->get_ref<Json::array_t&>().pop_back();
+    else static_cast<Json::object_t::Container&>(cur->get_ref<Json::object_t&>()).pop_back();
+  }
+}
+
 // ---------------------------------------------------------------- reading
 
 namespace {
@@ -258,14 +287,17 @@ void append_utf8(std::string& out, char32_t cp) {
 class Parser {
  public:
   Parser(std::string_view s, int max_depth, std::size_t max_values)
-      : s_(s), max_depth_(max_depth), max_values_(max_values) {}
+      : s_(s), max_depth_(max_depth), max_values_(max_values), free_(max_depth) {}
 
   Json document() {
     if (s_.size() >= 3 && s_.substr(0, 3) == "\xEF\xBB\xBF") fail("Unexpected UTF-8 BOM (decode using utf-8-sig)", 0);
     skip_ws();
     Json v = value(0);
     skip_ws();
-    if (i_ != s_.size()) fail("Extra data", i_);
+    if (i_ != s_.size()) {
+      free_(v);
+      fail("Extra data", i_);
+    }
     return v;
   }
 
@@ -423,7 +455,7 @@ class Parser {
   Json object(int depth) {
     ++i_;
     Json o = Json::object();
-    auto& members = o.get_ref<Json::object_t&>();
+    auto& members = static_cast<Json::object_t::Container&>(o.get_ref<Json::object_t&>());
     // Keys are found through a hash index, not by the ordered object's
     // linear search (which makes a parse quadratic in the keys).
     std::unordered_map<std::string, std::size_t> index;
@@ -432,38 +464,55 @@ class Parser {
       ++i_;
       return o;
     }
-    for (;;) {
-      if (!at('"')) fail("Expecting property name enclosed in double quotes", i_);
-      std::string key = string().get<std::string>();
-      skip_ws();
-      if (!at(':')) fail("Expecting ':' delimiter", i_);
-      ++i_;
-      skip_ws();
-      Json v = value(depth);
-      // A repeated key keeps its first place and takes the last value. Small
-      // objects are searched directly; larger ones through the index.
-      constexpr std::size_t indexed_from = 8;
-      std::size_t place = members.size();
-      if (members.size() < indexed_from) {
-        for (std::size_t k = 0; k < members.size(); ++k)
-          if ((members.begin() + static_cast<std::ptrdiff_t>(k))->first == key) place = k;
-      } else {
-        if (index.empty())
-          for (std::size_t k = 0; k < members.size(); ++k)
-            index.emplace((members.begin() + static_cast<std::ptrdiff_t>(k))->first, k);
-        place = index.try_emplace(key, members.size()).first->second;
-      }
-      if (place == members.size())
-        static_cast<Json::object_t::Container&>(members).emplace_back(std::move(key), std::move(v));
-      else (members.begin() + static_cast<std::ptrdiff_t>(place))->second = std::move(v);
-      skip_ws();
-      if (at('}')) {
+    try {
+      for (;;) {
+        if (!at('"')) fail("Expecting property name enclosed in double quotes", i_);
+        std::string key = string().get<std::string>();
+        skip_ws();
+        if (!at(':')) fail("Expecting ':' delimiter", i_);
         ++i_;
-        return o;
+        skip_ws();
+        Json v = value(depth);
+        try {
+          insert(members, index, std::move(key), v);
+        } catch (...) {
+          free_(v);
+          throw;
+        }
+        skip_ws();
+        if (at('}')) {
+          ++i_;
+          return o;
+        }
+        if (!at(',')) fail("Expecting ',' delimiter", i_);
+        ++i_;
+        skip_ws();
       }
-      if (!at(',')) fail("Expecting ',' delimiter", i_);
-      ++i_;
-      skip_ws();
+    } catch (...) {
+      free_(o);  // what was read so far, without allocating
+      throw;
+    }
+  }
+
+  // A repeated key keeps its first place and takes the last value. Small
+  // objects are searched directly, larger ones through the index.
+  void insert(Json::object_t::Container& members, std::unordered_map<std::string, std::size_t>& index,
+              std::string key, Json& v) {
+    constexpr std::size_t indexed_from = 8;
+    std::size_t place = members.size();
+    if (members.size() < indexed_from) {
+      for (std::size_t k = 0; k < members.size(); ++k)
+        if (members[k].first == key) place = k;
+    } else {
+      if (index.empty())
+        for (std::size_t k = 0; k < members.size(); ++k) index.emplace(members[k].first, k);
+      place = index.try_emplace(key, members.size()).first->second;
+    }
+    if (place == members.size()) {
+      members.emplace_back(std::move(key), std::move(v));
+    } else {
+      free_(members[place].second);
+      members[place].second = std::move(v);
     }
   }
 
@@ -475,16 +524,27 @@ class Parser {
       ++i_;
       return a;
     }
-    for (;;) {
-      skip_ws();
-      a.push_back(value(depth));
-      skip_ws();
-      if (at(']')) {
+    try {
+      for (;;) {
+        skip_ws();
+        Json v = value(depth);
+        try {
+          a.push_back(std::move(v));
+        } catch (...) {
+          free_(v);
+          throw;
+        }
+        skip_ws();
+        if (at(']')) {
+          ++i_;
+          return a;
+        }
+        if (!at(',')) fail("Expecting ',' delimiter", i_);
         ++i_;
-        return a;
       }
-      if (!at(',')) fail("Expecting ',' delimiter", i_);
-      ++i_;
+    } catch (...) {
+      free_(a);  // what was read so far, without allocating
+      throw;
     }
   }
 
@@ -493,6 +553,7 @@ class Parser {
   int max_depth_;
   std::size_t max_values_;
   std::size_t values_ = 0;
+  Teardown free_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -32,6 +33,29 @@ std::string float_repr(double v);
 // input, when containers nest deeper than `max_depth` and when the text holds
 // more than `max_values` values.
 Json loads(std::string_view utf8, int max_depth, std::size_t max_values);
+
+// Empties a parsed value without allocating, for any value up to the depth
+// given at construction. The JSON library's own destructor allocates a
+// stack to flatten a container, which fails (and ends the process) when
+// memory is exhausted, the moment a failed load needs it most.
+class Teardown {
+ public:
+  explicit Teardown(int max_depth);
+  void operator()(Json& value) noexcept;
+
+ private:
+  std::vector<Json*> path_;
+};
+
+// A parsed document that is freed that way.
+struct Document {
+  explicit Document(int max_depth) : teardown(max_depth) {}
+  ~Document() { teardown(value); }
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+  Teardown teardown;
+  Json value;
+};
 
 // repr() of a scalar as the host shows it in messages ('text', 5, None).
 std::string py_repr(const Json& value);
