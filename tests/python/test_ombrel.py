@@ -191,6 +191,24 @@ def test_save_through_a_symbolic_link_writes_its_target(tmp_path):
     assert sorted(p.name for p in (tmp_path / "real").iterdir()) == ["new.vrex", "p.vrex"]
 
 
+def test_a_save_refuses_what_its_load_would_refuse(tmp_path, capture_logs):
+    """The save checks the load's bounds: a file it reports as written is
+    one the load reads back."""
+    mgr = CoreCorvath()
+    box = mgr.create_shape(T.BOX, q.BoxProperties())
+    arr = mgr.get_shape(mgr.create_shape_array(box.shape_id, q.ArrayProperties(count_x=2)))
+    arr.properties.count_x = 400  # what the record says is what a load builds
+    outer = mgr.get_shape(mgr.create_shape_array(arr.shape_id, q.ArrayProperties(count_x=2)))
+    outer.properties.count_x = 400
+    path = tmp_path / "big.vrex"
+    path.write_bytes(b"previous")
+    assert ProjectSerializer.save_project(str(path), mgr) is False
+    assert capture_logs.messages == [f"Failed to save project '{path}': project would build more than 100000 shapes"]
+    assert path.read_bytes() == b"previous"
+    outer.properties.count_x = 200
+    assert ProjectSerializer.save_project(str(path), mgr) is True
+
+
 def test_deep_models_save_and_load(tmp_path):
     """Both managers nest shapes without a limit of their own; a chain far
     deeper than a recursive walk could take saves, and loads back whole."""
