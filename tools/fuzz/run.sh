@@ -10,7 +10,7 @@ seconds=${1:-900}
 shift || true
 out=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 
-"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" clang-14 libclang-rt-14-dev
 "$root/scripts/build.sh" >/dev/null   # the Python face writes the seeds
 cmake -S "$here" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
