@@ -6,6 +6,7 @@ import logging
 import math
 import pathlib
 import zipfile
+import zlib
 
 import pytest
 
@@ -78,6 +79,23 @@ def test_text_is_what_the_host_json_writer_gives(tmp_path):
     text = description(path)
     assert text == json.dumps(expected, indent=2)
     assert "NaN" in text and "-Infinity" in text and "\\ud83d\\ude00" in text
+
+
+def test_entries_are_deflated_at_the_default_level(tmp_path):
+    """zlib's default level, as the host's zipfile uses it (not the best
+    compression, which costs several times the time on a large project)."""
+    mgr = CoreCorvath()
+    for i in range(300):
+        mgr.create_shape(T.BOX, q.BoxProperties(translation=q.Translation(x=i * 60.0)))
+    mgr.import_shape(step_file(tmp_path))
+    path = str(tmp_path / "many.vrex")
+    assert ProjectSerializer.save_project(path, mgr)
+    with zipfile.ZipFile(path) as zf:
+        for info in zf.infolist():
+            deflate = zlib.compressobj(zlib.Z_DEFAULT_COMPRESSION, zlib.DEFLATED, -15)
+            data = zf.read(info)
+            assert (info.compress_type, info.compress_size) == (
+                zipfile.ZIP_DEFLATED, len(deflate.compress(data) + deflate.flush())), info.filename
 
 
 def test_entries_follow_a_depth_first_walk(tmp_path):
