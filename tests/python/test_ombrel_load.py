@@ -282,6 +282,8 @@ def test_hostile_files_fail_before_the_model_is_cleared(tmp_path, tmpdir_env, ca
     # Copies multiply through nesting: 400 x 400 boxes from a few hundred bytes.
     squared = project(_array(400, _array(400, shape_obj("box"))))
     cases.append((write_project(tmp_path / "squared.vrex", squared), "project would build more than 100000 shapes"))
+    as_text = project(_array("400", _array(400.5, shape_obj("box"))))  # counts read as the record reads them
+    cases.append((write_project(tmp_path / "as_text.vrex", as_text), "project would build more than 100000 shapes"))
     spread = project(*[_array(60000, shape_obj("box"))] * 2)
     cases.append((write_project(tmp_path / "spread.vrex", spread), "project would build more than 100000 shapes"))
     empties = '{"shapes": [], "pad": [' + "[]," * (5 << 20) + "[]]}"

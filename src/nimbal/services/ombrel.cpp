@@ -132,25 +132,22 @@ constexpr unsigned long long smallest_chain_text(int depth) {
 static_assert(smallest_chain_text(ProjectLimits::max_shape_depth) > ProjectLimits::max_description_bytes,
               "a savable model must stay under the load's nesting bound");
 
-// The copies an array's saved counts make (the record's defaults where a
-// count is missing or not a number; the rebuild refuses those itself).
+// The copies an array's saved counts make, read as its rebuild reads them
+// (a record the rebuild cannot make counts once: that rebuild fails).
 long long array_copies(const Json& obj) {
-  const m::ArrayProperties defaults;
-  long long counts[3] = {defaults.count_x, defaults.count_y, defaults.count_z};
-  auto p = obj.find("properties");
-  if (p != obj.end() && p->is_object()) {
-    const char* keys[3] = {"count_x", "count_y", "count_z"};
-    for (int i = 0; i < 3; ++i) {
-      auto c = p->find(keys[i]);
-      if (c == p->end()) continue;
-      if (c->is_number_integer()) counts[i] = c->get<long long>();
-      else if (c->is_number_unsigned()) counts[i] = ProjectLimits::max_built_shapes + 1;
-    }
+  constexpr long long cap = ProjectLimits::max_built_shapes + 1;
+  long long counts[3] = {1, 1, 1};
+  try {
+    auto p = obj.find("properties");
+    auto rec = m::from_dict<m::ArrayProperties>(p != obj.end() ? *p : Json::object());
+    counts[0] = rec->count_x, counts[1] = rec->count_y, counts[2] = rec->count_z;
+  } catch (const std::exception&) {
+    return 1;
   }
   long long total = 1;
   for (long long c : counts) {
     if (c <= 0) return 0;
-    total = c > (ProjectLimits::max_built_shapes + 1) / total ? ProjectLimits::max_built_shapes + 1 : total * c;
+    total = c > cap / total ? cap : total * c;
   }
   return total;
 }
