@@ -307,10 +307,22 @@ def project_file(out_dir: str) -> None:
         print(f"saved: {saved}, entries {zf.namelist()}")
     fresh = CoreCorvath()
     print(f"loaded: {ProjectSerializer.load_project(path, fresh)}")
-    for sid in fresh.get_all_shape_ids():
-        ms = present(fresh.get_shape(sid))
-        size = "no geometry" if ms.shape is None else f"volume {kernel.volume(ms.shape):.1f}"
-        print(f"  {ms.name} ({ms.shape_type.value}, {len(ms.components)} components): {size}")
+
+    def described(mgr: CoreCorvath) -> list[tuple[str, str, float | None]]:
+        """Type, name and measured volume of each top-level shape, in order."""
+        out: list[tuple[str, str, float | None]] = []
+        for sid in mgr.get_all_shape_ids():
+            ms = present(mgr.get_shape(sid))
+            volume = None if ms.shape is None else round(kernel.volume(ms.shape), 3)
+            out.append((ms.shape_type.value, ms.name, volume))
+        return out
+
+    before, after = described(part), described(fresh)
+    for i, (kind, name, volume) in enumerate(after):
+        was = before[i][2] if i < len(before) else "nothing"
+        size = "no geometry" if volume is None else f"volume {volume:.1f} (saved {was})"
+        print(f"  {name} ({kind}): {size}")
+    print(f"loaded matches saved (types, names, volumes): {after == before}")
 
 
 def main() -> None:

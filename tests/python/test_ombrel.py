@@ -6,11 +6,13 @@ import logging
 import math
 import pathlib
 import zipfile
+import zlib
 
 import pytest
 
 from corvath_fixtures import Host
 from ombrel_fixtures import fill_every_kind, listing, step_file
+from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
 from nimbal.managers.corvath import CoreCorvath
 from nimbal.models import quenby as q
@@ -77,6 +79,23 @@ def test_text_is_what_the_host_json_writer_gives(tmp_path):
     text = description(path)
     assert text == json.dumps(expected, indent=2)
     assert "NaN" in text and "-Infinity" in text and "\\ud83d\\ude00" in text
+
+
+def test_entries_are_deflated_at_the_default_level(tmp_path):
+    """zlib's default level, as the host's zipfile uses it (not the best
+    compression, which costs several times the time on a large project)."""
+    mgr = CoreCorvath()
+    for i in range(300):
+        mgr.create_shape(T.BOX, q.BoxProperties(translation=q.Translation(x=i * 60.0)))
+    mgr.import_shape(step_file(tmp_path))
+    path = str(tmp_path / "many.vrex")
+    assert ProjectSerializer.save_project(path, mgr)
+    with zipfile.ZipFile(path) as zf:
+        for info in zf.infolist():
+            deflate = zlib.compressobj(zlib.Z_DEFAULT_COMPRESSION, zlib.DEFLATED, -15)
+            data = zf.read(info)
+            assert (info.compress_type, info.compress_size) == (
+                zipfile.ZIP_DEFLATED, len(deflate.compress(data) + deflate.flush())), info.filename
 
 
 def test_entries_follow_a_depth_first_walk(tmp_path):
@@ -147,16 +166,86 @@ class _NoExport:
         return False
 
 
-def test_export_reporting_false_leaves_no_entry(tmp_path, tmpdir_env):
+@pytest.mark.parametrize("nesting", ["top level", "in a union", "in a fillet of a union"])
+def test_export_reporting_false_fails_the_save_and_keeps_the_file(tmp_path, tmpdir_env, capture_logs, nesting):
     mgr = CoreCorvath(_NoExport())
-    imp = mgr.import_shape(step_file(tmp_path))
-    path = str(tmp_path / "noexport.vrex")
-    assert ProjectSerializer.save_project(path, mgr) is True
-    with zipfile.ZipFile(path) as zf:
-        assert zf.namelist() == ["project.json"]
-    (obj,) = json.loads(description(path))["shapes"]
-    assert obj["shape_id"] == imp.shape_id and "step_file" not in obj
+    mgr.create_shape(T.SPHERE, q.SphereProperties())
+    imp = mgr.import_shape(step_file(tmp_path), name="Bracket")
+    if nesting != "top level":
+        box = mgr.create_shape(T.BOX, q.BoxProperties(width=5.0, height=5.0, depth=50.0))
+        top = mgr.union_shapes([box.shape_id, imp.shape_id])
+        if nesting == "in a fillet of a union":
+            mgr.fillet_shape(top, q.FilletProperties(fillet_radius=0.5, edge_indices=[0]))
+    path = tmp_path / "noexport.vrex"
+    before = b"PK previous project, kept byte for byte"
+    path.write_bytes(before)
+    capture_logs.clear()
+    assert ProjectSerializer.save_project(str(path), mgr) is False
+    assert path.read_bytes() == before
+    assert capture_logs.messages == [
+        f"Failed to save project '{path}': could not export the geometry of 'Bracket' ({imp.shape_id}) to STEP"]
     assert listing(tmpdir_env) == []
+    assert listing(tmp_path) == ["noexport.vrex", "part.step", "tmp"]
+
+
+def test_save_through_a_symbolic_link_writes_its_target(tmp_path):
+    mgr = CoreCorvath()
+    mgr.create_shape(T.BOX, q.BoxProperties(width=3.0, height=4.0, depth=5.0))
+    (tmp_path / "real").mkdir()
+    target = tmp_path / "real" / "p.vrex"
+    target.write_bytes(b"old")
+    target.chmod(0o640)
+    hop = tmp_path / "hop.vrex"
+    hop.symlink_to("real/p.vrex")  # relative, resolved beside the link
+    link = tmp_path / "link.vrex"
+    link.symlink_to(hop)  # a chain of two links
+    dangling = tmp_path / "dangling.vrex"
+    dangling.symlink_to(tmp_path / "real" / "new.vrex")
+    for path, written in [(link, target), (dangling, tmp_path / "real" / "new.vrex")]:
+        assert ProjectSerializer.save_project(str(path), mgr) is True
+        assert path.is_symlink()
+        assert json.loads(description(written))["shapes"][0]["properties"]["width"] == 3.0
+    assert hop.is_symlink() and (target.stat().st_mode & 0o777) == 0o640
+    assert sorted(p.name for p in (tmp_path / "real").iterdir()) == ["new.vrex", "p.vrex"]
+
+
+def test_a_save_refuses_what_its_load_would_refuse(tmp_path, capture_logs):
+    """The save checks the load's bounds: a file it reports as written is
+    one the load reads back."""
+    mgr = CoreCorvath()
+    box = mgr.create_shape(T.BOX, q.BoxProperties())
+    arr = mgr.get_shape(mgr.create_shape_array(box.shape_id, q.ArrayProperties(count_x=2)))
+    arr.properties.count_x = 400  # what the record says is what a load builds
+    outer = mgr.get_shape(mgr.create_shape_array(arr.shape_id, q.ArrayProperties(count_x=2)))
+    outer.properties.count_x = 400
+    path = tmp_path / "big.vrex"
+    path.write_bytes(b"previous")
+    assert ProjectSerializer.save_project(str(path), mgr) is False
+    assert capture_logs.messages == [f"Failed to save project '{path}': project would build more than 100000 shapes"]
+    assert path.read_bytes() == b"previous"
+    outer.properties.count_x = 200
+    assert ProjectSerializer.save_project(str(path), mgr) is True
+
+
+def test_deep_models_save_and_load(tmp_path):
+    """Both managers nest shapes without a limit of their own; a chain far
+    deeper than a recursive walk could take saves, and loads back whole."""
+    mgr = CoreCorvath()
+    sid = mgr.create_shape(T.BOX, q.BoxProperties(width=1.0, height=2.0, depth=3.0)).shape_id
+    for _ in range(450):
+        sid = mgr.create_shape_array(sid, q.ArrayProperties(count_x=1, count_y=1, count_z=1))
+    path = tmp_path / "deep.vrex"
+    assert ProjectSerializer.save_project(str(path), mgr) is True
+    text = description(path)
+    assert text.count('"shape_type": "array"') == 450
+    loaded = CoreCorvath()
+    assert ProjectSerializer.load_project(str(path), loaded) is True
+    (top,) = [loaded.get_shape(i) for i in loaded.get_all_shape_ids()]
+    depth, ms = 0, top
+    while ms.components:
+        depth, ms = depth + 1, ms.components[0]
+    assert (depth, ms.shape_type) == (450, T.BOX)
+    assert k.volume(top.shape) == pytest.approx(6.0)
 
 
 class _Once(Host):
@@ -238,7 +327,6 @@ def test_serialize_and_export_helpers(tmp_path, tmpdir_env):
 def test_placed_import_is_stored_without_its_placement(tmp_path):
     """The entry holds the geometry as read; the record's placement is put
     back once by the load (see the load tests)."""
-    from nimbal import kernel as k
     mgr = CoreCorvath()
     src = step_file(tmp_path)
     imp = mgr.import_shape(src, properties=q.ImportedProperties(translation=q.Translation(x=100.0),
@@ -259,6 +347,6 @@ def test_a_shape_holding_itself_fails_the_save(tmp_path, capture_logs):
     u.components.append(u)
     path = tmp_path / "cycle.vrex"
     assert ProjectSerializer.save_project(str(path), mgr) is False
-    assert capture_logs.messages == [f"Failed to save project '{path}': shapes nested too deeply (more than 400 levels)"]
+    assert capture_logs.messages == [f"Failed to save project '{path}': shapes nested too deeply (more than 2000 levels)"]
     assert not path.exists()
     u.components.pop()

@@ -11,10 +11,13 @@ import pytest
 from corvath_fixtures import Host
 from ombrel_fixtures import (fill_every_kind, listing, measure, same_measure, same_tree, step_file, tree,
                              write_project)
+import _nimbal_testing as testing
+from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
 from nimbal.managers.corvath import CoreCorvath
 from nimbal.managers.tessik import CoreTessik
 from nimbal.models import quenby as q
+from nimbal.services.drulen import Drulen
 from nimbal.services.ombrel import ProjectSerializer as PS
 
 T = ShapeType
@@ -235,26 +238,103 @@ def _patch_central_size(path, name, size):
         f.write(bytes(data))
 
 
-def test_hostile_files_fail_without_crash_or_stray_files(tmp_path, tmpdir_env, capture_logs):
+@pytest.mark.parametrize("extra_keys", [0, 3, 40])
+def test_a_repeated_key_takes_its_last_value(tmp_path, extra_keys):
+    """Small objects are searched directly, large ones through an index:
+    both give the last value of a key."""
+    keys = "".join(f'"k{i}": {i}, ' for i in range(extra_keys))
+    props = '{"width": 1.0, ' + keys + '"width": 7.0, "height": 2.0, "height": 3.0}'
+    text = ('{"shapes": [{"shape_type": "box", "name": "A", "color": [0, 0, 0], "properties": ' + props + "}]}")
+    mgr = CoreCorvath()
+    assert PS.load_project(write_project(tmp_path / "dup.vrex", text), mgr)
+    (box,) = top_level(mgr)
+    assert (box.properties.width, box.properties.height, box.properties.depth) == (7.0, 3.0, 50.0)
+    assert k.volume(box.shape) == pytest.approx(7.0 * 3.0 * 50.0)
+
+
+def _chain(depth):
+    """The text of a union holding a union ... holding a box, `depth` levels
+    below the top (built as text: the host's writer recurses)."""
+    head = '{"shape_type": "union", "name": "U", "color": [0, 0, 0], "components": ['
+    return head * depth + json.dumps(shape_obj("box")) + "]}" * depth
+
+
+def _array(count, base):
+    return shape_obj("array", properties={"count_x": count, "count_y": 1, "count_z": 1}, components=[base])
+
+
+def test_hostile_files_fail_before_the_model_is_cleared(tmp_path, tmpdir_env, capture_logs):
     cases = []
     p = write_project(tmp_path / "declared.vrex", project())
     _patch_central_size(p, "project.json", 0xFFFFFFF0)
     cases.append((p, "entry 'project.json' is larger than 67108864 bytes"))
     cases.append((write_project(tmp_path / "bomb.vrex", b" " * (65 << 20)),
                   "entry 'project.json' is larger than 67108864 bytes"))
+    p = write_project(tmp_path / "step.vrex", project(shape_obj("box"), shape_obj("imported", step_file="shapes/a.step")),
+                      [("shapes/a.step", b"ISO-10303-21;")])
+    _patch_central_size(p, "shapes/a.step", 0xFFFFFFF0)
+    cases.append((p, "entry 'shapes/a.step' is larger than 536870912 bytes"))
     cases.append((write_project(tmp_path / "deep.vrex", "[" * 100000), "project.json is nested too deeply"))
-    nested = shape_obj("box")
-    for _ in range(450):
-        nested = shape_obj("union", components=[nested])
-    cases.append((write_project(tmp_path / "shapes.vrex", project(nested)), "shapes nested too deeply"))
+    cases.append((write_project(tmp_path / "shapes.vrex", '{"shapes": [' + _chain(2001) + "]}"),
+                  "shapes nested too deeply (more than 2000 levels)"))
     many = project(*[{"shape_type": "box"}] * 100001)
     cases.append((write_project(tmp_path / "many.vrex", many), "project holds more than 100000 shapes"))
+    # Copies multiply through nesting: 400 x 400 boxes from a few hundred bytes.
+    squared = project(_array(400, _array(400, shape_obj("box"))))
+    cases.append((write_project(tmp_path / "squared.vrex", squared), "project would build more than 100000 shapes"))
+    as_text = project(_array("400", _array(400.5, shape_obj("box"))))  # counts read as the record reads them
+    cases.append((write_project(tmp_path / "as_text.vrex", as_text), "project would build more than 100000 shapes"))
+    spread = project(*[_array(60000, shape_obj("box"))] * 2)
+    cases.append((write_project(tmp_path / "spread.vrex", spread), "project would build more than 100000 shapes"))
+    empties = '{"shapes": [], "pad": [' + "[]," * (5 << 20) + "[]]}"
+    cases.append((write_project(tmp_path / "empties.vrex", empties), "project.json holds more than 4194304 values"))
     for path, why in cases:
         mgr = CoreCorvath()
+        kept = mgr.create_shape(T.BOX, q.BoxProperties())
         capture_logs.clear()
         assert PS.load_project(path, mgr) is False, path
         assert capture_logs.messages[0].startswith(f"Failed to load project '{path}': {why}"), capture_logs.messages
+        assert mgr.get_all_shape_ids() == [kept.shape_id], path
     assert listing(tmpdir_env) == []
+
+
+def test_the_deepest_chain_loads(tmp_path):
+    mgr = CoreCorvath()
+    assert PS.load_project(write_project(tmp_path / "d.vrex", '{"shapes": [' + _chain(2000) + "]}"), mgr)
+    # A union of one component gives nothing; its box stays top level.
+    assert [mgr.get_shape(i).shape_type for i in mgr.get_all_shape_ids()] == [T.BOX]
+
+
+_LOW_MEMORY = """
+import resource, sys
+from nimbal.managers.corvath import CoreCorvath
+from nimbal.services.ombrel import ProjectSerializer as PS
+with open("/proc/self/statm") as f:
+    vm = int(f.read().split()[0]) * resource.getpagesize()
+for path, extra in zip(sys.argv[1::2], sys.argv[2::2]):
+    resource.setrlimit(resource.RLIMIT_AS, (vm + (int(extra) << 20), resource.RLIM_INFINITY))
+    print(PS.load_project(path, CoreCorvath()), flush=True)
+"""
+
+
+def test_a_load_under_a_memory_limit_fails_cleanly(tmp_path):
+    """64 MiB of empty lists in 63 KiB of container needs gigabytes without
+    a bound on the values parsed; and a file within the bound, under limits
+    that run out part way, must fail as a load, not end the process while
+    the parsed part is freed."""
+    import subprocess
+    import sys
+    text = '{"shapes": [], "pad": [' + "[]," * (21 << 20) + "[]]}"
+    amplify = write_project(tmp_path / "amplify.vrex", text)
+    assert os.path.getsize(amplify) < 128 << 10
+    within = write_project(tmp_path / "within.vrex", '{"shapes": [], "pad": [' + "[]," * 2000000 + "[]]}")
+    args = [amplify, "1200"] + [a for extra in range(20, 180, 20) for a in (within, str(extra))]
+    run = subprocess.run([sys.executable, "-c", _LOW_MEMORY, *args], capture_output=True, text=True, timeout=120)
+    assert run.returncode == 0, run.stderr[-2000:]
+    results = run.stdout.split()
+    assert len(results) == 9 and results[0] == "False" and "False" in results and results[-1] == "True"
+    assert "project.json holds more than 4194304 values" in run.stderr.splitlines()[0]
+    assert all(line.endswith("std::bad_alloc") for line in run.stderr.splitlines()[1:]), run.stderr[-2000:]
 
 
 def test_entry_names_are_never_paths(tmp_path, tmpdir_env, monkeypatch):
@@ -297,6 +377,55 @@ class Archive:
 
     def read(self, name):
         return self.entries[name]
+
+
+class _CountingReads(Drulen):
+    reads = 0
+
+    def import_file(self, filename):
+        self.reads += 1
+        return super().import_file(filename)
+
+
+def test_an_entry_named_by_many_shapes_is_read_once(tmp_path, tmpdir_env):
+    saver = CoreCorvath()
+    saver.import_shape(step_file(tmp_path), name="Part")
+    saved = tmp_path / "one.vrex"
+    assert PS.save_project(str(saved), saver)
+    with zipfile.ZipFile(saved) as zf:
+        (obj,) = json.loads(zf.read("project.json"))["shapes"]
+        entry = (obj["step_file"], zf.read(obj["step_file"]))
+    box = shape_obj("box", properties={"width": 1.0, "height": 1.0, "depth": 1.0})
+    union = shape_obj("union", components=[dict(obj, name="Inner"), box])
+    path = write_project(tmp_path / "many.vrex", project(obj, dict(obj, name="Again"), union), [entry])
+    service = _CountingReads()
+    mgr = CoreCorvath(service)
+    assert PS.load_project(path, mgr) is True
+    assert service.reads == 1
+    shapes = [mgr.get_shape(i) for i in mgr.get_all_shape_ids()]
+    assert [s.name for s in shapes] == ["Part", "Again", "N"]
+    imported = shapes[:2] + [shapes[2].components[0]]
+    assert [s.name for s in imported] == ["Part", "Again", "Inner"]
+    assert [round(k.volume(s.shape), 6) for s in imported] == [6000.0] * 3
+    # Each shape owns its geometry, as separate imports would.
+    assert not imported[0].shape.IsSame(imported[1].shape)
+    assert not imported[0].shape.IsSame(imported[2].shape)
+    assert listing(tmpdir_env) == []
+
+
+def test_geometry_out_of_memory_fails_the_load_naming_the_shape(tmp_path, tmpdir_env, capture_logs):
+    saver = CoreCorvath()
+    saver.create_shape(T.BOX, q.BoxProperties())
+    imp = saver.import_shape(step_file(tmp_path), name="Bracket")
+    path = tmp_path / "p.vrex"
+    assert PS.save_project(str(path), saver)
+    mgr = CoreCorvath(testing.OutOfMemoryReader())
+    capture_logs.clear()
+    assert PS.load_project(str(path), mgr) is False
+    assert capture_logs.messages == [f"Failed to load project '{path}': out of memory while reading the geometry "
+                                     f"of 'Bracket' from 'shapes/{imp.shape_id}.step'"]
+    assert [mgr.get_shape(i).shape_type for i in mgr.get_all_shape_ids()] == [T.BOX]
+    assert listing(tmpdir_env) == []
 
 
 def test_booleans(tmp_path):

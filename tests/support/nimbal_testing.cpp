@@ -14,6 +14,7 @@
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRep_Builder.hxx>
 #include <Standard_ConstructionError.hxx>
+#include <Standard_OutOfMemory.hxx>
 #include <TopoDS_Compound.hxx>
 #include <gp_Pln.hxx>
 
@@ -25,6 +26,7 @@
 #include "nimbal/managers/corvath.hpp"
 #include "nimbal/log.hpp"
 #include "nimbal/models/quenby.hpp"
+#include "nimbal/services/drulen.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
@@ -43,12 +45,20 @@ pyb::list enum_table() {
   return out;
 }
 
+// A kernel service whose file reader runs out of memory.
+struct OutOfMemoryReader : nimbal::services::Drulen {
+  TopoDS_Shape import_file(const std::string&) override { throw Standard_OutOfMemory("Standard_OutOfMemory"); }
+};
+
 }  // namespace
 
 PYBIND11_MODULE(_nimbal_testing, m) {
   nimbal::py::import_kernel();
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
+  pyb::module_::import("nimbal.services.drulen");
+  pyb::class_<OutOfMemoryReader, nimbal::services::Drulen, std::unique_ptr<OutOfMemoryReader>>(m, "OutOfMemoryReader")
+      .def(pyb::init<>());
 
   m.def("make_box", [](double dx, double dy, double dz) -> TopoDS_Shape {
     return BRepPrimAPI_MakeBox(dx, dy, dz).Shape();

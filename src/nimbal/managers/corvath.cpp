@@ -276,13 +276,22 @@ ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr&
 
 ManagedShapePtr CoreCorvath::import_shape(const std::string& filename, const Color& color, RecordPtr properties,
                                           std::optional<std::string> name) {
+  TopoDS_Shape shape = read_import_file(filename);
+  if (shape.IsNull()) return nullptr;
+  return add_imported_shape(shape, color, std::move(properties), std::move(name));
+}
+
+TopoDS_Shape CoreCorvath::read_import_file(const std::string& filename) {
   TopoDS_Shape shape;
   _operation("Importing file...", [&] { shape = geo_->import_file(filename); });
-  if (shape.IsNull()) {
+  if (shape.IsNull())
     _notify_operation_failed("Import File", "Could not import '" + filename +
                                                 "'. The file may be missing, corrupt, or in an unsupported format.");
-    return nullptr;
-  }
+  return shape;
+}
+
+ManagedShapePtr CoreCorvath::add_imported_shape(const TopoDS_Shape& shape, const Color& color, RecordPtr properties,
+                                                std::optional<std::string> name) {
   if (!properties) properties = std::make_shared<ImportedProperties>();
   std::string display = name ? *name : _generate_shape_name(ShapeType::IMPORTED);
   TopoDS_Shape placed = _apply_transformations(shape, *properties);

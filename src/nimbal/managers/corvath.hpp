@@ -216,6 +216,12 @@ class CoreCorvath {
   ManagedShapePtr import_shape(const std::string& filename, const Color& color = DEFAULT_SHAPE_COLOR,
                                RecordPtr properties = nullptr,
                                std::optional<std::string> name = std::nullopt);
+  // import_shape's two halves. The read runs in the progress scope and
+  // reports a file that gives no shape as a failed import; the second
+  // registers a shape read before, placed by its record.
+  TopoDS_Shape read_import_file(const std::string& filename);
+  ManagedShapePtr add_imported_shape(const TopoDS_Shape& shape, const Color& color, RecordPtr properties,
+                                     std::optional<std::string> name);
   ManagedShapePtr create_plane_from_standard(StandardPlane standard_plane,
                                              const Color& color = DEFAULT_PLANE_COLOR,
                                              std::optional<std::string> name = std::nullopt);

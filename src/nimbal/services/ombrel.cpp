@@ -11,7 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <BRepBuilderAPI_Copy.hxx>
 #include <Standard_Failure.hxx>
+#include <Standard_OutOfMemory.hxx>
 
 #include "nimbal/errors.hpp"
 #include "nimbal/kernel.hpp"
@@ -99,6 +101,12 @@ std::string read_file(const std::string& path) {
   return ss.str();
 }
 
+// A shape whose geometry could not be read for lack of memory fails the
+// load: it must not vanish from a load that reports success.
+ValueError out_of_memory(const std::optional<std::string>& name, const std::string& entry) {
+  return ValueError("out of memory while reading the geometry of '" + name.value_or("") + "' from '" + entry + "'");
+}
+
 bool has_placement(const m::Quenby& r) {
   const auto& t = r.translation;
   const auto& q = r.rotation;
@@ -113,23 +121,53 @@ void set_name(CoreCorvath& corvath, const std::string& id, const std::optional<s
   managers::names_changed_outside();
 }
 
-// Shape objects in the description, nested ones included.
-std::size_t count_shape_objects(const Json& shapes, int depth) {
-  if (!shapes.is_array() || depth > ProjectLimits::max_shape_depth) return 0;
-  std::size_t n = 0;
-  for (const auto& s : shapes) {
-    ++n;
-    if (s.is_object())
-      if (auto it = s.find("components"); it != s.end()) n += count_shape_objects(*it, depth + 1);
-    if (n > ProjectLimits::max_shape_objects) break;
-  }
+// The fewest bytes the writer can spend on a chain of shape objects `depth`
+// levels deep: each object has at least ten lines (six members, three colour
+// items, the colour's close) indented two spaces per JSON level.
+constexpr unsigned long long smallest_chain_text(int depth) {
+  unsigned long long n = 0;
+  for (int k = 0; k <= depth; ++k) n += 10ull * 2 * static_cast<unsigned long long>(2 * k + 3);
   return n;
 }
+static_assert(smallest_chain_text(ProjectLimits::max_shape_depth) > ProjectLimits::max_description_bytes,
+              "a savable model must stay under the load's nesting bound");
 
-void check_depth(int depth) {
-  if (depth > ProjectLimits::max_shape_depth)
-    throw ValueError("shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) +
-                     " levels)");
+// The copies an array's saved counts make, read as its rebuild reads them
+// (a record the rebuild cannot make counts once: that rebuild fails).
+long long array_copies(const Json& obj) {
+  constexpr long long cap = ProjectLimits::max_built_shapes + 1;
+  long long counts[3] = {1, 1, 1};
+  try {
+    auto p = obj.find("properties");
+    auto rec = m::from_dict<m::ArrayProperties>(p != obj.end() ? *p : Json::object());
+    counts[0] = rec->count_x, counts[1] = rec->count_y, counts[2] = rec->count_z;
+  } catch (const std::exception&) {
+    return 1;
+  }
+  long long total = 1;
+  for (long long c : counts) {
+    if (c <= 0) return 0;
+    total = c > cap / total ? cap : total * c;
+  }
+  return total;
+}
+
+// The six members every shape object starts with.
+Json shape_header(const ManagedShape& ms) {
+  if (!ms.properties) throw AttributeError("'NoneType' object has no attribute 'to_dict'");
+  Json d = Json::object();
+  d["shape_id"] = ms.shape_id;
+  d["shape_type"] = std::string(enum_value(ms.shape_type));
+  d["name"] = ms.name;
+  d["color"] = Json::array({ms.color[0], ms.color[1], ms.color[2]});
+  d["properties"] = m::to_dict(*ms.properties);
+  d["parent_id"] = ms.parent_id ? Json(*ms.parent_id) : Json(nullptr);
+  return d;
+}
+
+bool has_components(ShapeType t) {
+  const ShapeCategory cat = category(t);
+  return cat == ShapeCategory::BOOLEAN_OP || cat == ShapeCategory::MODIFIER_OP || t == ShapeType::SKETCH;
 }
 
 }  // namespace
@@ -207,6 +245,12 @@ std::optional<std::string> name_of(const Json& value) {
 
 bool truthy(const Json& v) { return models::truth_of(v); }
 
+void check_depth(int depth) {
+  if (depth > ProjectLimits::max_shape_depth)
+    throw ValueError("shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) +
+                     " levels)");
+}
+
 std::vector<Json> iterate(const Json& value) {
   std::vector<Json> out;
   if (value.is_array()) {
@@ -236,36 +280,97 @@ using namespace ombrel_detail;
 
 // ---------------------------------------------------------------- saving
 
-Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& ms, StepFiles& step_files, CoreCorvath& corvath,
-                                                 int depth) {
-  check_depth(depth);
-  const ShapeType t = ms.shape_type;
-  if (!ms.properties) throw AttributeError("'NoneType' object has no attribute 'to_dict'");
-  Json d = Json::object();
-  d["shape_id"] = ms.shape_id;
-  d["shape_type"] = std::string(enum_value(t));
-  d["name"] = ms.name;
-  d["color"] = Json::array({ms.color[0], ms.color[1], ms.color[2]});
-  d["properties"] = m::to_dict(*ms.properties);
-  d["parent_id"] = ms.parent_id ? Json(*ms.parent_id) : Json(nullptr);
-  const ShapeCategory cat = category(t);
-  if (cat == ShapeCategory::BOOLEAN_OP || cat == ShapeCategory::MODIFIER_OP || t == ShapeType::SKETCH) {
-    Json comps = Json::array();
-    for (const auto& c : ms.components) {
-      if (!c) continue;
-      comps.push_back(_serialize_managed_shape(*c, step_files, corvath, depth + 1));
-    }
-    d["components"] = std::move(comps);
-  } else if (t == ShapeType::PLANE) {
-    // parameters only
-  } else if (cat == ShapeCategory::EXTERNAL) {
-    std::string entry = "shapes/" + ms.shape_id + ".step";
-    if (std::optional<std::string> bytes = _export_shape_to_bytes(ms, corvath)) {
+Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, StepFiles& step_files,
+                                                 CoreCorvath& corvath) {
+  // Depth first without recursion, in the order a recursive walk takes:
+  // each component is finished, exports included, before the next one.
+  struct Frame {
+    const ManagedShape* ms;
+    Json* components;
+    std::size_t next;
+  };
+  std::vector<Frame> stack;
+  Json result;
+  auto begin = [&](const ManagedShape& ms, Json& out) {
+    check_depth(static_cast<int>(stack.size()));
+    out = shape_header(ms);
+    const ShapeType t = ms.shape_type;
+    if (has_components(t)) {
+      Json& comps = out["components"] = Json::array();
+      // Reserved, so the element being filled never moves.
+      comps.get_ref<Json::array_t&>().reserve(ms.components.size());
+      stack.push_back({&ms, &comps, 0});
+    } else if (t != ShapeType::PLANE && category(t) == ShapeCategory::EXTERNAL) {
+      std::optional<std::string> bytes = _export_shape_to_bytes(ms, corvath);
+      // Saving it without its geometry would lose it on the next load.
+      if (!bytes)
+        throw ValueError("could not export the geometry of '" + ms.name + "' (" + ms.shape_id + ") to STEP");
+      std::string entry = "shapes/" + ms.shape_id + ".step";
       step_files.set(entry, std::move(*bytes));
-      d["step_file"] = entry;
+      out["step_file"] = std::move(entry);
     }
+  };
+  begin(root, result);
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (f.next == f.ms->components.size()) {
+      stack.pop_back();
+      continue;
+    }
+    const ManagedShapePtr& c = f.ms->components[f.next++];
+    if (!c) continue;
+    f.components->push_back(Json());
+    begin(*c, f.components->back());  // `f` dies with the next push
   }
-  return d;
+  return result;
+}
+
+void ProjectSerializer::check_description(const Json& doc, ProjectArchive* zf) {
+  if (!doc.is_object()) return;
+  auto shapes = doc.find("shapes");
+  if (shapes == doc.end() || !shapes->is_array()) return;
+  struct Item {
+    const Json* obj;
+    int depth;
+    long long copies;  // the product of the enclosing arrays' copies
+  };
+  std::vector<Item> stack;
+  for (auto it = shapes->rbegin(); it != shapes->rend(); ++it) stack.push_back({&*it, 0, 1});
+  std::size_t objects = 0;
+  long long built = 0;
+  const long long cap = ProjectLimits::max_built_shapes + 1;
+  while (!stack.empty()) {
+    const Item item = stack.back();
+    stack.pop_back();
+    if (++objects > ProjectLimits::max_shape_objects)
+      throw ValueError("project holds more than " + std::to_string(ProjectLimits::max_shape_objects) + " shapes");
+    check_depth(item.depth);
+    if (zf && item.obj->is_object())
+      if (auto sf = item.obj->find("step_file"); sf != item.obj->end() && sf->is_string()) {
+        const std::string& entry = sf->get_ref<const std::string&>();
+        if (std::optional<std::uint64_t> size = zf->declared_size(entry);
+            size && *size > ProjectLimits::max_step_entry_bytes)
+          throw entry_too_large(entry, ProjectLimits::max_step_entry_bytes);
+      }
+    const Json* comps = nullptr;
+    if (item.obj->is_object())
+      if (auto c = item.obj->find("components"); c != item.obj->end() && c->is_array() && !c->empty()) comps = &*c;
+    if (!comps) {
+      built = std::min(cap, built + item.copies);
+      if (built > ProjectLimits::max_built_shapes)
+        throw ValueError("project would build more than " + std::to_string(ProjectLimits::max_built_shapes) +
+                         " shapes");
+      continue;
+    }
+    long long copies = item.copies;
+    auto type = item.obj->find("shape_type");
+    if (type != item.obj->end() && type->is_string() &&
+        type->get_ref<const std::string&>() == enum_value(ShapeType::ARRAY)) {
+      const long long n = array_copies(*item.obj);
+      copies = n != 0 && copies > cap / n ? cap : copies * n;
+    }
+    for (auto it = comps->rbegin(); it != comps->rend(); ++it) stack.push_back({&*it, item.depth + 1, copies});
+  }
 }
 
 std::optional<std::string> ProjectSerializer::_export_shape_to_bytes(const ManagedShape& managed_shape,
@@ -302,10 +407,22 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
     Json top = Json::object();
     top["version"] = format_version;
     top["shapes"] = std::move(list);
-    // Everything is built before the file is touched.
-    const std::string text = oj::dumps(top);
+    // A file the load would refuse is not written: the bounds are the load's.
+    check_description(top);
+    oj::DumpStats stats;
+    const std::string text = oj::dumps(top, &stats);
+    if (text.size() > ProjectLimits::max_description_bytes || stats.values > ProjectLimits::max_json_values ||
+        stats.depth > ProjectLimits::max_json_depth)
+      throw ValueError("the project's description exceeds what a load reads (" +
+                       std::to_string(ProjectLimits::max_description_bytes) + " bytes, " +
+                       std::to_string(ProjectLimits::max_json_values) + " values)");
     std::vector<std::pair<std::string, const std::string*>> entries{{"project.json", &text}};
-    for (const auto& [name, bytes] : step_files) entries.emplace_back(name, &bytes);
+    for (const auto& [name, bytes] : step_files) {
+      if (bytes.size() > ProjectLimits::max_step_entry_bytes)
+        throw entry_too_large(name, ProjectLimits::max_step_entry_bytes);
+      entries.emplace_back(name, &bytes);
+    }
+    // Everything is built and checked before the file is touched.
     write_zip_file(filepath, entries);
     return true;
   } catch (...) {
@@ -321,16 +438,16 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
 bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& corvath) {
   try {
     ZipArchive zf(filepath);
-    const Json doc = oj::loads(zf.read("project.json"), ProjectLimits::max_json_depth);
-    if (doc.is_object())
-      if (auto it = doc.find("shapes"); it != doc.end())
-        if (count_shape_objects(*it, 0) > ProjectLimits::max_shape_objects)
-          throw ValueError("project holds more than " + std::to_string(ProjectLimits::max_shape_objects) +
-                           " shapes");
+    // Freed without allocating, also while a failure unwinds.
+    oj::Document parsed(ProjectLimits::max_json_depth);
+    parsed.value =
+        oj::loads(zf.read("project.json"), ProjectLimits::max_json_depth, ProjectLimits::max_json_values);
+    const Json& doc = parsed.value;
+    // Every bound is checked while the current model is still in place.
+    check_description(doc, &zf);
     corvath.clear_all();
-    const Json* shapes = get(doc, "shapes");
-    if (shapes)
-      for (const Json& element : iterate(*shapes)) _deserialize_shape(element, corvath, zf);
+    if (const Json* shapes = get(doc, "shapes"))
+      for_each_item(*shapes, [&](const Json& element) { _deserialize_shape(element, corvath, zf); });
     return true;
   } catch (...) {
     std::optional<std::string> why = describe_error(std::current_exception());
@@ -380,8 +497,9 @@ std::optional<std::string> ProjectSerializer::_deserialize_boolean(const Json& d
   std::vector<std::string> ids;
   const Json* comps = get(data, "components");
   if (comps)
-    for (const Json& c : iterate(*comps))
+    for_each_item(*comps, [&](const Json& c) {
       if (std::optional<std::string> id = _deserialize_shape(c, corvath, zf, depth + 1)) ids.push_back(*id);
+    });
   if (ids.size() < 2) return std::nullopt;
   std::optional<std::string> new_id =
       shape_type == ShapeType::UNION ? corvath.union_shapes(ids) : corvath.subtract_shapes(ids);
@@ -394,11 +512,12 @@ std::optional<std::string> ProjectSerializer::_deserialize_boolean(const Json& d
 
 namespace {
 
-// components[0] as the host indexes a non-empty value.
-Json first_item(const Json& comps) {
+// components[0] as the host indexes a non-empty value; `held` keeps an item
+// that is not stored in `comps` itself (a string's first character).
+const Json& first_item(const Json& comps, Json& held) {
   if (comps.is_array()) return comps[0];
   if (comps.is_object()) throw KeyError("0");
-  if (comps.is_string()) return iterate(comps).front();
+  if (comps.is_string()) return held = iterate(comps).front();
   throw TypeError("'" + oj::py_type_name(comps) + "' object is not subscriptable");
 }
 
@@ -421,7 +540,8 @@ std::optional<std::string> ProjectSerializer::_deserialize_modifier(ShapeType mo
   }
   const Json* comps = get(data, "components");
   if (!comps || !truthy(*comps)) return std::nullopt;
-  std::optional<std::string> base = _deserialize_shape(first_item(*comps), corvath, zf, depth + 1);
+  Json held;
+  std::optional<std::string> base = _deserialize_shape(first_item(*comps, held), corvath, zf, depth + 1);
   if (!base) return std::nullopt;
   RecordPtr rec = m::from_dict(*rt, properties_data);
   std::optional<std::string> new_id;
@@ -466,16 +586,39 @@ std::optional<std::string> ProjectSerializer::_deserialize_from_step(const Json&
   const Json* sf = get(data, "step_file");
   if (!sf || !truthy(*sf)) return std::nullopt;
   if (!sf->is_string()) throw TypeError("step_file must be a str, not '" + oj::py_type_name(*sf) + "'");
-  // The entry name is looked up inside the container only.
-  const std::string bytes = zf.read(sf->get<std::string>());
-  TempFile tmp(".step");
-  tmp.write_and_close(bytes);
-  const Json* tr = get(properties_data, "translation");
-  const Json* rot = get(properties_data, "rotation");
-  auto rec = std::make_shared<m::ImportedProperties>();
-  rec->translation = m::Translation::from_dict(tr ? *tr : Json::object());
-  rec->rotation = m::Rotation::from_dict(rot ? *rot : Json::object());
-  ManagedShapePtr ms = corvath.import_shape(tmp.path(), color, rec, name);
+  const std::string& entry = sf->get_ref<const std::string&>();
+  auto placement = [&] {
+    const Json* tr = get(properties_data, "translation");
+    const Json* rot = get(properties_data, "rotation");
+    auto rec = std::make_shared<m::ImportedProperties>();
+    rec->translation = m::Translation::from_dict(tr ? *tr : Json::object());
+    rec->rotation = m::Rotation::from_dict(rot ? *rot : Json::object());
+    return rec;
+  };
+  TopoDS_Shape shape;
+  std::shared_ptr<m::ImportedProperties> rec;
+  if (auto cached = zf.read_shapes.find(entry); cached != zf.read_shapes.end()) {
+    rec = placement();
+    // Each shape owns its geometry, as two imports of one file would.
+    shape = BRepBuilderAPI_Copy(cached->second).Shape();
+  } else {
+    // The entry name is looked up inside the container only.
+    const std::string bytes = zf.read(entry);
+    TempFile tmp(".step");
+    tmp.write_and_close(bytes);
+    rec = placement();
+    try {
+      shape = corvath.read_import_file(tmp.path());
+    } catch (const Standard_OutOfMemory&) {
+      throw out_of_memory(name, entry);
+    } catch (const std::bad_alloc&) {
+      throw out_of_memory(name, entry);
+    }
+    // An unreadable entry was reported by the manager as a failed import.
+    if (shape.IsNull()) return std::nullopt;
+    zf.read_shapes.emplace(entry, shape);
+  }
+  ManagedShapePtr ms = corvath.add_imported_shape(shape, color, rec, name);
   if (!ms) return std::nullopt;
   return ms->shape_id;
 }

@@ -5,17 +5,22 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include <TopoDS_Shape.hxx>
 
 #include <nlohmann/json.hpp>
 
 #include "nimbal/managers/corvath.hpp"
 #include "nimbal/ordered_map.hpp"
+#include "nimbal/services/drulen.hpp"
 
 namespace nimbal::managers {
 class CoreTessik;
@@ -30,13 +35,25 @@ using Json = nlohmann::ordered_json;
 // Entry name -> bytes, in the order the entries are written.
 using StepFiles = OrderedMap<std::string, std::string>;
 
-// What a file may make a load read or build; beyond these the load fails.
+// What a file may make a load read or build; beyond these the load fails
+// before the manager is touched. A save checks the same numbers, so it never
+// reports success for a file its load would refuse.
 struct ProjectLimits {
   static constexpr std::size_t max_description_bytes = 64u << 20;  // project.json
   static constexpr std::size_t max_step_entry_bytes = 512u << 20;
-  static constexpr int max_json_depth = 1000;
-  static constexpr int max_shape_depth = 400;  // shapes inside shapes
   static constexpr std::size_t max_shape_objects = 100000;
+  // Shapes the kernel builds for a file: arrays multiply their copies
+  // through nesting.
+  static constexpr long long max_built_shapes = kMaxArrayCopies;
+  // Shapes inside shapes. The writer indents every level, so a chain this
+  // deep is far larger than max_description_bytes (asserted in ombrel.cpp):
+  // every model a save can write stays under it.
+  static constexpr int max_shape_depth = 2000;
+  // Two JSON levels per shape level, plus the properties' own nesting.
+  static constexpr int max_json_depth = 2 * max_shape_depth + 16;
+  // Values a parse may build: a sane description spends well over 16 bytes
+  // of text per value, so this bounds memory as well as the byte limit does.
+  static constexpr std::size_t max_json_values = max_description_bytes / 16;
 };
 
 // A file-system failure, with the text the host shows for it
@@ -59,6 +76,12 @@ class ProjectArchive {
   // The whole entry; KeyError when the container has no entry of that name.
   // Names are looked up inside the container only, never used as paths.
   virtual std::string read(const std::string& name) = 0;
+  // The size the container declares for an entry, when it declares one.
+  virtual std::optional<std::uint64_t> declared_size(const std::string& name) { return std::nullopt; }
+
+  // Kernel shapes read from entries while this container is open, by entry
+  // name: an entry that many shapes name is inflated and parsed once.
+  std::unordered_map<std::string, TopoDS_Shape> read_shapes;
 };
 
 // A ZIP file opened for reading (libzip), closed by the destructor.
@@ -69,10 +92,14 @@ class ZipArchive final : public ProjectArchive {
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
   std::string read(const std::string& name) override;
+  std::optional<std::uint64_t> declared_size(const std::string& name) override;
 
  private:
   struct zip* za_ = nullptr;
 };
+
+// The refusal of an entry larger than `limit` bytes.
+ValueError entry_too_large(const std::string& name, std::size_t limit);
 
 // Writes a ZIP container of `entries` (deflated, in order) to `path`
 // through a temporary file beside it, renamed over the path only when
@@ -102,7 +129,11 @@ class ProjectSerializer {
   static void log_failure(bool saving, const std::string& path_text, const std::string& why);
 
   static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
-                                       CoreCorvath& corvath, int depth = 0);
+                                       CoreCorvath& corvath);
+  // Throws ValueError when a description holds more shapes, deeper nesting
+  // or more built copies than ProjectLimits allows, or names an entry that
+  // `zf` declares larger than an entry may be.
+  static void check_description(const Json& doc, ProjectArchive* zf = nullptr);
   static std::optional<std::string> _export_shape_to_bytes(const ManagedShape& managed_shape,
                                                            CoreCorvath& corvath);
 
@@ -148,8 +179,19 @@ managers::Color color_of(const Json& value);
 std::optional<std::string> name_of(const Json& value);
 // The host's truth value of a JSON value.
 bool truthy(const Json& value);
+// ValueError "shapes nested too deeply" beyond ProjectLimits::max_shape_depth.
+void check_depth(int depth);
 // The items iterating over `value` gives (list items, dict keys, characters).
 std::vector<Json> iterate(const Json& value);
+// Calls `f` on each of those items; a list's items are not copied.
+template <class F>
+void for_each_item(const Json& value, F&& f) {
+  if (value.is_array()) {
+    for (const Json& v : value) f(v);
+    return;
+  }
+  for (const Json& v : iterate(value)) f(v);
+}
 }  // namespace ombrel_detail
 
 }  // namespace nimbal::services

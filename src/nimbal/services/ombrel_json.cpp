@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <unordered_map>
+#include <vector>
+#include <algorithm>
 
 #include <locale.h>
 #include <stdlib.h>
@@ -111,11 +114,7 @@ void write_string(std::string& out, const std::string& s) {
   out += '"';
 }
 
-void write_value(std::string& out, const Json& v, int level) {
-  auto newline = [&](int lv) {
-    out += '\n';
-    out.append(static_cast<std::size_t>(lv) * 2, ' ');
-  };
+void write_scalar(std::string& out, const Json& v) {
   switch (v.type()) {
     case Json::value_t::null: out += "null"; break;
     case Json::value_t::boolean: out += v.get<bool>() ? "true" : "false"; break;
@@ -123,52 +122,108 @@ void write_value(std::string& out, const Json& v, int level) {
     case Json::value_t::number_unsigned: out += std::to_string(v.get<unsigned long long>()); break;
     case Json::value_t::number_float: out += float_repr(v.get<double>()); break;
     case Json::value_t::string: write_string(out, v.get_ref<const std::string&>()); break;
-    case Json::value_t::array: {
-      if (v.empty()) {
-        out += "[]";
-        break;
-      }
-      out += '[';
-      bool first = true;
-      for (const auto& item : v) {
-        if (!first) out += ',';
-        first = false;
-        newline(level + 1);
-        write_value(out, item, level + 1);
-      }
-      newline(level);
-      out += ']';
-      break;
-    }
-    case Json::value_t::object: {
-      if (v.empty()) {
-        out += "{}";
-        break;
-      }
-      out += '{';
-      bool first = true;
-      for (auto it = v.begin(); it != v.end(); ++it) {
-        if (!first) out += ',';
-        first = false;
-        newline(level + 1);
-        write_string(out, it.key());
-        out += ": ";
-        write_value(out, it.value(), level + 1);
-      }
-      newline(level);
-      out += '}';
-      break;
-    }
     default: throw TypeError("Object of this type is not JSON serializable");
   }
 }
 
+// Without recursion: a description may nest as deep as its models do.
+void write_value(std::string& out, const Json& root, DumpStats* stats) {
+  struct Frame {
+    const Json* v;
+    std::size_t index;
+    int level;
+  };
+  std::vector<Frame> stack;
+  std::size_t values = 0;
+  int depth = 0;
+  auto newline = [&](int lv) {
+    out += '\n';
+    out.append(static_cast<std::size_t>(lv) * 2, ' ');
+  };
+  auto open = [&](const Json& v, int level) {
+    ++values;
+    const bool is_array = v.is_array();
+    if (!is_array && !v.is_object()) return write_scalar(out, v);
+    if (v.empty()) {
+      out += is_array ? "[]" : "{}";
+      return;
+    }
+    out += is_array ? '[' : '{';
+    stack.push_back({&v, 0, level});
+    depth = std::max(depth, static_cast<int>(stack.size()));
+  };
+  open(root, 0);
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    const Json* child;
+    if (f.v->is_array()) {
+      const auto& items = f.v->get_ref<const Json::array_t&>();
+      if (f.index == items.size()) {
+        newline(f.level);
+        out += ']';
+        stack.pop_back();
+        continue;
+      }
+      if (f.index) out += ',';
+      newline(f.level + 1);
+      child = &items[f.index];
+    } else {
+      const auto& members = f.v->get_ref<const Json::object_t&>();
+      if (f.index == members.size()) {
+        newline(f.level);
+        out += '}';
+        stack.pop_back();
+        continue;
+      }
+      if (f.index) out += ',';
+      newline(f.level + 1);
+      const auto& member = *(members.begin() + static_cast<std::ptrdiff_t>(f.index));
+      write_string(out, member.first);
+      out += ": ";
+      child = &member.second;
+    }
+    const int level = f.level + 1;
+    ++f.index;  // `f` dies with the next push
+    open(*child, level);
+  }
+  if (stats) *stats = {values, depth};
+}
+
 }  // namespace
 
-std::string dumps(const Json& value) {
+std::string dumps(const Json& value, DumpStats* stats) {
   std::string out;
-  write_value(out, value, 0);
+  write_value(out, value, stats);
   return out;
+}
+
+// ---------------------------------------------------------------- freeing
+
+Teardown::Teardown(int max_depth) { path_.reserve(static_cast<std::size_t>(max_depth) + 2); }
+
+void Teardown::operator()(Json& root) noexcept {
+  auto open_container = [](const Json& v) { return (v.is_array() || v.is_object()) && !v.empty(); };
+  path_.clear();
+  path_.push_back(&root);
+  // Always pops the last item of the innermost open container: a scalar or
+  // an empty container, whose destruction allocates nothing.
+  while (!path_.empty()) {
+    Json* cur = path_.back();
+    Json* last = nullptr;
+    if (cur->is_array() && !cur->empty()) last = &cur->get_ref<Json::array_t&>().back();
+    else if (cur->is_object() && !cur->empty())
+      last = &static_cast<Json::object_t::Container&>(cur->get_ref<Json::object_t&>()).back().second;
+    if (!last) {
+      path_.pop_back();
+      continue;
+    }
+    if (open_container(*last) && path_.size() < path_.capacity()) {
+      path_.push_back(last);
+      continue;
+    }
+    if (cur->is_array()) cur->get_ref<Json::array_t&>().pop_back();
+    else static_cast<Json::object_t::Container&>(cur->get_ref<Json::object_t&>()).pop_back();
+  }
 }
 
 // ---------------------------------------------------------------- reading
@@ -231,14 +286,18 @@ void append_utf8(std::string& out, char32_t cp) {
 
 class Parser {
  public:
-  Parser(std::string_view s, int max_depth) : s_(s), max_depth_(max_depth) {}
+  Parser(std::string_view s, int max_depth, std::size_t max_values)
+      : s_(s), max_depth_(max_depth), max_values_(max_values), free_(max_depth) {}
 
   Json document() {
     if (s_.size() >= 3 && s_.substr(0, 3) == "\xEF\xBB\xBF") fail("Unexpected UTF-8 BOM (decode using utf-8-sig)", 0);
     skip_ws();
     Json v = value(0);
     skip_ws();
-    if (i_ != s_.size()) fail("Extra data", i_);
+    if (i_ != s_.size()) {
+      free_(v);
+      fail("Extra data", i_);
+    }
     return v;
   }
 
@@ -268,6 +327,10 @@ class Parser {
 
   Json value(int depth) {
     if (i_ >= s_.size()) fail("Expecting value", i_);
+    // Bounds the work and the memory, which the byte limit alone does not
+    // ("[]," is three bytes of text and far more of tree).
+    if (++values_ > max_values_)
+      throw ValueError("project.json holds more than " + std::to_string(max_values_) + " values");
     char c = s_[i_];
     if (c == '"') return string();
     if (c == '{' || c == '[') {
@@ -392,27 +455,64 @@ class Parser {
   Json object(int depth) {
     ++i_;
     Json o = Json::object();
+    auto& members = static_cast<Json::object_t::Container&>(o.get_ref<Json::object_t&>());
+    // Keys are found through a hash index, not by the ordered object's
+    // linear search (which makes a parse quadratic in the keys).
+    std::unordered_map<std::string, std::size_t> index;
     skip_ws();
     if (at('}')) {
       ++i_;
       return o;
     }
-    for (;;) {
-      if (!at('"')) fail("Expecting property name enclosed in double quotes", i_);
-      std::string key = string().get<std::string>();
-      skip_ws();
-      if (!at(':')) fail("Expecting ':' delimiter", i_);
-      ++i_;
-      skip_ws();
-      o[key] = value(depth);  // a repeated key keeps its first place, last value
-      skip_ws();
-      if (at('}')) {
+    try {
+      for (;;) {
+        if (!at('"')) fail("Expecting property name enclosed in double quotes", i_);
+        std::string key = string().get<std::string>();
+        skip_ws();
+        if (!at(':')) fail("Expecting ':' delimiter", i_);
         ++i_;
-        return o;
+        skip_ws();
+        Json v = value(depth);
+        try {
+          insert(members, index, std::move(key), v);
+        } catch (...) {
+          free_(v);
+          throw;
+        }
+        skip_ws();
+        if (at('}')) {
+          ++i_;
+          return o;
+        }
+        if (!at(',')) fail("Expecting ',' delimiter", i_);
+        ++i_;
+        skip_ws();
       }
-      if (!at(',')) fail("Expecting ',' delimiter", i_);
-      ++i_;
-      skip_ws();
+    } catch (...) {
+      free_(o);  // what was read so far, without allocating
+      throw;
+    }
+  }
+
+  // A repeated key keeps its first place and takes the last value. Small
+  // objects are searched directly, larger ones through the index.
+  void insert(Json::object_t::Container& members, std::unordered_map<std::string, std::size_t>& index,
+              std::string key, Json& v) {
+    constexpr std::size_t indexed_from = 8;
+    std::size_t place = members.size();
+    if (members.size() < indexed_from) {
+      for (std::size_t k = 0; k < members.size(); ++k)
+        if (members[k].first == key) place = k;
+    } else {
+      if (index.empty())
+        for (std::size_t k = 0; k < members.size(); ++k) index.emplace(members[k].first, k);
+      place = index.try_emplace(key, members.size()).first->second;
+    }
+    if (place == members.size()) {
+      members.emplace_back(std::move(key), std::move(v));
+    } else {
+      free_(members[place].second);
+      members[place].second = std::move(v);
     }
   }
 
@@ -424,29 +524,43 @@ class Parser {
       ++i_;
       return a;
     }
-    for (;;) {
-      skip_ws();
-      a.push_back(value(depth));
-      skip_ws();
-      if (at(']')) {
+    try {
+      for (;;) {
+        skip_ws();
+        Json v = value(depth);
+        try {
+          a.push_back(std::move(v));
+        } catch (...) {
+          free_(v);
+          throw;
+        }
+        skip_ws();
+        if (at(']')) {
+          ++i_;
+          return a;
+        }
+        if (!at(',')) fail("Expecting ',' delimiter", i_);
         ++i_;
-        return a;
       }
-      if (!at(',')) fail("Expecting ',' delimiter", i_);
-      ++i_;
+    } catch (...) {
+      free_(a);  // what was read so far, without allocating
+      throw;
     }
   }
 
   std::string_view s_;
   std::size_t i_ = 0;
   int max_depth_;
+  std::size_t max_values_;
+  std::size_t values_ = 0;
+  Teardown free_;
 };
 
 }  // namespace
 
-Json loads(std::string_view utf8, int max_depth) {
+Json loads(std::string_view utf8, int max_depth, std::size_t max_values) {
   check_utf8(utf8);
-  return Parser(utf8, max_depth).document();
+  return Parser(utf8, max_depth, max_values).document();
 }
 
 std::string py_repr(const Json& v) {

@@ -69,16 +69,14 @@ std::optional<std::string> ProjectSerializer::_deserialize_sketch(const Json& da
   auto tessik =
       std::make_shared<CoreTessik>(rec->plane_id, std::static_pointer_cast<m::PlaneProperties>(plane->properties));
   if (const Json* comps = get(data, "components"))
-    for (const Json& c : iterate(*comps)) _create_sketch_comp_in_manager(c, *tessik);
+    for_each_item(*comps, [&](const Json& c) { _create_sketch_comp_in_manager(c, *tessik); });
   TessikSource source(*tessik);
   return corvath.restore_sketch(id, rec, source, color, name);
 }
 
 std::optional<std::string> ProjectSerializer::_create_sketch_comp_in_manager(const Json& comp_data,
                                                                              CoreTessik& tessik, int depth) {
-  if (depth > ProjectLimits::max_shape_depth)
-    throw ValueError("shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) +
-                     " levels)");
+  check_depth(depth);
   const ShapeType t = shape_type_of(item(comp_data, "shape_type"));
   const Json* p = get(comp_data, "properties");
   const Json props = p ? *p : Json::object();
@@ -115,8 +113,9 @@ std::optional<std::string> ProjectSerializer::_create_sketch_comp_in_manager(con
     case ShapeType::SUBTRACTION: {
       std::vector<std::string> ids;
       if (const Json* comps = get(comp_data, "components"))
-        for (const Json& c : iterate(*comps))
+        for_each_item(*comps, [&](const Json& c) {
           if (auto id = _create_sketch_comp_in_manager(c, tessik, depth + 1)) ids.push_back(*id);
+        });
       if (ids.size() < 2) return std::nullopt;
       auto bp = m::from_dict<m::BooleanProperties>(props);
       std::optional<std::string> new_id =

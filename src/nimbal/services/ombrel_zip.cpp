@@ -21,6 +21,10 @@ namespace nimbal::services {
 
 namespace {
 
+// zlib's own default level, which the host's zipfile uses for deflate;
+// libzip's "default" (0) is its best compression, several times slower.
+constexpr zip_uint32_t kDeflateLevel = 6;
+
 std::string errno_text(int err, const std::string& filename) {
   std::string text = "[Errno " + std::to_string(err) + "] " + std::strerror(err);
   if (!filename.empty()) text += ": '" + filename + "'";
@@ -90,7 +94,7 @@ std::string build_archive(const std::vector<std::pair<std::string, const std::st
       zip_source_free(s);
       fail(zip_strerror(za));
     }
-    if (zip_set_file_compression(za, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE, 0) < 0) fail(zip_strerror(za));
+    if (zip_set_file_compression(za, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE, kDeflateLevel) < 0) fail(zip_strerror(za));
   }
   if (zip_close(za) < 0) fail(zip_strerror(za));
 
@@ -115,13 +119,36 @@ std::string build_archive(const std::vector<std::pair<std::string, const std::st
   return bytes;
 }
 
+// The file a save replaces: where a chain of symbolic links at `path` ends
+// (a link's relative target is read beside the link), so the link stays a
+// link and its target gets the new contents.
+std::string resolve_links(std::string path) {
+  for (int hops = 0;; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (hops == 40) throw OsError(ELOOP, path);
+    std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0) throw OsError(errno, path);
+    if (static_cast<std::size_t>(n) >= buf.size()) throw OsError(ENAMETOOLONG, path);
+    std::string target(buf.data(), static_cast<std::size_t>(n));
+    if (target.empty()) throw OsError(ENOENT, path);
+    if (target[0] != '/') {
+      auto slash = path.rfind('/');
+      if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+    }
+    path = std::move(target);
+  }
+}
+
 }  // namespace
 
 OsError::OsError(int e, std::string name) : std::runtime_error(errno_text(e, name)), err(e), filename(std::move(name)) {}
 
-void write_zip_file(const std::string& path, const std::vector<std::pair<std::string, const std::string*>>& entries) {
-  if (path.empty() || path.find('\0') != std::string::npos) throw OsError(ENOENT, path);
+void write_zip_file(const std::string& given, const std::vector<std::pair<std::string, const std::string*>>& entries) {
+  if (given.empty() || given.find('\0') != std::string::npos) throw OsError(ENOENT, given);
   const std::string bytes = build_archive(entries);
+  const std::string path = resolve_links(given);
 
   std::string dir = ".", base = path;
   if (auto slash = path.rfind('/'); slash != std::string::npos) {
@@ -179,6 +206,18 @@ ZipArchive::ZipArchive(const std::string& path) {
   }
 }
 
+std::optional<std::uint64_t> ZipArchive::declared_size(const std::string& name) {
+  if (name.find('\0') != std::string::npos) return std::nullopt;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat(za_, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return std::nullopt;
+  return st.size;
+}
+
+ValueError entry_too_large(const std::string& name, std::size_t limit) {
+  return ValueError("entry '" + name + "' is larger than " + std::to_string(limit) + " bytes");
+}
+
 ZipArchive::~ZipArchive() {
   if (za_) zip_discard(za_);
 }
@@ -190,9 +229,7 @@ std::string ZipArchive::read(const std::string& name) {
   if (idx < 0) throw KeyError(missing);
   const std::size_t limit =
       name == "project.json" ? ProjectLimits::max_description_bytes : ProjectLimits::max_step_entry_bytes;
-  auto too_large = [&] {
-    return ValueError("entry '" + name + "' is larger than " + std::to_string(limit) + " bytes");
-  };
+  auto too_large = [&] { return entry_too_large(name, limit); };
   zip_stat_t st;
   zip_stat_init(&st);
   if (zip_stat_index(za_, static_cast<zip_uint64_t>(idx), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
