@@ -13,6 +13,7 @@
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 
+#include <atomic>
 #include <mutex>
 
 #include "nimbal/log.hpp"
@@ -58,6 +59,26 @@ HostErrorPolicy g_policy{&default_error_text, &default_catchable};
 void set_host_error_policy(const HostErrorPolicy& policy) {
   g_policy.text = policy.text ? policy.text : &default_error_text;
   g_policy.catchable = policy.catchable ? policy.catchable : &default_catchable;
+}
+
+namespace {
+std::atomic<void* (*)()> g_wait_release{nullptr};
+std::atomic<void (*)(void*)> g_wait_restore{nullptr};
+}  // namespace
+
+void set_wait_hooks(const WaitHooks& hooks) {
+  g_wait_restore.store(hooks.restore);
+  g_wait_release.store(hooks.release);
+}
+
+WaitScope::WaitScope() {
+  auto release = g_wait_release.load();
+  state_ = release ? release() : nullptr;
+}
+
+WaitScope::~WaitScope() {
+  if (!state_) return;
+  if (auto restore = g_wait_restore.load()) restore(state_);
 }
 
 std::string current_error_text() { return g_policy.text(); }
