@@ -18,6 +18,7 @@
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
+#include <STEPControl_Reader.hxx>
 #include <STEPControl_Writer.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
@@ -68,6 +69,12 @@ void run(const std::string& op, int shapes) {
     std::string path = "/tmp/drulen_driver_" + std::to_string(::getpid()) + ".step";
     writer.Write(path.c_str());
     std::remove(path.c_str());
+  } else if (op == "import") {
+    // The file drulen_bench writes; read in this process.
+    STEPControl_Reader reader;
+    reader.ReadFile(std::getenv("NIMBAL_BENCH_STEP"));
+    reader.TransferRoots();
+    reader.OneShape();
   } else {
     std::fprintf(stderr, "unknown operation %s\n", op.c_str());
     std::exit(2);
@@ -78,7 +85,7 @@ void run(const std::string& op, int shapes) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: drulen_driver <box|fuse|fillet|array|step> <calls> [shapes]\n");
+    std::fprintf(stderr, "usage: drulen_driver <box|fuse|fillet|array|step|import> <calls> [shapes]\n");
     return 2;
   }
   const std::string op = argv[1];
