@@ -14,8 +14,9 @@ namespace {
 pyb::object export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
                         bool (*fn)(const Shapes&, const std::string&), bool single) {
   try {
-    Shapes list = single ? Shapes{to_shape(shapes, "shape")} : to_shapes(shapes, "shapes");
-    return pyb::bool_(fn(list, to_filename(filename)));
+    const Shapes list = single ? Shapes{to_shape(shapes, "shape")} : to_shapes(shapes, "shapes");
+    const std::string name = to_filename(filename);
+    return pyb::bool_(without_gil([&] { return fn(list, name); }));
   } catch (const nimbal::TypeError&) {
     Drulen::log_caught(op);
   } catch (const pyb::error_already_set&) {
@@ -30,10 +31,17 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   using O = Drulen::ops;
   // Local to this module: other modules may bind the readers their own way.
   pyb::class_<XSControl_Reader>(m, "XSControl_Reader", pyb::module_local());
+  // A reader's creation sets the kernel's exchange globals.
   pyb::class_<STEPControl_Reader, XSControl_Reader>(m, "STEPControl_Reader", pyb::module_local())
-      .def(pyb::init<>());
+      .def(pyb::init([] {
+        ExchangeLock lock;
+        return new STEPControl_Reader();
+      }));
   pyb::class_<IGESControl_Reader, XSControl_Reader>(m, "IGESControl_Reader", pyb::module_local())
-      .def(pyb::init<>());
+      .def(pyb::init([] {
+        ExchangeLock lock;
+        return new IGESControl_Reader();
+      }));
 
   cls.def_static(
       "export_step",
@@ -44,11 +52,12 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   cls.def_static(
       "_import_with_reader",
       [](XSControl_Reader& reader, const std::string& filename, const std::string& file_type) {
-        return shape_or_none(O::import_with_reader(reader, filename, file_type));
+        return shape_or_none(without_gil([&] { return O::import_with_reader(reader, filename, file_type); }));
       },
       pyb::arg("reader"), pyb::arg("filename"), pyb::arg("file_type"));
   cls.def_static(
-      "import_file", [](const std::string& filename) { return shape_or_none(O::import_file(filename)); },
+      "import_file",
+      [](const std::string& filename) { return shape_or_none(without_gil([&] { return O::import_file(filename); })); },
       pyb::arg("filename"), "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.");
   cls.def_static(
       "export_iges",

@@ -11,12 +11,14 @@
 #include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <sstream>
 
 #include <fcntl.h>
@@ -310,6 +312,51 @@ std::vector<ReadOutcome> read_in_children(std::size_t count, const ReadOne& read
   return out;
 }
 
+// A real written beyond the range of a double ("1.E+400"): the kernel reads
+// it as infinity and its transfer then spins for ever. Quoted text is skipped.
+std::optional<std::string> overflowing_real(std::string_view text) {
+  auto numeric = [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'E' ||
+           c == 'e' || c == 'D' || c == 'd';
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\'') {
+      std::size_t end = text.find('\'', i + 1);
+      if (end == std::string_view::npos) break;
+      i = end;
+      continue;
+    }
+    if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.') continue;
+    if (i > 0 && (std::isalnum(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '_')) continue;
+    std::size_t end = i;
+    while (end < text.size() && numeric(text[end])) ++end;
+    std::string token(text.substr(i, end - i));
+    i = end - 1;
+    if (token.find_first_of("EeDd") == std::string::npos) continue;
+    for (char& t : token)
+      if (t == 'D' || t == 'd') t = 'E';
+    errno = 0;
+    double v = std::strtod(token.c_str(), nullptr);
+    if (std::isinf(v)) return token;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> overflowing_real_in_file(const std::string& filename) {
+  std::FILE* f = std::fopen(filename.c_str(), "rb");
+  if (!f) return std::nullopt;  // the reader reports it
+  std::string text;
+  char buf[1 << 16];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+  std::fclose(f);
+  return overflowing_real(text);
+}
+
+ReadOutcome refused_number(const std::string& token) {
+  return failed("the file holds a number beyond the range of a double: " + token);
+}
+
 // The kernel's read, transfer and result of one input; runs in the child.
 ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSelect_ReturnStatus()>& read) {
   ReadOutcome o;
@@ -448,7 +495,11 @@ TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std
   {
     ExchangeLock lock;
     outcome = read_in_children(
-        1, [&](std::size_t) { return read_and_transfer(reader, [&] { return reader.ReadFile(filename.c_str()); }); },
+        1,
+        [&](std::size_t) {
+          if (auto token = overflowing_real_in_file(filename)) return refused_number(*token);
+          return read_and_transfer(reader, [&] { return reader.ReadFile(filename.c_str()); });
+        },
         records);
   }
   replay(records);
@@ -463,6 +514,7 @@ Shapes Drulen::ops::import_step_buffers(const std::vector<StepBuffer>& buffers) 
     outcomes = read_in_children(
         buffers.size(),
         [&](std::size_t i) {
+          if (auto token = overflowing_real(buffers[i].bytes)) return refused_number(*token);
           STEPControl_Reader reader;
           std::istringstream in(std::string(buffers[i].bytes), std::ios::binary);
           return read_and_transfer(reader, [&] { return reader.ReadStream(buffers[i].name.c_str(), in); });
