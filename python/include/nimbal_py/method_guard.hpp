@@ -38,9 +38,10 @@ inline bool constructed(pyb::handle self, pyb::handle scope) {
   if (!info) return true;
   auto* inst = reinterpret_cast<pd::instance*>(self.ptr());
   pd::value_and_holder v_h = inst->get_value_and_holder(info, /*throw_if_missing=*/false);
-  // A Python subclass of a derived class registers only that one.
-  if (!v_h) v_h = inst->get_value_and_holder();
-  return v_h && v_h.value_ptr() != nullptr;
+  // Not found (its operator bool would read the missing slot): an instance
+  // of a derived class registers only that class; its first slot is the one.
+  if (!v_h.inst) v_h = inst->get_value_and_holder();
+  return v_h.value_ptr() != nullptr;
 }
 
 inline pyb::handle checked_self(pd::function_call& call) {
