@@ -148,6 +148,43 @@ def test_eight_threads_exporting_and_importing_their_own_files(tmp_path, code):
     assert r["volumes"] == [[pytest.approx((1.0 + i) * 6.0)] * 6 for i in range(8)]
 
 
+MIXED_THREADS_CHILD = """
+import logging, os, sys, threading
+import nimbal.kernel as k
+import damaged_files as d
+from nimbal.managers.corvath import CoreCorvath
+from nimbal.services.drulen import Drulen
+# Every kernel message asks Python's logging, which needs the interpreter
+# lock, while its thread holds the exchange lock.
+logging.basicConfig(level=logging.DEBUG, stream=open(os.devnull, "w"))
+path = d.write_damaged(sys.argv[1], "shared", ".step", list)
+results = []
+def through_manager():
+    # The manager keeps the interpreter lock while it calls the kernel.
+    mgr = CoreCorvath()
+    for _ in range(4):
+        results.append(k.volume(mgr.import_shape(path).shape))
+def through_service(i):
+    box = Drulen.create_box(1.0, 2.0, 3.0)
+    for _ in range(4):
+        out = os.path.join(sys.argv[1], f"s{i}.step")
+        results.append(k.volume(Drulen.import_file(out)) if Drulen.export_step(box, out) else 0.0)
+threads = [threading.Thread(target=through_manager) for _ in range(4)]
+threads += [threading.Thread(target=through_service, args=(i,)) for i in range(4)]
+for th in threads: th.start()
+for th in threads: th.join()
+d.emit(volumes=sorted(results))
+"""
+
+
+def test_manager_and_service_threads_share_the_exchange_lock_without_deadlock(tmp_path):
+    # A deadlock would show as the child's timeout.
+    status, lines, stderr = run_in_child(MIXED_THREADS_CHILD, str(tmp_path), timeout=60)
+    assert status == 0, stderr[-2000:]
+    (r,) = lines
+    assert r["volumes"] == [pytest.approx(6.0)] * 16 + [pytest.approx(VOLUME)] * 16
+
+
 def test_other_threads_run_during_a_long_boolean():
     d = Drulen()
     # Overlapping spheres and rods: the union takes a good part of a second.
