@@ -17,6 +17,8 @@ cd "$root"
 preload="$(c++ -print-file-name=libasan.so) $(c++ -print-file-name=libubsan.so)"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# Tests that cannot run under the sanitizers' runtimes look at this.
+export NIMBAL_SANITIZER=address,undefined
 # Only the interpreter (and the child interpreters tests start) gets the
 # runtimes, not the X server.
 exec xvfb-run -a -s "-screen 0 1280x1024x24" env LD_PRELOAD="$preload" \

@@ -23,6 +23,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -181,7 +182,10 @@ void child_log_sink(std::string_view logger, log::Level level, std::string_view 
 
 bool child_log_enabled(std::string_view, log::Level) { return g_child_records < kMaxChildRecords; }
 
-[[noreturn]] void run_child(int fd, std::size_t first, std::size_t count, const ReadOne& read_one) {
+[[noreturn]] void run_child(int fd, pid_t parent, std::size_t first, std::size_t count, const ReadOne& read_one) {
+  // A reader left behind by a host that ended must not run on.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (::getppid() != parent) ::_exit(4);
   // A crash ends the child quietly: the host's handlers (Python's
   // faulthandler) must not run here.
   for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGINT}) std::signal(sig, SIG_DFL);
@@ -235,8 +239,9 @@ void read_in_one_child(std::size_t first, std::size_t count, const ReadOne& read
     out.push_back(failed(std::string("could not start a reader process: ") + std::strerror(errno)));
     return;
   }
+  const pid_t parent = ::getpid();
   pid_t pid = ::fork();
-  if (pid == 0) run_child(fd, first, count, read_one);
+  if (pid == 0) run_child(fd, parent, first, count, read_one);
   if (pid < 0) {
     int err = errno;
     ::close(fd);
