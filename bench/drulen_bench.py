@@ -1,6 +1,7 @@
 """Times the geometry kernel service from Python against the cheapest raw
 kernel calls for the same result made directly from C++ (bench/drulen_driver),
-in the same run, and prints each line's ratio.
+in the same run, and prints each line's ratio (import: what reading in a
+child process costs against the driver's read in its own process).
 
     scripts/bench.sh drulen            # every line
     scripts/bench.sh drulen polyline   # the lines whose name starts so
@@ -88,6 +89,18 @@ def service_from_cpp(n):
     return lambda calls: driver(["step_service", str(n)], calls)
 
 
+# Reading happens in a child process: against the driver's read in its own
+# process this shows what the fork costs.
+BOX_STEP = os.path.join(TMP, "box.step")
+os.environ["NIMBAL_BENCH_STEP"] = BOX_STEP
+
+
+def import_box():
+    if not os.path.exists(BOX_STEP):
+        assert D.export_step(D.create_box(10, 20, 30), BOX_STEP)
+    assert D.import_file(BOX_STEP) is not None
+
+
 def driver(args, calls):
     op, *sizes = args
     out = subprocess.run([DRIVER, op, str(calls), *sizes], check=True, capture_output=True, text=True)
@@ -108,6 +121,7 @@ LINES = [
     ("step 100", step(100), 10, ["step", "100"], None),
     ("step 1000", step(1000), 5, ["step", "1000"], None),
     ("step 1000 from C++", service_from_cpp(1000), 5, ["step", "1000"], None),
+    ("import", import_box, 200, ["import"], None),
 ]
 
 

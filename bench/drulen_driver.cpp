@@ -24,6 +24,7 @@
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_PrinterOStream.hxx>
+#include <STEPControl_Reader.hxx>
 #include <STEPControl_Writer.hxx>
 #include <TopExp.hxx>
 #include <TopLoc_Location.hxx>
@@ -139,6 +140,14 @@ std::function<void()> operation(const std::string& op, int size, int size2) {
       std::remove(path.c_str());
     };
   }
+  // The file drulen_bench writes, read in this process.
+  if (op == "import")
+    return [] {
+      STEPControl_Reader reader;
+      reader.ReadFile(std::getenv("NIMBAL_BENCH_STEP"));
+      reader.TransferRoots();
+      reader.OneShape();
+    };
   std::fprintf(stderr, "unknown operation %s\n", op.c_str());
   std::exit(2);
 }
@@ -148,7 +157,7 @@ std::function<void()> operation(const std::string& op, int size, int size2) {
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
-                 "usage: drulen_driver <box|fuse|fillet|placed|array|polyline|step|step_service> <calls> "
+                 "usage: drulen_driver <box|fuse|fillet|placed|array|polyline|step|step_service|import> <calls> "
                  "[size] [size2]\n");
     return 2;
   }

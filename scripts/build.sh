@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds nimbal into ${BUILD_DIR:-build}. Extra arguments go to
-# CMake's configure step (e.g. -DNIMBAL_PYTHON=/path/to/python3.12).
+# Configures and builds nimbal into ${BUILD_DIR:-build}, compiler warnings
+# being errors. Extra arguments go to CMake's configure step (e.g.
+# -DNIMBAL_PYTHON=/path/to/python3.12).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNIMBAL_WERROR=ON "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"

@@ -61,6 +61,7 @@ inside the kernel raises KernelError.)";
   nimbal::py::install_log_sink();
   nimbal::kernel::route_kernel_messages();
   nimbal::py::install_host_error_policy();
+  nimbal::py::install_wait_hooks();
 
   // Kept for the interpreter's lifetime (no destructor running after it ends).
   static PyObject* kernel_error =

@@ -20,6 +20,7 @@
 #include <TopoDS_Vertex.hxx>
 #include <Precision.hxx>
 
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <mutex>
@@ -68,6 +69,26 @@ HostErrorPolicy g_policy{&default_error_text, &default_catchable};
 void set_host_error_policy(const HostErrorPolicy& policy) {
   g_policy.text = policy.text ? policy.text : &default_error_text;
   g_policy.catchable = policy.catchable ? policy.catchable : &default_catchable;
+}
+
+namespace {
+std::atomic<void* (*)()> g_wait_release{nullptr};
+std::atomic<void (*)(void*)> g_wait_restore{nullptr};
+}  // namespace
+
+void set_wait_hooks(const WaitHooks& hooks) {
+  g_wait_restore.store(hooks.restore);
+  g_wait_release.store(hooks.release);
+}
+
+WaitScope::WaitScope() {
+  auto release = g_wait_release.load();
+  state_ = release ? release() : nullptr;
+}
+
+WaitScope::~WaitScope() {
+  if (!state_) return;
+  if (auto restore = g_wait_restore.load()) restore(state_);
 }
 
 std::string current_error_text() { return g_policy.text(); }

@@ -60,6 +60,28 @@ void set_host_error_policy(const HostErrorPolicy& policy);
 std::string current_error_text();
 bool current_error_catchable();
 
+// How the embedding layer lets its other threads run while a thread of the
+// core waits for another (the Python face releases its interpreter lock, so
+// that a thread holding the exchange lock can still log). `release` returns
+// what `restore` takes back; set once by the embedding layer.
+struct WaitHooks {
+  void* (*release)() = nullptr;
+  void (*restore)(void*) = nullptr;
+};
+void set_wait_hooks(const WaitHooks& hooks);
+
+// The embedding layer's lock released for the scope of a wait.
+class WaitScope {
+ public:
+  WaitScope();
+  ~WaitScope();
+  WaitScope(const WaitScope&) = delete;
+  WaitScope& operator=(const WaitScope&) = delete;
+
+ private:
+  void* state_;
+};
+
 // Sends the kernel's own messages (exchange statistics, warnings) to the
 // logger "nimbal.kernel" instead of standard output. Idempotent.
 void route_kernel_messages();

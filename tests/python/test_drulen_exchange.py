@@ -123,3 +123,22 @@ def test_unreadable_contents_and_bad_names(tmp_path, capture_logs):
     assert os.listdir(tmp_path) == ["junk.step"]
     with pytest.raises(TypeError):
         D.import_file(None)
+
+
+def test_every_step_file_of_a_process_has_the_same_schema(tmp_path):
+    # A fresh interpreter: the kernel's exchange settings start at their
+    # defaults, so the first export is the one that could differ.
+    import subprocess
+    import sys
+    script = (
+        "import sys\n"
+        "from nimbal.services.drulen import Drulen as D\n"
+        "b = D.create_box(1, 1, 1)\n"
+        "for p in sys.argv[1:]:\n"
+        "    assert D.export_step(b, p)\n"
+    )
+    paths = [str(tmp_path / f"{i}.step") for i in range(2)]
+    subprocess.run([sys.executable, "-c", script, *paths], check=True, timeout=120)
+    for p in paths:
+        with open(p) as f:
+            assert "FILE_SCHEMA(('CONFIG_CONTROL_DESIGN'));" in f.read(), p

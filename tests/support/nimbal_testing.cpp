@@ -20,9 +20,11 @@
 
 #include <algorithm>
 #include <array>
+#include <thread>
 #include <vector>
 
 #include "nimbal/enums.hpp"
+#include "nimbal/kernel.hpp"
 #include "nimbal/managers/corvath.hpp"
 #include "nimbal/log.hpp"
 #include "nimbal/models/quenby.hpp"
@@ -248,5 +250,43 @@ PYBIND11_MODULE(_nimbal_testing, m) {
       return shape_or_none(p->create_polyline(a[0].cast<std::vector<s::Point3>>(), a[1].cast<bool>()));
     if (op == "extrude_shape") return shape_or_none(p->extrude_shape(shape(0), num(1)));
     throw nimbal::KeyError(op);
+  });
+
+  // STEP data held in memory, read by the kernel service's many-buffer entry.
+  m.def("import_step_buffers", [](const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<nimbal::services::StepBuffer> buffers;
+    for (const auto& [name, bytes] : entries) buffers.push_back({name, bytes});
+    nimbal::services::Shapes shapes;
+    {
+      pyb::gil_scoped_release release;
+      shapes = nimbal::services::Drulen::ops::import_step_buffers(buffers);
+    }
+    pyb::list out;
+    for (const auto& shape : shapes) out.append(nimbal::py::shape_or_none(shape));
+    return out;
+  });
+  // Each of `threads` C++ threads writes its own box (1 + index) x 2 x 3 to
+  // a STEP and an IGES file in `directory` and reads both back, `rounds`
+  // times; gives each thread's volumes read back, 0 for a failure.
+  m.def("exchange_in_threads", [](const std::string& directory, int threads, int rounds) {
+    namespace s = nimbal::services;
+    std::vector<std::vector<double>> volumes(static_cast<std::size_t>(threads));
+    pyb::gil_scoped_release release;
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+      pool.emplace_back([&, t] {
+        const std::string base = directory + "/thread" + std::to_string(t);
+        for (int r = 0; r < rounds; ++r) {
+          TopoDS_Shape box = BRepPrimAPI_MakeBox(1.0 + t, 2.0, 3.0).Shape();
+          for (const char* suffix : {".step", ".igs"}) {
+            const std::string path = base + suffix;
+            const bool written = suffix[1] == 's' ? s::Drulen::ops::export_step(box, path)
+                                                  : s::Drulen::ops::export_iges(box, path);
+            volumes[t].push_back(written ? nimbal::kernel::volume(s::Drulen::ops::import_file(path)) : 0.0);
+          }
+        }
+      });
+    for (auto& th : pool) th.join();
+    return volumes;
   });
 }

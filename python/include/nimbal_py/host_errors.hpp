@@ -36,4 +36,19 @@ inline void install_host_error_policy() {
   nimbal::kernel::set_host_error_policy({&python_error_text, &python_error_catchable});
 }
 
+// A thread of the core that waits (for the exchange lock) never holds the
+// interpreter lock meanwhile: the thread it waits for may need it to log.
+inline void* release_interpreter_for_wait() {
+  if (!Py_IsInitialized() || !PyGILState_Check()) return nullptr;
+  return PyEval_SaveThread();
+}
+
+inline void restore_interpreter_after_wait(void* state) {
+  PyEval_RestoreThread(static_cast<PyThreadState*>(state));
+}
+
+inline void install_wait_hooks() {
+  nimbal::kernel::set_wait_hooks({&release_interpreter_for_wait, &restore_interpreter_after_wait});
+}
+
 }  // namespace nimbal::py

@@ -51,6 +51,9 @@ inline Json py_to_json(pyb::handle obj, int depth = 0) {
   if (PyDict_Check(p) || PyObject_HasAttrString(p, "items")) {
     Json o = Json::object();
     for (auto item : pyb::iter(obj.attr("items")())) {
+      // Checked: the tuple accessors below assume a real pair.
+      if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
+        throw nimbal::TypeError("a mapping's items must be (key, value) pairs, not '" + type_name(item) + "'");
       auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
       o[pyb::str(kv[0]).cast<std::string>()] = py_to_json(kv[1], depth + 1);
     }

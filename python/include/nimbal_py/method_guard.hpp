@@ -4,9 +4,12 @@
 // only inside the body. Called last in a module's init, guard_method_self
 // makes every method of the module's classes refuse a self that is not an
 // instance of its class with the usual "incompatible function arguments"
-// TypeError, before any argument is converted.
+// TypeError, before any argument is converted, and an instance whose C++
+// object is not constructed yet (a subclass calling it before
+// super().__init__()) with a TypeError saying so.
 #pragma once
 
+#include <string>
 #include <unordered_map>
 
 #include "nimbal_py/common.hpp"
@@ -17,10 +20,28 @@ namespace method_guard_detail {
 namespace pd = ::pybind11::detail;
 using Impl = pyb::handle (*)(pd::function_call&);
 
+struct Original {
+  Impl impl;
+  std::string member;  // the attribute's name (a property's getter has none)
+};
+
 // Never freed: function records live until the interpreter ends.
-inline std::unordered_map<const pd::function_record*, Impl>& originals() {
-  static auto* table = new std::unordered_map<const pd::function_record*, Impl>();
+inline std::unordered_map<const pd::function_record*, Original>& originals() {
+  static auto* table = new std::unordered_map<const pd::function_record*, Original>();
   return *table;
+}
+
+// Whether `self`, an instance of the pybind11 class `scope`, holds its C++
+// object: the value pointer stays null until __init__ has constructed it.
+inline bool constructed(pyb::handle self, pyb::handle scope) {
+  const pd::type_info* info = pd::get_type_info(reinterpret_cast<PyTypeObject*>(scope.ptr()));
+  if (!info) return true;
+  auto* inst = reinterpret_cast<pd::instance*>(self.ptr());
+  pd::value_and_holder v_h = inst->get_value_and_holder(info, /*throw_if_missing=*/false);
+  // Not found (its operator bool would read the missing slot): an instance
+  // of a derived class registers only that class; its first slot is the one.
+  if (!v_h.inst) v_h = inst->get_value_and_holder();
+  return v_h.value_ptr() != nullptr;
 }
 
 inline pyb::handle checked_self(pd::function_call& call) {
@@ -30,7 +51,13 @@ inline pyb::handle checked_self(pd::function_call& call) {
   if (call.args.empty() ||
       !PyObject_TypeCheck(call.args[0].ptr(), reinterpret_cast<PyTypeObject*>(call.func.scope.ptr())))
     return PYBIND11_TRY_NEXT_OVERLOAD;
-  return it->second(call);
+  if (!constructed(call.args[0], call.func.scope)) {
+    const std::string cls = pyb::str(call.func.scope.attr("__name__"));
+    const std::string sub = pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(call.args[0].ptr()))).attr("__name__"));
+    throw pyb::type_error(cls + "." + it->second.member + " used on a " + sub + " object before " + cls +
+                          ".__init__() ran: call super().__init__() first");
+  }
+  return it->second.impl(call);
 }
 
 inline pd::function_record* record_of(pyb::handle f) {
@@ -44,10 +71,10 @@ inline pd::function_record* record_of(pyb::handle f) {
   return cap.get_pointer<pd::function_record>();
 }
 
-inline void guard(pyb::handle f) {
+inline void guard(pyb::handle f, const std::string& member) {
   for (pd::function_record* rec = record_of(f); rec; rec = rec->next) {
     if (!rec->is_method || rec->is_constructor || !rec->scope || rec->impl == &checked_self) continue;
-    originals().emplace(rec, rec->impl);
+    originals().emplace(rec, Original{rec->impl, member});
     rec->impl = &checked_self;
   }
 }
@@ -63,12 +90,14 @@ inline void guard_method_self(pyb::module_& m) {
         !::pybind11::detail::get_type_info(reinterpret_cast<PyTypeObject*>(cls.ptr())))
       continue;
     if (!pyb::hasattr(cls, "__module__") || !pyb::object(cls.attr("__module__")).equal(module_name)) continue;
-    for (auto attr : cls.attr("__dict__").attr("values")()) {
+    for (auto entry : pyb::reinterpret_borrow<pyb::dict>(cls.attr("__dict__").attr("copy")())) {
+      const std::string name = pyb::str(entry.first);
+      pyb::handle attr = entry.second;
       if (PyObject_IsInstance(attr.ptr(), reinterpret_cast<PyObject*>(&PyProperty_Type)) == 1) {
-        g::guard(attr.attr("fget"));
-        g::guard(attr.attr("fset"));
+        g::guard(attr.attr("fget"), name);
+        g::guard(attr.attr("fset"), name);
       } else {
-        g::guard(attr);
+        g::guard(attr, name + "()");
       }
     }
   }

@@ -28,6 +28,14 @@ class PyDrulen : public Drulen {
 #undef NIMBAL_DRULEN_TRAMPOLINE_FALLBACK
 };
 
+// Runs kernel work that touches no Python object with the interpreter lock
+// released, so that the host's other threads go on meanwhile.
+template <class Work>
+auto without_gil(Work&& work) -> decltype(work()) {
+  pyb::gil_scoped_release release;
+  return work();
+}
+
 // Argument conversions for the operations that log their failures: each
 // throws nimbal::TypeError, which the caller logs as the operation would.
 TopoDS_Shape to_shape(pyb::handle obj, const char* name);

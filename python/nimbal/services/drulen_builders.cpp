@@ -73,7 +73,10 @@ void bind_builders(DrulenClass& cls) {
       [](Drulen& self, const TopoDS_Shape& base_shape, const Count3& count, const Point3& spacing) {
         // Qualified: a subclass reaching this through super() must not loop
         // back into its own override.
-        return self.Drulen::create_array_compound(base_shape, count, spacing);
+        auto build = [&] { return self.Drulen::create_array_compound(base_shape, count, spacing); };
+        // A Python translate_shape places the copies: that one needs the lock.
+        if (pyb::get_override(static_cast<const Drulen*>(&self), "translate_shape")) return build();
+        return without_gil(build);
       },
       pyb::arg("base_shape"), pyb::arg("count"), pyb::arg("spacing"),
       "Compound of copies of base_shape on a grid, each placed by this object's translate_shape.");

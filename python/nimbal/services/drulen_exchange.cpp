@@ -14,8 +14,9 @@ namespace {
 bool export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
                         bool (*fn)(const Shapes&, const std::string&), bool single) {
   try {
-    Shapes list = single ? Shapes{to_shape(shapes, "shape")} : to_shapes(shapes, "shapes");
-    return fn(list, to_filename(filename));
+    const Shapes list = single ? Shapes{to_shape(shapes, "shape")} : to_shapes(shapes, "shapes");
+    const std::string name = to_filename(filename);
+    return without_gil([&] { return fn(list, name); });
   } catch (const nimbal::TypeError&) {
     Drulen::log_caught(op);
   } catch (const pyb::error_already_set&) {
@@ -31,12 +32,21 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   // Local to this module: other modules may bind the readers their own way.
   pyb::class_<XSControl_Reader>(m, "XSControl_Reader", pyb::module_local(),
                                 "A kernel file reader, as _import_with_reader takes it.");
+  // A reader's creation sets the kernel's exchange globals.
   pyb::class_<STEPControl_Reader, XSControl_Reader>(m, "STEPControl_Reader", pyb::module_local(),
                                                     "The kernel's STEP file reader.")
-      .def(pyb::init<>(), "A new STEP reader with nothing read yet.");
+      .def(pyb::init([] {
+             ExchangeLock lock;
+             return new STEPControl_Reader();
+           }),
+           "A new STEP reader with nothing read yet.");
   pyb::class_<IGESControl_Reader, XSControl_Reader>(m, "IGESControl_Reader", pyb::module_local(),
                                                     "The kernel's IGES file reader.")
-      .def(pyb::init<>(), "A new IGES reader with nothing read yet.");
+      .def(pyb::init([] {
+             ExchangeLock lock;
+             return new IGESControl_Reader();
+           }),
+           "A new IGES reader with nothing read yet.");
 
   cls.def_static(
       "export_step",
@@ -47,11 +57,12 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   cls.def_static(
       "_import_with_reader",
       [](XSControl_Reader& reader, const std::string& filename, const std::string& file_type) {
-        return shape_or_none(O::import_with_reader(reader, filename, file_type));
+        return shape_or_none(without_gil([&] { return O::import_with_reader(reader, filename, file_type); }));
       },
       pyb::arg("reader"), pyb::arg("filename"), pyb::arg("file_type"));
   cls.def_static(
-      "import_file", [](const std::string& filename) { return shape_or_none(O::import_file(filename)); },
+      "import_file",
+      [](const std::string& filename) { return shape_or_none(without_gil([&] { return O::import_file(filename); })); },
       pyb::arg("filename"), "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.");
   cls.def_static(
       "export_iges",

@@ -43,7 +43,11 @@ void bind_modelling(DrulenClass& cls) {
         double d;
         if (as_double(depth, d) && d == 0.0) return pyb::none();
         return logged(
-            GuardedOp::extrude, [&] { return shape_or_none(O::extrude_shape(s, to_double(depth, "depth"))); },
+            GuardedOp::extrude,
+            [&] {
+              const double d = to_double(depth, "depth");
+              return shape_or_none(without_gil([&] { return O::extrude_shape(s, d); }));
+            },
             none);
       },
       pyb::arg("shape"), pyb::arg("depth"), "Prism of a planar face or wire along its normal, or None.");
@@ -54,7 +58,12 @@ void bind_modelling(DrulenClass& cls) {
         name,
         [op, fn](ShapeArg shape1, ShapeArg shape2) {
           return ShapeResult(logged(
-              op, [&] { return shape_or_none(fn(to_shape(shape1, "shape1"), to_shape(shape2, "shape2"))); }, none));
+              op,
+              [&] {
+                const TopoDS_Shape a = to_shape(shape1, "shape1"), b = to_shape(shape2, "shape2");
+                return shape_or_none(without_gil([&] { return fn(a, b); }));
+              },
+              none));
         },
         pyb::arg("shape1"), pyb::arg("shape2"), doc);
   };
@@ -68,7 +77,7 @@ void bind_modelling(DrulenClass& cls) {
             GuardedOp::unify_same_domain,
             [&]() -> pyb::object {
               TopoDS_Shape in = to_shape(shape, "shape");
-              TopoDS_Shape out = O::unify_same_domain(in);
+              TopoDS_Shape out = without_gil([&] { return O::unify_same_domain(in); });
               // The kernel's failure gives the input back: the very object.
               if (out.IsEqual(in)) return shape;
               return shape_or_none(out);
@@ -85,7 +94,8 @@ void bind_modelling(DrulenClass& cls) {
             GuardedOp::explode_to_faces,
             [&]() -> pyb::object {
               pyb::list out;
-              for (const auto& f : O::explode_to_faces(to_shape(shape, "shape"))) out.append(pyb::cast(f));
+              const TopoDS_Shape in = to_shape(shape, "shape");
+              for (const auto& f : without_gil([&] { return O::explode_to_faces(in); })) out.append(pyb::cast(f));
               return std::move(out);
             },
             [] { return pyb::object(pyb::list()); }));
@@ -100,8 +110,10 @@ void bind_modelling(DrulenClass& cls) {
           return ShapeResult(logged(
               op,
               [&] {
-                return shape_or_none(
-                    fn(to_shape(shape, "shape"), to_double(radius, "radius"), to_indices(selection, indices)));
+                const TopoDS_Shape s = to_shape(shape, "shape");
+                const double r = to_double(radius, "radius");
+                const Indices chosen = to_indices(selection, indices);
+                return shape_or_none(without_gil([&] { return fn(s, r, chosen); }));
               },
               none));
         },

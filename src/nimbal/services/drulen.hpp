@@ -101,6 +101,23 @@ struct PlaneFromFaceError : ValueError {
   std::exception_ptr cause;
 };
 
+// Held for any use of the kernel's STEP and IGES code, which is not
+// thread-safe: one holder in the process at a time (recursive). Waits with
+// the embedding layer's lock released.
+class ExchangeLock {
+ public:
+  ExchangeLock();
+  ~ExchangeLock();
+  ExchangeLock(const ExchangeLock&) = delete;
+  ExchangeLock& operator=(const ExchangeLock&) = delete;
+};
+
+// STEP data held in memory; `name` is used in messages only.
+struct StepBuffer {
+  std::string name;
+  std::string_view bytes;
+};
+
 // Operations whose errors are caught and logged; names the message used.
 enum class GuardedOp {
   fuse, cut, intersect, unify_same_domain, explode_to_faces, extrude,
@@ -152,6 +169,9 @@ class Drulen : public DrulenProtocol {
     static TopoDS_Shape import_with_reader(XSControl_Reader& reader, const std::string& filename,
                                            const std::string& file_type);
     static TopoDS_Shape import_file(const std::string& filename);
+    // One shape per buffer, none where it failed (logged as import_file logs
+    // its failures); every buffer read by the same reader process.
+    static Shapes import_step_buffers(const std::vector<StepBuffer>& buffers);
     static bool export_iges(const TopoDS_Shape& shape, const std::string& filename);
     static bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename);
     static bool export_shapes_to_step(const Shapes& shapes, const std::string& filename);
