@@ -319,6 +319,11 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
 // ---------------------------------------------------------------- loading
 
 bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& corvath) {
+  // Planes and sketches come back without undo entries, so a history that
+  // reached back past the load could drop or duplicate them: once the
+  // registry has been replaced, the model as loaded is the base of an empty
+  // history, whether or not every shape could be rebuilt.
+  bool replaced = false;
   try {
     ZipArchive zf(filepath);
     const Json doc = oj::loads(zf.read("project.json"), ProjectLimits::max_json_depth);
@@ -328,12 +333,15 @@ bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& c
           throw ValueError("project holds more than " + std::to_string(ProjectLimits::max_shape_objects) +
                            " shapes");
     corvath.clear_all();
+    replaced = true;
     const Json* shapes = get(doc, "shapes");
     if (shapes)
       for (const Json& element : iterate(*shapes)) _deserialize_shape(element, corvath, zf);
+    corvath.clear_undo_history();
     return true;
   } catch (...) {
     std::optional<std::string> why = describe_error(std::current_exception());
+    if (replaced) corvath.clear_undo_history();
     if (!why) throw;
     log_failure(false, filepath, *why);
     return false;
@@ -435,9 +443,7 @@ std::optional<std::string> ProjectSerializer::_deserialize_modifier(ShapeType mo
   if (!new_id) return std::nullopt;
   set_name(corvath, *new_id, name);
   corvath.update_shape_color(*new_id, color);
-  // Only the extrusion is placed by its creation; the other four stand
-  // where their saved record puts them through one update.
-  if (modifier != ShapeType::EXTRUDE && has_placement(*rec)) corvath.update_shape(*new_id, rec->clone());
+  // The creation places it by the saved record, as it stood when saved.
   return new_id;
 }
 
