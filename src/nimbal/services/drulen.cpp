@@ -264,10 +264,12 @@ TopoDS_Shape Drulen::ops::unify_same_domain(const TopoDS_Shape& shape) {
     // Faces too: merging edges alone leaves a fused pair's split faces as
     // they are, which is what the manager calls this to clean up. The kernel
     // can merge faces into one with no boundary (two overlapping toroidal
-    // faces), so a merge that changes the shape's meaning is not kept.
+    // faces), so a merge that changes the shape's meaning is not kept. The
+    // face merge also rewrites geometry it shares with its input, which the
+    // boolean's operands share in turn: it works on a copy.
     const bool valid = kernel::is_valid(shape);
     try {
-      TopoDS_Shape merged = unified(shape, /*faces=*/true);
+      TopoDS_Shape merged = unified(BRepBuilderAPI_Copy(shape, /*copyGeom=*/true).Shape(), /*faces=*/true);
       if (same_meaning(shape, valid, merged)) return merged;
     } catch (const Standard_Failure&) {
       // The edge merge alone may still work.
