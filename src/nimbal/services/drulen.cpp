@@ -238,7 +238,7 @@ namespace {
 
 // Whether `merged` still describes `original`: every face bounded by a wire,
 // valid where the original was, and the same volume and area.
-bool same_meaning(const TopoDS_Shape& original, bool original_valid, const TopoDS_Shape& merged) {
+bool same_meaning(const TopoDS_Shape& original, const TopoDS_Shape& merged) {
   if (merged.IsNull()) return false;
   for (TopExp_Explorer face(merged, TopAbs_FACE); face.More(); face.Next())
     if (!TopExp_Explorer(face.Current(), TopAbs_WIRE).More()) return false;
@@ -247,7 +247,8 @@ bool same_meaning(const TopoDS_Shape& original, bool original_valid, const TopoD
   };
   if (!close(kernel::volume(original), kernel::volume(merged))) return false;
   if (!close(kernel::area(original), kernel::area(merged))) return false;
-  return !original_valid || kernel::is_valid(merged);
+  // The original is checked only when the merge is not valid.
+  return kernel::is_valid(merged) || !kernel::is_valid(original);
 }
 
 TopoDS_Shape unified(const TopoDS_Shape& shape, bool faces) {
@@ -267,15 +268,14 @@ TopoDS_Shape Drulen::ops::unify_same_domain(const TopoDS_Shape& shape) {
     // faces), so a merge that changes the shape's meaning is not kept. The
     // face merge also rewrites geometry it shares with its input, which the
     // boolean's operands share in turn: it works on a copy.
-    const bool valid = kernel::is_valid(shape);
     try {
       TopoDS_Shape merged = unified(BRepBuilderAPI_Copy(shape, /*copyGeom=*/true).Shape(), /*faces=*/true);
-      if (same_meaning(shape, valid, merged)) return merged;
+      if (same_meaning(shape, merged)) return merged;
     } catch (const Standard_Failure&) {
       // The edge merge alone may still work.
     }
     TopoDS_Shape merged = unified(shape, /*faces=*/false);
-    return same_meaning(shape, valid, merged) ? merged : shape;
+    return same_meaning(shape, merged) ? merged : shape;
   });
 }
 
