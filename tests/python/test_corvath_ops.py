@@ -166,7 +166,7 @@ def test_modifier_rules(host):
     assert host.fillet_shape("missing", q.FilletProperties()) is None
     b = cube(host)
     fid = host.fillet_shape(b.shape_id, q.FilletProperties(fillet_radius=1.0, translation=q.Translation(x=50.0)))
-    assert bbox(host.get_shape(fid).shape)[0] == pytest.approx(-5)  # not placed at creation
+    assert bbox(host.get_shape(fid).shape)[0] == pytest.approx(45)  # placed by its record
     host.log.clear()
     assert host.fillet_shape(b.shape_id, q.FilletProperties()) is None and host.log == []
     aid = host.create_shape_array(fid, q.ArrayProperties(count_x=0))

@@ -184,6 +184,34 @@ def test_booleans_and_unify():
     assert k.volume(unified) == pytest.approx(16) and k.is_valid(unified)
 
 
+def torus_face(dx=0.0):
+    return faces(D.translate_shape(D.create_torus(16, 2), dx, 0, 0))[0]
+
+
+@pytest.mark.parametrize("op, dx, merged", [(D.cut_shapes, -12.0, False), (D.fuse_shapes, 3.0, True)])
+def test_unify_keeps_what_the_boolean_made(op, dx, merged):
+    """Merging can leave a face with no boundary (two overlapping toroidal
+    faces); the result must still be the boolean's shape, only cleaner."""
+    raw = op(torus_face(), torus_face(dx))
+    unified = D.unify_same_domain(raw)
+    assert faces(unified) and all(k.sub_shapes(f, k.TopAbs_WIRE) for f in faces(unified))
+    assert k.is_valid(unified) and (len(faces(unified)) < len(faces(raw))) == merged
+    assert k.area(unified) == pytest.approx(k.area(raw), rel=1e-5)
+    assert k.bounding_box(unified) == pytest.approx(k.bounding_box(raw), abs=1e-6)
+
+
+def test_a_subtraction_of_overlapping_faces_can_be_measured():
+    from nimbal.enums import ShapeType
+    from nimbal.managers.corvath import CoreCorvath
+    from nimbal.models import quenby as q
+    mgr = CoreCorvath()
+    ids = [mgr.split_to_faces(mgr.create_shape(ShapeType.TORUS, q.TorusProperties(
+        major_radius=16.0, minor_radius=2.0, translation=q.Translation(x=dx))).shape_id)[0] for dx in (0.0, -12.0)]
+    cut = mgr.get_shape(mgr.subtract_shapes(ids)).shape
+    assert k.bounding_box(cut) == pytest.approx((-18, -18, -2, 18, 18, 2), abs=1e-3)
+    assert all(k.sub_shapes(f, k.TopAbs_WIRE) for f in faces(cut)) and k.is_valid(cut)
+
+
 def test_explode_to_faces_copies():
     box = D.create_box(1, 2, 3)
     parts = D.explode_to_faces(box)

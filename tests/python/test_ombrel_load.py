@@ -114,16 +114,17 @@ def test_face_comes_back_as_an_imported_shape(tmp_path):
     assert same_measure(measure(got.shape), measure(face.shape))
 
 
-def test_undo_history_after_loading_two_boxes(tmp_path):
-    mgr = CoreCorvath()
+def test_a_load_starts_a_fresh_history(tmp_path):
+    mgr = Host()
     mgr.create_shape(T.SPHERE, q.SphereProperties())
+    mgr.undo()  # something to redo, too
     path = write_project(tmp_path / "two.vrex", project(shape_obj("box", "One"), shape_obj("box", "Two")))
     assert PS.load_project(path, mgr)
-    descs = [c.description for c in mgr._undo_stack]
-    assert descs == ["Create sphere", "Clear all", "Create box", "Create box"]
+    assert list(mgr._undo_stack) == [] and not mgr.can_undo and not mgr.can_redo
+    assert mgr.log[-1] == ("undo_redo", False, False)
     assert [s.name for s in top_level(mgr)] == ["One", "Two"]
-    mgr.undo(), mgr.undo(), mgr.undo()
-    assert [s.shape_type for s in top_level(mgr)] == [T.SPHERE]
+    mgr.undo()
+    assert [s.name for s in top_level(mgr)] == ["One", "Two"]
 
 
 @pytest.mark.parametrize("top", [{}, {"version": "9.9"}, {"version": None}])
@@ -208,7 +209,8 @@ def test_failures_after_the_clear(tmp_path, tmpdir_env, capture_logs, doc, why, 
     assert PS.load_project(path, mgr) is False
     assert capture_logs.messages == [f"Failed to load project '{path}': {why}"]
     assert [s.name for s in top_level(mgr)] == kept
-    assert mgr._undo_stack[1].description == "Clear all"
+    # What was rebuilt is the base of a fresh history.
+    assert list(mgr._undo_stack) == [] and not mgr.can_undo
     assert listing(tmpdir_env) == []
 
 
@@ -554,3 +556,115 @@ def test_committed_sketch_round_trip_keeps_ids(tmp_path):
     a, b = src.get_shape(sketch.shape_id), dst.get_shape(sketch.shape_id)
     assert same_tree(tree(a), tree(b))
     assert dst.get_shape(plane.shape_id).properties == plane.properties
+
+
+# ---------------------------------------------------------------- histories and placement across a load
+
+
+def registry_of(mgr):
+    """Every registered shape: kind, name, record, parent and component ids, measure."""
+    return {i: (s.shape_type, s.name, s.properties.to_dict(), s.parent_id, [c.shape_id for c in s.components],
+                measure(s.shape)) for i, s in mgr._shapes.items()}
+
+
+def test_loaded_planes_and_sketches_survive_every_walk_through_the_history(tmp_path):
+    src = CoreCorvath()
+    src.create_shape(T.BOX, q.BoxProperties())
+    plane = src.create_plane_from_standard(StandardPlane.XY)
+    sk = CoreTessik(plane.shape_id, plane.properties)
+    sk.create_rectangle(0.0, 0.0, 10.0, 5.0)
+    sid = src.create_sketch(plane.shape_id).shape_id
+    assert src.commit_sketch(sid, sk)
+    src.create_shape(T.SPHERE, q.SphereProperties(radius=3.0))
+    path = str(tmp_path / "p.vrex")
+    assert PS.save_project(path, src)
+    dst = CoreCorvath()
+    dst.create_shape(T.CONE, q.ConeProperties())  # replaced by the load
+    assert PS.load_project(path, dst)
+    loaded = registry_of(dst)
+    assert {plane.shape_id, sid} <= set(loaded) and len(dst.get_all_shape_ids()) == 4
+    # Undo everything, redo everything, in every combination of depth.
+    for _ in range(3):
+        while dst.can_undo:
+            dst.undo()
+        assert registry_of(dst) == loaded
+        while dst.can_redo:
+            dst.redo()
+        assert registry_of(dst) == loaded
+    # Edits after the load undo back to the loaded model and redo forward.
+    box_id = dst.get_all_shape_ids()[0]
+    dst.update_shape_color(box_id, (0.0, 1.0, 0.0))
+    dst.remove_shape(plane.shape_id)
+    edited = registry_of(dst)
+    while dst.can_undo:
+        dst.undo()
+    assert registry_of(dst) == loaded
+    while dst.can_redo:
+        dst.redo()
+    assert registry_of(dst) == edited
+
+
+def placed_record(kind, how):
+    """The record of `kind` with the placement the row asks for."""
+    fields = {"array": dict(count_x=2, spacing_x=15.0), "fillet": dict(fillet_radius=1.0),
+              "corner_round": dict(corner_radius=2.0), "polyline_round": dict(corner_radius=3.0),
+              "extrude": dict(depth=6.0)}[kind]
+    cls = {"array": q.ArrayProperties, "fillet": q.FilletProperties, "corner_round": q.CornerRoundProperties,
+           "polyline_round": q.PolylineRoundProperties, "extrude": q.ExtrudeProperties}[kind]
+    place = {} if how == "unplaced" else dict(translation=q.Translation(x=-3.0, y=10.0, z=2.0),
+                                              rotation=q.Rotation(x=15.0, z=90.0))
+    return cls(**fields, **place)
+
+
+@pytest.mark.parametrize("how", ["unplaced", "created placed", "updated placed", "created placed, updated"])
+@pytest.mark.parametrize("kind", ["array", "fillet", "corner_round", "polyline_round", "extrude"])
+def test_placed_modifiers_come_back_where_they_were_saved(tmp_path, kind, how):
+    src = CoreCorvath()
+    base = {"array": lambda: src.create_shape(T.BOX, q.BoxProperties(width=10.0, height=10.0, depth=10.0)),
+            "fillet": lambda: src.create_shape(T.BOX, q.BoxProperties(width=10.0, height=10.0, depth=10.0)),
+            "corner_round": lambda: src.create_shape(T.RECTANGLE, q.RectangleProperties()),
+            "polyline_round": lambda: src.create_shape(T.POLYLINE, q.PolylineProperties(
+                points=[(0, 0, 0), (40, 0, 0), (40, 30, 0)])),
+            "extrude": lambda: src.create_shape(T.CIRCLE, q.CircleProperties(radius=5.0))}[kind]()
+    op = getattr(src, {"array": "create_shape_array", "fillet": "fillet_shape", "corner_round": "corner_round_shape",
+                       "polyline_round": "polyline_round_shape", "extrude": "extrude_shape"}[kind])
+    mid = op(base.shape_id, placed_record(kind, "unplaced" if how == "updated placed" else how))
+    if how.startswith("updated") or how.endswith("updated"):
+        assert src.update_shape(mid, placed_record(kind, "placed")) is not None
+    made = src.get_shape(mid)
+    saved = measure(made.shape)
+    path = str(tmp_path / "m.vrex")
+    for _ in range(2):  # save, load, and once more from the loaded model
+        assert PS.save_project(path, src)
+        dst = CoreCorvath()
+        assert PS.load_project(path, dst)
+        got = top_level(dst)[0]
+        assert got.shape_type == made.shape_type and got.properties == made.properties
+        assert same_measure(measure(got.shape), saved), (measure(got.shape), saved)
+        assert same_measure(measure(got.components[0].shape), measure(made.components[0].shape))
+        src = dst
+
+
+@pytest.mark.parametrize("kind", ["array", "fillet", "corner_round", "polyline_round", "extrude"])
+def test_a_placed_modifier_does_not_move_when_its_base_is_edited(kind):
+    """Creation, recomputation and update agree on where a placed modifier
+    stands."""
+    mgr = CoreCorvath()
+    base_type, base_rec, edited = {
+        "array": (T.BOX, q.BoxProperties(width=10.0), q.BoxProperties(width=10.0)),
+        "fillet": (T.BOX, q.BoxProperties(width=10.0), q.BoxProperties(width=10.0)),
+        "corner_round": (T.RECTANGLE, q.RectangleProperties(), q.RectangleProperties()),
+        "polyline_round": (T.POLYLINE, q.PolylineProperties(points=[(0, 0, 0), (40, 0, 0), (40, 30, 0)]),
+                           q.PolylineProperties(points=[(0, 0, 0), (40, 0, 0), (40, 30, 0)])),
+        "extrude": (T.CIRCLE, q.CircleProperties(radius=5.0), q.CircleProperties(radius=5.0)),
+    }[kind]
+    base = mgr.create_shape(base_type, base_rec)
+    op = {"array": mgr.create_shape_array, "fillet": mgr.fillet_shape, "corner_round": mgr.corner_round_shape,
+          "polyline_round": mgr.polyline_round_shape, "extrude": mgr.extrude_shape}[kind]
+    rec = placed_record(kind, "placed")
+    mid = op(base.shape_id, rec)
+    at_creation = measure(mgr.get_shape(mid).shape)
+    assert mgr.update_shape(base.shape_id, edited) is not None  # same geometry, recomputed
+    assert same_measure(measure(mgr.get_shape(mid).shape), at_creation)
+    assert mgr.update_shape(mid, rec.__deepcopy__({})) is not None
+    assert same_measure(measure(mgr.get_shape(mid).shape), at_creation)

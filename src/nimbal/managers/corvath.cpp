@@ -830,7 +830,9 @@ std::optional<std::string> CoreCorvath::modify(Modifier kind, const std::string&
   auto ms = std::make_shared<ManagedShape>();
   ms->shape_id = free_shape_id(mi.type);
   ms->name = _generate_shape_name(mi.type);
-  if (kind == Modifier::Extrude) result = _apply_transformations(result, *properties);
+  // The record's placement is applied as every later recomputation and a
+  // project load apply it, so the shape never moves without an edit.
+  result = _apply_transformations(result, *properties);
   ms->shape = result;
   ms->shape_type = mi.type;
   ms->color = base->color;

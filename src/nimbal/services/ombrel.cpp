@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <unordered_set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -393,14 +394,56 @@ std::optional<std::string> ProjectSerializer::_export_shape_to_bytes(const Manag
   return read_file(tmp.path());
 }
 
+namespace {
+
+// The plane ids that the sketches in `ms`'s tree stand on, in walk order.
+std::vector<std::string> planes_used_by(const ManagedShape& ms) {
+  std::vector<std::string> ids;
+  std::unordered_set<const ManagedShape*> seen;
+  std::vector<const ManagedShape*> stack{&ms};
+  while (!stack.empty()) {
+    const ManagedShape* s = stack.back();
+    stack.pop_back();
+    if (!seen.insert(s).second) continue;
+    if (s->shape_type == ShapeType::SKETCH && s->properties)
+      if (const auto* sp = dynamic_cast<const m::SketchProperties*>(s->properties.get())) ids.push_back(sp->plane_id);
+    for (auto it = s->components.rbegin(); it != s->components.rend(); ++it)
+      if (*it) stack.push_back(it->get());
+  }
+  return ids;
+}
+
+// Top-level shapes in registry order, except that a plane goes before the
+// first shape whose sketches stand on it: a load restores a sketch only on
+// a plane restored before it, and undo can leave a plane after its sketch.
+std::vector<ManagedShapePtr> saving_order(CoreCorvath& corvath) {
+  std::vector<ManagedShapePtr> shapes;
+  for (const std::string& id : corvath.get_all_shape_ids()) {
+    ManagedShapePtr ms = corvath.get_shape(id);
+    if (ms && !ms->parent_id) shapes.push_back(std::move(ms));
+  }
+  std::vector<ManagedShapePtr> ordered;
+  std::unordered_set<const ManagedShape*> placed;
+  for (const auto& ms : shapes) {
+    if (placed.count(ms.get())) continue;
+    for (const std::string& plane_id : planes_used_by(*ms)) {
+      ManagedShapePtr plane = corvath.get_shape(plane_id);
+      if (plane && plane != ms && !plane->parent_id && plane->shape_type == ShapeType::PLANE &&
+          placed.insert(plane.get()).second)
+        ordered.push_back(plane);
+    }
+    placed.insert(ms.get());
+    ordered.push_back(ms);
+  }
+  return ordered;
+}
+
+}  // namespace
+
 bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& corvath,
                                      const Json& format_version) {
   try {
-    std::vector<ManagedShapePtr> shapes;
-    for (const std::string& id : corvath.get_all_shape_ids()) {
-      ManagedShapePtr ms = corvath.get_shape(id);
-      if (ms && !ms->parent_id) shapes.push_back(std::move(ms));
-    }
+    const std::vector<ManagedShapePtr> shapes = saving_order(corvath);
     StepFiles step_files;
     Json list = Json::array();
     for (const auto& ms : shapes) list.push_back(_serialize_managed_shape(*ms, step_files, corvath));
@@ -436,6 +479,11 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
 // ---------------------------------------------------------------- loading
 
 bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& corvath) {
+  // Planes and sketches come back without undo entries, so a history that
+  // reached back past the load could drop or duplicate them: once the
+  // registry has been replaced, the model as loaded is the base of an empty
+  // history, whether or not every shape could be rebuilt.
+  bool replaced = false;
   try {
     ZipArchive zf(filepath);
     // Freed without allocating, also while a failure unwinds.
@@ -446,11 +494,14 @@ bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& c
     // Every bound is checked while the current model is still in place.
     check_description(doc, &zf);
     corvath.clear_all();
+    replaced = true;
     if (const Json* shapes = get(doc, "shapes"))
       for_each_item(*shapes, [&](const Json& element) { _deserialize_shape(element, corvath, zf); });
+    corvath.clear_undo_history();
     return true;
   } catch (...) {
     std::optional<std::string> why = describe_error(std::current_exception());
+    if (replaced) corvath.clear_undo_history();
     if (!why) throw;
     log_failure(false, filepath, *why);
     return false;
@@ -555,9 +606,7 @@ std::optional<std::string> ProjectSerializer::_deserialize_modifier(ShapeType mo
   if (!new_id) return std::nullopt;
   set_name(corvath, *new_id, name);
   corvath.update_shape_color(*new_id, color);
-  // Only the extrusion is placed by its creation; the other four stand
-  // where their saved record puts them through one update.
-  if (modifier != ShapeType::EXTRUDE && has_placement(*rec)) corvath.update_shape(*new_id, rec->clone());
+  // The creation places it by the saved record, as it stood when saved.
   return new_id;
 }
 
