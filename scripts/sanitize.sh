@@ -21,5 +21,8 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export NIMBAL_SANITIZER=address,undefined
 # Only the interpreter (and the child interpreters tests start) gets the
 # runtimes, not the X server.
+# The sanitizer's stack frames are several times the release build's, so the
+# deepest files a load accepts need a larger stack than the default 8 MiB.
+ulimit -s 65536
 exec xvfb-run -a -s "-screen 0 1280x1024x24" env LD_PRELOAD="$preload" \
   "$PYTHON" -m pytest tests/python "$@"

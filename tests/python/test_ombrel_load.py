@@ -319,6 +319,8 @@ for path, extra in zip(sys.argv[1::2], sys.argv[2::2]):
 """
 
 
+@pytest.mark.skipif(bool(os.environ.get("NIMBAL_SANITIZER")),
+                    reason="the sanitizer reserves its shadow memory beyond any address-space limit")
 def test_a_load_under_a_memory_limit_fails_cleanly(tmp_path):
     """64 MiB of empty lists in 63 KiB of container needs gigabytes without
     a bound on the values parsed; and a file within the bound, under limits
