@@ -19,11 +19,11 @@ from nimbal.services.ombrel import ProjectSerializer as PS
 
 
 def seeds():
-    spec = os.environ.get("NIMBAL_WALK_SEEDS", "2")
-    if "-" in spec:
-        first, last = (int(x) for x in spec.split("-"))
+    seeds_text = os.environ.get("NIMBAL_WALK_SEEDS", "2")
+    if "-" in seeds_text:
+        first, last = (int(x) for x in seeds_text.split("-"))
         return list(range(first, last + 1))
-    return list(range(1, int(spec) + 1))
+    return list(range(1, int(seeds_text) + 1))
 
 
 STEPS = int(os.environ.get("NIMBAL_WALK_STEPS", "150"))
