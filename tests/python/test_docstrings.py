@@ -7,20 +7,7 @@ import re
 
 import pytest
 
-MODULES = [
-    "nimbal.enums",
-    "nimbal.kernel",
-    "nimbal.models.quenby",
-    "nimbal.services.drulen",
-    "nimbal.services.hathel",
-    "nimbal.managers.corvath",
-    "nimbal.services.fandor",
-    "nimbal.managers.tessik",
-    "nimbal.services.ostrel",
-    "nimbal.services.ombrel",
-    "nimbal.services.lumbra",
-    "nimbal.services.pikalo",
-]
+from package_modules import MODULES
 
 # What pybind11 itself puts on every enumeration it binds.
 _PYBIND_ENUM_MEMBERS = {"name", "value"}

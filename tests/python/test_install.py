@@ -12,23 +12,11 @@ import zipfile
 
 import pytest
 
+import package_modules
+
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
-MODULES = [
-    "nimbal",
-    "nimbal.enums",
-    "nimbal.kernel",
-    "nimbal.models.quenby",
-    "nimbal.services.drulen",
-    "nimbal.services.hathel",
-    "nimbal.managers.corvath",
-    "nimbal.services.fandor",
-    "nimbal.managers.tessik",
-    "nimbal.services.ostrel",
-    "nimbal.services.ombrel",
-    "nimbal.services.lumbra",
-    "nimbal.services.pikalo",
-]
+MODULES = ["nimbal", *package_modules.MODULES]
 
 
 def clean_env():

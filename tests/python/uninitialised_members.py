@@ -4,9 +4,7 @@ interpreter (a member that read the unconstructed object could crash it)."""
 import importlib
 import inspect
 
-MODULES = ["nimbal.kernel", "nimbal.models.quenby", "nimbal.services.drulen", "nimbal.services.hathel",
-           "nimbal.services.fandor", "nimbal.services.ostrel", "nimbal.services.lumbra", "nimbal.services.pikalo",
-           "nimbal.services.ombrel", "nimbal.managers.corvath", "nimbal.managers.tessik"]
+from package_modules import EXTENSION_MODULES as MODULES
 
 
 def is_extension_class(obj):
