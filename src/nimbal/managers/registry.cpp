@@ -143,22 +143,11 @@ services::CommandPtr command(const std::string& description, StatePtr before, St
 }
 
 void collect_snapshots(const ManagedShape& ms, State& out) {
-  // Pre-order without recursion, each shape once: a component list that a
-  // host made reach back to an ancestor must neither spin nor overflow.
-  std::unordered_set<const ManagedShape*> seen;
-  std::vector<const ManagedShape*> todo{&ms};
-  while (!todo.empty()) {
-    const ManagedShape* s = todo.back();
-    todo.pop_back();
-    if (!seen.insert(s).second) continue;
-    out.set(s->shape_id, snapshot_of(*s));
-    for (auto it = s->components.rbegin(); it != s->components.rend(); ++it)
-      if (*it) todo.push_back(it->get());
-  }
+  for_each_in_tree(ms, [&](const ManagedShape& s) { out.set(s.shape_id, snapshot_of(s)); });
 }
 
 void drop_component_subtree(NamedRegistry& shapes, const ManagedShape& ms) {
-  // Post-order without recursion, each shape once (see collect_snapshots);
+  // Post-order without recursion, each shape once (see for_each_in_tree);
   // `ms` itself stays, even when its components reach back to it.
   std::unordered_set<const ManagedShape*> seen{&ms};
   std::vector<std::pair<const ManagedShape*, std::size_t>> stack{{&ms, 0}};

@@ -126,6 +126,23 @@ StatePtr all_none(const State& src);
 services::CommandPtr command(const std::string& description, StatePtr before, StatePtr after,
                              bool redo_clears_all);
 
+// Calls `visit` on `ms`, then on each component's subtree in order
+// (pre-order), each entry once and without recursion: a component list
+// that a host made reach back to an ancestor must neither spin nor overflow.
+template <class Visit>
+void for_each_in_tree(const ManagedShape& ms, Visit&& visit) {
+  std::unordered_set<const ManagedShape*> seen;
+  std::vector<const ManagedShape*> todo{&ms};
+  while (!todo.empty()) {
+    const ManagedShape* s = todo.back();
+    todo.pop_back();
+    if (!seen.insert(s).second) continue;
+    visit(*s);
+    for (auto it = s->components.rbegin(); it != s->components.rend(); ++it)
+      if (*it) todo.push_back(it->get());
+  }
+}
+
 // The snapshots of `ms` and of each component's subtree, pre-order, each
 // entry once.
 void collect_snapshots(const ManagedShape& ms, State& out);

@@ -19,6 +19,7 @@
 #include "nimbal/errors.hpp"
 #include "nimbal/kernel.hpp"
 #include "nimbal/log.hpp"
+#include "nimbal/managers/registry.hpp"
 #include "nimbal/services/ombrel_json.hpp"
 
 namespace nimbal::services {
@@ -399,17 +400,10 @@ namespace {
 // The plane ids that the sketches in `ms`'s tree stand on, in walk order.
 std::vector<std::string> planes_used_by(const ManagedShape& ms) {
   std::vector<std::string> ids;
-  std::unordered_set<const ManagedShape*> seen;
-  std::vector<const ManagedShape*> stack{&ms};
-  while (!stack.empty()) {
-    const ManagedShape* s = stack.back();
-    stack.pop_back();
-    if (!seen.insert(s).second) continue;
-    if (s->shape_type == ShapeType::SKETCH && s->properties)
-      if (const auto* sp = dynamic_cast<const m::SketchProperties*>(s->properties.get())) ids.push_back(sp->plane_id);
-    for (auto it = s->components.rbegin(); it != s->components.rend(); ++it)
-      if (*it) stack.push_back(it->get());
-  }
+  managers::registry::for_each_in_tree(ms, [&](const ManagedShape& s) {
+    if (s.shape_type == ShapeType::SKETCH && s.properties)
+      if (const auto* sp = dynamic_cast<const m::SketchProperties*>(s.properties.get())) ids.push_back(sp->plane_id);
+  });
   return ids;
 }
 
