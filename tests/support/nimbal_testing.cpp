@@ -133,11 +133,11 @@ PYBIND11_MODULE(_nimbal_testing, m) {
   m.def("shape_or_none", [](const TopoDS_Shape& s) { return nimbal::py::shape_or_none(s); });
   m.def("raise_kernel_failure", [](const std::string& msg) { throw Standard_ConstructionError(msg.c_str()); });
   m.def("raise_core_error", [](const std::string& kind, const std::string& msg) {
-    if (kind == "type") throw nimbal::TypeError(msg);
-    if (kind == "value") throw nimbal::ValueError(msg);
-    if (kind == "attribute") throw nimbal::AttributeError(msg);
-    if (kind == "key") throw nimbal::KeyError(msg);
-    throw nimbal::AssertionError(msg);
+    if (kind == "type") throw nimbal::WrongType(msg);
+    if (kind == "value") throw nimbal::InvalidValue(msg);
+    if (kind == "attribute") throw nimbal::MissingMember(msg);
+    if (kind == "key") throw nimbal::NotFound(msg);
+    throw nimbal::BrokenPrecondition(msg);
   });
   // Logs through the core's facade; with_failure attaches a kernel failure.
   m.def("log", [](const std::string& logger, int level, const std::string& msg, bool with_failure) {
@@ -192,7 +192,7 @@ PYBIND11_MODULE(_nimbal_testing, m) {
   m.def("record_fields", [](const std::string& cls) {
     pyb::list out;
     const auto* t = nimbal::models::find_record_type(cls);
-    if (!t) throw nimbal::KeyError(cls);
+    if (!t) throw nimbal::NotFound(cls);
     for (const auto& f : t->fields) out.append(std::string(f.name));
     return out;
   });
@@ -249,7 +249,7 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     if (op == "create_polyline")
       return shape_or_none(p->create_polyline(a[0].cast<std::vector<s::Point3>>(), a[1].cast<bool>()));
     if (op == "extrude_shape") return shape_or_none(p->extrude_shape(shape(0), num(1)));
-    throw nimbal::KeyError(op);
+    throw nimbal::NotFound(op);
   });
 
   // STEP data held in memory, read by the kernel service's many-buffer entry.

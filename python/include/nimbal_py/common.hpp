@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "nimbal/enums.hpp"
@@ -20,14 +21,6 @@ namespace pyb = ::pybind11;
 // Python's name for the type of `obj`, for messages.
 inline std::string type_name(pyb::handle obj) {
   return pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(obj.ptr()))).attr("__name__"));
-}
-
-// None or a str.
-inline std::optional<std::string> optional_str(pyb::handle v, const char* what) {
-  if (v.is_none()) return std::nullopt;
-  if (!PyUnicode_Check(v.ptr()))
-    throw nimbal::TypeError(std::string(what) + " must be a str or None, not '" + type_name(v) + "'");
-  return v.cast<std::string>();
 }
 
 // A number as a C++ double: int, float or anything with __float__/__index__.
@@ -66,6 +59,70 @@ bool as_point(pyb::handle obj, std::array<double, N>& out) {
   }
   return true;
 }
+
+// The converters of values that bindings take as plain objects, one per
+// kind of value (shapes in kernel.hpp, records in records.hpp). `what` names
+// the value in the message: an argument ("name"), or a duck-typed service's
+// answer ("create_box's result"). A wrong value raises WrongType
+// "<what> must be <kind>, not '<type>'".
+namespace from_py {
+
+[[noreturn]] inline void wrong_type(std::string_view what, std::string_view kind, pyb::handle got) {
+  throw nimbal::WrongType(std::string(what) + " must be " + std::string(kind) + ", not '" + type_name(got) + "'");
+}
+
+inline std::optional<std::string> text_or_none(pyb::handle v, std::string_view what) {
+  if (v.is_none()) return std::nullopt;
+  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str or None", v);
+  return v.cast<std::string>();
+}
+
+// The value's truth, as `if value:` tests it. Only the value's own __bool__
+// or __len__ can fail; its error goes on, with a note naming the value.
+inline bool truth(pyb::handle v, std::string_view what) {
+  const int r = PyObject_IsTrue(v.ptr());
+  if (r >= 0) return r == 1;
+  pyb::error_already_set e;
+  if (e.matches(PyExc_Exception)) {
+    try {
+      e.value().attr("add_note")("while testing the truth of " + std::string(what));
+    } catch (pyb::error_already_set&) {
+    }
+  }
+  throw e;
+}
+
+template <std::size_t N>
+std::array<double, N> point(pyb::handle v, std::string_view what) {
+  std::array<double, N> p{};
+  if (!as_point<N>(v, p))
+    wrong_type(what, N == 2 ? "a pair of numbers" : "a sequence of three numbers", v);
+  return p;
+}
+
+template <std::size_t N>
+std::vector<std::array<double, N>> points(pyb::handle v, std::string_view what) {
+  if (!PySequence_Check(v.ptr()) || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()))
+    wrong_type(what, N == 2 ? "a sequence of pairs of numbers" : "a sequence of triples of numbers", v);
+  std::vector<std::array<double, N>> out;
+  const std::string item = "each item of " + std::string(what);
+  for (pyb::handle p : v) out.push_back(point<N>(p, item));
+  return out;
+}
+
+// An (r, g, b) triple of numbers.
+inline std::array<double, 3> colour(pyb::handle v, std::string_view what) {
+  std::array<double, 3> c{};
+  if (!as_point<3>(v, c)) wrong_type(what, "an (r, g, b) triple of numbers", v);
+  return c;
+}
+
+// A member of E's `nimbal.enums` class; None and anything else are no
+// member, which the core answers by its own rule for "none given".
+template <class E>
+std::optional<E> member_or_none(pyb::handle v);
+
+}  // namespace from_py
 
 template <std::size_t N>
 pyb::tuple point_to_tuple(const std::array<double, N>& p) {
@@ -158,15 +215,15 @@ inline void register_core_errors() {
   pyb::register_local_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
-    } catch (const nimbal::TypeError& e) {
+    } catch (const nimbal::WrongType& e) {
       PyErr_SetString(PyExc_TypeError, e.what());
-    } catch (const nimbal::ValueError& e) {
+    } catch (const nimbal::InvalidValue& e) {
       PyErr_SetString(PyExc_ValueError, e.what());
-    } catch (const nimbal::AttributeError& e) {
+    } catch (const nimbal::MissingMember& e) {
       PyErr_SetString(PyExc_AttributeError, e.what());
-    } catch (const nimbal::KeyError& e) {
+    } catch (const nimbal::NotFound& e) {
       PyErr_SetString(PyExc_KeyError, e.what());
-    } catch (const nimbal::AssertionError& e) {
+    } catch (const nimbal::BrokenPrecondition& e) {
       PyErr_SetString(PyExc_AssertionError, e.what());
     }
   });
@@ -247,3 +304,12 @@ struct type_caster<std::vector<int>> : list_caster<std::vector<int>, int> {
 };
 
 }  // namespace pybind11::detail
+
+namespace nimbal::py::from_py {
+template <class E>
+std::optional<E> member_or_none(pyb::handle v) {
+  pyb::detail::make_caster<E> c;
+  if (!c.load(v, false)) return std::nullopt;
+  return pyb::detail::cast_op<E>(c);
+}
+}  // namespace nimbal::py::from_py

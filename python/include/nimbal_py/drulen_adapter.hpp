@@ -47,7 +47,7 @@ inline TopoDS_Shape shape_result(pyb::handle value, const char* op) {
   try {
     return value.cast<TopoDS_Shape>();
   } catch (const pyb::cast_error&) {
-    throw nimbal::TypeError(std::string(op) + " returned " + type_name(value) +
+    throw nimbal::WrongType(std::string(op) + " returned " + type_name(value) +
                             ", expected a TopoDS_Shape or None");
   }
 }
@@ -62,10 +62,10 @@ inline Shapes shapes_result(pyb::handle value, const char* op) {
   Shapes out;
   if (value.is_none()) return out;  // "no faces", as an empty list
   if (!PySequence_Check(value.ptr()) || PyUnicode_Check(value.ptr()))
-    throw nimbal::TypeError(std::string(op) + " returned " + type_name(value) + ", expected a list of shapes");
+    throw nimbal::WrongType(std::string(op) + " returned " + type_name(value) + ", expected a list of shapes");
   for (pyb::handle item : value) {
     if (item.is_none())
-      throw nimbal::TypeError(std::string(op) + " returned None among its shapes");
+      throw nimbal::WrongType(std::string(op) + " returned None among its shapes");
     out.push_back(shape_result(item, op));
   }
   return out;
@@ -76,7 +76,7 @@ inline PlaneParams plane_result(pyb::handle value, const char* op) {
   bool ok = PySequence_Check(value.ptr()) && !PyUnicode_Check(value.ptr()) && pyb::len(value) == 2 &&
             as_point<3>(value[pyb::int_(0)], origin) && as_point<3>(value[pyb::int_(1)], normal);
   if (!ok)
-    throw nimbal::TypeError(std::string(op) + " returned " + type_name(value) +
+    throw nimbal::WrongType(std::string(op) + " returned " + type_name(value) +
                             ", expected (origin, normal) as two triples of numbers");
   return {origin, normal};
 }
@@ -90,7 +90,7 @@ PlaneParams plane_call(Call&& call, const char* op) {
     value = call();
   } catch (pyb::error_already_set& e) {
     if (!e.matches(PyExc_ValueError)) throw;
-    throw nimbal::ValueError(pyb::str(e.value()).cast<std::string>());
+    throw nimbal::InvalidValue(pyb::str(e.value()).cast<std::string>());
   }
   return plane_result(value, op);
 }
@@ -315,7 +315,7 @@ class DrulenAdapter final : public nimbal::services::DrulenProtocol {
   const pyb::object& service() const { return service_; }
 
 #define NIMBAL_DRULEN_ADAPTER_LOOKUP(name) pyb::object(service_.attr(name))
-#define NIMBAL_DRULEN_ADAPTER_FALLBACK(call) throw nimbal::AttributeError("unreachable")
+#define NIMBAL_DRULEN_ADAPTER_FALLBACK(call) throw nimbal::MissingMember("unreachable")
   NIMBAL_DRULEN_FORWARD_ALL(NIMBAL_DRULEN_ADAPTER_LOOKUP, NIMBAL_DRULEN_ADAPTER_FALLBACK)
 #undef NIMBAL_DRULEN_ADAPTER_LOOKUP
 #undef NIMBAL_DRULEN_ADAPTER_FALLBACK

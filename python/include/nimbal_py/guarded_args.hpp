@@ -54,27 +54,27 @@ struct tag {};
 
 inline Pixel convert(pyb::handle v, tag<Pixel>) {
   double d = 0.0;
-  if (!as_double(v, d)) throw nimbal::TypeError("a pixel coordinate must be a real number, not '" + type_name(v) + "'");
-  if (!std::isfinite(d)) throw nimbal::ValueError("a pixel coordinate must be finite");
+  if (!as_double(v, d)) throw nimbal::WrongType("a pixel coordinate must be a real number, not '" + type_name(v) + "'");
+  if (!std::isfinite(d)) throw nimbal::InvalidValue("a pixel coordinate must be finite");
   const double t = std::trunc(d);
-  if (t < INT_MIN || t > INT_MAX) throw nimbal::ValueError("pixel coordinate out of range");
+  if (t < INT_MIN || t > INT_MAX) throw nimbal::InvalidValue("pixel coordinate out of range");
   return Pixel{static_cast<int>(t)};
 }
 
 inline double convert(pyb::handle v, tag<double>) {
   double d = 0.0;
-  if (!as_double(v, d)) throw nimbal::TypeError("must be real number, not '" + type_name(v) + "'");
+  if (!as_double(v, d)) throw nimbal::WrongType("must be real number, not '" + type_name(v) + "'");
   return d;
 }
 
 inline int convert(pyb::handle v, tag<int>) {
   if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr()))
-    throw nimbal::TypeError("an integer is required, not '" + type_name(v) + "'");
+    throw nimbal::WrongType("an integer is required, not '" + type_name(v) + "'");
   int overflow = 0;
   auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
   long long n = index ? PyLong_AsLongLongAndOverflow(index.ptr(), &overflow) : -1;
   if (!index || PyErr_Occurred()) throw pyb::error_already_set();
-  if (overflow || n < INT_MIN || n > INT_MAX) throw nimbal::ValueError("integer out of range");
+  if (overflow || n < INT_MIN || n > INT_MAX) throw nimbal::InvalidValue("integer out of range");
   return static_cast<int>(n);
 }
 
@@ -85,7 +85,7 @@ inline bool convert(pyb::handle v, tag<bool>) {  // a flag: its truth value
 }
 
 inline std::string convert(pyb::handle v, tag<std::string>) {
-  if (!PyUnicode_Check(v.ptr())) throw nimbal::TypeError("an id must be a str, not '" + type_name(v) + "'");
+  if (!PyUnicode_Check(v.ptr())) throw nimbal::WrongType("an id must be a str, not '" + type_name(v) + "'");
   return v.cast<std::string>();
 }
 
@@ -102,7 +102,7 @@ template <class T>
 opencascade::handle<T> convert(pyb::handle v, tag<opencascade::handle<T>>) {
   if (v.is_none()) return {};
   if (!pyb::isinstance<T>(v))
-    throw nimbal::TypeError("expected " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))) + ", not '" +
+    throw nimbal::WrongType("expected " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))) + ", not '" +
                             type_name(v) + "'");
   return v.cast<opencascade::handle<T>>();
 }
@@ -113,7 +113,7 @@ T convert(pyb::handle v, tag<T>) {
   try {
     return pyb::cast<T>(v);
   } catch (const pyb::cast_error&) {
-    throw nimbal::TypeError(std::string("expected ") + pyb::detail::make_caster<T>::name.text + ", not '" +
+    throw nimbal::WrongType(std::string("expected ") + pyb::detail::make_caster<T>::name.text + ", not '" +
                             type_name(v) + "'");
   }
 }

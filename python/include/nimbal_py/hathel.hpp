@@ -15,21 +15,21 @@ inline services::StatePtr state_from_py(pyb::handle obj, const char* what = "sta
   using services::State;
   if (pyb::isinstance<State>(obj)) return obj.cast<services::StatePtr>();
   if (!PyObject_HasAttrString(obj.ptr(), "items"))
-    throw nimbal::TypeError(std::string(what) + " must be a mapping of shape id to snapshot or None, not '" +
+    throw nimbal::WrongType(std::string(what) + " must be a mapping of shape id to snapshot or None, not '" +
                             type_name(obj) + "'");
   auto state = std::make_shared<State>();
   for (auto item : pyb::iter(obj.attr("items")())) {
     // Checked: the tuple accessors below assume a real pair.
     if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
-      throw nimbal::TypeError(std::string(what) + " items must be (shape id, snapshot) pairs, not '" +
+      throw nimbal::WrongType(std::string(what) + " items must be (shape id, snapshot) pairs, not '" +
                               type_name(item) + "'");
     auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
     if (!PyUnicode_Check(kv[0].ptr()))
-      throw nimbal::TypeError(std::string(what) + " keys must be shape ids (str), not '" + type_name(kv[0]) + "'");
+      throw nimbal::WrongType(std::string(what) + " keys must be shape ids (str), not '" + type_name(kv[0]) + "'");
     services::SnapshotPtr snap;
     if (!kv[1].is_none()) {
       if (!pyb::isinstance<ShapeSnapshot>(kv[1]))
-        throw nimbal::TypeError(std::string(what) + " values must be _ShapeSnapshot or None, not '" +
+        throw nimbal::WrongType(std::string(what) + " values must be _ShapeSnapshot or None, not '" +
                                 type_name(kv[1]) + "'");
       snap = kv[1].cast<services::SnapshotPtr>();
     }

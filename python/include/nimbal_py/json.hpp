@@ -36,14 +36,14 @@ inline pyb::object json_to_py(const Json& j) {
 // cannot exhaust the stack.
 inline Json py_to_json(pyb::handle obj, int depth = 0) {
   constexpr int kMaxDepth = 64;
-  if (depth > kMaxDepth) throw nimbal::ValueError("value nested too deeply");
+  if (depth > kMaxDepth) throw nimbal::InvalidValue("value nested too deeply");
   PyObject* p = obj.ptr();
   if (p == Py_None) return nullptr;
   if (PyBool_Check(p)) return p == Py_True;
   if (PyLong_Check(p)) {
     int overflow = 0;
     long long v = PyLong_AsLongLongAndOverflow(p, &overflow);
-    if (overflow) throw nimbal::ValueError("integer out of range: " + std::string(pyb::repr(obj)));
+    if (overflow) throw nimbal::InvalidValue("integer out of range: " + std::string(pyb::repr(obj)));
     return v;
   }
   if (PyFloat_Check(p)) return PyFloat_AS_DOUBLE(p);
@@ -53,7 +53,7 @@ inline Json py_to_json(pyb::handle obj, int depth = 0) {
     for (auto item : pyb::iter(obj.attr("items")())) {
       // Checked: the tuple accessors below assume a real pair.
       if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
-        throw nimbal::TypeError("a mapping's items must be (key, value) pairs, not '" + type_name(item) + "'");
+        throw nimbal::WrongType("a mapping's items must be (key, value) pairs, not '" + type_name(item) + "'");
       auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
       o[pyb::str(kv[0]).cast<std::string>()] = py_to_json(kv[1], depth + 1);
     }
@@ -67,7 +67,7 @@ inline Json py_to_json(pyb::handle obj, int depth = 0) {
   }
   double d = 0;
   if (as_double(obj, d)) return d;
-  throw nimbal::TypeError("cannot store a value of type '" + type_name(obj) +
+  throw nimbal::WrongType("cannot store a value of type '" + type_name(obj) +
                           "' in the dictionary form");
 }
 

@@ -5,6 +5,8 @@
 
 #include "nimbal_py/common.hpp"
 
+#include <vector>
+
 #include <Standard_Handle.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
@@ -49,13 +51,37 @@ namespace nimbal::py {
 // the start of every module init that passes kernel objects.
 inline void import_kernel() { pyb::module_::import("nimbal.kernel"); }
 
-// A kernel shape argument; None is the null shape.
-inline TopoDS_Shape shape_from_py(pyb::handle v, const char* what) {
-  if (v.is_none()) return TopoDS_Shape();
-  if (!pyb::isinstance<TopoDS_Shape>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a kernel shape or None, not '" + type_name(v) + "'");
+namespace from_py {
+
+// A kernel shape; None is refused.
+inline TopoDS_Shape shape(pyb::handle v, std::string_view what) {
+  if (v.is_none() || !pyb::isinstance<TopoDS_Shape>(v)) wrong_type(what, "a kernel shape", v);
   return v.cast<TopoDS_Shape>();
 }
+
+// A kernel shape, or None for the null shape.
+inline TopoDS_Shape shape_or_null(pyb::handle v, std::string_view what) {
+  if (v.is_none()) return TopoDS_Shape();
+  if (!pyb::isinstance<TopoDS_Shape>(v)) wrong_type(what, "a kernel shape or None", v);
+  return v.cast<TopoDS_Shape>();
+}
+
+// Any iterable of kernel shapes (text is not one); None among them is refused.
+inline std::vector<TopoDS_Shape> shapes(pyb::handle v, std::string_view what) {
+  PyObject* it = PyUnicode_Check(v.ptr()) ? nullptr : PyObject_GetIter(v.ptr());
+  if (!it) {
+    PyErr_Clear();
+    wrong_type(what, "an iterable of kernel shapes", v);
+  }
+  auto iter = pyb::reinterpret_steal<pyb::object>(it);
+  const std::string item = "each item of " + std::string(what);
+  std::vector<TopoDS_Shape> out;
+  while (PyObject* raw = PyIter_Next(iter.ptr())) out.push_back(shape(pyb::reinterpret_steal<pyb::object>(raw), item));
+  if (PyErr_Occurred()) throw pyb::error_already_set();
+  return out;
+}
+
+}  // namespace from_py
 
 // None for "no kernel shape", the shape (as its subtype) otherwise.
 inline typed<shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {

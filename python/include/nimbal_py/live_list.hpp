@@ -16,7 +16,7 @@ namespace nimbal::py {
 template <class L, class E>
 L list_from_iterable(pyb::handle src, const std::string& what = E::name) {
   if (PyUnicode_Check(src.ptr()) || PyBytes_Check(src.ptr()) || !PyObject_HasAttrString(src.ptr(), "__iter__"))
-    throw nimbal::TypeError(what + " must be an iterable of items, not '" + type_name(src) + "'");
+    throw nimbal::WrongType(what + " must be an iterable of items, not '" + type_name(src) + "'");
   if (pyb::isinstance<L>(src)) return src.cast<const L&>();
   L out;
   for (auto item : pyb::iter(src)) out.push_back(E::from_py(item));
@@ -87,7 +87,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
                return;
              }
              if (static_cast<Py_ssize_t>(items.size()) != n)
-               throw nimbal::ValueError("attempt to assign sequence of size " +
+               throw nimbal::InvalidValue("attempt to assign sequence of size " +
                                         std::to_string(items.size()) +
                                         " to extended slice of size " + std::to_string(n));
              for (Py_ssize_t k = 0; k < n; ++k) l[start + k * step] = items[k];
@@ -112,7 +112,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              try {
                auto e = E::from_py(v);
                return std::find(l.begin(), l.end(), e) != l.end();
-             } catch (const nimbal::TypeError&) {
+             } catch (const nimbal::WrongType&) {
                return false;
              }
            })
@@ -176,7 +176,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
            [](L& l, Item v) {
              auto e = E::from_py(v);
              auto it = std::find(l.begin(), l.end(), e);
-             if (it == l.end()) throw nimbal::ValueError("list.remove(x): x not in list");
+             if (it == l.end()) throw nimbal::InvalidValue("list.remove(x): x not in list");
              l.erase(it);
            },
            pyb::arg("item"), "Removes the first item equal to item.\n\nRaises ValueError when there is none.")
@@ -185,7 +185,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
            [](const L& l, Item v) {
              auto e = E::from_py(v);
              auto it = std::find(l.begin(), l.end(), e);
-             if (it == l.end()) throw nimbal::ValueError(std::string(pyb::repr(v)) + " is not in list");
+             if (it == l.end()) throw nimbal::InvalidValue(std::string(pyb::repr(v)) + " is not in list");
              return it - l.begin();
            },
            pyb::arg("item"), "Position of the first item equal to item.\n\nRaises ValueError when there is none.")

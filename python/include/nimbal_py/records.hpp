@@ -9,10 +9,20 @@
 
 namespace nimbal::py {
 
-inline std::shared_ptr<models::Quenby> record_from_py(pyb::handle v, const char* what) {
-  if (!pyb::isinstance<models::Quenby>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a property record, not '" + type_name(v) + "'");
+namespace from_py {
+
+inline std::shared_ptr<models::Quenby> record(pyb::handle v, std::string_view what) {
+  if (!pyb::isinstance<models::Quenby>(v)) wrong_type(what, "a property record", v);
   return v.cast<std::shared_ptr<models::Quenby>>();
 }
+
+// A record, or None for no record (a null pointer).
+inline std::shared_ptr<models::Quenby> record_or_null(pyb::handle v, std::string_view what) {
+  if (v.is_none()) return nullptr;
+  if (!pyb::isinstance<models::Quenby>(v)) wrong_type(what, "a property record or None", v);
+  return v.cast<std::shared_ptr<models::Quenby>>();
+}
+
+}  // namespace from_py
 
 }  // namespace nimbal::py

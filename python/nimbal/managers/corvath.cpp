@@ -16,11 +16,10 @@
 #include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
+namespace from_py = nimbal::py::from_py;
 using namespace nimbal::managers;
 using namespace nimbal::py::corvath;
 using nimbal::ShapeType;
-using nimbal::py::record_from_py;
-using nimbal::py::shape_from_py;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
 using namespace nimbal::py::typing;
@@ -79,7 +78,7 @@ class PySketchSource final : public SketchSource {
     std::vector<std::string> ids;
     for (auto id : pyb::iter(obj_.attr("get_all_shape_ids")())) {
       if (!PyUnicode_Check(id.ptr()))
-        throw nimbal::TypeError("get_all_shape_ids must give shape ids (str), not '" + type_name(id) + "'");
+        throw nimbal::WrongType("get_all_shape_ids must give shape ids (str), not '" + type_name(id) + "'");
       ids.push_back(id.cast<std::string>());
     }
     return ids;
@@ -104,13 +103,13 @@ class PySketchSource final : public SketchSource {
     std::vector<Frame> stack;
     auto open = [&](pyb::handle r) {
       if (!path.insert(r.ptr()).second)
-        throw nimbal::ValueError("a sketch record holds itself among its components");
+        throw nimbal::InvalidValue("a sketch record holds itself among its components");
       auto ms = std::make_shared<ManagedShape>();
-      ms->shape = shape_from_py(r.attr("shape"), "shape");
+      ms->shape = from_py::shape_or_null(r.attr("shape"), "shape");
       ms->shape_type = r.attr("shape_type").cast<ShapeType>();
       ms->name = r.attr("name").cast<std::string>();
       ms->color = r.attr("color").cast<Color>();
-      ms->properties = record_from_py(r.attr("properties"), "properties");
+      ms->properties = from_py::record(r.attr("properties"), "properties");
       Frame f{r, std::move(ms), {}};
       for (auto c : pyb::iter(r.attr("components"))) f.components.push_back(pyb::reinterpret_borrow<pyb::object>(c));
       stack.push_back(std::move(f));
@@ -129,7 +128,7 @@ class PySketchSource final : public SketchSource {
         open(c);
         continue;
       }
-      f.ms->parent_id = nimbal::py::optional_str(f.src.attr("parent_id"), "parent_id");
+      f.ms->parent_id = nimbal::py::from_py::text_or_none(f.src.attr("parent_id"), "parent_id");
       done = std::move(f.ms);
       path.erase(f.src.ptr());
       stack.pop_back();
@@ -152,20 +151,20 @@ void with_state(pyb::handle out, F&& fill) {
   for (const auto& [id, snap] : collected) out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
 }
 
-std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::optional_str(v, "name"); }
+std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::from_py::text_or_none(v, "name"); }
 
 // Exactly three items, or the errors the host gives for a wrong count.
 nimbal::services::Point3 three(pyb::handle v, const char* what, bool count_is_type_error) {
   pyb::list items(pyb::iter(v));
   if (items.size() != 3) {
     std::string msg = std::string(what) + " must hold exactly 3 values, got " + std::to_string(items.size());
-    if (count_is_type_error) throw nimbal::TypeError(msg);
-    throw nimbal::ValueError(msg);
+    if (count_is_type_error) throw nimbal::WrongType(msg);
+    throw nimbal::InvalidValue(msg);
   }
   nimbal::services::Point3 p{};
   for (std::size_t i = 0; i < 3; ++i)
     if (!nimbal::py::as_double(items[i], p[i]))
-      throw nimbal::TypeError(std::string(what) + " values must be numbers, not '" + type_name(items[i]) + "'");
+      throw nimbal::WrongType(std::string(what) + " values must be numbers, not '" + type_name(items[i]) + "'");
   return p;
 }
 
@@ -198,7 +197,7 @@ typed<update_result_name> update_result(const UpdateResult& r) {
 
 const nimbal::models::ArrayProperties& array_record(pyb::handle v) {
   if (!pyb::isinstance<nimbal::models::ArrayProperties>(v))
-    throw nimbal::TypeError("props must be an ArrayProperties, not '" + type_name(v) + "'");
+    throw nimbal::WrongType("props must be an ArrayProperties, not '" + type_name(v) + "'");
   return v.cast<const nimbal::models::ArrayProperties&>();
 }
 
@@ -282,7 +281,7 @@ PYBIND11_MODULE(corvath, m) {
           "_collect_snapshots",
           [](CoreCorvath& self, Managed ms, StateArg out) {
             ManagedShapePtr shape = managed_from_py(ms, "ms");
-            if (out.is_none()) throw nimbal::TypeError("out must be a mapping, not 'NoneType'");
+            if (out.is_none()) throw nimbal::WrongType("out must be a mapping, not 'NoneType'");
             with_state(out, [&](nimbal::services::State* st) { self._collect_snapshots(*shape, *st); });
           },
           pyb::arg("ms"), pyb::arg("out"))
@@ -293,7 +292,7 @@ PYBIND11_MODULE(corvath, m) {
       .def(
           "_restore_from_snapshot",
           [](CoreCorvath& self, const std::string& shape_id, nimbal::services::SnapshotPtr snapshot) {
-            if (!snapshot) throw nimbal::TypeError("snapshot must be a _ShapeSnapshot");
+            if (!snapshot) throw nimbal::WrongType("snapshot must be a _ShapeSnapshot");
             self._restore_from_snapshot(shape_id, snapshot);
           },
           pyb::arg("shape_id"), pyb::arg("snapshot"));
@@ -306,7 +305,7 @@ PYBIND11_MODULE(corvath, m) {
   c.def(
        "create_shape",
        [](CoreCorvath& self, ShapeType t, record_arg props, const Color& color, str_or_none name) {
-         return as_typed<managed_or_none_name>(self.create_shape(t, record_from_py(props, "properties"), color, optional_name(name)));
+         return as_typed<managed_or_none_name>(self.create_shape(t, from_py::record(props, "properties"), color, optional_name(name)));
        },
        pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
        pyb::arg("name") = pyb::none(), doc::create_shape)
@@ -314,7 +313,7 @@ PYBIND11_MODULE(corvath, m) {
           "import_shape",
           [](CoreCorvath& self, const std::string& filename, const Color& color, record_or_none props,
              str_or_none name) {
-            return as_typed<managed_or_none_name>(self.import_shape(filename, color, props.is_none() ? nullptr : record_from_py(props, "properties"),
+            return as_typed<managed_or_none_name>(self.import_shape(filename, color, props.is_none() ? nullptr : from_py::record(props, "properties"),
                                      optional_name(name)));
           },
           pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
@@ -339,7 +338,7 @@ PYBIND11_MODULE(corvath, m) {
       .def(
           "create_plane_from_face_shape",
           [](CoreCorvath& self, Shape face, const Color& color, str_or_none name) {
-            return as_typed<managed_or_none_name>(self.create_plane_from_face_shape(shape_from_py(face, "face_topo"), color, optional_name(name)));
+            return as_typed<managed_or_none_name>(self.create_plane_from_face_shape(from_py::shape_or_null(face, "face_topo"), color, optional_name(name)));
           },
           pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face_shape)
       .def(
@@ -353,14 +352,14 @@ PYBIND11_MODULE(corvath, m) {
   c.def(
        "update_shape",
        [](CoreCorvath& self, const std::string& id, record_arg props) {
-         return update_result(self.update_shape(id, record_from_py(props, "properties")));
+         return update_result(self.update_shape(id, from_py::record(props, "properties")));
        },
        pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape)
       .def(
           "_update_component_shape",
           [](CoreCorvath& self, Managed ms, record_arg props) {
             return ShapeOrNone(shape_or_none(
-                self._update_component_shape(managed_from_py(ms, "managed_shape"), record_from_py(props, "properties"))));
+                self._update_component_shape(managed_from_py(ms, "managed_shape"), from_py::record(props, "properties"))));
           },
           pyb::arg("managed_shape"), pyb::arg("properties"))
       .def(
@@ -374,7 +373,7 @@ self._recompute_boolean_from_components(*managed_from_py(ms, "managed_shape"))))
           "_build_array_compound",
           [](CoreCorvath& self, Shape base, record_arg props) {
             return ShapeOrNone(shape_or_none(
-self._build_array_compound(shape_from_py(base, "base_shape"), array_record(props))));
+self._build_array_compound(from_py::shape_or_null(base, "base_shape"), array_record(props))));
           },
           pyb::arg("base_shape"), pyb::arg("props"))
       .def(
@@ -396,21 +395,21 @@ self._recompute_array_from_component(*managed_from_py(ms, "array_shape"))));
         name,
         [fn = fn](CoreCorvath& self, Managed ms, record_or_none props) {
           return ShapeOrNone(shape_or_none((self.*fn)(*managed_from_py(ms, "managed_shape"),
-                                          props.is_none() ? nullptr : record_from_py(props, "properties"))));
+                                          props.is_none() ? nullptr : from_py::record(props, "properties"))));
         },
         pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
   c.def(
        "_create_shape_from_properties",
        [](CoreCorvath& self, ShapeType t, record_arg props) {
          return ShapeOrNone(shape_or_none(
-self._create_shape_from_properties(t, *record_from_py(props, "properties"))));
+self._create_shape_from_properties(t, *from_py::record(props, "properties"))));
        },
        pyb::arg("shape_type"), pyb::arg("properties"))
       .def(
           "_apply_transformations",
           [](CoreCorvath& self, Shape shape, record_arg props) {
             return ShapeOrNone(shape_or_none(
-                self._apply_transformations(shape_from_py(shape, "shape"), *record_from_py(props, "properties"))));
+                self._apply_transformations(from_py::shape_or_null(shape, "shape"), *from_py::record(props, "properties"))));
           },
           pyb::arg("shape"), pyb::arg("properties"))
       .def(
@@ -418,7 +417,7 @@ self._create_shape_from_properties(t, *record_from_py(props, "properties"))));
           [](CoreCorvath& self, Managed ms, record_arg props) {
             return ShapeOrNone(shape_or_none(
 self._update_transformed_shape(*managed_from_py(ms, "managed_shape"),
-                                                                *record_from_py(props, "new_properties"))));
+                                                                *from_py::record(props, "new_properties"))));
           },
           pyb::arg("managed_shape"), pyb::arg("new_properties"))
       .def(
@@ -470,7 +469,7 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
     c.def(
         name,
         [fn = fn](CoreCorvath& self, const std::string& id, record_arg props) {
-          return (self.*fn)(id, record_from_py(props, "properties"));
+          return (self.*fn)(id, from_py::record(props, "properties"));
         },
         pyb::arg("base_shape_id"), pyb::arg("properties"), text);
   c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"), doc::split_to_faces);
@@ -493,7 +492,7 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
           "restore_plane",
           [](CoreCorvath& self, const std::string& shape_id, record_arg props, const Color& color,
              str_or_none name) {
-            return as_typed<managed_or_none_name>(self.restore_plane(shape_id, record_from_py(props, "properties"), color, optional_name(name)));
+            return as_typed<managed_or_none_name>(self.restore_plane(shape_id, from_py::record(props, "properties"), color, optional_name(name)));
           },
           pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_PLANE_COLOR,
           pyb::arg("name") = pyb::none(), doc::restore_plane)
@@ -502,7 +501,7 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
           [](CoreCorvath& self, const std::string& shape_id, record_arg props, typed<tessik_name> tessik,
              const Color& color, str_or_none name) {
             PySketchSource source(std::move(tessik));
-            return self.restore_sketch(shape_id, record_from_py(props, "properties"), source, color,
+            return self.restore_sketch(shape_id, from_py::record(props, "properties"), source, color,
                                        optional_name(name));
           },
           pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,

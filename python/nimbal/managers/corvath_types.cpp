@@ -8,7 +8,7 @@ namespace nimbal::py::corvath {
 
 ManagedShapePtr managed_from_py(pyb::handle v, const char* what) {
   if (!pyb::isinstance<ManagedShape>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a ManagedShape, not '" + type_name(v) + "'");
+    throw nimbal::WrongType(std::string(what) + " must be a ManagedShape, not '" + type_name(v) + "'");
   return v.cast<ManagedShapePtr>();
 }
 
@@ -46,14 +46,14 @@ void bind_types(pyb::module_& m) {
                       str_or_none parent_id) {
            auto s = std::make_shared<ManagedShape>();
            s->shape_id = shape_id;
-           s->shape = shape_from_py(shape, "shape");
+           s->shape = from_py::shape_or_null(shape, "shape");
            s->shape_type = shape_type;
            s->name = name;
            s->color = color;
-           s->properties = record_from_py(properties, "properties");
+           s->properties = from_py::record(properties, "properties");
            if (!components.is_none())
              s->components = list_from_iterable<ComponentList, ComponentElem>(components, "components");
-           s->parent_id = optional_str(parent_id, "parent_id");
+           s->parent_id = from_py::text_or_none(parent_id, "parent_id");
            return s;
          }),
          pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"), pyb::arg("color"),
@@ -62,7 +62,7 @@ void bind_types(pyb::module_& m) {
   ms.def_readwrite("shape_id", &ManagedShape::shape_id, doc::shape_id)
       .def_property(
           "shape", [](const ManagedShape& s) { return shape_or_none(s.shape); },
-          [](ManagedShape& s, typed<shape_or_none_name> v) { s.shape = shape_from_py(v, "shape"); }, doc::shape)
+          [](ManagedShape& s, typed<shape_or_none_name> v) { s.shape = from_py::shape_or_null(v, "shape"); }, doc::shape)
       .def_readwrite("shape_type", &ManagedShape::shape_type, doc::shape_type)
       .def_property(
           "name", [](const ManagedShape& s) { return s.name; },
@@ -74,7 +74,7 @@ void bind_types(pyb::module_& m) {
       .def_readwrite("color", &ManagedShape::color, doc::color)
       .def_property(
           "properties", [](const ManagedShape& s) { return s.properties; },
-          [](ManagedShape& s, record_arg v) { s.properties = record_from_py(v, "properties"); }, doc::properties)
+          [](ManagedShape& s, record_arg v) { s.properties = from_py::record(v, "properties"); }, doc::properties)
       .def_property(
           "components",
           [](pyb::object self) -> typed<class_name<ComponentList>> {
@@ -87,7 +87,7 @@ void bind_types(pyb::module_& m) {
           doc::components)
       .def_property(
           "parent_id", [](const ManagedShape& s) { return s.parent_id; },
-          [](ManagedShape& s, str_or_none v) { s.parent_id = optional_str(v, "parent_id"); }, doc::parent_id)
+          [](ManagedShape& s, str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); }, doc::parent_id)
       .def("__repr__", [](pyb::handle self) {
         const auto& s = self.cast<const ManagedShape&>();
         std::string ids;

@@ -14,10 +14,10 @@
 #include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
+namespace from_py = nimbal::py::from_py;
 using namespace nimbal::managers;
 using nimbal::ShapeType;
 using nimbal::models::BooleanProperties;
-using nimbal::py::record_from_py;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
 using nimbal::services::Point2;
@@ -548,18 +548,18 @@ class PyCoreTessik : public nimbal::py::ManagerHooks<CoreTessik> {
   pyb::object fandor_obj;
 };
 
-std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::optional_str(v, "name"); }
+std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::from_py::text_or_none(v, "name"); }
 
 Point2 point(pyb::handle v, const char* what) {
   Point2 p{};
   if (!nimbal::py::as_point<2>(v, p))
-    throw nimbal::TypeError(std::string(what) + " must be a (u, v) pair of numbers, not '" + type_name(v) + "'");
+    throw nimbal::WrongType(std::string(what) + " must be a (u, v) pair of numbers, not '" + type_name(v) + "'");
   return p;
 }
 
 std::vector<Point2> points(pyb::handle v, const char* what) {
   if (!PySequence_Check(v.ptr()) || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()))
-    throw nimbal::TypeError(std::string(what) + " must be a sequence of (u, v) pairs, not '" + type_name(v) + "'");
+    throw nimbal::WrongType(std::string(what) + " must be a sequence of (u, v) pairs, not '" + type_name(v) + "'");
   std::vector<Point2> out;
   for (pyb::handle p : v) out.push_back(point(p, "each point"));
   return out;
@@ -574,13 +574,13 @@ bool truth(pyb::handle obj) {
 std::shared_ptr<BooleanProperties> boolean_record(pyb::handle v) {
   if (v.is_none()) return nullptr;
   if (!pyb::isinstance<BooleanProperties>(v))
-    throw nimbal::TypeError("properties must be a BooleanProperties or None, not '" + type_name(v) + "'");
+    throw nimbal::WrongType("properties must be a BooleanProperties or None, not '" + type_name(v) + "'");
   return std::static_pointer_cast<BooleanProperties>(v.cast<std::shared_ptr<nimbal::models::Quenby>>());
 }
 
 ManagedShapePtr managed(pyb::handle v, const char* what) {
   if (!pyb::isinstance<ManagedShape>(v))
-    throw nimbal::TypeError(std::string(what) + " must be a ManagedShape, not '" + type_name(v) + "'");
+    throw nimbal::WrongType(std::string(what) + " must be a ManagedShape, not '" + type_name(v) + "'");
   return v.cast<ManagedShapePtr>();
 }
 
@@ -625,7 +625,7 @@ PYBIND11_MODULE(tessik, m) {
           PlanePtr plane;
           if (!plane_props.is_none()) {
             if (!pyb::isinstance<nimbal::models::PlaneProperties>(plane_props))
-              throw nimbal::TypeError("plane_props must be a PlaneProperties or None, not '" +
+              throw nimbal::WrongType("plane_props must be a PlaneProperties or None, not '" +
                                       type_name(plane_props) + "'");
             plane = std::static_pointer_cast<nimbal::models::PlaneProperties>(
                 plane_props.cast<std::shared_ptr<nimbal::models::Quenby>>());
@@ -704,7 +704,7 @@ PYBIND11_MODULE(tessik, m) {
           "_restore_from_snapshot",
           [](CoreTessik& self, const std::string& shape_id, typed<snapshot_name> snapshot) {
             if (!pyb::isinstance<nimbal::services::ShapeSnapshot>(snapshot))
-              throw nimbal::TypeError("snapshot must be a _ShapeSnapshot, not '" + type_name(snapshot) + "'");
+              throw nimbal::WrongType("snapshot must be a _ShapeSnapshot, not '" + type_name(snapshot) + "'");
             self._restore_from_snapshot(shape_id, snapshot.cast<nimbal::services::SnapshotPtr>());
           },
           pyb::arg("shape_id"), pyb::arg("snapshot"), doc::restore_from_snapshot);
@@ -756,8 +756,8 @@ PYBIND11_MODULE(tessik, m) {
           "_register_shape",
           [](CoreTessik& self, ShapeType t, typed<shape_name> shape, record_arg props, const Color& color,
              str_or_none name) {
-            return self._register_shape(t, nimbal::py::shape_from_py(shape, "shape"),
-                                        record_from_py(props, "properties"), color, optional_name(name));
+            return self._register_shape(t, nimbal::py::from_py::shape_or_null(shape, "shape"),
+                                        from_py::record(props, "properties"), color, optional_name(name));
           },
           pyb::arg("shape_type"), pyb::arg("shape"), pyb::arg("properties"), pyb::arg("color"), pyb::arg("name"),
           doc::register_shape);
@@ -766,19 +766,19 @@ PYBIND11_MODULE(tessik, m) {
   c.def(
        "update_shape",
        [](CoreTessik& self, const std::string& id, record_arg props) {
-         return self.update_shape(id, record_from_py(props, "properties"));
+         return self.update_shape(id, from_py::record(props, "properties"));
        },
        pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape)
       .def(
           "_build_shape_from_properties",
           [](CoreTessik& self, ShapeType t, record_arg props) {
-            return typed<shape_or_none_name>(shape_or_none(self._build_shape_from_properties(t, *record_from_py(props, "properties"))));
+            return typed<shape_or_none_name>(shape_or_none(self._build_shape_from_properties(t, *from_py::record(props, "properties"))));
           },
           pyb::arg("shape_type"), pyb::arg("properties"), doc::build_shape_from_properties)
       .def(
           "_recompute_boolean_from_components",
           [](CoreTessik& self, typed<managed_name> ms, record_or_none override_props) {
-            RecordPtr rec = override_props.is_none() ? nullptr : record_from_py(override_props, "override_props");
+            RecordPtr rec = override_props.is_none() ? nullptr : from_py::record(override_props, "override_props");
             return typed<shape_or_none_name>(shape_or_none(self._recompute_boolean_from_components(*managed(ms, "ms"), rec.get())));
           },
           pyb::arg("ms"), pyb::arg("override_props") = pyb::none(), doc::recompute_boolean_from_components)

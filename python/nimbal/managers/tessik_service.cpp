@@ -17,7 +17,7 @@ namespace {
 TopoDS_Shape shape_result(pyb::handle value, const char* op) {
   if (value.is_none()) return TopoDS_Shape();
   if (!pyb::isinstance<TopoDS_Shape>(value))
-    throw nimbal::TypeError(std::string(op) + " returned " + type_name(value) + ", expected a TopoDS_Shape or None");
+    throw nimbal::WrongType(std::string(op) + " returned " + type_name(value) + ", expected a TopoDS_Shape or None");
   return value.cast<TopoDS_Shape>();
 }
 

@@ -22,7 +22,7 @@ std::string field_what(std::string_view cls, std::string_view field) {
 }
 
 [[noreturn]] void wrong_type(const std::string& what, const char* expected, pyb::handle v) {
-  throw nimbal::TypeError(what + " must be " + expected + ", not '" + type_name(v) + "'");
+  throw nimbal::WrongType(what + " must be " + expected + ", not '" + type_name(v) + "'");
 }
 
 // ---- Python value -> typed field value (the boundary's conversions) ----
@@ -39,7 +39,7 @@ int to_int(pyb::handle v, const std::string& what) {
   if (!i) throw pyb::error_already_set();
   int overflow = 0;
   long long x = PyLong_AsLongLongAndOverflow(i.ptr(), &overflow);
-  if (overflow || x < INT_MIN || x > INT_MAX) throw nimbal::ValueError(what + ": integer out of range");
+  if (overflow || x < INT_MIN || x > INT_MAX) throw nimbal::InvalidValue(what + ": integer out of range");
   return static_cast<int>(x);
 }
 
@@ -203,7 +203,7 @@ std::vector<PyField> vec3_fields(std::string_view cls) {
 void init_fields(pyb::handle self, const std::vector<PyField>& fields, std::string_view cls,
                  pyb::args args, pyb::kwargs kwargs) {
   if (args.size() > fields.size())
-    throw nimbal::TypeError(std::string(cls) + ".__init__() takes from 1 to " +
+    throw nimbal::WrongType(std::string(cls) + ".__init__() takes from 1 to " +
                             std::to_string(fields.size() + 1) + " positional arguments but " +
                             std::to_string(args.size() + 1) + " were given");
   for (std::size_t i = 0; i < args.size(); ++i) fields[i].set(self, args[i]);
@@ -211,9 +211,9 @@ void init_fields(pyb::handle self, const std::vector<PyField>& fields, std::stri
     const std::string k = pyb::str(key);
     auto it = std::find_if(fields.begin(), fields.end(), [&](const PyField& f) { return f.name == k; });
     if (it == fields.end())
-      throw nimbal::TypeError(std::string(cls) + ".__init__() got an unexpected keyword argument '" + k + "'");
+      throw nimbal::WrongType(std::string(cls) + ".__init__() got an unexpected keyword argument '" + k + "'");
     if (static_cast<std::size_t>(it - fields.begin()) < args.size())
-      throw nimbal::TypeError(std::string(cls) + ".__init__() got multiple values for argument '" + k + "'");
+      throw nimbal::WrongType(std::string(cls) + ".__init__() got multiple values for argument '" + k + "'");
     it->set(self, value);
   }
 }
@@ -241,7 +241,7 @@ void set_classmethod(pyb::handle cls, const char* name, pyb::cpp_function f) {
 // looked at.
 Json read_keys(pyb::handle data, const std::vector<std::string>& keys) {
   if (!PyObject_HasAttrString(data.ptr(), "get"))
-    throw nimbal::AttributeError("'" + type_name(data) + "' object has no attribute 'get'");
+    throw nimbal::MissingMember("'" + type_name(data) + "' object has no attribute 'get'");
   pyb::object missing = pyb::module_::import("builtins").attr("object")();
   pyb::object get = data.attr("get");
   Json out = Json::object();
@@ -265,7 +265,7 @@ const RecordType& record_type_of_class(pyb::handle cls) {
     auto it = bound_types().find(reinterpret_cast<PyTypeObject*>(c.ptr()));
     if (it != bound_types().end()) return *it->second;
   }
-  throw nimbal::TypeError("not a record class");
+  throw nimbal::WrongType("not a record class");
 }
 
 // An instance of `cls` (the bound class or a Python subclass of it) holding

@@ -17,13 +17,13 @@ template <> struct Elem<IndexList> {
   NIMBAL_PY_NAME(item_name, "int");
   static int from_py(pyb::handle v) {
     if (!PyLong_Check(v.ptr()) && !PyIndex_Check(v.ptr()))
-      throw nimbal::TypeError("IndexList items must be integers, not '" + type_name(v) + "'");
+      throw nimbal::WrongType("IndexList items must be integers, not '" + type_name(v) + "'");
     int overflow = 0;
     pyb::object i = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
     if (!i) throw pyb::error_already_set();
     long long x = PyLong_AsLongLongAndOverflow(i.ptr(), &overflow);
     if (overflow || x < INT_MIN || x > INT_MAX)
-      throw nimbal::ValueError("IndexList item out of range: " + std::string(pyb::repr(v)));
+      throw nimbal::InvalidValue("IndexList item out of range: " + std::string(pyb::repr(v)));
     return static_cast<int>(x);
   }
   static pyb::object to_py(int v) { return pyb::int_(v); }
@@ -33,7 +33,7 @@ template <std::size_t N, class L> struct PointElem {
   static std::array<double, N> from_py(pyb::handle v) {
     std::array<double, N> p{};
     if (!as_point<N>(v, p))
-      throw nimbal::TypeError(std::string(Elem<L>::name) + " items must be sequences of " +
+      throw nimbal::WrongType(std::string(Elem<L>::name) + " items must be sequences of " +
                               std::to_string(N) + " numbers, not " + std::string(pyb::repr(v)));
     return p;
   }

@@ -11,17 +11,17 @@ namespace b = nimbal::py::drulen_bind;
 namespace nimbal::py::drulen_bind {
 
 TopoDS_Shape to_shape(pyb::handle obj, const char* name) {
-  if (obj.is_none()) throw nimbal::TypeError(std::string(name) + " must be a TopoDS_Shape, not None");
+  if (obj.is_none()) throw nimbal::WrongType(std::string(name) + " must be a TopoDS_Shape, not None");
   try {
     return obj.cast<TopoDS_Shape>();
   } catch (const pyb::cast_error&) {
-    throw nimbal::TypeError(std::string(name) + " must be a TopoDS_Shape, not " + type_name(obj));
+    throw nimbal::WrongType(std::string(name) + " must be a TopoDS_Shape, not " + type_name(obj));
   }
 }
 
 double to_double(pyb::handle obj, const char* name) {
   double v;
-  if (!as_double(obj, v)) throw nimbal::TypeError(std::string(name) + " must be a number, not " + type_name(obj));
+  if (!as_double(obj, v)) throw nimbal::WrongType(std::string(name) + " must be a number, not " + type_name(obj));
   return v;
 }
 
@@ -29,7 +29,7 @@ Indices to_indices(pyb::handle obj, const char* name) {
   PyObject* it = PyObject_GetIter(obj.ptr());
   if (!it) {
     PyErr_Clear();
-    throw nimbal::TypeError(std::string(name) + " must be a sequence of integers, not " + type_name(obj));
+    throw nimbal::WrongType(std::string(name) + " must be a sequence of integers, not " + type_name(obj));
   }
   auto iter = pyb::reinterpret_steal<pyb::object>(it);
   Indices out;
@@ -43,7 +43,7 @@ Indices to_indices(pyb::handle obj, const char* name) {
       continue;
     }
     if (!PyIndex_Check(item.ptr()))
-      throw nimbal::TypeError(std::string(name) + " must hold integers, not " + type_name(item));
+      throw nimbal::WrongType(std::string(name) + " must hold integers, not " + type_name(item));
     auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(item.ptr()));
     if (!index) throw pyb::error_already_set();
     int overflow = 0;
@@ -59,7 +59,7 @@ Shapes to_shapes(pyb::handle obj, const char* name) {
   PyObject* it = PyObject_GetIter(obj.ptr());
   if (!it || PyUnicode_Check(obj.ptr())) {
     PyErr_Clear();
-    throw nimbal::TypeError(std::string(name) + " must be a list of shapes, not " + type_name(obj));
+    throw nimbal::WrongType(std::string(name) + " must be a list of shapes, not " + type_name(obj));
   }
   auto iter = pyb::reinterpret_steal<pyb::object>(it);
   Shapes out;
@@ -73,7 +73,7 @@ Shapes to_shapes(pyb::handle obj, const char* name) {
 
 std::string to_filename(pyb::handle obj) {
   if (!PyUnicode_Check(obj.ptr()))
-    throw nimbal::TypeError("filename must be a str, not " + type_name(obj));
+    throw nimbal::WrongType("filename must be a str, not " + type_name(obj));
   return obj.cast<std::string>();
 }
 

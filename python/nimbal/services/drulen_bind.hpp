@@ -37,7 +37,7 @@ auto without_gil(Work&& work) -> decltype(work()) {
 }
 
 // Argument conversions for the operations that log their failures: each
-// throws nimbal::TypeError, which the caller logs as the operation would.
+// throws nimbal::WrongType, which the caller logs as the operation would.
 TopoDS_Shape to_shape(pyb::handle obj, const char* name);
 double to_double(pyb::handle obj, const char* name);
 Indices to_indices(pyb::handle obj, const char* name);

@@ -88,7 +88,7 @@ void bind_builders(DrulenClass& cls) {
           pyb::handle normal = standard_normal(standard_plane.cast<std::string>());
           if (normal) return pyb::make_tuple(pyb::make_tuple(0.0, 0.0, 0.0), normal);
         }
-        throw nimbal::ValueError("Unknown standard plane: " + std::string(pyb::repr(standard_plane)));
+        throw nimbal::InvalidValue("Unknown standard plane: " + std::string(pyb::repr(standard_plane)));
       },
       pyb::arg("standard_plane"), "(origin, normal) of the standard plane 'xy', 'xz' or 'yz'.");
   cls.def_static(
@@ -97,7 +97,7 @@ void bind_builders(DrulenClass& cls) {
         TopoDS_Shape face;
         try {
           face = to_shape(face_shape, "face_shape");
-        } catch (const nimbal::TypeError& e) {
+        } catch (const nimbal::WrongType& e) {
           raise_value_error_from(std::string("Could not extract plane parameters from face: ") + e.what(),
                                  std::current_exception());
         }

@@ -17,7 +17,7 @@ bool export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
     const Shapes list = single ? Shapes{to_shape(shapes, "shape")} : to_shapes(shapes, "shapes");
     const std::string name = to_filename(filename);
     return without_gil([&] { return fn(list, name); });
-  } catch (const nimbal::TypeError&) {
+  } catch (const nimbal::WrongType&) {
     Drulen::log_caught(op);
   } catch (const pyb::error_already_set&) {
     Drulen::log_caught(op);

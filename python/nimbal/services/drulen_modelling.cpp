@@ -15,7 +15,7 @@ template <class Body, class Fallback>
 pyb::object logged(GuardedOp op, Body&& convert_and_call, Fallback&& fallback) {
   try {
     return convert_and_call();
-  } catch (const nimbal::TypeError&) {
+  } catch (const nimbal::WrongType&) {
     Drulen::log_caught(op);
   } catch (const pyb::error_already_set&) {
     Drulen::log_caught(op);
@@ -38,7 +38,7 @@ void bind_modelling(DrulenClass& cls) {
         try {
           s = shape.cast<TopoDS_Shape>();
         } catch (const pyb::cast_error&) {
-          throw nimbal::TypeError("shape must be a TopoDS_Shape, not " + type_name(shape));
+          throw nimbal::WrongType("shape must be a TopoDS_Shape, not " + type_name(shape));
         }
         double d;
         if (as_double(depth, d) && d == 0.0) return pyb::none();

@@ -238,11 +238,11 @@ AxisPair axes_from_py(pyb::handle result) {
   std::array<pyb::object, 2> items;
   if (!PySequence_Check(result.ptr()) || PyUnicode_Check(result.ptr()) ||
       pyb::len(result) != 2)
-    throw nimbal::TypeError(msg);
+    throw nimbal::WrongType(msg);
   pyb::sequence seq = pyb::reinterpret_borrow<pyb::sequence>(result);
   AxisPair axes;
   if (!nimbal::py::as_point<3>(seq[0], axes.first) || !nimbal::py::as_point<3>(seq[1], axes.second))
-    throw nimbal::TypeError(msg);
+    throw nimbal::WrongType(msg);
   return axes;
 }
 
@@ -361,7 +361,7 @@ std::optional<Point2> read_point(pyb::handle p) {
 Point2 require_point(pyb::handle p, const char* name) {
   auto pt = read_point(p);
   if (!pt)
-    throw nimbal::TypeError(std::string(name) + " must be a (u, v) pair of numbers, not " +
+    throw nimbal::WrongType(std::string(name) + " must be a (u, v) pair of numbers, not " +
                             nimbal::py::type_name(p));
   return *pt;
 }

@@ -11,6 +11,7 @@
 #include "nimbal_py/records.hpp"
 
 namespace pyb = pybind11;
+namespace from_py = nimbal::py::from_py;
 using namespace nimbal::services;
 using nimbal::models::Quenby;
 using nimbal::py::type_name;
@@ -35,7 +36,7 @@ struct IdElem {
   NIMBAL_PY_NAME(item_name, "str");
   static std::string from_py(pyb::handle v) {
     if (!PyUnicode_Check(v.ptr()))
-      throw nimbal::TypeError("IdList items must be shape ids (str), not '" + type_name(v) + "'");
+      throw nimbal::WrongType("IdList items must be shape ids (str), not '" + type_name(v) + "'");
     return v.cast<std::string>();
   }
   static pyb::object to_py(const std::string& s) { return pyb::str(s); }
@@ -46,7 +47,7 @@ struct CommandElem {
   NIMBAL_PY_NAME(item_name, "nimbal.services.hathel._UndoCommand");
   static CommandPtr from_py(pyb::handle v) {
     if (!pyb::isinstance<UndoCommand>(v))
-      throw nimbal::TypeError("CommandList items must be _UndoCommand, not '" + type_name(v) + "'");
+      throw nimbal::WrongType("CommandList items must be _UndoCommand, not '" + type_name(v) + "'");
     return v.cast<CommandPtr>();
   }
   static pyb::object to_py(const CommandPtr& c) { return pyb::cast(c); }
@@ -62,13 +63,13 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   pyb::object name = ms.attr("name");
   pyb::object color = ms.attr("color");
   s->shape_id = id.cast<std::string>();
-  s->shape = nimbal::py::shape_from_py(shape, "shape");
+  s->shape = nimbal::py::from_py::shape_or_null(shape, "shape");
   s->shape_type = type.cast<nimbal::ShapeType>();
   s->name = name.cast<std::string>();
   s->color = color.cast<Color>();
-  s->properties = nimbal::py::record_from_py(ms.attr("properties"), "properties")->clone();
+  s->properties = nimbal::py::from_py::record(ms.attr("properties"), "properties")->clone();
   for (auto c : pyb::iter(ms.attr("components"))) s->component_ids.push_back(c.attr("shape_id").cast<std::string>());
-  s->parent_id = nimbal::py::optional_str(ms.attr("parent_id"), "parent_id");
+  s->parent_id = nimbal::py::from_py::text_or_none(ms.attr("parent_id"), "parent_id");
   return s;
 }
 
@@ -111,7 +112,7 @@ void bind_state(pyb::module_& m) {
       .def("__setitem__", [](State& s, const std::string& k, typed<snapshot_or_none_name> v) {
         s.set(k, v.is_none() ? nullptr : [&] {
           if (!pyb::isinstance<ShapeSnapshot>(v))
-            throw nimbal::TypeError("state values must be _ShapeSnapshot or None, not '" + type_name(v) + "'");
+            throw nimbal::WrongType("state values must be _ShapeSnapshot or None, not '" + type_name(v) + "'");
           return v.cast<SnapshotPtr>();
         }());
       })
@@ -163,13 +164,13 @@ void bind_snapshot(pyb::module_& m) {
                        typed<ids_in_name> component_ids, str_or_none parent_id) {
             auto s = std::make_shared<ShapeSnapshot>();
             s->shape_id = shape_id;
-            s->shape = nimbal::py::shape_from_py(shape, "shape");
+            s->shape = nimbal::py::from_py::shape_or_null(shape, "shape");
             s->shape_type = shape_type;
             s->name = name;
             s->color = color;
-            s->properties = nimbal::py::record_from_py(properties, "properties");
+            s->properties = nimbal::py::from_py::record(properties, "properties");
             s->component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids");
-            s->parent_id = nimbal::py::optional_str(parent_id, "parent_id");
+            s->parent_id = nimbal::py::from_py::text_or_none(parent_id, "parent_id");
             return s;
           }),
           pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
@@ -177,13 +178,13 @@ void bind_snapshot(pyb::module_& m) {
   cls.def_readwrite("shape_id", &ShapeSnapshot::shape_id)
       .def_property(
           "shape", [](const ShapeSnapshot& s) { return nimbal::py::shape_or_none(s.shape); },
-          [](ShapeSnapshot& s, typed<shape_or_none_name> v) { s.shape = nimbal::py::shape_from_py(v, "shape"); })
+          [](ShapeSnapshot& s, typed<shape_or_none_name> v) { s.shape = nimbal::py::from_py::shape_or_null(v, "shape"); })
       .def_readwrite("shape_type", &ShapeSnapshot::shape_type)
       .def_readwrite("name", &ShapeSnapshot::name)
       .def_readwrite("color", &ShapeSnapshot::color)
       .def_property(
           "properties", [](const ShapeSnapshot& s) { return s.properties; },
-          [](ShapeSnapshot& s, record_arg v) { s.properties = nimbal::py::record_from_py(v, "properties"); })
+          [](ShapeSnapshot& s, record_arg v) { s.properties = nimbal::py::from_py::record(v, "properties"); })
       .def_property(
           "component_ids",
           [](pyb::object self) -> typed<class_name<IdList>> {
@@ -195,7 +196,7 @@ void bind_snapshot(pyb::module_& m) {
           })
       .def_property(
           "parent_id", [](const ShapeSnapshot& s) { return s.parent_id; },
-          [](ShapeSnapshot& s, str_or_none v) { s.parent_id = nimbal::py::optional_str(v, "parent_id"); })
+          [](ShapeSnapshot& s, str_or_none v) { s.parent_id = nimbal::py::from_py::text_or_none(v, "parent_id"); })
       .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
         if (!pyb::isinstance<ShapeSnapshot>(b)) return not_implemented();
         return pyb::bool_(snapshots_equal(a, b.cast<const ShapeSnapshot&>()));

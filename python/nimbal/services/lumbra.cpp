@@ -509,9 +509,9 @@ bool rejection() {
     return e.matches(PyExc_TypeError) || e.matches(PyExc_AttributeError);
   } catch (const pyb::cast_error&) {
     return true;
-  } catch (const nimbal::TypeError&) {
+  } catch (const nimbal::WrongType&) {
     return true;
-  } catch (const nimbal::AttributeError&) {
+  } catch (const nimbal::MissingMember&) {
     return true;
   } catch (...) {
     return false;
@@ -572,7 +572,7 @@ PYBIND11_MODULE(lumbra, m) {
              info->shape_id = std::move(shape_id);
              info->ais_shape = std::move(ais_shape);
              info->color = optional_components_from(color);
-             if (info->color && !info->color->problem.empty()) throw nimbal::TypeError("color: " + info->color->problem);
+             if (info->color && !info->color->problem.empty()) throw nimbal::WrongType("color: " + info->color->problem);
              info->visible = visible;
              return info;
            }),
@@ -584,7 +584,7 @@ PYBIND11_MODULE(lumbra, m) {
           "color", [](const ShapeInfo& s) { return typed<color_or_none_name>(optional_components(s.color)); },
           [](ShapeInfo& s, typed<color_or_none_name> v) {
             auto c = optional_components_from(v);
-            if (c && !c->problem.empty()) throw nimbal::TypeError("color: " + c->problem);
+            if (c && !c->problem.empty()) throw nimbal::WrongType("color: " + c->problem);
             s.color = std::move(c);
           },
           doc::info_color)

@@ -14,6 +14,7 @@
 #include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
+namespace from_py = nimbal::py::from_py;
 using nimbal::ShapeType;
 using nimbal::managers::Color;
 using nimbal::managers::CoreCorvath;
@@ -64,7 +65,7 @@ class PyArchive final : public nimbal::services::ProjectArchive {
   std::string read(const std::string& name) override {
     pyb::object data = zf_.attr("read")(name);
     if (!PyBytes_Check(data.ptr()))
-      throw nimbal::TypeError("read() must give bytes, not '" + type_name(data) + "'");
+      throw nimbal::WrongType("read() must give bytes, not '" + type_name(data) + "'");
     return data.cast<std::string>();
   }
 
@@ -74,30 +75,30 @@ class PyArchive final : public nimbal::services::ProjectArchive {
 
 CoreCorvath& corvath_of(pyb::handle v) {
   if (!pyb::isinstance<CoreCorvath>(v))
-    throw nimbal::TypeError("corvath must be a CoreCorvath, not '" + type_name(v) + "'");
+    throw nimbal::WrongType("corvath must be a CoreCorvath, not '" + type_name(v) + "'");
   return v.cast<CoreCorvath&>();
 }
 
 CoreTessik& tessik_of(pyb::handle v) {
   if (!pyb::isinstance<CoreTessik>(v))
-    throw nimbal::TypeError("tessik must be a CoreTessik, not '" + type_name(v) + "'");
+    throw nimbal::WrongType("tessik must be a CoreTessik, not '" + type_name(v) + "'");
   return v.cast<CoreTessik&>();
 }
 
 ManagedShapePtr managed_of(pyb::handle v) {
   if (!pyb::isinstance<ManagedShape>(v))
-    throw nimbal::TypeError("managed_shape must be a ManagedShape, not '" + type_name(v) + "'");
+    throw nimbal::WrongType("managed_shape must be a ManagedShape, not '" + type_name(v) + "'");
   return v.cast<ManagedShapePtr>();
 }
 
 pyb::object opt(const std::optional<std::string>& v) { return v ? pyb::cast(*v) : pyb::none(); }
 
-std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::optional_str(v, "name"); }
+std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::from_py::text_or_none(v, "name"); }
 
 Color color_of(pyb::handle v) {
   Color c{};
   if (!nimbal::py::as_point<3>(v, c))
-    throw nimbal::TypeError("color must be a sequence of three numbers, not '" + type_name(v) + "'");
+    throw nimbal::WrongType("color must be a sequence of three numbers, not '" + type_name(v) + "'");
   return c;
 }
 

@@ -180,7 +180,7 @@ PYBIND11_MODULE(ostrel, m) {
             if (truth < 0) throw pyb::error_already_set();
             if (truth) {
               if (!pyb::isinstance<Fandor>(fandor))
-                throw nimbal::TypeError("fandor must be a Fandor, not " +
+                throw nimbal::WrongType("fandor must be a Fandor, not " +
                                         nimbal::py::type_name(fandor));
               f = fandor.cast<std::shared_ptr<Fandor>>();
             }

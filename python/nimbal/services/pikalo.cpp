@@ -313,7 +313,7 @@ class PyShapeIdLookup : public nimbal::services::ShapeIdLookup {
     pyb::object r = obj_.attr("get_shape_id_for_ais_shape")(obj);
     if (r.is_none()) return std::nullopt;
     if (!PyUnicode_Check(r.ptr()))
-      throw nimbal::TypeError("get_shape_id_for_ais_shape returned '" + nimbal::py::type_name(r) +
+      throw nimbal::WrongType("get_shape_id_for_ais_shape returned '" + nimbal::py::type_name(r) +
                               "', not a str or None");
     return r.cast<std::string>();
   }

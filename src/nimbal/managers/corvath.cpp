@@ -43,7 +43,7 @@ std::string title_of(ShapeType t) {
 template <class T>
 const T& require(const Quenby& rec) {
   if (const T* r = as<T>(rec)) return *r;
-  throw AssertionError("expected a " + std::string(T::record_type().name) + ", got a " +
+  throw BrokenPrecondition("expected a " + std::string(T::record_type().name) + ", got a " +
                        std::string(rec.type().name));
 }
 
@@ -51,7 +51,7 @@ const T& require(const Quenby& rec) {
 void require_record_of(ShapeType t, const Quenby& rec) {
   const RecordType& expected = properties_class(t);
   if (!rec.type().derives_from(expected))
-    throw AssertionError("expected a " + std::string(expected.name) + " for a " + std::string(enum_value(t)) +
+    throw BrokenPrecondition("expected a " + std::string(expected.name) + " for a " + std::string(enum_value(t)) +
                          " shape, got a " + std::string(rec.type().name));
 }
 
@@ -256,7 +256,7 @@ ManagedShapePtr CoreCorvath::register_created(const std::string& description, Ma
 
 ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr& properties, const Color& color,
                                           std::optional<std::string> name) {
-  if (!properties) throw TypeError("create_shape: properties must be a property record");
+  if (!properties) throw WrongType("create_shape: properties must be a property record");
   std::string display = name ? *name : _generate_shape_name(shape_type);
   TopoDS_Shape shape = _create_shape_from_properties(shape_type, *properties);
   if (shape.IsNull()) {
@@ -364,7 +364,7 @@ ManagedShapePtr CoreCorvath::create_plane_from_face_shape(const TopoDS_Shape& fa
   services::PlaneParams params;
   try {
     params = geo_->plane_params_from_face(face_topo);
-  } catch (const ValueError&) {
+  } catch (const InvalidValue&) {
     return nullptr;
   }
   std::string display = name ? *name : _generate_shape_name(ShapeType::PLANE);
@@ -381,7 +381,7 @@ ManagedShapePtr CoreCorvath::create_plane_from_face(const std::string& face_shap
   services::PlaneParams params;
   try {
     params = geo_->plane_params_from_face(face->shape);
-  } catch (const ValueError&) {
+  } catch (const InvalidValue&) {
     return nullptr;
   }
   std::string display = name ? *name : _generate_shape_name(ShapeType::PLANE);
@@ -551,7 +551,7 @@ TopoDS_Shape CoreCorvath::_update_component_shape(const ManagedShapePtr& compone
 UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const RecordPtr& properties) {
   ManagedShapePtr ms = find(shape_id);
   if (!ms) return UpdateResult::none();
-  if (!properties) throw TypeError("update_shape: properties must be a property record");
+  if (!properties) throw WrongType("update_shape: properties must be a property record");
   const std::optional<std::string> parent_id = ms->parent_id;
   const bool has_parent = parent_id && !parent_id->empty();
   auto snapshot_pair = [&] {
@@ -785,7 +785,7 @@ const ModifierInfo& info(int kind) {
 template <class T>
 const T& fields_of(const Quenby& rec, const char* field) {
   if (const T* r = as<T>(rec)) return *r;
-  throw AttributeError("'" + std::string(rec.type().name) + "' object has no attribute '" + field + "'");
+  throw MissingMember("'" + std::string(rec.type().name) + "' object has no attribute '" + field + "'");
 }
 }  // namespace
 
@@ -814,7 +814,7 @@ std::optional<std::string> CoreCorvath::modify(Modifier kind, const std::string&
   const ModifierInfo& mi = info(static_cast<int>(kind));
   ManagedShapePtr base = find(base_shape_id);
   if (!base || !base->top_level()) return std::nullopt;
-  if (!properties) throw TypeError("properties must be a property record");
+  if (!properties) throw WrongType("properties must be a property record");
   auto before = new_state();
   before->set(base->shape_id, snapshot_of(*base));
   TopoDS_Shape result;

@@ -53,7 +53,7 @@ ManagedShapePtr CoreCorvath::copy_sketch_record(const ManagedShape& rec, const s
   auto open = [&](const ManagedShape& r, const std::string& parent) {
     // A record that holds itself would be copied without end.
     if (!path.insert(&r).second)
-      throw ValueError("the sketch element '" + r.name + "' holds itself among its components");
+      throw InvalidValue("the sketch element '" + r.name + "' holds itself among its components");
     auto copy = std::make_shared<ManagedShape>();
     copy->shape_id = registry::free_shape_id(shapes_, r.shape_type,
                                              [this](ShapeType t) { return _new_shape_id(t); }, &taken);
@@ -231,7 +231,7 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
 
 ManagedShapePtr CoreCorvath::restore_plane(const std::string& shape_id, const RecordPtr& properties,
                                            const Color& color, std::optional<std::string> name) {
-  if (!properties) throw TypeError("restore_plane: properties must be a property record");
+  if (!properties) throw WrongType("restore_plane: properties must be a property record");
   auto ms = std::make_shared<ManagedShape>();
   ms->name = name ? *name : _generate_shape_name(ShapeType::PLANE);
   ms->shape_id = shape_id;
@@ -246,11 +246,11 @@ ManagedShapePtr CoreCorvath::restore_plane(const std::string& shape_id, const Re
 std::string CoreCorvath::restore_sketch(const std::string& shape_id, const RecordPtr& properties,
                                         SketchSource& tessik, const Color& color,
                                         std::optional<std::string> name) {
-  if (!properties) throw TypeError("restore_sketch: properties must be a property record");
+  if (!properties) throw WrongType("restore_sketch: properties must be a property record");
   std::string display = name ? *name : _generate_shape_name(ShapeType::SKETCH);
   SketchCopies copies = prepare_sketch(tessik, shape_id, *properties);
   if (!copies.components.empty() && !copies.placed)
-    throw ValueError("restore_sketch: the sketch '" + shape_id + "' could not be placed");
+    throw InvalidValue("restore_sketch: the sketch '" + shape_id + "' could not be placed");
   auto ms = std::make_shared<ManagedShape>();
   ms->shape = copies.shape;
   ms->shape_id = shape_id;

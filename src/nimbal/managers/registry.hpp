@@ -112,7 +112,7 @@ inline std::string free_shape_id(const NamedRegistry& shapes, ShapeType t,
     std::string id = draw(t);
     if (!shapes.contains(id) && !(taken && taken->count(id))) return id;
   }
-  throw KeyError("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
+  throw NotFound("no free shape id could be drawn for type '" + std::string(enum_value(t)) + "'");
 }
 
 // ---- states and commands ----

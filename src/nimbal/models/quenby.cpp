@@ -43,21 +43,21 @@ std::string prefix(const RecordType& type, std::string_view key) {
 
 double number_from_json(const Json& v, const std::string& what) {
   if (v.is_number()) return v.get<double>();
-  throw TypeError(what + " must be a number, not " + std::string(json_type_name(v)));
+  throw WrongType(what + " must be a number, not " + std::string(json_type_name(v)));
 }
 
 // A sequence of values, as Python would iterate it; text and mappings are
 // refused rather than iterated character by character or key by key.
 const Json& sequence_from_json(const Json& v, const std::string& what) {
   if (v.is_array()) return v;
-  throw TypeError(what + " must be a list, not " + std::string(json_type_name(v)));
+  throw WrongType(what + " must be a list, not " + std::string(json_type_name(v)));
 }
 
 template <std::size_t N>
 std::array<double, N> point_from_json(const Json& v, const std::string& what) {
   const Json& seq = sequence_from_json(v, what);
   if (seq.size() != N)
-    throw ValueError(what + " must have " + std::to_string(N) + " coordinates, not " +
+    throw InvalidValue(what + " must have " + std::to_string(N) + " coordinates, not " +
                      std::to_string(seq.size()));
   std::array<double, N> p{};
   for (std::size_t i = 0; i < N; ++i) p[i] = number_from_json(seq[i], what);
@@ -83,7 +83,7 @@ Json vec3_to_dict(const Vec3& v) {
 template <class Vec3>
 Vec3 vec3_from_dict(const Json& data, std::string_view cls) {
   if (!data.is_object())
-    throw AttributeError("'" + std::string(json_type_name(data)) +
+    throw MissingMember("'" + std::string(json_type_name(data)) +
                          "' object has no attribute 'get'");
   Vec3 v;
   double Vec3::*members[] = {&Vec3::x, &Vec3::y, &Vec3::z};
@@ -140,11 +140,11 @@ struct FromJson {
       } else if (value.is_number_integer() || value.is_number_unsigned()) {
         out = value.get<long long>() != 0;
       } else {
-        throw TypeError(what + " must be a boolean, not " + std::string(json_type_name(value)));
+        throw WrongType(what + " must be a boolean, not " + std::string(json_type_name(value)));
       }
     } else if constexpr (std::is_same_v<T, std::string>) {
       if (!value.is_string())
-        throw TypeError(what + " must be a str, not " + std::string(json_type_name(value)));
+        throw WrongType(what + " must be a str, not " + std::string(json_type_name(value)));
       out = value.get<std::string>();
     } else if constexpr (std::is_same_v<T, Point2>) {
       out = point_from_json<2>(value, what);
@@ -353,7 +353,7 @@ Json to_dict(const Quenby& record) {
 
 std::shared_ptr<Quenby> from_dict(const RecordType& type, const Json& data) {
   if (!data.is_object())
-    throw AttributeError("'" + std::string(json_type_name(data)) +
+    throw MissingMember("'" + std::string(json_type_name(data)) +
                          "' object has no attribute 'get'");
   std::shared_ptr<Quenby> rec = type.make();
   for (const Field& f : type.fields) {
@@ -397,7 +397,7 @@ bool truth_of(const Json& v) {
 
 namespace {
 int checked_int(long double v, const std::string& what) {
-  if (v < INT_MIN || v > INT_MAX) throw ValueError(what + ": integer out of range");
+  if (v < INT_MIN || v > INT_MAX) throw InvalidValue(what + ": integer out of range");
   return static_cast<int>(v);
 }
 
@@ -439,19 +439,19 @@ int int_from_json(const Json& v, std::string_view what_view) {
       return checked_int(static_cast<long double>(v.get<unsigned long long>()), what);
     case Json::value_t::number_float: {
       double d = v.get<double>();
-      if (std::isnan(d)) throw ValueError(what + ": cannot convert float NaN to integer");
-      if (std::isinf(d)) throw ValueError(what + ": cannot convert float infinity to integer");
+      if (std::isnan(d)) throw InvalidValue(what + ": cannot convert float NaN to integer");
+      if (std::isinf(d)) throw InvalidValue(what + ": cannot convert float infinity to integer");
       return checked_int(std::trunc(d), what);
     }
     case Json::value_t::string: {
       long long out = 0;
       const auto& s = v.get_ref<const std::string&>();
       if (!parse_int_literal(s, out))
-        throw ValueError(what + ": invalid literal for int() with base 10: '" + s + "'");
+        throw InvalidValue(what + ": invalid literal for int() with base 10: '" + s + "'");
       return checked_int(out, what);
     }
     default:
-      throw TypeError(what + ": int() argument must be a string, a bytes-like object or a real "
+      throw WrongType(what + ": int() argument must be a string, a bytes-like object or a real "
                              "number, not '" + std::string(json_type_name(v)) + "'");
   }
 }

@@ -37,7 +37,7 @@ struct Translation {
   bool operator==(const Translation& o) const { return x == o.x && y == o.y && z == o.z; }
   bool operator!=(const Translation& o) const { return !(*this == o); }
   Json to_dict() const;
-  static Translation from_dict(const Json& data);  // AttributeError unless an object
+  static Translation from_dict(const Json& data);  // MissingMember unless an object
 };
 
 struct Rotation {
@@ -234,8 +234,8 @@ bool equal(const Quenby& a, const Quenby& b);
 // The dictionary form: keys in field order, translation and rotation first.
 Json to_dict(const Quenby& record);
 // A new record of `type` read from `data`. Absent keys keep their defaults,
-// unknown keys are ignored. Throws AttributeError when `data` (or its
-// "translation"/"rotation") is not an object, TypeError or ValueError for a
+// unknown keys are ignored. Throws MissingMember when `data` (or its
+// "translation"/"rotation") is not an object, WrongType or InvalidValue for a
 // value the field cannot hold.
 std::shared_ptr<Quenby> from_dict(const RecordType& type, const Json& data);
 template <class T> std::shared_ptr<T> from_dict(const Json& data) {

@@ -336,7 +336,7 @@ TopoDS_Shape Drulen::create_array_compound(const TopoDS_Shape& base_shape, const
   long long total = 1;
   for (long long c : count) {
     if (c > kMaxArrayCopies / total)
-      throw ValueError("an array of " + std::to_string(count[0]) + " x " + std::to_string(count[1]) + " x " +
+      throw InvalidValue("an array of " + std::to_string(count[0]) + " x " + std::to_string(count[1]) + " x " +
                        std::to_string(count[2]) + " copies exceeds the limit of " + std::to_string(kMaxArrayCopies));
     total *= c;
   }
@@ -474,7 +474,7 @@ std::optional<Point3> Drulen::standard_plane_normal(std::string_view key) {
 
 PlaneParams Drulen::ops::plane_params_for_standard(std::string_view standard_plane) {
   auto normal = standard_plane_normal(standard_plane);
-  if (!normal) throw ValueError("Unknown standard plane: '" + std::string(standard_plane) + "'");
+  if (!normal) throw InvalidValue("Unknown standard plane: '" + std::string(standard_plane) + "'");
   return {Point3{0.0, 0.0, 0.0}, *normal};
 }
 
@@ -483,12 +483,12 @@ PlaneParams Drulen::ops::plane_params_from_face(const TopoDS_Shape& face_shape) 
     require_shape(face_shape, "face_shape");
     const TopoDS_Face& face = TopoDS::Face(face_shape);
     BRepAdaptor_Surface surface(face);
-    if (surface.GetType() != GeomAbs_Plane) throw ValueError("Face is not planar");
+    if (surface.GetType() != GeomAbs_Plane) throw InvalidValue("Face is not planar");
     gp_Pln plane = surface.Plane();
     const gp_Pnt& o = plane.Location();
     const gp_Dir& n = plane.Axis().Direction();
     return {Point3{o.X(), o.Y(), o.Z()}, Point3{n.X(), n.Y(), n.Z()}};
-  } catch (const ValueError&) {
+  } catch (const InvalidValue&) {
     throw;
   } catch (...) {
     throw PlaneFromFaceError("Could not extract plane parameters from face: " + current_error_text(),

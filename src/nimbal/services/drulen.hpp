@@ -96,8 +96,8 @@ class DrulenProtocol {
 };
 
 // The wrapped failure of plane_params_from_face; `cause` is the error caught.
-struct PlaneFromFaceError : ValueError {
-  PlaneFromFaceError(const std::string& msg, std::exception_ptr cause) : ValueError(msg), cause(cause) {}
+struct PlaneFromFaceError : InvalidValue {
+  PlaneFromFaceError(const std::string& msg, std::exception_ptr cause) : InvalidValue(msg), cause(cause) {}
   std::exception_ptr cause;
 };
 
@@ -158,9 +158,9 @@ class Drulen : public DrulenProtocol {
     static TopoDS_Shape fillet2d_face(const TopoDS_Shape& face, double radius, const Shapes& target_vertices);
     static TopoDS_Shape apply_corner_round_wire(const TopoDS_Shape& wire, double radius,
                                                 const Shapes& target_vertices);
-    // Throws ValueError "Unknown standard plane: 'key'".
+    // Throws InvalidValue "Unknown standard plane: 'key'".
     static PlaneParams plane_params_for_standard(std::string_view standard_plane);
-    // Throws ValueError "Face is not planar" or "Could not extract plane
+    // Throws InvalidValue "Face is not planar" or "Could not extract plane
     // parameters from face: ...".
     static PlaneParams plane_params_from_face(const TopoDS_Shape& face_shape);
     static TopoDS_Shape create_polyline(const std::vector<Point3>& points, bool closed);

@@ -52,7 +52,7 @@ bool ends_with(const std::string& s, const char* suffix) {
 
 // A file name the kernel can take: its C string must be the whole name.
 void require_plain_name(const std::string& filename) {
-  if (filename.find('\0') != std::string::npos) throw ValueError("file name contains a NUL character");
+  if (filename.find('\0') != std::string::npos) throw InvalidValue("file name contains a NUL character");
 }
 
 // A fresh file beside `target`, removed on destruction unless committed.
@@ -524,7 +524,7 @@ TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std
                                              const std::string& file_type) {
   try {
     require_plain_name(filename);
-  } catch (const ValueError&) {
+  } catch (const InvalidValue&) {
     drulen_logger.exception("Error importing " + file_type + " file: " + detail::current_error_text());
     return TopoDS_Shape();
   }

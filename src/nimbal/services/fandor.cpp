@@ -41,7 +41,7 @@ bool finite3(const Vec3& p) {
 // The kernel accepts NaN and infinite coordinates and builds nonsense from
 // them; refuse those before they get there.
 void require_finite(const Vec3& p, const char* what) {
-  if (!finite3(p)) throw ValueError(std::string(what) + " is not finite");
+  if (!finite3(p)) throw InvalidValue(std::string(what) + " is not finite");
 }
 
 gp_Pnt to_pnt(const Point3& p) { return gp_Pnt(p[0], p[1], p[2]); }
@@ -213,7 +213,7 @@ TopoDS_Shape Fandor::create_arc_on_plane(const PlaneProperties& plane, const Poi
 namespace {
 
 double read_coord(const std::optional<double>& c) {
-  if (!c) throw TypeError("polyline point is not a (u, v) pair of numbers");
+  if (!c) throw WrongType("polyline point is not a (u, v) pair of numbers");
   return *c;
 }
 

@@ -80,7 +80,7 @@ class Fandor {
                                                double px, double py) const;
 
   // Kernel errors reach the caller (Standard_Failure); non-finite input
-  // raises ValueError.
+  // raises InvalidValue.
   TopoDS_Shape create_rectangle_on_plane(const PlaneProperties& plane, double u, double v,
                                          double width, double height, bool filled = true) const;
   TopoDS_Shape create_circle_on_plane(const PlaneProperties& plane, double u, double v,
@@ -90,7 +90,7 @@ class Fandor {
                                     const Point2& p2) const;
   TopoDS_Shape create_arc_on_plane(const PlaneProperties& plane, const Point2& start,
                                    const Point2& mid, const Point2& end) const;
-  // Throws TypeError when a point the filter has to compare is unreadable;
+  // Throws WrongType when a point the filter has to compare is unreadable;
   // every later failure gives a null shape.
   TopoDS_Shape create_polyline_on_plane(const PlaneProperties& plane,
                                         const std::vector<PolylinePoint>& points,

@@ -30,9 +30,9 @@ constexpr log::Logger lg("nimbal.services.lumbra");
 bool default_rejection() {
   try {
     throw;
-  } catch (const nimbal::TypeError&) {
+  } catch (const nimbal::WrongType&) {
     return true;
-  } catch (const nimbal::AttributeError&) {
+  } catch (const nimbal::MissingMember&) {
     return true;
   } catch (...) {
     return false;
@@ -51,10 +51,10 @@ void log_caught(log::Level level, const std::string& message, bool with_tracebac
 }
 
 std::array<double, 3> three(const Components& c) {
-  if (!c.problem.empty()) throw nimbal::TypeError(c.problem);
-  if (c.values.size() > 3) throw nimbal::ValueError("too many values to unpack (expected 3)");
+  if (!c.problem.empty()) throw nimbal::WrongType(c.problem);
+  if (c.values.size() > 3) throw nimbal::InvalidValue("too many values to unpack (expected 3)");
   if (c.values.size() < 3)
-    throw nimbal::ValueError("not enough values to unpack (expected 3, got " + std::to_string(c.values.size()) +
+    throw nimbal::InvalidValue("not enough values to unpack (expected 3, got " + std::to_string(c.values.size()) +
                              ")");
   return {c.values[0], c.values[1], c.values[2]};
 }
@@ -63,7 +63,7 @@ std::array<double, 3> three(const Components& c) {
 std::array<double, 3> finite_three(const Components& c, const char* what) {
   auto v = three(c);
   for (double x : v)
-    if (!std::isfinite(x)) throw nimbal::ValueError(std::string(what) + " must hold finite numbers");
+    if (!std::isfinite(x)) throw nimbal::InvalidValue(std::string(what) + " must hold finite numbers");
   return v;
 }
 
@@ -72,7 +72,7 @@ Handle(Prs3d_LineAspect) face_boundary_aspect() {
 }
 
 const Handle(AIS_Shape)& presentation(const Handle(AIS_Shape)& p, const char* member) {
-  if (p.IsNull()) throw nimbal::AttributeError(std::string("'NoneType' object has no attribute '") + member + "'");
+  if (p.IsNull()) throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
   return p;
 }
 
@@ -85,7 +85,7 @@ void Lumbra::set_error_policy(const ErrorPolicy& p) {
 Quantity_Color Lumbra::rgb(const Components& color) {
   auto v = three(color);
   for (double x : v)
-    if (std::isnan(x)) throw nimbal::ValueError("colour components must be numbers, not NaN");
+    if (std::isnan(x)) throw nimbal::InvalidValue("colour components must be numbers, not NaN");
   return Quantity_Color(v[0], v[1], v[2], Quantity_TOC_RGB);
 }
 
@@ -93,13 +93,13 @@ Lumbra::Lumbra(Handle(V3d_View) view, Handle(V3d_Viewer) viewer, Handle(AIS_Inte
     : view_(std::move(view)), viewer_(std::move(viewer)), context_(std::move(context)) {}
 
 const Handle(V3d_View)& Lumbra::view(const char* member) const {
-  if (view_.IsNull()) throw nimbal::AttributeError(std::string("'NoneType' object has no attribute '") + member + "'");
+  if (view_.IsNull()) throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
   return view_;
 }
 
 const Handle(AIS_InteractiveContext)& Lumbra::context(const char* member) const {
   if (context_.IsNull())
-    throw nimbal::AttributeError(std::string("'NoneType' object has no attribute '") + member + "'");
+    throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
   return context_;
 }
 
@@ -177,7 +177,7 @@ void Lumbra::set_projection_type(std::optional<ProjectionType> projection_type) 
   const bool ortho = projection_type == ProjectionType::ORTHOGRAPHIC;
   auto camera = [&]() -> Handle(Graphic3d_Camera) {
     Handle(Graphic3d_Camera) c = view("Camera")->Camera();
-    if (c.IsNull()) throw nimbal::AttributeError("'NoneType' object has no attribute 'SetProjectionType'");
+    if (c.IsNull()) throw nimbal::MissingMember("'NoneType' object has no attribute 'SetProjectionType'");
     return c;
   };
   try {
@@ -239,10 +239,10 @@ std::optional<std::string> Lumbra::display_shape(const ShapeArg& shape, const st
                                                  double width) {
   std::optional<std::string> result;
   guarded("Error displaying shape: ", [&] {
-    if (!shape.problem.empty()) throw nimbal::TypeError(shape.problem);
+    if (!shape.problem.empty()) throw nimbal::WrongType(shape.problem);
     // An empty presentation would be recorded, counted and fitted like a shape.
-    if (shape.shape.IsNull()) throw nimbal::TypeError("the shape is null");
-    if (!std::isfinite(width)) throw nimbal::ValueError("the line width must be a finite number");
+    if (shape.shape.IsNull()) throw nimbal::WrongType("the shape is null");
+    if (!std::isfinite(width)) throw nimbal::InvalidValue("the line width must be a finite number");
     Handle(AIS_Shape) ais = new AIS_Shape(shape.shape);
     if (color) ais->SetColor(rgb(*color));
     if (width != 1.0) ais->SetWidth(width);
@@ -397,7 +397,7 @@ double Lumbra::_plane_display_size() {
 TopoDS_Face Lumbra::_build_plane_face(const Components& origin, const Components& normal, double size) {
   auto o = finite_three(origin, "origin");
   auto n = finite_three(normal, "normal");
-  if (!std::isfinite(size)) throw nimbal::ValueError("the plane size must be finite");
+  if (!std::isfinite(size)) throw nimbal::InvalidValue("the plane size must be finite");
   gp_Pln pln(gp_Ax3(gp_Pnt(o[0], o[1], o[2]), gp_Dir(n[0], n[1], n[2])));
   const double half = size / 2.0;
   BRepBuilderAPI_MakeFace maker(pln, -half, half, -half, half);
@@ -526,7 +526,7 @@ void Lumbra::rotate(int x, int y) {
 void Lumbra::pan(int dx, int dy) {
   guarded("Error panning: ", [&] {
     const auto& v = view("Pan");
-    if (dy == std::numeric_limits<int>::min()) throw nimbal::ValueError("dy is out of range");
+    if (dy == std::numeric_limits<int>::min()) throw nimbal::InvalidValue("dy is out of range");
     v->Pan(dx, -dy);
   });
 }
@@ -535,7 +535,7 @@ void Lumbra::zoom(double factor) {
   guarded("Error zooming: ", [&] {
     // The kernel refuses factors <= 0 itself but takes NaN and infinity,
     // which leave the camera unusable for every later call.
-    if (!std::isfinite(factor)) throw nimbal::ValueError("the zoom factor must be a finite number");
+    if (!std::isfinite(factor)) throw nimbal::InvalidValue("the zoom factor must be a finite number");
     view("SetZoom")->SetZoom(factor);
   });
 }
@@ -558,7 +558,7 @@ void Lumbra::set_background_gradient(const Components& color1, const Components&
     Quantity_Color first = rgb(color1);
     Quantity_Color second = rgb(color2);
     if (method < Aspect_GradientFillMethod_None || method > Aspect_GradientFillMethod_Elliptical)
-      throw nimbal::ValueError("not an Aspect_GradientFillMethod member: " + std::to_string(int(method)));
+      throw nimbal::InvalidValue("not an Aspect_GradientFillMethod member: " + std::to_string(int(method)));
     const auto& v = view("SetBgGradientColors");
     v->SetBgGradientColors(first, second, method, true);
     background_gradient_ = Gradient{color1, color2, method};
@@ -568,7 +568,7 @@ void Lumbra::set_background_gradient(const Components& color1, const Components&
 
 void Lumbra::set_global_transparency(double transparency, bool update) {
   guarded("Error setting global transparency: ", [&] {
-    if (!std::isfinite(transparency)) throw nimbal::ValueError("the transparency must be a finite number");
+    if (!std::isfinite(transparency)) throw nimbal::InvalidValue("the transparency must be a finite number");
     global_transparency_ = transparency;
     std::vector<std::shared_ptr<ShapeInfo>> infos;
     for (const auto& kv : shapes_) infos.push_back(kv.second);

@@ -105,8 +105,8 @@ std::string read_file(const std::string& path) {
 
 // A shape whose geometry could not be read for lack of memory fails the
 // load: it must not vanish from a load that reports success.
-ValueError out_of_memory(const std::optional<std::string>& name, const std::string& entry) {
-  return ValueError("out of memory while reading the geometry of '" + name.value_or("") + "' from '" + entry + "'");
+InvalidValue out_of_memory(const std::optional<std::string>& name, const std::string& entry) {
+  return InvalidValue("out of memory while reading the geometry of '" + name.value_or("") + "' from '" + entry + "'");
 }
 
 bool has_placement(const m::Quenby& r) {
@@ -156,7 +156,7 @@ long long array_copies(const Json& obj) {
 
 // The six members every shape object starts with.
 Json shape_header(const ManagedShape& ms) {
-  if (!ms.properties) throw AttributeError("'NoneType' object has no attribute 'to_dict'");
+  if (!ms.properties) throw MissingMember("'NoneType' object has no attribute 'to_dict'");
   Json d = Json::object();
   d["shape_id"] = ms.shape_id;
   d["shape_type"] = std::string(enum_value(ms.shape_type));
@@ -202,17 +202,17 @@ namespace ombrel_detail {
 
 const Json& item(const Json& data, const char* key) {
   if (!data.is_object()) {
-    if (data.is_array()) throw TypeError("list indices must be integers or slices, not str");
-    if (data.is_string()) throw TypeError("string indices must be integers, not 'str'");
-    throw TypeError("'" + oj::py_type_name(data) + "' object is not subscriptable");
+    if (data.is_array()) throw WrongType("list indices must be integers or slices, not str");
+    if (data.is_string()) throw WrongType("string indices must be integers, not 'str'");
+    throw WrongType("'" + oj::py_type_name(data) + "' object is not subscriptable");
   }
   auto it = data.find(key);
-  if (it == data.end()) throw KeyError(key);
+  if (it == data.end()) throw NotFound(key);
   return *it;
 }
 
 const Json* get(const Json& data, const char* key) {
-  if (!data.is_object()) throw AttributeError("'" + oj::py_type_name(data) + "' object has no attribute 'get'");
+  if (!data.is_object()) throw MissingMember("'" + oj::py_type_name(data) + "' object has no attribute 'get'");
   auto it = data.find(key);
   return it == data.end() ? nullptr : &*it;
 }
@@ -220,20 +220,20 @@ const Json* get(const Json& data, const char* key) {
 ShapeType shape_type_of(const Json& value) {
   if (value.is_string())
     if (auto t = enum_from_value<ShapeType>(value.get_ref<const std::string&>())) return *t;
-  throw ValueError(oj::py_repr(value) + " is not a valid ShapeType");
+  throw InvalidValue(oj::py_repr(value) + " is not a valid ShapeType");
 }
 
 managers::Color color_of(const Json& value) {
   if (!value.is_array()) {
-    if (value.is_object()) throw KeyError("0");
-    throw TypeError("color must be a sequence of three numbers, not '" + oj::py_type_name(value) + "'");
+    if (value.is_object()) throw NotFound("0");
+    throw WrongType("color must be a sequence of three numbers, not '" + oj::py_type_name(value) + "'");
   }
-  if (value.size() < 3) throw ValueError("list index out of range");
+  if (value.size() < 3) throw InvalidValue("list index out of range");
   managers::Color c{};
   for (std::size_t i = 0; i < 3; ++i) {
     const Json& v = value[i];
     if (!v.is_number() && !v.is_boolean())
-      throw TypeError("color components must be numbers, not '" + oj::py_type_name(v) + "'");
+      throw WrongType("color components must be numbers, not '" + oj::py_type_name(v) + "'");
     c[i] = v.is_boolean() ? (v.get<bool>() ? 1.0 : 0.0) : v.get<double>();
   }
   return c;
@@ -241,7 +241,7 @@ managers::Color color_of(const Json& value) {
 
 std::optional<std::string> name_of(const Json& value) {
   if (value.is_null()) return std::nullopt;
-  if (!value.is_string()) throw TypeError("name must be a str or None, not '" + oj::py_type_name(value) + "'");
+  if (!value.is_string()) throw WrongType("name must be a str or None, not '" + oj::py_type_name(value) + "'");
   return value.get<std::string>();
 }
 
@@ -249,7 +249,7 @@ bool truthy(const Json& v) { return models::truth_of(v); }
 
 void check_depth(int depth) {
   if (depth > ProjectLimits::max_shape_depth)
-    throw ValueError("shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) +
+    throw InvalidValue("shapes nested too deeply (more than " + std::to_string(ProjectLimits::max_shape_depth) +
                      " levels)");
 }
 
@@ -271,7 +271,7 @@ std::vector<Json> iterate(const Json& value) {
       i += n;
     }
   } else {
-    throw TypeError("'" + oj::py_type_name(value) + "' object is not iterable");
+    throw WrongType("'" + oj::py_type_name(value) + "' object is not iterable");
   }
   return out;
 }
@@ -306,7 +306,7 @@ Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, StepF
       std::optional<std::string> bytes = _export_shape_to_bytes(ms, corvath);
       // Saving it without its geometry would lose it on the next load.
       if (!bytes)
-        throw ValueError("could not export the geometry of '" + ms.name + "' (" + ms.shape_id + ") to STEP");
+        throw InvalidValue("could not export the geometry of '" + ms.name + "' (" + ms.shape_id + ") to STEP");
       std::string entry = "shapes/" + ms.shape_id + ".step";
       step_files.set(entry, std::move(*bytes));
       out["step_file"] = std::move(entry);
@@ -345,7 +345,7 @@ void ProjectSerializer::check_description(const Json& doc, ProjectArchive* zf) {
     const Item item = stack.back();
     stack.pop_back();
     if (++objects > ProjectLimits::max_shape_objects)
-      throw ValueError("project holds more than " + std::to_string(ProjectLimits::max_shape_objects) + " shapes");
+      throw InvalidValue("project holds more than " + std::to_string(ProjectLimits::max_shape_objects) + " shapes");
     check_depth(item.depth);
     if (zf && item.obj->is_object())
       if (auto sf = item.obj->find("step_file"); sf != item.obj->end() && sf->is_string()) {
@@ -360,7 +360,7 @@ void ProjectSerializer::check_description(const Json& doc, ProjectArchive* zf) {
     if (!comps) {
       built = std::min(cap, built + item.copies);
       if (built > ProjectLimits::max_built_shapes)
-        throw ValueError("project would build more than " + std::to_string(ProjectLimits::max_built_shapes) +
+        throw InvalidValue("project would build more than " + std::to_string(ProjectLimits::max_built_shapes) +
                          " shapes");
       continue;
     }
@@ -450,7 +450,7 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
     const std::string text = oj::dumps(top, &stats);
     if (text.size() > ProjectLimits::max_description_bytes || stats.values > ProjectLimits::max_json_values ||
         stats.depth > ProjectLimits::max_json_depth)
-      throw ValueError("the project's description exceeds what a load reads (" +
+      throw InvalidValue("the project's description exceeds what a load reads (" +
                        std::to_string(ProjectLimits::max_description_bytes) + " bytes, " +
                        std::to_string(ProjectLimits::max_json_values) + " values)");
     std::vector<std::pair<std::string, const std::string*>> entries{{"project.json", &text}};
@@ -561,9 +561,9 @@ namespace {
 // that is not stored in `comps` itself (a string's first character).
 const Json& first_item(const Json& comps, Json& held) {
   if (comps.is_array()) return comps[0];
-  if (comps.is_object()) throw KeyError("0");
+  if (comps.is_object()) throw NotFound("0");
   if (comps.is_string()) return held = iterate(comps).front();
-  throw TypeError("'" + oj::py_type_name(comps) + "' object is not subscriptable");
+  throw WrongType("'" + oj::py_type_name(comps) + "' object is not subscriptable");
 }
 
 }  // namespace
@@ -581,7 +581,7 @@ std::optional<std::string> ProjectSerializer::_deserialize_modifier(ShapeType mo
     case ShapeType::CORNER_ROUND: rt = &m::CornerRoundProperties::record_type(); break;
     case ShapeType::POLYLINE_ROUND: rt = &m::PolylineRoundProperties::record_type(); break;
     case ShapeType::EXTRUDE: rt = &m::ExtrudeProperties::record_type(); break;
-    default: throw ValueError(std::string(enum_value(modifier)) + " is not a modifier");
+    default: throw InvalidValue(std::string(enum_value(modifier)) + " is not a modifier");
   }
   const Json* comps = get(data, "components");
   if (!comps || !truthy(*comps)) return std::nullopt;
@@ -609,7 +609,7 @@ std::optional<std::string> ProjectSerializer::_deserialize_plane(const Json& dat
                                                                  const Json& properties_data, CoreCorvath& corvath) {
   const Json* sid = get(data, "shape_id");
   if (!sid || !truthy(*sid)) return std::nullopt;
-  if (!sid->is_string()) throw TypeError("shape_id must be a str, not '" + oj::py_type_name(*sid) + "'");
+  if (!sid->is_string()) throw WrongType("shape_id must be a str, not '" + oj::py_type_name(*sid) + "'");
   const std::string id = sid->get<std::string>();
   RecordPtr rec = m::from_dict<m::PlaneProperties>(properties_data);
   if (corvath.get_shape(id)) {
@@ -628,7 +628,7 @@ std::optional<std::string> ProjectSerializer::_deserialize_from_step(const Json&
                                                                      CoreCorvath& corvath, ProjectArchive& zf) {
   const Json* sf = get(data, "step_file");
   if (!sf || !truthy(*sf)) return std::nullopt;
-  if (!sf->is_string()) throw TypeError("step_file must be a str, not '" + oj::py_type_name(*sf) + "'");
+  if (!sf->is_string()) throw WrongType("step_file must be a str, not '" + oj::py_type_name(*sf) + "'");
   const std::string& entry = sf->get_ref<const std::string&>();
   auto placement = [&] {
     const Json* tr = get(properties_data, "translation");

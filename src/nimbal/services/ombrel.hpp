@@ -73,7 +73,7 @@ struct BadArchive : std::runtime_error {
 class ProjectArchive {
  public:
   virtual ~ProjectArchive() = default;
-  // The whole entry; KeyError when the container has no entry of that name.
+  // The whole entry; NotFound when the container has no entry of that name.
   // Names are looked up inside the container only, never used as paths.
   virtual std::string read(const std::string& name) = 0;
   // The size the container declares for an entry, when it declares one.
@@ -99,7 +99,7 @@ class ZipArchive final : public ProjectArchive {
 };
 
 // The refusal of an entry larger than `limit` bytes.
-ValueError entry_too_large(const std::string& name, std::size_t limit);
+InvalidValue entry_too_large(const std::string& name, std::size_t limit);
 
 // Writes a ZIP container of `entries` (deflated, in order) to `path`
 // through a temporary file beside it, renamed over the path only when
@@ -130,7 +130,7 @@ class ProjectSerializer {
 
   static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
                                        CoreCorvath& corvath);
-  // Throws ValueError when a description holds more shapes, deeper nesting
+  // Throws InvalidValue when a description holds more shapes, deeper nesting
   // or more built copies than ProjectLimits allows, or names an entry that
   // `zf` declares larger than an entry may be.
   static void check_description(const Json& doc, ProjectArchive* zf = nullptr);
@@ -168,9 +168,9 @@ class ProjectSerializer {
 
 // ---- the host's reading of a shape object (shared with the Python face) ----
 namespace ombrel_detail {
-// data[key], or KeyError / TypeError as the host raises them.
+// data[key], or NotFound / WrongType as the host raises them.
 const Json& item(const Json& data, const char* key);
-// data.get(key, default) with an object `data` (AttributeError otherwise).
+// data.get(key, default) with an object `data` (MissingMember otherwise).
 const Json* get(const Json& data, const char* key);
 ShapeType shape_type_of(const Json& value);
 // Items 0, 1 and 2 of a colour sequence.
@@ -179,7 +179,7 @@ managers::Color color_of(const Json& value);
 std::optional<std::string> name_of(const Json& value);
 // The host's truth value of a JSON value.
 bool truthy(const Json& value);
-// ValueError "shapes nested too deeply" beyond ProjectLimits::max_shape_depth.
+// InvalidValue "shapes nested too deeply" beyond ProjectLimits::max_shape_depth.
 void check_depth(int depth);
 // The items iterating over `value` gives (list items, dict keys, characters).
 std::vector<Json> iterate(const Json& value);

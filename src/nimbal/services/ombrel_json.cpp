@@ -122,7 +122,7 @@ void write_scalar(std::string& out, const Json& v) {
     case Json::value_t::number_unsigned: out += std::to_string(v.get<unsigned long long>()); break;
     case Json::value_t::number_float: out += float_repr(v.get<double>()); break;
     case Json::value_t::string: write_string(out, v.get_ref<const std::string&>()); break;
-    default: throw TypeError("Object of this type is not JSON serializable");
+    default: throw WrongType("Object of this type is not JSON serializable");
   }
 }
 
@@ -237,7 +237,7 @@ void check_utf8(std::string_view s) {
     char buf[160];
     std::snprintf(buf, sizeof buf, "'utf-8' codec can't decode byte 0x%02x in position %zu: %s",
                   static_cast<unsigned char>(s[pos]), pos, why);
-    throw ValueError(buf);
+    throw InvalidValue(buf);
   };
   std::size_t i = 0;
   while (i < s.size()) {
@@ -315,7 +315,7 @@ class Parser {
       ++pos;
     }
     std::size_t col = last_nl == std::string_view::npos ? pos + 1 : pos - last_nl;
-    throw ValueError(std::string(what) + ": line " + std::to_string(line) + " column " + std::to_string(col) +
+    throw InvalidValue(std::string(what) + ": line " + std::to_string(line) + " column " + std::to_string(col) +
                      " (char " + std::to_string(pos) + ")");
   }
 
@@ -330,12 +330,12 @@ class Parser {
     // Bounds the work and the memory, which the byte limit alone does not
     // ("[]," is three bytes of text and far more of tree).
     if (++values_ > max_values_)
-      throw ValueError("project.json holds more than " + std::to_string(max_values_) + " values");
+      throw InvalidValue("project.json holds more than " + std::to_string(max_values_) + " values");
     char c = s_[i_];
     if (c == '"') return string();
     if (c == '{' || c == '[') {
       if (depth >= max_depth_)
-        throw ValueError("project.json is nested too deeply (more than " + std::to_string(max_depth_) +
+        throw InvalidValue("project.json is nested too deeply (more than " + std::to_string(max_depth_) +
                          " levels)");
       return c == '{' ? object(depth + 1) : array(depth + 1);
     }

@@ -28,7 +28,7 @@ std::string dumps(const Json& value, DumpStats* stats = nullptr);
 // The shortest text that reads back as `v` ("1.0", "1e+16", "NaN", ...).
 std::string float_repr(double v);
 
-// Parses UTF-8 text (validated first). Throws nimbal::ValueError with the
+// Parses UTF-8 text (validated first). Throws nimbal::InvalidValue with the
 // decoder's message ("Expecting value: line 1 column 1 (char 0)") on bad
 // input, when containers nest deeper than `max_depth` and when the text holds
 // more than `max_values` values.

@@ -34,11 +34,11 @@ class TessikSource final : public managers::SketchSource {
 managers::Color element_color(const Json& value) {
   std::vector<Json> items = iterate(value);
   if (items.size() != 3)
-    throw TypeError("color must hold exactly 3 numbers, got " + std::to_string(items.size()));
+    throw WrongType("color must hold exactly 3 numbers, got " + std::to_string(items.size()));
   managers::Color c{};
   for (std::size_t i = 0; i < 3; ++i) {
     if (!items[i].is_number() && !items[i].is_boolean())
-      throw TypeError("color components must be numbers, not '" + oj::py_type_name(items[i]) + "'");
+      throw WrongType("color components must be numbers, not '" + oj::py_type_name(items[i]) + "'");
     c[i] = items[i].is_boolean() ? (items[i].get<bool>() ? 1.0 : 0.0) : items[i].get<double>();
   }
   return c;
@@ -52,7 +52,7 @@ std::optional<std::string> ProjectSerializer::_deserialize_sketch(const Json& da
                                                                   ProjectArchive&) {
   const Json* sid = get(data, "shape_id");
   if (!sid || !truthy(*sid)) return std::nullopt;
-  if (!sid->is_string()) throw TypeError("shape_id must be a str, not '" + oj::py_type_name(*sid) + "'");
+  if (!sid->is_string()) throw WrongType("shape_id must be a str, not '" + oj::py_type_name(*sid) + "'");
   const std::string id = sid->get<std::string>();
   auto rec = m::from_dict<m::SketchProperties>(properties_data);
   ManagedShapePtr plane = corvath.get_shape(rec->plane_id);

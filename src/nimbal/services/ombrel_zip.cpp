@@ -214,8 +214,8 @@ std::optional<std::uint64_t> ZipArchive::declared_size(const std::string& name) 
   return st.size;
 }
 
-ValueError entry_too_large(const std::string& name, std::size_t limit) {
-  return ValueError("entry '" + name + "' is larger than " + std::to_string(limit) + " bytes");
+InvalidValue entry_too_large(const std::string& name, std::size_t limit) {
+  return InvalidValue("entry '" + name + "' is larger than " + std::to_string(limit) + " bytes");
 }
 
 ZipArchive::~ZipArchive() {
@@ -224,9 +224,9 @@ ZipArchive::~ZipArchive() {
 
 std::string ZipArchive::read(const std::string& name) {
   const std::string missing = "There is no item named '" + name + "' in the archive";
-  if (name.find('\0') != std::string::npos) throw KeyError(missing);
+  if (name.find('\0') != std::string::npos) throw NotFound(missing);
   zip_int64_t idx = zip_name_locate(za_, name.c_str(), 0);
-  if (idx < 0) throw KeyError(missing);
+  if (idx < 0) throw NotFound(missing);
   const std::size_t limit =
       name == "project.json" ? ProjectLimits::max_description_bytes : ProjectLimits::max_step_entry_bytes;
   auto too_large = [&] { return entry_too_large(name, limit); };

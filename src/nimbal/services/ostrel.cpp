@@ -15,14 +15,14 @@ namespace {
 
 // Python's conversion of a float to a whole number: the same errors.
 void require_integral(double q) {
-  if (std::isnan(q)) throw ValueError("cannot convert float NaN to integer");
+  if (std::isnan(q)) throw InvalidValue("cannot convert float NaN to integer");
   if (std::isinf(q)) throw OverflowError("cannot convert float infinity to integer");
 }
 
 gp_Pnt finite_pnt(double x, double y, double z) {
   // The kernel would make an edge of NaN points without complaint.
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
-    throw ValueError("grid line end point is not finite");
+    throw InvalidValue("grid line end point is not finite");
   return gp_Pnt(x, y, z);
 }
 

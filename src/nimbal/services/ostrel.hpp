@@ -31,7 +31,7 @@ class Ostrel {
   const std::shared_ptr<Fandor>& fandor() const { return fandor_; }
 
   // coord rounded to the nearest multiple of spacing, ties to the even
-  // multiple; coord itself when spacing <= 0. ValueError for NaN and
+  // multiple; coord itself when spacing <= 0. InvalidValue for NaN and
   // OverflowError for an infinite quotient.
   virtual double snap(double coord, double spacing) const;
   // Both through snap().

@@ -27,17 +27,17 @@ constexpr log::Logger lg("nimbal.services.pikalo");
 
 
 [[noreturn]] void no_attribute(const char* member) {
-  throw nimbal::AttributeError(std::string("'NoneType' object has no attribute '") + member + "'");
+  throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
 }
 
 // The kernel dereferences the view's window while detecting; without one (or
 // with a view of another viewer) it would crash instead of failing.
 const Handle(V3d_View)& detecting_view(const ViewArg& view, const Handle(AIS_InteractiveContext)& context) {
   const Handle(V3d_View)& v = view.get();
-  if (v.IsNull()) throw nimbal::TypeError("MoveTo needs a V3d_View, not None");
-  if (v->Window().IsNull()) throw nimbal::ValueError("MoveTo: the view has no window");
+  if (v.IsNull()) throw nimbal::WrongType("MoveTo needs a V3d_View, not None");
+  if (v->Window().IsNull()) throw nimbal::InvalidValue("MoveTo: the view has no window");
   if (v->Viewer() != context->CurrentViewer())
-    throw nimbal::ValueError("MoveTo: the view belongs to another viewer than the context's");
+    throw nimbal::InvalidValue("MoveTo: the view belongs to another viewer than the context's");
   return v;
 }
 
@@ -83,7 +83,7 @@ void Pikalo::set_mode(std::optional<SelectionMode> mode) {
     state_->enabled = enabled_;
     state_->mode = mode ? std::optional<int>(kernel_mode(*mode)) : std::nullopt;
     selection::publish(context_, state_);
-    if (!mode) throw nimbal::ValueError("not a selection mode");
+    if (!mode) throw nimbal::InvalidValue("not a selection mode");
     if (enabled_) {
       context_->Activate(*state_->mode, true);
       // Activate reached the excluded objects too.
@@ -130,7 +130,7 @@ void Pikalo::configure_selection_colors() {
 
 void Pikalo::exclude_from_selection(const Handle(AIS_InteractiveObject)& obj) {
   // A None in the list would fail every later sweep right after its Activate.
-  if (obj.IsNull()) throw nimbal::TypeError("exclude_from_selection needs an interactive object, not None");
+  if (obj.IsNull()) throw nimbal::WrongType("exclude_from_selection needs an interactive object, not None");
   state_->excluded.push_back(obj);
   const auto& c = ctx("Deactivate");
   selection::publish(c, state_);

@@ -43,7 +43,7 @@ struct Arg {
     return a;
   }
   const T& get() const {
-    if (!problem.empty()) throw nimbal::TypeError(problem);
+    if (!problem.empty()) throw nimbal::WrongType(problem);
     return value;
   }
 };
