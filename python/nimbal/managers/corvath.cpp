@@ -9,6 +9,7 @@
 
 #include "corvath_bind.hpp"
 #include "corvath_docs.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/logging.hpp"
@@ -302,14 +303,9 @@ PYBIND11_MODULE(corvath, m) {
       .def("_generate_shape_name", &CoreCorvath::_generate_shape_name, pyb::arg("shape_type"));
 
   // ---- creation ----
-  c.def(
-       "create_shape",
-       [](CoreCorvath& self, ShapeType t, record_arg props, const Color& color, str_or_none name) {
-         return as_typed<managed_or_none_name>(self.create_shape(t, from_py::record(props, "properties"), color, optional_name(name)));
-       },
-       pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-       pyb::arg("name") = pyb::none(), doc::create_shape)
-      .def(
+  nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
+                  pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(), doc::create_shape);
+  c      .def(
           "import_shape",
           [](CoreCorvath& self, const std::string& filename, const Color& color, record_or_none props,
              str_or_none name) {

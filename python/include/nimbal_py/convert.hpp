@@ -1,0 +1,340 @@
+// Bindings as definitions: a core function bound through `converted` takes
+// every argument as a plain object and converts it by the C++ parameter's
+// type, with the converters of common.hpp, kernel.hpp and records.hpp, each
+// named by its pyb::arg for the message. Signatures and stubs show the
+// Python type each conversion accepts.
+//
+//   def(c, "create_shape", &Core::create_shape, doc::create_shape,
+//       pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("name") = pyb::none());
+//
+// A member function's self is its class; a lambda's first parameter is self
+// when it is defined on a class (`def`), and there is none for a module
+// function (`def_function`).
+#pragma once
+
+#include <array>
+#include <climits>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include <Standard_Handle.hxx>
+
+#include "nimbal_py/common.hpp"
+#include "nimbal_py/kernel.hpp"
+#include "nimbal_py/records.hpp"
+
+namespace nimbal::py {
+
+// A pixel coordinate: any real number, truncated toward zero as the
+// kernel's integer pixels need.
+struct Pixel {
+  int value = 0;
+  operator int() const { return value; }
+};
+
+// An id to look up: text, or a value that is no table's key (the lookup
+// finds nothing). One that cannot be a key at all is an error, as it is
+// for a dictionary.
+struct Id {
+  std::optional<std::string> text;
+  explicit operator bool() const { return text.has_value(); }
+  const std::string& operator*() const { return *text; }
+};
+
+namespace convert {
+
+template <class T>
+struct tag {};
+
+template <class T>
+struct is_shared_ptr : std::false_type {};
+template <class T>
+struct is_shared_ptr<std::shared_ptr<T>> : std::true_type {};
+template <class T>
+struct is_optional : std::false_type {};
+template <class T>
+struct is_optional<std::optional<T>> : std::true_type {};
+
+inline double value(pyb::handle v, tag<double>, std::string_view what) {
+  double d = 0.0;
+  if (!as_double(v, d)) from_py::wrong_type(what, "a real number", v);
+  return d;
+}
+
+inline Pixel value(pyb::handle v, tag<Pixel>, std::string_view what) {
+  const double d = value(v, tag<double>{}, what);
+  if (!std::isfinite(d)) throw nimbal::InvalidValue(std::string(what) + " must be finite");
+  const double t = std::trunc(d);
+  if (t < INT_MIN || t > INT_MAX) throw nimbal::InvalidValue(std::string(what) + " is out of range");
+  return Pixel{static_cast<int>(t)};
+}
+
+inline long long value(pyb::handle v, tag<long long>, std::string_view what) {
+  if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) from_py::wrong_type(what, "an integer", v);
+  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
+  if (!index) throw pyb::error_already_set();
+  int overflow = 0;
+  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+  if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
+  if (overflow) throw nimbal::InvalidValue(std::string(what) + " is out of range");
+  return n;
+}
+
+inline int value(pyb::handle v, tag<int>, std::string_view what) {
+  const long long n = value(v, tag<long long>{}, what);
+  if (n < INT_MIN || n > INT_MAX) throw nimbal::InvalidValue(std::string(what) + " is out of range");
+  return static_cast<int>(n);
+}
+
+inline bool value(pyb::handle v, tag<bool>, std::string_view what) { return from_py::truth(v, what); }
+
+inline std::string value(pyb::handle v, tag<std::string>, std::string_view what) {
+  if (!PyUnicode_Check(v.ptr())) from_py::wrong_type(what, "a str", v);
+  return v.cast<std::string>();
+}
+
+inline std::optional<std::string> value(pyb::handle v, tag<std::optional<std::string>>, std::string_view what) {
+  return from_py::text_or_none(v, what);
+}
+
+inline Id value(pyb::handle v, tag<Id>, std::string_view) {
+  if (PyUnicode_Check(v.ptr())) return Id{v.cast<std::string>()};
+  if (PyObject_Hash(v.ptr()) == -1) throw pyb::error_already_set();
+  return Id{};
+}
+
+inline pyb::object value(pyb::handle v, tag<pyb::object>, std::string_view) {
+  return pyb::reinterpret_borrow<pyb::object>(v);
+}
+
+template <std::size_t N>
+std::array<double, N> value(pyb::handle v, tag<std::array<double, N>>, std::string_view what) {
+  return from_py::point<N>(v, what);
+}
+
+template <std::size_t N>
+std::vector<std::array<double, N>> value(pyb::handle v, tag<std::vector<std::array<double, N>>>,
+                                         std::string_view what) {
+  return from_py::points<N>(v, what);
+}
+
+// None is the null shape; the core refuses it where it needs a shape.
+inline TopoDS_Shape value(pyb::handle v, tag<TopoDS_Shape>, std::string_view what) {
+  return from_py::shape_or_null(v, what);
+}
+
+inline std::vector<TopoDS_Shape> value(pyb::handle v, tag<std::vector<TopoDS_Shape>>, std::string_view what) {
+  return from_py::shapes(v, what);
+}
+
+// A record of type R (the base record type takes any).
+template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
+std::shared_ptr<R> value(pyb::handle v, tag<std::shared_ptr<R>>, std::string_view what) {
+  if constexpr (std::is_same_v<R, models::Quenby>) {
+    return from_py::record(v, what);
+  } else {
+    if (!pyb::isinstance<R>(v))
+      from_py::wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<R>().attr("__name__"))), v);
+    return v.cast<std::shared_ptr<R>>();
+  }
+}
+
+// Kernel objects: None is the null handle (the operation refuses it itself).
+template <class T>
+opencascade::handle<T> value(pyb::handle v, tag<opencascade::handle<T>>, std::string_view what) {
+  if (v.is_none()) return {};
+  if (!pyb::isinstance<T>(v))
+    from_py::wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))) + " or None", v);
+  return v.cast<opencascade::handle<T>>();
+}
+
+// An enumeration member, or None (anything else is no member either).
+template <class E, class = std::enable_if_t<std::is_enum_v<E>>>
+std::optional<E> value(pyb::handle v, tag<std::optional<E>>, std::string_view) {
+  return from_py::member_or_none<E>(v);
+}
+
+// Everything else through its registered caster.
+template <class T>
+T value(pyb::handle v, tag<T>, std::string_view what) {
+  try {
+    return pyb::cast<T>(v);
+  } catch (const pyb::cast_error&) {
+    from_py::wrong_type(what, std::string("a ") + pyb::detail::make_caster<T>::name.text, v);
+  }
+}
+
+// The Python type signatures and stubs show for a parameter of C++ type A,
+// and for a result of type R.
+template <class A, class = void>
+struct arg_name {
+  static constexpr auto name = pyb::detail::make_caster<A>::name;
+};
+template <>
+struct arg_name<Pixel> : typing::float_name {};
+template <>
+struct arg_name<Id> : typing::str_name {};
+template <>
+struct arg_name<pyb::object> : typing::any_name {};
+template <>
+struct arg_name<bool> : typing::bool_name {};
+template <>
+struct arg_name<TopoDS_Shape> : typing::shape_or_none_name {};
+template <>
+struct arg_name<std::vector<TopoDS_Shape>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[nimbal.kernel.TopoDS_Shape]");
+};
+template <std::size_t N>
+struct arg_name<std::vector<std::array<double, N>>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Sequence[") +
+                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
+};
+template <class T>
+struct arg_name<opencascade::handle<T>> : typing::class_or_none<T> {};
+template <class E>
+struct arg_name<std::optional<E>, std::enable_if_t<std::is_enum_v<E>>> {
+  static constexpr auto name = pyb::detail::make_caster<E>::name + pyb::detail::const_name(" | None");
+};
+
+template <class R>
+struct result_name {
+  static constexpr auto name = pyb::detail::make_caster<R>::name;
+};
+template <class T>
+struct result_name<std::shared_ptr<T>> : typing::class_or_none<T> {};
+template <>
+struct result_name<TopoDS_Shape> : typing::shape_or_none_name {};
+template <>
+struct result_name<void> {
+  static constexpr auto name = pyb::detail::const_name("None");
+};
+
+// A C++ result as Python sees it: a null shape or pointer is None.
+template <class R>
+pyb::object result(R&& r) {
+  if constexpr (std::is_same_v<std::decay_t<R>, TopoDS_Shape>) {
+    return shape_or_none(r);
+  } else {
+    return pyb::cast(std::forward<R>(r));
+  }
+}
+
+// What a callable is: its result, its self (void for none) and its parameters.
+template <class F, bool WithSelf>
+struct traits : traits<decltype(&F::operator()), WithSelf> {};
+template <class R, class C, class... A, bool W>
+struct traits<R (C::*)(A...), W> {
+  using ret = R;
+  using self = C&;
+  using args = std::tuple<std::decay_t<A>...>;
+  static constexpr bool member = true;
+};
+template <class R, class C, class... A, bool W>
+struct traits<R (C::*)(A...) const, W> : traits<R (C::*)(A...), W> {
+  using self = const C&;
+};
+template <class R, class L, class S, class... A>
+struct traits<R (L::*)(S, A...) const, true> {
+  using ret = R;
+  using self = S;
+  using args = std::tuple<std::decay_t<A>...>;
+  static constexpr bool member = false;
+};
+template <class R, class L, class... A>
+struct traits<R (L::*)(A...) const, false> {
+  using ret = R;
+  using self = void;
+  using args = std::tuple<std::decay_t<A>...>;
+  static constexpr bool member = false;
+};
+
+// The names of the pyb::arg items among a definition's extras, in order.
+template <std::size_t N, class... Extra>
+std::array<const char*, N> arg_names(const Extra&... extra) {
+  std::array<const char*, N> names{};
+  std::size_t i = 0;
+  auto take = [&](const auto& x) {
+    if constexpr (std::is_base_of_v<pyb::arg, std::decay_t<decltype(x)>>) {
+      if (i >= N) throw std::logic_error("more pyb::arg items than parameters");
+      names[i++] = x.name;
+    }
+  };
+  (take(extra), ...);
+  if (i != N) throw std::logic_error("a pyb::arg item is needed for every parameter");
+  return names;
+}
+
+// `f` with every parameter converted as above; `on_error`, given the raw
+// arguments, answers a failed conversion (rethrowing it by default).
+template <class Self, class R, class ResultName, class F, class OnError, class... A, std::size_t... I>
+auto wrap(F f, std::array<const char*, sizeof...(A)> names, OnError on_error, std::tuple<A...>*,
+          std::index_sequence<I...>) {
+  auto call = [f = std::move(f), names, on_error = std::move(on_error)](auto&& self, auto&... raw) -> pyb::object {
+    std::optional<std::tuple<A...>> args;
+    try {
+      args.emplace(std::tuple<A...>{value(raw, tag<A>{}, names[I])...});
+    } catch (...) {
+      return on_error(raw...);
+    }
+    if constexpr (std::is_void_v<R>) {
+      std::invoke(f, self, std::move(std::get<I>(*args))...);
+      return pyb::none();
+    } else {
+      return result(std::invoke(f, self, std::move(std::get<I>(*args))...));
+    }
+  };
+  using Result = typing::typed<ResultName>;
+  if constexpr (std::is_void_v<Self>) {
+    return [call](typing::typed<arg_name<A>>... raw) -> Result { return call(nullptr, raw...); };
+  } else {
+    return [call](Self self, typing::typed<arg_name<A>>... raw) -> Result { return call(self, raw...); };
+  }
+}
+
+struct rethrow {
+  template <class... Raw>
+  pyb::object operator()(const Raw&...) const {
+    throw;
+  }
+};
+
+}  // namespace convert
+
+// Defines method `name` of `cls` as `f` with converted arguments.
+template <class Cls, class F, class... Extra>
+Cls& def(Cls& cls, const char* name, F f, const Extra&... extra) {
+  using T = convert::traits<F, true>;
+  using Args = typename T::args;
+  constexpr std::size_t n = std::tuple_size_v<Args>;
+  return cls.def(name,
+                 convert::wrap<typename T::self, typename T::ret, convert::result_name<typename T::ret>>(
+                     std::move(f), convert::arg_names<n>(extra...), convert::rethrow{}, static_cast<Args*>(nullptr),
+                     std::make_index_sequence<n>{}),
+                 extra...);
+}
+
+// Defines module function `name` as `f` with converted arguments.
+template <class F, class... Extra>
+pyb::module_& def_function(pyb::module_& m, const char* name, F f, const Extra&... extra) {
+  using T = convert::traits<F, false>;
+  using Args = typename T::args;
+  constexpr std::size_t n = std::tuple_size_v<Args>;
+  auto free = [f = std::move(f)](std::nullptr_t, auto&&... a) -> decltype(auto) {
+    return f(std::forward<decltype(a)>(a)...);
+  };
+  return m.def(name,
+               convert::wrap<void, typename T::ret, convert::result_name<typename T::ret>>(std::move(free), convert::arg_names<n>(extra...),
+                                                    convert::rethrow{}, static_cast<Args*>(nullptr),
+                                                    std::make_index_sequence<n>{}),
+               extra...);
+}
+
+}  // namespace nimbal::py
