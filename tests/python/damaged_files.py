@@ -137,7 +137,7 @@ def import_everywhere(directory):
     after a line naming the case it starts."""
     import zipfile
 
-    from corvath_fixtures import Host
+    from manager_fixtures import CorvathHost as Host
     from nimbal.managers.corvath import CoreCorvath
     from nimbal.models import quenby as q
     from nimbal.services.drulen import Drulen

@@ -5,9 +5,8 @@ import math
 
 import pytest
 
-from corvath_fixtures import Host as CorvathHost
+from manager_fixtures import CorvathHost, TessikHost
 from test_corvath_sketch import FakeSketchManager
-from test_tessik_fixtures import Host as TessikHost
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
 from nimbal.models import quenby as q

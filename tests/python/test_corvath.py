@@ -4,7 +4,7 @@ import re
 
 import pytest
 
-from corvath_fixtures import Host, RecordingService, bbox
+from manager_fixtures import CorvathHost as Host, RecordingDrulen as RecordingService, bbox
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
 from nimbal.managers import corvath as cv
@@ -158,31 +158,7 @@ def test_kernel_errors_pass_through_create(host):
     assert len(host._shapes) == 0 and not host.log
 
 
-# ---- ids and names ----
-
-@pytest.mark.parametrize("names, shape_type, expected", [
-    ([], BOX, "Box_1"),
-    (["Box_1", "Box_3"], BOX, "Box_4"),
-    (["Box_1_copy", "Box_A", "Box_", "box_5"], BOX, "Box_1"),
-    (["Box_1_000"], BOX, "Box_1001"),
-    (["Box_ 7 "], BOX, "Box_8"),
-    (["Box_0", "Box_-3"], BOX, "Box_1"),
-    # Numbers of any length: the next is one more than the largest.
-    (["Box_9223372036854775807"], BOX, "Box_9223372036854775808"),
-    (["Box_99999999999999999999999", "Box_7"], BOX, "Box_100000000000000000000000"),
-    (["Box_18446744073709551617", "Box_18446744073709551616"], BOX, "Box_18446744073709551618"),
-    (["Box_100000000000000000000", "Box_99999999999999999999"], BOX, "Box_100000000000000000001"),
-    (["Box_000000000000000000000000012", "Box_11"], BOX, "Box_13"),
-    (["Box_1_000_000_000_000_000_000_000"], BOX, "Box_1000000000000000000001"),
-    (["Box_-99999999999999999999999", "Box_+3"], BOX, "Box_4"),
-    ([], ShapeType.CORNER_ROUND, "Corner_round_1"),
-    (["Polyline_round_2"], ShapeType.POLYLINE_ROUND, "Polyline_round_3"),
-])
-def test_display_names(host, names, shape_type, expected):
-    for n in names:
-        host.create_shape(ShapeType.SPHERE, q.SphereProperties(), name=n)
-    assert host._generate_shape_name(shape_type) == expected
-
+# ---- names (the shared id and name rules: test_ids_and_names.py) ----
 
 def test_hidden_and_renamed_shapes_count_for_names(host):
     b = box(host)
@@ -222,30 +198,6 @@ def test_long_numbers_leave_the_index_with_their_names(host):
     for step, expected in steps:
         step()
         assert host._generate_shape_name(BOX) == expected
-
-
-def test_ids_have_the_fixed_form(host):
-    ids = {host._new_shape_id(ShapeType.CORNER_ROUND) for _ in range(50)}
-    assert len(ids) == 50 and all(re.fullmatch(r"corner_round_[0-9a-f]{8}", i) for i in ids)
-
-
-def test_a_clashing_id_is_drawn_again():
-    class Clashing(Host):
-        def __init__(self):
-            super().__init__()
-            self.draws = []
-
-        def _new_shape_id(self, shape_type):
-            fresh = super()._new_shape_id(shape_type)
-            taken = list(self._shapes)
-            self.draws.append(fresh)
-            return taken[0] if taken and len(self.draws) % 2 else fresh
-
-    host = Clashing()
-    first = box(host)
-    second = box(host)
-    assert second.shape_id != first.shape_id and host.get_shape(first.shape_id) is first
-    assert len(host._shapes) == 2
 
 
 # ---- overrides reached from C++ ----

@@ -2,7 +2,7 @@ import math
 
 import pytest
 
-from corvath_fixtures import Host, RecordingService, bbox
+from manager_fixtures import CorvathHost as Host, RecordingDrulen as RecordingService, bbox
 from nimbal import kernel as k
 from nimbal.enums import ShapeType
 from nimbal.models import quenby as q

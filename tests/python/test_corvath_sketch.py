@@ -1,6 +1,6 @@
 import pytest
 
-from corvath_fixtures import Host, RecordingService, bbox
+from manager_fixtures import CorvathHost as Host, RecordingDrulen as RecordingService, bbox
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
 from nimbal.managers import corvath as cv

@@ -31,7 +31,7 @@ def prop_get(cls, name):
 
 
 WRONG_SELF = [
-    # zero-argument members bound straight from C++ used to run on a null object
+    # zero-argument members bound straight from C++ would run on a null object
     ("kernel.TopoDS_Shape.IsNull", k.TopoDS_Shape.IsNull),
     ("kernel.TopoDS_Wire.NbChildren", k.TopoDS_Wire.NbChildren),
     ("hathel.Hathel.undo", ha.Hathel.undo),
@@ -43,7 +43,7 @@ WRONG_SELF = [
     ("corvath.CoreCorvath.clear_all", cv.CoreCorvath.clear_all),
     ("corvath.CoreCorvath.get_all_shape_ids", cv.CoreCorvath.get_all_shape_ids),
     ("corvath.CoreCorvath.undo", cv.CoreCorvath.undo),
-    # bodies that cast a plain self handle used to raise "Unable to cast"
+    # bodies that cast a plain self handle would raise "Unable to cast"
     ("quenby.BoxProperties.__eq__", lambda s: q.BoxProperties.__eq__(s, 1.0)),
     ("quenby.Translation.x", prop_get(q.Translation, "x")),
     ("hathel._ShapeSnapshot.component_ids", prop_get(ha._ShapeSnapshot, "component_ids")),

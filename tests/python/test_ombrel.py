@@ -10,7 +10,7 @@ import zlib
 
 import pytest
 
-from corvath_fixtures import Host
+from manager_fixtures import CorvathHost as Host
 from ombrel_fixtures import fill_every_kind, listing, step_file
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane

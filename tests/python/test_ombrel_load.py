@@ -8,7 +8,7 @@ import zipfile
 
 import pytest
 
-from corvath_fixtures import Host
+from manager_fixtures import CorvathHost as Host
 from ombrel_fixtures import (fill_every_kind, listing, measure, same_measure, same_tree, step_file, tree,
                              write_project)
 import _nimbal_testing as testing

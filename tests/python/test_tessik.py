@@ -1,4 +1,4 @@
-"""Sketch manager: frame, ids and names, registry queries and undo."""
+"""Sketch manager: frame, names, registry queries and undo."""
 
 import inspect
 import re
@@ -8,8 +8,7 @@ import textwrap
 
 import pytest
 
-from corvath_fixtures import RecordingHooks
-from test_tessik_fixtures import Host, RecordingService
+from manager_fixtures import RecordingHooks, TessikHost as Host, RecordingFandor as RecordingService
 from nimbal.enums import ShapeType
 from nimbal.managers import corvath, tessik
 from nimbal.managers.tessik import CoreTessik
@@ -111,50 +110,7 @@ def test_initialisation_order_and_no_import_warning():
         "self", "plane_id", "plane_props", "fandor", "kwargs"]
 
 
-# ---- ids and names ----
-
-def test_new_shape_ids_are_random_and_formatted(host):
-    ids = {host._new_shape_id(ShapeType.ARC) for _ in range(20)}
-    assert len(ids) == 20 and all(re.fullmatch(r"arc_[0-9a-f]{8}", i) for i in ids)
-    assert re.fullmatch(r"sketch_polyline_[0-9a-f]{8}", host._new_shape_id(ShapeType.SKETCH_POLYLINE))
-
-
-def test_a_clashing_id_is_drawn_again():
-    class Clashing(Host):
-        def __init__(self):
-            super().__init__()
-            self.draws = []
-
-        def _new_shape_id(self, shape_type):
-            self.draws.append(shape_type)
-            return "rectangle_00000000" if len(self.draws) <= 2 else f"rectangle_0000000{len(self.draws)}"
-
-    h = Clashing()
-    first = h.create_rectangle(0, 0)
-    second = h.create_rectangle(5, 5)
-    assert first.shape_id == "rectangle_00000000" and second.shape_id == "rectangle_00000003"
-    assert h.get_shape(first.shape_id) is first and len(h._shapes) == 2
-
-
-@pytest.mark.parametrize("names, shape_type, expected", [
-    ([], RECT, "Rectangle_1"),
-    (["Rectangle_1", "Rectangle_7", "Rectangle_x", "rectangle_9", "Rectangle_"], RECT, "Rectangle_8"),
-    (["Rectangle_-4"], RECT, "Rectangle_1"),
-    (["Rectangle_0"], RECT, "Rectangle_1"),
-    (["Rectangle_ 12 ", "Rectangle_1_0", "Rectangle_2.5"], RECT, "Rectangle_13"),
-    (["Circle_12"], ShapeType.CIRCLE, "Circle_13"),
-    # Numbers of any length: the next is one more than the largest.
-    (["Rectangle_9223372036854775807"], RECT, "Rectangle_9223372036854775808"),
-    (["Rectangle_99999999999999999999999", "Rectangle_7"], RECT, "Rectangle_100000000000000000000000"),
-    (["Rectangle_18446744073709551617", "Rectangle_18446744073709551616"], RECT, "Rectangle_18446744073709551618"),
-    (["Rectangle_0000000000000000000000009", "Rectangle_-99999999999999999999"], RECT, "Rectangle_10"),
-    (["Sketch_polyline_4", "Sketch_Polyline_9"], ShapeType.SKETCH_POLYLINE, "Sketch_polyline_5"),
-])
-def test_display_names(host, names, shape_type, expected):
-    for n in names:  # lines of any name: the prefix alone decides
-        host.create_line((0, 0), (1, 0), name=n)
-    assert host._generate_shape_name(shape_type) == expected
-
+# ---- names (the shared id and name rules: test_ids_and_names.py) ----
 
 def test_names_count_hidden_components_and_direct_assignment(host):
     a = host.create_rectangle(0, 0)

@@ -6,7 +6,7 @@ import re
 
 import pytest
 
-from test_tessik_fixtures import Host, RecordingService, bbox, faces
+from manager_fixtures import TessikHost as Host, RecordingFandor as RecordingService, bbox, faces
 from nimbal import kernel as k
 from nimbal.enums import ShapeType
 from nimbal.managers.tessik import DEFAULT_SKETCH_COLOR

@@ -1,11 +1,13 @@
-"""Shared fixtures of the geometry manager tests: a recording host subclass
-and a recording substitute kernel service."""
+"""Shared fixtures of the two managers' tests: recording host subclasses and
+recording substitute services, and the measures their tests compare."""
 
 import contextlib
 
 from nimbal import kernel as k
 from nimbal.managers.corvath import CoreCorvath
+from nimbal.managers.tessik import CoreTessik
 from nimbal.services.drulen import Drulen
+from nimbal.services.fandor import Fandor
 
 PROTOCOL_OPS = [
     "create_box", "create_sphere", "create_cylinder", "create_cone", "create_torus",
@@ -14,6 +16,12 @@ PROTOCOL_OPS = [
     "export_shapes_to_iges", "explode_to_faces", "create_array_compound", "apply_fillet",
     "apply_corner_round", "apply_polyline_round", "plane_params_for_standard",
     "plane_params_from_face", "create_polyline", "extrude_shape",
+]
+
+SKETCH_SERVICE_OPS = [
+    "create_rectangle_on_plane", "create_circle_on_plane", "create_line_on_plane",
+    "create_arc_on_plane", "create_polyline_on_plane", "fuse_shapes", "cut_shapes",
+    "unify_same_domain",
 ]
 
 
@@ -47,7 +55,7 @@ class RecordingHooks:
         return out
 
 
-class Host(RecordingHooks, CoreCorvath):
+class CorvathHost(RecordingHooks, CoreCorvath):
     """Also logs the failure hook and the progress scope."""
 
     def _notify_operation_failed(self, operation, message):
@@ -62,7 +70,7 @@ class Host(RecordingHooks, CoreCorvath):
             self.log.append(("exit", message))
 
 
-class RecordingService:
+class RecordingDrulen:
     """Any object with the 24 operations serves; this one records each call
     and answers through a real Drulen, unless told to answer None."""
 
@@ -82,5 +90,42 @@ class RecordingService:
         return call
 
 
+
+class TessikHost(RecordingHooks, CoreTessik):
+    """Logs every hook call with its arguments."""
+
+
+class RecordingFandor:
+    """Any object with the eight operations serves; this one records each call
+    (name, positional count, keywords) and answers through a real Fandor,
+    except where `answers` maps an operation to a list of replies (None for
+    "no shape", a callable to compute one); a reply list runs out into the
+    real answer."""
+
+    def __init__(self, **answers):
+        self.real = Fandor()
+        self.calls = []
+        self.answers = {name: list(replies) for name, replies in answers.items()}
+        for name in SKETCH_SERVICE_OPS:
+            setattr(self, name, self._op(name))
+
+    def _op(self, name):
+        def call(*args, **kwargs):
+            self.calls.append((name, kwargs))
+            replies = self.answers.get(name)
+            if replies:
+                reply = replies.pop(0)
+                return reply(*args, **kwargs) if callable(reply) else reply
+            return getattr(self.real, name)(*args, **kwargs)
+        return call
+
+    def names(self):
+        return [c[0] for c in self.calls]
+
+
+def faces(shape):
+    return len(k.sub_shapes(shape, k.TopAbs_FACE))
+
+
 def bbox(shape):
-    return k.bounding_box(shape)
+    return tuple(round(c, 6) for c in k.bounding_box(shape))
