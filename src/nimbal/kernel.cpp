@@ -19,6 +19,7 @@
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <Precision.hxx>
+#include <Standard_NullObject.hxx>
 
 #include <atomic>
 #include <cmath>
@@ -101,6 +102,38 @@ void route_kernel_messages() {
     messenger->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
     messenger->AddPrinter(new LogPrinter());
   });
+}
+
+namespace {
+
+const TopoDS_Shape& non_null(const TopoDS_Shape& s) {
+  if (s.IsNull()) throw Standard_NullObject("TopoDS_Shape::ShapeType: the shape is null");
+  return s;
+}
+
+const char* type_name(const TopoDS_Shape& s) {
+  if (s.IsNull()) return "TopoDS_Shape";
+  switch (s.ShapeType()) {
+    case TopAbs_COMPOUND: return "TopoDS_Compound";
+    case TopAbs_COMPSOLID: return "TopoDS_CompSolid";
+    case TopAbs_SOLID: return "TopoDS_Solid";
+    case TopAbs_SHELL: return "TopoDS_Shell";
+    case TopAbs_FACE: return "TopoDS_Face";
+    case TopAbs_WIRE: return "TopoDS_Wire";
+    case TopAbs_EDGE: return "TopoDS_Edge";
+    case TopAbs_VERTEX: return "TopoDS_Vertex";
+    default: return "TopoDS_Shape";
+  }
+}
+
+}  // namespace
+
+TopAbs_ShapeEnum shape_type(const TopoDS_Shape& shape) { return non_null(shape).ShapeType(); }
+TopAbs_Orientation orientation(const TopoDS_Shape& shape) { return non_null(shape).Orientation(); }
+TopoDS_Shape reversed(const TopoDS_Shape& shape) { return non_null(shape).Reversed(); }
+
+std::string describe(const TopoDS_Shape& shape) {
+  return std::string("<") + type_name(shape) + (shape.IsNull() ? " (null)>" : ">");
 }
 
 double volume(const TopoDS_Shape& shape) {
