@@ -113,18 +113,12 @@ void bind_color(pyb::module_& m) {
       .def("IsEqual", &Quantity_Color::IsEqual, pyb::arg("other"), "Whether other is the same colour.")
       .def("__eq__", [](const Quantity_Color& a, const Quantity_Color& b) { return a.IsEqual(b); },
            pyb::is_operator())
-      .def("__repr__", [](const Quantity_Color& c) {
-        return "Quantity_Color(" + std::to_string(c.Red()) + ", " + std::to_string(c.Green()) + ", " +
-               std::to_string(c.Blue()) + ", Quantity_TOC_RGB)";
-      });
+      .def("__repr__", pyb::overload_cast<const Quantity_Color&>(&k::describe));
 }
 
 void bind_drawer(pyb::module_& m) {
   pyb::class_<Prs3d_LineAspect, Handle(Prs3d_LineAspect)>(m, "Prs3d_LineAspect", "How lines are drawn: colour, line type and width.")
-      .def(pyb::init([](const Quantity_Color& c, Aspect_TypeOfLine t, double w) {
-             return Handle(Prs3d_LineAspect)(new Prs3d_LineAspect(c, t, w));
-           }),
-           pyb::arg("color"), pyb::arg("type"), pyb::arg("width"))
+      .def(pyb::init<const Quantity_Color&, Aspect_TypeOfLine, double>(), pyb::arg("color"), pyb::arg("type"), pyb::arg("width"))
       .def("SetColor", &Prs3d_LineAspect::SetColor, pyb::arg("color"), "Sets the line colour.")
       .def("SetTypeOfLine", &Prs3d_LineAspect::SetTypeOfLine, pyb::arg("type"), "Sets the line type (solid, dashed, ...).")
       .def("SetWidth", &Prs3d_LineAspect::SetWidth, pyb::arg("width"), "Sets the line width in pixels.")
@@ -133,7 +127,7 @@ void bind_drawer(pyb::module_& m) {
       .def("Width", [](const Prs3d_LineAspect& a) { return a.Aspect()->Width(); }, "The line width in pixels.");
 
   pyb::class_<Prs3d_Drawer, Handle(Prs3d_Drawer)>(m, "Prs3d_Drawer", "Drawing attributes of a presentation (colour, transparency, face boundaries).")
-      .def(pyb::init([] { return Handle(Prs3d_Drawer)(new Prs3d_Drawer()); }))
+      .def(pyb::init<>())
       .def("SetFaceBoundaryDraw", &Prs3d_Drawer::SetFaceBoundaryDraw, pyb::arg("enable"), "Sets whether face boundaries are drawn.")
       .def("FaceBoundaryDraw", &Prs3d_Drawer::FaceBoundaryDraw, "Whether face boundaries are drawn.")
       .def("SetFaceBoundaryAspect", &k::set_face_boundary_aspect, pyb::arg("aspect"), "Sets how face boundaries are drawn.\n\nRaises KernelError when aspect is None.")
@@ -165,15 +159,14 @@ void bind_objects(pyb::module_& m) {
       .def("HasInteractiveContext", &AIS_InteractiveObject::HasInteractiveContext, "Whether the object is displayed in a context.");
 
   pyb::class_<AIS_Shape, AIS_InteractiveObject, Handle(AIS_Shape)>(m, "AIS_Shape", "The interactive presentation of a kernel shape.")
-      .def(pyb::init([](const TopoDS_Shape& s) { return Handle(AIS_Shape)(new AIS_Shape(s)); }),
-           pyb::arg("shape"))
+      .def(pyb::init<const TopoDS_Shape&>(), pyb::arg("shape"))
       .def("Shape", &AIS_Shape::Shape, "The presented shape.")
       .def("SetShape", &AIS_Shape::SetShape, pyb::arg("shape"), "Presents another shape (redrawn on Redisplay).");
 }
 
 void bind_viewer(pyb::module_& m) {
   pyb::class_<Aspect_DisplayConnection, Handle(Aspect_DisplayConnection)>(m, "Aspect_DisplayConnection", "A connection to an X display: the default one ($DISPLAY), or display_name.")
-      .def(pyb::init([] { return Handle(Aspect_DisplayConnection)(new Aspect_DisplayConnection()); }))
+      .def(pyb::init<>())
       .def(pyb::init([](const std::string& name) {
              return Handle(Aspect_DisplayConnection)(new Aspect_DisplayConnection(name.c_str()));
            }),

@@ -136,15 +136,26 @@ std::string describe(const TopoDS_Shape& shape) {
   return std::string("<") + type_name(shape) + (shape.IsNull() ? " (null)>" : ">");
 }
 
-double volume(const TopoDS_Shape& shape) {
-  // Solids only: faces and open shells in a compound would add signed noise.
+namespace {
+
+// The sum of a measure over the unique sub-shapes of `type`.
+template <class Measure>
+double sum_over(const TopoDS_Shape& shape, TopAbs_ShapeEnum type, Measure measure) {
   double total = 0.0;
-  for (const TopoDS_Shape& solid : sub_shapes(shape, TopAbs_SOLID)) {
+  for (const TopoDS_Shape& sub : sub_shapes(shape, type)) {
     GProp_GProps props;
-    BRepGProp::VolumeProperties(solid, props);
+    measure(sub, props);
     total += props.Mass();
   }
   return total;
+}
+
+}  // namespace
+
+double volume(const TopoDS_Shape& shape) {
+  // Solids only: faces and open shells in a compound would add signed noise.
+  return sum_over(shape, TopAbs_SOLID,
+                  [](const TopoDS_Shape& s, GProp_GProps& p) { BRepGProp::VolumeProperties(s, p); });
 }
 
 double area(const TopoDS_Shape& shape) {
@@ -156,13 +167,8 @@ double area(const TopoDS_Shape& shape) {
 
 double length(const TopoDS_Shape& shape) {
   // Each unique edge once: exploring a solid meets every edge from both faces.
-  double total = 0.0;
-  for (const TopoDS_Shape& edge : sub_shapes(shape, TopAbs_EDGE)) {
-    GProp_GProps props;
-    BRepGProp::LinearProperties(edge, props);
-    total += props.Mass();
-  }
-  return total;
+  return sum_over(shape, TopAbs_EDGE,
+                  [](const TopoDS_Shape& s, GProp_GProps& p) { BRepGProp::LinearProperties(s, p); });
 }
 
 std::optional<Bounds> bounding_box(const TopoDS_Shape& shape) {

@@ -98,6 +98,11 @@ Quantity_Color color(double r, double g, double b, Quantity_TypeOfColor type) {
   return Quantity_Color(r, g, b, type);
 }
 
+std::string describe(const Quantity_Color& c) {
+  return "Quantity_Color(" + std::to_string(c.Red()) + ", " + std::to_string(c.Green()) + ", " +
+         std::to_string(c.Blue()) + ", Quantity_TOC_RGB)";
+}
+
 Handle(V3d_Viewer) viewer(const Handle(Graphic3d_GraphicDriver)& driver) {
   return new V3d_Viewer(required(driver, "the graphic driver"));
 }

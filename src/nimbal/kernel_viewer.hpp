@@ -56,6 +56,8 @@ Handle(Xw_Window) x_window_over(const Handle(Aspect_DisplayConnection)& display,
 
 // A colour; NaN components are refused with the kernel's range error.
 Quantity_Color color(double r, double g, double b, Quantity_TypeOfColor type);
+// "Quantity_Color(1.000000, 0.000000, 0.000000, Quantity_TOC_RGB)": linear RGB.
+std::string describe(const Quantity_Color& color);
 
 Handle(V3d_Viewer) viewer(const Handle(Graphic3d_GraphicDriver)& driver);
 Handle(AIS_InteractiveContext) interactive_context(const Handle(V3d_Viewer)& viewer);

@@ -66,7 +66,7 @@ def test_window_less_refusals(call, message):
     assert refusal(lambda: call(scene)) == message
 
 
-def test_window_less_queries_of_nothing():
+def test_queries_of_nothing_and_reprs():
     scene = Scene(False)
     context = scene.context
     assert context.DetectedInteractive() is None and context.DetectedShape() is None
@@ -74,6 +74,7 @@ def test_window_less_queries_of_nothing():
     assert context.DisplayedObjects() == []
     assert (repr(k.TopoDS_Shape()), repr(k.TopoDS_Solid()), repr(t.make_box(1, 1, 1))) == (
         "<TopoDS_Shape (null)>", "<TopoDS_Shape (null)>", "<TopoDS_Solid>")
+    assert repr(k.Quantity_Color(k.Quantity_NOC_RED)) == "Quantity_Color(1.000000, 0.000000, 0.000000, Quantity_TOC_RGB)"
 
 
 WINDOWED = [
