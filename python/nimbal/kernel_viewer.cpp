@@ -20,6 +20,14 @@ namespace {
 pyb::tuple xyz(double x, double y, double z) { return pyb::make_tuple(x, y, z); }
 pyb::tuple xyz(const gp_XYZ& p) { return xyz(p.X(), p.Y(), p.Z()); }
 
+// A getter of three out-parameters, as a tuple.
+template <class T, void (T::*Get)(double&, double&, double&) const>
+pyb::tuple triple(const T& o) {
+  double x, y, z;
+  (o.*Get)(x, y, z);
+  return xyz(x, y, z);
+}
+
 template <class T>
 void same_object_semantics(pyb::class_<T, opencascade::handle<T>>& c) {
   // Two Python wrappers of one kernel object are equal and hash alike.
@@ -232,16 +240,8 @@ void bind_viewer(pyb::module_& m) {
            pyb::arg("vy"), pyb::arg("vz"), "Looks along the direction from (vx, vy, vz) towards the centre.")
       .def("SetUp", pyb::overload_cast<double, double, double>(&V3d_View::SetUp), pyb::arg("vx"),
            pyb::arg("vy"), pyb::arg("vz"), "Sets the up direction of the view.")
-      .def("Proj", [](const V3d_View& v) {
-        double x, y, z;
-        v.Proj(x, y, z);
-        return xyz(x, y, z);
-      }, "The projection direction, (x, y, z).")
-      .def("Up", [](const V3d_View& v) {
-        double x, y, z;
-        v.Up(x, y, z);
-        return xyz(x, y, z);
-      }, "The up direction, (x, y, z).")
+      .def("Proj", &triple<V3d_View, &V3d_View::Proj>, "The projection direction, (x, y, z).")
+      .def("Up", &triple<V3d_View, &V3d_View::Up>, "The up direction, (x, y, z).")
       .def("Convert", [](const Handle(V3d_View)& v, int xp, int yp) { return xyz(k::pixel_to_world(v, xp, yp)); },
            pyb::arg("xp"), pyb::arg("yp"), "Pixel (xp, yp) to a world point (x, y, z), or world point (x, y, z) to a pixel (xp, yp).\n\nRaises KernelError when the view has no window.")
       .def("Convert", [](const Handle(V3d_View)& v, double x, double y, double z) {
