@@ -13,7 +13,7 @@
 
 namespace nimbal::kernel {
 
-// kernel_x11.cpp, apart for Xlib's macros (None, Status, Bool).
+// In kernel_x11.cpp: Xlib's macros (None, Status, Bool) clash with the kernel's names.
 bool x_window_size(void* display, unsigned long window, int& width, int& height);
 
 namespace {
