@@ -5,48 +5,21 @@
 
 #include <climits>
 
-#include <Standard_NullObject.hxx>
-#include <TopAbs_Orientation.hxx>
-
 #include "nimbal_py/host_errors.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 
 namespace pyb = pybind11;
-using nimbal::kernel::failure_text;
+namespace k = nimbal::kernel;
 
 namespace {
-
-const char* shape_type_name(const TopoDS_Shape& s) {
-  if (s.IsNull()) return "TopoDS_Shape";
-  switch (s.ShapeType()) {
-    case TopAbs_COMPOUND: return "TopoDS_Compound";
-    case TopAbs_COMPSOLID: return "TopoDS_CompSolid";
-    case TopAbs_SOLID: return "TopoDS_Solid";
-    case TopAbs_SHELL: return "TopoDS_Shell";
-    case TopAbs_FACE: return "TopoDS_Face";
-    case TopAbs_WIRE: return "TopoDS_Wire";
-    case TopAbs_EDGE: return "TopoDS_Edge";
-    case TopAbs_VERTEX: return "TopoDS_Vertex";
-    default: return "TopoDS_Shape";
-  }
-}
-
-const TopoDS_Shape& non_null(const TopoDS_Shape& s) {
-  // The kernel dereferences the null TShape without checking.
-  if (s.IsNull()) throw Standard_NullObject("TopoDS_Shape::ShapeType: the shape is null");
-  return s;
-}
 
 template <class T>
 void bind_subtype(pyb::module_& m, const char* name, const char* doc) {
   pyb::class_<T, TopoDS_Shape>(m, name, doc).def(pyb::init<>(), "A null shape of this type.");
 }
 
-}  // namespace
-
-namespace {
 NIMBAL_PY_NAME(bounds_name, "tuple[float, float, float, float, float, float] | None");
 }  // namespace
 
@@ -59,13 +32,13 @@ interactive context and objects), and queries that measure a shape. A failure
 inside the kernel raises KernelError.)";
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
-  nimbal::kernel::route_kernel_messages();
+  k::route_kernel_messages();
   nimbal::py::install_host_error_policy();
   nimbal::py::install_wait_hooks();
 
   // Kept for the interpreter's lifetime (no destructor running after it ends).
   static PyObject* kernel_error =
-      pyb::exception<nimbal::kernel::KernelError>(m, "KernelError", PyExc_RuntimeError).release().ptr();
+      pyb::exception<k::KernelError>(m, "KernelError", PyExc_RuntimeError).release().ptr();
   PyObject_SetAttrString(kernel_error, "__doc__",
                          pyb::str("A kernel operation failed; the message is the kernel's own.").ptr());
   // One translation for every module: kernel failures raise KernelError.
@@ -73,8 +46,8 @@ inside the kernel raises KernelError.)";
     try {
       if (p) std::rethrow_exception(p);
     } catch (const Standard_Failure& f) {
-      PyErr_SetString(kernel_error, failure_text(f).c_str());
-    } catch (const nimbal::kernel::KernelError& e) {
+      PyErr_SetString(kernel_error, k::failure_text(f).c_str());
+    } catch (const k::KernelError& e) {
       PyErr_SetString(kernel_error, e.what());
     }
   });
@@ -100,12 +73,12 @@ inside the kernel raises KernelError.)";
   pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape", "A kernel shape: a null shape, or a topology of the type ShapeType() names.\n\nShapes compare (==) and hash by IsSame: the same topology, whatever its orientation.")
       .def(pyb::init<>())
       .def("IsNull", &TopoDS_Shape::IsNull, "Whether the shape holds no topology.")
-      .def("ShapeType", [](const TopoDS_Shape& s) { return non_null(s).ShapeType(); }, "The topology's type (compound down to vertex).\n\nRaises KernelError for a null shape.")
-      .def("Orientation", [](const TopoDS_Shape& s) { return non_null(s).Orientation(); }, "The shape's orientation (forward, reversed, internal or external).\n\nRaises KernelError for a null shape.")
+      .def("ShapeType", &k::shape_type, "The topology's type (compound down to vertex).\n\nRaises KernelError for a null shape.")
+      .def("Orientation", &k::orientation, "The shape's orientation (forward, reversed, internal or external).\n\nRaises KernelError for a null shape.")
       .def("IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"), "Whether other shares this shape's topology and location, whatever the orientation.")
       .def("IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"), "Whether other shares topology, location and orientation.")
       .def("IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"), "Whether other shares this shape's topology, whatever the location and orientation.")
-      .def("Reversed", [](const TopoDS_Shape& s) { return TopoDS_Shape(non_null(s).Reversed()); }, "A copy with the opposite orientation.\n\nRaises KernelError for a null shape.")
+      .def("Reversed", &k::reversed, "A copy with the opposite orientation.\n\nRaises KernelError for a null shape.")
       .def("NbChildren", &TopoDS_Shape::NbChildren, "Number of direct sub-shapes.")
       // Same sub-shape in the sense of TopExp::MapShapes: orientation ignored.
       .def("__eq__", [](const TopoDS_Shape& a, const TopoDS_Shape& b) { return a.IsSame(b); },
@@ -113,9 +86,7 @@ inside the kernel raises KernelError.)";
       .def("__ne__", [](const TopoDS_Shape& a, const TopoDS_Shape& b) { return !a.IsSame(b); },
            pyb::is_operator())
       .def("__hash__", [](const TopoDS_Shape& s) { return s.HashCode(INT_MAX); })
-      .def("__repr__", [](const TopoDS_Shape& s) {
-        return std::string("<") + shape_type_name(s) + (s.IsNull() ? " (null)>" : ">");
-      });
+      .def("__repr__", &k::describe);
   bind_subtype<TopoDS_Compound>(m, "TopoDS_Compound", "A kernel compound: any shapes grouped.");
   bind_subtype<TopoDS_CompSolid>(m, "TopoDS_CompSolid", "A kernel compound solid: solids sharing faces.");
   bind_subtype<TopoDS_Solid>(m, "TopoDS_Solid", "A kernel solid.");
@@ -125,7 +96,6 @@ inside the kernel raises KernelError.)";
   bind_subtype<TopoDS_Edge>(m, "TopoDS_Edge", "A kernel edge.");
   bind_subtype<TopoDS_Vertex>(m, "TopoDS_Vertex", "A kernel vertex.");
 
-  namespace k = nimbal::kernel;
   m.def("volume", &k::volume, pyb::arg("shape"), "Volume of the shape's solids (0 for a null shape).");
   m.def("area", &k::area, pyb::arg("shape"), "Area of the shape's faces (0 for a null shape).");
   m.def("length", &k::length, pyb::arg("shape"), "Length of the shape's edges (0 for a null shape).");

@@ -2,97 +2,31 @@
 // (display connection, graphic driver, viewer, view, offscreen window,
 // interactive context, presentations) and the enumerations their methods
 // take. Names and call forms follow the kernel's own; out-parameters come
-// back as tuples. Calls the kernel would answer with a null dereference
-// (no window, a None object) raise KernelError instead.
+// back as tuples. The checks before calls the kernel would answer with a
+// null dereference (no window, a None object) are the core's.
 #include "nimbal_py/viewer.hpp"
 
-#include <cmath>
-
 #include <AIS_DisplayMode.hxx>
-#include <AIS_ListOfInteractive.hxx>
-#include <Aspect_DisplayConnection.hxx>
 #include <Aspect_GradientFillMethod.hxx>
 #include <Aspect_TypeOfLine.hxx>
-#include <Aspect_TypeOfTriedronPosition.hxx>
-#include <Aspect_Window.hxx>
-#include <Graphic3d_Camera.hxx>
-#include <OpenGl_Context.hxx>
-#include <OpenGl_GraphicDriver.hxx>
-#include <OpenGl_View.hxx>
-#include <OpenGl_Window.hxx>
-#include <Prs3d_Drawer.hxx>
-#include <Prs3d_LineAspect.hxx>
-#include <Prs3d_TypeOfHighlight.hxx>
-#include <Quantity_Color.hxx>
-#include <Standard_NullObject.hxx>
-#include <Standard_ProgramError.hxx>
-#include <StdSelect_BRepOwner.hxx>
-#include <V3d_TypeOfVisualization.hxx>
-#include <V3d_UnMapped.hxx>
-#include <Xw_Window.hxx>
+
+#include "nimbal/kernel_viewer.hpp"
 
 namespace pyb = pybind11;
-
-bool nimbal_x_window_size(void* display, unsigned long window, int& width, int& height);  // kernel_x11.cpp
+namespace k = nimbal::kernel;
 
 namespace {
 
-template <class T>
-const opencascade::handle<T>& req(const opencascade::handle<T>& h, const char* what) {
-  if (h.IsNull()) throw Standard_NullObject((std::string(what) + " is None").c_str());
-  return h;
-}
-
-// Pixel conversions, rotations, pans, detection and images read the view's
-// window; without one the kernel dereferences null.
-const Handle(V3d_View)& windowed(const Handle(V3d_View)& v) {
-  req(v, "the view");
-  if (v->Window().IsNull()) throw V3d_UnMapped("the view has no window");
-  return v;
-}
-
-// The kernel's RemoveView, for a view without a window, compares the
-// driver's shared context with that view's (null) window's context whenever
-// another view of the driver has a window: destroying a window-less view
-// (its viewer released, say) while a windowed one lives is then a null
-// dereference. This driver takes that case itself; the rest is the kernel's.
-class GlDriver : public OpenGl_GraphicDriver {
- public:
-  using OpenGl_GraphicDriver::OpenGl_GraphicDriver;
-
-  void RemoveView(const Handle(Graphic3d_CView)& view) override {
-    Handle(OpenGl_View) gl = Handle(OpenGl_View)::DownCast(view);
-    if (gl.IsNull() || !gl->GlWindow().IsNull() || !myMapOfView.Contains(gl)) {
-      OpenGl_GraphicDriver::RemoveView(view);
-      return;
-    }
-    // A window-less view never gives the shared context, so reading it
-    // before the removal gives the context of a remaining windowed view.
-    Handle(OpenGl_Context) shared = GetSharedContext();
-    if (shared.IsNull()) {
-      OpenGl_GraphicDriver::RemoveView(view);
-      return;
-    }
-    myMapOfView.Remove(gl);
-    shared->MakeCurrent();
-    gl->ReleaseGlResources(shared);
-  }
-};
-
-void* open_display(const Handle(Aspect_DisplayConnection)& d) {
-  void* display = req(d, "the display connection")->GetDisplayAspect();
-  if (display == nullptr) throw Standard_ProgramError("Xw_Window: the display connection is not open");
-  return display;
-}
-
-// Past what an offscreen buffer holds, drawing falls back to one X request
-// too big for the connection, and Xlib/xcb end the process.
-void drawable_size(int w, int h) {
-  if (w > 16384 || h > 16384) throw Standard_ProgramError("Xw_Window: the size must be at most 16384");
-}
-
 pyb::tuple xyz(double x, double y, double z) { return pyb::make_tuple(x, y, z); }
 pyb::tuple xyz(const gp_XYZ& p) { return xyz(p.X(), p.Y(), p.Z()); }
+
+// A getter of three out-parameters, as a tuple.
+template <class T, void (T::*Get)(double&, double&, double&) const>
+pyb::tuple triple(const T& o) {
+  double x, y, z;
+  (o.*Get)(x, y, z);
+  return xyz(x, y, z);
+}
 
 template <class T>
 void same_object_semantics(pyb::class_<T, opencascade::handle<T>>& c) {
@@ -175,12 +109,7 @@ void bind_color(pyb::module_& m) {
   pyb::class_<Quantity_Color>(m, "Quantity_Color", "A colour, stored as RGB components from 0 to 1.")
       .def(pyb::init<>())
       .def(pyb::init<Quantity_NameOfColor>(), pyb::arg("name"))
-      .def(pyb::init([](double r, double g, double b, Quantity_TypeOfColor t) {
-             // The kernel raises for components outside its range; NaN would pass it.
-             if (!(r == r && g == g && b == b)) throw Standard_OutOfRange("Quantity_Color: NaN component");
-             return Quantity_Color(r, g, b, t);
-           }),
-           pyb::arg("r"), pyb::arg("g"), pyb::arg("b"), pyb::arg("type"))
+      .def(pyb::init(&k::color), pyb::arg("r"), pyb::arg("g"), pyb::arg("b"), pyb::arg("type"))
       .def("Red", &Quantity_Color::Red, "The red component, 0 to 1.")
       .def("Green", &Quantity_Color::Green, "The green component, 0 to 1.")
       .def("Blue", &Quantity_Color::Blue, "The blue component, 0 to 1.")
@@ -192,18 +121,12 @@ void bind_color(pyb::module_& m) {
       .def("IsEqual", &Quantity_Color::IsEqual, pyb::arg("other"), "Whether other is the same colour.")
       .def("__eq__", [](const Quantity_Color& a, const Quantity_Color& b) { return a.IsEqual(b); },
            pyb::is_operator())
-      .def("__repr__", [](const Quantity_Color& c) {
-        return "Quantity_Color(" + std::to_string(c.Red()) + ", " + std::to_string(c.Green()) + ", " +
-               std::to_string(c.Blue()) + ", Quantity_TOC_RGB)";
-      });
+      .def("__repr__", pyb::overload_cast<const Quantity_Color&>(&k::describe));
 }
 
 void bind_drawer(pyb::module_& m) {
   pyb::class_<Prs3d_LineAspect, Handle(Prs3d_LineAspect)>(m, "Prs3d_LineAspect", "How lines are drawn: colour, line type and width.")
-      .def(pyb::init([](const Quantity_Color& c, Aspect_TypeOfLine t, double w) {
-             return Handle(Prs3d_LineAspect)(new Prs3d_LineAspect(c, t, w));
-           }),
-           pyb::arg("color"), pyb::arg("type"), pyb::arg("width"))
+      .def(pyb::init<const Quantity_Color&, Aspect_TypeOfLine, double>(), pyb::arg("color"), pyb::arg("type"), pyb::arg("width"))
       .def("SetColor", &Prs3d_LineAspect::SetColor, pyb::arg("color"), "Sets the line colour.")
       .def("SetTypeOfLine", &Prs3d_LineAspect::SetTypeOfLine, pyb::arg("type"), "Sets the line type (solid, dashed, ...).")
       .def("SetWidth", &Prs3d_LineAspect::SetWidth, pyb::arg("width"), "Sets the line width in pixels.")
@@ -212,14 +135,10 @@ void bind_drawer(pyb::module_& m) {
       .def("Width", [](const Prs3d_LineAspect& a) { return a.Aspect()->Width(); }, "The line width in pixels.");
 
   pyb::class_<Prs3d_Drawer, Handle(Prs3d_Drawer)>(m, "Prs3d_Drawer", "Drawing attributes of a presentation (colour, transparency, face boundaries).")
-      .def(pyb::init([] { return Handle(Prs3d_Drawer)(new Prs3d_Drawer()); }))
+      .def(pyb::init<>())
       .def("SetFaceBoundaryDraw", &Prs3d_Drawer::SetFaceBoundaryDraw, pyb::arg("enable"), "Sets whether face boundaries are drawn.")
       .def("FaceBoundaryDraw", &Prs3d_Drawer::FaceBoundaryDraw, "Whether face boundaries are drawn.")
-      .def("SetFaceBoundaryAspect",
-           [](Prs3d_Drawer& d, const Handle(Prs3d_LineAspect)& a) {
-             d.SetFaceBoundaryAspect(req(a, "the line aspect"));
-           },
-           pyb::arg("aspect"), "Sets how face boundaries are drawn.\n\nRaises KernelError when aspect is None.")
+      .def("SetFaceBoundaryAspect", &k::set_face_boundary_aspect, pyb::arg("aspect"), "Sets how face boundaries are drawn.\n\nRaises KernelError when aspect is None.")
       .def("FaceBoundaryAspect", &Prs3d_Drawer::FaceBoundaryAspect, "How face boundaries are drawn (a Prs3d_LineAspect).")
       .def("SetColor", &Prs3d_Drawer::SetColor, pyb::arg("color"), "Sets the colour.")
       .def("Color", &Prs3d_Drawer::Color, "The colour.")
@@ -243,24 +162,19 @@ void bind_objects(pyb::module_& m) {
       .def("Transparency", &AIS_InteractiveObject::Transparency, "The transparency, 0 (opaque) to 1.")
       .def("UnsetTransparency", &AIS_InteractiveObject::UnsetTransparency, "Makes the object opaque again.")
       .def("Attributes", &AIS_InteractiveObject::Attributes, "The object's drawing attributes.")
-      .def("SetAttributes",
-           [](AIS_InteractiveObject& o, const Handle(Prs3d_Drawer)& d) {
-             o.SetAttributes(req(d, "the drawer"));
-           },
-           pyb::arg("drawer"), "Replaces the object's drawing attributes.\n\nRaises KernelError when drawer is None.")
+      .def("SetAttributes", &k::set_attributes, pyb::arg("drawer"), "Replaces the object's drawing attributes.\n\nRaises KernelError when drawer is None.")
       .def("DisplayMode", &AIS_InteractiveObject::DisplayMode, "The object's own display mode (0 wireframe, 1 shaded).")
       .def("HasInteractiveContext", &AIS_InteractiveObject::HasInteractiveContext, "Whether the object is displayed in a context.");
 
   pyb::class_<AIS_Shape, AIS_InteractiveObject, Handle(AIS_Shape)>(m, "AIS_Shape", "The interactive presentation of a kernel shape.")
-      .def(pyb::init([](const TopoDS_Shape& s) { return Handle(AIS_Shape)(new AIS_Shape(s)); }),
-           pyb::arg("shape"))
+      .def(pyb::init<const TopoDS_Shape&>(), pyb::arg("shape"))
       .def("Shape", &AIS_Shape::Shape, "The presented shape.")
       .def("SetShape", &AIS_Shape::SetShape, pyb::arg("shape"), "Presents another shape (redrawn on Redisplay).");
 }
 
 void bind_viewer(pyb::module_& m) {
   pyb::class_<Aspect_DisplayConnection, Handle(Aspect_DisplayConnection)>(m, "Aspect_DisplayConnection", "A connection to an X display: the default one ($DISPLAY), or display_name.")
-      .def(pyb::init([] { return Handle(Aspect_DisplayConnection)(new Aspect_DisplayConnection()); }))
+      .def(pyb::init<>())
       .def(pyb::init([](const std::string& name) {
              return Handle(Aspect_DisplayConnection)(new Aspect_DisplayConnection(name.c_str()));
            }),
@@ -269,13 +183,7 @@ void bind_viewer(pyb::module_& m) {
   pyb::class_<Graphic3d_GraphicDriver, Handle(Graphic3d_GraphicDriver)>(m, "Graphic3d_GraphicDriver", "A graphic driver: what viewers draw with.");
   pyb::class_<OpenGl_GraphicDriver, Graphic3d_GraphicDriver, Handle(OpenGl_GraphicDriver)>(
       m, "OpenGl_GraphicDriver", "The OpenGL graphic driver on a display connection.\n\nWithout an open connection (or with initialize False) the driver is not initialised and views of it cannot draw.")
-      // None as the connection: a driver for window-less viewers (display,
-      // colours, cameras); it cannot open an OpenGL context, so it is never
-      // initialised.
-      .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, bool init) {
-             return Handle(OpenGl_GraphicDriver)(new GlDriver(d, init && !d.IsNull()));
-           }),
-           pyb::arg("display_connection"), pyb::arg("initialize") = true);
+      .def(pyb::init(&k::graphic_driver), pyb::arg("display_connection"), pyb::arg("initialize") = true);
 
   pyb::class_<Aspect_Window, Handle(Aspect_Window)>(m, "Aspect_Window", "A window a view draws into.")
       .def("Size", [](const Aspect_Window& w) {
@@ -288,26 +196,12 @@ void bind_viewer(pyb::module_& m) {
       .def("Map", &Aspect_Window::Map, "Shows the window on the display.")
       .def("IsMapped", &Aspect_Window::IsMapped, "Whether the window is shown.");
   pyb::class_<Xw_Window, Aspect_Window, Handle(Xw_Window)>(m, "Xw_Window", "An X11 window on a display connection.\n\nRaises KernelError when the connection is None or not open, or the size is not 1 to 16384 pixels.")
-      .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, const std::string& title, int x, int y,
-                        int w, int h) {
-             open_display(d);
-             if (w <= 0 || h <= 0) throw Standard_ProgramError("Xw_Window: the size must be positive");
-             drawable_size(w, h);
-             return Handle(Xw_Window)(new Xw_Window(d, title.c_str(), x, y, w, h));
-           }),
-           pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"),
+      .def(pyb::init(&k::x_window), pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"),
            pyb::arg("width"), pyb::arg("height"))
       // Over a window the host's toolkit made (Tk's winfo_id(), Qt's winId()):
       // the view draws into the host's widget, and MustBeResized reads the
       // widget's size again after the toolkit resized it.
-      .def(pyb::init([](const Handle(Aspect_DisplayConnection)& d, unsigned long native_window_id) {
-             int w = 0, h = 0;
-             if (!nimbal_x_window_size(open_display(d), native_window_id, w, h))
-               throw Standard_ProgramError("Xw_Window: no such window on the display connection");
-             drawable_size(w, h);
-             return Handle(Xw_Window)(new Xw_Window(d, static_cast<Aspect_Drawable>(native_window_id)));
-           }),
-           pyb::arg("display_connection"), pyb::arg("native_window_id"));
+      .def(pyb::init(&k::x_window_over), pyb::arg("display_connection"), pyb::arg("native_window_id"));
 
   pyb::class_<Graphic3d_Camera, Handle(Graphic3d_Camera)> cam(m, "Graphic3d_Camera", "A view's camera.");
   pyb::enum_<Graphic3d_Camera::Projection>(cam, "Projection")
@@ -319,13 +213,7 @@ void bind_viewer(pyb::module_& m) {
       .export_values();
   cam.def("ProjectionType", &Graphic3d_Camera::ProjectionType, "The projection (orthographic, perspective, ...).")
       .def("SetProjectionType", &Graphic3d_Camera::SetProjectionType, pyb::arg("projection"), "Sets the projection.")
-      .def("SetProjectionType",
-           [](Graphic3d_Camera& c, int kind) {
-             if (kind < 0 || kind > Graphic3d_Camera::Projection_MonoRightEye)
-               throw Standard_OutOfRange("Graphic3d_Camera::SetProjectionType: no such kind");
-             c.SetProjectionType(static_cast<Graphic3d_Camera::Projection>(kind));
-           },
-           pyb::arg("projection"))
+      .def("SetProjectionType", &k::set_projection_type, pyb::arg("projection"))
       .def("IsOrthographic", &Graphic3d_Camera::IsOrthographic, "Whether the projection is orthographic.")
       .def("Scale", &Graphic3d_Camera::Scale, "The camera's scale (the view height in model units for orthographic projection).")
       .def("SetScale", &Graphic3d_Camera::SetScale, pyb::arg("scale"), "Sets the camera's scale.")
@@ -335,10 +223,7 @@ void bind_viewer(pyb::module_& m) {
       .def("Center", [](const Graphic3d_Camera& c) { return xyz(c.Center().XYZ()); }, "The point looked at, (x, y, z).");
 
   pyb::class_<V3d_Viewer, Handle(V3d_Viewer)>(m, "V3d_Viewer", "A viewer: the views, lights and objects of one graphic driver.\n\nRaises KernelError when the driver is None.")
-      .def(pyb::init([](const Handle(Graphic3d_GraphicDriver)& d) {
-             return Handle(V3d_Viewer)(new V3d_Viewer(req(d, "the graphic driver")));
-           }),
-           pyb::arg("driver"))
+      .def(pyb::init(&k::viewer), pyb::arg("driver"))
       // A view reaches its viewer through a plain pointer: the view keeps it alive.
       .def("CreateView", &V3d_Viewer::CreateView, pyb::keep_alive<0, 1>(), "A new view of this viewer (without a window until SetWindow); it keeps the viewer alive.")
       .def("SetDefaultLights", &V3d_Viewer::SetDefaultLights, "Gives the viewer the default ambient and directional lights.")
@@ -346,15 +231,7 @@ void bind_viewer(pyb::module_& m) {
       .def("Redraw", &V3d_Viewer::Redraw, "Redraws every view of the viewer.");
 
   pyb::class_<V3d_View, Handle(V3d_View)>(m, "V3d_View", "A view: a camera looking at a viewer's objects, drawn into a window.")
-      .def("SetWindow",
-           [](V3d_View& v, const Handle(Aspect_Window)& w) {
-             // An OpenGL window needs a driver that holds a display connection.
-             auto drv = Handle(OpenGl_GraphicDriver)::DownCast(v.Viewer()->Driver());
-             if (drv.IsNull() || drv->GetDisplayConnection().IsNull())
-               throw Standard_ProgramError("V3d_View::SetWindow: the graphic driver has no display connection");
-             v.SetWindow(req(w, "the window"));
-           },
-           pyb::arg("window"), "Makes the view draw into window.\n\nRaises KernelError when window is None.")
+      .def("SetWindow", &k::set_window, pyb::arg("window"), "Makes the view draw into window.\n\nRaises KernelError when window is None.")
       .def("Window", &V3d_View::Window, "The view's window.\n\nRaises KernelError when it has none.")
       .def("IfWindow", &V3d_View::IfWindow, "Whether the view has a window.")
       .def("Viewer", &V3d_View::Viewer, "The viewer the view belongs to.")
@@ -363,44 +240,26 @@ void bind_viewer(pyb::module_& m) {
            pyb::arg("vy"), pyb::arg("vz"), "Looks along the direction from (vx, vy, vz) towards the centre.")
       .def("SetUp", pyb::overload_cast<double, double, double>(&V3d_View::SetUp), pyb::arg("vx"),
            pyb::arg("vy"), pyb::arg("vz"), "Sets the up direction of the view.")
-      .def("Proj", [](const V3d_View& v) {
-        double x, y, z;
-        v.Proj(x, y, z);
-        return xyz(x, y, z);
-      }, "The projection direction, (x, y, z).")
-      .def("Up", [](const V3d_View& v) {
-        double x, y, z;
-        v.Up(x, y, z);
-        return xyz(x, y, z);
-      }, "The up direction, (x, y, z).")
-      .def("Convert", [](const Handle(V3d_View)& v, int xp, int yp) {
-        double x, y, z;
-        windowed(v)->Convert(xp, yp, x, y, z);
-        return xyz(x, y, z);
-      }, pyb::arg("xp"), pyb::arg("yp"), "Pixel (xp, yp) to a world point (x, y, z), or world point (x, y, z) to a pixel (xp, yp).\n\nRaises KernelError when the view has no window.")
+      .def("Proj", &triple<V3d_View, &V3d_View::Proj>, "The projection direction, (x, y, z).")
+      .def("Up", &triple<V3d_View, &V3d_View::Up>, "The up direction, (x, y, z).")
+      .def("Convert", [](const Handle(V3d_View)& v, int xp, int yp) { return xyz(k::pixel_to_world(v, xp, yp)); },
+           pyb::arg("xp"), pyb::arg("yp"), "Pixel (xp, yp) to a world point (x, y, z), or world point (x, y, z) to a pixel (xp, yp).\n\nRaises KernelError when the view has no window.")
       .def("Convert", [](const Handle(V3d_View)& v, double x, double y, double z) {
-        int xp = 0, yp = 0;
-        windowed(v)->Convert(x, y, z, xp, yp);
+        auto [xp, yp] = k::world_to_pixel(v, x, y, z);
         return pyb::make_tuple(xp, yp);
       }, pyb::arg("x"), pyb::arg("y"), pyb::arg("z"))
       .def("ConvertWithProj", [](const Handle(V3d_View)& v, int xp, int yp) {
-        double x, y, z, vx, vy, vz;
-        windowed(v)->ConvertWithProj(xp, yp, x, y, z, vx, vy, vz);
-        return pyb::make_tuple(x, y, z, vx, vy, vz);
+        auto [p, d] = k::pixel_to_ray(v, xp, yp);
+        return pyb::make_tuple(p.X(), p.Y(), p.Z(), d.X(), d.Y(), d.Z());
       }, pyb::arg("xp"), pyb::arg("yp"), "Pixel (xp, yp) to (x, y, z, vx, vy, vz): the world point and the projection direction through it.\n\nRaises KernelError when the view has no window.")
       .def("FitAll", [](V3d_View& v, double margin, bool update) { v.FitAll(margin, update); },
            pyb::arg("margin") = 0.01, pyb::arg("update") = true, "Frames every displayed object, leaving margin around them.")
       .def("ZFitAll", [](const V3d_View& v, double f) { v.ZFitAll(f); }, pyb::arg("scale_factor") = 1.0, "Fits the depth range to the displayed objects.")
       .def("Redraw", &V3d_View::Redraw, "Redraws the view.")
       .def("MustBeResized", &V3d_View::MustBeResized, "Adapts the view to its window's new size.")
-      .def("StartRotation", [](const Handle(V3d_View)& v, int x, int y, double threshold) {
-        windowed(v)->StartRotation(x, y, threshold);
-      }, pyb::arg("x"), pyb::arg("y"), pyb::arg("z_rotation_threshold") = 0.0, "Starts a rotation by the mouse at pixel (x, y).\n\nRaises KernelError when the view has no window.")
-      .def("Rotation", [](const Handle(V3d_View)& v, int x, int y) { windowed(v)->Rotation(x, y); },
-           pyb::arg("x"), pyb::arg("y"), "Continues the rotation started by StartRotation to pixel (x, y).\n\nRaises KernelError when the view has no window.")
-      .def("Pan", [](const Handle(V3d_View)& v, int dx, int dy, double zoom, bool start) {
-        windowed(v)->Pan(dx, dy, zoom, start);
-      }, pyb::arg("dx"), pyb::arg("dy"), pyb::arg("zoom_factor") = 1.0, pyb::arg("start") = true, "Moves the view by (dx, dy) pixels at the zoom factor.\n\nRaises KernelError when the view has no window.")
+      .def("StartRotation", &k::start_rotation, pyb::arg("x"), pyb::arg("y"), pyb::arg("z_rotation_threshold") = 0.0, "Starts a rotation by the mouse at pixel (x, y).\n\nRaises KernelError when the view has no window.")
+      .def("Rotation", &k::rotation, pyb::arg("x"), pyb::arg("y"), "Continues the rotation started by StartRotation to pixel (x, y).\n\nRaises KernelError when the view has no window.")
+      .def("Pan", &k::pan, pyb::arg("dx"), pyb::arg("dy"), pyb::arg("zoom_factor") = 1.0, pyb::arg("start") = true, "Moves the view by (dx, dy) pixels at the zoom factor.\n\nRaises KernelError when the view has no window.")
       .def("SetZoom", &V3d_View::SetZoom, pyb::arg("coef"), pyb::arg("start") = true, "Zooms by coef (relative to the start of the zoom when start is False).")
       .def("Scale", [](const V3d_View& v) { return v.Scale(); }, "The view's scale.")
       .def("SetBackgroundColor", pyb::overload_cast<const Quantity_Color&>(&V3d_View::SetBackgroundColor),
@@ -414,64 +273,22 @@ void bind_viewer(pyb::module_& m) {
         g.Colors(c1, c2);
         return pyb::make_tuple(c1, c2, g.BgGradientFillMethod());
       }, "(color1, color2, method) of the gradient background.")
-      .def("TriedronDisplay",
-           [](V3d_View& v, Aspect_TypeOfTriedronPosition pos, const Quantity_Color& color, double scale,
-              V3d_TypeOfVisualization mode) {
-             // The trihedron is laid out from the scale; a zero, negative or non-finite one crashes it.
-             if (!(std::isfinite(scale) && scale > 0.0))
-               throw Standard_OutOfRange("V3d_View::TriedronDisplay: the scale must be positive and finite");
-             v.TriedronDisplay(pos, color, scale, mode);
-           },
-           pyb::arg("position") = Aspect_TOTP_CENTER,
+      .def("TriedronDisplay", &k::triedron_display, pyb::arg("position") = Aspect_TOTP_CENTER,
            pyb::arg("color") = Quantity_Color(Quantity_NOC_WHITE), pyb::arg("scale") = 0.02,
            pyb::arg("mode") = V3d_WIREFRAME, "Shows the axis trihedron at a corner of the view.\n\nRaises KernelError when the scale is not positive and finite.")
       .def("TriedronErase", &V3d_View::TriedronErase, "Hides the axis trihedron.")
-      .def("Dump", [](const Handle(V3d_View)& v, const std::string& path) {
-        if (path.empty()) throw Standard_ProgramError("V3d_View::Dump: empty file name");
-        return windowed(v)->Dump(path.c_str());
-      }, pyb::arg("file"), "Writes the view's image to file (the format from its suffix); True on success.\n\nRaises KernelError when the view has no window. Raises KernelError for an empty file name too.");
+      .def("Dump", &k::dump, pyb::arg("file"), "Writes the view's image to file (the format from its suffix); True on success.\n\nRaises KernelError when the view has no window. Raises KernelError for an empty file name too.");
 
   pyb::class_<AIS_InteractiveContext, Handle(AIS_InteractiveContext)>(m, "AIS_InteractiveContext", "Displays and selects interactive objects in one viewer.\n\nRaises KernelError when the viewer is None.")
-      .def(pyb::init([](const Handle(V3d_Viewer)& v) {
-             return Handle(AIS_InteractiveContext)(new AIS_InteractiveContext(req(v, "the viewer")));
-           }),
-           pyb::arg("viewer"))
-      .def("Display",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
-             c.Display(req(o, "the object"), update);
-           },
-           pyb::arg("obj"), pyb::arg("update"), "Displays obj (in the display mode and selection mode when given); update redraws the viewer.\n\nRaises KernelError when obj is None.")
-      .def("Display",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, int mode, int sel,
-              bool update) { c.Display(req(o, "the object"), mode, sel, update); },
-           pyb::arg("obj"), pyb::arg("display_mode"), pyb::arg("selection_mode"), pyb::arg("update"))
-      .def("Redisplay",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update, bool all) {
-             c.Redisplay(req(o, "the object"), update, all);
-           },
-           pyb::arg("obj"), pyb::arg("update"), pyb::arg("all_modes") = false, "Recomputes obj's presentation after a change.\n\nRaises KernelError when obj is None.")
-      .def("Erase",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
-             c.Erase(req(o, "the object"), update);
-           },
-           pyb::arg("obj"), pyb::arg("update"), "Hides obj, keeping it in the context.\n\nRaises KernelError when obj is None.")
-      .def("Remove",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
-             c.Remove(req(o, "the object"), update);
-           },
-           pyb::arg("obj"), pyb::arg("update"), "Takes obj out of the context.\n\nRaises KernelError when obj is None.")
+      .def(pyb::init(&k::interactive_context), pyb::arg("viewer"))
+      .def("Display", &k::display, pyb::arg("obj"), pyb::arg("update"), "Displays obj (in the display mode and selection mode when given); update redraws the viewer.\n\nRaises KernelError when obj is None.")
+      .def("Display", &k::display_in_modes, pyb::arg("obj"), pyb::arg("display_mode"), pyb::arg("selection_mode"), pyb::arg("update"))
+      .def("Redisplay", &k::redisplay, pyb::arg("obj"), pyb::arg("update"), pyb::arg("all_modes") = false, "Recomputes obj's presentation after a change.\n\nRaises KernelError when obj is None.")
+      .def("Erase", &k::erase, pyb::arg("obj"), pyb::arg("update"), "Hides obj, keeping it in the context.\n\nRaises KernelError when obj is None.")
+      .def("Remove", &k::remove, pyb::arg("obj"), pyb::arg("update"), "Takes obj out of the context.\n\nRaises KernelError when obj is None.")
       .def("RemoveAll", &AIS_InteractiveContext::RemoveAll, pyb::arg("update"), "Takes every object out of the context.")
-      .def("IsDisplayed",
-           [](const AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o) {
-             return c.IsDisplayed(req(o, "the object"));
-           },
-           pyb::arg("obj"), "Whether obj is displayed.\n\nRaises KernelError when obj is None.")
-      .def("DisplayedObjects", [](const AIS_InteractiveContext& c) {
-        AIS_ListOfInteractive l;
-        c.DisplayedObjects(l);
-        std::vector<Handle(AIS_InteractiveObject)> out(l.begin(), l.end());
-        return out;
-      }, "Every displayed object.")
+      .def("IsDisplayed", &k::is_displayed, pyb::arg("obj"), "Whether obj is displayed.\n\nRaises KernelError when obj is None.")
+      .def("DisplayedObjects", &k::displayed_objects, "Every displayed object.")
       .def("SetDisplayMode",
            pyb::overload_cast<const Standard_Integer, const Standard_Boolean>(
                &AIS_InteractiveContext::SetDisplayMode),
@@ -479,70 +296,25 @@ void bind_viewer(pyb::module_& m) {
       .def("DisplayMode", &AIS_InteractiveContext::DisplayMode, "The context's default display mode.")
       .def("UpdateCurrentViewer", &AIS_InteractiveContext::UpdateCurrentViewer, "Redraws the viewer.")
       .def("ClearSelected", &AIS_InteractiveContext::ClearSelected, pyb::arg("update"), "Empties the selection.")
-      .def("AddOrRemoveSelected",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, bool update) {
-             c.AddOrRemoveSelected(req(o, "the object"), update);
-           },
-           pyb::arg("obj"), pyb::arg("update"), "Selects obj, or deselects it when it is selected.\n\nRaises KernelError when obj is None.")
-      .def("IsSelected",
-           [](const AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o) {
-             return c.IsSelected(req(o, "the object"));
-           },
-           pyb::arg("obj"), "Whether obj is selected.\n\nRaises KernelError when obj is None.")
+      .def("AddOrRemoveSelected", &k::add_or_remove_selected, pyb::arg("obj"), pyb::arg("update"), "Selects obj, or deselects it when it is selected.\n\nRaises KernelError when obj is None.")
+      .def("IsSelected", &k::is_selected, pyb::arg("obj"), "Whether obj is selected.\n\nRaises KernelError when obj is None.")
       .def("NbSelected", &AIS_InteractiveContext::NbSelected, "Number of selected owners.")
       .def("InitSelected", &AIS_InteractiveContext::InitSelected, "Starts an iteration over the selection.")
       .def("MoreSelected", &AIS_InteractiveContext::MoreSelected, "Whether the iteration has a current owner.")
-      // The kernel's selection iterator dereferences its current entry without
-      // checking: past the end (or with nothing selected) there is none.
-      .def("NextSelected", [](AIS_InteractiveContext& c) {
-        if (c.MoreSelected()) c.NextSelected();
-      }, "Moves the iteration to the next owner (nothing past the end).")
-      .def("SelectedInteractive", [](const AIS_InteractiveContext& c) -> Handle(AIS_InteractiveObject) {
-        if (!c.MoreSelected()) return {};
-        return c.SelectedInteractive();
-      }, "The object of the current owner, or None.")
-      .def("SelectedShape", [](const AIS_InteractiveContext& c) {
-        if (!c.MoreSelected()) return TopoDS_Shape();
-        return c.SelectedShape();
-      }, "The shape of the current owner (its sub-shape for a sub-shape selection), or None.")
+      .def("NextSelected", &k::next_selected, "Moves the iteration to the next owner (nothing past the end).")
+      .def("SelectedInteractive", &k::selected_interactive, "The object of the current owner, or None.")
+      .def("SelectedShape", &k::selected_shape, "The shape of the current owner (its sub-shape for a sub-shape selection), or None.")
       .def("Activate", [](AIS_InteractiveContext& c, int mode, bool force) { c.Activate(mode, force); },
            pyb::arg("mode"), pyb::arg("force") = false, "Activates a selection mode, for every object or for obj.")
-      .def("Activate",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o, int mode, bool force) {
-             c.Activate(req(o, "the object"), mode, force);
-           },
-           pyb::arg("obj"), pyb::arg("mode") = 0, pyb::arg("force") = false)
+      .def("Activate", &k::activate, pyb::arg("obj"), pyb::arg("mode") = 0, pyb::arg("force") = false)
       .def("Deactivate", [](AIS_InteractiveContext& c) { c.Deactivate(); }, "Deactivates the selection modes, of every object or of obj.")
-      .def("Deactivate",
-           [](AIS_InteractiveContext& c, const Handle(AIS_InteractiveObject)& o) {
-             c.Deactivate(req(o, "the object"));
-           },
-           pyb::arg("obj"))
-      .def("MoveTo",
-           [](AIS_InteractiveContext& c, int x, int y, const Handle(V3d_View)& v, bool update) {
-             if (windowed(v)->Viewer() != c.CurrentViewer())
-               throw Standard_ProgramError("AIS_InteractiveContext::MoveTo: the view belongs to another viewer");
-             return static_cast<int>(c.MoveTo(x, y, v, update));
-           },
-           pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update"), "Detects what lies under pixel (x, y) of view and highlights it; returns the detection status.\n\nRaises KernelError when the view has no window or belongs to another viewer.")
+      .def("Deactivate", &k::deactivate, pyb::arg("obj"))
+      .def("MoveTo", &k::move_to, pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update"), "Detects what lies under pixel (x, y) of view and highlights it; returns the detection status.\n\nRaises KernelError when the view has no window or belongs to another viewer.")
       .def("HasDetected", &AIS_InteractiveContext::HasDetected, "Whether the last MoveTo detected something.")
-      .def("DetectedInteractive", [](const AIS_InteractiveContext& c) -> Handle(AIS_InteractiveObject) {
-        if (!c.HasDetected()) return {};
-        return c.DetectedInteractive();
-      }, "The detected object, or None.")
-      // The sub-shape (or whole shape) of the detected owner; None when none.
-      .def("DetectedShape", [](const AIS_InteractiveContext& c) -> nimbal::py::typed<nimbal::py::shape_or_none_name> {
-        if (!c.HasDetected()) return pyb::none();
-        auto o = Handle(StdSelect_BRepOwner)::DownCast(c.DetectedOwner());
-        if (o.IsNull() || !o->HasShape()) return pyb::none();
-        return nimbal::py::shape_or_none(o->Shape().Located(o->Location() * o->Shape().Location()));
-      }, "The detected sub-shape (or whole shape), placed, or None.")
-      .def("HighlightStyle",
-           [](const AIS_InteractiveContext& c, Prs3d_TypeOfHighlight t) -> Handle(Prs3d_Drawer) {
-             if (t < 0 || t >= Prs3d_TypeOfHighlight_NB) return {};
-             return c.HighlightStyle(t);
-           },
-           pyb::arg("type"), "The drawer of a highlight kind (dynamic, selected, ...), or None for a kind out of range.")
+      .def("DetectedInteractive", &k::detected_interactive, "The detected object, or None.")
+      .def("DetectedShape", [](const AIS_InteractiveContext& c) { return nimbal::py::shape_or_none(k::detected_shape(c)); },
+           "The detected sub-shape (or whole shape), placed, or None.")
+      .def("HighlightStyle", &k::highlight_style, pyb::arg("type"), "The drawer of a highlight kind (dynamic, selected, ...), or None for a kind out of range.")
       .def("SetToHilightSelected", &AIS_InteractiveContext::SetToHilightSelected, pyb::arg("enable"), "Sets whether hovering highlights selected objects too.")
       .def("ToHilightSelected", &AIS_InteractiveContext::ToHilightSelected, "Whether hovering highlights selected objects too.");
 }

@@ -19,6 +19,7 @@
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <Precision.hxx>
+#include <Standard_NullObject.hxx>
 
 #include <atomic>
 #include <cmath>
@@ -103,15 +104,58 @@ void route_kernel_messages() {
   });
 }
 
-double volume(const TopoDS_Shape& shape) {
-  // Solids only: faces and open shells in a compound would add signed noise.
+namespace {
+
+const TopoDS_Shape& non_null(const TopoDS_Shape& s) {
+  if (s.IsNull()) throw Standard_NullObject("TopoDS_Shape::ShapeType: the shape is null");
+  return s;
+}
+
+const char* type_name(const TopoDS_Shape& s) {
+  if (s.IsNull()) return "TopoDS_Shape";
+  switch (s.ShapeType()) {
+    case TopAbs_COMPOUND: return "TopoDS_Compound";
+    case TopAbs_COMPSOLID: return "TopoDS_CompSolid";
+    case TopAbs_SOLID: return "TopoDS_Solid";
+    case TopAbs_SHELL: return "TopoDS_Shell";
+    case TopAbs_FACE: return "TopoDS_Face";
+    case TopAbs_WIRE: return "TopoDS_Wire";
+    case TopAbs_EDGE: return "TopoDS_Edge";
+    case TopAbs_VERTEX: return "TopoDS_Vertex";
+    default: return "TopoDS_Shape";
+  }
+}
+
+}  // namespace
+
+TopAbs_ShapeEnum shape_type(const TopoDS_Shape& shape) { return non_null(shape).ShapeType(); }
+TopAbs_Orientation orientation(const TopoDS_Shape& shape) { return non_null(shape).Orientation(); }
+TopoDS_Shape reversed(const TopoDS_Shape& shape) { return non_null(shape).Reversed(); }
+
+std::string describe(const TopoDS_Shape& shape) {
+  return std::string("<") + type_name(shape) + (shape.IsNull() ? " (null)>" : ">");
+}
+
+namespace {
+
+// The sum of a measure over the unique sub-shapes of `type`.
+template <class Measure>
+double sum_over(const TopoDS_Shape& shape, TopAbs_ShapeEnum type, Measure measure) {
   double total = 0.0;
-  for (const TopoDS_Shape& solid : sub_shapes(shape, TopAbs_SOLID)) {
+  for (const TopoDS_Shape& sub : sub_shapes(shape, type)) {
     GProp_GProps props;
-    BRepGProp::VolumeProperties(solid, props);
+    measure(sub, props);
     total += props.Mass();
   }
   return total;
+}
+
+}  // namespace
+
+double volume(const TopoDS_Shape& shape) {
+  // Solids only: faces and open shells in a compound would add signed noise.
+  return sum_over(shape, TopAbs_SOLID,
+                  [](const TopoDS_Shape& s, GProp_GProps& p) { BRepGProp::VolumeProperties(s, p); });
 }
 
 double area(const TopoDS_Shape& shape) {
@@ -123,13 +167,8 @@ double area(const TopoDS_Shape& shape) {
 
 double length(const TopoDS_Shape& shape) {
   // Each unique edge once: exploring a solid meets every edge from both faces.
-  double total = 0.0;
-  for (const TopoDS_Shape& edge : sub_shapes(shape, TopAbs_EDGE)) {
-    GProp_GProps props;
-    BRepGProp::LinearProperties(edge, props);
-    total += props.Mass();
-  }
-  return total;
+  return sum_over(shape, TopAbs_EDGE,
+                  [](const TopoDS_Shape& s, GProp_GProps& p) { BRepGProp::LinearProperties(s, p); });
 }
 
 std::optional<Bounds> bounding_box(const TopoDS_Shape& shape) {

@@ -9,12 +9,22 @@
 #include <vector>
 
 #include <Standard_Failure.hxx>
+#include <TopAbs_Orientation.hxx>
 #include <TopAbs_ShapeEnum.hxx>
 #include <TopoDS_Shape.hxx>
 #include <TopoDS_Wire.hxx>
 #include <gp_Pnt.hxx>
 
 namespace nimbal::kernel {
+
+// The shape's type and orientation, and a copy of it reversed; a null shape
+// is refused with Standard_NullObject, where the kernel would dereference it.
+TopAbs_ShapeEnum shape_type(const TopoDS_Shape& shape);
+TopAbs_Orientation orientation(const TopoDS_Shape& shape);
+TopoDS_Shape reversed(const TopoDS_Shape& shape);
+
+// How a shape shows itself: "<TopoDS_Solid>", "<TopoDS_Shape (null)>".
+std::string describe(const TopoDS_Shape& shape);
 
 // Measures of the whole shape (0 for a null shape): volume of its solids,
 // area of its faces, length of its unique edges.

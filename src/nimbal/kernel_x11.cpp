@@ -1,6 +1,8 @@
-// The X calls of the viewer binding, apart from the binding itself: Xlib's
-// macros (None, Status, Bool) would clash with its names.
+// The X calls of the viewer code, apart from it: Xlib's macros (None,
+// Status, Bool) would clash with the kernel's names.
 #include <X11/Xlib.h>
+
+namespace nimbal::kernel {
 
 namespace {
 
@@ -16,7 +18,7 @@ int record_x_error(Display*, XErrorEvent* event) {
 // Whether `window` is a window on `display`, and its size. Asked with an
 // error handler of our own in place: Xlib's default one ends the process on
 // a bad id.
-bool nimbal_x_window_size(void* display, unsigned long window, int& width, int& height) {
+bool x_window_size(void* display, unsigned long window, int& width, int& height) {
   auto* d = static_cast<Display*>(display);
   if (!d || window == 0) return false;
   XSync(d, False);
@@ -31,3 +33,5 @@ bool nimbal_x_window_size(void* display, unsigned long window, int& width, int& 
   height = attributes.height;
   return true;
 }
+
+}  // namespace nimbal::kernel
