@@ -11,19 +11,7 @@ namespace nimbal::py::drulen_bind {
 
 namespace {
 
-bool export_call(GuardedOp op, pyb::handle shapes, pyb::handle filename,
-                        bool (*fn)(const Shapes&, const std::string&), bool single) {
-  try {
-    const Shapes list = single ? Shapes{to_shape(shapes, "shape")} : to_shapes(shapes, "shapes");
-    const std::string name = to_filename(filename);
-    return without_gil([&] { return fn(list, name); });
-  } catch (const nimbal::WrongType&) {
-    Drulen::log_caught(op);
-  } catch (const pyb::error_already_set&) {
-    Drulen::log_caught(op);
-  }
-  return false;
-}
+constexpr auto not_written = [](const auto&...) { return pyb::object(pyb::bool_(false)); };
 
 }  // namespace
 
@@ -48,12 +36,8 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
            }),
            "A new IGES reader with nothing read yet.");
 
-  cls.def_static(
-      "export_step",
-      [](ShapeArg shape, typed<str_name> filename) {
-        return export_call(GuardedOp::export_step, shape, filename, &O::export_shapes_to_step, true);
-      },
-      pyb::arg("shape"), pyb::arg("filename"), "Writes one shape to a STEP file (AP203); True on success.");
+  def_logged(cls, "export_step", GuardedOp::export_step, released<&O::export_step>{}, not_written, pyb::arg("shape"),
+             pyb::arg("filename"), "Writes one shape to a STEP file (AP203); True on success.");
   cls.def_static(
       "_import_with_reader",
       [](XSControl_Reader& reader, const std::string& filename, const std::string& file_type) {
@@ -64,24 +48,14 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
       "import_file",
       [](const std::string& filename) { return shape_or_none(without_gil([&] { return O::import_file(filename); })); },
       pyb::arg("filename"), "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.");
-  cls.def_static(
-      "export_iges",
-      [](ShapeArg shape, typed<str_name> filename) {
-        return export_call(GuardedOp::export_iges, shape, filename, &O::export_shapes_to_iges, true);
-      },
-      pyb::arg("shape"), pyb::arg("filename"), "Writes one shape to an IGES file; True on success.");
-  cls.def_static(
-      "export_shapes_to_iges",
-      [](typed<shapes_arg_name> shapes, typed<str_name> filename) {
-        return export_call(GuardedOp::export_iges, shapes, filename, &O::export_shapes_to_iges, false);
-      },
-      pyb::arg("shapes"), pyb::arg("filename"), "Writes all shapes to one IGES file; True on success.");
-  cls.def(
-      "export_shapes_to_step",
-      [](Drulen&, typed<shapes_arg_name> shapes, typed<str_name> filename) {
-        return export_call(GuardedOp::export_step, shapes, filename, &O::export_shapes_to_step, false);
-      },
-      pyb::arg("shapes"), pyb::arg("filename"), "Writes all shapes to one STEP file (AP203); True on success.");
+  def_logged(cls, "export_iges", GuardedOp::export_iges, released<&O::export_iges>{}, not_written, pyb::arg("shape"),
+             pyb::arg("filename"), "Writes one shape to an IGES file; True on success.");
+  def_logged(cls, "export_shapes_to_iges", GuardedOp::export_iges, released<&O::export_shapes_to_iges>{},
+             not_written, pyb::arg("shapes"), pyb::arg("filename"),
+             "Writes all shapes to one IGES file; True on success.");
+  def_logged<void, Drulen&>(cls, "export_shapes_to_step", GuardedOp::export_step,
+                            released<&O::export_shapes_to_step>{}, not_written, pyb::arg("shapes"),
+                            pyb::arg("filename"), "Writes all shapes to one STEP file (AP203); True on success.");
 }
 
 }  // namespace nimbal::py::drulen_bind
