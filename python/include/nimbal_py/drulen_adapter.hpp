@@ -118,120 +118,50 @@ class DrulenForwarding : public Base {
   }
 
  public:
-  TopoDS_Shape create_box(double width, double height, double depth, OptPoint position) override {
-    return forward<TopoDS_Shape>(
-        "create_box", [&](auto& s) { return s.Base::create_box(width, height, depth, position); }, width, height,
-        depth, position);
-  }
-  TopoDS_Shape create_sphere(double radius, OptPoint center) override {
-    return forward<TopoDS_Shape>(
-        "create_sphere", [&](auto& s) { return s.Base::create_sphere(radius, center); }, radius, center);
-  }
-  TopoDS_Shape create_cylinder(double radius, double height, OptPoint position, OptPoint direction) override {
-    return forward<TopoDS_Shape>(
-        "create_cylinder", [&](auto& s) { return s.Base::create_cylinder(radius, height, position, direction); },
-        radius, height, position, direction);
-  }
-  TopoDS_Shape create_cone(double radius1, double radius2, double height, OptPoint position,
-                           OptPoint direction) override {
-    return forward<TopoDS_Shape>(
-        "create_cone",
-        [&](auto& s) { return s.Base::create_cone(radius1, radius2, height, position, direction); }, radius1,
-        radius2, height, position, direction);
-  }
-  TopoDS_Shape create_torus(double major_radius, double minor_radius, OptPoint position,
-                            OptPoint direction) override {
-    return forward<TopoDS_Shape>(
-        "create_torus",
-        [&](auto& s) { return s.Base::create_torus(major_radius, minor_radius, position, direction); },
-        major_radius, minor_radius, position, direction);
-  }
-  TopoDS_Shape create_rectangle(double width, double height) override {
-    return forward<TopoDS_Shape>(
-        "create_rectangle", [&](auto& s) { return s.Base::create_rectangle(width, height); }, width, height);
-  }
-  TopoDS_Shape create_circle(double radius) override {
-    return forward<TopoDS_Shape>("create_circle", [&](auto& s) { return s.Base::create_circle(radius); }, radius);
-  }
-  TopoDS_Shape translate_shape(const TopoDS_Shape& shape, double dx, double dy, double dz) override {
-    return forward<TopoDS_Shape>(
-        "translate_shape", [&](auto& s) { return s.Base::translate_shape(shape, dx, dy, dz); }, shape, dx, dy, dz);
-  }
-  TopoDS_Shape rotate_shape(const TopoDS_Shape& shape, const Point3& axis_point, const Point3& axis_direction,
-                            double angle_degrees) override {
-    return forward<TopoDS_Shape>(
-        "rotate_shape",
-        [&](auto& s) { return s.Base::rotate_shape(shape, axis_point, axis_direction, angle_degrees); }, shape,
-        axis_point, axis_direction, angle_degrees);
-  }
-  TopoDS_Shape fuse_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2) override {
-    return forward<TopoDS_Shape>(
-        "fuse_shapes", [&](auto& s) { return s.Base::fuse_shapes(shape1, shape2); }, shape1, shape2);
-  }
-  TopoDS_Shape cut_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2) override {
-    return forward<TopoDS_Shape>(
-        "cut_shapes", [&](auto& s) { return s.Base::cut_shapes(shape1, shape2); }, shape1, shape2);
-  }
-  TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) override {
-    return forward<TopoDS_Shape>(
-        "unify_same_domain", [&](auto& s) { return s.Base::unify_same_domain(shape); }, shape);
-  }
-  TopoDS_Shape import_file(const std::string& filename) override {
-    return forward<TopoDS_Shape>("import_file", [&](auto& s) { return s.Base::import_file(filename); }, filename);
-  }
-  bool export_shapes_to_step(const Shapes& shapes, const std::string& filename) override {
-    return forward<bool>(
-        "export_shapes_to_step", [&](auto& s) { return s.Base::export_shapes_to_step(shapes, filename); }, shapes,
-        filename);
-  }
-  bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename) override {
-    return forward<bool>(
-        "export_shapes_to_iges", [&](auto& s) { return s.Base::export_shapes_to_iges(shapes, filename); }, shapes,
-        filename);
-  }
-  Shapes explode_to_faces(const TopoDS_Shape& shape) override {
-    return forward<Shapes>("explode_to_faces", [&](auto& s) { return s.Base::explode_to_faces(shape); }, shape);
-  }
-  TopoDS_Shape create_array_compound(const TopoDS_Shape& base_shape, const services::Count3& count,
-                                     const Point3& spacing) override {
-    return forward<TopoDS_Shape>(
-        "create_array_compound", [&](auto& s) { return s.Base::create_array_compound(base_shape, count, spacing); },
-        base_shape, count, spacing);
-  }
-  TopoDS_Shape apply_fillet(const TopoDS_Shape& shape, double radius, const Indices& edge_indices) override {
-    return forward<TopoDS_Shape>(
-        "apply_fillet", [&](auto& s) { return s.Base::apply_fillet(shape, radius, edge_indices); }, shape, radius,
-        edge_indices);
-  }
-  TopoDS_Shape apply_corner_round(const TopoDS_Shape& shape, double radius, const Indices& vertex_indices) override {
-    return forward<TopoDS_Shape>(
-        "apply_corner_round", [&](auto& s) { return s.Base::apply_corner_round(shape, radius, vertex_indices); },
-        shape, radius, vertex_indices);
-  }
-  TopoDS_Shape apply_polyline_round(const TopoDS_Shape& shape, double radius,
-                                    const Indices& vertex_indices) override {
-    return forward<TopoDS_Shape>(
-        "apply_polyline_round",
-        [&](auto& s) { return s.Base::apply_polyline_round(shape, radius, vertex_indices); }, shape, radius,
-        vertex_indices);
-  }
-  PlaneParams plane_params_for_standard(const std::string& standard_plane) override {
-    return forward<PlaneParams>(
-        "plane_params_for_standard", [&](auto& s) { return s.Base::plane_params_for_standard(standard_plane); },
-        standard_plane);
-  }
-  PlaneParams plane_params_from_face(const TopoDS_Shape& face_shape) override {
-    return forward<PlaneParams>(
-        "plane_params_from_face", [&](auto& s) { return s.Base::plane_params_from_face(face_shape); }, face_shape);
-  }
-  TopoDS_Shape create_polyline(const std::vector<Point3>& points, bool closed) override {
-    return forward<TopoDS_Shape>(
-        "create_polyline", [&](auto& s) { return s.Base::create_polyline(points, closed); }, points, closed);
-  }
-  TopoDS_Shape extrude_shape(const TopoDS_Shape& shape, double depth) override {
-    return forward<TopoDS_Shape>(
-        "extrude_shape", [&](auto& s) { return s.Base::extrude_shape(shape, depth); }, shape, depth);
-  }
+  // One operation: its result type, name, parameters and their names.
+#define NIMBAL_DRULEN_FORWARD(R, op, params, ...) \
+  R op params override { return forward<R>(#op, [&](auto& s) { return s.Base::op(__VA_ARGS__); }, __VA_ARGS__); }
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_box, (double width, double height, double depth, OptPoint position),
+                        width, height, depth, position)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_sphere, (double radius, OptPoint center), radius, center)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_cylinder, (double radius, double height, OptPoint position,
+                        OptPoint direction), radius, height, position, direction)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_cone, (double radius1, double radius2, double height, OptPoint position,
+                        OptPoint direction), radius1, radius2, height, position, direction)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_torus, (double major_radius, double minor_radius, OptPoint position,
+                        OptPoint direction), major_radius, minor_radius, position, direction)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_rectangle, (double width, double height), width, height)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_circle, (double radius), radius)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, translate_shape, (const TopoDS_Shape& shape, double dx, double dy, double dz),
+                        shape, dx, dy, dz)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, rotate_shape, (const TopoDS_Shape& shape, const Point3& axis_point,
+                        const Point3& axis_direction, double angle_degrees),
+                        shape, axis_point, axis_direction, angle_degrees)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, fuse_shapes, (const TopoDS_Shape& shape1, const TopoDS_Shape& shape2),
+                        shape1, shape2)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, cut_shapes, (const TopoDS_Shape& shape1, const TopoDS_Shape& shape2),
+                        shape1, shape2)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, unify_same_domain, (const TopoDS_Shape& shape), shape)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, import_file, (const std::string& filename), filename)
+  NIMBAL_DRULEN_FORWARD(bool, export_shapes_to_step, (const Shapes& shapes, const std::string& filename),
+                        shapes, filename)
+  NIMBAL_DRULEN_FORWARD(bool, export_shapes_to_iges, (const Shapes& shapes, const std::string& filename),
+                        shapes, filename)
+  NIMBAL_DRULEN_FORWARD(Shapes, explode_to_faces, (const TopoDS_Shape& shape), shape)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_array_compound, (const TopoDS_Shape& base_shape,
+                        const services::Count3& count, const Point3& spacing), base_shape, count, spacing)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, apply_fillet, (const TopoDS_Shape& shape, double radius,
+                        const Indices& edge_indices), shape, radius, edge_indices)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, apply_corner_round, (const TopoDS_Shape& shape, double radius,
+                        const Indices& vertex_indices), shape, radius, vertex_indices)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, apply_polyline_round, (const TopoDS_Shape& shape, double radius,
+                        const Indices& vertex_indices), shape, radius, vertex_indices)
+  NIMBAL_DRULEN_FORWARD(PlaneParams, plane_params_for_standard, (const std::string& standard_plane), standard_plane)
+  NIMBAL_DRULEN_FORWARD(PlaneParams, plane_params_from_face, (const TopoDS_Shape& face_shape), face_shape)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, create_polyline, (const std::vector<Point3>& points, bool closed),
+                        points, closed)
+  NIMBAL_DRULEN_FORWARD(TopoDS_Shape, extrude_shape, (const TopoDS_Shape& shape, double depth), shape, depth)
+#undef NIMBAL_DRULEN_FORWARD
 };
 
 // Forwards the 24 operations to any Python object offering them.

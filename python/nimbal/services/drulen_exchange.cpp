@@ -13,6 +13,17 @@ namespace {
 
 constexpr auto not_written = [](const auto&...) { return pyb::object(pyb::bool_(false)); };
 
+// A reader's creation sets the kernel's exchange globals.
+template <class Reader>
+void bind_reader(pyb::module_& m, const char* name, const char* doc, const char* init_doc) {
+  pyb::class_<Reader, XSControl_Reader>(m, name, pyb::module_local(), doc)
+      .def(pyb::init([] {
+             ExchangeLock lock;
+             return new Reader();
+           }),
+           init_doc);
+}
+
 }  // namespace
 
 void bind_exchange(pyb::module_& m, DrulenClass& cls) {
@@ -20,21 +31,10 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   // Local to this module: other modules may bind the readers their own way.
   pyb::class_<XSControl_Reader>(m, "XSControl_Reader", pyb::module_local(),
                                 "A kernel file reader, as _import_with_reader takes it.");
-  // A reader's creation sets the kernel's exchange globals.
-  pyb::class_<STEPControl_Reader, XSControl_Reader>(m, "STEPControl_Reader", pyb::module_local(),
-                                                    "The kernel's STEP file reader.")
-      .def(pyb::init([] {
-             ExchangeLock lock;
-             return new STEPControl_Reader();
-           }),
-           "A new STEP reader with nothing read yet.");
-  pyb::class_<IGESControl_Reader, XSControl_Reader>(m, "IGESControl_Reader", pyb::module_local(),
-                                                    "The kernel's IGES file reader.")
-      .def(pyb::init([] {
-             ExchangeLock lock;
-             return new IGESControl_Reader();
-           }),
-           "A new IGES reader with nothing read yet.");
+  bind_reader<STEPControl_Reader>(m, "STEPControl_Reader", "The kernel's STEP file reader.",
+                                  "A new STEP reader with nothing read yet.");
+  bind_reader<IGESControl_Reader>(m, "IGESControl_Reader", "The kernel's IGES file reader.",
+                                  "A new IGES reader with nothing read yet.");
 
   def_logged(cls, "export_step", GuardedOp::export_step, released<&O::export_step>{}, not_written, pyb::arg("shape"),
              pyb::arg("filename"), "Writes one shape to a STEP file (AP203); True on success.");
