@@ -50,6 +50,21 @@ struct released<F> {
   }
 };
 
+// The core function F with its null shape given as None, run with the
+// interpreter lock released when `Unlocked`.
+template <auto F, bool Unlocked = false>
+struct or_none;
+template <class... A, TopoDS_Shape (*F)(A...), bool Unlocked>
+struct or_none<F, Unlocked> {
+  ShapeResult operator()(A... a) const {
+    if constexpr (Unlocked) {
+      return shape_or_none(without_gil([&] { return F(a...); }));
+    } else {
+      return shape_or_none(F(a...));
+    }
+  }
+};
+
 // Defines `name` as `f` with converted arguments (see convert.hpp); one
 // that is refused is logged as `op` logs its own failures, and the result
 // is `fallback(raw arguments...)`. A static member unless Self is Drulen&

@@ -110,18 +110,10 @@ void bind_builders(DrulenClass& cls) {
       },
       pyb::arg("points"), pyb::arg("closed") = false, "Wire of straight edges through the points, or None.");
 
-  cls.def_static(
-      "_fillet2d_face",
-      [](const TopoDS_Shape& face, double radius, const Shapes& target_vertices) {
-        return shape_or_none(Drulen::ops::fillet2d_face(face, radius, target_vertices));
-      },
-      pyb::arg("face"), pyb::arg("radius"), pyb::arg("target_vertices"));
-  cls.def_static(
-      "_apply_corner_round_wire",
-      [](const TopoDS_Shape& wire, double radius, const Shapes& target_vertices) {
-        return shape_or_none(Drulen::ops::apply_corner_round_wire(wire, radius, target_vertices));
-      },
-      pyb::arg("wire"), pyb::arg("radius"), pyb::arg("target_vertices"));
+  cls.def_static("_fillet2d_face", or_none<&O::fillet2d_face>{}, pyb::arg("face"), pyb::arg("radius"),
+                 pyb::arg("target_vertices"));
+  cls.def_static("_apply_corner_round_wire", or_none<&O::apply_corner_round_wire>{}, pyb::arg("wire"),
+                 pyb::arg("radius"), pyb::arg("target_vertices"));
 }
 
 }  // namespace nimbal::py::drulen_bind

@@ -38,16 +38,10 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
 
   def_logged(cls, "export_step", GuardedOp::export_step, released<&O::export_step>{}, not_written, pyb::arg("shape"),
              pyb::arg("filename"), "Writes one shape to a STEP file (AP203); True on success.");
-  cls.def_static(
-      "_import_with_reader",
-      [](XSControl_Reader& reader, const std::string& filename, const std::string& file_type) {
-        return shape_or_none(without_gil([&] { return O::import_with_reader(reader, filename, file_type); }));
-      },
-      pyb::arg("reader"), pyb::arg("filename"), pyb::arg("file_type"));
-  cls.def_static(
-      "import_file",
-      [](const std::string& filename) { return shape_or_none(without_gil([&] { return O::import_file(filename); })); },
-      pyb::arg("filename"), "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.");
+  cls.def_static("_import_with_reader", or_none<&O::import_with_reader, true>{}, pyb::arg("reader"),
+                 pyb::arg("filename"), pyb::arg("file_type"));
+  cls.def_static("import_file", or_none<&O::import_file, true>{}, pyb::arg("filename"),
+                 "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.");
   def_logged(cls, "export_iges", GuardedOp::export_iges, released<&O::export_iges>{}, not_written, pyb::arg("shape"),
              pyb::arg("filename"), "Writes one shape to an IGES file; True on success.");
   def_logged(cls, "export_shapes_to_iges", GuardedOp::export_iges, released<&O::export_shapes_to_iges>{},
