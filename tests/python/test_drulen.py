@@ -302,6 +302,8 @@ def test_fillet_index_selection():
     assert len(faces(two)) == 8
     one_by_keyword = D.apply_fillet(box, 1, edge_indices=(3,))
     assert len(faces(one_by_keyword)) == 7
+    # A whole float is its index, as Python compares 3.0 equal to 3.
+    assert k.volume(D.apply_fillet(box, 1, [3.0])) == pytest.approx(k.volume(one_by_keyword))
     lost = 1000 - k.volume(one_by_keyword)
     assert lost == pytest.approx(10 * (1 - math.pi / 4), rel=1e-3)
     # The two edges share a corner, whose blend takes a little less than twice.
@@ -313,7 +315,7 @@ def test_fillet_index_selection():
 def test_fillet_selecting_nothing_takes_the_logged_path(capture_logs):
     # The kernel (7.6) throws on a build without edges.
     box = D.create_box(10, 10, 10)
-    for selection in ([12], [-1], [2 ** 70]):
+    for selection in ([12], [-1], [2 ** 70], [0.5], [float("nan")]):
         capture_logs.clear()
         assert D.apply_fillet(box, 1, selection) is None
         [(level, msg, tb)] = records(capture_logs)

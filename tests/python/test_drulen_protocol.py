@@ -82,6 +82,8 @@ def test_adapter_forwards_positionally(op, args, returned, expected):
     ("explode_to_faces", (BOX,), BOX),
     ("explode_to_faces", (BOX,), [BOX, None]),
     ("plane_params_from_face", (BOX,), (1, 2, 3)),
+    ("plane_params_from_face", (BOX,), ((0, 0, 0), (0, 0, 1), (1, 0, 0))),
+    ("plane_params_for_standard", ("xy",), [(0, 0, 1)]),
 ])
 def test_adapter_checks_results(op, args, bad):
     with pytest.raises(TypeError):

@@ -313,3 +313,43 @@ std::optional<E> member_or_none(pyb::handle v) {
   return pyb::detail::cast_op<E>(c);
 }
 }  // namespace nimbal::py::from_py
+
+#include <climits>
+#include <cmath>
+
+namespace nimbal::py::from_py {
+
+// Indices to look up, from any iterable of integers. As Python compares
+// 1.0 equal to 1, a whole float is its integer; an item that equals no
+// 64-bit index (a fraction, an integer beyond 64 bits) becomes LLONG_MIN,
+// which no table holds, so it selects nothing.
+inline std::vector<long long> indices(pyb::handle v, std::string_view what) {
+  PyObject* it = PyObject_GetIter(v.ptr());
+  if (!it) {
+    PyErr_Clear();
+    wrong_type(what, "an iterable of integers", v);
+  }
+  auto iter = pyb::reinterpret_steal<pyb::object>(it);
+  const std::string each = "each item of " + std::string(what);
+  std::vector<long long> out;
+  while (PyObject* raw = PyIter_Next(iter.ptr())) {
+    auto item = pyb::reinterpret_steal<pyb::object>(raw);
+    if (PyFloat_Check(item.ptr())) {
+      const double d = PyFloat_AsDouble(item.ptr());
+      const bool whole = std::isfinite(d) && d == std::floor(d) && std::abs(d) < 9e18;
+      out.push_back(whole ? static_cast<long long>(d) : LLONG_MIN);
+      continue;
+    }
+    if (!PyIndex_Check(item.ptr())) wrong_type(each, "an integer", item);
+    auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(item.ptr()));
+    if (!index) throw pyb::error_already_set();
+    int overflow = 0;
+    const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+    if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
+    out.push_back(overflow ? LLONG_MIN : n);
+  }
+  if (PyErr_Occurred()) throw pyb::error_already_set();
+  return out;
+}
+
+}  // namespace nimbal::py::from_py

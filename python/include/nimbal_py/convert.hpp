@@ -338,3 +338,31 @@ pyb::module_& def_function(pyb::module_& m, const char* name, F f, const Extra&.
 }
 
 }  // namespace nimbal::py
+
+namespace nimbal::py {
+
+// A kernel shape parameter that None is not: the operation reports a
+// missing shape as a wrong argument (a plain TopoDS_Shape takes None as
+// the null shape).
+struct KernelShape : TopoDS_Shape {
+  KernelShape() = default;
+  KernelShape(TopoDS_Shape s) : TopoDS_Shape(std::move(s)) {}
+};
+
+namespace convert {
+
+inline KernelShape value(pyb::handle v, tag<KernelShape>, std::string_view what) { return from_py::shape(v, what); }
+
+inline std::vector<long long> value(pyb::handle v, tag<std::vector<long long>>, std::string_view what) {
+  return from_py::indices(v, what);
+}
+
+template <>
+struct arg_name<KernelShape> : typing::shape_name {};
+template <>
+struct arg_name<std::vector<long long>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
+};
+
+}  // namespace convert
+}  // namespace nimbal::py

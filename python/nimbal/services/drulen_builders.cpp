@@ -13,10 +13,6 @@ NIMBAL_PY_NAME(plane_params_name, "tuple[tuple[float, float, float], tuple[float
 pyb::object zero3() { return pyb::make_tuple(0, 0, 0); }
 pyb::object z_axis() { return pyb::make_tuple(0, 0, 1); }
 
-pyb::tuple plane_tuple(const PlaneParams& p) {
-  return pyb::make_tuple(point_to_tuple<3>(p.first), point_to_tuple<3>(p.second));
-}
-
 // The standard normals as Python tuples, made once: the same triple on every call.
 pyb::handle standard_normal(const std::string& key) {
   static std::vector<std::pair<std::string, PyObject*>> cache = [] {
@@ -94,15 +90,14 @@ void bind_builders(DrulenClass& cls) {
   cls.def_static(
       "plane_params_from_face",
       [](ShapeArg face_shape) -> typed<plane_params_name> {
-        TopoDS_Shape face;
         try {
-          face = to_shape(face_shape, "face_shape");
-        } catch (const nimbal::WrongType& e) {
-          raise_value_error_from(std::string("Could not extract plane parameters from face: ") + e.what(),
-                                 std::current_exception());
-        }
-        try {
-          return plane_tuple(Drulen::ops::plane_params_from_face(face));
+          TopoDS_Shape face;
+          try {
+            face = from_py::shape(face_shape, "face_shape");
+          } catch (const nimbal::WrongType&) {
+            throw Drulen::ops::plane_from_face_failure();
+          }
+          return pyb::cast(Drulen::ops::plane_params_from_face(face));
         } catch (const PlaneFromFaceError& e) {
           raise_value_error_from(e.what(), e.cause);
         }
@@ -111,24 +106,14 @@ void bind_builders(DrulenClass& cls) {
   cls.def_static(
       "create_polyline",
       [](const std::vector<Point3>& points, bool_arg closed) {
-        int truth = PyObject_IsTrue(closed.ptr());
-        if (truth < 0) throw pyb::error_already_set();
-        return shape_or_none(Drulen::ops::create_polyline(points, truth != 0));
+        return shape_or_none(Drulen::ops::create_polyline(points, from_py::truth(closed, "closed")));
       },
       pyb::arg("points"), pyb::arg("closed") = false, "Wire of straight edges through the points, or None.");
 
-  cls.def_static(
-      "_fillet2d_face",
-      [](const TopoDS_Shape& face, double radius, const Shapes& target_vertices) {
-        return shape_or_none(Drulen::ops::fillet2d_face(face, radius, target_vertices));
-      },
-      pyb::arg("face"), pyb::arg("radius"), pyb::arg("target_vertices"));
-  cls.def_static(
-      "_apply_corner_round_wire",
-      [](const TopoDS_Shape& wire, double radius, const Shapes& target_vertices) {
-        return shape_or_none(Drulen::ops::apply_corner_round_wire(wire, radius, target_vertices));
-      },
-      pyb::arg("wire"), pyb::arg("radius"), pyb::arg("target_vertices"));
+  cls.def_static("_fillet2d_face", or_none<&O::fillet2d_face>{}, pyb::arg("face"), pyb::arg("radius"),
+                 pyb::arg("target_vertices"));
+  cls.def_static("_apply_corner_round_wire", or_none<&O::apply_corner_round_wire>{}, pyb::arg("wire"),
+                 pyb::arg("radius"), pyb::arg("target_vertices"));
 }
 
 }  // namespace nimbal::py::drulen_bind

@@ -491,9 +491,20 @@ PlaneParams Drulen::ops::plane_params_from_face(const TopoDS_Shape& face_shape) 
   } catch (const InvalidValue&) {
     throw;
   } catch (...) {
-    throw PlaneFromFaceError("Could not extract plane parameters from face: " + current_error_text(),
-                             std::current_exception());
+    throw plane_from_face_failure();
   }
+}
+
+PlaneFromFaceError Drulen::ops::plane_from_face_failure() {
+  return PlaneFromFaceError("Could not extract plane parameters from face: " + current_error_text(),
+                            std::current_exception());
+}
+
+PlaneParams plane_params_from(const std::vector<Point3>& answer, std::string_view what) {
+  if (answer.size() != 2)
+    throw WrongType(std::string(what) + " must be an (origin, normal) pair, not " + std::to_string(answer.size()) +
+                    " points");
+  return {answer[0], answer[1]};
 }
 
 TopoDS_Shape Drulen::ops::create_polyline(const std::vector<Point3>& points, bool closed) {

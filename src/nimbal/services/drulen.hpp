@@ -101,6 +101,10 @@ struct PlaneFromFaceError : InvalidValue {
   std::exception_ptr cause;
 };
 
+// A substitute service's answer to a plane query: exactly one (origin,
+// normal) pair of points, or WrongType naming `what`.
+PlaneParams plane_params_from(const std::vector<Point3>& answer, std::string_view what);
+
 // Held for any use of the kernel's STEP and IGES code, which is not
 // thread-safe: one holder in the process at a time (recursive). Waits with
 // the embedding layer's lock released.
@@ -163,6 +167,9 @@ class Drulen : public DrulenProtocol {
     // Throws InvalidValue "Face is not planar" or "Could not extract plane
     // parameters from face: ...".
     static PlaneParams plane_params_from_face(const TopoDS_Shape& face_shape);
+    // The error being handled (a face refused on the way in too), as
+    // plane_params_from_face reports its failures.
+    static PlaneFromFaceError plane_from_face_failure();
     static TopoDS_Shape create_polyline(const std::vector<Point3>& points, bool closed);
     static bool export_step(const TopoDS_Shape& shape, const std::string& filename);
     // `file_type` ("STEP" or "IGES") is used in messages only.

@@ -500,10 +500,7 @@ bool Drulen::ops::export_shapes_to_step(const Shapes& shapes, const std::string&
 }
 
 bool Drulen::ops::export_step(const TopoDS_Shape& shape, const std::string& filename) {
-  return detail::guarded(GuardedOp::export_step, false, [&] {
-    ExchangeLock lock;
-    return write_step(Shapes{shape}, filename);
-  });
+  return export_shapes_to_step(Shapes{shape}, filename);
 }
 
 bool Drulen::ops::export_shapes_to_iges(const Shapes& shapes, const std::string& filename) {
@@ -514,10 +511,7 @@ bool Drulen::ops::export_shapes_to_iges(const Shapes& shapes, const std::string&
 }
 
 bool Drulen::ops::export_iges(const TopoDS_Shape& shape, const std::string& filename) {
-  return detail::guarded(GuardedOp::export_iges, false, [&] {
-    ExchangeLock lock;
-    return write_iges(Shapes{shape}, filename);
-  });
+  return export_shapes_to_iges(Shapes{shape}, filename);
 }
 
 TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std::string& filename,

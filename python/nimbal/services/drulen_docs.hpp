@@ -1,0 +1,113 @@
+// Long texts of nimbal.services.drulen: the host's Protocol and the class docstring.
+#pragma once
+
+namespace nimbal::py::drulen_docs {
+
+// The structural interface as the host's typing.Protocol: declarations only.
+constexpr const char* protocol_source = R"PY(
+import typing as _typing
+
+@_typing.runtime_checkable
+class DrulenProtocol(_typing.Protocol):
+    """The 24 operations the geometry manager calls on its kernel service.
+
+    Drulen provides them all; a host may hand the manager any other object
+    that does (a subclass of Drulen, or its own service). Every operation
+    returns a new shape and leaves its inputs alone; the modelling ones give
+    None where the kernel fails.
+    """
+
+    def create_box(self, width: "float", height: "float", depth: "float",
+                   position: "tuple[float, float, float]" = (0, 0, 0)) -> "nimbal.kernel.TopoDS_Shape":
+        """Box of the three extents centred on position."""
+    def create_sphere(self, radius: "float",
+                      center: "tuple[float, float, float]" = (0, 0, 0)) -> "nimbal.kernel.TopoDS_Shape":
+        """Sphere of the radius about center."""
+    def create_cylinder(self, radius: "float", height: "float", position: "tuple[float, float, float]" = (0, 0, 0),
+                        direction: "tuple[float, float, float]" = (0, 0, 1)) -> "nimbal.kernel.TopoDS_Shape":
+        """Cylinder along direction whose axis midpoint is position."""
+    def create_cone(self, radius1: "float", radius2: "float", height: "float",
+                    position: "tuple[float, float, float]" = (0, 0, 0),
+                    direction: "tuple[float, float, float]" = (0, 0, 1)) -> "nimbal.kernel.TopoDS_Shape":
+        """Cone (truncated when both radii are set) with its base centre at position."""
+    def create_torus(self, major_radius: "float", minor_radius: "float",
+                     position: "tuple[float, float, float]" = (0, 0, 0),
+                     direction: "tuple[float, float, float]" = (0, 0, 1)) -> "nimbal.kernel.TopoDS_Shape":
+        """Torus about position whose axis is direction."""
+    def create_rectangle(self, width: "float", height: "float") -> "nimbal.kernel.TopoDS_Shape":
+        """Rectangular face in the XY plane centred on the origin."""
+    def create_circle(self, radius: "float") -> "nimbal.kernel.TopoDS_Shape":
+        """Disc face in the XY plane centred on the origin."""
+    def translate_shape(self, shape: "nimbal.kernel.TopoDS_Shape", dx: "float", dy: "float",
+                        dz: "float") -> "nimbal.kernel.TopoDS_Shape":
+        """Copy of shape moved by (dx, dy, dz)."""
+    def rotate_shape(self, shape: "nimbal.kernel.TopoDS_Shape", axis_point: "tuple[float, float, float]",
+                     axis_direction: "tuple[float, float, float]",
+                     angle_degrees: "float") -> "nimbal.kernel.TopoDS_Shape":
+        """Copy of shape turned by angle_degrees about the axis through axis_point."""
+    def fuse_shapes(self, shape1: "nimbal.kernel.TopoDS_Shape",
+                    shape2: "nimbal.kernel.TopoDS_Shape") -> "nimbal.kernel.TopoDS_Shape | None":
+        """Union of the two shapes, or None."""
+    def cut_shapes(self, shape1: "nimbal.kernel.TopoDS_Shape",
+                   shape2: "nimbal.kernel.TopoDS_Shape") -> "nimbal.kernel.TopoDS_Shape | None":
+        """shape1 with shape2 taken away, or None."""
+    def unify_same_domain(self, shape: "nimbal.kernel.TopoDS_Shape") -> "nimbal.kernel.TopoDS_Shape | None":
+        """shape with faces and edges of one surface or curve merged; shape itself when that fails."""
+    def import_file(self, filename: "str") -> "nimbal.kernel.TopoDS_Shape | None":
+        """Every root of a STEP or IGES file (chosen by suffix) in one shape, or None."""
+    def export_shapes_to_step(self, shapes: "typing.Iterable[nimbal.kernel.TopoDS_Shape]",
+                              filename: "str") -> "bool":
+        """Writes the shapes to one STEP file; True on success."""
+    def export_shapes_to_iges(self, shapes: "typing.Iterable[nimbal.kernel.TopoDS_Shape]",
+                              filename: "str") -> "bool":
+        """Writes the shapes to one IGES file; True on success."""
+    def explode_to_faces(self, shape: "nimbal.kernel.TopoDS_Shape") -> "list[nimbal.kernel.TopoDS_Face]":
+        """Independent copies of the faces of shape."""
+    def create_array_compound(self, base_shape: "nimbal.kernel.TopoDS_Shape", count: "tuple[int, int, int]",
+                              spacing: "tuple[float, float, float]") -> "nimbal.kernel.TopoDS_Shape":
+        """Compound of copies of base_shape on a grid of count copies per axis, spacing apart."""
+    def apply_fillet(self, shape: "nimbal.kernel.TopoDS_Shape", radius: "float",
+                     edge_indices: "typing.Iterable[int]" = ()) -> "nimbal.kernel.TopoDS_Shape | None":
+        """3D fillet of the edges by index (all when none is given), or None."""
+    def apply_corner_round(self, shape: "nimbal.kernel.TopoDS_Shape", radius: "float",
+                           vertex_indices: "typing.Iterable[int]" = ()) -> "nimbal.kernel.TopoDS_Shape | None":
+        """Rounding of the corners by index of a planar face, or None."""
+    def apply_polyline_round(self, shape: "nimbal.kernel.TopoDS_Shape", radius: "float",
+                             vertex_indices: "typing.Iterable[int]" = ()) -> "nimbal.kernel.TopoDS_Shape | None":
+        """Arcs put at the junctions by index of a polyline wire, or None."""
+    def plane_params_for_standard(
+            self, standard_plane: "str") -> "tuple[tuple[float, float, float], tuple[float, float, float]]":
+        """(origin, normal) of the standard plane 'xy', 'xz' or 'yz'."""
+    def plane_params_from_face(
+            self, face_shape: "nimbal.kernel.TopoDS_Shape"
+    ) -> "tuple[tuple[float, float, float], tuple[float, float, float]]":
+        """(origin, normal) of the plane carrying a planar face."""
+    def create_polyline(self, points: "typing.Iterable[tuple[float, float, float]]",
+                        closed: "bool" = False) -> "nimbal.kernel.TopoDS_Shape | None":
+        """Wire of straight edges through the points, or None."""
+    def extrude_shape(self, shape: "nimbal.kernel.TopoDS_Shape",
+                      depth: "float") -> "nimbal.kernel.TopoDS_Shape | None":
+        """Prism of a planar face or wire along its normal by depth, or None."""
+
+DrulenProtocol.__module__ = "nimbal.services.drulen"
+)PY";
+
+constexpr const char* drulen = R"(The geometry kernel service over the kernel; keeps no state.
+
+Every operation makes new shapes and leaves its inputs alone. Lengths are in
+model units, angles in degrees, points and directions (x, y, z). Failures
+follow one split:
+
+- the primitive builders, the transforms, create_array_compound and
+  create_polyline let kernel failures through as KernelError (a wrong
+  argument type is a TypeError);
+- plane_params_for_standard and plane_params_from_face raise ValueError;
+- every other operation catches its failure, logs it through this module's
+  logger (error level with its traceback; warning for refused inputs and for
+  unify_same_domain) and returns None, False, its input or the faces made so
+  far.
+
+A subclass may override any operation; create_array_compound places its
+copies through the instance's own translate_shape.)";
+
+}  // namespace nimbal::py::drulen_docs
