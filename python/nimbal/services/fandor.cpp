@@ -5,8 +5,8 @@
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/records.hpp"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -228,23 +228,8 @@ Returns:
 
 namespace {
 
-// The record as its existing Python object (the caller passed it in).
-pyb::object plane_object(const PlaneProperties& plane) {
-  return pyb::cast(&plane, pyb::return_value_policy::reference);
-}
-
-AxisPair axes_from_py(pyb::handle result) {
-  const char* msg = "plane_local_axes must return a pair of (x, y, z) triples";
-  std::array<pyb::object, 2> items;
-  if (!PySequence_Check(result.ptr()) || PyUnicode_Check(result.ptr()) ||
-      pyb::len(result) != 2)
-    throw nimbal::WrongType(msg);
-  pyb::sequence seq = pyb::reinterpret_borrow<pyb::sequence>(result);
-  AxisPair axes;
-  if (!nimbal::py::as_point<3>(seq[0], axes.first) || !nimbal::py::as_point<3>(seq[1], axes.second))
-    throw nimbal::WrongType(msg);
-  return axes;
-}
+namespace from_py = nimbal::py::from_py;
+using nimbal::py::passed_record;
 
 class PyFandor : public Fandor {
  public:
@@ -254,7 +239,13 @@ class PyFandor : public Fandor {
     {
       pyb::gil_scoped_acquire gil;
       pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "plane_local_axes");
-      if (ov) return axes_from_py(ov(plane_object(plane)));
+      if (ov) {
+        try {
+          return ov(passed_record(plane)).cast<AxisPair>();
+        } catch (const pyb::cast_error&) {
+          throw nimbal::WrongType("plane_local_axes must return a pair of (x, y, z) triples");
+        }
+      }
     }
     return Fandor::plane_local_axes(plane);
   }
@@ -262,7 +253,7 @@ class PyFandor : public Fandor {
     {
       pyb::gil_scoped_acquire gil;
       pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "local_to_world");
-      if (ov) return ov(plane_object(plane), u, v).cast<Point3>();
+      if (ov) return ov(passed_record(plane), u, v).cast<Point3>();
     }
     return Fandor::local_to_world(plane, u, v);
   }
@@ -270,7 +261,7 @@ class PyFandor : public Fandor {
     {
       pyb::gil_scoped_acquire gil;
       pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "world_to_local");
-      if (ov) return ov(plane_object(plane), x, y, z).cast<Point2>();
+      if (ov) return ov(passed_record(plane), x, y, z).cast<Point2>();
     }
     return Fandor::world_to_local(plane, x, y, z);
   }
@@ -298,103 +289,70 @@ class PyObjectView : public HostView {
   template <std::size_t N, class F>
   std::array<double, N> call(F&& f) {
     try {
-      return unpack<N>(f());
+      return nimbal::services::unpack_view_result<N>(numbers(f(), N));
     } catch (pyb::error_already_set& e) {
       if (!e.matches(PyExc_Exception)) throw;
       throw ViewCallError(pyb::str(e.value()).cast<std::string>());
     }
   }
 
-  // Python's tuple unpacking into N numbers, with its messages.
-  template <std::size_t N>
-  static std::array<double, N> unpack(const pyb::object& result) {
+  // The numbers the result iterates over; reading stops one past `expected`,
+  // as unpacking does.
+  static std::vector<double> numbers(const pyb::object& result, std::size_t expected) {
     PyObject* it = PyObject_GetIter(result.ptr());
     if (!it) {
       PyErr_Clear();
       throw ViewCallError("cannot unpack non-iterable " + nimbal::py::type_name(result) + " object");
     }
-    pyb::object iter = pyb::reinterpret_steal<pyb::object>(it);
-    std::array<double, N> out{};
-    std::size_t n = 0;
-    while (true) {
-      pyb::object item = pyb::reinterpret_steal<pyb::object>(PyIter_Next(iter.ptr()));
-      if (!item) {
-        if (PyErr_Occurred()) throw pyb::error_already_set();
+    auto iter = pyb::reinterpret_steal<pyb::object>(it);
+    std::vector<double> out;
+    while (PyObject* raw = PyIter_Next(iter.ptr())) {
+      auto item = pyb::reinterpret_steal<pyb::object>(raw);
+      if (out.size() == expected) {  // one too many is refused unread
+        out.push_back(0.0);
         break;
       }
-      if (n == N) throw ViewCallError("too many values to unpack (expected " + std::to_string(N) + ")");
-      if (!nimbal::py::as_double(item, out[n]))
-        throw ViewCallError("view result holds a " + nimbal::py::type_name(item) +
-                            ", not a number");
-      ++n;
+      double d = 0.0;
+      if (!nimbal::py::as_double(item, d))
+        throw ViewCallError("view result holds a " + nimbal::py::type_name(item) + ", not a number");
+      out.push_back(d);
     }
-    if (n < N)
-      throw ViewCallError("not enough values to unpack (expected " + std::to_string(N) + ", got " +
-                          std::to_string(n) + ")");
+    if (PyErr_Occurred()) throw pyb::error_already_set();
     return out;
   }
 
   pyb::handle view_;
 };
 
-bool truth(pyb::handle obj) {
-  int r = PyObject_IsTrue(obj.ptr());
-  if (r < 0) throw pyb::error_already_set();
-  return r == 1;
-}
-
-// Items 0 and 1 of an indexable point, when they are numbers.
-std::optional<Point2> read_point(pyb::handle p) {
-  if (!PySequence_Check(p.ptr()) || PyUnicode_Check(p.ptr()) || PyBytes_Check(p.ptr()))
-    return std::nullopt;
-  Point2 out{};
-  for (Py_ssize_t i = 0; i < 2; ++i) {
-    pyb::object item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(p.ptr(), i));
-    if (!item || !nimbal::py::as_double(item, out[i])) {
-      PyErr_Clear();
-      return std::nullopt;
-    }
-  }
-  return out;
-}
-
-Point2 require_point(pyb::handle p, const char* name) {
-  auto pt = read_point(p);
-  if (!pt)
-    throw nimbal::WrongType(std::string(name) + " must be a (u, v) pair of numbers, not " +
-                            nimbal::py::type_name(p));
-  return *pt;
-}
-
-PolylinePoint polyline_point(pyb::handle p) {
+// A plane-local point as given: items 0 and 1 where they are numbers.
+PolylinePoint given_point(pyb::handle p) {
   PolylinePoint out;
   out.is_pair = false;
+  out.given_type = nimbal::py::type_name(p);
   if (!PySequence_Check(p.ptr()) || PyUnicode_Check(p.ptr()) || PyBytes_Check(p.ptr())) return out;
-  Py_ssize_t n = PySequence_Size(p.ptr());
-  if (n < 0) {
-    PyErr_Clear();
-    return out;
-  }
-  bool numbers = true;
-  for (Py_ssize_t i = 0; i < 2 && i < n; ++i) {
-    pyb::object item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(p.ptr(), i));
+  for (Py_ssize_t i = 0; i < 2; ++i) {
+    auto item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(p.ptr(), i));
     double d = 0.0;
-    if (item && nimbal::py::as_double(item, d)) {
+    if (item && nimbal::py::as_double(item, d))
       (i == 0 ? out.u : out.v) = d;
-    } else {
+    else
       PyErr_Clear();
-      numbers = false;
-    }
   }
-  out.is_pair = numbers && n == 2;
+  const Py_ssize_t n = PySequence_Size(p.ptr());
+  if (n < 0) PyErr_Clear();
+  out.is_pair = out.u && out.v && n == 2;
   return out;
+}
+
+// What is no kernel shape reads as the null shape, which the booleans
+// answer with none.
+TopoDS_Shape shape_or_null(pyb::handle v) {
+  return pyb::isinstance<TopoDS_Shape>(v) ? v.cast<TopoDS_Shape>() : TopoDS_Shape();
 }
 
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(point2_or_none_name, "tuple[float, float] | None");
 NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
-
-bool is_shape(pyb::handle obj) { return pyb::isinstance<TopoDS_Shape>(obj); }
 
 }  // namespace
 
@@ -432,76 +390,64 @@ PYBIND11_MODULE(fandor, m) {
       "create_rectangle_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, double u, double v, double width,
          double height, bool_arg filled) {
-        return self.create_rectangle_on_plane(plane, u, v, width, height, truth(filled));
+        return self.create_rectangle_on_plane(plane, u, v, width, height, from_py::truth(filled, "filled"));
       },
       pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
-      pyb::arg("filled") = true,
-      doc::create_rectangle_on_plane);
+      pyb::arg("filled") = true, doc::create_rectangle_on_plane);
   cls.def(
       "create_circle_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, double u, double v, double radius,
          bool_arg filled) {
-        return self.create_circle_on_plane(plane, u, v, radius, truth(filled));
+        return self.create_circle_on_plane(plane, u, v, radius, from_py::truth(filled, "filled"));
       },
       pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
       pyb::arg("filled") = true, doc::create_circle_on_plane);
   cls.def(
       "create_line_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> p1, typed<point2_name> p2) {
-        return nimbal::py::shape_or_none(
-            self.create_line_on_plane(plane, require_point(p1, "p1"), require_point(p2, "p2")));
+        return nimbal::py::shape_or_none(self.create_line_on_plane(plane, given_point(p1), given_point(p2)));
       },
-      pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"),
-      doc::create_line_on_plane);
+      pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
   cls.def(
       "create_arc_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> start, typed<point2_name> mid,
-         typed<point2_name> end) -> typed<shape_or_none_name> {
-        auto a = read_point(start), b = read_point(mid), c = read_point(end);
-        if (!a || !b || !c) return pyb::none();
-        return nimbal::py::shape_or_none(self.create_arc_on_plane(plane, *a, *b, *c));
+         typed<point2_name> end) {
+        return nimbal::py::shape_or_none(
+            self.create_arc_on_plane(plane, given_point(start), given_point(mid), given_point(end)));
       },
-      pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
-      doc::create_arc_on_plane);
+      pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"), doc::create_arc_on_plane);
   cls.def(
       "create_polyline_on_plane",
       [](const Fandor& self, const PlaneProperties& plane, typed<polyline_points_name> points, bool_arg closed,
          bool_arg filled) {
         std::vector<PolylinePoint> pts;
-        for (pyb::handle p : pyb::iter(points)) pts.push_back(polyline_point(p));
-        return nimbal::py::shape_or_none(
-            self.create_polyline_on_plane(plane, pts, truth(closed), truth(filled)));
+        for (pyb::handle p : pyb::iter(points)) pts.push_back(given_point(p));
+        return nimbal::py::shape_or_none(self.create_polyline_on_plane(
+            plane, pts, from_py::truth(closed, "closed"), from_py::truth(filled, "filled")));
       },
       pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
-      pyb::arg("filled") = false,
-      doc::create_polyline_on_plane);
+      pyb::arg("filled") = false, doc::create_polyline_on_plane);
   cls.def_static(
       "fuse_shapes",
-      [](typed<shape_name> a, typed<shape_name> b) -> typed<shape_or_none_name> {
-        if (!is_shape(a) || !is_shape(b)) return pyb::none();
-        return nimbal::py::shape_or_none(
-            Fandor::fuse_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
+      [](typed<shape_name> a, typed<shape_name> b) {
+        return nimbal::py::shape_or_none(Fandor::fuse_shapes(shape_or_null(a), shape_or_null(b)));
       },
       pyb::arg("shape1"), pyb::arg("shape2"), doc::fuse_shapes);
   cls.def_static(
       "cut_shapes",
-      [](typed<shape_name> a, typed<shape_name> b) -> typed<shape_or_none_name> {
-        if (!is_shape(a) || !is_shape(b)) return pyb::none();
-        return nimbal::py::shape_or_none(
-            Fandor::cut_shapes(a.cast<const TopoDS_Shape&>(), b.cast<const TopoDS_Shape&>()));
+      [](typed<shape_name> a, typed<shape_name> b) {
+        return nimbal::py::shape_or_none(Fandor::cut_shapes(shape_or_null(a), shape_or_null(b)));
       },
       pyb::arg("shape1"), pyb::arg("shape2"), doc::cut_shapes);
   cls.def_static(
       "unify_same_domain",
       [](typed<shape_name> shape) -> typed<shape_name> {
-        if (!is_shape(shape)) return shape;
-        const TopoDS_Shape& in = shape.cast<const TopoDS_Shape&>();
-        TopoDS_Shape out = Fandor::unify_same_domain(in);
+        const TopoDS_Shape in = shape_or_null(shape);
+        const TopoDS_Shape out = Fandor::unify_same_domain(in);
         if (out.IsEqual(in)) return shape;  // unchanged or failed: the very input
         return pyb::cast(out);
       },
-      pyb::arg("shape"),
-      doc::unify_same_domain);
+      pyb::arg("shape"), doc::unify_same_domain);
   cls.def("up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"),
           pyb::arg("nz"), doc::up_vector_for_normal);
   nimbal::py::guard_method_self(m);  // last: after every class is bound

@@ -3,6 +3,7 @@
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/records.hpp"
 
 #include <memory>
 
@@ -124,9 +125,7 @@ Raises:
 
 namespace {
 
-pyb::object plane_object(const PlaneProperties& plane) {
-  return pyb::cast(&plane, pyb::return_value_policy::reference);
-}
+using nimbal::py::passed_record;
 
 class PyOstrel : public Ostrel {
  public:
@@ -141,7 +140,7 @@ class PyOstrel : public Ostrel {
       pyb::gil_scoped_acquire gil;
       pyb::function ov =
           pyb::get_override(static_cast<const Ostrel*>(this), "_build_grid_compound");
-      if (ov) return ov(plane_object(plane), spacing, extent).cast<TopoDS_Compound>();
+      if (ov) return ov(passed_record(plane), spacing, extent).cast<TopoDS_Compound>();
     }
     return Ostrel::build_grid_compound(plane, spacing, extent);
   }
@@ -174,14 +173,11 @@ PYBIND11_MODULE(ostrel, m) {
   pyb::class_<Ostrel, PyOstrel, std::shared_ptr<Ostrel>> cls(
       m, "Ostrel", doc::cls);
   cls.def(pyb::init([](typed<fandor_or_none_name> fandor) {
-            std::shared_ptr<Fandor> f;
             // Any false value (None included) means a service of our own.
-            int truth = PyObject_IsTrue(fandor.ptr());
-            if (truth < 0) throw pyb::error_already_set();
-            if (truth) {
+            std::shared_ptr<Fandor> f;
+            if (nimbal::py::from_py::truth(fandor, "fandor")) {
               if (!pyb::isinstance<Fandor>(fandor))
-                throw nimbal::WrongType("fandor must be a Fandor, not " +
-                                        nimbal::py::type_name(fandor));
+                throw nimbal::WrongType("fandor must be a Fandor, not " + nimbal::py::type_name(fandor));
               f = fandor.cast<std::shared_ptr<Fandor>>();
             }
             return std::make_shared<PyOstrel>(std::move(f));
