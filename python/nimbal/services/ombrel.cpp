@@ -13,6 +13,8 @@
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 
+#include "ombrel_docs.hpp"
+
 namespace pyb = pybind11;
 namespace from_py = nimbal::py::from_py;
 using nimbal::ShapeType;
@@ -26,6 +28,7 @@ using nimbal::py::type_name;
 using nimbal::services::Json;
 using nimbal::services::ProjectSerializer;
 using PS = nimbal::services::ProjectSerializer;
+namespace doc = nimbal::py::ombrel::doc;
 
 namespace {
 
@@ -99,34 +102,6 @@ bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(path_name, "str | bytes | os.PathLike[str]");
 
-constexpr const char* save_doc = R"(Writes every shape of corvath to a project file (a ZIP container).
-
-Args:
-    filepath: Where to write (str, bytes or path-like). The file is written
-        whole or not at all: an existing file is replaced only on success.
-    corvath: The geometry manager whose registry is saved; it is not changed.
-
-Returns:
-    True when the whole file was written; False on any ordinary error, which
-    is logged (error level, with its traceback) through this module's logger,
-    a corvath that is no CoreCorvath included. Errors such as
-    KeyboardInterrupt pass through.)";
-constexpr const char* load_doc = R"(Replaces the shapes of corvath with those of a project file.
-
-Args:
-    filepath: The file to read (str, bytes or path-like).
-    corvath: The geometry manager to load into.
-
-Returns:
-    True when every shape object of the file was handed to the rebuild; False
-    on any ordinary error (logged), a file that cannot be read or parsed
-    leaving corvath unchanged.
-
-After the description is read, corvath.clear_all() records one undoable
-"Clear all" (hooks: _notify_undo_redo_changed, _notify_all_cleared); each
-shape is then rebuilt through the manager's own operations, with their undo
-commands and hooks (_notify_shape_created and the rest). Overrides of the
-``_deserialize_*`` class methods in a subclass are not called.)";
 NIMBAL_PY_NAME(corvath_name, "nimbal.managers.corvath.CoreCorvath");
 
 // A rebuild class method of a shape object read with its archive: every
@@ -150,7 +125,7 @@ void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... 
 }  // namespace
 
 PYBIND11_MODULE(ombrel, m) {
-  m.doc() = "Project files: saving and loading a whole project as a ZIP container.";
+  m.doc() = doc::module;
   pyb::module_::import("nimbal.enums");
   pyb::module_::import("nimbal.models.quenby");
   pyb::module_::import("nimbal.managers.corvath");
@@ -170,8 +145,7 @@ PYBIND11_MODULE(ombrel, m) {
     }
   });
 
-  pyb::class_<ProjectSerializerClass> c(m, "ProjectSerializer",
-                                        "Saves and loads a geometry manager's whole registry as a project file.");
+  pyb::class_<ProjectSerializerClass> c(m, "ProjectSerializer", doc::cls);
   c.def(pyb::init<>());
   c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
   pyb::object cls = c;
@@ -182,11 +156,11 @@ PYBIND11_MODULE(ombrel, m) {
       Json version = py_to_json(klass.attr("FORMAT_VERSION"));
       return PS::save_project(path, cv, version);
     });
-  }, pyb::arg("filepath"), pyb::arg("corvath"), save_doc);
+  }, pyb::arg("filepath"), pyb::arg("corvath"), doc::save_project);
   def_classmethod(cls, "load_project", [](pyb::object, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(false, filepath,
                          [&](const std::string& path) { return PS::load_project(path, corvath_of(corvath)); });
-  }, pyb::arg("filepath"), pyb::arg("corvath"), load_doc);
+  }, pyb::arg("filepath"), pyb::arg("corvath"), doc::load_project);
   def_classmethod(cls, "_serialize_managed_shape",
                   [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
                     nimbal::services::StepFiles files;
