@@ -167,6 +167,13 @@ def test_line_unreadable_end_point_raises(f):
         f.create_line_on_plane(plane(), "ab", (1, 1))
 
 
+def test_line_end_points_are_their_first_two_items(f):
+    w = f.create_line_on_plane(plane(), (0, 0, 9), [3, 4])
+    assert k.bounding_box(w) == pytest.approx((0, 0, 0, 3, 4, 0), abs=1e-9)
+    with pytest.raises(TypeError, match=r"^p2 must be a \(u, v\) pair of numbers, not str$"):
+        f.create_line_on_plane(plane(), (0, 0), "ab")
+
+
 def test_line_with_nan_gives_none(f):
     assert f.create_line_on_plane(plane(), (math.nan, 0), (1, 1)) is None
 

@@ -352,4 +352,11 @@ inline std::vector<long long> indices(pyb::handle v, std::string_view what) {
   return out;
 }
 
+// An instance of the bound class T (a subclass's too), named in the message
+// by its Python class name: "<what> must be a CoreCorvath, not '<type>'".
+template <class T>
+T& instance(pyb::handle v, std::string_view what) {
+  if (!pyb::isinstance<T>(v)) wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))), v);
+  return v.cast<T&>();
+}
 }  // namespace nimbal::py::from_py

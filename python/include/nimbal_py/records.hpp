@@ -26,3 +26,14 @@ inline std::shared_ptr<models::Quenby> record_or_null(pyb::handle v, std::string
 }  // namespace from_py
 
 }  // namespace nimbal::py
+
+namespace nimbal::py {
+
+// A record the caller passed in, handed back to Python (to an override, say)
+// as its existing object rather than a copy.
+template <class R>
+pyb::object passed_record(const R& record) {
+  return pyb::cast(&record, pyb::return_value_policy::reference);
+}
+
+}  // namespace nimbal::py

@@ -13,6 +13,8 @@
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 
+#include "ombrel_docs.hpp"
+
 namespace pyb = pybind11;
 namespace from_py = nimbal::py::from_py;
 using nimbal::ShapeType;
@@ -20,13 +22,13 @@ using nimbal::managers::Color;
 using nimbal::managers::CoreCorvath;
 using nimbal::managers::CoreTessik;
 using nimbal::managers::ManagedShape;
-using nimbal::managers::ManagedShapePtr;
 using nimbal::py::json_to_py;
 using nimbal::py::py_to_json;
 using nimbal::py::type_name;
 using nimbal::services::Json;
 using nimbal::services::ProjectSerializer;
 using PS = nimbal::services::ProjectSerializer;
+namespace doc = nimbal::py::ombrel::doc;
 
 namespace {
 
@@ -73,38 +75,16 @@ class PyArchive final : public nimbal::services::ProjectArchive {
   pyb::object zf_;
 };
 
-CoreCorvath& corvath_of(pyb::handle v) {
-  if (!pyb::isinstance<CoreCorvath>(v))
-    throw nimbal::WrongType("corvath must be a CoreCorvath, not '" + type_name(v) + "'");
-  return v.cast<CoreCorvath&>();
-}
-
-CoreTessik& tessik_of(pyb::handle v) {
-  if (!pyb::isinstance<CoreTessik>(v))
-    throw nimbal::WrongType("tessik must be a CoreTessik, not '" + type_name(v) + "'");
-  return v.cast<CoreTessik&>();
-}
-
-ManagedShapePtr managed_of(pyb::handle v) {
-  if (!pyb::isinstance<ManagedShape>(v))
-    throw nimbal::WrongType("managed_shape must be a ManagedShape, not '" + type_name(v) + "'");
-  return v.cast<ManagedShapePtr>();
-}
+CoreCorvath& corvath_of(pyb::handle v) { return from_py::instance<CoreCorvath>(v, "corvath"); }
+ManagedShape& managed_of(pyb::handle v) { return from_py::instance<ManagedShape>(v, "managed_shape"); }
+Color color_of(pyb::handle v) { return from_py::point<3>(v, "color"); }
+std::optional<std::string> name_of(pyb::handle v) { return from_py::text_or_none(v, "name"); }
 
 pyb::object opt(const std::optional<std::string>& v) { return v ? pyb::cast(*v) : pyb::none(); }
 
-std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::from_py::text_or_none(v, "name"); }
-
-Color color_of(pyb::handle v) {
-  Color c{};
-  if (!nimbal::py::as_point<3>(v, c))
-    throw nimbal::WrongType("color must be a sequence of three numbers, not '" + type_name(v) + "'");
-  return c;
-}
-
 // save_project and load_project: the path as the host's file functions take
-// it (str, bytes or path-like), and every ordinary error logged and answered
-// with False.
+// it (str, bytes or path-like), converted inside the guarded body so that a
+// bad one is logged and answered with False like any failure.
 template <class F>
 bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
   std::string path_text = "<unprintable path>";
@@ -113,50 +93,27 @@ bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
   } catch (pyb::error_already_set&) {
     PyErr_Clear();
   }
-  try {
+  return PS::guarded_entry(saving, path_text, [&] {
     pyb::object os = pyb::module_::import("os");
-    pyb::object path = os.attr("fsdecode")(os.attr("fspath")(filepath));
-    return body(path.cast<std::string>());
-  } catch (...) {
-    std::optional<std::string> why = describe(std::current_exception());
-    if (!why) throw;
-    PS::log_failure(saving, path_text, *why);
-    return false;
-  }
+    return body(os.attr("fsdecode")(os.attr("fspath")(filepath)).cast<std::string>());
+  });
 }
 
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(path_name, "str | bytes | os.PathLike[str]");
 
-constexpr const char* save_doc = R"(Writes every shape of corvath to a project file (a ZIP container).
-
-Args:
-    filepath: Where to write (str, bytes or path-like). The file is written
-        whole or not at all: an existing file is replaced only on success.
-    corvath: The geometry manager whose registry is saved; it is not changed.
-
-Returns:
-    True when the whole file was written; False on any ordinary error, which
-    is logged (error level, with its traceback) through this module's logger,
-    a corvath that is no CoreCorvath included. Errors such as
-    KeyboardInterrupt pass through.)";
-constexpr const char* load_doc = R"(Replaces the shapes of corvath with those of a project file.
-
-Args:
-    filepath: The file to read (str, bytes or path-like).
-    corvath: The geometry manager to load into.
-
-Returns:
-    True when every shape object of the file was handed to the rebuild; False
-    on any ordinary error (logged), a file that cannot be read or parsed
-    leaving corvath unchanged.
-
-After the description is read, corvath.clear_all() records one undoable
-"Clear all" (hooks: _notify_undo_redo_changed, _notify_all_cleared); each
-shape is then rebuilt through the manager's own operations, with their undo
-commands and hooks (_notify_shape_created and the rest). Overrides of the
-``_deserialize_*`` class methods in a subclass are not called.)";
 NIMBAL_PY_NAME(corvath_name, "nimbal.managers.corvath.CoreCorvath");
+
+// A rebuild class method of a shape object read with its archive: every
+// argument converted, the id or None returned.
+template <class Op>
+auto rebuild_with_archive(Op op) {
+  return [op](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
+              pyb::object corvath, pyb::object zf) {
+    PyArchive archive(zf);
+    return opt(op(py_to_json(data), color_of(color), name_of(name), py_to_json(props), corvath_of(corvath), archive));
+  };
+}
 
 template <class F, class... Extra>
 void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... extra) {
@@ -168,7 +125,7 @@ void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... 
 }  // namespace
 
 PYBIND11_MODULE(ombrel, m) {
-  m.doc() = "Project files: saving and loading a whole project as a ZIP container.";
+  m.doc() = doc::module;
   pyb::module_::import("nimbal.enums");
   pyb::module_::import("nimbal.models.quenby");
   pyb::module_::import("nimbal.managers.corvath");
@@ -188,8 +145,7 @@ PYBIND11_MODULE(ombrel, m) {
     }
   });
 
-  pyb::class_<ProjectSerializerClass> c(m, "ProjectSerializer",
-                                        "Saves and loads a geometry manager's whole registry as a project file.");
+  pyb::class_<ProjectSerializerClass> c(m, "ProjectSerializer", doc::cls);
   c.def(pyb::init<>());
   c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
   pyb::object cls = c;
@@ -200,11 +156,11 @@ PYBIND11_MODULE(ombrel, m) {
       Json version = py_to_json(klass.attr("FORMAT_VERSION"));
       return PS::save_project(path, cv, version);
     });
-  }, pyb::arg("filepath"), pyb::arg("corvath"), save_doc);
+  }, pyb::arg("filepath"), pyb::arg("corvath"), doc::save_project);
   def_classmethod(cls, "load_project", [](pyb::object, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(false, filepath,
                          [&](const std::string& path) { return PS::load_project(path, corvath_of(corvath)); });
-  }, pyb::arg("filepath"), pyb::arg("corvath"), load_doc);
+  }, pyb::arg("filepath"), pyb::arg("corvath"), doc::load_project);
   def_classmethod(cls, "_serialize_managed_shape",
                   [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
                     nimbal::services::StepFiles files;
@@ -212,7 +168,7 @@ PYBIND11_MODULE(ombrel, m) {
                       for (const auto& [name, bytes] : files) step_files[pyb::str(name)] = pyb::bytes(bytes);
                     };
                     try {
-                      Json d = PS::_serialize_managed_shape(*managed_of(managed_shape), files, corvath_of(corvath));
+                      Json d = PS::_serialize_managed_shape(managed_of(managed_shape), files, corvath_of(corvath));
                       copy_out();
                       return json_to_py(d);
                     } catch (...) {
@@ -221,7 +177,7 @@ PYBIND11_MODULE(ombrel, m) {
                     }
                   });
   def_classmethod(cls, "_export_shape_to_bytes", [](pyb::object, pyb::object managed_shape, pyb::object corvath) {
-    std::optional<std::string> bytes = PS::_export_shape_to_bytes(*managed_of(managed_shape), corvath_of(corvath));
+    std::optional<std::string> bytes = PS::_export_shape_to_bytes(managed_of(managed_shape), corvath_of(corvath));
     return bytes ? pyb::object(pyb::bytes(*bytes)) : pyb::none();
   });
   def_classmethod(cls, "_deserialize_shape", [](pyb::object, pyb::object data, pyb::object corvath, pyb::object zf) {
@@ -231,22 +187,16 @@ PYBIND11_MODULE(ombrel, m) {
   def_classmethod(cls, "_deserialize_plane",
                   [](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
                      pyb::object corvath) {
-                    return opt(PS::_deserialize_plane(py_to_json(data), color_of(color), optional_name(name),
+                    return opt(PS::_deserialize_plane(py_to_json(data), color_of(color), name_of(name),
                                                       py_to_json(props), corvath_of(corvath)));
                   });
-  def_classmethod(cls, "_deserialize_sketch",
-                  [](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
-                     pyb::object corvath, pyb::object zf) {
-                    PyArchive archive(zf);
-                    return opt(PS::_deserialize_sketch(py_to_json(data), color_of(color), optional_name(name),
-                                                       py_to_json(props), corvath_of(corvath), archive));
-                  });
+  def_classmethod(cls, "_deserialize_sketch", rebuild_with_archive(&PS::_deserialize_sketch));
   def_classmethod(cls, "_deserialize_boolean",
                   [](pyb::object, pyb::object data, ShapeType shape_type, pyb::object color, pyb::object name,
                      pyb::object props, pyb::object corvath, pyb::object zf) {
                     PyArchive archive(zf);
                     return opt(PS::_deserialize_boolean(py_to_json(data), shape_type, color_of(color),
-                                                        optional_name(name), py_to_json(props), corvath_of(corvath),
+                                                        name_of(name), py_to_json(props), corvath_of(corvath),
                                                         archive));
                   });
   const std::pair<const char*, ShapeType> modifiers[] = {
@@ -257,23 +207,12 @@ PYBIND11_MODULE(ombrel, m) {
       {"_deserialize_extrude", ShapeType::EXTRUDE},
   };
   for (auto [name, type] : modifiers)
-    def_classmethod(cls, name,
-                    [type = type](pyb::object, pyb::object data, pyb::object color, pyb::object name,
-                                  pyb::object props, pyb::object corvath, pyb::object zf) {
-                      PyArchive archive(zf);
-                      return opt(PS::_deserialize_modifier(type, py_to_json(data), color_of(color),
-                                                           optional_name(name), py_to_json(props),
-                                                           corvath_of(corvath), archive));
-                    });
-  def_classmethod(cls, "_deserialize_from_step",
-                  [](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
-                     pyb::object corvath, pyb::object zf) {
-                    PyArchive archive(zf);
-                    return opt(PS::_deserialize_from_step(py_to_json(data), color_of(color), optional_name(name),
-                                                          py_to_json(props), corvath_of(corvath), archive));
-                  });
+    def_classmethod(cls, name, rebuild_with_archive([type = type](auto&&... a) {
+                      return PS::_deserialize_modifier(type, a...);
+                    }));
+  def_classmethod(cls, "_deserialize_from_step", rebuild_with_archive(&PS::_deserialize_from_step));
   def_classmethod(cls, "_create_sketch_comp_in_manager", [](pyb::object, pyb::object comp_data, pyb::object tessik) {
-    return opt(PS::_create_sketch_comp_in_manager(py_to_json(comp_data), tessik_of(tessik)));
+    return opt(PS::_create_sketch_comp_in_manager(py_to_json(comp_data), from_py::instance<CoreTessik>(tessik, "tessik")));
   });
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -79,6 +79,11 @@ TopoDS_Shape non_null(const TopoDS_Shape& shape, const char* what) {
 
 }  // namespace
 
+std::optional<Point2> PolylinePoint::leading_pair() const {
+  if (!u || !v) return std::nullopt;
+  return Point2{*u, *v};
+}
+
 bool coords_close(double a, double b) {
   if (a == b) return true;
   if (std::isinf(a) || std::isinf(b)) return false;
@@ -208,6 +213,24 @@ TopoDS_Shape Fandor::create_arc_on_plane(const PlaneProperties& plane, const Poi
   } catch (const Standard_Failure&) {
   }
   return {};
+}
+
+TopoDS_Shape Fandor::create_line_on_plane(const PlaneProperties& plane, const PolylinePoint& p1,
+                                          const PolylinePoint& p2) const {
+  auto end_point = [](const PolylinePoint& p, const char* name) {
+    auto pair = p.leading_pair();
+    if (!pair) throw WrongType(std::string(name) + " must be a (u, v) pair of numbers, not " + p.given_type);
+    return *pair;
+  };
+  const Point2 a = end_point(p1, "p1");
+  return create_line_on_plane(plane, a, end_point(p2, "p2"));
+}
+
+TopoDS_Shape Fandor::create_arc_on_plane(const PlaneProperties& plane, const PolylinePoint& start,
+                                         const PolylinePoint& mid, const PolylinePoint& end) const {
+  auto a = start.leading_pair(), b = mid.leading_pair(), c = end.leading_pair();
+  if (!a || !b || !c) return {};
+  return create_arc_on_plane(plane, *a, *b, *c);
 }
 
 namespace {

@@ -46,17 +46,36 @@ class HostView {
   virtual Vec3 Proj() = 0;
 };
 
-// One polyline vertex as the caller gave it: its first two items if they
-// read as numbers, and whether it is exactly a (u, v) pair. The filter only
-// reads what it compares; building needs exact pairs.
+// A plane-local point as the caller gave it: its first two items if they
+// read as numbers, whether it is exactly a (u, v) pair, and the caller's
+// name for its type (for messages). Each builder decides what it needs: the
+// polyline filter reads only what it compares and building needs exact
+// pairs; lines and arcs need the first two items.
 struct PolylinePoint {
   std::optional<double> u, v;
   bool is_pair = true;
+  std::string given_type;
 
   PolylinePoint() = default;
   PolylinePoint(double u_, double v_) : u(u_), v(v_) {}
   PolylinePoint(const Point2& p) : u(p[0]), v(p[1]) {}  // NOLINT: implicit on purpose
+
+  // (u, v) when both items read as numbers.
+  std::optional<Point2> leading_pair() const;
 };
+
+// The N numbers a host view's answer must hold, as tuple unpacking takes
+// them; ViewCallError with unpacking's own message otherwise.
+template <std::size_t N>
+std::array<double, N> unpack_view_result(const std::vector<double>& values) {
+  if (values.size() > N) throw ViewCallError("too many values to unpack (expected " + std::to_string(N) + ")");
+  if (values.size() < N)
+    throw ViewCallError("not enough values to unpack (expected " + std::to_string(N) + ", got " +
+                        std::to_string(values.size()) + ")");
+  std::array<double, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = values[i];
+  return out;
+}
 
 // Python's math.isclose(a, b, abs_tol=1e-9) (rel_tol 1e-9).
 bool coords_close(double a, double b);
@@ -90,6 +109,12 @@ class Fandor {
                                     const Point2& p2) const;
   TopoDS_Shape create_arc_on_plane(const PlaneProperties& plane, const Point2& start,
                                    const Point2& mid, const Point2& end) const;
+  // The same from points as given: a line's end that is no (u, v) pair of
+  // numbers raises WrongType, an arc's such point gives none.
+  TopoDS_Shape create_line_on_plane(const PlaneProperties& plane, const PolylinePoint& p1,
+                                    const PolylinePoint& p2) const;
+  TopoDS_Shape create_arc_on_plane(const PlaneProperties& plane, const PolylinePoint& start,
+                                   const PolylinePoint& mid, const PolylinePoint& end) const;
   // Throws WrongType when a point the filter has to compare is unreadable;
   // every later failure gives a null shape.
   TopoDS_Shape create_polyline_on_plane(const PlaneProperties& plane,

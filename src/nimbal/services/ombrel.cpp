@@ -196,6 +196,17 @@ void ProjectSerializer::log_failure(bool saving, const std::string& path_text, c
                  "': " + why);
 }
 
+bool ProjectSerializer::guarded_entry(bool saving, const std::string& path_text, const std::function<bool()>& body) {
+  try {
+    return body();
+  } catch (...) {
+    std::optional<std::string> why = describe_error(std::current_exception());
+    if (!why) throw;
+    log_failure(saving, path_text, *why);
+    return false;
+  }
+}
+
 // ---------------------------------------------------------------- the host's reading of values
 
 namespace ombrel_detail {
@@ -436,7 +447,7 @@ std::vector<ManagedShapePtr> saving_order(CoreCorvath& corvath) {
 
 bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& corvath,
                                      const Json& format_version) {
-  try {
+  return guarded_entry(true, filepath, [&] {
     const std::vector<ManagedShapePtr> shapes = saving_order(corvath);
     StepFiles step_files;
     Json list = Json::array();
@@ -462,12 +473,7 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
     // Everything is built and checked before the file is touched.
     write_zip_file(filepath, entries);
     return true;
-  } catch (...) {
-    std::optional<std::string> why = describe_error(std::current_exception());
-    if (!why) throw;
-    log_failure(true, filepath, *why);
-    return false;
-  }
+  });
 }
 
 // ---------------------------------------------------------------- loading

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -127,6 +128,10 @@ class ProjectSerializer {
   static bool load_project(const std::string& filepath, CoreCorvath& corvath);
   // The failure message both entry points log ("Failed to save project 'p': why").
   static void log_failure(bool saving, const std::string& path_text, const std::string& why);
+  // An entry point's body: an ordinary error is logged as the entry's
+  // failure and answered with false; one describe_error does not describe
+  // (an interrupt) goes on.
+  static bool guarded_entry(bool saving, const std::string& path_text, const std::function<bool()>& body);
 
   static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
                                        CoreCorvath& corvath);
