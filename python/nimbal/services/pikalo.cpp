@@ -1,8 +1,8 @@
-// nimbal.services.pikalo: the Python face of the selection service. Pixel,
-// view and object arguments arrive as whatever the caller passed and are
-// checked inside the operation's guard, so a bad one is logged, not raised.
-// The view service handed to get_hovered_shape_id is any object with a
-// get_shape_id_for_ais_shape method (a Lumbra, or a stand-in).
+// nimbal.services.pikalo: the Python face of the selection service. Pixel
+// and view arguments of the guarded operations take the operation's error
+// path when refused; objects and shapes the service tests itself, when it
+// reaches them. The view service handed to get_hovered_shape_id is any
+// object with a get_shape_id_for_ais_shape method (a Lumbra, or a stand-in).
 #include "nimbal/services/pikalo.hpp"
 
 #include <cmath>
@@ -14,13 +14,12 @@
 #include "nimbal_py/viewer.hpp"
 
 namespace pyb = pybind11;
-using nimbal::services::ObjectArg;
 using nimbal::services::Pikalo;
-using nimbal::services::PixelArg;
-using nimbal::services::ShapeArgument;
-using nimbal::services::ViewArg;
 using nimbal::py::guarded_args;
 using nimbal::py::Pixel;
+using nimbal::py::PyValue;
+using Object = PyValue<Handle(AIS_InteractiveObject)>;
+using Shape = PyValue<TopoDS_Shape>;
 
 // Docstrings of the Python face.
 namespace doc {
@@ -252,70 +251,55 @@ namespace {
 
 constexpr const char* LOGGER = "nimbal.services.pikalo";
 
-
-
-std::string not_a(const char* what, pyb::handle v) {
-  return std::string(what) + " needed, not '" + nimbal::py::type_name(v) + "'";
-}
-
-ObjectArg object_arg(pyb::handle v) {  // None: an object that matches nothing
-  if (v.is_none()) return ObjectArg(Handle(AIS_InteractiveObject)());
-  if (!pyb::isinstance<AIS_InteractiveObject>(v)) return ObjectArg::invalid(not_a("an AIS_InteractiveObject", v));
-  return ObjectArg(v.cast<Handle(AIS_InteractiveObject)>());
-}
-
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(mode_or_none_name, "nimbal.enums.SelectionMode | None");
 NIMBAL_PY_NAME(lumbra_name, "nimbal.services.lumbra.Lumbra");
-NIMBAL_PY_NAME(indices_name, "typing.Iterable[int]");
 NIMBAL_PY_NAME(objects_name, "list[nimbal.kernel.AIS_InteractiveObject]");
 NIMBAL_PY_NAME(shapes_name, "list[nimbal.kernel.TopoDS_Shape]");
 
-ShapeArgument shape_arg(pyb::handle v) {  // None: the null shape, no sub-shapes
-  if (v.is_none()) return ShapeArgument(TopoDS_Shape());
-  if (!pyb::isinstance<TopoDS_Shape>(v)) return ShapeArgument::invalid(not_a("a kernel shape", v));
-  return ShapeArgument(v.cast<TopoDS_Shape>());
-}
+// An index list read as a set, as the host would: a false value (None, an
+// empty list) is empty; unhashable entries raise TypeError; whole numbers
+// (also 2.0 or True) are indices; any other value equals no index.
+struct Indices {
+  std::set<long long> set;
+};
 
-// An index list read as a set, as the host would: unhashable entries raise
-// TypeError; whole numbers (also 2.0 or True) are indices; any other value
-// equals no index and is dropped.
-std::set<long long> index_set(pyb::handle indices) {
-  std::set<long long> out;
+}  // namespace
+
+namespace nimbal::py::convert {
+Indices value(pyb::handle indices, tag<Indices>, std::string_view what) {
+  Indices out;
+  if (!from_py::truth(indices, what)) return out;
   for (pyb::handle item : indices) {
     if (PyObject_Hash(item.ptr()) == -1) throw pyb::error_already_set();
     if (PyFloat_Check(item.ptr())) {
       double d = PyFloat_AS_DOUBLE(item.ptr());
-      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.insert(static_cast<long long>(d));
+      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.set.insert(static_cast<long long>(d));
       continue;
     }
     if (!PyLong_Check(item.ptr())) continue;
     int overflow = 0;
     long long n = PyLong_AsLongLongAndOverflow(item.ptr(), &overflow);
-    if (!overflow && !(n == -1 && PyErr_Occurred())) out.insert(n);
+    if (!overflow && !(n == -1 && PyErr_Occurred())) out.set.insert(n);
     PyErr_Clear();
   }
   return out;
 }
+template <>
+struct arg_name<Indices> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
+};
+}  // namespace nimbal::py::convert
 
-template <class E>
-std::optional<E> member_or_none(pyb::handle v) {
-  pyb::detail::make_caster<E> c;
-  if (!c.load(v, false)) return std::nullopt;
-  return pyb::detail::cast_op<E>(c);
-}
+namespace {
 
 // The host's view service: only its id lookup is used.
 class PyShapeIdLookup : public nimbal::services::ShapeIdLookup {
  public:
   explicit PyShapeIdLookup(pyb::handle obj) : obj_(obj) {}
-  std::optional<std::string> get_shape_id_for_ais_shape(const Handle(AIS_InteractiveObject)& obj) override {
-    pyb::object r = obj_.attr("get_shape_id_for_ais_shape")(obj);
-    if (r.is_none()) return std::nullopt;
-    if (!PyUnicode_Check(r.ptr()))
-      throw nimbal::WrongType("get_shape_id_for_ais_shape returned '" + nimbal::py::type_name(r) +
-                              "', not a str or None");
-    return r.cast<std::string>();
+  std::unique_ptr<nimbal::HostValue<std::string>> get_shape_id_for_ais_shape(
+      const Handle(AIS_InteractiveObject)& obj) override {
+    return std::make_unique<PyValue<std::string>>(obj_.attr("get_shape_id_for_ais_shape")(obj));
   }
 
  private:
@@ -369,8 +353,11 @@ PYBIND11_MODULE(pikalo, m) {
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.enums");
 
-  pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>>(m, "Pikalo", doc::cls)
-      .def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"), doc::init)
+  // Its truth value is the first step of the guarded body.
+  auto set_enabled = guarded_args(LOGGER, "Error setting selection enabled: ", &Pikalo::set_enabled);
+
+  pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>> cls(m, "Pikalo", doc::cls);
+  cls.def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"), doc::init)
       .def_property_readonly("_context", &Pikalo::context, doc::_context)
       .def_property_readonly("_selection_enabled", [](Pikalo& p) { return alias(p).enabled_obj; }, doc::_selection_enabled)
       .def_property_readonly("_selection_mode", [](Pikalo& p) { return alias(p).mode_obj; }, doc::_selection_mode)
@@ -379,58 +366,40 @@ PYBIND11_MODULE(pikalo, m) {
       .def("set_mode",
            [](Pikalo& p, typed<mode_or_none_name> mode) {
              alias(p).mode_obj = mode;
-             p.Pikalo::set_mode(member_or_none<nimbal::SelectionMode>(mode));
+             p.Pikalo::set_mode(nimbal::py::from_py::member_or_none<nimbal::SelectionMode>(mode));
            },
            pyb::arg("mode"), doc::set_mode)
       .def("set_enabled",
-           [](Pikalo& p, bool_arg enabled) {
-             alias(p).enabled_obj = enabled;
-             int truth = PyObject_IsTrue(enabled.ptr());
-             if (truth < 0) {
-               // Its truth value is the first step of the guarded body.
-               try {
-                 throw pyb::error_already_set();
-               } catch (pyb::error_already_set& e) {
-                 if (!e.matches(PyExc_Exception)) throw;
-                 nimbal::log::write(LOGGER, nimbal::log::Level::Error,
-                                    "Error setting selection enabled: " + nimbal::kernel::current_error_text(), std::current_exception());
-               }
-               return;
-             }
-             p.set_enabled(truth == 1);
+           [set_enabled](Pikalo& p, bool_arg enabled) {
+             alias(p).enabled_obj = enabled;  // kept also when its truth fails
+             set_enabled(p, enabled);
            },
            pyb::arg("enabled"), doc::set_enabled)
       .def("is_enabled", [](Pikalo& p) { return bool_arg(alias(p).enabled_obj); }, doc::is_enabled)
       .def("get_mode", [](Pikalo& p) { return typed<mode_or_none_name>(alias(p).mode_obj); }, doc::get_mode)
       .def("configure_selection_colors", [](Pikalo& p) { p.Pikalo::configure_selection_colors(); }, doc::configure_selection_colors)
       // exclusion, priorities, clearing
-      .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"), doc::exclude_from_selection)
-      .def("remove_excluded",
-           [](Pikalo& p, typed<interactive_name> obj) {
-             if (pyb::isinstance<AIS_InteractiveObject>(obj))
-               p.remove_excluded(obj.cast<Handle(AIS_InteractiveObject)>());
-           },
-           pyb::arg("ais_obj"), doc::remove_excluded)
-      .def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
+      .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"), doc::exclude_from_selection);
+  nimbal::py::def(cls, "remove_excluded", [](Pikalo& p, Object obj) { p.remove_excluded(obj); }, pyb::arg("ais_obj"),
+                  doc::remove_excluded);
+  cls.def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
       .def("set_shape_selection_priority",
            guarded_args(LOGGER, "Error setting shape selection priority: ",
-                        [](Pikalo& p, typed<interactive_name> obj, int priority) {
-                          p.set_shape_selection_priority(object_arg(obj), priority);
-                        }),
+                        [](Pikalo& p, Object obj, int priority) { p.set_shape_selection_priority(obj, priority); }),
            pyb::arg("ais_obj"), pyb::arg("priority"), doc::set_shape_selection_priority)
       .def("clear", &Pikalo::clear, doc::clear)
       // hover, pick, reading the selection
       .def("move_to",
            guarded_args(LOGGER, "Error in move_to: ",
                         [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool update) {
-                          p.move_to(PixelArg(x), PixelArg(y), ViewArg(view), update);
+                          p.move_to(x, y, view, update);
                         }),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update") = true,
            doc::move_to)
       .def("select",
            guarded_args(LOGGER, "Error handling selection: ",
                         [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool replace) {
-                          p.select(PixelArg(x), PixelArg(y), ViewArg(view), replace);
+                          p.select(x, y, view, replace);
                         }),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select)
       .def("get_hovered_shape_id",
@@ -439,30 +408,26 @@ PYBIND11_MODULE(pikalo, m) {
              return p.get_hovered_shape_id(lookup);
            },
            pyb::arg("lumbra"), doc::get_hovered_shape_id)
-      .def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(objects_list(p.get_selected_shapes())); }, doc::get_selected_shapes)
-      // sub-shapes by index
-      .def("select_edges_by_index",
-           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> edge_indices) {
-             if (!pyb::bool_(edge_indices)) return;
-             auto set = index_set(edge_indices);
-             if (set.empty()) return;
-             p.select_edges_by_index(object_arg(ais_shape), shape_arg(base_shape), set);
-           },
-           pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index)
-      .def("select_vertices_by_index",
-           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> vertex_indices) {
-             if (!pyb::bool_(vertex_indices)) return;
-             auto set = index_set(vertex_indices);
-             if (set.empty()) return;
-             p.select_vertices_by_index(object_arg(ais_shape), shape_arg(base_shape), set);
-           },
-           pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index)
-      .def("get_selected_subshapes", [](Pikalo& p) { return typed<shapes_name>(shapes_list(p.Pikalo::get_selected_subshapes())); }, doc::get_selected_subshapes)
-      .def("get_selected_edge_indices",
-           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_edge_indices(shape_arg(base_shape)); },
-           pyb::arg("base_shape"), doc::get_selected_edge_indices)
-      .def("get_selected_vertex_indices",
-           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_vertex_indices(shape_arg(base_shape)); },
-           pyb::arg("base_shape"), doc::get_selected_vertex_indices);
+      .def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(objects_list(p.get_selected_shapes())); }, doc::get_selected_shapes);
+  // sub-shapes by index
+  nimbal::py::def(
+      cls, "select_edges_by_index",
+      [](Pikalo& p, Object ais_shape, Shape base_shape, Indices edge_indices) {
+        p.select_edges_by_index(ais_shape, base_shape, edge_indices.set);
+      },
+      pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index);
+  nimbal::py::def(
+      cls, "select_vertices_by_index",
+      [](Pikalo& p, Object ais_shape, Shape base_shape, Indices vertex_indices) {
+        p.select_vertices_by_index(ais_shape, base_shape, vertex_indices.set);
+      },
+      pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index);
+  cls.def("get_selected_subshapes", [](Pikalo& p) { return typed<shapes_name>(shapes_list(p.Pikalo::get_selected_subshapes())); }, doc::get_selected_subshapes);
+  nimbal::py::def(cls, "get_selected_edge_indices",
+                  [](Pikalo& p, Shape base_shape) { return p.get_selected_edge_indices(base_shape); },
+                  pyb::arg("base_shape"), doc::get_selected_edge_indices);
+  nimbal::py::def(cls, "get_selected_vertex_indices",
+                  [](Pikalo& p, Shape base_shape) { return p.get_selected_vertex_indices(base_shape); },
+                  pyb::arg("base_shape"), doc::get_selected_vertex_indices);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }
