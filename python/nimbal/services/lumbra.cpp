@@ -1,7 +1,8 @@
-// nimbal.services.lumbra: the Python face of the 3D view service. Colour and
-// point triples arrive as whatever the caller passed and are unpacked inside
-// the operation's guard, so a bad one is logged, not raised; a Python
-// subclass's override of the overridable steps is the one the service calls.
+// nimbal.services.lumbra: the Python face of the 3D view service. Arguments
+// of the guarded operations take the operation's error path when refused
+// (triples are unpacked, and shapes tested, by the core inside its guard); a
+// Python subclass's override of the overridable steps is the one the
+// service calls.
 #include "nimbal/services/lumbra.hpp"
 
 #include "nimbal/kernel.hpp"
@@ -13,11 +14,11 @@
 namespace pyb = pybind11;
 using nimbal::services::Components;
 using nimbal::services::Lumbra;
-using nimbal::services::ShapeArg;
 using nimbal::services::ShapeInfo;
 using nimbal::py::guarded_args;
 using nimbal::py::Id;
 using nimbal::py::Pixel;
+using nimbal::py::PyValue;
 
 // Docstrings of the Python face.
 namespace doc {
@@ -420,39 +421,10 @@ Raises:
 
 namespace {
 
-// Any value as a triple argument; what is not a sequence of numbers keeps
-// the reason for the guard to report.
-Components components(pyb::handle v) {
-  if (v.is_none() || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()))
-    return Components::invalid("cannot unpack " + nimbal::py::type_name(v) + " into numbers");
-  PyObject* it = PyObject_GetIter(v.ptr());
-  if (!it) {
-    PyErr_Clear();
-    return Components::invalid("cannot unpack non-iterable " + nimbal::py::type_name(v) + " object");
-  }
-  auto iter = pyb::reinterpret_steal<pyb::object>(it);
-  std::vector<double> out;
-  while (PyObject* raw = PyIter_Next(iter.ptr())) {
-    auto item = pyb::reinterpret_steal<pyb::object>(raw);
-    double d;
-    if (!nimbal::py::as_double(item, d))
-      return Components::invalid("must be real number, not " + nimbal::py::type_name(item));
-    out.push_back(d);
-    if (out.size() > 16) break;  // enough to say "too many"
-  }
-  if (PyErr_Occurred()) {
-    PyErr_Clear();
-    return Components::invalid("the value could not be iterated");
-  }
-  return Components(std::move(out));
-}
+constexpr const char* LOGGER = "nimbal.services.lumbra";
 
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(color_or_none_name, "tuple[float, float, float] | None");
-NIMBAL_PY_NAME(direction_name, "nimbal.enums.ViewDirection | None");
-NIMBAL_PY_NAME(projection_name, "nimbal.enums.ProjectionType | None");
-NIMBAL_PY_NAME(display_mode_name, "nimbal.enums.DisplayMode | None");
-NIMBAL_PY_NAME(ids_name, "typing.Iterable[str]");
 NIMBAL_PY_NAME(ais_shape_or_none_name, "nimbal.kernel.AIS_Shape | None");
 
 pyb::object components_to_py(const Components& c) {
@@ -461,57 +433,57 @@ pyb::object components_to_py(const Components& c) {
   return std::move(t);
 }
 
+// The ids among any iterable (see Id).
+struct Ids {
+  std::vector<std::string> text;
+};
+
 }  // namespace
 
 namespace pybind11::detail {
+// Out only: arguments convert through convert::value below.
 template <>
 struct type_caster<Components> {
   PYBIND11_TYPE_CASTER(Components, const_name("tuple[float, float, float]"));
-  bool load(handle src, bool) {
-    value = components(src);
-    return true;
-  }
+  bool load(handle, bool) { return false; }
   static handle cast(const Components& c, return_value_policy, handle) { return components_to_py(c).release(); }
-};
-template <>
-struct type_caster<ShapeArg> {
-  PYBIND11_TYPE_CASTER(ShapeArg, const_name("nimbal.kernel.TopoDS_Shape"));
-  bool load(handle src, bool) {
-    if (isinstance<TopoDS_Shape>(src))
-      value.shape = src.cast<TopoDS_Shape>();
-    else
-      value.problem = "AIS_Shape() needs a kernel shape, not '" + nimbal::py::type_name(src) + "'";
-    return true;
-  }
-  static handle cast(const ShapeArg& s, return_value_policy, handle) {
-    return nimbal::py::shape_or_none(s.shape).release();
-  }
 };
 }  // namespace pybind11::detail
 
+namespace nimbal::py::convert {
+// The operation unpacks the numbers itself, in its own words.
+inline Components value(pyb::handle v, tag<Components>, std::string_view) { return from_py::numbers(v, ""); }
+// A colour as `if color:` reads it: a false value (None, an empty sequence) is none.
+inline std::optional<Components> value(pyb::handle v, tag<std::optional<Components>>, std::string_view what) {
+  if (!from_py::truth(v, what)) return std::nullopt;
+  return value(v, tag<Components>{}, what);
+}
+inline Ids value(pyb::handle v, tag<Ids>, std::string_view what) {
+  auto iter = pyb::reinterpret_steal<pyb::object>(PyObject_GetIter(v.ptr()));
+  if (!iter) throw pyb::error_already_set();
+  Ids ids;
+  while (PyObject* raw = PyIter_Next(iter.ptr()))
+    if (Id id = value(pyb::reinterpret_steal<pyb::object>(raw), tag<Id>{}, what)) ids.text.push_back(*id);
+  if (PyErr_Occurred()) throw pyb::error_already_set();
+  return ids;
+}
+template <>
+struct arg_name<std::optional<Components>> : color_or_none_name {};
+template <>
+struct arg_name<Ids> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[str]");
+};
+}  // namespace nimbal::py::convert
+
 namespace {
 
-constexpr const char* LOGGER = "nimbal.services.lumbra";
-
-template <class E>
-std::optional<E> member_or_none(pyb::handle v) {
-  pyb::detail::make_caster<E> c;
-  if (!c.load(v, false)) return std::nullopt;
-  return pyb::detail::cast_op<E>(c);
-}
-
-
-
+// The binding's own errors that count as a rejected argument form.
 bool rejection() {
   try {
     throw;
   } catch (pyb::error_already_set& e) {
     return e.matches(PyExc_TypeError) || e.matches(PyExc_AttributeError);
   } catch (const pyb::cast_error&) {
-    return true;
-  } catch (const nimbal::WrongType&) {
-    return true;
-  } catch (const nimbal::MissingMember&) {
     return true;
   } catch (...) {
     return false;
@@ -543,13 +515,10 @@ pyb::dict shapes_dict(const Lumbra::ShapeTable& t) {
   return d;
 }
 
-pyb::object optional_components(const std::optional<Components>& c) {
-  return c ? components_to_py(*c) : pyb::none();
-}
-
-std::optional<Components> optional_components_from(pyb::handle v) {
+// ShapeInfo's colour: None, or any sequence of numbers, kept as given.
+std::optional<Components> info_color(pyb::handle v) {
   if (v.is_none()) return std::nullopt;
-  return components(v);
+  return Components(nimbal::py::from_py::numbers(v, "color"));
 }
 
 }  // namespace
@@ -568,31 +537,22 @@ PYBIND11_MODULE(lumbra, m) {
 
   pyb::class_<ShapeInfo, std::shared_ptr<ShapeInfo>>(m, "ShapeInfo", doc::info_cls)
       .def(pyb::init([](std::string shape_id, Handle(AIS_Shape) ais_shape, typed<color_or_none_name> color, bool visible) {
-             auto info = std::make_shared<ShapeInfo>();
-             info->shape_id = std::move(shape_id);
-             info->ais_shape = std::move(ais_shape);
-             info->color = optional_components_from(color);
-             if (info->color && !info->color->problem.empty()) throw nimbal::WrongType("color: " + info->color->problem);
-             info->visible = visible;
-             return info;
+             return std::make_shared<ShapeInfo>(
+                 ShapeInfo{std::move(shape_id), std::move(ais_shape), info_color(color), visible});
            }),
            pyb::arg("shape_id"), pyb::arg("ais_shape"), pyb::arg("color") = pyb::none(),
            pyb::arg("visible") = true, doc::info_init)
       .def_readwrite("shape_id", &ShapeInfo::shape_id, doc::info_shape_id)
       .def_readwrite("ais_shape", &ShapeInfo::ais_shape, doc::info_ais_shape)
       .def_property(
-          "color", [](const ShapeInfo& s) { return typed<color_or_none_name>(optional_components(s.color)); },
-          [](ShapeInfo& s, typed<color_or_none_name> v) {
-            auto c = optional_components_from(v);
-            if (c && !c->problem.empty()) throw nimbal::WrongType("color: " + c->problem);
-            s.color = std::move(c);
-          },
-          doc::info_color)
+          "color",
+          [](const ShapeInfo& s) { return typed<color_or_none_name>(s.color ? components_to_py(*s.color) : pyb::none()); },
+          [](ShapeInfo& s, typed<color_or_none_name> v) { s.color = info_color(v); }, doc::info_color)
       .def_readwrite("visible", &ShapeInfo::visible, doc::info_visible);
 
-  pyb::class_<Lumbra, PyLumbra>(m, "Lumbra", doc::cls)
-      .def(pyb::init<Handle(V3d_View), Handle(V3d_Viewer), Handle(AIS_InteractiveContext)>(), pyb::arg("view"),
-           pyb::arg("viewer"), pyb::arg("context"), doc::init)
+  pyb::class_<Lumbra, PyLumbra> cls(m, "Lumbra", doc::cls);
+  cls.def(pyb::init<Handle(V3d_View), Handle(V3d_Viewer), Handle(AIS_InteractiveContext)>(), pyb::arg("view"),
+          pyb::arg("viewer"), pyb::arg("context"), doc::init)
       // state
       .def_property_readonly("_view", &Lumbra::get_view, doc::_view)
       .def_property_readonly("_viewer", &Lumbra::get_viewer, doc::_viewer)
@@ -610,8 +570,7 @@ PYBIND11_MODULE(lumbra, m) {
                              [](const Lumbra& l) {
                                pyb::dict d;
                                for (const auto& [id, e] : l.plane_objects())
-                                 d[pyb::str(id)] = pyb::make_tuple(e.ais_shape, components_to_py(e.origin),
-                                                                   components_to_py(e.normal));
+                                 d[pyb::str(id)] = pyb::make_tuple(e.ais_shape, e.origin, e.normal);
                                return d;
                              },
                              doc::_plane_objects)
@@ -624,61 +583,39 @@ PYBIND11_MODULE(lumbra, m) {
                              doc::_plane_visible)
       .def_property_readonly("_global_transparency", &Lumbra::global_transparency, doc::_global_transparency)
       .def_property_readonly("_current_display_mode", &Lumbra::current_display_mode, doc::_current_display_mode)
-      .def_property_readonly("_background_color",
-                             [](const Lumbra& l) { return components_to_py(l.background_color()); }, doc::_background_color)
+      .def_property_readonly("_background_color", [](const Lumbra& l) { return pyb::cast(l.background_color()); },
+                             doc::_background_color)
       .def_property_readonly("_background_gradient",
                              [](const Lumbra& l) -> pyb::object {
                                const auto& g = l.background_gradient();
                                if (!g) return pyb::none();
-                               return pyb::make_tuple(components_to_py(g->color1), components_to_py(g->color2),
-                                                      g->method);
+                               return pyb::make_tuple(g->color1, g->color2, g->method);
                              },
                              doc::_background_gradient)
       // initial view, camera, fitting
       .def("setup_initial_view", &Lumbra::setup_initial_view, doc::setup_initial_view)
-      .def("_setup_trihedron", &Lumbra::_setup_trihedron, doc::setup_trihedron)
-      .def("set_projection",
-           [](Lumbra& l, typed<direction_name> direction) {
-             l.set_projection(member_or_none<nimbal::ViewDirection>(direction));
-           },
-           pyb::arg("direction"), doc::set_projection)
-      .def("set_projection_type",
-           [](Lumbra& l, typed<projection_name> projection_type) {
-             l.set_projection_type(member_or_none<nimbal::ProjectionType>(projection_type));
-           },
-           pyb::arg("projection_type"), doc::set_projection_type)
-      .def("fit_all", &Lumbra::fit_all, doc::fit_all)
+      .def("_setup_trihedron", &Lumbra::_setup_trihedron, doc::setup_trihedron);
+  nimbal::py::def(cls, "set_projection", &Lumbra::set_projection, pyb::arg("direction"), doc::set_projection);
+  nimbal::py::def(cls, "set_projection_type", &Lumbra::set_projection_type, pyb::arg("projection_type"),
+                  doc::set_projection_type);
+  cls.def("fit_all", &Lumbra::fit_all, doc::fit_all)
       .def("redraw", &Lumbra::redraw, doc::redraw)
       .def("must_be_resized", &Lumbra::must_be_resized, doc::must_be_resized)
       // shapes
-      .def(
-          "display_shape",
-          guarded_args(LOGGER, "Error displaying shape: ",
-                       [](Lumbra& l, const ShapeArg& shape, const std::string& shape_id, typed<color_or_none_name> color,
-                          bool update, double width) {
-                         std::optional<Components> c;
-                         if (PyObject_IsTrue(color.ptr()) == 1) c = components(color);  // None or empty: no colour
-                         PyErr_Clear();
-                         return l.display_shape(shape, shape_id, c, update, width);
-                       }),
-          pyb::arg("shape"), pyb::arg("shape_id"), pyb::arg("color") = pyb::none(), pyb::arg("update") = true,
-          pyb::arg("width") = 1.0, doc::display_shape)
-      .def(
-          "set_display_mode",
-          [](Lumbra& l, typed<display_mode_name> mode) {
-            l.set_display_mode(member_or_none<nimbal::DisplayMode>(mode).value_or(nimbal::DisplayMode::SHADED));
-          },
-          pyb::arg("mode"), doc::set_display_mode)
-      .def("_configure_shape_edges", &Lumbra::_configure_shape_edges, pyb::arg("ais_shape"), pyb::arg("enable"), doc::configure_shape_edges)
-      .def("update_shape",
-           guarded_args(LOGGER, "Error updating shape: ",
-                        [](Lumbra& l, Handle(AIS_Shape) ais, bool update) { l.update_shape(ais, update); }),
-           pyb::arg("ais_shape"), pyb::arg("update") = true, doc::update_shape)
-      .def("set_shape_color",
-           guarded_args(LOGGER, "Error setting shape color: ",
-                        [](Lumbra& l, Handle(AIS_Shape) ais, const Components& color, bool update) {
-                          l.set_shape_color(ais, color, update);
+      .def("display_shape",
+           guarded_args(LOGGER, "Error displaying shape: ",
+                        [](Lumbra& l, PyValue<TopoDS_Shape> shape, const std::string& shape_id,
+                           std::optional<Components> color, bool update, double width) {
+                          return l.display_shape(shape, shape_id, color, update, width);
                         }),
+           pyb::arg("shape"), pyb::arg("shape_id"), pyb::arg("color") = pyb::none(), pyb::arg("update") = true,
+           pyb::arg("width") = 1.0, doc::display_shape);
+  nimbal::py::def(cls, "set_display_mode", &Lumbra::set_display_mode, pyb::arg("mode"), doc::set_display_mode);
+  cls.def("_configure_shape_edges", &Lumbra::_configure_shape_edges, pyb::arg("ais_shape"), pyb::arg("enable"),
+          doc::configure_shape_edges)
+      .def("update_shape", guarded_args(LOGGER, "Error updating shape: ", &Lumbra::update_shape),
+           pyb::arg("ais_shape"), pyb::arg("update") = true, doc::update_shape)
+      .def("set_shape_color", guarded_args(LOGGER, "Error setting shape color: ", &Lumbra::set_shape_color),
            pyb::arg("ais_shape"), pyb::arg("color"), pyb::arg("update") = true, doc::set_shape_color)
       .def("erase_all", &Lumbra::erase_all, doc::erase_all)
       .def("erase_shape",
@@ -697,10 +634,7 @@ PYBIND11_MODULE(lumbra, m) {
            pyb::arg("shape_id"), pyb::arg("visible"), pyb::arg("update") = true, doc::set_shape_visibility)
       .def("is_shape_visible", &Lumbra::is_shape_visible, pyb::arg("shape_id"), doc::is_shape_visible)
       // reference planes
-      .def("display_plane",
-           guarded_args(LOGGER, "Error displaying plane %s: ",
-                        [](Lumbra& l, const std::string& id, const Components& origin, const Components& normal,
-                           bool update) { l.display_plane(id, origin, normal, update); }),
+      .def("display_plane", guarded_args(LOGGER, "Error displaying plane %s: ", &Lumbra::display_plane),
            pyb::arg("shape_id"), pyb::arg("origin"), pyb::arg("normal"), pyb::arg("update") = true, doc::display_plane)
       .def("get_plane_ais", &Lumbra::get_plane_ais, pyb::arg("shape_id"), doc::get_plane_ais)
       .def("erase_plane",
@@ -709,33 +643,14 @@ PYBIND11_MODULE(lumbra, m) {
                           if (id) l.erase_plane(*id, update);
                         }),
            pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_plane)
-      .def("update_plane_display_sizes", &Lumbra::update_plane_display_sizes, doc::update_plane_display_sizes)
-      .def("_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),
-           pyb::arg("size"), doc::build_plane_face)
-      .def("_plane_display_size", &Lumbra::_plane_display_size, doc::plane_display_size)
+      .def("update_plane_display_sizes", &Lumbra::update_plane_display_sizes, doc::update_plane_display_sizes);
+  nimbal::py::def(cls, "_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),
+                  pyb::arg("size"), doc::build_plane_face);
+  cls.def("_plane_display_size", &Lumbra::_plane_display_size, doc::plane_display_size)
       // selection by id, lookup
-      .def(
-          "select_shapes",
-          [](Lumbra& l, typed<ids_name> shape_ids) {
-            std::vector<std::string> ids;
-            try {
-              // Items that are not text can be no table's key: passed over;
-              // one that cannot be a key at all is an error, as for a lookup.
-              for (pyb::handle item : pyb::iter(shape_ids)) {
-                if (PyUnicode_Check(item.ptr()))
-                  ids.push_back(item.cast<std::string>());
-                else if (PyObject_Hash(item.ptr()) == -1)
-                  throw pyb::error_already_set();
-              }
-            } catch (pyb::error_already_set& e) {
-              if (!e.matches(PyExc_Exception)) throw;
-              nimbal::log::Logger(LOGGER)
-                  .exception("Error selecting shapes: " + pyb::str(e.value()).cast<std::string>());
-              return;
-            }
-            l.select_shapes(ids);
-          },
-          pyb::arg("shape_ids"), doc::select_shapes)
+      .def("select_shapes",
+           guarded_args(LOGGER, "Error selecting shapes: ", [](Lumbra& l, Ids ids) { l.select_shapes(ids.text); }),
+           pyb::arg("shape_ids"), doc::select_shapes)
       // Through the object's own select_shapes (a subclass's, too), which
       // takes any id and logs what it cannot use.
       .def("select_shape",
@@ -745,13 +660,11 @@ PYBIND11_MODULE(lumbra, m) {
              self.attr("select_shapes")(ids);
            },
            pyb::arg("shape_id"), doc::select_shape)
-      .def(
-          "get_shape_id_for_ais_shape",
-          [](const Lumbra& l, typed<ais_shape_or_none_name> ais_shape) -> std::optional<std::string> {
-            if (!pyb::isinstance<AIS_Shape>(ais_shape)) return std::nullopt;
-            return l.get_shape_id_for_ais_shape(ais_shape.cast<Handle(AIS_Shape)>());
-          },
-          pyb::arg("ais_shape"), doc::get_shape_id_for_ais_shape)
+      .def("get_shape_id_for_ais_shape",
+           [](const Lumbra& l, typed<ais_shape_or_none_name> ais_shape) {
+             return l.get_shape_id_for_ais_shape(PyValue<Handle(AIS_Shape)>(ais_shape));
+           },
+           pyb::arg("ais_shape"), doc::get_shape_id_for_ais_shape)
       .def("get_shape_count", &Lumbra::get_shape_count, doc::get_shape_count)
       // navigation, accessors, background, transparency
       .def("start_rotation",
@@ -762,23 +675,18 @@ PYBIND11_MODULE(lumbra, m) {
            pyb::arg("x"), pyb::arg("y"), doc::rotate)
       .def("pan", guarded_args(LOGGER, "Error panning: ", [](Lumbra& l, Pixel dx, Pixel dy) { l.pan(dx, dy); }),
            pyb::arg("dx"), pyb::arg("dy"), doc::pan)
-      .def("zoom", guarded_args(LOGGER, "Error zooming: ", [](Lumbra& l, double factor) { l.zoom(factor); }),
-           pyb::arg("factor"), doc::zoom)
+      .def("zoom", guarded_args(LOGGER, "Error zooming: ", &Lumbra::zoom), pyb::arg("factor"), doc::zoom)
       .def("get_view", &Lumbra::get_view, doc::get_view)
       .def("get_viewer", &Lumbra::get_viewer, doc::get_viewer)
       .def("get_context", &Lumbra::get_context, doc::get_context)
-      .def("set_background_color", &Lumbra::set_background_color, pyb::arg("color"), doc::set_background_color)
+      .def("set_background_color", guarded_args(LOGGER, "Error setting background color: ", &Lumbra::set_background_color),
+           pyb::arg("color"), doc::set_background_color)
       .def("set_background_gradient",
-           guarded_args(LOGGER, "Error setting background gradient: ",
-                        [](Lumbra& l, const Components& c1, const Components& c2, Aspect_GradientFillMethod method) {
-                          l.set_background_gradient(c1, c2, method);
-                        }),
-           pyb::arg("color1"), pyb::arg("color2"), pyb::arg("method") = Aspect_GradientFillMethod_Vertical, doc::set_background_gradient)
+           guarded_args(LOGGER, "Error setting background gradient: ", &Lumbra::set_background_gradient),
+           pyb::arg("color1"), pyb::arg("color2"), pyb::arg("method") = Aspect_GradientFillMethod_Vertical,
+           doc::set_background_gradient)
       .def("set_global_transparency",
-           guarded_args(LOGGER, "Error setting global transparency: ",
-                        [](Lumbra& l, double transparency, bool update) {
-                          l.set_global_transparency(transparency, update);
-                        }),
+           guarded_args(LOGGER, "Error setting global transparency: ", &Lumbra::set_global_transparency),
            pyb::arg("transparency"), pyb::arg("update") = true, doc::set_global_transparency);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }
