@@ -12,7 +12,8 @@
 //
 // The lambda states the types; every argument after self arrives as any
 // object and is converted here. A "%s" in the message is the text of the
-// first argument (an id).
+// first argument (an id). A PyValue<T> argument is not converted: the core
+// tests it itself once the operation reaches it.
 #pragma once
 
 #include <string>
@@ -25,14 +26,12 @@
 
 namespace nimbal::py {
 
-namespace convert {
+namespace guarded_detail {
+
 template <class T>
 struct is_handle : std::false_type {};
 template <class T>
 struct is_handle<opencascade::handle<T>> : std::true_type {};
-}  // namespace convert
-
-namespace guarded_detail {
 
 // A failed conversion, logged as the operation's own error; the result is None.
 struct log_error {
@@ -93,7 +92,7 @@ class PyValue : public nimbal::HostValue<T> {
   std::optional<T> get() const override {
     if constexpr (std::is_same_v<T, std::string>) {
       if (PyUnicode_Check(v_.ptr())) return v_.cast<std::string>();
-    } else if constexpr (convert::is_handle<T>::value) {
+    } else if constexpr (guarded_detail::is_handle<T>::value) {
       if (pyb::isinstance<typename T::element_type>(v_)) return v_.cast<T>();
     } else {
       if (pyb::isinstance<T>(v_)) return v_.cast<T>();

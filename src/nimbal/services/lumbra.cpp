@@ -50,6 +50,27 @@ void log_caught(log::Level level, const std::string& message, bool with_tracebac
   log::write(lg.name(), level, message, with_traceback ? std::current_exception() : nullptr);
 }
 
+// Runs `first`; when the binding rejected its form, `reduced` once, whose
+// failure is logged at debug level without traceback. Any other failure of
+// `first` is logged at `level` with the traceback.
+template <class F, class G>
+void with_retry(F&& first, G&& reduced, log::Level level, const char* failed, const char* retry_failed) {
+  try {
+    first();
+  } catch (...) {
+    if (!kernel::current_error_catchable()) throw;
+    if (!rejection()) {
+      log_caught(level, failed + error_text(), true);
+      return;
+    }
+    try {
+      reduced();
+    } catch (...) {
+      log_caught(log::Level::Debug, retry_failed + error_text(), false);
+    }
+  }
+}
+
 std::array<double, 3> three(const Components& c) {
   if (c.values.size() > 3) throw nimbal::InvalidValue("too many values to unpack (expected 3)");
   if (c.values.size() < 3)
@@ -130,23 +151,11 @@ void Lumbra::setup_initial_view() {
 }
 
 void Lumbra::_setup_trihedron() {
-  try {
-    Quantity_Color white(Quantity_NOC_WHITE);
-    view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08, V3d_WIREFRAME);
-  } catch (...) {
-    if (!kernel::current_error_catchable()) throw;
-    if (!rejection()) {
-      log_caught(log::Level::Warning, "Unexpected trihedron error: " + error_text(), true);
-      return;
-    }
-    // A binding without the four-argument form: leave the mode to the kernel.
-    try {
-      Quantity_Color white(Quantity_NOC_WHITE);
-      view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08);
-    } catch (...) {
-      log_caught(log::Level::Debug, "Could not display trihedron: " + error_text(), false);
-    }
-  }
+  const Quantity_Color white(Quantity_NOC_WHITE);
+  with_retry([&] { view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08, V3d_WIREFRAME); },
+             // A binding without the four-argument form: leave the mode to the kernel.
+             [&] { view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08); },
+             log::Level::Warning, "Unexpected trihedron error: ", "Could not display trihedron: ");
 }
 
 void Lumbra::set_projection(std::optional<ViewDirection> direction) {
@@ -177,22 +186,13 @@ void Lumbra::set_projection_type(std::optional<ProjectionType> projection_type) 
     if (c.IsNull()) throw nimbal::MissingMember("'NoneType' object has no attribute 'SetProjectionType'");
     return c;
   };
-  try {
-    camera()->SetProjectionType(ortho ? Graphic3d_Camera::Projection_Orthographic
-                                      : Graphic3d_Camera::Projection_Perspective);
-  } catch (...) {
-    if (!kernel::current_error_catchable()) throw;
-    if (!rejection()) {
-      log_caught(log::Level::Error, "Error setting projection type: " + error_text(), true);
-      return;
-    }
-    // The kinds by their numbers: 0 orthographic, 1 perspective.
-    try {
-      camera()->SetProjectionType(static_cast<Graphic3d_Camera::Projection>(ortho ? 0 : 1));
-    } catch (...) {
-      log_caught(log::Level::Debug, "Could not set projection type: " + error_text(), false);
-    }
-  }
+  with_retry([&] {
+        camera()->SetProjectionType(ortho ? Graphic3d_Camera::Projection_Orthographic
+                                          : Graphic3d_Camera::Projection_Perspective);
+      },
+      // The kinds by their numbers: 0 orthographic, 1 perspective.
+      [&] { camera()->SetProjectionType(static_cast<Graphic3d_Camera::Projection>(ortho ? 0 : 1)); },
+      log::Level::Error, "Error setting projection type: ", "Could not set projection type: ");
 }
 
 void Lumbra::fit_all() {
