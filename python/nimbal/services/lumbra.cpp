@@ -31,11 +31,7 @@ using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(color_or_none_name, "tuple[float, float, float] | None");
 NIMBAL_PY_NAME(ais_shape_or_none_name, "nimbal.kernel.AIS_Shape | None");
 
-pyb::object components_to_py(const Components& c) {
-  pyb::tuple t(c.values.size());
-  for (std::size_t i = 0; i < c.values.size(); ++i) t[i] = pyb::float_(c.values[i]);
-  return std::move(t);
-}
+pyb::object components_to_py(const Components& c) { return pyb::tuple(pyb::cast(c.values)); }
 
 // The ids among any iterable (see Id).
 struct Ids {

@@ -109,11 +109,8 @@ class PyPikalo : public Pikalo {
 
 PyPikalo& alias(Pikalo& p) { return dynamic_cast<PyPikalo&>(p); }
 
-pyb::list objects_list(const std::vector<Handle(AIS_InteractiveObject)>& v) {
-  pyb::list out;
-  for (const auto& o : v) out.append(o.IsNull() ? pyb::none() : pyb::cast(o));
-  return out;
-}
+// A null handle becomes None.
+pyb::list objects_list(const std::vector<Handle(AIS_InteractiveObject)>& v) { return pyb::cast(v); }
 
 pyb::list shapes_list(const std::vector<TopoDS_Shape>& v) {
   pyb::list out;

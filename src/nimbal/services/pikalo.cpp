@@ -83,6 +83,14 @@ const Handle(AIS_InteractiveContext)& Pikalo::ctx(const char* member) const {
   return context_;
 }
 
+AIS_NListOfEntityOwner Pikalo::active_owners() const {
+  AIS_NListOfEntityOwner owners;
+  const Handle(StdSelect_ViewerSelector3d)& selector = ctx("MainSelector")->MainSelector();
+  if (selector.IsNull()) no_attribute("ActiveOwners");
+  selector->ActiveOwners(owners);
+  return owners;
+}
+
 // ---- modes, enabling, colours ----
 
 void Pikalo::set_mode(std::optional<SelectionMode> mode) {
@@ -156,10 +164,7 @@ void Pikalo::remove_excluded(const ObjectValue& value) {
 
 void Pikalo::set_shape_selection_priority(const ObjectValue& obj, int priority) {
   guarded("Error setting shape selection priority: ", [&] {
-    AIS_NListOfEntityOwner owners;
-    const Handle(StdSelect_ViewerSelector3d)& selector = ctx("MainSelector")->MainSelector();
-    if (selector.IsNull()) no_attribute("ActiveOwners");
-    selector->ActiveOwners(owners);
+    const AIS_NListOfEntityOwner owners = active_owners();
     const Handle(AIS_InteractiveObject) target = object(obj);
     for (const auto& owner : owners)
       if (!owner.IsNull() && owner->IsSameSelectable(target)) owner->SetPriority(priority);
@@ -240,11 +245,8 @@ void Pikalo::select_by_index(TopAbs_ShapeEnum kind, const char* message, const O
   if (targets.empty()) return;
 
   guarded(message, [&] {
-    AIS_NListOfEntityOwner owners;
-    const auto& c = ctx("MainSelector");
-    const Handle(StdSelect_ViewerSelector3d)& selector = c->MainSelector();
-    if (selector.IsNull()) no_attribute("ActiveOwners");
-    selector->ActiveOwners(owners);
+    const AIS_NListOfEntityOwner owners = active_owners();
+    const auto& c = context_;  // not null: the owners came from it
     const Handle(AIS_InteractiveObject) target_obj = object(ais_shape);
     for (const auto& owner : owners) {
       Handle(StdSelect_BRepOwner) brep = Handle(StdSelect_BRepOwner)::DownCast(owner);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <AIS_InteractiveContext.hxx>
+#include <AIS_NListOfEntityOwner.hxx>
 #include <AIS_InteractiveObject.hxx>
 #include <TopAbs_ShapeEnum.hxx>
 #include <TopoDS_Shape.hxx>
@@ -92,6 +93,7 @@ class Pikalo {
   template <class F>
   bool guarded(std::string_view prefix, F&& body);
   const Handle(AIS_InteractiveContext)& ctx(const char* member) const;
+  AIS_NListOfEntityOwner active_owners() const;  // the owners active in the main selector
   void select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectValue& ais_shape,
                        const ShapeValue& base_shape, const std::set<long long>& indices);
   std::vector<int> selected_indices(TopAbs_ShapeEnum kind, const ShapeValue& base_shape);
