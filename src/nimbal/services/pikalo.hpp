@@ -17,8 +17,8 @@
 #include <vector>
 
 #include <AIS_InteractiveContext.hxx>
-#include <AIS_NListOfEntityOwner.hxx>
 #include <AIS_InteractiveObject.hxx>
+#include <AIS_NListOfEntityOwner.hxx>
 #include <TopAbs_ShapeEnum.hxx>
 #include <TopoDS_Shape.hxx>
 #include <V3d_View.hxx>
