@@ -75,6 +75,25 @@ def test_shape_info_defaults_and_mutability(box):
     assert (info.shape_id, info.color, info.visible) == ("c", None, True)
 
 
+@pytest.mark.parametrize("color,kept", [((1, 2), (1.0, 2.0)), ((), ()), (iter([0.5] * 3), (0.5,) * 3)])
+def test_shape_info_colour_is_any_numbers_as_given(box, color, kept):
+    assert ShapeInfo("a", k.AIS_Shape(box), color).color == kept
+
+
+@pytest.mark.parametrize("color,message", [
+    (7, "color: cannot unpack non-iterable int object"),
+    ("red", "color: cannot unpack str into numbers"),
+    ((0.1, "g", 0.3), "color: must be real number, not str"),
+])
+def test_shape_info_colour_that_is_no_numbers_raises(box, color, message):
+    with pytest.raises(TypeError, match=f"^{message}$"):
+        ShapeInfo("a", k.AIS_Shape(box), color)
+    info = ShapeInfo("a", k.AIS_Shape(box), (0.1, 0.2, 0.3))
+    with pytest.raises(TypeError, match=f"^{message}$"):
+        info.color = color
+    assert info.color == (0.1, 0.2, 0.3)
+
+
 # ---- initial view ----
 
 def test_setup_initial_view_applies_background_trihedron_and_orthographic(scene):
@@ -204,6 +223,14 @@ def test_set_projection_type(scene, value, kind):
     assert scene.view.Camera().ProjectionType() == getattr(k.Graphic3d_Camera, kind)
 
 
+def test_trihedron_without_view_is_retried_and_logged_at_debug_level(capture_logs):
+    Lumbra(None, None, None)._setup_trihedron()
+    recs = records(capture_logs)
+    assert [(r.levelno, r.getMessage()) for r in recs] == [
+        (logging.DEBUG, "Could not display trihedron: 'NoneType' object has no attribute 'TriedronDisplay'")]
+    assert not recs[0].exc_info
+
+
 def test_set_projection_type_without_view_is_logged(capture_logs):
     Lumbra(None, None, None).set_projection_type(ProjectionType.ORTHOGRAPHIC)
     # A missing name gets the one retry; its failure is a debug record.
@@ -331,6 +358,16 @@ def test_display_modes_set_context_mode_and_face_boundaries(scene, box):
     assert not lb.get_shape_info("c").ais_shape.Attributes().FaceBoundaryDraw()
     lb.set_display_mode(DisplayMode.SHADED)
     assert scene.context.DisplayMode() == 1
+
+
+@pytest.mark.parametrize("value", [None, "wireframe", 0, ProjectionType.ORTHOGRAPHIC])
+def test_display_mode_that_is_no_member_counts_as_shaded(scene, box, value):
+    lb = scene.lumbra
+    lb.display_shape(box, "a")
+    lb.set_display_mode(DisplayMode.WIREFRAME)
+    lb.set_display_mode(value)
+    assert lb._current_display_mode is DisplayMode.SHADED and scene.context.DisplayMode() == 1
+    assert not lb.get_shape_info("a").ais_shape.Attributes().FaceBoundaryDraw()
 
 
 def test_set_display_mode_stores_mode_even_when_restyling_fails(box, capture_logs):
@@ -550,6 +587,18 @@ def test_select_shapes_toggles_and_skips_unknown_ids(scene, box, capture_logs):
     assert scene.context.NbSelected() == 0
     lb.select_shapes(None)
     assert_one_error(capture_logs, "Error selecting shapes: ")
+
+
+@pytest.mark.parametrize("ids", [None, 5, ["b", ["a"]]])
+def test_ids_that_cannot_be_read_are_logged_and_keep_the_selection(scene, box, capture_logs, ids):
+    lb = scene.lumbra
+    lb.display_shape(box, "a")
+    lb.display_shape(box, "b")
+    scene.context.Activate(0, True)
+    lb.select_shape("a")
+    lb.select_shapes(ids)
+    assert_one_error(capture_logs, "Error selecting shapes: ")
+    assert scene.context.NbSelected() == 1 and scene.context.IsSelected(lb.get_shape_info("a").ais_shape)
 
 
 def test_shape_id_for_presentation(scene, box):

@@ -359,4 +359,33 @@ T& instance(pyb::handle v, std::string_view what) {
   if (!pyb::isinstance<T>(v)) wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))), v);
   return v.cast<T&>();
 }
+
+// The numbers of any iterable, for an operation that unpacks them itself
+// and words a wrong count in its own terms. A refusal is worded as the
+// host's unpacking words it, headed by "<what>: " when `what` is not empty.
+// Reading stops after `limit` + 1 numbers: enough to tell "too many".
+inline std::vector<double> numbers(pyb::handle v, std::string_view what, std::size_t limit = 16) {
+  const std::string head = what.empty() ? std::string() : std::string(what) + ": ";
+  if (v.is_none() || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()))
+    throw nimbal::WrongType(head + "cannot unpack " + type_name(v) + " into numbers");
+  PyObject* it = PyObject_GetIter(v.ptr());
+  if (!it) {
+    PyErr_Clear();
+    throw nimbal::WrongType(head + "cannot unpack non-iterable " + type_name(v) + " object");
+  }
+  auto iter = pyb::reinterpret_steal<pyb::object>(it);
+  std::vector<double> out;
+  while (PyObject* raw = PyIter_Next(iter.ptr())) {
+    auto item = pyb::reinterpret_steal<pyb::object>(raw);
+    double d = 0.0;
+    if (!as_double(item, d)) throw nimbal::WrongType(head + "must be real number, not " + type_name(item));
+    out.push_back(d);
+    if (out.size() > limit) break;
+  }
+  if (PyErr_Occurred()) {
+    PyErr_Clear();
+    throw nimbal::WrongType(head + "the value could not be iterated");
+  }
+  return out;
+}
 }  // namespace nimbal::py::from_py

@@ -12,11 +12,14 @@
 //
 // The lambda states the types; every argument after self arrives as any
 // object and is converted here. A "%s" in the message is the text of the
-// first argument (an id).
+// first argument (an id). A PyValue<T> argument is not converted: the core
+// tests it itself once the operation reaches it.
 #pragma once
 
 #include <string>
+#include <type_traits>
 
+#include "nimbal/host_value.hpp"
 #include "nimbal/kernel.hpp"
 #include "nimbal/log.hpp"
 #include "nimbal_py/convert.hpp"
@@ -24,6 +27,11 @@
 namespace nimbal::py {
 
 namespace guarded_detail {
+
+template <class T>
+struct is_handle : std::false_type {};
+template <class T>
+struct is_handle<opencascade::handle<T>> : std::true_type {};
 
 // A failed conversion, logged as the operation's own error; the result is None.
 struct log_error {
@@ -73,5 +81,39 @@ auto guarded_args(const char* logger, std::string message, F f) {
       std::move(f), names, guarded_detail::log_error{logger, std::move(message)}, static_cast<Args*>(nullptr),
       std::make_index_sequence<n>{});
 }
+
+// A host value the core tests itself when it reaches it; T is a kernel
+// type (shape or handle) or text.
+template <class T>
+class PyValue : public nimbal::HostValue<T> {
+ public:
+  explicit PyValue(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
+  bool is_none() const override { return v_.is_none(); }
+  std::optional<T> get() const override {
+    if constexpr (std::is_same_v<T, std::string>) {
+      if (PyUnicode_Check(v_.ptr())) return v_.cast<std::string>();
+    } else if constexpr (guarded_detail::is_handle<T>::value) {
+      if (pyb::isinstance<typename T::element_type>(v_)) return v_.cast<T>();
+    } else {
+      if (pyb::isinstance<T>(v_)) return v_.cast<T>();
+    }
+    return std::nullopt;
+  }
+  std::string type_name() const override { return nimbal::py::type_name(v_); }
+
+ private:
+  pyb::object v_;
+};
+
+namespace convert {
+template <class T>
+PyValue<T> value(pyb::handle v, tag<PyValue<T>>, std::string_view) {
+  return PyValue<T>(v);
+}
+template <class T>
+struct arg_name<PyValue<T>> {
+  static constexpr auto name = pyb::detail::make_caster<T>::name;
+};
+}  // namespace convert
 
 }  // namespace nimbal::py

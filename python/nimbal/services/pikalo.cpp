@@ -1,8 +1,8 @@
-// nimbal.services.pikalo: the Python face of the selection service. Pixel,
-// view and object arguments arrive as whatever the caller passed and are
-// checked inside the operation's guard, so a bad one is logged, not raised.
-// The view service handed to get_hovered_shape_id is any object with a
-// get_shape_id_for_ais_shape method (a Lumbra, or a stand-in).
+// nimbal.services.pikalo: the Python face of the selection service. Pixel
+// and view arguments of the guarded operations take the operation's error
+// path when refused; objects and shapes the service tests itself, when it
+// reaches them. The view service handed to get_hovered_shape_id is any
+// object with a get_shape_id_for_ais_shape method (a Lumbra, or a stand-in).
 #include "nimbal/services/pikalo.hpp"
 
 #include <cmath>
@@ -12,310 +12,71 @@
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/viewer.hpp"
+#include "pikalo_docs.hpp"
 
 namespace pyb = pybind11;
-using nimbal::services::ObjectArg;
 using nimbal::services::Pikalo;
-using nimbal::services::PixelArg;
-using nimbal::services::ShapeArgument;
-using nimbal::services::ViewArg;
 using nimbal::py::guarded_args;
 using nimbal::py::Pixel;
+using nimbal::py::PyValue;
+using Object = PyValue<Handle(AIS_InteractiveObject)>;
+using Shape = PyValue<TopoDS_Shape>;
 
-// Docstrings of the Python face.
-namespace doc {
-
-constexpr const char* module = R"(The selection service over the host's interactive context.
-
-Failures are logged on "nimbal.services.pikalo".)";
-constexpr const char* cls = R"(The selection service over the host's interactive context.
-
-Drives selection modes, enabling, exclusion, priorities and highlight
-colours, hover and pick, and reads the selection back as objects, kernel
-sub-shapes and sub-shape indices. Operations that drive the kernel catch
-errors of the Exception kind, log them on "nimbal.services.pikalo" at
-error level with the traceback, and return None (or what they had
-collected); accessors, the exclusion list and the index readers let errors
-through. A subclass may override set_mode, configure_selection_colors and
-get_selected_subshapes; the service's own calls use the overrides.)";
-constexpr const char* init = R"(Creates the service on the host's interactive context.
-
-Makes no kernel call: nothing is selectable until set_mode or
-set_enabled(True). Starts enabled, in SelectionMode.VOLUME, with no
-excluded objects.
-
-Args:
-    context: The AIS_InteractiveContext the view service displays in.
-
-Raises:
-    TypeError: context is not an AIS_InteractiveContext.)";
-constexpr const char* _context = "The AIS_InteractiveContext given to the constructor (read-only).";
-constexpr const char* _selection_enabled = "The very value last given to set_enabled; True at first (read-only).";
-constexpr const char* _selection_mode =
-    "The very value last given to set_mode; SelectionMode.VOLUME at first (read-only).";
-constexpr const char* _excluded =
-    "A new list of the objects kept out of selection, in the order excluded (read-only).";
-
-constexpr const char* set_mode = R"(Switches the selection mode of every displayed object.
-
-Overridable; set_enabled(True) calls it. The mode is stored first; then
-every mode of every object is deactivated, and, while selection is
-enabled, the mode is activated and the excluded objects deactivated again;
-last, configure_selection_colors runs.
-
-Args:
-    mode: SelectionMode VOLUME (whole objects), SURFACE (faces), EDGE or
-        VERTEX. Any other value is stored, deactivates everything,
-        activates nothing and is logged.
-
-Raises:
-    Nothing: failures are logged as "Error setting selection mode: ...".)";
-constexpr const char* set_enabled = R"(Enables or disables selection.
-
-The value is stored as given. A true value runs set_mode with the stored
-mode (a full sweep, also when already enabled); a false one deactivates
-every object and clears the selection.
-
-Args:
-    enabled: Tested for truth.
-
-Raises:
-    Nothing: failures are logged as "Error setting selection enabled: ...".)";
-constexpr const char* is_enabled = "The very value last given to set_enabled (True at first).";
-constexpr const char* get_mode = "The very value last given to set_mode (SelectionMode.VOLUME at first).";
-constexpr const char* configure_selection_colors = R"(Sets the highlight colours: cyan on hover, red when selected.
-
-Overridable; set_mode calls it. Applies to whole objects and sub-shapes;
-a highlight type the context has no style for is skipped. Selected objects
-also get the hover highlight.
-
-Raises:
-    Nothing: failures are logged as "Error configuring selection colors:
-    ...".)";
-constexpr const char* exclude_from_selection = R"(Keeps a displayed object out of selection and hover detection.
-
-The object is appended (no duplicate check) and deactivated at once, and
-again after every later activation sweep. Display it before excluding it.
-
-Args:
-    ais_obj: The AIS_InteractiveObject.
-
-Raises:
-    TypeError: ais_obj is None or not an interactive object; kernel errors
-        reach the caller too.)";
-constexpr const char* remove_excluded = R"(Removes the first entry of an object from the exclusion list.
-
-An object not in the list, or not an interactive object, is ignored. The
-object becomes pickable again only at the next sweep (set_mode or
-set_enabled(True)).
-
-Args:
-    ais_obj: The AIS_InteractiveObject.)";
-constexpr const char* clear_excluded =
-    "Empties the exclusion list; the objects become pickable again at the next sweep.";
-constexpr const char* set_shape_selection_priority = R"(Sets the picking priority of one object's active selection owners.
-
-Only owners active now receive it: call it after the mode concerned was
-activated. When owners overlap at a pick point the higher priority wins.
-
-Args:
-    ais_obj: The AIS_InteractiveObject; None matches nothing.
-    priority: Usually 0 to 9; passed to the kernel unchanged.
-
-Raises:
-    TypeError: priority is not an integer. Kernel failures are only
-        logged, as "Error setting shape selection priority: ...".)";
-constexpr const char* clear = R"(Empties the selection and updates the viewer.
-
-Raises:
-    Nothing: failures are logged as "Error clearing selection: ...".)";
-
-constexpr const char* move_to = R"(Detects and highlights what lies under a pixel (mouse motion).
-
-Args:
-    x: Pixel x in the view's window.
-    y: Pixel y.
-    view: The host's V3d_View, with a window, of the context's viewer.
-    update: Whether the viewer redraws at once for the new hover state.
-
-Raises:
-    Nothing: failures (including a bad pixel or view) are logged as "Error
-    in move_to: ...".)";
-constexpr const char* select = R"(Picks what lies under a pixel (mouse click).
-
-Detects afresh at the pixel, then replaces the selection with the detected
-entity or toggles it in the selection; the viewer redraws.
-
-Args:
-    x: Pixel x in the view's window.
-    y: Pixel y.
-    view: The host's V3d_View, with a window, of the context's viewer.
-    replace: True to replace the selection, false to toggle the entity.
-
-Raises:
-    Nothing: failures are logged as "Error handling selection: ...".)";
-constexpr const char* get_hovered_shape_id = R"(Id of the shape under the cursor, as the last move_to or select detected.
-
-Args:
-    lumbra: The view service (any object with get_shape_id_for_ais_shape),
-        asked for the detected object's id; not kept.
-
-Returns:
-    The shape or plane id, or None when nothing is detected, the object is
-    unknown to the view service, or a failure was logged as "Error getting
-    hovered shape id: ..." (e.g. a lookup answer that is not a str or
-    None).)";
-constexpr const char* get_selected_shapes = R"(The interactive objects of the selected owners, in the context's order.
-
-An object stands once per selected owner (three selected edges: three
-times).
-
-Returns:
-    A new list; after a failure, logged as "Error getting selected shapes:
-    ...", the objects collected until then.)";
-
-constexpr const char* select_edges_by_index = R"(Toggles the selection of a displayed object's edges, given by index.
-
-Index i names the (i + 1)-th unique edge of base_shape in the kernel's
-exploration order, as the fillet and round edge lists count them. The
-edge mode must be active (set_mode(SelectionMode.EDGE)); the existing
-selection is kept, and selected edges among the targets become unselected.
-Only owners of ais_shape are touched; the viewer is updated once.
-
-Args:
-    ais_shape: The displayed AIS_Shape.
-    base_shape: The kernel shape it shows (the same topology, not a copy).
-    edge_indices: Iterable of indices, read as a set; out-of-range values
-        are ignored. An empty one returns at once.
-
-Raises:
-    TypeError: an index is unhashable, or base_shape is not a kernel shape
-        (before any viewer call). Later failures are logged as "Error
-        pre-selecting edges: ...".)";
-constexpr const char* select_vertices_by_index = R"(Toggles the selection of a displayed object's vertices, given by index.
-
-Index i names the (i + 1)-th unique vertex of base_shape in the kernel's
-exploration order. The vertex mode must be active
-(set_mode(SelectionMode.VERTEX)); the existing selection is kept, and
-selected vertices among the targets become unselected. Only owners of
-ais_shape are touched; the viewer is updated once.
-
-Args:
-    ais_shape: The displayed AIS_Shape.
-    base_shape: The kernel shape it shows (the same topology, not a copy).
-    vertex_indices: Iterable of indices, read as a set; out-of-range values
-        are ignored. An empty one returns at once.
-
-Raises:
-    TypeError: an index is unhashable, or base_shape is not a kernel shape
-        (before any viewer call). Later failures are logged as "Error
-        pre-selecting vertices: ...".)";
-constexpr const char* get_selected_subshapes = R"(The selected kernel sub-shapes (faces, edges or vertices), in selection order.
-
-Overridable; the index readers call it. Owners without a shape are left
-out.
-
-Returns:
-    A new list of TopoDS_Shape; after a failure, logged as "Error getting
-    selected subshapes: ...", those collected until then.)";
-constexpr const char* get_selected_edge_indices = R"(Indices in base_shape of the selected edges, through get_selected_subshapes.
-
-Selected sub-shapes that are no edge of base_shape are skipped; an edge
-selected through two owners counts twice.
-
-Args:
-    base_shape: The kernel shape whose edges are numbered.
-
-Returns:
-    A new list sorted ascending; empty when nothing is selected.
-
-Raises:
-    TypeError: base_shape is not a kernel shape while something is
-        selected.)";
-constexpr const char* get_selected_vertex_indices = R"(Indices in base_shape of the selected vertices, through get_selected_subshapes.
-
-Selected sub-shapes that are no vertex of base_shape are skipped.
-
-Args:
-    base_shape: The kernel shape whose vertices are numbered.
-
-Returns:
-    A new list sorted ascending; empty when nothing is selected.
-
-Raises:
-    TypeError: base_shape is not a kernel shape while something is
-        selected.)";
-
-}  // namespace doc
+namespace doc = nimbal::py::pikalo::doc;
 
 namespace {
 
 constexpr const char* LOGGER = "nimbal.services.pikalo";
 
-
-
-std::string not_a(const char* what, pyb::handle v) {
-  return std::string(what) + " needed, not '" + nimbal::py::type_name(v) + "'";
-}
-
-ObjectArg object_arg(pyb::handle v) {  // None: an object that matches nothing
-  if (v.is_none()) return ObjectArg(Handle(AIS_InteractiveObject)());
-  if (!pyb::isinstance<AIS_InteractiveObject>(v)) return ObjectArg::invalid(not_a("an AIS_InteractiveObject", v));
-  return ObjectArg(v.cast<Handle(AIS_InteractiveObject)>());
-}
-
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(mode_or_none_name, "nimbal.enums.SelectionMode | None");
 NIMBAL_PY_NAME(lumbra_name, "nimbal.services.lumbra.Lumbra");
-NIMBAL_PY_NAME(indices_name, "typing.Iterable[int]");
 NIMBAL_PY_NAME(objects_name, "list[nimbal.kernel.AIS_InteractiveObject]");
 NIMBAL_PY_NAME(shapes_name, "list[nimbal.kernel.TopoDS_Shape]");
 
-ShapeArgument shape_arg(pyb::handle v) {  // None: the null shape, no sub-shapes
-  if (v.is_none()) return ShapeArgument(TopoDS_Shape());
-  if (!pyb::isinstance<TopoDS_Shape>(v)) return ShapeArgument::invalid(not_a("a kernel shape", v));
-  return ShapeArgument(v.cast<TopoDS_Shape>());
-}
+// An index list read as a set, as the host would: a false value (None, an
+// empty list) is empty; unhashable entries raise TypeError; whole numbers
+// (also 2.0 or True) are indices; any other value equals no index.
+struct Indices {
+  std::set<long long> set;
+};
 
-// An index list read as a set, as the host would: unhashable entries raise
-// TypeError; whole numbers (also 2.0 or True) are indices; any other value
-// equals no index and is dropped.
-std::set<long long> index_set(pyb::handle indices) {
-  std::set<long long> out;
+}  // namespace
+
+namespace nimbal::py::convert {
+Indices value(pyb::handle indices, tag<Indices>, std::string_view what) {
+  Indices out;
+  if (!from_py::truth(indices, what)) return out;
   for (pyb::handle item : indices) {
     if (PyObject_Hash(item.ptr()) == -1) throw pyb::error_already_set();
     if (PyFloat_Check(item.ptr())) {
       double d = PyFloat_AS_DOUBLE(item.ptr());
-      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.insert(static_cast<long long>(d));
+      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.set.insert(static_cast<long long>(d));
       continue;
     }
     if (!PyLong_Check(item.ptr())) continue;
     int overflow = 0;
     long long n = PyLong_AsLongLongAndOverflow(item.ptr(), &overflow);
-    if (!overflow && !(n == -1 && PyErr_Occurred())) out.insert(n);
+    if (!overflow && !(n == -1 && PyErr_Occurred())) out.set.insert(n);
     PyErr_Clear();
   }
   return out;
 }
+template <>
+struct arg_name<Indices> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
+};
+}  // namespace nimbal::py::convert
 
-template <class E>
-std::optional<E> member_or_none(pyb::handle v) {
-  pyb::detail::make_caster<E> c;
-  if (!c.load(v, false)) return std::nullopt;
-  return pyb::detail::cast_op<E>(c);
-}
+namespace {
 
 // The host's view service: only its id lookup is used.
 class PyShapeIdLookup : public nimbal::services::ShapeIdLookup {
  public:
   explicit PyShapeIdLookup(pyb::handle obj) : obj_(obj) {}
-  std::optional<std::string> get_shape_id_for_ais_shape(const Handle(AIS_InteractiveObject)& obj) override {
-    pyb::object r = obj_.attr("get_shape_id_for_ais_shape")(obj);
-    if (r.is_none()) return std::nullopt;
-    if (!PyUnicode_Check(r.ptr()))
-      throw nimbal::WrongType("get_shape_id_for_ais_shape returned '" + nimbal::py::type_name(r) +
-                              "', not a str or None");
-    return r.cast<std::string>();
+  std::unique_ptr<nimbal::HostValue<std::string>> get_shape_id_for_ais_shape(
+      const Handle(AIS_InteractiveObject)& obj) override {
+    return std::make_unique<PyValue<std::string>>(obj_.attr("get_shape_id_for_ais_shape")(obj));
   }
 
  private:
@@ -348,11 +109,8 @@ class PyPikalo : public Pikalo {
 
 PyPikalo& alias(Pikalo& p) { return dynamic_cast<PyPikalo&>(p); }
 
-pyb::list objects_list(const std::vector<Handle(AIS_InteractiveObject)>& v) {
-  pyb::list out;
-  for (const auto& o : v) out.append(o.IsNull() ? pyb::none() : pyb::cast(o));
-  return out;
-}
+// A null handle becomes None.
+pyb::list objects_list(const std::vector<Handle(AIS_InteractiveObject)>& v) { return pyb::cast(v); }
 
 pyb::list shapes_list(const std::vector<TopoDS_Shape>& v) {
   pyb::list out;
@@ -369,8 +127,11 @@ PYBIND11_MODULE(pikalo, m) {
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.enums");
 
-  pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>>(m, "Pikalo", doc::cls)
-      .def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"), doc::init)
+  // Its truth value is the first step of the guarded body.
+  auto set_enabled = guarded_args(LOGGER, "Error setting selection enabled: ", &Pikalo::set_enabled);
+
+  pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>> cls(m, "Pikalo", doc::cls);
+  cls.def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"), doc::init)
       .def_property_readonly("_context", &Pikalo::context, doc::_context)
       .def_property_readonly("_selection_enabled", [](Pikalo& p) { return alias(p).enabled_obj; }, doc::_selection_enabled)
       .def_property_readonly("_selection_mode", [](Pikalo& p) { return alias(p).mode_obj; }, doc::_selection_mode)
@@ -379,58 +140,40 @@ PYBIND11_MODULE(pikalo, m) {
       .def("set_mode",
            [](Pikalo& p, typed<mode_or_none_name> mode) {
              alias(p).mode_obj = mode;
-             p.Pikalo::set_mode(member_or_none<nimbal::SelectionMode>(mode));
+             p.Pikalo::set_mode(nimbal::py::from_py::member_or_none<nimbal::SelectionMode>(mode));
            },
            pyb::arg("mode"), doc::set_mode)
       .def("set_enabled",
-           [](Pikalo& p, bool_arg enabled) {
-             alias(p).enabled_obj = enabled;
-             int truth = PyObject_IsTrue(enabled.ptr());
-             if (truth < 0) {
-               // Its truth value is the first step of the guarded body.
-               try {
-                 throw pyb::error_already_set();
-               } catch (pyb::error_already_set& e) {
-                 if (!e.matches(PyExc_Exception)) throw;
-                 nimbal::log::write(LOGGER, nimbal::log::Level::Error,
-                                    "Error setting selection enabled: " + nimbal::kernel::current_error_text(), std::current_exception());
-               }
-               return;
-             }
-             p.set_enabled(truth == 1);
+           [set_enabled](Pikalo& p, bool_arg enabled) {
+             alias(p).enabled_obj = enabled;  // kept also when its truth fails
+             set_enabled(p, enabled);
            },
            pyb::arg("enabled"), doc::set_enabled)
       .def("is_enabled", [](Pikalo& p) { return bool_arg(alias(p).enabled_obj); }, doc::is_enabled)
       .def("get_mode", [](Pikalo& p) { return typed<mode_or_none_name>(alias(p).mode_obj); }, doc::get_mode)
       .def("configure_selection_colors", [](Pikalo& p) { p.Pikalo::configure_selection_colors(); }, doc::configure_selection_colors)
       // exclusion, priorities, clearing
-      .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"), doc::exclude_from_selection)
-      .def("remove_excluded",
-           [](Pikalo& p, typed<interactive_name> obj) {
-             if (pyb::isinstance<AIS_InteractiveObject>(obj))
-               p.remove_excluded(obj.cast<Handle(AIS_InteractiveObject)>());
-           },
-           pyb::arg("ais_obj"), doc::remove_excluded)
-      .def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
+      .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"), doc::exclude_from_selection);
+  nimbal::py::def(cls, "remove_excluded", [](Pikalo& p, Object obj) { p.remove_excluded(obj); }, pyb::arg("ais_obj"),
+                  doc::remove_excluded);
+  cls.def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
       .def("set_shape_selection_priority",
            guarded_args(LOGGER, "Error setting shape selection priority: ",
-                        [](Pikalo& p, typed<interactive_name> obj, int priority) {
-                          p.set_shape_selection_priority(object_arg(obj), priority);
-                        }),
+                        [](Pikalo& p, Object obj, int priority) { p.set_shape_selection_priority(obj, priority); }),
            pyb::arg("ais_obj"), pyb::arg("priority"), doc::set_shape_selection_priority)
       .def("clear", &Pikalo::clear, doc::clear)
       // hover, pick, reading the selection
       .def("move_to",
            guarded_args(LOGGER, "Error in move_to: ",
                         [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool update) {
-                          p.move_to(PixelArg(x), PixelArg(y), ViewArg(view), update);
+                          p.move_to(x, y, view, update);
                         }),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update") = true,
            doc::move_to)
       .def("select",
            guarded_args(LOGGER, "Error handling selection: ",
                         [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool replace) {
-                          p.select(PixelArg(x), PixelArg(y), ViewArg(view), replace);
+                          p.select(x, y, view, replace);
                         }),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select)
       .def("get_hovered_shape_id",
@@ -439,30 +182,26 @@ PYBIND11_MODULE(pikalo, m) {
              return p.get_hovered_shape_id(lookup);
            },
            pyb::arg("lumbra"), doc::get_hovered_shape_id)
-      .def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(objects_list(p.get_selected_shapes())); }, doc::get_selected_shapes)
-      // sub-shapes by index
-      .def("select_edges_by_index",
-           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> edge_indices) {
-             if (!pyb::bool_(edge_indices)) return;
-             auto set = index_set(edge_indices);
-             if (set.empty()) return;
-             p.select_edges_by_index(object_arg(ais_shape), shape_arg(base_shape), set);
-           },
-           pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index)
-      .def("select_vertices_by_index",
-           [](Pikalo& p, typed<interactive_name> ais_shape, typed<shape_name> base_shape, typed<indices_name> vertex_indices) {
-             if (!pyb::bool_(vertex_indices)) return;
-             auto set = index_set(vertex_indices);
-             if (set.empty()) return;
-             p.select_vertices_by_index(object_arg(ais_shape), shape_arg(base_shape), set);
-           },
-           pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index)
-      .def("get_selected_subshapes", [](Pikalo& p) { return typed<shapes_name>(shapes_list(p.Pikalo::get_selected_subshapes())); }, doc::get_selected_subshapes)
-      .def("get_selected_edge_indices",
-           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_edge_indices(shape_arg(base_shape)); },
-           pyb::arg("base_shape"), doc::get_selected_edge_indices)
-      .def("get_selected_vertex_indices",
-           [](Pikalo& p, typed<shape_name> base_shape) { return p.get_selected_vertex_indices(shape_arg(base_shape)); },
-           pyb::arg("base_shape"), doc::get_selected_vertex_indices);
+      .def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(objects_list(p.get_selected_shapes())); }, doc::get_selected_shapes);
+  // sub-shapes by index
+  nimbal::py::def(
+      cls, "select_edges_by_index",
+      [](Pikalo& p, Object ais_shape, Shape base_shape, Indices edge_indices) {
+        p.select_edges_by_index(ais_shape, base_shape, edge_indices.set);
+      },
+      pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index);
+  nimbal::py::def(
+      cls, "select_vertices_by_index",
+      [](Pikalo& p, Object ais_shape, Shape base_shape, Indices vertex_indices) {
+        p.select_vertices_by_index(ais_shape, base_shape, vertex_indices.set);
+      },
+      pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index);
+  cls.def("get_selected_subshapes", [](Pikalo& p) { return typed<shapes_name>(shapes_list(p.Pikalo::get_selected_subshapes())); }, doc::get_selected_subshapes);
+  nimbal::py::def(cls, "get_selected_edge_indices",
+                  [](Pikalo& p, Shape base_shape) { return p.get_selected_edge_indices(base_shape); },
+                  pyb::arg("base_shape"), doc::get_selected_edge_indices);
+  nimbal::py::def(cls, "get_selected_vertex_indices",
+                  [](Pikalo& p, Shape base_shape) { return p.get_selected_vertex_indices(base_shape); },
+                  pyb::arg("base_shape"), doc::get_selected_vertex_indices);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

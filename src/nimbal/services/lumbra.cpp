@@ -27,7 +27,9 @@ namespace {
 
 constexpr log::Logger lg("nimbal.services.lumbra");
 
-bool default_rejection() {
+Lumbra::ErrorPolicy policy;
+
+bool rejection() {
   try {
     throw;
   } catch (const nimbal::WrongType&) {
@@ -35,11 +37,9 @@ bool default_rejection() {
   } catch (const nimbal::MissingMember&) {
     return true;
   } catch (...) {
-    return false;
+    return policy.rejection && policy.rejection();
   }
 }
-
-Lumbra::ErrorPolicy policy{&default_rejection};
 
 std::string error_text() { return kernel::current_error_text(); }
 
@@ -50,8 +50,28 @@ void log_caught(log::Level level, const std::string& message, bool with_tracebac
   log::write(lg.name(), level, message, with_traceback ? std::current_exception() : nullptr);
 }
 
+// Runs `first`; when the binding rejected its form, `reduced` once, whose
+// failure is logged at debug level without traceback. Any other failure of
+// `first` is logged at `level` with the traceback.
+template <class F, class G>
+void with_retry(F&& first, G&& reduced, log::Level level, const char* failed, const char* retry_failed) {
+  try {
+    first();
+  } catch (...) {
+    if (!kernel::current_error_catchable()) throw;
+    if (!rejection()) {
+      log_caught(level, failed + error_text(), true);
+      return;
+    }
+    try {
+      reduced();
+    } catch (...) {
+      log_caught(log::Level::Debug, retry_failed + error_text(), false);
+    }
+  }
+}
+
 std::array<double, 3> three(const Components& c) {
-  if (!c.problem.empty()) throw nimbal::WrongType(c.problem);
   if (c.values.size() > 3) throw nimbal::InvalidValue("too many values to unpack (expected 3)");
   if (c.values.size() < 3)
     throw nimbal::InvalidValue("not enough values to unpack (expected 3, got " + std::to_string(c.values.size()) +
@@ -78,9 +98,7 @@ const Handle(AIS_Shape)& presentation(const Handle(AIS_Shape)& p, const char* me
 
 }  // namespace
 
-void Lumbra::set_error_policy(const ErrorPolicy& p) {
-  policy.rejection = p.rejection ? p.rejection : &default_rejection;
-}
+void Lumbra::set_error_policy(const ErrorPolicy& p) { policy = p; }
 
 Quantity_Color Lumbra::rgb(const Components& color) {
   auto v = three(color);
@@ -133,23 +151,11 @@ void Lumbra::setup_initial_view() {
 }
 
 void Lumbra::_setup_trihedron() {
-  try {
-    Quantity_Color white(Quantity_NOC_WHITE);
-    view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08, V3d_WIREFRAME);
-  } catch (...) {
-    if (!kernel::current_error_catchable()) throw;
-    if (!policy.rejection()) {
-      log_caught(log::Level::Warning, "Unexpected trihedron error: " + error_text(), true);
-      return;
-    }
-    // A binding without the four-argument form: leave the mode to the kernel.
-    try {
-      Quantity_Color white(Quantity_NOC_WHITE);
-      view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08);
-    } catch (...) {
-      log_caught(log::Level::Debug, "Could not display trihedron: " + error_text(), false);
-    }
-  }
+  const Quantity_Color white(Quantity_NOC_WHITE);
+  with_retry([&] { view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08, V3d_WIREFRAME); },
+             // A binding without the four-argument form: leave the mode to the kernel.
+             [&] { view("TriedronDisplay")->TriedronDisplay(Aspect_TOTP_LEFT_LOWER, white, 0.08); },
+             log::Level::Warning, "Unexpected trihedron error: ", "Could not display trihedron: ");
 }
 
 void Lumbra::set_projection(std::optional<ViewDirection> direction) {
@@ -180,22 +186,13 @@ void Lumbra::set_projection_type(std::optional<ProjectionType> projection_type) 
     if (c.IsNull()) throw nimbal::MissingMember("'NoneType' object has no attribute 'SetProjectionType'");
     return c;
   };
-  try {
-    camera()->SetProjectionType(ortho ? Graphic3d_Camera::Projection_Orthographic
-                                      : Graphic3d_Camera::Projection_Perspective);
-  } catch (...) {
-    if (!kernel::current_error_catchable()) throw;
-    if (!policy.rejection()) {
-      log_caught(log::Level::Error, "Error setting projection type: " + error_text(), true);
-      return;
-    }
-    // The kinds by their numbers: 0 orthographic, 1 perspective.
-    try {
-      camera()->SetProjectionType(static_cast<Graphic3d_Camera::Projection>(ortho ? 0 : 1));
-    } catch (...) {
-      log_caught(log::Level::Debug, "Could not set projection type: " + error_text(), false);
-    }
-  }
+  with_retry([&] {
+        camera()->SetProjectionType(ortho ? Graphic3d_Camera::Projection_Orthographic
+                                          : Graphic3d_Camera::Projection_Perspective);
+      },
+      // The kinds by their numbers: 0 orthographic, 1 perspective.
+      [&] { camera()->SetProjectionType(static_cast<Graphic3d_Camera::Projection>(ortho ? 0 : 1)); },
+      log::Level::Error, "Error setting projection type: ", "Could not set projection type: ");
 }
 
 void Lumbra::fit_all() {
@@ -234,16 +231,17 @@ void Lumbra::must_be_resized() {
 
 // ---- shapes ----
 
-std::optional<std::string> Lumbra::display_shape(const ShapeArg& shape, const std::string& shape_id,
+std::optional<std::string> Lumbra::display_shape(const HostValue<TopoDS_Shape>& shape, const std::string& shape_id,
                                                  const std::optional<Components>& color, bool update,
                                                  double width) {
   std::optional<std::string> result;
   guarded("Error displaying shape: ", [&] {
-    if (!shape.problem.empty()) throw nimbal::WrongType(shape.problem);
+    const std::optional<TopoDS_Shape> given = shape.get();
+    if (!given) throw nimbal::WrongType("AIS_Shape() needs a kernel shape, not '" + shape.type_name() + "'");
     // An empty presentation would be recorded, counted and fitted like a shape.
-    if (shape.shape.IsNull()) throw nimbal::WrongType("the shape is null");
+    if (given->IsNull()) throw nimbal::WrongType("the shape is null");
     if (!std::isfinite(width)) throw nimbal::InvalidValue("the line width must be a finite number");
-    Handle(AIS_Shape) ais = new AIS_Shape(shape.shape);
+    Handle(AIS_Shape) ais = new AIS_Shape(*given);
     if (color) ais->SetColor(rgb(*color));
     if (width != 1.0) ais->SetWidth(width);
     if (global_transparency_ > 0) ais->SetTransparency(global_transparency_);
@@ -274,7 +272,8 @@ std::optional<std::string> Lumbra::display_shape(const ShapeArg& shape, const st
   return result;
 }
 
-void Lumbra::set_display_mode(DisplayMode mode) {
+void Lumbra::set_display_mode(std::optional<DisplayMode> given) {
+  const DisplayMode mode = given.value_or(DisplayMode::SHADED);
   current_display_mode_ = mode;
   guarded("Error setting display mode: ", [&] {
     const int number = mode == DisplayMode::WIREFRAME ? 0 : 1;
@@ -505,7 +504,8 @@ void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
 
 void Lumbra::select_shape(const std::string& shape_id) { select_shapes({shape_id}); }
 
-std::optional<std::string> Lumbra::get_shape_id_for_ais_shape(const Handle(AIS_Shape)& ais_shape) const {
+std::optional<std::string> Lumbra::get_shape_id_for_ais_shape(const HostValue<Handle(AIS_Shape)>& given) const {
+  const Handle(AIS_Shape) ais_shape = given.get().value_or(Handle(AIS_Shape)());
   if (ais_shape.IsNull()) return std::nullopt;
   if (const AisEntry* e = ais_to_id_.find(ais_shape.get())) return e->shape_id;
   for (const auto& [id, entry] : plane_objects_)

@@ -24,30 +24,19 @@
 #include <V3d_Viewer.hxx>
 
 #include "nimbal/enums.hpp"
+#include "nimbal/host_value.hpp"
 #include "nimbal/ordered_map.hpp"
 
 namespace nimbal::services {
 
 // A triple as the caller gave it (a colour, a point, a direction): its
-// numbers, or why it is not a sequence of numbers. Operations unpack it inside
-// their guard, so a bad value is logged like any rejection by the kernel.
+// numbers, unpacked into three by the operation that needs them, so a wrong
+// count is logged like any rejection by the kernel.
 struct Components {
   std::vector<double> values;
-  std::string problem;  // non-empty: the value was not a sequence of numbers
 
   Components() = default;
   Components(std::vector<double> v) : values(std::move(v)) {}
-  static Components invalid(std::string why) {
-    Components c;
-    c.problem = std::move(why);
-    return c;
-  }
-};
-
-// A kernel shape argument, or why the value passed is none.
-struct ShapeArg {
-  TopoDS_Shape shape;
-  std::string problem;
 };
 
 // One shape displayed under a manager's shape id (planes have none).
@@ -83,8 +72,8 @@ class Lumbra {
   using ShapeTable = OrderedMap<std::string, std::shared_ptr<ShapeInfo>>;
 
   // How the embedding layer tells a missing name or a rejected argument form
-  // (the case that is retried once in a reduced form); called inside a
-  // handler, null keeps the core's default.
+  // (the case that is retried once in a reduced form) among its own errors;
+  // called inside a handler, after the core's own errors were looked at.
   struct ErrorPolicy {
     bool (*rejection)() = nullptr;
   };
@@ -103,9 +92,10 @@ class Lumbra {
   void must_be_resized();
 
   // ---- shapes ----
-  std::optional<std::string> display_shape(const ShapeArg& shape, const std::string& shape_id,
+  // `shape` is tested inside the guard; `color` none keeps the kernel's colour.
+  std::optional<std::string> display_shape(const HostValue<TopoDS_Shape>& shape, const std::string& shape_id,
                                            const std::optional<Components>& color, bool update, double width);
-  void set_display_mode(DisplayMode mode);
+  void set_display_mode(std::optional<DisplayMode> mode);  // none: no member, counts as SHADED
   virtual void _configure_shape_edges(const Handle(AIS_Shape)& ais_shape, bool enable);
   void update_shape(const Handle(AIS_Shape)& ais_shape, bool update);
   void set_shape_color(const Handle(AIS_Shape)& ais_shape, const Components& color, bool update);
@@ -127,7 +117,8 @@ class Lumbra {
   // ---- selection by id, lookup ----
   virtual void select_shapes(const std::vector<std::string>& shape_ids);
   void select_shape(const std::string& shape_id);
-  std::optional<std::string> get_shape_id_for_ais_shape(const Handle(AIS_Shape)& ais_shape) const;
+  // Anything that is not an AIS_Shape finds nothing.
+  std::optional<std::string> get_shape_id_for_ais_shape(const HostValue<Handle(AIS_Shape)>& ais_shape) const;
   std::size_t get_shape_count() const { return shapes_.size(); }
 
   // ---- navigation, accessors, background, transparency ----

@@ -32,14 +32,24 @@ constexpr log::Logger lg("nimbal.services.pikalo");
 
 // The kernel dereferences the view's window while detecting; without one (or
 // with a view of another viewer) it would crash instead of failing.
-const Handle(V3d_View)& detecting_view(const ViewArg& view, const Handle(AIS_InteractiveContext)& context) {
-  const Handle(V3d_View)& v = view.get();
+const Handle(V3d_View)& detecting_view(const Handle(V3d_View)& v, const Handle(AIS_InteractiveContext)& context) {
   if (v.IsNull()) throw nimbal::WrongType("MoveTo needs a V3d_View, not None");
   if (v->Window().IsNull()) throw nimbal::InvalidValue("MoveTo: the view has no window");
   if (v->Viewer() != context->CurrentViewer())
     throw nimbal::InvalidValue("MoveTo: the view belongs to another viewer than the context's");
   return v;
 }
+
+// A host value as T, None being the null value that matches nothing.
+template <class T>
+T none_or(const HostValue<T>& v, const char* kind) {
+  if (v.is_none()) return T();
+  if (auto value = v.get()) return *value;
+  throw nimbal::WrongType(std::string(kind) + " needed, not '" + v.type_name() + "'");
+}
+
+Handle(AIS_InteractiveObject) object(const ObjectValue& v) { return none_or(v, "an AIS_InteractiveObject"); }
+TopoDS_Shape shape(const ShapeValue& v) { return none_or(v, "a kernel shape"); }
 
 }  // namespace
 
@@ -71,6 +81,14 @@ bool Pikalo::guarded(std::string_view prefix, F&& body) {
 const Handle(AIS_InteractiveContext)& Pikalo::ctx(const char* member) const {
   if (context_.IsNull()) no_attribute(member);
   return context_;
+}
+
+AIS_NListOfEntityOwner Pikalo::active_owners() const {
+  AIS_NListOfEntityOwner owners;
+  const Handle(StdSelect_ViewerSelector3d)& selector = ctx("MainSelector")->MainSelector();
+  if (selector.IsNull()) no_attribute("ActiveOwners");
+  selector->ActiveOwners(owners);
+  return owners;
 }
 
 // ---- modes, enabling, colours ----
@@ -137,19 +155,17 @@ void Pikalo::exclude_from_selection(const Handle(AIS_InteractiveObject)& obj) {
   c->Deactivate(obj);
 }
 
-void Pikalo::remove_excluded(const Handle(AIS_InteractiveObject)& obj) {
+void Pikalo::remove_excluded(const ObjectValue& value) {
+  const Handle(AIS_InteractiveObject) obj = value.get().value_or(Handle(AIS_InteractiveObject)());
   auto& excluded = state_->excluded;
   auto it = std::find(excluded.begin(), excluded.end(), obj);
   if (it != excluded.end()) excluded.erase(it);
 }
 
-void Pikalo::set_shape_selection_priority(const ObjectArg& obj, int priority) {
+void Pikalo::set_shape_selection_priority(const ObjectValue& obj, int priority) {
   guarded("Error setting shape selection priority: ", [&] {
-    AIS_NListOfEntityOwner owners;
-    const Handle(StdSelect_ViewerSelector3d)& selector = ctx("MainSelector")->MainSelector();
-    if (selector.IsNull()) no_attribute("ActiveOwners");
-    selector->ActiveOwners(owners);
-    const Handle(AIS_InteractiveObject)& target = obj.get();
+    const AIS_NListOfEntityOwner owners = active_owners();
+    const Handle(AIS_InteractiveObject) target = object(obj);
     for (const auto& owner : owners)
       if (!owner.IsNull() && owner->IsSameSelectable(target)) owner->SetPriority(priority);
   });
@@ -161,19 +177,19 @@ void Pikalo::clear() {
 
 // ---- hover, pick, reading the selection ----
 
-void Pikalo::move_to(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool update) {
+void Pikalo::move_to(int x, int y, const Handle(V3d_View)& view, bool update) {
   guarded("Error in move_to: ", [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
-    c->MoveTo(x.get(), y.get(), v, update);
+    c->MoveTo(x, y, v, update);
   });
 }
 
-void Pikalo::select(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool replace) {
+void Pikalo::select(int x, int y, const Handle(V3d_View)& view, bool replace) {
   guarded("Error handling selection: ", [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
-    c->MoveTo(x.get(), y.get(), v, true);
+    c->MoveTo(x, y, v, true);
     // Replace, or toggle the detected entity; either way the viewer redraws.
     c->SelectDetected(replace ? AIS_SelectionScheme_Replace : AIS_SelectionScheme_XOR);
     c->UpdateCurrentViewer();
@@ -187,7 +203,11 @@ std::optional<std::string> Pikalo::get_hovered_shape_id(ShapeIdLookup& lumbra) {
     if (!c->HasDetected()) return;
     Handle(AIS_InteractiveObject) obj = c->DetectedInteractive();
     if (obj.IsNull()) return;
-    result = lumbra.get_shape_id_for_ais_shape(obj);
+    std::unique_ptr<HostValue<std::string>> answer = lumbra.get_shape_id_for_ais_shape(obj);
+    if (answer->is_none()) return;
+    result = answer->get();
+    if (!result)
+      throw nimbal::WrongType("get_shape_id_for_ais_shape returned '" + answer->type_name() + "', not a str or None");
   });
   return result;
 }
@@ -203,34 +223,31 @@ std::vector<Handle(AIS_InteractiveObject)> Pikalo::get_selected_shapes() {
 
 // ---- sub-shapes by index ----
 
-void Pikalo::select_edges_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+void Pikalo::select_edges_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
                                    const std::set<long long>& indices) {
   select_by_index(TopAbs_EDGE, "Error pre-selecting edges: ", ais_shape, base_shape, indices);
 }
 
-void Pikalo::select_vertices_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+void Pikalo::select_vertices_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
                                       const std::set<long long>& indices) {
   select_by_index(TopAbs_VERTEX, "Error pre-selecting vertices: ", ais_shape, base_shape, indices);
 }
 
-void Pikalo::select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectArg& ais_shape,
-                             const ShapeArgument& base_shape, const std::set<long long>& indices) {
+void Pikalo::select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectValue& ais_shape,
+                             const ShapeValue& base_shape, const std::set<long long>& indices) {
   if (indices.empty()) return;
   // Unguarded: a base shape the kernel cannot explore is the caller's error.
   TopTools_IndexedMapOfShape map;
-  TopExp::MapShapes(base_shape.get(), kind, map);
+  TopExp::MapShapes(shape(base_shape), kind, map);
   std::vector<TopoDS_Shape> targets;
   for (int i = 1; i <= map.Extent(); ++i)
     if (indices.count(i - 1)) targets.push_back(map.FindKey(i));
   if (targets.empty()) return;
 
   guarded(message, [&] {
-    AIS_NListOfEntityOwner owners;
-    const auto& c = ctx("MainSelector");
-    const Handle(StdSelect_ViewerSelector3d)& selector = c->MainSelector();
-    if (selector.IsNull()) no_attribute("ActiveOwners");
-    selector->ActiveOwners(owners);
-    const Handle(AIS_InteractiveObject)& target_obj = ais_shape.get();
+    const AIS_NListOfEntityOwner owners = active_owners();
+    const auto& c = context_;  // not null: the owners came from it
+    const Handle(AIS_InteractiveObject) target_obj = object(ais_shape);
     for (const auto& owner : owners) {
       Handle(StdSelect_BRepOwner) brep = Handle(StdSelect_BRepOwner)::DownCast(owner);
       if (brep.IsNull() || !brep->HasShape() || !brep->IsSameSelectable(target_obj)) continue;
@@ -258,20 +275,20 @@ std::vector<TopoDS_Shape> Pikalo::get_selected_subshapes() {
   return out;
 }
 
-std::vector<int> Pikalo::get_selected_edge_indices(const ShapeArgument& base_shape) {
+std::vector<int> Pikalo::get_selected_edge_indices(const ShapeValue& base_shape) {
   return selected_indices(TopAbs_EDGE, base_shape);
 }
 
-std::vector<int> Pikalo::get_selected_vertex_indices(const ShapeArgument& base_shape) {
+std::vector<int> Pikalo::get_selected_vertex_indices(const ShapeValue& base_shape) {
   return selected_indices(TopAbs_VERTEX, base_shape);
 }
 
-std::vector<int> Pikalo::selected_indices(TopAbs_ShapeEnum kind, const ShapeArgument& base_shape) {
+std::vector<int> Pikalo::selected_indices(TopAbs_ShapeEnum kind, const ShapeValue& base_shape) {
   std::vector<TopoDS_Shape> selected = get_selected_subshapes();  // an override's answer counts
   std::vector<int> out;
   if (selected.empty()) return out;
   TopTools_IndexedMapOfShape map;
-  TopExp::MapShapes(base_shape.get(), kind, map);
+  TopExp::MapShapes(shape(base_shape), kind, map);
   for (const auto& s : selected) {
     int pos = map.FindIndex(s);
     if (pos > 0) out.push_back(pos - 1);

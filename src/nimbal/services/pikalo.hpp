@@ -9,6 +9,7 @@
 // and the index readers let errors through.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -17,48 +18,29 @@
 
 #include <AIS_InteractiveContext.hxx>
 #include <AIS_InteractiveObject.hxx>
+#include <AIS_NListOfEntityOwner.hxx>
 #include <TopAbs_ShapeEnum.hxx>
 #include <TopoDS_Shape.hxx>
 #include <V3d_View.hxx>
 
 #include "nimbal/enums.hpp"
 #include "nimbal/errors.hpp"
+#include "nimbal/host_value.hpp"
 #include "nimbal/selection_state.hpp"
 
 namespace nimbal::services {
 
-// An argument as the caller gave it: its value, or why the value passed is
-// not of the kind the kernel takes. Operations check it inside their guard,
-// so a bad argument is logged like any rejection by the kernel.
-template <class T>
-struct Arg {
-  T value{};
-  std::string problem;  // non-empty: unusable, `value` is meaningless
+using ObjectValue = HostValue<Handle(AIS_InteractiveObject)>;
+using ShapeValue = HostValue<TopoDS_Shape>;
 
-  Arg() = default;
-  Arg(T v) : value(std::move(v)) {}
-  static Arg invalid(std::string why) {
-    Arg a;
-    a.problem = std::move(why);
-    return a;
-  }
-  const T& get() const {
-    if (!problem.empty()) throw nimbal::WrongType(problem);
-    return value;
-  }
-};
-
-using ObjectArg = Arg<Handle(AIS_InteractiveObject)>;
-using ViewArg = Arg<Handle(V3d_View)>;
-using PixelArg = Arg<int>;
-using ShapeArgument = Arg<TopoDS_Shape>;
-
-// What the service asks of the view service: the id of a detected object.
-// The host's view service is handed in per call and never kept.
+// What the service asks of the view service: the id of a detected object,
+// as the host answered (the service tests the answer). The host's view
+// service is handed in per call and never kept.
 class ShapeIdLookup {
  public:
   virtual ~ShapeIdLookup() = default;
-  virtual std::optional<std::string> get_shape_id_for_ais_shape(const Handle(AIS_InteractiveObject)& obj) = 0;
+  virtual std::unique_ptr<HostValue<std::string>> get_shape_id_for_ais_shape(
+      const Handle(AIS_InteractiveObject)& obj) = 0;
 };
 
 // Kernel selection mode numbers of the shape presentations.
@@ -66,8 +48,6 @@ int kernel_mode(SelectionMode mode);
 
 class Pikalo {
  public:
-  // How the embedding layer classifies the exception being handled; both
-  // functions are called inside a handler, null members keep the default.
   // Makes no kernel call: nothing is selectable until set_mode/set_enabled.
   explicit Pikalo(Handle(AIS_InteractiveContext) context);
   virtual ~Pikalo() = default;
@@ -83,27 +63,29 @@ class Pikalo {
 
   // ---- exclusion, priorities, clearing ----
   void exclude_from_selection(const Handle(AIS_InteractiveObject)& obj);
-  void remove_excluded(const Handle(AIS_InteractiveObject)& obj);  // not listed: nothing
+  void remove_excluded(const ObjectValue& obj);  // not listed, or not an object: nothing
   void clear_excluded() { state_->excluded.clear(); }
   const std::vector<Handle(AIS_InteractiveObject)>& excluded() const { return state_->excluded; }
-  void set_shape_selection_priority(const ObjectArg& obj, int priority);
+  void set_shape_selection_priority(const ObjectValue& obj, int priority);  // None matches nothing
   void clear();
 
   // ---- hover, pick, reading the selection ----
-  void move_to(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool update);
-  void select(const PixelArg& x, const PixelArg& y, const ViewArg& view, bool replace);
+  void move_to(int x, int y, const Handle(V3d_View)& view, bool update);
+  void select(int x, int y, const Handle(V3d_View)& view, bool replace);
   std::optional<std::string> get_hovered_shape_id(ShapeIdLookup& lumbra);
   std::vector<Handle(AIS_InteractiveObject)> get_selected_shapes();
 
   // ---- sub-shapes by index ----
-  // `indices` non-empty (the caller returns at once on an empty list).
-  void select_edges_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+  // The base shape is tested only for indices that are not empty, the
+  // object only once there are sub-shapes to look for (inside the guard).
+  void select_edges_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
                              const std::set<long long>& indices);
-  void select_vertices_by_index(const ObjectArg& ais_shape, const ShapeArgument& base_shape,
+  void select_vertices_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
                                 const std::set<long long>& indices);
   virtual std::vector<TopoDS_Shape> get_selected_subshapes();
-  std::vector<int> get_selected_edge_indices(const ShapeArgument& base_shape);
-  std::vector<int> get_selected_vertex_indices(const ShapeArgument& base_shape);
+  // The base shape is tested only when something is selected.
+  std::vector<int> get_selected_edge_indices(const ShapeValue& base_shape);
+  std::vector<int> get_selected_vertex_indices(const ShapeValue& base_shape);
 
   const Handle(AIS_InteractiveContext)& context() const { return context_; }
 
@@ -111,9 +93,10 @@ class Pikalo {
   template <class F>
   bool guarded(std::string_view prefix, F&& body);
   const Handle(AIS_InteractiveContext)& ctx(const char* member) const;
-  void select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectArg& ais_shape,
-                       const ShapeArgument& base_shape, const std::set<long long>& indices);
-  std::vector<int> selected_indices(TopAbs_ShapeEnum kind, const ShapeArgument& base_shape);
+  AIS_NListOfEntityOwner active_owners() const;  // the owners active in the main selector
+  void select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectValue& ais_shape,
+                       const ShapeValue& base_shape, const std::set<long long>& indices);
+  std::vector<int> selected_indices(TopAbs_ShapeEnum kind, const ShapeValue& base_shape);
 
   Handle(AIS_InteractiveContext) context_;
   bool enabled_ = true;
