@@ -313,3 +313,54 @@ std::optional<E> member_or_none(pyb::handle v) {
   return pyb::detail::cast_op<E>(c);
 }
 }  // namespace nimbal::py::from_py
+
+// Strict readers for typed attributes, where Python's loose kinds would
+// hide a mistake: a bool is no number there, and only a bool or an int is a
+// truth value.
+namespace nimbal::py::from_py {
+
+inline std::string text(pyb::handle v, std::string_view what) {
+  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str", v);
+  return v.cast<std::string>();
+}
+
+inline double number(pyb::handle v, std::string_view what) {
+  double d = 0.0;
+  if (PyBool_Check(v.ptr()) || !as_double(v, d)) wrong_type(what, "a number", v);
+  return d;
+}
+
+// An int or anything with __index__ (a bool only when `bools`); nullopt
+// for one beyond long long.
+inline std::optional<long long> integer(pyb::handle v, std::string_view what,
+                                        std::string_view kind = "an integer", bool bools = false) {
+  if ((!bools && PyBool_Check(v.ptr())) || !PyIndex_Check(v.ptr())) wrong_type(what, kind, v);
+  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
+  if (!index) throw pyb::error_already_set();
+  int overflow = 0;
+  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+  if (overflow) return std::nullopt;
+  return n;
+}
+
+inline bool boolean(pyb::handle v, std::string_view what) {
+  if (!PyLong_Check(v.ptr())) wrong_type(what, "a boolean", v);
+  return PyObject_IsTrue(v.ptr()) == 1;
+}
+
+// A point, refused as `kind` says.
+template <std::size_t N>
+std::array<double, N> point(pyb::handle v, std::string_view what, std::string_view kind) {
+  std::array<double, N> p{};
+  if (!as_point<N>(v, p)) wrong_type(what, kind, v);
+  return p;
+}
+
+// An instance of the registered class T (or a subclass), refused as `kind` says.
+template <class T>
+const T& instance(pyb::handle v, std::string_view what, std::string_view kind) {
+  if (!pyb::isinstance<T>(v)) wrong_type(what, kind, v);
+  return v.cast<const T&>();
+}
+
+}  // namespace nimbal::py::from_py
