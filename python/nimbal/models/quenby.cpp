@@ -226,12 +226,6 @@ pyb::object instance_of(pyb::handle cls, const Quenby& rec) {
   return sub;
 }
 
-pyb::frozenset frozenset_of(const std::vector<std::string_view>& names) {
-  pyb::set s;
-  for (auto n : names) s.add(pyb::str(n.data(), n.size()));
-  return pyb::frozenset(s);
-}
-
 const char* field_doc(std::string_view name) {
   for (const auto& [n, d] : doc::fields)
     if (n == name) return d;
@@ -305,12 +299,10 @@ void bind_record(pyb::module_& m) {
   cls.def("__copy__", copy);
   cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
   cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); }, doc::to_dict);
-  cls.attr("_SKIP_FIELDS") = frozenset_of(t.skip_fields);
+  cls.attr("_SKIP_FIELDS") = pyb::frozenset(pyb::cast(t.skip_fields));
   set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     const RecordType& rt = record_type_of_class(cls);
-    std::vector<std::string_view> keys;
-    for (const Field& f : rt.fields) keys.push_back(f.name);
-    auto rec = from_dict(rt, read_keys(data, keys));
+    auto rec = from_dict(rt, read_keys(data, rt.field_names()));
     return instance_of(cls, *rec);
   }, pyb::arg("cls"), pyb::arg("data"), doc::from_dict));
 }

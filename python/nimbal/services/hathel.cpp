@@ -138,16 +138,11 @@ void bind_snapshot(pyb::module_& m) {
   cls.def(pyb::init([](const std::string& shape_id, typed<shape_or_none_name> shape, nimbal::ShapeType shape_type,
                        const std::string& name, const Color& color, record_arg properties,
                        typed<ids_in_name> component_ids, str_or_none parent_id) {
-            auto s = std::make_shared<ShapeSnapshot>();
-            s->shape_id = shape_id;
-            s->shape = from_py::shape_or_null(shape, "shape");
-            s->shape_type = shape_type;
-            s->name = name;
-            s->color = color;
-            s->properties = from_py::record(properties, "properties");
-            s->component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids");
-            s->parent_id = from_py::text_or_none(parent_id, "parent_id");
-            return s;
+            return std::make_shared<ShapeSnapshot>(ShapeSnapshot{
+                shape_id, from_py::shape_or_null(shape, "shape"), shape_type, name, color,
+                from_py::record(properties, "properties"),
+                nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids"),
+                from_py::text_or_none(parent_id, "parent_id")});
           }),
           pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
           pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
@@ -174,14 +169,10 @@ void bind_snapshot(pyb::module_& m) {
         return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
       })
       .def("__repr__", [](pyb::handle self) {
-        std::string out = "_ShapeSnapshot(";
-        const char* fields[] = {"shape_id", "shape", "shape_type", "name", "color", "properties",
-                                "component_ids", "parent_id"};
-        for (std::size_t i = 0; i < 8; ++i) {
-          if (i) out += ", ";
-          out += std::string(fields[i]) + "=" + std::string(pyb::repr(self.attr(fields[i])));
-        }
-        return out + ")";
+        std::string out;
+        for (const char* f : snapshot_fields)
+          out += (out.empty() ? "" : ", ") + std::string(f) + "=" + std::string(pyb::repr(self.attr(f)));
+        return "_ShapeSnapshot(" + out + ")";
       });
   cls.attr("__hash__") = pyb::none();
   cls.attr("from_managed") = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(

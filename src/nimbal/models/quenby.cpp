@@ -204,6 +204,12 @@ const Field* RecordType::find(std::string_view f) const {
   return nullptr;
 }
 
+std::vector<std::string_view> RecordType::field_names() const {
+  std::vector<std::string_view> out;
+  for (const Field& f : fields) out.push_back(f.name);
+  return out;
+}
+
 const RecordType& Quenby::record_type() {
   static const RecordType t = [] {
     RecordType r;

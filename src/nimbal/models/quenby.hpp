@@ -90,6 +90,7 @@ struct RecordType {
   bool derives_from(const RecordType& other) const;
   bool skips(std::string_view field) const;
   const Field* find(std::string_view field) const;
+  std::vector<std::string_view> field_names() const;
 };
 
 class Quenby {

@@ -38,6 +38,11 @@ struct ShapeSnapshot {
 };
 using SnapshotPtr = std::shared_ptr<ShapeSnapshot>;
 
+// The snapshot's fields by name, in declaration order, for listings such as
+// a text form.
+inline constexpr const char* snapshot_fields[] = {"shape_id", "shape",      "shape_type",    "name",
+                                                  "color",    "properties", "component_ids", "parent_id"};
+
 // Field by field; the kernel shapes are the same shape, the records equal
 // (or both absent).
 bool operator==(const ShapeSnapshot& a, const ShapeSnapshot& b);
