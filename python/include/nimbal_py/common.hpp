@@ -364,3 +364,16 @@ const T& instance(pyb::handle v, std::string_view what, std::string_view kind) {
 }
 
 }  // namespace nimbal::py::from_py
+
+// Small pieces of the Python object protocol that bindings share.
+namespace nimbal::py {
+
+// The answer of a comparison that leaves the other operand to decide.
+inline pyb::object not_implemented() { return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented); }
+
+// Makes `f` the classmethod `name` of `cls`.
+inline void set_classmethod(pyb::handle cls, const char* name, const pyb::cpp_function& f) {
+  cls.attr(name) = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(f.ptr()));
+}
+
+}  // namespace nimbal::py

@@ -109,13 +109,13 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__eq__",
            [](const L& l, pyb::handle other) -> pyb::object {
              if (pyb::isinstance<L>(other)) return pyb::bool_(l == other.cast<const L&>());
-             if (!PyList_Check(other.ptr())) return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented);
+             if (!PyList_Check(other.ptr())) return not_implemented();
              return pyb::bool_(to_pylist<L, E>(l).equal(other));
            })
       .def("__ne__",
            [](pyb::handle self, pyb::handle other) -> pyb::object {
              pyb::object eq = self.attr("__eq__")(other);
-             if (eq.is(pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented))) return eq;
+             if (eq.is(not_implemented())) return eq;
              return pyb::bool_(!eq.cast<bool>());
            })
       .def("__repr__", [](const L& l) { return pyb::repr(to_pylist<L, E>(l)); })

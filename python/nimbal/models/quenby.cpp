@@ -178,12 +178,6 @@ std::string repr_fields(pyb::handle self, const PyFields& fs) {
 
 bool same_class(pyb::handle a, pyb::handle b) { return Py_TYPE(a.ptr()) == Py_TYPE(b.ptr()); }
 
-pyb::object not_implemented() { return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented); }
-
-void set_classmethod(pyb::handle cls, const char* name, pyb::cpp_function f) {
-  cls.attr(name) = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(f.ptr()));
-}
-
 // A lookup with a default, as the dictionary form is read: anything with
 // `get`. Absent keys are simply not in the result; unknown keys are never
 // looked at.

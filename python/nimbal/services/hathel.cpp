@@ -69,8 +69,6 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   return s;
 }
 
-pyb::object not_implemented() { return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented); }
-
 pyb::list state_keys(const State& s) {
   pyb::list keys;
   for (const auto& kv : s) keys.append(kv.first);
@@ -125,7 +123,7 @@ void bind_state(pyb::module_& m) {
       .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
         if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
           return pyb::bool_(state_as_dict(s).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
-        return not_implemented();
+        return nimbal::py::not_implemented();
       })
       .def("__repr__", [](const State& s) { return std::string(pyb::repr(state_as_dict(s))); });
   cls.attr("__hash__") = pyb::none();
@@ -165,7 +163,7 @@ void bind_snapshot(pyb::module_& m) {
           "parent_id", [](const ShapeSnapshot& s) { return s.parent_id; },
           [](ShapeSnapshot& s, str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); })
       .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
-        if (!pyb::isinstance<ShapeSnapshot>(b)) return not_implemented();
+        if (!pyb::isinstance<ShapeSnapshot>(b)) return nimbal::py::not_implemented();
         return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
       })
       .def("__repr__", [](pyb::handle self) {
@@ -175,18 +173,15 @@ void bind_snapshot(pyb::module_& m) {
         return "_ShapeSnapshot(" + out + ")";
       });
   cls.attr("__hash__") = pyb::none();
-  cls.attr("from_managed") = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(
-      pyb::cpp_function(
-          [](pyb::handle cls, typed<managed_name> ms) -> typed<self_name> {
-            SnapshotPtr s = snapshot_from_managed(ms);
-            if (cls.is(pyb::type::of<ShapeSnapshot>()))
-              return pyb::cast(s);
-            // A subclass made in Python: an instance of it with the same values.
-            return cls(s->shape_id, nimbal::py::shape_or_none(s->shape), s->shape_type, s->name, s->color,
-                       s->properties, pyb::cast(s->component_ids), s->parent_id);
-          },
-          pyb::arg("cls"), pyb::arg("ms"))
-          .ptr()));
+  nimbal::py::set_classmethod(cls, "from_managed", pyb::cpp_function(
+      [](pyb::handle cls, typed<managed_name> ms) -> typed<self_name> {
+        SnapshotPtr s = snapshot_from_managed(ms);
+        if (cls.is(pyb::type::of<ShapeSnapshot>())) return pyb::cast(s);
+        // A subclass made in Python: an instance of it with the same values.
+        return cls(s->shape_id, nimbal::py::shape_or_none(s->shape), s->shape_type, s->name, s->color,
+                   s->properties, pyb::cast(s->component_ids), s->parent_id);
+      },
+      pyb::arg("cls"), pyb::arg("ms")));
 }
 
 void bind_command(pyb::module_& m) {
