@@ -52,6 +52,7 @@ struct Setter {
   void operator()(T Quenby::*m) const {
     T& out = rec.*m;
     if constexpr (std::is_same_v<T, double>) out = from_py::number(value, what);
+    // One beyond long long is beyond int as well.
     else if constexpr (std::is_same_v<T, int>) out = int_in_range(from_py::integer(value, what).value_or(LLONG_MAX), what);
     else if constexpr (std::is_same_v<T, bool>) out = from_py::boolean(value, what);
     else if constexpr (std::is_same_v<T, std::string>) out = from_py::text(value, what);
