@@ -237,10 +237,9 @@ void bind_hathel(pyb::module_& m) {
       .def_property_readonly("_max_steps", &Hathel::max_steps)
       .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
       .def_property_readonly("_on_change", &Hathel::on_change_callback)
-      .def_property_readonly("_on_redo_clears_all", [](const Hathel& h) -> pyb::object {
-        if (!h.on_redo_clears_all_callback()) return pyb::none();
-        return pyb::cast(h.on_redo_clears_all_callback());
-      })
+      // An unset callback reads as None.
+      .def_property_readonly("_on_redo_clears_all",
+                             [](const Hathel& h) -> pyb::object { return pyb::cast(h.on_redo_clears_all_callback()); })
       .def_property_readonly("_undo_stack", &Hathel::undo_stack)
       .def_property_readonly("_redo_stack", &Hathel::redo_stack);
 }
