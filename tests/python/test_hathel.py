@@ -256,6 +256,8 @@ def test_states_are_live_mappings():
     assert list(state.keys()) == ["j"]
     with pytest.raises(KeyError):
         state["k"]
+    with pytest.raises(KeyError):
+        del state["k"]
     with pytest.raises(TypeError):
         state["m"] = "snapshot"
     assert copy.copy(dict(state)) == {"j": None}

@@ -371,6 +371,36 @@ def test_list_field_index_errors():
         rec.edge_indices.remove(1)
 
 
+@pytest.mark.parametrize("make", [lambda: q.ArrayProperties(count_x=2**31),
+                                  lambda: q.ArrayProperties(count_y=-2**80),
+                                  lambda: q.FilletProperties(edge_indices=[2**31])])
+def test_integer_fields_refuse_values_beyond_int(make):
+    with pytest.raises(ValueError, match="out of range"):
+        make()
+
+
+@pytest.mark.parametrize("edit", [
+    lambda l: l.__setitem__(slice(1, 8, 2), [0, 0, 0, 0]),
+    lambda l: l.__setitem__(slice(1, 8, 2), [0, 0]),
+    lambda l: l.__setitem__(slice(8, 2), [5, 5, 5]),
+    lambda l: l.__setitem__(slice(None, None, -3), [1, 2, 3, 4]),
+    lambda l: l.__delitem__(slice(None, None, -2)),
+    lambda l: (l.insert(-100, 7), l.insert(100, 8), l.insert(-1, 9)),
+    lambda l: l.index(42),
+    lambda l: l.index(6),
+])
+def test_list_fields_edit_as_lists_do(edit):
+    # The same edit on a plain list and on a live list: same items after, same error.
+    plain, rec = list(range(10)), q.FilletProperties(edge_indices=range(10))
+    outcomes = []
+    for target in (plain, rec.edge_indices):
+        try:
+            outcomes.append(edit(target))
+        except ValueError as e:
+            outcomes.append(str(e))
+    assert outcomes[0] == outcomes[1] and list(rec.edge_indices) == plain
+
+
 def test_nested_position_records_are_the_records_own():
     rec = q.BoxProperties()
     t_ = rec.translation

@@ -352,11 +352,13 @@ inline std::vector<long long> indices(pyb::handle v, std::string_view what) {
   return out;
 }
 
-// An instance of the bound class T (a subclass's too), named in the message
-// by its Python class name: "<what> must be a CoreCorvath, not '<type>'".
+// An instance of the bound class T (a subclass's too), refused as `kind`
+// says; by default named by its Python class name: "<what> must be a
+// CoreCorvath, not '<type>'".
 template <class T>
-T& instance(pyb::handle v, std::string_view what) {
-  if (!pyb::isinstance<T>(v)) wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))), v);
+T& instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
+  if (!pyb::isinstance<T>(v))
+    wrong_type(what, kind.empty() ? "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))) : std::string(kind), v);
   return v.cast<T&>();
 }
 
@@ -388,4 +390,57 @@ inline std::vector<double> numbers(pyb::handle v, std::string_view what, std::si
   }
   return out;
 }
+// Strict readers for typed attributes, where Python's loose kinds would
+// hide a mistake: a bool is no number there, and only a bool or an int is a
+// truth value.
+inline std::string text(pyb::handle v, std::string_view what) {
+  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str", v);
+  return v.cast<std::string>();
+}
+
+inline double number(pyb::handle v, std::string_view what) {
+  double d = 0.0;
+  if (PyBool_Check(v.ptr()) || !as_double(v, d)) wrong_type(what, "a number", v);
+  return d;
+}
+
+// An int or anything with __index__ (a bool only when `bools`); nullopt
+// for one beyond long long.
+inline std::optional<long long> integer(pyb::handle v, std::string_view what,
+                                        std::string_view kind = "an integer", bool bools = false) {
+  if ((!bools && PyBool_Check(v.ptr())) || !PyIndex_Check(v.ptr())) wrong_type(what, kind, v);
+  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
+  if (!index) throw pyb::error_already_set();
+  int overflow = 0;
+  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+  if (overflow) return std::nullopt;
+  return n;
+}
+
+inline bool boolean(pyb::handle v, std::string_view what) {
+  if (!PyLong_Check(v.ptr())) wrong_type(what, "a boolean", v);
+  return PyObject_IsTrue(v.ptr()) == 1;
+}
+
+// A point, refused as `kind` says.
+template <std::size_t N>
+std::array<double, N> point(pyb::handle v, std::string_view what, std::string_view kind) {
+  std::array<double, N> p{};
+  if (!as_point<N>(v, p)) wrong_type(what, kind, v);
+  return p;
+}
+
 }  // namespace nimbal::py::from_py
+
+// Small pieces of the Python object protocol that bindings share.
+namespace nimbal::py {
+
+// The answer of a comparison that leaves the other operand to decide.
+inline pyb::object not_implemented() { return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented); }
+
+// Makes `f` the classmethod `name` of `cls`.
+inline void set_classmethod(pyb::handle cls, const char* name, const pyb::cpp_function& f) {
+  cls.attr(name) = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(f.ptr()));
+}
+
+}  // namespace nimbal::py

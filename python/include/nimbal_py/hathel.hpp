@@ -8,32 +8,33 @@
 
 namespace nimbal::py {
 
+// A shape id among others (items, keys): text.
+inline std::string shape_id_item(pyb::handle v, const std::string& what) {
+  if (!PyUnicode_Check(v.ptr())) from_py::wrong_type(what, "shape ids (str)", v);
+  return v.cast<std::string>();
+}
+
+// A snapshot, or None for none (a null pointer).
+inline services::SnapshotPtr snapshot_or_null(pyb::handle v, const std::string& what) {
+  if (v.is_none()) return nullptr;
+  if (!pyb::isinstance<services::ShapeSnapshot>(v)) from_py::wrong_type(what, "_ShapeSnapshot or None", v);
+  return v.cast<services::SnapshotPtr>();
+}
+
 // A state from a State object (shared, not copied) or from any mapping of
 // shape id to _ShapeSnapshot or None (copied into a new State).
-inline services::StatePtr state_from_py(pyb::handle obj, const char* what = "state") {
-  using services::ShapeSnapshot;
-  using services::State;
-  if (pyb::isinstance<State>(obj)) return obj.cast<services::StatePtr>();
+inline services::StatePtr state_from_py(pyb::handle obj, const std::string& what = "state") {
+  if (pyb::isinstance<services::State>(obj)) return obj.cast<services::StatePtr>();
   if (!PyObject_HasAttrString(obj.ptr(), "items"))
-    throw nimbal::WrongType(std::string(what) + " must be a mapping of shape id to snapshot or None, not '" +
-                            type_name(obj) + "'");
-  auto state = std::make_shared<State>();
+    from_py::wrong_type(what, "a mapping of shape id to snapshot or None", obj);
+  auto state = std::make_shared<services::State>();
   for (auto item : pyb::iter(obj.attr("items")())) {
     // Checked: the tuple accessors below assume a real pair.
     if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
-      throw nimbal::WrongType(std::string(what) + " items must be (shape id, snapshot) pairs, not '" +
-                              type_name(item) + "'");
+      from_py::wrong_type(what + " items", "(shape id, snapshot) pairs", item);
     auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
-    if (!PyUnicode_Check(kv[0].ptr()))
-      throw nimbal::WrongType(std::string(what) + " keys must be shape ids (str), not '" + type_name(kv[0]) + "'");
-    services::SnapshotPtr snap;
-    if (!kv[1].is_none()) {
-      if (!pyb::isinstance<ShapeSnapshot>(kv[1]))
-        throw nimbal::WrongType(std::string(what) + " values must be _ShapeSnapshot or None, not '" +
-                                type_name(kv[1]) + "'");
-      snap = kv[1].cast<services::SnapshotPtr>();
-    }
-    state->set(kv[0].cast<std::string>(), std::move(snap));
+    std::string key = shape_id_item(kv[0], what + " keys");
+    state->set(key, snapshot_or_null(kv[1], what + " values"));
   }
   return state;
 }

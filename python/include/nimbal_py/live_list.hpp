@@ -6,9 +6,11 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
+#include "nimbal/list_edit.hpp"
 #include "nimbal_py/common.hpp"
 
 namespace nimbal::py {
@@ -28,6 +30,14 @@ inline Py_ssize_t norm_index(const std::size_t size, Py_ssize_t i) {
   if (i < 0) i += n;
   if (i < 0 || i >= n) throw pyb::index_error("list index out of range");
   return i;
+}
+
+// A slice fitted to a list of `size` items: start, stop, step and count.
+inline std::array<Py_ssize_t, 4> slice_of(pyb::slice s, std::size_t size) {
+  Py_ssize_t start, stop, step, n;
+  if (PySlice_GetIndicesEx(s.ptr(), static_cast<Py_ssize_t>(size), &start, &stop, &step, &n) < 0)
+    throw pyb::error_already_set();
+  return {start, stop, step, n};
 }
 
 template <class L, class E>
@@ -65,10 +75,9 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[norm_index(l.size(), i)])); })
       .def("__getitem__",
            [](const L& l, pyb::slice s) -> Items {
-             size_t start, stop, step, n;
-             if (!s.compute(l.size(), &start, &stop, &step, &n)) throw pyb::error_already_set();
+             const auto [start, stop, step, n] = slice_of(s, l.size());
              pyb::list out;
-             for (size_t k = 0; k < n; ++k, start += step) out.append(E::to_py(l[start]));
+             for (Py_ssize_t k = 0; k < n; ++k) out.append(E::to_py(l[start + k * step]));
              return out;
            })
       .def("__setitem__",
@@ -76,33 +85,14 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__setitem__",
            [](L& l, pyb::slice s, ItemsIn v) {
              L items = list_from_iterable<L, E>(v);
-             Py_ssize_t start, stop, step, n;
-             if (PySlice_GetIndicesEx(s.ptr(), static_cast<Py_ssize_t>(l.size()), &start, &stop,
-                                      &step, &n) < 0)
-               throw pyb::error_already_set();
-             if (step == 1) {
-               if (stop < start) stop = start;
-               l.erase(l.begin() + start, l.begin() + stop);
-               l.insert(l.begin() + start, items.begin(), items.end());
-               return;
-             }
-             if (static_cast<Py_ssize_t>(items.size()) != n)
-               throw nimbal::InvalidValue("attempt to assign sequence of size " +
-                                        std::to_string(items.size()) +
-                                        " to extended slice of size " + std::to_string(n));
-             for (Py_ssize_t k = 0; k < n; ++k) l[start + k * step] = items[k];
+             const auto [start, stop, step, n] = slice_of(s, l.size());
+             list_edit::assign_slice(l, start, stop, step, n, items);
            })
       .def("__delitem__", [](L& l, Py_ssize_t i) { l.erase(l.begin() + norm_index(l.size(), i)); })
       .def("__delitem__",
            [](L& l, pyb::slice s) {
-             Py_ssize_t start, stop, step, n;
-             if (PySlice_GetIndicesEx(s.ptr(), static_cast<Py_ssize_t>(l.size()), &start, &stop,
-                                      &step, &n) < 0)
-               throw pyb::error_already_set();
-             std::vector<Py_ssize_t> idx;
-             for (Py_ssize_t k = 0; k < n; ++k) idx.push_back(start + k * step);
-             std::sort(idx.begin(), idx.end());
-             for (auto it = idx.rbegin(); it != idx.rend(); ++it) l.erase(l.begin() + *it);
+             const auto [start, stop, step, n] = slice_of(s, l.size());
+             list_edit::erase_slice(l, start, step, n);
            })
       // Iterates a snapshot: changing the list while iterating cannot
       // invalidate anything.
@@ -119,13 +109,13 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__eq__",
            [](const L& l, pyb::handle other) -> pyb::object {
              if (pyb::isinstance<L>(other)) return pyb::bool_(l == other.cast<const L&>());
-             if (!PyList_Check(other.ptr())) return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented);
+             if (!PyList_Check(other.ptr())) return not_implemented();
              return pyb::bool_(to_pylist<L, E>(l).equal(other));
            })
       .def("__ne__",
            [](pyb::handle self, pyb::handle other) -> pyb::object {
              pyb::object eq = self.attr("__eq__")(other);
-             if (eq.is(pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented))) return eq;
+             if (eq.is(not_implemented())) return eq;
              return pyb::bool_(!eq.cast<bool>());
            })
       .def("__repr__", [](const L& l) { return pyb::repr(to_pylist<L, E>(l)); })
@@ -135,29 +125,18 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__add__", [](const L& l, ItemsIn other) { return Items(to_pylist<L, E>(l) + pyb::list(pyb::iter(other))); })
       .def("__iadd__",
            [](pyb::object self, ItemsIn other) -> typed<class_name<L>> {
-             L items = list_from_iterable<L, E>(other);
-             L& l = self.cast<L&>();
-             l.insert(l.end(), items.begin(), items.end());
+             list_edit::append_all(self.cast<L&>(), list_from_iterable<L, E>(other));
              return self;
            })
       .def("append", [](L& l, Item v) { l.push_back(E::from_py(v)); }, pyb::arg("item"),
            "Adds item at the end.\n\nRaises TypeError (or ValueError) for an item the list cannot hold.")
       .def("extend",
-           [](L& l, ItemsIn it) {
-             L items = list_from_iterable<L, E>(it);
-             l.insert(l.end(), items.begin(), items.end());
-           },
+           [](L& l, ItemsIn it) { list_edit::append_all(l, list_from_iterable<L, E>(it)); },
            pyb::arg("iterable"),
            "Adds every item of iterable at the end; all are checked before any is added.\n\n"
            "Raises TypeError for something that is not an iterable of items the list holds.")
       .def("insert",
-           [](L& l, Py_ssize_t i, Item v) {
-             auto e = E::from_py(v);
-             const auto n = static_cast<Py_ssize_t>(l.size());
-             if (i < 0) i = std::max<Py_ssize_t>(0, i + n);
-             if (i > n) i = n;
-             l.insert(l.begin() + i, e);
-           },
+           [](L& l, Py_ssize_t i, Item v) { list_edit::insert_at(l, i, E::from_py(v)); },
            pyb::arg("index"), pyb::arg("item"),
            "Puts item before position index (counted from the end when negative, clamped to the list).\n\n"
            "Raises TypeError for an item the list cannot hold.")
@@ -173,21 +152,11 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
            "Removes and returns the item at index (the last by default).\n\n"
            "Raises IndexError when the list is empty or index is out of range.")
       .def("remove",
-           [](L& l, Item v) {
-             auto e = E::from_py(v);
-             auto it = std::find(l.begin(), l.end(), e);
-             if (it == l.end()) throw nimbal::InvalidValue("list.remove(x): x not in list");
-             l.erase(it);
-           },
+           [](L& l, Item v) { list_edit::remove_first(l, E::from_py(v)); },
            pyb::arg("item"), "Removes the first item equal to item.\n\nRaises ValueError when there is none.")
       .def("clear", [](L& l) { l.clear(); }, "Removes every item.")
       .def("index",
-           [](const L& l, Item v) {
-             auto e = E::from_py(v);
-             auto it = std::find(l.begin(), l.end(), e);
-             if (it == l.end()) throw nimbal::InvalidValue(std::string(pyb::repr(v)) + " is not in list");
-             return it - l.begin();
-           },
+           [](const L& l, Item v) { return list_edit::index_of(l, E::from_py(v), pyb::repr(v)); },
            pyb::arg("item"), "Position of the first item equal to item.\n\nRaises ValueError when there is none.")
       .def("count",
            [](const L& l, Item v) {

@@ -1,8 +1,11 @@
 // Record list fields are exposed as live lists: `rec.edge_indices.append(3)`
 // changes the record. They behave like Python lists of their element type
 // and refuse elements of another type.
+#include <climits>
+
 #include "nimbal/models/quenby.hpp"
 #include "quenby_bind.hpp"
+#include "quenby_docs.hpp"
 #include "nimbal_py/live_list.hpp"
 
 namespace nimbal::py::quenby {
@@ -16,15 +19,10 @@ template <> struct Elem<IndexList> {
   static constexpr const char* name = "IndexList";
   NIMBAL_PY_NAME(item_name, "int");
   static int from_py(pyb::handle v) {
-    if (!PyLong_Check(v.ptr()) && !PyIndex_Check(v.ptr()))
-      throw nimbal::WrongType("IndexList items must be integers, not '" + type_name(v) + "'");
-    int overflow = 0;
-    pyb::object i = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
-    if (!i) throw pyb::error_already_set();
-    long long x = PyLong_AsLongLongAndOverflow(i.ptr(), &overflow);
-    if (overflow || x < INT_MIN || x > INT_MAX)
+    const auto x = from_py::integer(v, "IndexList items", "integers", /*bools=*/true);
+    if (!x || *x < INT_MIN || *x > INT_MAX)
       throw nimbal::InvalidValue("IndexList item out of range: " + std::string(pyb::repr(v)));
-    return static_cast<int>(x);
+    return static_cast<int>(*x);
   }
   static pyb::object to_py(int v) { return pyb::int_(v); }
 };
@@ -58,10 +56,9 @@ template Point2List list_from_py<Point2List>(pyb::handle, const std::string&);
 template Point3List list_from_py<Point3List>(pyb::handle, const std::string&);
 
 void bind_lists(pyb::module_& m) {
-  const char* doc = "A live list of a record field: changes reach the record.";
-  bind_live_list<IndexList, Elem<IndexList>>(m, doc);
-  bind_live_list<Point2List, Elem<Point2List>>(m, doc);
-  bind_live_list<Point3List, Elem<Point3List>>(m, doc);
+  bind_live_list<IndexList, Elem<IndexList>>(m, doc::list);
+  bind_live_list<Point2List, Elem<Point2List>>(m, doc::list);
+  bind_live_list<Point3List, Elem<Point3List>>(m, doc::list);
 }
 
 }  // namespace nimbal::py::quenby

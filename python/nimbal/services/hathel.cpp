@@ -9,12 +9,13 @@
 #include "nimbal_py/live_list.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/records.hpp"
+#include "hathel_docs.hpp"
 
 namespace pyb = pybind11;
 namespace from_py = nimbal::py::from_py;
 using namespace nimbal::services;
 using nimbal::models::Quenby;
-using nimbal::py::type_name;
+namespace doc = nimbal::py::hathel::doc;
 
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(snapshot_or_none_name, "nimbal.services.hathel._ShapeSnapshot | None");
@@ -34,11 +35,7 @@ namespace {
 struct IdElem {
   static constexpr const char* name = "IdList";
   NIMBAL_PY_NAME(item_name, "str");
-  static std::string from_py(pyb::handle v) {
-    if (!PyUnicode_Check(v.ptr()))
-      throw nimbal::WrongType("IdList items must be shape ids (str), not '" + type_name(v) + "'");
-    return v.cast<std::string>();
-  }
+  static std::string from_py(pyb::handle v) { return nimbal::py::shape_id_item(v, "IdList items"); }
   static pyb::object to_py(const std::string& s) { return pyb::str(s); }
 };
 
@@ -46,8 +43,7 @@ struct CommandElem {
   static constexpr const char* name = "CommandList";
   NIMBAL_PY_NAME(item_name, "nimbal.services.hathel._UndoCommand");
   static CommandPtr from_py(pyb::handle v) {
-    if (!pyb::isinstance<UndoCommand>(v))
-      throw nimbal::WrongType("CommandList items must be _UndoCommand, not '" + type_name(v) + "'");
+    if (!pyb::isinstance<UndoCommand>(v)) from_py::wrong_type("CommandList items", "_UndoCommand", v);
     return v.cast<CommandPtr>();
   }
   static pyb::object to_py(const CommandPtr& c) { return pyb::cast(c); }
@@ -63,26 +59,21 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   pyb::object name = ms.attr("name");
   pyb::object color = ms.attr("color");
   s->shape_id = id.cast<std::string>();
-  s->shape = nimbal::py::from_py::shape_or_null(shape, "shape");
+  s->shape = from_py::shape_or_null(shape, "shape");
   s->shape_type = type.cast<nimbal::ShapeType>();
   s->name = name.cast<std::string>();
   s->color = color.cast<Color>();
-  s->properties = nimbal::py::from_py::record(ms.attr("properties"), "properties")->clone();
+  s->properties = from_py::record(ms.attr("properties"), "properties")->clone();
   for (auto c : pyb::iter(ms.attr("components"))) s->component_ids.push_back(c.attr("shape_id").cast<std::string>());
-  s->parent_id = nimbal::py::from_py::text_or_none(ms.attr("parent_id"), "parent_id");
+  s->parent_id = from_py::text_or_none(ms.attr("parent_id"), "parent_id");
   return s;
 }
 
-bool snapshots_equal(const ShapeSnapshot& a, const ShapeSnapshot& b) {
-  auto props_equal = [](const std::shared_ptr<Quenby>& x, const std::shared_ptr<Quenby>& y) {
-    return x == y || (x && y && nimbal::models::equal(*x, *y));
-  };
-  return a.shape_id == b.shape_id && a.shape.IsSame(b.shape) && a.shape_type == b.shape_type &&
-         a.name == b.name && a.color == b.color && props_equal(a.properties, b.properties) &&
-         a.component_ids == b.component_ids && a.parent_id == b.parent_id;
+pyb::list state_keys(const State& s) {
+  pyb::list keys;
+  for (const auto& kv : s) keys.append(kv.first);
+  return keys;
 }
-
-pyb::object not_implemented() { return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented); }
 
 pyb::dict state_as_dict(const State& s) {
   pyb::dict d;
@@ -91,9 +82,7 @@ pyb::dict state_as_dict(const State& s) {
 }
 
 void bind_state(pyb::module_& m) {
-  pyb::class_<State, StatePtr> cls(m, "State",
-                                   "Shape id -> _ShapeSnapshot (the shape exists so) or None (it must not "
-                                   "exist), in insertion order.");
+  pyb::class_<State, StatePtr> cls(m, "State", doc::state_cls);
   cls.def(pyb::init([] { return std::make_shared<State>(); }))
       .def(pyb::init([](typed<state_in_name> mapping) {
              auto s = nimbal::py::state_from_py(mapping);
@@ -105,30 +94,15 @@ void bind_state(pyb::module_& m) {
         return PyUnicode_Check(k.ptr()) && s.contains(k.cast<std::string>());
       })
       .def("__getitem__", [](const State& s, const std::string& k) {
-        const SnapshotPtr* v = s.find(k);
-        if (!v) throw pyb::key_error(k);
-        return nimbal::py::snapshot_or_none(*v);
+        return nimbal::py::snapshot_or_none(state_entry(s, k));
       })
       .def("__setitem__", [](State& s, const std::string& k, typed<snapshot_or_none_name> v) {
-        s.set(k, v.is_none() ? nullptr : [&] {
-          if (!pyb::isinstance<ShapeSnapshot>(v))
-            throw nimbal::WrongType("state values must be _ShapeSnapshot or None, not '" + type_name(v) + "'");
-          return v.cast<SnapshotPtr>();
-        }());
+        s.set(k, nimbal::py::snapshot_or_null(v, "state values"));
       })
-      .def("__delitem__", [](State& s, const std::string& k) {
-        if (!s.erase(k)) throw pyb::key_error(k);
-      })
-      .def("__iter__", [](const State& s) {
-        pyb::list keys;
-        for (const auto& kv : s) keys.append(kv.first);
-        return typed<str_iterator_name>(pyb::iter(keys));
-      })
-      .def("keys", [](const State& s) {
-        pyb::list keys;
-        for (const auto& kv : s) keys.append(kv.first);
-        return typed<str_list_name>(keys);
-      }, "The shape ids, in insertion order.")
+      .def("__delitem__", &erase_state_entry)
+      .def("__iter__", [](const State& s) { return typed<str_iterator_name>(pyb::iter(state_keys(s))); })
+      .def("keys", [](const State& s) { return typed<str_list_name>(state_keys(s)); },
+           "The shape ids, in insertion order.")
       .def("values", [](const State& s) {
         pyb::list out;
         for (const auto& kv : s) out.append(nimbal::py::snapshot_or_none(kv.second));
@@ -149,7 +123,7 @@ void bind_state(pyb::module_& m) {
       .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
         if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
           return pyb::bool_(state_as_dict(s).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
-        return not_implemented();
+        return nimbal::py::not_implemented();
       })
       .def("__repr__", [](const State& s) { return std::string(pyb::repr(state_as_dict(s))); });
   cls.attr("__hash__") = pyb::none();
@@ -162,68 +136,52 @@ void bind_snapshot(pyb::module_& m) {
   cls.def(pyb::init([](const std::string& shape_id, typed<shape_or_none_name> shape, nimbal::ShapeType shape_type,
                        const std::string& name, const Color& color, record_arg properties,
                        typed<ids_in_name> component_ids, str_or_none parent_id) {
-            auto s = std::make_shared<ShapeSnapshot>();
-            s->shape_id = shape_id;
-            s->shape = nimbal::py::from_py::shape_or_null(shape, "shape");
-            s->shape_type = shape_type;
-            s->name = name;
-            s->color = color;
-            s->properties = nimbal::py::from_py::record(properties, "properties");
-            s->component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids");
-            s->parent_id = nimbal::py::from_py::text_or_none(parent_id, "parent_id");
-            return s;
+            return std::make_shared<ShapeSnapshot>(ShapeSnapshot{
+                shape_id, from_py::shape_or_null(shape, "shape"), shape_type, name, color,
+                from_py::record(properties, "properties"),
+                nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids"),
+                from_py::text_or_none(parent_id, "parent_id")});
           }),
           pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
           pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
   cls.def_readwrite("shape_id", &ShapeSnapshot::shape_id)
       .def_property(
           "shape", [](const ShapeSnapshot& s) { return nimbal::py::shape_or_none(s.shape); },
-          [](ShapeSnapshot& s, typed<shape_or_none_name> v) { s.shape = nimbal::py::from_py::shape_or_null(v, "shape"); })
+          [](ShapeSnapshot& s, typed<shape_or_none_name> v) { s.shape = from_py::shape_or_null(v, "shape"); })
       .def_readwrite("shape_type", &ShapeSnapshot::shape_type)
       .def_readwrite("name", &ShapeSnapshot::name)
       .def_readwrite("color", &ShapeSnapshot::color)
       .def_property(
           "properties", [](const ShapeSnapshot& s) { return s.properties; },
-          [](ShapeSnapshot& s, record_arg v) { s.properties = nimbal::py::from_py::record(v, "properties"); })
+          [](ShapeSnapshot& s, record_arg v) { s.properties = from_py::record(v, "properties"); })
       .def_property(
-          "component_ids",
-          [](pyb::object self) -> typed<class_name<IdList>> {
-            return pyb::cast(&self.cast<ShapeSnapshot&>().component_ids,
-                             pyb::return_value_policy::reference_internal, self);
-          },
+          "component_ids", [](ShapeSnapshot& s) -> IdList& { return s.component_ids; },
           [](ShapeSnapshot& s, typed<ids_in_name> v) {
             s.component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(v, "component_ids");
           })
       .def_property(
           "parent_id", [](const ShapeSnapshot& s) { return s.parent_id; },
-          [](ShapeSnapshot& s, str_or_none v) { s.parent_id = nimbal::py::from_py::text_or_none(v, "parent_id"); })
+          [](ShapeSnapshot& s, str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); })
       .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
-        if (!pyb::isinstance<ShapeSnapshot>(b)) return not_implemented();
-        return pyb::bool_(snapshots_equal(a, b.cast<const ShapeSnapshot&>()));
+        if (!pyb::isinstance<ShapeSnapshot>(b)) return nimbal::py::not_implemented();
+        return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
       })
       .def("__repr__", [](pyb::handle self) {
-        std::string out = "_ShapeSnapshot(";
-        const char* fields[] = {"shape_id", "shape", "shape_type", "name", "color", "properties",
-                                "component_ids", "parent_id"};
-        for (std::size_t i = 0; i < 8; ++i) {
-          if (i) out += ", ";
-          out += std::string(fields[i]) + "=" + std::string(pyb::repr(self.attr(fields[i])));
-        }
-        return out + ")";
+        std::string out;
+        for (const char* f : snapshot_fields)
+          out += (out.empty() ? "" : ", ") + std::string(f) + "=" + std::string(pyb::repr(self.attr(f)));
+        return "_ShapeSnapshot(" + out + ")";
       });
   cls.attr("__hash__") = pyb::none();
-  cls.attr("from_managed") = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(
-      pyb::cpp_function(
-          [](pyb::handle cls, typed<managed_name> ms) -> typed<self_name> {
-            SnapshotPtr s = snapshot_from_managed(ms);
-            if (cls.is(pyb::type::of<ShapeSnapshot>()))
-              return pyb::cast(s);
-            // A subclass made in Python: an instance of it with the same values.
-            return cls(s->shape_id, nimbal::py::shape_or_none(s->shape), s->shape_type, s->name, s->color,
-                       s->properties, pyb::cast(s->component_ids), s->parent_id);
-          },
-          pyb::arg("cls"), pyb::arg("ms"))
-          .ptr()));
+  nimbal::py::set_classmethod(cls, "from_managed", pyb::cpp_function(
+      [](pyb::handle cls, typed<managed_name> ms) -> typed<self_name> {
+        SnapshotPtr s = snapshot_from_managed(ms);
+        if (cls.is(pyb::type::of<ShapeSnapshot>())) return pyb::cast(s);
+        // A subclass made in Python: an instance of it with the same values.
+        return cls(s->shape_id, nimbal::py::shape_or_none(s->shape), s->shape_type, s->name, s->color,
+                   s->properties, pyb::cast(s->component_ids), s->parent_id);
+      },
+      pyb::arg("cls"), pyb::arg("ms")));
 }
 
 void bind_command(pyb::module_& m) {
@@ -264,50 +222,26 @@ void bind_hathel(pyb::module_& m) {
                                             on_redo_clears_all.value_or(Hathel::OnRedoClearsAll{}), max_steps);
           }),
           pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
-          pyb::arg("max_steps") = MAX_UNDO_STEPS,
-          "Empty undo and redo stacks of one manager.\n\n"
-          "Args:\n"
-          "    apply_state: Called with a command's before state on undo and its after state on redo.\n"
-          "    on_change: Called with (can_undo, can_redo) after every change of the stacks.\n"
-          "    on_redo_clears_all: Called instead of apply_state when a command that asks for it is redone.\n"
-          "    max_steps: How many commands the undo stack keeps; the oldest go first.");
+          pyb::arg("max_steps") = MAX_UNDO_STEPS, doc::hathel_init);
   cls.def_property_readonly("can_undo", &Hathel::can_undo, "Whether there is a command to undo.")
       .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.")
       .def("push", [](Hathel& h, typed<class_name<UndoCommand>> cmd) { h.push(CommandElem::from_py(cmd)); },
-           pyb::arg("cmd"),
-           "Puts cmd on the undo stack (dropping the oldest beyond max_steps) and empties the redo stack.\n\n"
-           "Calls on_change(can_undo, can_redo). Raises TypeError when cmd is not an _UndoCommand.")
-      .def("undo", &Hathel::undo,
-           "Undoes the newest command: calls apply_state(its before state), moves it to the redo stack, then "
-           "calls on_change(can_undo, can_redo). Does nothing when there is nothing to undo.")
-      .def("redo", &Hathel::redo,
-           "Redoes the newest undone command: calls on_redo_clears_all() when the command asks for it and "
-           "that callback is set, apply_state(its after state) otherwise; moves it back to the undo stack, "
-           "then calls on_change(can_undo, can_redo). Does nothing when there is nothing to redo.")
+           pyb::arg("cmd"), doc::push)
+      .def("undo", &Hathel::undo, doc::undo)
+      .def("redo", &Hathel::redo, doc::redo)
       .def("clear", &Hathel::clear, "Empties both stacks and calls on_change(False, False).")
       .def("depth", &Hathel::depth, "Number of commands on the undo stack.")
-      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"),
-           "Keeps the oldest depth commands of the undo stack (a negative depth drops that many from the "
-           "newest end), empties the redo stack and calls on_change(can_undo, can_redo).")
+      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"), doc::trim_to)
       .def("peek_last", &Hathel::peek_last, "The newest command on the undo stack, or None.")
-      .def("pop_last", &Hathel::pop_last,
-           "Takes the newest command off the undo stack and returns it (None when empty), calling "
-           "on_change(can_undo, can_redo) when one was taken.")
+      .def("pop_last", &Hathel::pop_last, doc::pop_last)
       .def_property_readonly("_max_steps", &Hathel::max_steps)
       .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
       .def_property_readonly("_on_change", &Hathel::on_change_callback)
-      .def_property_readonly("_on_redo_clears_all", [](const Hathel& h) -> pyb::object {
-        if (!h.on_redo_clears_all_callback()) return pyb::none();
-        return pyb::cast(h.on_redo_clears_all_callback());
-      })
-      .def_property_readonly(
-          "_undo_stack",
-          [](pyb::object self) -> typed<class_name<CommandList>> {
-            return pyb::cast(&self.cast<Hathel&>().undo_stack(), pyb::return_value_policy::reference_internal, self);
-          })
-      .def_property_readonly("_redo_stack", [](pyb::object self) -> typed<class_name<CommandList>> {
-        return pyb::cast(&self.cast<Hathel&>().redo_stack(), pyb::return_value_policy::reference_internal, self);
-      });
+      // An unset callback reads as None.
+      .def_property_readonly("_on_redo_clears_all",
+                             [](const Hathel& h) -> pyb::object { return pyb::cast(h.on_redo_clears_all_callback()); })
+      .def_property_readonly("_undo_stack", &Hathel::undo_stack)
+      .def_property_readonly("_redo_stack", &Hathel::redo_stack);
 }
 
 }  // namespace

@@ -117,10 +117,9 @@ auto rebuild_with_archive(Op op) {
 
 template <class F, class... Extra>
 void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... extra) {
-  pyb::cpp_function fn(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()), extra...);
-  cls.attr(name) = pyb::reinterpret_steal<pyb::object>(PyClassMethod_New(fn.ptr()));
+  nimbal::py::set_classmethod(cls, name,
+                              pyb::cpp_function(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()), extra...));
 }
-
 
 }  // namespace
 

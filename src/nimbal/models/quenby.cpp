@@ -74,9 +74,7 @@ Json point_to_json(const std::array<double, N>& p) {
 template <class Vec3>
 Json vec3_to_dict(const Vec3& v) {
   Json d = Json::object();
-  d["x"] = v.x;
-  d["y"] = v.y;
-  d["z"] = v.z;
+  for (const auto& f : vec3_fields<Vec3>) d[std::string(f.name)] = v.*f.member;
   return d;
 }
 
@@ -86,12 +84,10 @@ Vec3 vec3_from_dict(const Json& data, std::string_view cls) {
     throw MissingMember("'" + std::string(json_type_name(data)) +
                          "' object has no attribute 'get'");
   Vec3 v;
-  double Vec3::*members[] = {&Vec3::x, &Vec3::y, &Vec3::z};
-  const char* keys[] = {"x", "y", "z"};
-  for (int i = 0; i < 3; ++i) {
-    auto it = data.find(keys[i]);
+  for (const auto& f : vec3_fields<Vec3>) {
+    auto it = data.find(std::string(f.name));
     if (it != data.end())
-      v.*members[i] = number_from_json(*it, std::string(cls) + ".from_dict: '" + keys[i] + "'");
+      v.*f.member = number_from_json(*it, std::string(cls) + ".from_dict: '" + std::string(f.name) + "'");
   }
   return v;
 }
@@ -172,6 +168,15 @@ struct Equal {
   }
 };
 
+struct Copy {
+  Quenby& dst;
+  const Quenby& src;
+  template <class T>
+  void operator()(T Quenby::*m) const {
+    dst.*m = src.*m;
+  }
+};
+
 }  // namespace
 
 Json Translation::to_dict() const { return vec3_to_dict(*this); }
@@ -197,6 +202,12 @@ const Field* RecordType::find(std::string_view f) const {
   for (const Field& fl : fields)
     if (fl.name == f) return &fl;
   return nullptr;
+}
+
+std::vector<std::string_view> RecordType::field_names() const {
+  std::vector<std::string_view> out;
+  for (const Field& f : fields) out.push_back(f.name);
+  return out;
 }
 
 const RecordType& Quenby::record_type() {
@@ -345,6 +356,29 @@ bool equal(const Quenby& a, const Quenby& b) {
   return true;
 }
 
+void copy_fields(Quenby& dst, const Quenby& src) {
+  for (const Field& f : src.type().fields) std::visit(Copy{dst, src}, f.member);
+}
+
+void check_positional(std::string_view cls, std::size_t fields, std::size_t given) {
+  if (given > fields)
+    throw WrongType(std::string(cls) + ".__init__() takes from 1 to " + std::to_string(fields + 1) +
+                    " positional arguments but " + std::to_string(given + 1) + " were given");
+}
+
+std::size_t keyword_field(std::string_view cls, const std::vector<std::string_view>& names,
+                          std::size_t positional, std::string_view key) {
+  auto it = std::find(names.begin(), names.end(), key);
+  if (it == names.end())
+    throw WrongType(std::string(cls) + ".__init__() got an unexpected keyword argument '" +
+                    std::string(key) + "'");
+  const auto at = static_cast<std::size_t>(it - names.begin());
+  if (at < positional)
+    throw WrongType(std::string(cls) + ".__init__() got multiple values for argument '" +
+                    std::string(key) + "'");
+  return at;
+}
+
 Json to_dict(const Quenby& record) {
   Json d = Json::object();
   for (const Field& f : record.type().fields) d[std::string(f.name)] = std::visit(ToJson{record}, f.member);
@@ -402,6 +436,8 @@ int checked_int(long double v, const std::string& what) {
 }
 
 }  // namespace
+
+int int_in_range(long long v, std::string_view what) { return checked_int(v, std::string(what)); }
 
 bool parse_int_literal(std::string_view s, long long& out) {
   std::size_t b = 0, e = s.size();

@@ -48,6 +48,16 @@ struct Rotation {
   static Rotation from_dict(const Json& data);
 };
 
+// The x, y and z fields of a Translation or a Rotation, in order: the
+// dictionary form and the Python face are both driven by it.
+template <class V>
+struct Vec3Field {
+  std::string_view name;
+  double V::*member;
+};
+template <class V>
+inline constexpr Vec3Field<V> vec3_fields[3] = {{"x", &V::x}, {"y", &V::y}, {"z", &V::z}};
+
 class Quenby;
 
 // A field of a record, addressed from the root class (a member pointer of a
@@ -80,6 +90,7 @@ struct RecordType {
   bool derives_from(const RecordType& other) const;
   bool skips(std::string_view field) const;
   const Field* find(std::string_view field) const;
+  std::vector<std::string_view> field_names() const;
 };
 
 class Quenby {
@@ -230,6 +241,19 @@ const RecordType* find_record_type(std::string_view name);
 
 // Same class and equal fields.
 bool equal(const Quenby& a, const Quenby& b);
+// Copies every field of src's class into dst, a record of that class or below.
+void copy_fields(Quenby& dst, const Quenby& src);
+
+// A constructor taking a class's fields by position (in order) or keyword,
+// with Python's refusals (WrongType, in Python's words): more positional
+// arguments than fields, ...
+void check_positional(std::string_view cls, std::size_t fields, std::size_t given);
+// ... and a keyword no field has or one already given by position. Answers
+// the keyword's field position in `names`.
+std::size_t keyword_field(std::string_view cls, const std::vector<std::string_view>& names,
+                          std::size_t positional, std::string_view key);
+// An int field's value; InvalidValue "<what>: integer out of range" beyond int.
+int int_in_range(long long value, std::string_view what);
 
 // The dictionary form: keys in field order, translation and rotation first.
 Json to_dict(const Quenby& record);

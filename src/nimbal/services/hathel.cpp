@@ -2,7 +2,28 @@
 
 #include <algorithm>
 
+#include "nimbal/errors.hpp"
+
 namespace nimbal::services {
+
+bool operator==(const ShapeSnapshot& a, const ShapeSnapshot& b) {
+  const auto& x = a.properties;
+  const auto& y = b.properties;
+  const bool same_record = x == y || (x && y && models::equal(*x, *y));
+  return a.shape_id == b.shape_id && a.shape.IsSame(b.shape) && a.shape_type == b.shape_type &&
+         a.name == b.name && a.color == b.color && same_record && a.component_ids == b.component_ids &&
+         a.parent_id == b.parent_id;
+}
+
+const SnapshotPtr& state_entry(const State& state, const std::string& key) {
+  const SnapshotPtr* v = state.find(key);
+  if (!v) throw NotFound(key);
+  return *v;
+}
+
+void erase_state_entry(State& state, const std::string& key) {
+  if (!state.erase(key)) throw NotFound(key);
+}
 
 Hathel::Hathel(ApplyState apply_state, OnChange on_change, OnRedoClearsAll on_redo_clears_all,
                long long max_steps)

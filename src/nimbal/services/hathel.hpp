@@ -38,9 +38,23 @@ struct ShapeSnapshot {
 };
 using SnapshotPtr = std::shared_ptr<ShapeSnapshot>;
 
+// The snapshot's fields by name, in declaration order, for listings such as
+// a text form.
+inline constexpr const char* snapshot_fields[] = {"shape_id", "shape",      "shape_type",    "name",
+                                                  "color",    "properties", "component_ids", "parent_id"};
+
+// Field by field; the kernel shapes are the same shape, the records equal
+// (or both absent).
+bool operator==(const ShapeSnapshot& a, const ShapeSnapshot& b);
+
 // Shape id -> snapshot (the shape must exist so) or null (it must not exist).
 using State = OrderedMap<std::string, SnapshotPtr>;
 using StatePtr = std::shared_ptr<State>;
+
+// The entry for `key`, and its removal; both throw NotFound (the key) when
+// there is none.
+const SnapshotPtr& state_entry(const State& state, const std::string& key);
+void erase_state_entry(State& state, const std::string& key);
 
 struct UndoCommand {
   std::string description;

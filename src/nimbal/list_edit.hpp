@@ -1,0 +1,70 @@
+// In-place edits of a vector by the host language's list rules, for the
+// vectors a host sees as live lists (record fields, undo stacks). Slices
+// come as (start, stop, step, count) already fitted to the vector's size.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "nimbal/errors.hpp"
+
+namespace nimbal::list_edit {
+
+using Index = std::ptrdiff_t;
+
+// Replaces the slice by `items`: a plain slice takes any number of them, an
+// extended one (step other than 1) exactly as many as it selects.
+template <class L>
+void assign_slice(L& l, Index start, Index stop, Index step, Index count, const L& items) {
+  if (step == 1) {
+    stop = std::max(stop, start);
+    l.erase(l.begin() + start, l.begin() + stop);
+    l.insert(l.begin() + start, items.begin(), items.end());
+    return;
+  }
+  if (static_cast<Index>(items.size()) != count)
+    throw InvalidValue("attempt to assign sequence of size " + std::to_string(items.size()) +
+                       " to extended slice of size " + std::to_string(count));
+  for (Index k = 0; k < count; ++k) l[start + k * step] = items[k];
+}
+
+template <class L>
+void erase_slice(L& l, Index start, Index step, Index count) {
+  std::vector<Index> at;
+  for (Index k = 0; k < count; ++k) at.push_back(start + k * step);
+  std::sort(at.begin(), at.end());
+  for (auto it = at.rbegin(); it != at.rend(); ++it) l.erase(l.begin() + *it);
+}
+
+template <class L>
+void append_all(L& l, const L& items) {
+  l.insert(l.end(), items.begin(), items.end());
+}
+
+// Before position i, counted from the end when negative, clamped to the vector.
+template <class L>
+void insert_at(L& l, Index i, typename L::value_type item) {
+  const auto n = static_cast<Index>(l.size());
+  i = std::min(i < 0 ? std::max<Index>(0, i + n) : i, n);
+  l.insert(l.begin() + i, std::move(item));
+}
+
+template <class L>
+void remove_first(L& l, const typename L::value_type& item) {
+  auto it = std::find(l.begin(), l.end(), item);
+  if (it == l.end()) throw InvalidValue("list.remove(x): x not in list");
+  l.erase(it);
+}
+
+// The position of the first item equal to `item`; InvalidValue "<shown> is
+// not in list" when there is none (`shown` being how the host writes it).
+template <class L>
+Index index_of(const L& l, const typename L::value_type& item, const std::string& shown) {
+  auto it = std::find(l.begin(), l.end(), item);
+  if (it == l.end()) throw InvalidValue(shown + " is not in list");
+  return it - l.begin();
+}
+
+}  // namespace nimbal::list_edit
