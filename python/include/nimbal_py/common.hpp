@@ -313,3 +313,23 @@ std::optional<E> member_or_none(pyb::handle v) {
   return pyb::detail::cast_op<E>(c);
 }
 }  // namespace nimbal::py::from_py
+
+// Points whose message names the kind of value in words of its own ("a (u, v)
+// pair of numbers"); `item_what` and `item_kind` name each item of a sequence.
+namespace nimbal::py::from_py {
+template <std::size_t N>
+std::array<double, N> point(pyb::handle v, std::string_view what, std::string_view kind) {
+  std::array<double, N> p{};
+  if (!as_point<N>(v, p)) wrong_type(what, kind, v);
+  return p;
+}
+
+template <std::size_t N>
+std::vector<std::array<double, N>> points(pyb::handle v, std::string_view what, std::string_view kind,
+                                          std::string_view item_what, std::string_view item_kind) {
+  if (!PySequence_Check(v.ptr()) || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr())) wrong_type(what, kind, v);
+  std::vector<std::array<double, N>> out;
+  for (pyb::handle p : v) out.push_back(point<N>(p, item_what, item_kind));
+  return out;
+}
+}  // namespace nimbal::py::from_py

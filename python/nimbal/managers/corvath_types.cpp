@@ -6,12 +6,6 @@
 
 namespace nimbal::py::corvath {
 
-ManagedShapePtr managed_from_py(pyb::handle v, const char* what) {
-  if (!pyb::isinstance<ManagedShape>(v))
-    throw nimbal::WrongType(std::string(what) + " must be a ManagedShape, not '" + type_name(v) + "'");
-  return v.cast<ManagedShapePtr>();
-}
-
 namespace {
 
 NIMBAL_PY_NAME(components_in_name, "typing.Iterable[nimbal.managers.corvath.ManagedShape] | None");

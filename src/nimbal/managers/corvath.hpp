@@ -144,6 +144,31 @@ class SketchSource {
   virtual ManagedShapePtr get_shape(const std::string& shape_id) = 0;
 };
 
+// One record of a sketch manager as a host's object gives it: none, one of
+// our own ManagedShape objects, or a look-alike read field by field.
+class SketchRecordReader {
+ public:
+  enum class Kind { None, Managed, Fields };
+  virtual ~SketchRecordReader() = default;
+  virtual Kind kind() const = 0;
+  // Kind::Managed: the record itself.
+  virtual ManagedShapePtr managed() const = 0;
+  // Kind::Fields: the object's identity (for the cycle check), its shape,
+  // type, name, colour and record (read in that order), its components (as
+  // readers, not read yet) and, read last, its parent id.
+  virtual const void* identity() const = 0;
+  virtual void read_fields(ManagedShape& out) = 0;
+  virtual std::vector<std::unique_ptr<SketchRecordReader>> components() = 0;
+  virtual std::optional<std::string> parent_id() = 0;
+};
+
+// The record `root` reads as a ManagedShape, null for none. Look-alike
+// records are read depth first without recursion, so a union chain of any
+// depth is read with the heap: each record's fields, its components (each
+// read whole in turn, none skipped), then its parent id. A record among its
+// own components is refused (InvalidValue).
+ManagedShapePtr read_sketch_record(SketchRecordReader& root);
+
 // The snapshot of a managed shape: its record deep-copied, the rest shared.
 SnapshotPtr snapshot_of(const ManagedShape& ms);
 
