@@ -146,18 +146,13 @@ struct StateOut {
   }
 };
 
-// Exactly three items, or the errors the host gives for a wrong count.
-nimbal::services::Point3 three(pyb::handle v, const char* what, bool count_is_type_error) {
+// Exactly three numbers; the core judges the count first.
+nimbal::services::Point3 three(pyb::handle v, const char* what, PlaneVector which) {
   pyb::list items(pyb::iter(v));
-  if (items.size() != 3) {
-    std::string msg = std::string(what) + " must hold exactly 3 values, got " + std::to_string(items.size());
-    if (count_is_type_error) throw nimbal::WrongType(msg);
-    throw nimbal::InvalidValue(msg);
-  }
+  check_plane_vector_size(which, items.size());
   nimbal::services::Point3 p{};
   for (std::size_t i = 0; i < 3; ++i)
-    if (!nimbal::py::as_double(items[i], p[i]))
-      throw nimbal::WrongType(std::string(what) + " values must be numbers, not '" + type_name(items[i]) + "'");
+    if (!nimbal::py::as_double(items[i], p[i])) from_py::wrong_type(std::string(what) + " values", "numbers", items[i]);
   return p;
 }
 
@@ -291,8 +286,8 @@ PYBIND11_MODULE(corvath, m) {
       "create_arbitrary_plane",
       [](CoreCorvath& self, typed<point3_name> translation, typed<point3_name> rotation_deg, const Color& color,
          str_or_none name) {
-        auto rot = three(rotation_deg, "rotation_deg", /*count_is_type_error=*/true);
-        auto tr = three(translation, "translation", /*count_is_type_error=*/false);
+        auto rot = three(rotation_deg, "rotation_deg", PlaneVector::Rotation);
+        auto tr = three(translation, "translation", PlaneVector::Translation);
         return as_typed<managed_or_none_name>(
             self.create_arbitrary_plane(tr, rot, color, from_py::text_or_none(name, "name")));
       },

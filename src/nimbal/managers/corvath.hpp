@@ -133,6 +133,13 @@ inline constexpr Color DEFAULT_PLANE_COLOR{0.4, 0.8, 1.0};
 // (0, 0, 1) turned about world X, then Y, then Z (degrees).
 Point3 normal_from_rotation_deg(double rx, double ry, double rz);
 
+// The two points of create_arbitrary_plane, as the host names them.
+enum class PlaneVector { Translation, Rotation };
+// Refuses a count of values other than three: for the rotation a wrong type
+// (WrongType), for the translation a wrong value (InvalidValue), as the host
+// tells them apart.
+void check_plane_vector_size(PlaneVector which, std::size_t count);
+
 // What the manager reads of a sketch manager when a sketch is committed or
 // restored (it never writes to it).
 class SketchSource {

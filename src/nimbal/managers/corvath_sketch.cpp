@@ -17,10 +17,9 @@
 namespace nimbal::managers {
 
 using namespace nimbal::models;
+using registry::is_boolean;
 
 namespace {
-
-bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
 
 // The inputs of a union or subtraction that its copy follows.
 bool followed(const ManagedShapePtr& c) { return c && !c->shape.IsNull(); }

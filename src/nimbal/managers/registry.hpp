@@ -29,6 +29,8 @@ const T* as(const Quenby& rec) {
   return rec.is<T>() ? static_cast<const T*>(&rec) : nullptr;
 }
 
+inline bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
+
 // "Box_", "Sketch_polyline_": the value with its first letter raised and the
 // rest lowered.
 inline std::string display_prefix(ShapeType t) {
