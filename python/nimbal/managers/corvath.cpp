@@ -258,13 +258,7 @@ PYBIND11_MODULE(corvath, m) {
           },
           pyb::arg("ms"), pyb::arg("out"));
   def_apply_state<CoreCorvath>(c, nullptr);
-  c.def(
-      "_restore_from_snapshot",
-      [](CoreCorvath& self, const std::string& shape_id, nimbal::services::SnapshotPtr snapshot) {
-        if (!snapshot) throw nimbal::WrongType("snapshot must be a _ShapeSnapshot");
-        self._restore_from_snapshot(shape_id, snapshot);
-      },
-      pyb::arg("shape_id"), pyb::arg("snapshot"));
+  c.def("_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
 
   // ---- ids and names ----
   c.def("_new_shape_id", &CoreCorvath::_new_shape_id, pyb::arg("shape_type"))
