@@ -223,15 +223,9 @@ PYBIND11_MODULE(corvath, m) {
   });
 
   // ---- hooks (nothing here) and the progress scope ----
-  c.def("_notify_shape_created", &CoreCorvath::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"),
-        doc::hook_created)
-      .def("_notify_shape_updated", &CoreCorvath::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"),
-           doc::hook_updated)
-      .def("_notify_shape_removed", &CoreCorvath::_notify_shape_removed, pyb::arg("shape_id"), doc::hook_removed)
-      .def("_notify_all_cleared", &CoreCorvath::_notify_all_cleared, doc::hook_cleared)
-      .def("_notify_undo_redo_changed", &CoreCorvath::_notify_undo_redo_changed, pyb::arg("can_undo"),
-           pyb::arg("can_redo"), doc::hook_undo_redo)
-      .def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
+  def_hooks<CoreCorvath>(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared,
+                             doc::hook_undo_redo});
+  c.def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
            pyb::arg("message"), doc::hook_failed)
       .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
            pyb::arg("message"), doc::hook_operation)

@@ -44,6 +44,20 @@ auto undo_stacks() {
   };
 }
 
+// The hooks both managers call, each with its docstring.
+struct HookDocs {
+  const char *created, *updated, *removed, *cleared, *undo_redo;
+};
+template <class Core, class Cls>
+void def_hooks(Cls& c, const HookDocs& doc) {
+  c.def("_notify_shape_created", &Core::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"), doc.created)
+      .def("_notify_shape_updated", &Core::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"), doc.updated)
+      .def("_notify_shape_removed", &Core::_notify_shape_removed, pyb::arg("shape_id"), doc.removed)
+      .def("_notify_all_cleared", &Core::_notify_all_cleared, doc.cleared)
+      .def("_notify_undo_redo_changed", &Core::_notify_undo_redo_changed, pyb::arg("can_undo"), pyb::arg("can_redo"),
+           doc.undo_redo);
+}
+
 template <class Core, class Cls>
 void def_push_undo(Cls& c, const char* doc) {
   c.def(

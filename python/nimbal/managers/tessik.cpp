@@ -123,14 +123,8 @@ PYBIND11_MODULE(tessik, m) {
       .def_property_readonly("_undo_redo", undo_stacks<CoreTessik>(), doc::_undo_redo);
 
   // ---- hooks (nothing here) ----
-  c.def("_notify_shape_created", &CoreTessik::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"),
-        doc::notify_shape_created)
-      .def("_notify_shape_updated", &CoreTessik::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"),
-           doc::notify_shape_updated)
-      .def("_notify_shape_removed", &CoreTessik::_notify_shape_removed, pyb::arg("shape_id"), doc::notify_shape_removed)
-      .def("_notify_all_cleared", &CoreTessik::_notify_all_cleared, doc::notify_all_cleared)
-      .def("_notify_undo_redo_changed", &CoreTessik::_notify_undo_redo_changed, pyb::arg("can_undo"),
-           pyb::arg("can_redo"), doc::notify_undo_redo_changed);
+  def_hooks<CoreTessik>(c, {doc::notify_shape_created, doc::notify_shape_updated, doc::notify_shape_removed,
+                            doc::notify_all_cleared, doc::notify_undo_redo_changed});
 
   // ---- ids, names, queries ----
   c.def("_new_shape_id", &CoreTessik::_new_shape_id, pyb::arg("shape_type"), doc::new_shape_id)

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "nimbal_py/drulen_adapter.hpp"
+
 namespace nimbal::py::tessik {
 
 using managers::FandorService;
@@ -11,15 +13,9 @@ using managers::SketchPlaneService;
 using services::Fandor;
 using services::Point2;
 using services::PolylinePoint;
+using drulen_conv::shape_result;  // the same answers as the kernel service's
 
 namespace {
-
-TopoDS_Shape shape_result(pyb::handle value, const char* op) {
-  if (value.is_none()) return TopoDS_Shape();
-  if (!pyb::isinstance<TopoDS_Shape>(value))
-    throw nimbal::WrongType(std::string(op) + " returned " + type_name(value) + ", expected a TopoDS_Shape or None");
-  return value.cast<TopoDS_Shape>();
-}
 
 // A flag passed by keyword.
 struct Flag {
