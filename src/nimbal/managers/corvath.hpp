@@ -172,8 +172,8 @@ class SketchRecordReader {
 // The record `root` reads as a ManagedShape, null for none. Look-alike
 // records are read depth first without recursion, so a union chain of any
 // depth is read with the heap: each record's fields, its components (each
-// read whole in turn, none skipped), then its parent id. A record among its
-// own components is refused (InvalidValue).
+// read whole in turn; none among them is passed over), then its parent id.
+// A record among its own components is refused (InvalidValue).
 ManagedShapePtr read_sketch_record(SketchRecordReader& root);
 
 // The snapshot of a managed shape: its record deep-copied, the rest shared.

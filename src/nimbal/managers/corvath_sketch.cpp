@@ -28,8 +28,9 @@ bool followed(const ManagedShapePtr& c) { return c && !c->shape.IsNull(); }
 
 ManagedShapePtr read_sketch_record(SketchRecordReader& root) {
   using Kind = SketchRecordReader::Kind;
-  if (root.kind() == Kind::None) return nullptr;
-  if (root.kind() == Kind::Managed) return root.managed();
+  const Kind root_kind = root.kind();
+  if (root_kind == Kind::None) return nullptr;
+  if (root_kind == Kind::Managed) return root.managed();
   struct Frame {
     SketchRecordReader* src;
     ManagedShapePtr ms;
