@@ -166,7 +166,6 @@ NIMBAL_PY_NAME(update_result_name, "nimbal.kernel.TopoDS_Shape | bool | None");
 NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
 NIMBAL_PY_NAME(geo_service_name, "nimbal.services.drulen.Drulen | None");
 NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
-NIMBAL_PY_NAME(array_record_name, "nimbal.models.quenby.ArrayProperties");
 using Managed = typed<managed_name>;
 using StateArg = typed<state_name>;
 using StateOrNone = typed<state_or_none_name>;
@@ -180,8 +179,7 @@ typed<update_result_name> update_result(const UpdateResult& r) {
 }
 
 const nimbal::models::ArrayProperties& array_record(pyb::handle v) {
-  if (!pyb::isinstance<nimbal::models::ArrayProperties>(v))
-    throw nimbal::WrongType("props must be an ArrayProperties, not '" + type_name(v) + "'");
+  if (!pyb::isinstance<nimbal::models::ArrayProperties>(v)) from_py::wrong_type("props", "an ArrayProperties", v);
   return v.cast<const nimbal::models::ArrayProperties&>();
 }
 

@@ -20,7 +20,6 @@ using namespace nimbal::py::corvath;
 using nimbal::ShapeType;
 using nimbal::models::BooleanProperties;
 using nimbal::models::PlaneProperties;
-using nimbal::py::type_name;
 using nimbal::py::convert::RecordOrNull;
 using namespace nimbal::py::typing;
 
