@@ -184,6 +184,46 @@ def test_failures_of_the_sketch_manager_leave_the_sketch_as_it_was(host):
     assert list(host._shapes) == registry and host.undo_depth() == depth
 
 
+def test_records_that_only_look_like_managed_shapes(host):
+    from types import SimpleNamespace
+    s = host.create_sketch(plane(host).shape_id)
+    real = cv.ManagedShape("rectangle_real0001", geo.translate_shape(geo.create_rectangle(10, 10), 5, 0, 0),
+                           ShapeType.RECTANGLE, "Real", (0, 0, 0), q.RectangleProperties())
+
+    def look_alike(shape, shape_type, components=(), parent_id=None):
+        return SimpleNamespace(shape=shape, shape_type=shape_type, name="Alike", color=(0.1, 0.2, 0.3),
+                               properties=q.RectangleProperties(), components=list(components),
+                               parent_id=parent_id)
+
+    leaf = look_alike(geo.create_rectangle(10, 10), ShapeType.RECTANGLE, parent_id="union_top00001")
+    top = look_alike(geo.unify_same_domain(geo.fuse_shapes(leaf.shape, real.shape)), ShapeType.UNION,
+                     [None, leaf, real])
+
+    class Source:
+        def get_all_shape_ids(self):
+            return ["union_top00001"]
+
+        def get_shape(self, shape_id):
+            return top
+
+    assert host.commit_sketch(s.shape_id, Source())
+    copy = host.get_shape(s.shape_id).components[0]
+    # None is passed over; the look-alike and the managed shape are both copied.
+    assert [c.name for c in copy.components] == ["Alike", "Real"]
+    assert k.area(host.get_shape(s.shape_id).shape) == pytest.approx(150)
+    registry, depth = list(host._shapes), host.undo_depth()
+    top.components.append(top)
+    with pytest.raises(ValueError, match="holds itself"):
+        host.commit_sketch(s.shape_id, Source())
+    assert list(host._shapes) == registry and host.undo_depth() == depth
+
+
+def test_restore_from_snapshot_refuses_none(host):
+    with pytest.raises(TypeError, match="snapshot must be a _ShapeSnapshot"):
+        host._restore_from_snapshot("box_00000001", None)
+    assert len(host._shapes) == 0
+
+
 def test_restores(host):
     tessik = FakeSketchManager()
     tessik.rect(10, 10)

@@ -430,6 +430,16 @@ std::array<double, N> point(pyb::handle v, std::string_view what, std::string_vi
   return p;
 }
 
+// A sequence of points; `item_what` and `item_kind` name each item.
+template <std::size_t N>
+std::vector<std::array<double, N>> points(pyb::handle v, std::string_view what, std::string_view kind,
+                                          std::string_view item_what, std::string_view item_kind) {
+  if (!PySequence_Check(v.ptr()) || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr())) wrong_type(what, kind, v);
+  std::vector<std::array<double, N>> out;
+  for (pyb::handle p : v) out.push_back(point<N>(p, item_what, item_kind));
+  return out;
+}
+
 }  // namespace nimbal::py::from_py
 
 // Small pieces of the Python object protocol that bindings share.

@@ -25,6 +25,19 @@ inline std::shared_ptr<models::Quenby> record_or_null(pyb::handle v, std::string
 
 }  // namespace from_py
 
+namespace from_py {
+
+// A record of class R, or None for no record (a null pointer).
+template <class R>
+std::shared_ptr<R> record_or_null_of(pyb::handle v, std::string_view what) {
+  if (v.is_none()) return nullptr;
+  if (!pyb::isinstance<R>(v))
+    wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<R>().attr("__name__"))) + " or None", v);
+  return std::static_pointer_cast<R>(v.cast<std::shared_ptr<models::Quenby>>());
+}
+
+}  // namespace from_py
+
 }  // namespace nimbal::py
 
 namespace nimbal::py {

@@ -5,8 +5,6 @@
 
 #include <pybind11/functional.h>
 
-#include <unordered_set>
-
 #include "corvath_bind.hpp"
 #include "corvath_docs.hpp"
 #include "nimbal_py/convert.hpp"
@@ -24,6 +22,8 @@ using nimbal::ShapeType;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
 using namespace nimbal::py::typing;
+using nimbal::py::convert::RecordOrNull;
+using nimbal::py::convert::ShapeArg;
 
 namespace {
 
@@ -68,9 +68,41 @@ class PyCoreCorvath : public nimbal::py::ManagerHooks<CoreCorvath> {
   }
 };
 
+// One record of a sketch manager: a ManagedShape as it is, any other object
+// read field by field.
+class PyRecordReader final : public SketchRecordReader {
+ public:
+  explicit PyRecordReader(pyb::object obj) : obj_(std::move(obj)) {}
+
+  Kind kind() const override {
+    if (obj_.is_none()) return Kind::None;
+    return pyb::isinstance<ManagedShape>(obj_) ? Kind::Managed : Kind::Fields;
+  }
+  ManagedShapePtr managed() const override { return obj_.cast<ManagedShapePtr>(); }
+  const void* identity() const override { return obj_.ptr(); }
+  void read_fields(ManagedShape& ms) override {
+    ms.shape = from_py::shape_or_null(obj_.attr("shape"), "shape");
+    ms.shape_type = obj_.attr("shape_type").cast<ShapeType>();
+    ms.name = obj_.attr("name").cast<std::string>();
+    ms.color = obj_.attr("color").cast<Color>();
+    ms.properties = from_py::record(obj_.attr("properties"), "properties");
+  }
+  std::vector<std::unique_ptr<SketchRecordReader>> components() override {
+    std::vector<std::unique_ptr<SketchRecordReader>> out;
+    for (auto c : pyb::iter(obj_.attr("components")))
+      out.push_back(std::make_unique<PyRecordReader>(pyb::reinterpret_borrow<pyb::object>(c)));
+    return out;
+  }
+  std::optional<std::string> parent_id() override {
+    return from_py::text_or_none(obj_.attr("parent_id"), "parent_id");
+  }
+
+ private:
+  pyb::object obj_;
+};
+
 // A sketch manager seen through the two methods the manager reads: any
-// object offering them serves. Records that are not ManagedShape objects
-// are read field by field.
+// object offering them serves.
 class PySketchSource final : public SketchSource {
  public:
   explicit PySketchSource(pyb::object obj) : obj_(std::move(obj)) {}
@@ -85,87 +117,42 @@ class PySketchSource final : public SketchSource {
     return ids;
   }
 
-  ManagedShapePtr get_shape(const std::string& shape_id) override { return record(obj_.attr("get_shape")(shape_id)); }
-
- private:
-  // Depth first without recursion, so a union chain of any depth is read
-  // with the heap: each record's fields, its components (each read whole in
-  // turn), then its parent id.
-  static ManagedShapePtr record(pyb::handle root) {
-    if (root.is_none()) return nullptr;
-    if (pyb::isinstance<ManagedShape>(root)) return root.cast<ManagedShapePtr>();
-    struct Frame {
-      pyb::handle src;
-      ManagedShapePtr ms;
-      std::vector<pyb::object> components;
-      std::size_t next = 0;
-    };
-    std::unordered_set<PyObject*> path;
-    std::vector<Frame> stack;
-    auto open = [&](pyb::handle r) {
-      if (!path.insert(r.ptr()).second)
-        throw nimbal::InvalidValue("a sketch record holds itself among its components");
-      auto ms = std::make_shared<ManagedShape>();
-      ms->shape = from_py::shape_or_null(r.attr("shape"), "shape");
-      ms->shape_type = r.attr("shape_type").cast<ShapeType>();
-      ms->name = r.attr("name").cast<std::string>();
-      ms->color = r.attr("color").cast<Color>();
-      ms->properties = from_py::record(r.attr("properties"), "properties");
-      Frame f{r, std::move(ms), {}};
-      for (auto c : pyb::iter(r.attr("components"))) f.components.push_back(pyb::reinterpret_borrow<pyb::object>(c));
-      stack.push_back(std::move(f));
-    };
-    open(root);
-    ManagedShapePtr done;
-    while (!stack.empty()) {
-      Frame& f = stack.back();
-      if (f.next < f.components.size()) {
-        pyb::handle c = f.components[f.next++];
-        if (c.is_none()) continue;
-        if (pyb::isinstance<ManagedShape>(c)) {
-          f.ms->components.push_back(c.cast<ManagedShapePtr>());
-          continue;
-        }
-        open(c);
-        continue;
-      }
-      f.ms->parent_id = nimbal::py::from_py::text_or_none(f.src.attr("parent_id"), "parent_id");
-      done = std::move(f.ms);
-      path.erase(f.src.ptr());
-      stack.pop_back();
-      if (!stack.empty()) stack.back().ms->components.push_back(done);
-    }
-    return done;
+  ManagedShapePtr get_shape(const std::string& shape_id) override {
+    PyRecordReader record(obj_.attr("get_shape")(shape_id));
+    return read_sketch_record(record);
   }
 
+ private:
   pyb::object obj_;
 };
 
-// A state argument that may be a State or a plain dict the caller owns;
-// `fill` writes into a State, then a dict gets the same entries in place.
-template <class F>
-void with_state(pyb::handle out, F&& fill) {
-  if (out.is_none()) return fill(nullptr);
-  if (pyb::isinstance<nimbal::services::State>(out)) return fill(&out.cast<nimbal::services::State&>());
-  nimbal::services::State collected;
-  fill(&collected);
-  for (const auto& [id, snap] : collected) out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
-}
-
-std::optional<std::string> optional_name(pyb::handle v) { return nimbal::py::from_py::text_or_none(v, "name"); }
-
-// Exactly three items, or the errors the host gives for a wrong count.
-nimbal::services::Point3 three(pyb::handle v, const char* what, bool count_is_type_error) {
-  pyb::list items(pyb::iter(v));
-  if (items.size() != 3) {
-    std::string msg = std::string(what) + " must hold exactly 3 values, got " + std::to_string(items.size());
-    if (count_is_type_error) throw nimbal::WrongType(msg);
-    throw nimbal::InvalidValue(msg);
+// A state argument that may be a State, a plain dict the caller owns, or
+// None for "not wanted": the core fills a State of its own, whose entries
+// then go into the argument in place.
+struct StateOut {
+  explicit StateOut(pyb::handle o) : out(o) {}
+  pyb::handle out;
+  nimbal::services::State filled;
+  nimbal::services::State* target() { return out.is_none() ? nullptr : &filled; }
+  void put() const {
+    if (out.is_none()) return;
+    const bool is_state = pyb::isinstance<nimbal::services::State>(out);
+    for (const auto& [id, snap] : filled) {
+      if (is_state)
+        out.cast<nimbal::services::State&>().set(id, snap);
+      else
+        out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
+    }
   }
+};
+
+// Exactly three numbers; the core judges the count first.
+nimbal::services::Point3 three(pyb::handle v, const char* what, PlaneVector which) {
+  pyb::list items(pyb::iter(v));
+  check_plane_vector_size(which, items.size());
   nimbal::services::Point3 p{};
   for (std::size_t i = 0; i < 3; ++i)
-    if (!nimbal::py::as_double(items[i], p[i]))
-      throw nimbal::WrongType(std::string(what) + " values must be numbers, not '" + type_name(items[i]) + "'");
+    if (!nimbal::py::as_double(items[i], p[i])) from_py::wrong_type(std::string(what) + " values", "numbers", items[i]);
   return p;
 }
 
@@ -173,17 +160,12 @@ pyb::object record_class(ShapeType t) {
   return pyb::module_::import("nimbal.models.quenby").attr(properties_class(t).name.data());
 }
 
-NIMBAL_PY_NAME(hathel_name, "nimbal.services.hathel.Hathel");
 NIMBAL_PY_NAME(command_list_name, "nimbal.services.hathel.CommandList");
 NIMBAL_PY_NAME(scope_name, "typing.ContextManager[None]");
 NIMBAL_PY_NAME(update_result_name, "nimbal.kernel.TopoDS_Shape | bool | None");
 NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
 NIMBAL_PY_NAME(geo_service_name, "nimbal.services.drulen.Drulen | None");
-NIMBAL_PY_NAME(state_name, "nimbal.services.hathel.State | dict[str, typing.Any]");
 NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
-NIMBAL_PY_NAME(array_record_name, "nimbal.models.quenby.ArrayProperties");
-using Shape = typed<shape_name>;
-using ShapeOrNone = typed<shape_or_none_name>;
 using Managed = typed<managed_name>;
 using StateArg = typed<state_name>;
 using StateOrNone = typed<state_or_none_name>;
@@ -197,8 +179,7 @@ typed<update_result_name> update_result(const UpdateResult& r) {
 }
 
 const nimbal::models::ArrayProperties& array_record(pyb::handle v) {
-  if (!pyb::isinstance<nimbal::models::ArrayProperties>(v))
-    throw nimbal::WrongType("props must be an ArrayProperties, not '" + type_name(v) + "'");
+  if (!pyb::isinstance<nimbal::models::ArrayProperties>(v)) from_py::wrong_type("props", "an ArrayProperties", v);
   return v.cast<const nimbal::models::ArrayProperties&>();
 }
 
@@ -231,30 +212,18 @@ PYBIND11_MODULE(corvath, m) {
         pyb::arg("geo_service") = pyb::none(), doc::init);
 
   // ---- attributes ----
-  c.def_property_readonly("_shapes", pyb::cpp_function(
-                                          [](pyb::object self) {
-                                            return RegistryView{&self.cast<CoreCorvath&>()._shapes()};
-                                          },
-                                          pyb::keep_alive<0, 1>()));
+  c.def_property_readonly("_shapes", registry_view<CoreCorvath>());
   c.def_property_readonly("_geo_service",
                           [](CoreCorvath& self) { return static_cast<PyCoreCorvath&>(self).geo_service_obj; });
-  c.def_property_readonly("_undo_redo", [](pyb::object self) -> typed<hathel_name> {
-    return pyb::cast(&self.cast<CoreCorvath&>()._undo_redo(), pyb::return_value_policy::reference_internal, self);
-  });
+  c.def_property_readonly("_undo_redo", undo_stacks<CoreCorvath>());
   c.def_property_readonly("_undo_stack", [](pyb::object self) -> typed<command_list_name> {
     return pyb::cast(&self.cast<CoreCorvath&>()._undo_stack(), pyb::return_value_policy::reference_internal, self);
   });
 
   // ---- hooks (nothing here) and the progress scope ----
-  c.def("_notify_shape_created", &CoreCorvath::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"),
-        doc::hook_created)
-      .def("_notify_shape_updated", &CoreCorvath::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"),
-           doc::hook_updated)
-      .def("_notify_shape_removed", &CoreCorvath::_notify_shape_removed, pyb::arg("shape_id"), doc::hook_removed)
-      .def("_notify_all_cleared", &CoreCorvath::_notify_all_cleared, doc::hook_cleared)
-      .def("_notify_undo_redo_changed", &CoreCorvath::_notify_undo_redo_changed, pyb::arg("can_undo"),
-           pyb::arg("can_redo"), doc::hook_undo_redo)
-      .def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
+  def_hooks<CoreCorvath>(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared,
+                             doc::hook_undo_redo});
+  c.def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
            pyb::arg("message"), doc::hook_failed)
       .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
            pyb::arg("message"), doc::hook_operation)
@@ -267,36 +236,21 @@ PYBIND11_MODULE(corvath, m) {
       .def("redo", &CoreCorvath::redo, doc::redo)
       .def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
       .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
-      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to)
-      .def(
-          "_push_undo",
-          [](CoreCorvath& self, const std::string& description, StateArg before, StateArg after,
-             bool redo_clears_all) {
-            self._push_undo(description, nimbal::py::state_from_py(before, "before"),
-                            nimbal::py::state_from_py(after, "after"), redo_clears_all);
-          },
-          pyb::arg("description"), pyb::arg("before"), pyb::arg("after"), pyb::kw_only(),
-          pyb::arg("redo_clears_all") = false)
-      .def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"))
+      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
+  def_push_undo<CoreCorvath>(c, nullptr);
+  c.def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"))
       .def(
           "_collect_snapshots",
           [](CoreCorvath& self, Managed ms, StateArg out) {
             ManagedShapePtr shape = managed_from_py(ms, "ms");
             if (out.is_none()) throw nimbal::WrongType("out must be a mapping, not 'NoneType'");
-            with_state(out, [&](nimbal::services::State* st) { self._collect_snapshots(*shape, *st); });
+            StateOut o{out};
+            self._collect_snapshots(*shape, *o.target());
+            o.put();
           },
-          pyb::arg("ms"), pyb::arg("out"))
-      .def(
-          "_apply_state",
-          [](CoreCorvath& self, StateArg state) { self.CoreCorvath::_apply_state(nimbal::py::state_from_py(state)); },
-          pyb::arg("state"))
-      .def(
-          "_restore_from_snapshot",
-          [](CoreCorvath& self, const std::string& shape_id, nimbal::services::SnapshotPtr snapshot) {
-            if (!snapshot) throw nimbal::WrongType("snapshot must be a _ShapeSnapshot");
-            self._restore_from_snapshot(shape_id, snapshot);
-          },
-          pyb::arg("shape_id"), pyb::arg("snapshot"));
+          pyb::arg("ms"), pyb::arg("out"));
+  def_apply_state<CoreCorvath>(c, nullptr);
+  c.def("_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
 
   // ---- ids and names ----
   c.def("_new_shape_id", &CoreCorvath::_new_shape_id, pyb::arg("shape_type"))
@@ -305,80 +259,60 @@ PYBIND11_MODULE(corvath, m) {
   // ---- creation ----
   nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
                   pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(), doc::create_shape);
-  c      .def(
-          "import_shape",
-          [](CoreCorvath& self, const std::string& filename, const Color& color, record_or_none props,
-             str_or_none name) {
-            return as_typed<managed_or_none_name>(self.import_shape(filename, color, props.is_none() ? nullptr : from_py::record(props, "properties"),
-                                     optional_name(name)));
-          },
-          pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
-          pyb::arg("name") = pyb::none(), doc::import_shape)
-      .def(
-          "create_plane_from_standard",
-          [](CoreCorvath& self, nimbal::StandardPlane p, const Color& color, str_or_none name) {
-            return as_typed<managed_or_none_name>(self.create_plane_from_standard(p, color, optional_name(name)));
-          },
-          pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_standard)
-      .def(
-          "create_arbitrary_plane",
-          [](CoreCorvath& self, typed<point3_name> translation, typed<point3_name> rotation_deg, const Color& color,
-             str_or_none name) {
-            auto rot = three(rotation_deg, "rotation_deg", /*count_is_type_error=*/true);
-            auto tr = three(translation, "translation", /*count_is_type_error=*/false);
-            return as_typed<managed_or_none_name>(self.create_arbitrary_plane(tr, rot, color, optional_name(name)));
-          },
-          pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
-          pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-          pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane)
-      .def(
-          "create_plane_from_face_shape",
-          [](CoreCorvath& self, Shape face, const Color& color, str_or_none name) {
-            return as_typed<managed_or_none_name>(self.create_plane_from_face_shape(from_py::shape_or_null(face, "face_topo"), color, optional_name(name)));
-          },
-          pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face_shape)
-      .def(
-          "create_plane_from_face",
-          [](CoreCorvath& self, const std::string& id, const Color& color, str_or_none name) {
-            return as_typed<managed_or_none_name>(self.create_plane_from_face(id, color, optional_name(name)));
-          },
-          pyb::arg("face_shape_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
+  nimbal::py::def(
+      c, "import_shape",
+      [](CoreCorvath& self, const std::string& filename, const Color& color, RecordOrNull props,
+         std::optional<std::string> name) { return self.import_shape(filename, color, props.ptr, std::move(name)); },
+      pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
+      pyb::arg("name") = pyb::none(), doc::import_shape);
+  nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard,
+                  pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
+                  doc::create_plane_from_standard);
+  c.def(
+      "create_arbitrary_plane",
+      [](CoreCorvath& self, typed<point3_name> translation, typed<point3_name> rotation_deg, const Color& color,
+         str_or_none name) {
+        auto rot = three(rotation_deg, "rotation_deg", PlaneVector::Rotation);
+        auto tr = three(translation, "translation", PlaneVector::Translation);
+        return as_typed<managed_or_none_name>(
+            self.create_arbitrary_plane(tr, rot, color, from_py::text_or_none(name, "name")));
+      },
+      pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
+      pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
+      pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
+  nimbal::py::def(
+      c, "create_plane_from_face_shape",
+      [](CoreCorvath& self, ShapeArg face, const Color& color, std::optional<std::string> name) {
+        return self.create_plane_from_face_shape(face.shape, color, std::move(name));
+      },
+      pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
+      doc::create_plane_from_face_shape);
+  nimbal::py::def(c, "create_plane_from_face", &CoreCorvath::create_plane_from_face, pyb::arg("face_shape_id"),
+                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
 
   // ---- update and recomputation ----
   c.def(
-       "update_shape",
-       [](CoreCorvath& self, const std::string& id, record_arg props) {
-         return update_result(self.update_shape(id, from_py::record(props, "properties")));
-       },
-       pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape)
-      .def(
-          "_update_component_shape",
-          [](CoreCorvath& self, Managed ms, record_arg props) {
-            return ShapeOrNone(shape_or_none(
-                self._update_component_shape(managed_from_py(ms, "managed_shape"), from_py::record(props, "properties"))));
-          },
-          pyb::arg("managed_shape"), pyb::arg("properties"))
-      .def(
-          "_recompute_boolean_from_components",
-          [](CoreCorvath& self, Managed ms) {
-            return ShapeOrNone(shape_or_none(
-self._recompute_boolean_from_components(*managed_from_py(ms, "managed_shape"))));
-          },
-          pyb::arg("managed_shape"))
-      .def(
-          "_build_array_compound",
-          [](CoreCorvath& self, Shape base, record_arg props) {
-            return ShapeOrNone(shape_or_none(
-self._build_array_compound(from_py::shape_or_null(base, "base_shape"), array_record(props))));
-          },
-          pyb::arg("base_shape"), pyb::arg("props"))
-      .def(
-          "_recompute_array_from_component",
-          [](CoreCorvath& self, Managed ms) {
-            return ShapeOrNone(shape_or_none(
-self._recompute_array_from_component(*managed_from_py(ms, "array_shape"))));
-          },
-          pyb::arg("array_shape"));
+      "update_shape",
+      [](CoreCorvath& self, const std::string& id, record_arg props) {
+        return update_result(self.update_shape(id, from_py::record(props, "properties")));
+      },
+      pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape);
+  nimbal::py::def(c, "_update_component_shape", &CoreCorvath::_update_component_shape, pyb::arg("managed_shape"),
+                  pyb::arg("properties"));
+  nimbal::py::def(
+      c, "_recompute_boolean_from_components",
+      [](CoreCorvath& self, ManagedShapePtr ms) { return self._recompute_boolean_from_components(*ms); },
+      pyb::arg("managed_shape"));
+  c.def(
+      "_build_array_compound",
+      [](CoreCorvath& self, typed<shape_name> base, record_arg props) {
+        return shape_or_none(self._build_array_compound(from_py::shape_or_null(base, "base_shape"), array_record(props)));
+      },
+      pyb::arg("base_shape"), pyb::arg("props"));
+  nimbal::py::def(
+      c, "_recompute_array_from_component",
+      [](CoreCorvath& self, ManagedShapePtr ms) { return self._recompute_array_from_component(*ms); },
+      pyb::arg("array_shape"));
   using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const RecordPtr&);
   const std::pair<const char*, Recompute> recomputes[] = {
       {"_recompute_fillet_from_component", &CoreCorvath::_recompute_fillet_from_component},
@@ -387,68 +321,48 @@ self._recompute_array_from_component(*managed_from_py(ms, "array_shape"))));
       {"_recompute_extrude_from_component", &CoreCorvath::_recompute_extrude_from_component},
   };
   for (auto [name, fn] : recomputes)
-    c.def(
-        name,
-        [fn = fn](CoreCorvath& self, Managed ms, record_or_none props) {
-          return ShapeOrNone(shape_or_none((self.*fn)(*managed_from_py(ms, "managed_shape"),
-                                          props.is_none() ? nullptr : from_py::record(props, "properties"))));
-        },
+    nimbal::py::def(
+        c, name,
+        [fn = fn](CoreCorvath& self, ManagedShapePtr ms, RecordOrNull props) { return (self.*fn)(*ms, props.ptr); },
         pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
-  c.def(
-       "_create_shape_from_properties",
-       [](CoreCorvath& self, ShapeType t, record_arg props) {
-         return ShapeOrNone(shape_or_none(
-self._create_shape_from_properties(t, *from_py::record(props, "properties"))));
-       },
-       pyb::arg("shape_type"), pyb::arg("properties"))
-      .def(
-          "_apply_transformations",
-          [](CoreCorvath& self, Shape shape, record_arg props) {
-            return ShapeOrNone(shape_or_none(
-                self._apply_transformations(from_py::shape_or_null(shape, "shape"), *from_py::record(props, "properties"))));
-          },
-          pyb::arg("shape"), pyb::arg("properties"))
-      .def(
-          "_update_transformed_shape",
-          [](CoreCorvath& self, Managed ms, record_arg props) {
-            return ShapeOrNone(shape_or_none(
-self._update_transformed_shape(*managed_from_py(ms, "managed_shape"),
-                                                                *from_py::record(props, "new_properties"))));
-          },
-          pyb::arg("managed_shape"), pyb::arg("new_properties"))
-      .def(
-          "_rebuild_sketch_compound",
-          [](CoreCorvath& self, Managed ms) {
-            return ShapeOrNone(shape_or_none(
-self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
-          },
-          pyb::arg("managed_shape"));
+  nimbal::py::def(
+      c, "_create_shape_from_properties",
+      [](CoreCorvath& self, ShapeType t, RecordPtr props) { return self._create_shape_from_properties(t, *props); },
+      pyb::arg("shape_type"), pyb::arg("properties"));
+  nimbal::py::def(
+      c, "_apply_transformations",
+      [](CoreCorvath& self, ShapeArg shape, RecordPtr props) {
+        return self._apply_transformations(shape.shape, *props);
+      },
+      pyb::arg("shape"), pyb::arg("properties"));
+  nimbal::py::def(
+      c, "_update_transformed_shape",
+      [](CoreCorvath& self, ManagedShapePtr ms, RecordPtr props) { return self._update_transformed_shape(*ms, *props); },
+      pyb::arg("managed_shape"), pyb::arg("new_properties"));
+  nimbal::py::def(
+      c, "_rebuild_sketch_compound",
+      [](CoreCorvath& self, ManagedShapePtr ms) { return self._rebuild_sketch_compound(*ms); },
+      pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
   c.def("update_shape_color", &CoreCorvath::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), doc::update_shape_color)
       .def("rename_shape", &CoreCorvath::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), doc::rename_shape)
       .def("remove_shape", &CoreCorvath::remove_shape, pyb::arg("shape_id"), doc::remove_shape)
       .def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
-      .def("clear_all", &CoreCorvath::clear_all, doc::clear_all)
-      .def(
-          "get_shape",
-          [](const CoreCorvath& self, const std::string& id) {
-            return as_typed<managed_or_none_name>(self.get_shape(id));
-          },
-          pyb::arg("shape_id"), doc::get_shape)
-      .def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids, doc::get_all_shape_ids)
-      .def(
-          "get_base_shape",
-          [](const CoreCorvath& self, const std::string& id) {
-            return as_typed<managed_or_none_name>(self.get_base_shape(id));
-          },
-          pyb::arg("shape_id"), doc::get_base_shape)
-      .def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain)
-      .def("_remove_shape", [](CoreCorvath& self, Managed ms) { self._remove_shape(managed_from_py(ms, "managed_shape")); },
-           pyb::arg("managed_shape"))
-      .def("_remove_component_subtree",
-           [](CoreCorvath& self, Managed ms) { self._remove_component_subtree(*managed_from_py(ms, "managed_shape")); },
-           pyb::arg("managed_shape"));
+      .def("clear_all", &CoreCorvath::clear_all, doc::clear_all);
+  // Lambdas for the const queries: a const member is no definition here.
+  nimbal::py::def(
+      c, "get_shape", [](CoreCorvath& self, const std::string& id) { return self.get_shape(id); },
+      pyb::arg("shape_id"), doc::get_shape);
+  c.def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids, doc::get_all_shape_ids);
+  nimbal::py::def(
+      c, "get_base_shape", [](CoreCorvath& self, const std::string& id) { return self.get_base_shape(id); },
+      pyb::arg("shape_id"), doc::get_base_shape);
+  c.def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain);
+  nimbal::py::def(c, "_remove_shape", &CoreCorvath::_remove_shape, pyb::arg("managed_shape"));
+  nimbal::py::def(
+      c, "_remove_component_subtree",
+      [](CoreCorvath& self, ManagedShapePtr ms) { self._remove_component_subtree(*ms); }, pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
   c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes)
@@ -462,71 +376,43 @@ self._rebuild_sketch_compound(*managed_from_py(ms, "managed_shape"))));
       {"extrude_shape", &CoreCorvath::extrude_shape, doc::extrude_shape},
   };
   for (auto [name, fn, text] : modifiers)
-    c.def(
-        name,
-        [fn = fn](CoreCorvath& self, const std::string& id, record_arg props) {
-          return (self.*fn)(id, from_py::record(props, "properties"));
-        },
-        pyb::arg("base_shape_id"), pyb::arg("properties"), text);
+    nimbal::py::def(c, name, fn, pyb::arg("base_shape_id"), pyb::arg("properties"), text);
   c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"), doc::split_to_faces);
 
   // ---- sketches ----
+  nimbal::py::def(c, "create_sketch", &CoreCorvath::create_sketch, pyb::arg("plane_id"),
+                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch);
   c.def(
-       "create_sketch",
-       [](CoreCorvath& self, const std::string& plane_id, const Color& color, str_or_none name) {
-         return as_typed<managed_or_none_name>(self.create_sketch(plane_id, color, optional_name(name)));
-       },
-       pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch)
-      .def(
-          "commit_sketch",
-          [](CoreCorvath& self, const std::string& sketch_id, typed<tessik_name> tessik) {
-            PySketchSource source(std::move(tessik));
-            return self.commit_sketch(sketch_id, source);
-          },
-          pyb::arg("sketch_id"), pyb::arg("tessik"), doc::commit_sketch)
-      .def(
-          "restore_plane",
-          [](CoreCorvath& self, const std::string& shape_id, record_arg props, const Color& color,
-             str_or_none name) {
-            return as_typed<managed_or_none_name>(self.restore_plane(shape_id, from_py::record(props, "properties"), color, optional_name(name)));
-          },
-          pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-          pyb::arg("name") = pyb::none(), doc::restore_plane)
-      .def(
-          "restore_sketch",
-          [](CoreCorvath& self, const std::string& shape_id, record_arg props, typed<tessik_name> tessik,
-             const Color& color, str_or_none name) {
-            PySketchSource source(std::move(tessik));
-            return self.restore_sketch(shape_id, from_py::record(props, "properties"), source, color,
-                                       optional_name(name));
-          },
-          pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-          pyb::arg("name") = pyb::none(), doc::restore_sketch)
-      .def(
-          "_build_sketch_comp",
-          [](CoreCorvath& self, Managed rec, const std::string& comp_parent_id, StateOrNone before,
-             StateOrNone after) {
-            ManagedShapePtr record = managed_from_py(rec, "sketch_ms");
-            ManagedShapePtr copy;
-            // Both maps are filled by the one call.
-            nimbal::services::State b, a;
-            copy = self._build_sketch_comp(*record, comp_parent_id, before.is_none() ? nullptr : &b,
-                                           after.is_none() ? nullptr : &a);
-            auto put = [](pyb::handle out, const nimbal::services::State& st) {
-              if (out.is_none()) return;
-              if (pyb::isinstance<nimbal::services::State>(out)) {
-                auto& dst = out.cast<nimbal::services::State&>();
-                for (const auto& [id, snap] : st) dst.set(id, snap);
-                return;
-              }
-              for (const auto& [id, snap] : st) out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
-            };
-            put(before, b);
-            put(after, a);
-            return copy;
-          },
-          pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
-          pyb::arg("after") = pyb::none());
+      "commit_sketch",
+      [](CoreCorvath& self, const std::string& sketch_id, typed<tessik_name> tessik) {
+        PySketchSource source(std::move(tessik));
+        return self.commit_sketch(sketch_id, source);
+      },
+      pyb::arg("sketch_id"), pyb::arg("tessik"), doc::commit_sketch);
+  nimbal::py::def(c, "restore_plane", &CoreCorvath::restore_plane, pyb::arg("shape_id"), pyb::arg("properties"),
+                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::restore_plane);
+  c.def(
+      "restore_sketch",
+      [](CoreCorvath& self, const std::string& shape_id, record_arg props, typed<tessik_name> tessik,
+         const Color& color, str_or_none name) {
+        PySketchSource source(std::move(tessik));
+        return self.restore_sketch(shape_id, from_py::record(props, "properties"), source, color,
+                                   from_py::text_or_none(name, "name"));
+      },
+      pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
+      pyb::arg("name") = pyb::none(), doc::restore_sketch);
+  c.def(
+      "_build_sketch_comp",
+      [](CoreCorvath& self, Managed rec, const std::string& comp_parent_id, StateOrNone before, StateOrNone after) {
+        ManagedShapePtr record = managed_from_py(rec, "sketch_ms");
+        StateOut b{before}, a{after};
+        ManagedShapePtr copy = self._build_sketch_comp(*record, comp_parent_id, b.target(), a.target());
+        b.put();
+        a.put();
+        return copy;
+      },
+      pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
+      pyb::arg("after") = pyb::none());
 
   // ---- export ----
   c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all)

@@ -6,12 +6,6 @@
 
 namespace nimbal::py::corvath {
 
-ManagedShapePtr managed_from_py(pyb::handle v, const char* what) {
-  if (!pyb::isinstance<ManagedShape>(v))
-    throw nimbal::WrongType(std::string(what) + " must be a ManagedShape, not '" + type_name(v) + "'");
-  return v.cast<ManagedShapePtr>();
-}
-
 namespace {
 
 NIMBAL_PY_NAME(components_in_name, "typing.Iterable[nimbal.managers.corvath.ManagedShape] | None");
@@ -34,6 +28,17 @@ pyb::object entry(const Registry& r, const std::string& id) {
   if (!p) throw pyb::key_error(id);
   return pyb::cast(*p);
 }
+
+// The registry's entries in order, each as `f` gives it.
+template <class F>
+pyb::list each(const RegistryView& v, F f) {
+  pyb::list out;
+  for (const auto& kv : *v.registry) out.append(f(kv));
+  return out;
+}
+pyb::object id_of(const Registry::value_type& kv) { return pyb::str(kv.first); }
+pyb::object entry_of(const Registry::value_type& kv) { return pyb::cast(kv.second); }
+pyb::object item_of(const Registry::value_type& kv) { return pyb::make_tuple(kv.first, pyb::cast(kv.second)); }
 
 }  // namespace
 
@@ -111,26 +116,11 @@ void bind_types(pyb::module_& m) {
         const ManagedShapePtr* p = v.registry->find(id);
         return p ? pyb::cast(*p) : dflt;
       }, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::registry_get)
-      .def("keys", [](const RegistryView& v) {
-        pyb::list out;
-        for (const auto& kv : *v.registry) out.append(kv.first);
-        return typed<ids_name>(out);
-      }, doc::registry_keys)
-      .def("values", [](const RegistryView& v) {
-        pyb::list out;
-        for (const auto& kv : *v.registry) out.append(pyb::cast(kv.second));
-        return typed<managed_list_name>(out);
-      }, doc::registry_values)
-      .def("items", [](const RegistryView& v) {
-        pyb::list out;
-        for (const auto& kv : *v.registry) out.append(pyb::make_tuple(kv.first, pyb::cast(kv.second)));
-        return typed<items_name>(out);
-      }, doc::registry_items)
-      .def("__iter__", [](const RegistryView& v) {
-        pyb::list keys;
-        for (const auto& kv : *v.registry) keys.append(kv.first);
-        return typed<id_iterator_name>(pyb::iter(keys));
-      })
+      .def("keys", [](const RegistryView& v) { return typed<ids_name>(each(v, id_of)); }, doc::registry_keys)
+      .def("values", [](const RegistryView& v) { return typed<managed_list_name>(each(v, entry_of)); },
+           doc::registry_values)
+      .def("items", [](const RegistryView& v) { return typed<items_name>(each(v, item_of)); }, doc::registry_items)
+      .def("__iter__", [](const RegistryView& v) { return typed<id_iterator_name>(pyb::iter(each(v, id_of))); })
       .def("__repr__", [](const RegistryView& v) {
         pyb::dict d;
         for (const auto& kv : *v.registry) d[pyb::str(kv.first)] = pyb::cast(kv.second);

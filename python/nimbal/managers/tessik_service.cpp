@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "nimbal_py/drulen_adapter.hpp"
+
 namespace nimbal::py::tessik {
 
 using managers::FandorService;
@@ -14,14 +16,23 @@ using services::PolylinePoint;
 
 namespace {
 
-TopoDS_Shape shape_result(pyb::handle value, const char* op) {
-  if (value.is_none()) return TopoDS_Shape();
-  if (!pyb::isinstance<TopoDS_Shape>(value))
-    throw nimbal::WrongType(std::string(op) + " returned " + type_name(value) + ", expected a TopoDS_Shape or None");
-  return value.cast<TopoDS_Shape>();
-}
+// A flag passed by keyword.
+struct Flag {
+  const char* name;
+  bool value;
+};
 
-pyb::object plane_arg(const PlanePtr& plane) { return pyb::cast(std::static_pointer_cast<models::Quenby>(plane)); }
+// The arguments as Python sees them, made with the GIL held.
+pyb::object py(const PlanePtr& plane) { return pyb::cast(std::static_pointer_cast<models::Quenby>(plane)); }
+pyb::object py(const TopoDS_Shape& shape) { return shape_or_none(shape); }
+pyb::object py(const Point2& p) { return pyb::cast(p); }
+pyb::object py(double d) { return pyb::float_(d); }
+pyb::arg_v py(const Flag& f) { return pyb::arg(f.name) = f.value; }
+pyb::object py(const std::vector<PolylinePoint>& points) {
+  pyb::list pts;
+  for (const auto& p : points) pts.append(pyb::make_tuple(p.u.value_or(0.0), p.v.value_or(0.0)));
+  return std::move(pts);
+}
 
 // Calls every operation on the Python object by name, with the arguments the
 // manager's own calls give (flags by keyword).
@@ -35,50 +46,35 @@ class PyObjectService : public SketchPlaneService {
 
   TopoDS_Shape create_rectangle_on_plane(const PlanePtr& plane, double u, double v, double width, double height,
                                          bool filled) override {
-    pyb::gil_scoped_acquire gil;
-    return shape_result(obj_.attr("create_rectangle_on_plane")(plane_arg(plane), u, v, width, height,
-                                                               pyb::arg("filled") = filled),
-                        "create_rectangle_on_plane");
+    return call("create_rectangle_on_plane", plane, u, v, width, height, Flag{"filled", filled});
   }
   TopoDS_Shape create_circle_on_plane(const PlanePtr& plane, double u, double v, double radius,
                                       bool filled) override {
-    pyb::gil_scoped_acquire gil;
-    return shape_result(
-        obj_.attr("create_circle_on_plane")(plane_arg(plane), u, v, radius, pyb::arg("filled") = filled),
-        "create_circle_on_plane");
+    return call("create_circle_on_plane", plane, u, v, radius, Flag{"filled", filled});
   }
   TopoDS_Shape create_line_on_plane(const PlanePtr& plane, const Point2& p1, const Point2& p2) override {
-    pyb::gil_scoped_acquire gil;
-    return shape_result(obj_.attr("create_line_on_plane")(plane_arg(plane), p1, p2), "create_line_on_plane");
+    return call("create_line_on_plane", plane, p1, p2);
   }
   TopoDS_Shape create_arc_on_plane(const PlanePtr& plane, const Point2& start, const Point2& mid,
                                    const Point2& end) override {
-    pyb::gil_scoped_acquire gil;
-    return shape_result(obj_.attr("create_arc_on_plane")(plane_arg(plane), start, mid, end), "create_arc_on_plane");
+    return call("create_arc_on_plane", plane, start, mid, end);
   }
   TopoDS_Shape create_polyline_on_plane(const PlanePtr& plane, const std::vector<PolylinePoint>& points, bool closed,
                                         bool filled) override {
-    pyb::gil_scoped_acquire gil;
-    pyb::list pts;
-    for (const auto& p : points) pts.append(pyb::make_tuple(p.u.value_or(0.0), p.v.value_or(0.0)));
-    return shape_result(obj_.attr("create_polyline_on_plane")(plane_arg(plane), pts, pyb::arg("closed") = closed,
-                                                              pyb::arg("filled") = filled),
-                        "create_polyline_on_plane");
+    return call("create_polyline_on_plane", plane, points, Flag{"closed", closed}, Flag{"filled", filled});
   }
-  TopoDS_Shape fuse_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override {
-    pyb::gil_scoped_acquire gil;
-    return shape_result(obj_.attr("fuse_shapes")(shape_or_none(a), shape_or_none(b)), "fuse_shapes");
-  }
-  TopoDS_Shape cut_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override {
-    pyb::gil_scoped_acquire gil;
-    return shape_result(obj_.attr("cut_shapes")(shape_or_none(a), shape_or_none(b)), "cut_shapes");
-  }
-  TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) override {
-    pyb::gil_scoped_acquire gil;
-    return shape_result(obj_.attr("unify_same_domain")(shape_or_none(shape)), "unify_same_domain");
-  }
+  TopoDS_Shape fuse_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override { return call("fuse_shapes", a, b); }
+  TopoDS_Shape cut_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override { return call("cut_shapes", a, b); }
+  TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) override { return call("unify_same_domain", shape); }
 
  private:
+  template <class... A>
+  TopoDS_Shape call(const char* op, const A&... args) {
+    pyb::gil_scoped_acquire gil;
+    // the same answers as the kernel service's
+    return drulen_conv::result(obj_.attr(op)(py(args)...), drulen_conv::tag<TopoDS_Shape>{}, op);
+  }
+
   pyb::object obj_;
 };
 

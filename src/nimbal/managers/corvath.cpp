@@ -346,6 +346,15 @@ ManagedShapePtr CoreCorvath::create_plane_from_standard(StandardPlane standard_p
   return register_plane("Create plane (" + value + ")", std::move(props), color, std::move(display));
 }
 
+void check_plane_vector_size(PlaneVector which, std::size_t count) {
+  if (count == 3) return;
+  const bool rotation = which == PlaneVector::Rotation;
+  const std::string msg = std::string(rotation ? "rotation_deg" : "translation") + " must hold exactly 3 values, got " +
+                          std::to_string(count);
+  if (rotation) throw WrongType(msg);
+  throw InvalidValue(msg);
+}
+
 ManagedShapePtr CoreCorvath::create_arbitrary_plane(const Point3& translation, const Point3& rotation_deg,
                                                     const Color& color, std::optional<std::string> name) {
   const Point3 n = normal_from_rotation_deg(rotation_deg[0], rotation_deg[1], rotation_deg[2]);

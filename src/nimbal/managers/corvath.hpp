@@ -133,6 +133,13 @@ inline constexpr Color DEFAULT_PLANE_COLOR{0.4, 0.8, 1.0};
 // (0, 0, 1) turned about world X, then Y, then Z (degrees).
 Point3 normal_from_rotation_deg(double rx, double ry, double rz);
 
+// The two points of create_arbitrary_plane, as the host names them.
+enum class PlaneVector { Translation, Rotation };
+// Refuses a count of values other than three: for the rotation a wrong type
+// (WrongType), for the translation a wrong value (InvalidValue), as the host
+// tells them apart.
+void check_plane_vector_size(PlaneVector which, std::size_t count);
+
 // What the manager reads of a sketch manager when a sketch is committed or
 // restored (it never writes to it).
 class SketchSource {
@@ -143,6 +150,31 @@ class SketchSource {
   // Null when there is no such record.
   virtual ManagedShapePtr get_shape(const std::string& shape_id) = 0;
 };
+
+// One record of a sketch manager as a host's object gives it: none, one of
+// our own ManagedShape objects, or a look-alike read field by field.
+class SketchRecordReader {
+ public:
+  enum class Kind { None, Managed, Fields };
+  virtual ~SketchRecordReader() = default;
+  virtual Kind kind() const = 0;
+  // Kind::Managed: the record itself.
+  virtual ManagedShapePtr managed() const = 0;
+  // Kind::Fields: the object's identity (for the cycle check), its shape,
+  // type, name, colour and record (read in that order), its components (as
+  // readers, not read yet) and, read last, its parent id.
+  virtual const void* identity() const = 0;
+  virtual void read_fields(ManagedShape& out) = 0;
+  virtual std::vector<std::unique_ptr<SketchRecordReader>> components() = 0;
+  virtual std::optional<std::string> parent_id() = 0;
+};
+
+// The record `root` reads as a ManagedShape, null for none. Look-alike
+// records are read depth first without recursion, so a union chain of any
+// depth is read with the heap: each record's fields, its components (each
+// read whole in turn; none among them is passed over), then its parent id.
+// A record among its own components is refused (InvalidValue).
+ManagedShapePtr read_sketch_record(SketchRecordReader& root);
 
 // The snapshot of a managed shape: its record deep-copied, the rest shared.
 SnapshotPtr snapshot_of(const ManagedShape& ms);

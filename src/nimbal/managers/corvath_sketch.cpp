@@ -17,15 +17,56 @@
 namespace nimbal::managers {
 
 using namespace nimbal::models;
+using registry::is_boolean;
 
 namespace {
-
-bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
 
 // The inputs of a union or subtraction that its copy follows.
 bool followed(const ManagedShapePtr& c) { return c && !c->shape.IsNull(); }
 
 }  // namespace
+
+ManagedShapePtr read_sketch_record(SketchRecordReader& root) {
+  using Kind = SketchRecordReader::Kind;
+  const Kind root_kind = root.kind();
+  if (root_kind == Kind::None) return nullptr;
+  if (root_kind == Kind::Managed) return root.managed();
+  struct Frame {
+    SketchRecordReader* src;
+    ManagedShapePtr ms;
+    std::vector<std::unique_ptr<SketchRecordReader>> components;
+    std::size_t next = 0;
+  };
+  std::unordered_set<const void*> path;
+  std::vector<Frame> stack;
+  auto open = [&](SketchRecordReader& r) {
+    if (!path.insert(r.identity()).second)
+      throw InvalidValue("a sketch record holds itself among its components");
+    auto ms = std::make_shared<ManagedShape>();
+    r.read_fields(*ms);
+    stack.push_back(Frame{&r, std::move(ms), r.components()});
+  };
+  open(root);
+  ManagedShapePtr done;
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (f.next < f.components.size()) {
+      SketchRecordReader& c = *f.components[f.next++];
+      const Kind kind = c.kind();
+      if (kind == Kind::Fields)
+        open(c);
+      else if (kind == Kind::Managed)
+        f.ms->components.push_back(c.managed());
+      continue;
+    }
+    f.ms->parent_id = f.src->parent_id();
+    done = std::move(f.ms);
+    path.erase(f.src->identity());
+    stack.pop_back();
+    if (!stack.empty()) stack.back().ms->components.push_back(done);
+  }
+  return done;
+}
 
 std::vector<ManagedShapePtr> CoreCorvath::sketch_records(SketchSource& tessik) {
   std::vector<ManagedShapePtr> records;

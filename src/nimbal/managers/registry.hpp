@@ -29,6 +29,8 @@ const T* as(const Quenby& rec) {
   return rec.is<T>() ? static_cast<const T*>(&rec) : nullptr;
 }
 
+inline bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
+
 // "Box_", "Sketch_polyline_": the value with its first letter raised and the
 // rest lowered.
 inline std::string display_prefix(ShapeType t) {
@@ -426,10 +428,11 @@ void register_combination(Manager& m, NamedRegistry& shapes, const ManagedShapeP
 }
 
 // Restores one entry and calls the manager's hook for what the restore did
-// to the host's view: shown, changed, or hidden.
+// to the host's view: shown, changed, or hidden. A null snapshot is refused:
+// no state holds one for an entry to restore.
 template <class Manager>
 void restore_and_report(Manager& m, NamedRegistry& shapes, const std::string& shape_id, const SnapshotPtr& snapshot) {
-  if (!snapshot) return;
+  if (!snapshot) throw WrongType("snapshot must be a _ShapeSnapshot");
   auto [ms, change] = restore_entry(shapes, shape_id, *snapshot);
   switch (change) {
     case Restored::Created:

@@ -6,6 +6,7 @@
 namespace nimbal::managers {
 
 using namespace nimbal::models;
+using registry::is_boolean;
 using registry::as;
 using registry::new_state;
 using registry::single;
@@ -15,8 +16,6 @@ namespace {
 std::vector<PolylinePoint> polyline_points(const std::vector<Point2>& points) {
   return std::vector<PolylinePoint>(points.begin(), points.end());
 }
-
-bool is_boolean(ShapeType t) { return t == ShapeType::UNION || t == ShapeType::SUBTRACTION; }
 
 }  // namespace
 
@@ -202,21 +201,25 @@ TopoDS_Shape CoreTessik::_build_shape_from_properties(ShapeType t, const Quenby&
   }
 }
 
-TopoDS_Shape CoreTessik::_recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props) {
-  if (ms.components.empty() || !is_boolean(ms.shape_type)) return ms.shape;
-  const bool fuse = ms.shape_type == ShapeType::UNION;
-  TopoDS_Shape result = ms.components[0]->shape;
-  for (std::size_t i = 1; i < ms.components.size(); ++i) {
-    const TopoDS_Shape& next = ms.components[i]->shape;
+std::optional<TopoDS_Shape> CoreTessik::fold(bool fuse, const std::vector<ManagedShapePtr>& parts,
+                                             const Quenby* rec) {
+  TopoDS_Shape result = parts[0]->shape;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    const TopoDS_Shape& next = parts[i]->shape;
     result = fuse ? fandor_->fuse_shapes(result, next) : fandor_->cut_shapes(result, next);
-    if (result.IsNull()) return result;
+    if (result.IsNull()) return std::nullopt;
   }
-  const Quenby* rec = override_props ? override_props : ms.properties.get();
   if (rec) {
     if (auto* b = as<BooleanProperties>(*rec); b && b->remove_internal_edges)
       result = fandor_->unify_same_domain(result);
   }
   return result;
+}
+
+TopoDS_Shape CoreTessik::_recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props) {
+  if (ms.components.empty() || !is_boolean(ms.shape_type)) return ms.shape;
+  return fold(ms.shape_type == ShapeType::UNION, ms.components, override_props ? override_props : ms.properties.get())
+      .value_or(TopoDS_Shape());
 }
 
 bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& properties) {
@@ -290,16 +293,12 @@ std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<s
     if (in->shape.IsNull()) return std::nullopt;
 
   StatePtr before = registry::combination_before(inputs);
-  TopoDS_Shape result = inputs[0]->shape;
   const Color color = inputs[0]->color;
-  for (std::size_t i = 1; i < inputs.size(); ++i) {
-    result = fuse ? fandor_->fuse_shapes(result, inputs[i]->shape) : fandor_->cut_shapes(result, inputs[i]->shape);
-    if (result.IsNull()) return std::nullopt;
-  }
   if (!properties) properties = std::make_shared<BooleanProperties>();
-  if (properties->remove_internal_edges) result = fandor_->unify_same_domain(result);
+  const std::optional<TopoDS_Shape> result = fold(fuse, inputs, properties.get());
+  if (!result) return std::nullopt;
 
-  ManagedShapePtr ms = registry::combination_entry(*this, shapes_, type, result, color, std::move(properties));
+  ManagedShapePtr ms = registry::combination_entry(*this, shapes_, type, *result, color, std::move(properties));
   registry::register_combination(*this, shapes_, ms, inputs, shape_ids, before,
                                  fuse ? "Union sketch shapes" : "Subtract sketch shapes");
   return ms->shape_id;

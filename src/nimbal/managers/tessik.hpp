@@ -151,6 +151,9 @@ class CoreTessik {
                                      std::shared_ptr<models::BooleanProperties> properties);
   ManagedShapePtr find(const std::string& id) const;
   std::string free_shape_id(ShapeType t);
+  // The parts' shapes fused or cut in turn (none as soon as a step gives
+  // none), then merged when `rec` is a BooleanProperties asking for it.
+  std::optional<TopoDS_Shape> fold(bool fuse, const std::vector<ManagedShapePtr>& parts, const Quenby* rec);
 
   std::string plane_id_;
   PlanePtr plane_props_;
