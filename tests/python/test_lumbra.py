@@ -117,6 +117,13 @@ def test_setup_initial_view_prefers_stored_gradient(scene, capture_logs):
     assert records(capture_logs) == []
 
 
+def test_a_kernel_enumeration_of_the_wrong_type_is_named_in_the_refusal(scene, capture_logs):
+    scene.lumbra.set_background_gradient((1, 0, 0), (0, 0, 1), 5)
+    err = assert_one_error(capture_logs, "Error setting background gradient: ")
+    assert "must be a Aspect_GradientFillMethod, not 'int'" in err.getMessage()
+    assert isinstance(err.exc_info[1], TypeError)
+
+
 def test_setup_initial_view_without_view_logs_once(capture_logs):
     lb = Lumbra(None, None, None)
     lb.setup_initial_view()

@@ -162,13 +162,25 @@ std::optional<E> value(pyb::handle v, tag<std::optional<E>>, std::string_view) {
   return from_py::member_or_none<E>(v);
 }
 
+// "a <name>" for a value of type T. A class registered with pybind11 has a
+// placeholder for its caster's name, filled in only in signatures: its
+// Python class name stands in.
+template <class T>
+std::string kind_of() {
+  const std::string text = pyb::detail::make_caster<T>::name.text;
+  if (text.find('%') == std::string::npos) return "a " + text;
+  if (auto* info = pyb::detail::get_type_info(typeid(T)))
+    return "a " + pyb::handle(reinterpret_cast<PyObject*>(info->type)).attr("__name__").cast<std::string>();
+  return "a " + pyb::type_id<T>();
+}
+
 // Everything else through its registered caster.
 template <class T>
 T value(pyb::handle v, tag<T>, std::string_view what) {
   try {
     return pyb::cast<T>(v);
   } catch (const pyb::cast_error&) {
-    from_py::wrong_type(what, std::string("a ") + pyb::detail::make_caster<T>::name.text, v);
+    from_py::wrong_type(what, kind_of<T>(), v);
   }
 }
 
