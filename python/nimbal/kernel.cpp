@@ -12,6 +12,7 @@
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
 namespace doc = nimbal::py::kernel::doc;
+using nimbal::py::bind_enum;
 
 namespace {
 
@@ -45,23 +46,12 @@ PYBIND11_MODULE(kernel, m) {
     }
   });
 
-  pyb::enum_<TopAbs_ShapeEnum>(m, "TopAbs_ShapeEnum")
-      .value("TopAbs_COMPOUND", TopAbs_COMPOUND)
-      .value("TopAbs_COMPSOLID", TopAbs_COMPSOLID)
-      .value("TopAbs_SOLID", TopAbs_SOLID)
-      .value("TopAbs_SHELL", TopAbs_SHELL)
-      .value("TopAbs_FACE", TopAbs_FACE)
-      .value("TopAbs_WIRE", TopAbs_WIRE)
-      .value("TopAbs_EDGE", TopAbs_EDGE)
-      .value("TopAbs_VERTEX", TopAbs_VERTEX)
-      .value("TopAbs_SHAPE", TopAbs_SHAPE)
-      .export_values();
-  pyb::enum_<TopAbs_Orientation>(m, "TopAbs_Orientation")
-      .value("TopAbs_FORWARD", TopAbs_FORWARD)
-      .value("TopAbs_REVERSED", TopAbs_REVERSED)
-      .value("TopAbs_INTERNAL", TopAbs_INTERNAL)
-      .value("TopAbs_EXTERNAL", TopAbs_EXTERNAL)
-      .export_values();
+  bind_enum<TopAbs_ShapeEnum>(m, "TopAbs_ShapeEnum", {{"TopAbs_COMPOUND", TopAbs_COMPOUND},
+      {"TopAbs_COMPSOLID", TopAbs_COMPSOLID}, {"TopAbs_SOLID", TopAbs_SOLID}, {"TopAbs_SHELL", TopAbs_SHELL},
+      {"TopAbs_FACE", TopAbs_FACE}, {"TopAbs_WIRE", TopAbs_WIRE}, {"TopAbs_EDGE", TopAbs_EDGE},
+      {"TopAbs_VERTEX", TopAbs_VERTEX}, {"TopAbs_SHAPE", TopAbs_SHAPE}});
+  bind_enum<TopAbs_Orientation>(m, "TopAbs_Orientation", {{"TopAbs_FORWARD", TopAbs_FORWARD},
+      {"TopAbs_REVERSED", TopAbs_REVERSED}, {"TopAbs_INTERNAL", TopAbs_INTERNAL}, {"TopAbs_EXTERNAL", TopAbs_EXTERNAL}});
 
   pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape", doc::shape::cls)
       .def(pyb::init<>())

@@ -15,75 +15,48 @@ namespace pyb = pybind11;
 namespace k = nimbal::kernel;
 
 namespace doc = nimbal::py::kernel::doc;
+using nimbal::py::bind_enum;
 using nimbal::py::tupled;
 
 namespace {
 
 void bind_enums(pyb::module_& m) {
-  pyb::enum_<Quantity_TypeOfColor>(m, "Quantity_TypeOfColor")
-      .value("Quantity_TOC_RGB", Quantity_TOC_RGB)
-      .value("Quantity_TOC_sRGB", Quantity_TOC_sRGB)
-      .value("Quantity_TOC_HLS", Quantity_TOC_HLS)
-      .value("Quantity_TOC_CIELab", Quantity_TOC_CIELab)
-      .value("Quantity_TOC_CIELch", Quantity_TOC_CIELch)
-      .export_values();
-  pyb::enum_<Quantity_NameOfColor>(m, "Quantity_NameOfColor")
-      .value("Quantity_NOC_BLACK", Quantity_NOC_BLACK)
-      .value("Quantity_NOC_WHITE", Quantity_NOC_WHITE)
-      .value("Quantity_NOC_RED", Quantity_NOC_RED)
-      .value("Quantity_NOC_GREEN", Quantity_NOC_GREEN)
-      .value("Quantity_NOC_BLUE1", Quantity_NOC_BLUE1)
-      .value("Quantity_NOC_CYAN1", Quantity_NOC_CYAN1)
-      .value("Quantity_NOC_YELLOW", Quantity_NOC_YELLOW)
-      .value("Quantity_NOC_GRAY", Quantity_NOC_GRAY)
-      .export_values();
-  pyb::enum_<Aspect_TypeOfTriedronPosition>(m, "Aspect_TypeOfTriedronPosition")
-      .value("Aspect_TOTP_CENTER", Aspect_TOTP_CENTER)
-      .value("Aspect_TOTP_TOP", Aspect_TOTP_TOP)
-      .value("Aspect_TOTP_BOTTOM", Aspect_TOTP_BOTTOM)
-      .value("Aspect_TOTP_LEFT", Aspect_TOTP_LEFT)
-      .value("Aspect_TOTP_RIGHT", Aspect_TOTP_RIGHT)
-      .value("Aspect_TOTP_LEFT_LOWER", Aspect_TOTP_LEFT_LOWER)
-      .value("Aspect_TOTP_LEFT_UPPER", Aspect_TOTP_LEFT_UPPER)
-      .value("Aspect_TOTP_RIGHT_LOWER", Aspect_TOTP_RIGHT_LOWER)
-      .value("Aspect_TOTP_RIGHT_UPPER", Aspect_TOTP_RIGHT_UPPER)
-      .export_values();
-  pyb::enum_<V3d_TypeOfVisualization>(m, "V3d_TypeOfVisualization")
-      .value("V3d_WIREFRAME", V3d_WIREFRAME)
-      .value("V3d_ZBUFFER", V3d_ZBUFFER)
-      .export_values();
-  pyb::enum_<Aspect_GradientFillMethod>(m, "Aspect_GradientFillMethod")
-      .value("Aspect_GradientFillMethod_None", Aspect_GradientFillMethod_None)
-      .value("Aspect_GradientFillMethod_Horizontal", Aspect_GradientFillMethod_Horizontal)
-      .value("Aspect_GradientFillMethod_Vertical", Aspect_GradientFillMethod_Vertical)
-      .value("Aspect_GradientFillMethod_Diagonal1", Aspect_GradientFillMethod_Diagonal1)
-      .value("Aspect_GradientFillMethod_Diagonal2", Aspect_GradientFillMethod_Diagonal2)
-      .value("Aspect_GradientFillMethod_Corner1", Aspect_GradientFillMethod_Corner1)
-      .value("Aspect_GradientFillMethod_Corner2", Aspect_GradientFillMethod_Corner2)
-      .value("Aspect_GradientFillMethod_Corner3", Aspect_GradientFillMethod_Corner3)
-      .value("Aspect_GradientFillMethod_Corner4", Aspect_GradientFillMethod_Corner4)
-      .value("Aspect_GradientFillMethod_Elliptical", Aspect_GradientFillMethod_Elliptical)
-      .export_values();
-  pyb::enum_<Aspect_TypeOfLine>(m, "Aspect_TypeOfLine")
-      .value("Aspect_TOL_EMPTY", Aspect_TOL_EMPTY)
-      .value("Aspect_TOL_SOLID", Aspect_TOL_SOLID)
-      .value("Aspect_TOL_DASH", Aspect_TOL_DASH)
-      .value("Aspect_TOL_DOT", Aspect_TOL_DOT)
-      .value("Aspect_TOL_DOTDASH", Aspect_TOL_DOTDASH)
-      .value("Aspect_TOL_USERDEFINED", Aspect_TOL_USERDEFINED)
-      .export_values();
-  pyb::enum_<Prs3d_TypeOfHighlight>(m, "Prs3d_TypeOfHighlight")
-      .value("Prs3d_TypeOfHighlight_None", Prs3d_TypeOfHighlight_None)
-      .value("Prs3d_TypeOfHighlight_Selected", Prs3d_TypeOfHighlight_Selected)
-      .value("Prs3d_TypeOfHighlight_Dynamic", Prs3d_TypeOfHighlight_Dynamic)
-      .value("Prs3d_TypeOfHighlight_LocalSelected", Prs3d_TypeOfHighlight_LocalSelected)
-      .value("Prs3d_TypeOfHighlight_LocalDynamic", Prs3d_TypeOfHighlight_LocalDynamic)
-      .value("Prs3d_TypeOfHighlight_SubIntensity", Prs3d_TypeOfHighlight_SubIntensity)
-      .export_values();
-  pyb::enum_<AIS_DisplayMode>(m, "AIS_DisplayMode")
-      .value("AIS_WireFrame", AIS_WireFrame)
-      .value("AIS_Shaded", AIS_Shaded)
-      .export_values();
+  bind_enum<Quantity_TypeOfColor>(m, "Quantity_TypeOfColor", {{"Quantity_TOC_RGB", Quantity_TOC_RGB},
+      {"Quantity_TOC_sRGB", Quantity_TOC_sRGB}, {"Quantity_TOC_HLS", Quantity_TOC_HLS},
+      {"Quantity_TOC_CIELab", Quantity_TOC_CIELab}, {"Quantity_TOC_CIELch", Quantity_TOC_CIELch}});
+  bind_enum<Quantity_NameOfColor>(m, "Quantity_NameOfColor", {{"Quantity_NOC_BLACK", Quantity_NOC_BLACK},
+      {"Quantity_NOC_WHITE", Quantity_NOC_WHITE}, {"Quantity_NOC_RED", Quantity_NOC_RED},
+      {"Quantity_NOC_GREEN", Quantity_NOC_GREEN}, {"Quantity_NOC_BLUE1", Quantity_NOC_BLUE1},
+      {"Quantity_NOC_CYAN1", Quantity_NOC_CYAN1}, {"Quantity_NOC_YELLOW", Quantity_NOC_YELLOW},
+      {"Quantity_NOC_GRAY", Quantity_NOC_GRAY}});
+  bind_enum<Aspect_TypeOfTriedronPosition>(m, "Aspect_TypeOfTriedronPosition", {{"Aspect_TOTP_CENTER", Aspect_TOTP_CENTER},
+      {"Aspect_TOTP_TOP", Aspect_TOTP_TOP}, {"Aspect_TOTP_BOTTOM", Aspect_TOTP_BOTTOM},
+      {"Aspect_TOTP_LEFT", Aspect_TOTP_LEFT}, {"Aspect_TOTP_RIGHT", Aspect_TOTP_RIGHT},
+      {"Aspect_TOTP_LEFT_LOWER", Aspect_TOTP_LEFT_LOWER}, {"Aspect_TOTP_LEFT_UPPER", Aspect_TOTP_LEFT_UPPER},
+      {"Aspect_TOTP_RIGHT_LOWER", Aspect_TOTP_RIGHT_LOWER}, {"Aspect_TOTP_RIGHT_UPPER", Aspect_TOTP_RIGHT_UPPER}});
+  bind_enum<V3d_TypeOfVisualization>(m, "V3d_TypeOfVisualization", {{"V3d_WIREFRAME", V3d_WIREFRAME},
+      {"V3d_ZBUFFER", V3d_ZBUFFER}});
+  bind_enum<Aspect_GradientFillMethod>(m, "Aspect_GradientFillMethod", {{"Aspect_GradientFillMethod_None", Aspect_GradientFillMethod_None},
+      {"Aspect_GradientFillMethod_Horizontal", Aspect_GradientFillMethod_Horizontal},
+      {"Aspect_GradientFillMethod_Vertical", Aspect_GradientFillMethod_Vertical},
+      {"Aspect_GradientFillMethod_Diagonal1", Aspect_GradientFillMethod_Diagonal1},
+      {"Aspect_GradientFillMethod_Diagonal2", Aspect_GradientFillMethod_Diagonal2},
+      {"Aspect_GradientFillMethod_Corner1", Aspect_GradientFillMethod_Corner1},
+      {"Aspect_GradientFillMethod_Corner2", Aspect_GradientFillMethod_Corner2},
+      {"Aspect_GradientFillMethod_Corner3", Aspect_GradientFillMethod_Corner3},
+      {"Aspect_GradientFillMethod_Corner4", Aspect_GradientFillMethod_Corner4},
+      {"Aspect_GradientFillMethod_Elliptical", Aspect_GradientFillMethod_Elliptical}});
+  bind_enum<Aspect_TypeOfLine>(m, "Aspect_TypeOfLine", {{"Aspect_TOL_EMPTY", Aspect_TOL_EMPTY},
+      {"Aspect_TOL_SOLID", Aspect_TOL_SOLID}, {"Aspect_TOL_DASH", Aspect_TOL_DASH},
+      {"Aspect_TOL_DOT", Aspect_TOL_DOT}, {"Aspect_TOL_DOTDASH", Aspect_TOL_DOTDASH},
+      {"Aspect_TOL_USERDEFINED", Aspect_TOL_USERDEFINED}});
+  bind_enum<Prs3d_TypeOfHighlight>(m, "Prs3d_TypeOfHighlight", {{"Prs3d_TypeOfHighlight_None", Prs3d_TypeOfHighlight_None},
+      {"Prs3d_TypeOfHighlight_Selected", Prs3d_TypeOfHighlight_Selected},
+      {"Prs3d_TypeOfHighlight_Dynamic", Prs3d_TypeOfHighlight_Dynamic},
+      {"Prs3d_TypeOfHighlight_LocalSelected", Prs3d_TypeOfHighlight_LocalSelected},
+      {"Prs3d_TypeOfHighlight_LocalDynamic", Prs3d_TypeOfHighlight_LocalDynamic},
+      {"Prs3d_TypeOfHighlight_SubIntensity", Prs3d_TypeOfHighlight_SubIntensity}});
+  bind_enum<AIS_DisplayMode>(m, "AIS_DisplayMode", {{"AIS_WireFrame", AIS_WireFrame}, {"AIS_Shaded", AIS_Shaded}});
 }
 
 void bind_color(pyb::module_& m) {
@@ -162,8 +135,7 @@ void bind_windows(pyb::module_& m) {
       .def("Map", &Aspect_Window::Map, doc::window::Map)
       .def("IsMapped", &Aspect_Window::IsMapped, doc::window::IsMapped);
   pyb::class_<Xw_Window, Aspect_Window, Handle(Xw_Window)>(m, "Xw_Window", doc::window::x_window)
-      .def(pyb::init(&k::x_window), pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"),
-           pyb::arg("width"), pyb::arg("height"))
+      .def(pyb::init(&k::x_window), pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"), pyb::arg("width"), pyb::arg("height"))
       // Over a window the host's toolkit made (Tk's winfo_id(), Qt's winId()):
       // the view draws into the host's widget, and MustBeResized reads the
       // widget's size again after the toolkit resized it.
@@ -173,13 +145,10 @@ void bind_windows(pyb::module_& m) {
 void bind_viewer(pyb::module_& m) {
   using Camera = Graphic3d_Camera;
   pyb::class_<Camera, Handle(Camera)> cam(m, "Graphic3d_Camera", doc::camera::cls);
-  pyb::enum_<Camera::Projection>(cam, "Projection")
-      .value("Projection_Orthographic", Camera::Projection_Orthographic)
-      .value("Projection_Perspective", Camera::Projection_Perspective)
-      .value("Projection_Stereo", Camera::Projection_Stereo)
-      .value("Projection_MonoLeftEye", Camera::Projection_MonoLeftEye)
-      .value("Projection_MonoRightEye", Camera::Projection_MonoRightEye)
-      .export_values();
+  bind_enum<Camera::Projection>(cam, "Projection", {{"Projection_Orthographic", Camera::Projection_Orthographic},
+      {"Projection_Perspective", Camera::Projection_Perspective}, {"Projection_Stereo", Camera::Projection_Stereo},
+      {"Projection_MonoLeftEye", Camera::Projection_MonoLeftEye},
+      {"Projection_MonoRightEye", Camera::Projection_MonoRightEye}});
   cam.def("ProjectionType", &Camera::ProjectionType, doc::camera::ProjectionType)
       .def("SetProjectionType", &Camera::SetProjectionType, pyb::arg("projection"), doc::camera::SetProjectionType)
       .def("SetProjectionType", &k::set_projection_type, pyb::arg("projection"))
@@ -229,9 +198,8 @@ void bind_view(pyb::module_& m) {
       .def("SetBgGradientColors", &View::SetBgGradientColors, pyb::arg("color1"), pyb::arg("color2"),
            pyb::arg("method") = Aspect_GradientFillMethod_Horizontal, pyb::arg("update") = false, doc::view::SetBgGradientColors)
       .def("GradientBackground", tupled<&k::gradient_background>, doc::view::GradientBackground)
-      .def("TriedronDisplay", &k::triedron_display, pyb::arg("position") = Aspect_TOTP_CENTER,
-           pyb::arg("color") = Quantity_Color(Quantity_NOC_WHITE), pyb::arg("scale") = 0.02,
-           pyb::arg("mode") = V3d_WIREFRAME, doc::view::TriedronDisplay)
+      .def("TriedronDisplay", &k::triedron_display, pyb::arg("position") = Aspect_TOTP_CENTER, pyb::arg("color") = Quantity_Color(Quantity_NOC_WHITE),
+           pyb::arg("scale") = 0.02, pyb::arg("mode") = V3d_WIREFRAME, doc::view::TriedronDisplay)
       .def("TriedronErase", &View::TriedronErase, doc::view::TriedronErase)
       .def("Dump", &k::dump, pyb::arg("file"), doc::view::Dump);
 }
@@ -248,8 +216,7 @@ void bind_context(pyb::module_& m) {
       .def("RemoveAll", &Context::RemoveAll, pyb::arg("update"), doc::context::RemoveAll)
       .def("IsDisplayed", &k::is_displayed, pyb::arg("obj"), doc::context::IsDisplayed)
       .def("DisplayedObjects", &k::displayed_objects, doc::context::DisplayedObjects)
-      .def("SetDisplayMode", pyb::overload_cast<const Standard_Integer, const Standard_Boolean>(&Context::SetDisplayMode),
-           pyb::arg("mode"), pyb::arg("update"), doc::context::SetDisplayMode)
+      .def("SetDisplayMode", pyb::overload_cast<int, bool>(&Context::SetDisplayMode), pyb::arg("mode"), pyb::arg("update"), doc::context::SetDisplayMode)
       .def("DisplayMode", &Context::DisplayMode, doc::context::DisplayMode)
       .def("UpdateCurrentViewer", &Context::UpdateCurrentViewer, doc::context::UpdateCurrentViewer)
       .def("ClearSelected", &Context::ClearSelected, pyb::arg("update"), doc::context::ClearSelected)

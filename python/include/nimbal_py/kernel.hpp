@@ -175,3 +175,20 @@ std::size_t object_hash(const T& a) {
 }
 
 }  // namespace nimbal::py
+
+// ---- the kernel's enumerations ----
+
+#include <initializer_list>
+
+namespace nimbal::py {
+
+// A kernel enumeration under `scope` (a module or a class), its members
+// listed in order and exported beside it as the kernel names them.
+template <class E, class Scope>
+void bind_enum(Scope& scope, const char* name, std::initializer_list<std::pair<const char*, E>> members) {
+  pyb::enum_<E> e(scope, name);
+  for (const auto& [member, value] : members) e.value(member, value);
+  e.export_values();
+}
+
+}  // namespace nimbal::py
