@@ -3,33 +3,28 @@
 // look at a shape.
 #include "nimbal/kernel.hpp"
 
-#include <climits>
-
 #include "nimbal_py/host_errors.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "kernel_docs.hpp"
 
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
+namespace doc = nimbal::py::kernel::doc;
+using nimbal::py::bind_enum;
 
 namespace {
 
 template <class T>
-void bind_subtype(pyb::module_& m, const char* name, const char* doc) {
-  pyb::class_<T, TopoDS_Shape>(m, name, doc).def(pyb::init<>(), "A null shape of this type.");
+void bind_subtype(pyb::module_& m, const char* name, const char* text) {
+  pyb::class_<T, TopoDS_Shape>(m, name, text).def(pyb::init<>(), doc::shape::subtype_init);
 }
 
-NIMBAL_PY_NAME(bounds_name, "tuple[float, float, float, float, float, float] | None");
 }  // namespace
 
 PYBIND11_MODULE(kernel, m) {
-  m.doc() = R"(Kernel objects and shape queries of nimbal.
-
-The shapes the other modules take and give, the viewer objects a host builds
-a 3D view from (display connection, graphic driver, window, viewer, view,
-interactive context and objects), and queries that measure a shape. A failure
-inside the kernel raises KernelError.)";
+  m.doc() = doc::module;
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
   k::route_kernel_messages();
@@ -39,8 +34,7 @@ inside the kernel raises KernelError.)";
   // Kept for the interpreter's lifetime (no destructor running after it ends).
   static PyObject* kernel_error =
       pyb::exception<k::KernelError>(m, "KernelError", PyExc_RuntimeError).release().ptr();
-  PyObject_SetAttrString(kernel_error, "__doc__",
-                         pyb::str("A kernel operation failed; the message is the kernel's own.").ptr());
+  PyObject_SetAttrString(kernel_error, "__doc__", pyb::str(doc::kernel_error).ptr());
   // One translation for every module: kernel failures raise KernelError.
   pyb::register_exception_translator([](std::exception_ptr p) {
     try {
@@ -52,65 +46,42 @@ inside the kernel raises KernelError.)";
     }
   });
 
-  pyb::enum_<TopAbs_ShapeEnum>(m, "TopAbs_ShapeEnum")
-      .value("TopAbs_COMPOUND", TopAbs_COMPOUND)
-      .value("TopAbs_COMPSOLID", TopAbs_COMPSOLID)
-      .value("TopAbs_SOLID", TopAbs_SOLID)
-      .value("TopAbs_SHELL", TopAbs_SHELL)
-      .value("TopAbs_FACE", TopAbs_FACE)
-      .value("TopAbs_WIRE", TopAbs_WIRE)
-      .value("TopAbs_EDGE", TopAbs_EDGE)
-      .value("TopAbs_VERTEX", TopAbs_VERTEX)
-      .value("TopAbs_SHAPE", TopAbs_SHAPE)
-      .export_values();
-  pyb::enum_<TopAbs_Orientation>(m, "TopAbs_Orientation")
-      .value("TopAbs_FORWARD", TopAbs_FORWARD)
-      .value("TopAbs_REVERSED", TopAbs_REVERSED)
-      .value("TopAbs_INTERNAL", TopAbs_INTERNAL)
-      .value("TopAbs_EXTERNAL", TopAbs_EXTERNAL)
-      .export_values();
+  bind_enum<TopAbs_ShapeEnum>(m, "TopAbs_ShapeEnum", {{"TopAbs_COMPOUND", TopAbs_COMPOUND},
+      {"TopAbs_COMPSOLID", TopAbs_COMPSOLID}, {"TopAbs_SOLID", TopAbs_SOLID}, {"TopAbs_SHELL", TopAbs_SHELL},
+      {"TopAbs_FACE", TopAbs_FACE}, {"TopAbs_WIRE", TopAbs_WIRE}, {"TopAbs_EDGE", TopAbs_EDGE},
+      {"TopAbs_VERTEX", TopAbs_VERTEX}, {"TopAbs_SHAPE", TopAbs_SHAPE}});
+  bind_enum<TopAbs_Orientation>(m, "TopAbs_Orientation", {{"TopAbs_FORWARD", TopAbs_FORWARD},
+      {"TopAbs_REVERSED", TopAbs_REVERSED}, {"TopAbs_INTERNAL", TopAbs_INTERNAL}, {"TopAbs_EXTERNAL", TopAbs_EXTERNAL}});
 
-  pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape", "A kernel shape: a null shape, or a topology of the type ShapeType() names.\n\nShapes compare (==) and hash by IsSame: the same topology, whatever its orientation.")
+  pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape", doc::shape::cls)
       .def(pyb::init<>())
-      .def("IsNull", &TopoDS_Shape::IsNull, "Whether the shape holds no topology.")
-      .def("ShapeType", &k::shape_type, "The topology's type (compound down to vertex).\n\nRaises KernelError for a null shape.")
-      .def("Orientation", &k::orientation, "The shape's orientation (forward, reversed, internal or external).\n\nRaises KernelError for a null shape.")
-      .def("IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"), "Whether other shares this shape's topology and location, whatever the orientation.")
-      .def("IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"), "Whether other shares topology, location and orientation.")
-      .def("IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"), "Whether other shares this shape's topology, whatever the location and orientation.")
-      .def("Reversed", &k::reversed, "A copy with the opposite orientation.\n\nRaises KernelError for a null shape.")
-      .def("NbChildren", &TopoDS_Shape::NbChildren, "Number of direct sub-shapes.")
-      // Same sub-shape in the sense of TopExp::MapShapes: orientation ignored.
-      .def("__eq__", [](const TopoDS_Shape& a, const TopoDS_Shape& b) { return a.IsSame(b); },
-           pyb::is_operator())
-      .def("__ne__", [](const TopoDS_Shape& a, const TopoDS_Shape& b) { return !a.IsSame(b); },
-           pyb::is_operator())
-      .def("__hash__", [](const TopoDS_Shape& s) { return s.HashCode(INT_MAX); })
+      .def("IsNull", &TopoDS_Shape::IsNull, doc::shape::IsNull)
+      .def("ShapeType", &k::shape_type, doc::shape::ShapeType)
+      .def("Orientation", &k::orientation, doc::shape::Orientation)
+      .def("IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"), doc::shape::IsSame)
+      .def("IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"), doc::shape::IsEqual)
+      .def("IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"), doc::shape::IsPartner)
+      .def("Reversed", &k::reversed, doc::shape::Reversed)
+      .def("NbChildren", &TopoDS_Shape::NbChildren, doc::shape::NbChildren)
+      .def("__eq__", &TopoDS_Shape::IsSame, pyb::is_operator())
+      .def("__ne__", &k::not_same, pyb::is_operator())
+      .def("__hash__", &k::hash_code)
       .def("__repr__", &k::describe);
-  bind_subtype<TopoDS_Compound>(m, "TopoDS_Compound", "A kernel compound: any shapes grouped.");
-  bind_subtype<TopoDS_CompSolid>(m, "TopoDS_CompSolid", "A kernel compound solid: solids sharing faces.");
-  bind_subtype<TopoDS_Solid>(m, "TopoDS_Solid", "A kernel solid.");
-  bind_subtype<TopoDS_Shell>(m, "TopoDS_Shell", "A kernel shell: faces joined at their edges.");
-  bind_subtype<TopoDS_Face>(m, "TopoDS_Face", "A kernel face.");
-  bind_subtype<TopoDS_Wire>(m, "TopoDS_Wire", "A kernel wire: edges joined end to end.");
-  bind_subtype<TopoDS_Edge>(m, "TopoDS_Edge", "A kernel edge.");
-  bind_subtype<TopoDS_Vertex>(m, "TopoDS_Vertex", "A kernel vertex.");
+  bind_subtype<TopoDS_Compound>(m, "TopoDS_Compound", doc::shape::compound);
+  bind_subtype<TopoDS_CompSolid>(m, "TopoDS_CompSolid", doc::shape::compsolid);
+  bind_subtype<TopoDS_Solid>(m, "TopoDS_Solid", doc::shape::solid);
+  bind_subtype<TopoDS_Shell>(m, "TopoDS_Shell", doc::shape::shell);
+  bind_subtype<TopoDS_Face>(m, "TopoDS_Face", doc::shape::face);
+  bind_subtype<TopoDS_Wire>(m, "TopoDS_Wire", doc::shape::wire);
+  bind_subtype<TopoDS_Edge>(m, "TopoDS_Edge", doc::shape::edge);
+  bind_subtype<TopoDS_Vertex>(m, "TopoDS_Vertex", doc::shape::vertex);
 
-  m.def("volume", &k::volume, pyb::arg("shape"), "Volume of the shape's solids (0 for a null shape).");
-  m.def("area", &k::area, pyb::arg("shape"), "Area of the shape's faces (0 for a null shape).");
-  m.def("length", &k::length, pyb::arg("shape"), "Length of the shape's edges (0 for a null shape).");
-  m.def(
-      "bounding_box",
-      [](const TopoDS_Shape& s) -> nimbal::py::typed<bounds_name> {
-        auto b = k::bounding_box(s);
-        if (!b) return pyb::none();
-        return pyb::make_tuple(b->xmin, b->ymin, b->zmin, b->xmax, b->ymax, b->zmax);
-      },
-      pyb::arg("shape"),
-      "(xmin, ymin, zmin, xmax, ymax, zmax) of the exact bounds, or None for a null or empty shape.");
-  m.def("sub_shapes", &k::sub_shapes, pyb::arg("shape"), pyb::arg("type"),
-        "Unique sub-shapes of the type, in TopExp::MapShapes order (the sub-shape indices).");
-  m.def("is_valid", &k::is_valid, pyb::arg("shape"), "BRepCheck_Analyzer's verdict; False for a null shape.");
+  m.def("volume", &k::volume, pyb::arg("shape"), doc::volume);
+  m.def("area", &k::area, pyb::arg("shape"), doc::area);
+  m.def("length", &k::length, pyb::arg("shape"), doc::length);
+  m.def("bounding_box", &k::bounding_box, pyb::arg("shape"), doc::bounding_box);
+  m.def("sub_shapes", &k::sub_shapes, pyb::arg("shape"), pyb::arg("type"), doc::sub_shapes);
+  m.def("is_valid", &k::is_valid, pyb::arg("shape"), doc::is_valid);
   void nimbal_bind_kernel_viewer(pyb::module_&); nimbal_bind_kernel_viewer(m);  // kernel_viewer.cpp
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

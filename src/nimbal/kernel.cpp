@@ -22,6 +22,7 @@
 #include <Standard_NullObject.hxx>
 
 #include <atomic>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <mutex>
@@ -136,6 +137,10 @@ std::string describe(const TopoDS_Shape& shape) {
   return std::string("<") + type_name(shape) + (shape.IsNull() ? " (null)>" : ">");
 }
 
+bool not_same(const TopoDS_Shape& a, const TopoDS_Shape& b) { return !a.IsSame(b); }
+
+int hash_code(const TopoDS_Shape& shape) { return shape.HashCode(INT_MAX); }
+
 namespace {
 
 // The sum of a measure over the unique sub-shapes of `type`.
@@ -177,7 +182,8 @@ std::optional<Bounds> bounding_box(const TopoDS_Shape& shape) {
   BRepBndLib::AddOptimal(shape, box, /*useTriangulation=*/false, /*useShapeTolerance=*/false);
   if (box.IsVoid()) return std::nullopt;
   Bounds b{};
-  box.Get(b.xmin, b.ymin, b.zmin, b.xmax, b.ymax, b.zmax);
+  auto& [xmin, ymin, zmin, xmax, ymax, zmax] = b;
+  box.Get(xmin, ymin, zmin, xmax, ymax, zmax);
   return b;
 }
 

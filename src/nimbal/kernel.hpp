@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <Standard_Failure.hxx>
@@ -26,15 +27,19 @@ TopoDS_Shape reversed(const TopoDS_Shape& shape);
 // How a shape shows itself: "<TopoDS_Solid>", "<TopoDS_Shape (null)>".
 std::string describe(const TopoDS_Shape& shape);
 
+// Shapes are equal as sub-shapes are in TopExp::MapShapes: the same
+// topology and location, whatever the orientation; the hash agrees.
+bool not_same(const TopoDS_Shape& a, const TopoDS_Shape& b);
+int hash_code(const TopoDS_Shape& shape);
+
 // Measures of the whole shape (0 for a null shape): volume of its solids,
 // area of its faces, length of its unique edges.
 double volume(const TopoDS_Shape& shape);
 double area(const TopoDS_Shape& shape);
 double length(const TopoDS_Shape& shape);
 
-struct Bounds {
-  double xmin, ymin, zmin, xmax, ymax, zmax;
-};
+// xmin, ymin, zmin, xmax, ymax, zmax.
+using Bounds = std::tuple<double, double, double, double, double, double>;
 // Exact (not enlarged) bounds; none for a null or empty shape.
 std::optional<Bounds> bounding_box(const TopoDS_Shape& shape);
 

@@ -72,6 +72,10 @@ const Handle(AIS_InteractiveObject)& object(const Handle(AIS_InteractiveObject)&
 
 }  // namespace
 
+Handle(Aspect_DisplayConnection) display_connection(const std::string& display_name) {
+  return new Aspect_DisplayConnection(display_name.c_str());
+}
+
 Handle(OpenGl_GraphicDriver) graphic_driver(const Handle(Aspect_DisplayConnection)& display, bool initialize) {
   return new GlDriver(display, initialize && !display.IsNull());
 }
@@ -101,6 +105,49 @@ Quantity_Color color(double r, double g, double b, Quantity_TypeOfColor type) {
 std::string describe(const Quantity_Color& c) {
   return "Quantity_Color(" + std::to_string(c.Red()) + ", " + std::to_string(c.Green()) + ", " +
          std::to_string(c.Blue()) + ", Quantity_TOC_RGB)";
+}
+
+std::tuple<double, double, double> values(const Quantity_Color& color, Quantity_TypeOfColor type) {
+  double a = 0.0, b = 0.0, c = 0.0;
+  color.Values(a, b, c, type);
+  return {a, b, c};
+}
+
+Quantity_Color line_color(const Prs3d_LineAspect& aspect) { return aspect.Aspect()->Color(); }
+
+Aspect_TypeOfLine line_type(const Prs3d_LineAspect& aspect) { return aspect.Aspect()->Type(); }
+
+double line_width(const Prs3d_LineAspect& aspect) { return aspect.Aspect()->Width(); }
+
+Quantity_Color object_color(const AIS_InteractiveObject& object) {
+  Quantity_Color c;
+  object.Color(c);
+  return c;
+}
+
+std::pair<int, int> window_size(const Aspect_Window& window) {
+  int w = 0, h = 0;
+  window.Size(w, h);
+  return {w, h};
+}
+
+gp_XYZ projection(const V3d_View& view) {
+  double x = 0.0, y = 0.0, z = 0.0;
+  view.Proj(x, y, z);
+  return gp_XYZ(x, y, z);
+}
+
+gp_XYZ up(const V3d_View& view) {
+  double x = 0.0, y = 0.0, z = 0.0;
+  view.Up(x, y, z);
+  return gp_XYZ(x, y, z);
+}
+
+std::tuple<Quantity_Color, Quantity_Color, Aspect_GradientFillMethod> gradient_background(const V3d_View& view) {
+  Quantity_Color c1, c2;
+  const Aspect_GradientBackground g = view.GradientBackground();
+  g.Colors(c1, c2);
+  return {c1, c2, g.BgGradientFillMethod()};
 }
 
 Handle(V3d_Viewer) viewer(const Handle(Graphic3d_GraphicDriver)& driver) {
@@ -247,10 +294,10 @@ Handle(AIS_InteractiveObject) detected_interactive(const AIS_InteractiveContext&
   return context.DetectedInteractive();
 }
 
-TopoDS_Shape detected_shape(const AIS_InteractiveContext& context) {
-  if (!context.HasDetected()) return {};
+std::optional<TopoDS_Shape> detected_shape(const AIS_InteractiveContext& context) {
+  if (!context.HasDetected()) return std::nullopt;
   auto owner = Handle(StdSelect_BRepOwner)::DownCast(context.DetectedOwner());
-  if (owner.IsNull() || !owner->HasShape()) return {};
+  if (owner.IsNull() || !owner->HasShape()) return std::nullopt;
   return owner->Shape().Located(owner->Location() * owner->Shape().Location());
 }
 

@@ -7,13 +7,17 @@
 // sees them as any other kernel failure.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include <AIS_InteractiveContext.hxx>
 #include <AIS_InteractiveObject.hxx>
 #include <Aspect_DisplayConnection.hxx>
+#include <Aspect_GradientFillMethod.hxx>
+#include <Aspect_TypeOfLine.hxx>
 #include <Aspect_TypeOfTriedronPosition.hxx>
 #include <Aspect_Window.hxx>
 #include <Graphic3d_Camera.hxx>
@@ -42,6 +46,8 @@ const opencascade::handle<T>& required(const opencascade::handle<T>& h, const ch
 
 // ---- construction ----
 
+Handle(Aspect_DisplayConnection) display_connection(const std::string& display_name);
+
 // An OpenGL driver on `display`, initialised when asked and `display` is
 // given. Without a connection it serves window-less viewers (display,
 // colours, cameras): it cannot open an OpenGL context.
@@ -61,6 +67,22 @@ std::string describe(const Quantity_Color& color);
 
 Handle(V3d_Viewer) viewer(const Handle(Graphic3d_GraphicDriver)& driver);
 Handle(AIS_InteractiveContext) interactive_context(const Handle(V3d_Viewer)& viewer);
+
+// ---- what the kernel answers through out-parameters or nested aspects ----
+
+// The colour's three components in the colour system `type`.
+std::tuple<double, double, double> values(const Quantity_Color& color, Quantity_TypeOfColor type);
+Quantity_Color line_color(const Prs3d_LineAspect& aspect);
+Aspect_TypeOfLine line_type(const Prs3d_LineAspect& aspect);
+double line_width(const Prs3d_LineAspect& aspect);
+Quantity_Color object_color(const AIS_InteractiveObject& object);
+// (width, height) in pixels.
+std::pair<int, int> window_size(const Aspect_Window& window);
+// The view's projection and up directions.
+gp_XYZ projection(const V3d_View& view);
+gp_XYZ up(const V3d_View& view);
+// The gradient background's two colours and fill method.
+std::tuple<Quantity_Color, Quantity_Color, Aspect_GradientFillMethod> gradient_background(const V3d_View& view);
 
 // ---- attributes ----
 
@@ -117,10 +139,10 @@ TopoDS_Shape selected_shape(const AIS_InteractiveContext& context);
 // Detection under pixel (x, y) of a windowed view of the context's viewer;
 // the kernel's detection status.
 int move_to(AIS_InteractiveContext& context, int x, int y, const Handle(V3d_View)& view, bool update);
-// The detected object, and its detected sub-shape (or whole shape) placed;
-// null when nothing is detected.
+// The detected object, null when nothing is detected; and its detected
+// sub-shape (or whole shape) placed, none when nothing is detected.
 Handle(AIS_InteractiveObject) detected_interactive(const AIS_InteractiveContext& context);
-TopoDS_Shape detected_shape(const AIS_InteractiveContext& context);
+std::optional<TopoDS_Shape> detected_shape(const AIS_InteractiveContext& context);
 
 // The drawer of a highlight kind; null for a kind out of range.
 Handle(Prs3d_Drawer) highlight_style(const AIS_InteractiveContext& context, Prs3d_TypeOfHighlight type);

@@ -77,6 +77,30 @@ def test_queries_of_nothing_and_reprs():
     assert repr(k.Quantity_Color(k.Quantity_NOC_RED)) == "Quantity_Color(1.000000, 0.000000, 0.000000, Quantity_TOC_RGB)"
 
 
+
+def test_out_parameter_answers_are_flat_tuples():
+    scene = Scene(False)
+    view, camera = scene.view, scene.view.Camera()
+    eye, center, direction = camera.Eye(), camera.Center(), camera.Direction()
+    assert all(type(v) is tuple and len(v) == 3 for v in (eye, center, direction, camera.Up(), view.Up()))
+    # The camera looks from its eye towards its centre; the view's projection points back at the eye.
+    gap = [c - e for c, e in zip(center, eye)]
+    norm = sum(g * g for g in gap) ** 0.5
+    assert [g / norm for g in gap] == pytest.approx(list(direction))
+    assert list(view.Proj()) == pytest.approx([-d for d in direction])
+    view.SetBgGradientColors(k.Quantity_Color(k.Quantity_NOC_RED), k.Quantity_Color(k.Quantity_NOC_BLUE1),
+                             k.Aspect_GradientFillMethod_Vertical)
+    first, second, method = view.GradientBackground()
+    assert (first.Values(k.Quantity_TOC_RGB), second.Values(k.Quantity_TOC_RGB), method) == (
+        (1.0, 0.0, 0.0), (0.0, 0.0, 1.0), k.Aspect_GradientFillMethod_Vertical)
+    # Both forms of selection-mode switching reach the kernel.
+    box = k.AIS_Shape(t.make_box(1, 1, 1))
+    scene.context.Display(box, False)
+    scene.context.Activate(box, 2)
+    scene.context.Deactivate()
+    scene.context.Activate(1)
+    scene.context.Deactivate(box)
+
 WINDOWED = [
     ("window of no pixels", lambda s, d: k.Xw_Window(d, "w", 0, 0, 0, 10),
      "Standard_ProgramError: Xw_Window: the size must be positive"),

@@ -90,3 +90,105 @@ inline typed<shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {
 }
 
 }  // namespace nimbal::py
+
+// ---- kernel answers as Python sees them ----
+
+#include <cstddef>
+#include <functional>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include <gp_Dir.hxx>
+#include <gp_Pnt.hxx>
+#include <gp_XYZ.hxx>
+
+namespace nimbal::py {
+
+namespace to_py {
+
+template <class T>
+struct is_tuple_like : std::false_type {};
+template <class... T>
+struct is_tuple_like<std::tuple<T...>> : std::true_type {};
+template <class A, class B>
+struct is_tuple_like<std::pair<A, B>> : std::true_type {};
+
+// Appends v to out: a point or direction as its x, y, z; a pair or tuple
+// item by item; anything else as its Python object.
+template <class T>
+void flatten(pyb::list& out, const T& v) {
+  if constexpr (std::is_same_v<T, gp_XYZ>) {
+    out.append(v.X());
+    out.append(v.Y());
+    out.append(v.Z());
+  } else if constexpr (std::is_same_v<T, gp_Pnt> || std::is_same_v<T, gp_Dir>) {
+    flatten(out, v.XYZ());
+  } else if constexpr (is_tuple_like<T>::value) {
+    std::apply([&out](const auto&... item) { (flatten(out, item), ...); }, v);
+  } else {
+    out.append(pyb::cast(v));
+  }
+}
+
+template <class T>
+pyb::tuple flat_tuple(const T& v) {
+  pyb::list out;
+  flatten(out, v);
+  return pyb::tuple(out);
+}
+
+}  // namespace to_py
+
+// A kernel call whose answer (points, directions, pairs and tuples of them)
+// Python reads as one flat tuple, as the kernel's out-parameters give it:
+// `.def("Proj", tupled<&k::projection>, doc)`. A member function's self is
+// its class.
+template <class F>
+struct tupled_call;
+template <class R, class... A>
+struct tupled_call<R (*)(A...)> {
+  template <R (*F)(A...)>
+  static pyb::tuple call(A... a) {
+    return to_py::flat_tuple(F(std::forward<A>(a)...));
+  }
+};
+template <class R, class C, class... A>
+struct tupled_call<R (C::*)(A...) const> {
+  template <R (C::*F)(A...) const>
+  static pyb::tuple call(const C& self, A... a) {
+    return to_py::flat_tuple((self.*F)(std::forward<A>(a)...));
+  }
+};
+template <auto F>
+constexpr auto tupled = &tupled_call<decltype(F)>::template call<F>;
+
+// Kernel objects held by handle compare and hash as the object: two Python
+// wrappers of one kernel object are equal and hash alike.
+template <class T>
+bool same_object(const T& a, pyb::handle b) {
+  return pyb::isinstance<T>(b) && &a == &b.cast<const T&>();
+}
+template <class T>
+std::size_t object_hash(const T& a) {
+  return std::hash<const void*>()(&a);
+}
+
+}  // namespace nimbal::py
+
+// ---- the kernel's enumerations ----
+
+#include <initializer_list>
+
+namespace nimbal::py {
+
+// A kernel enumeration under `scope` (a module or a class), its members
+// listed in order and exported beside it as the kernel names them.
+template <class E, class Scope>
+void bind_enum(Scope& scope, const char* name, std::initializer_list<std::pair<const char*, E>> members) {
+  pyb::enum_<E> e(scope, name);
+  for (const auto& [member, value] : members) e.value(member, value);
+  e.export_values();
+}
+
+}  // namespace nimbal::py
