@@ -188,8 +188,7 @@ PYBIND11_MODULE(corvath, m) {
 
   pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath", doc::cls);
   c.def(pyb::init([drulen](typed<geo_service_name> geo_service) {
-          // `is None`, not truth: any other object is the service.
-          pyb::object obj = geo_service.is_none() ? drulen.attr("Drulen")() : geo_service;
+          pyb::object obj = service_or_new(geo_service, drulen.attr("Drulen"));
           return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
         }),
         pyb::arg("geo_service") = pyb::none(), doc::init);

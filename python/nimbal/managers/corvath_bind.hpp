@@ -29,6 +29,12 @@ inline ManagedShapePtr managed_from_py(pyb::handle v, std::string_view what) {
 NIMBAL_PY_NAME(state_name, "nimbal.services.hathel.State | dict[str, typing.Any]");
 NIMBAL_PY_NAME(hathel_name, "nimbal.services.hathel.Hathel");
 
+// The service a host gave a manager; None (`is None`, not truth) is a new
+// instance of `cls`.
+inline pyb::object service_or_new(pyb::handle given, pyb::handle cls) {
+  return given.is_none() ? cls() : pyb::reinterpret_borrow<pyb::object>(given);
+}
+
 // The attributes and methods both managers bind the same way (`doc` may be
 // null), each defined where the manager's own table lists it.
 template <class Core>

@@ -100,8 +100,7 @@ PYBIND11_MODULE(tessik, m) {
   c.def(pyb::init([fandor_cls](const std::string& plane_id, typed<plane_or_none_name> plane_props,
                                typed<fandor_or_none_name> fandor_obj) {
           PlanePtr plane = from_py::record_or_null_of<PlaneProperties>(plane_props, "plane_props");
-          // `is None`, not truth: any other object is the service.
-          pyb::object service = fandor_obj.is_none() ? fandor_cls() : pyb::reinterpret_borrow<pyb::object>(fandor_obj);
+          pyb::object service = service_or_new(fandor_obj, fandor_cls);
           return std::make_shared<PyCoreTessik>(plane_id, std::move(plane),
                                                 nimbal::py::tessik::sketch_service_from(service), service);
         }),

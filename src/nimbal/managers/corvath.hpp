@@ -71,6 +71,9 @@ using Registry = OrderedMap<std::string, ManagedShapePtr>;
 // Tells every manager that some registered shape's name may have changed
 // behind its back (its name index is rebuilt on next use).
 void names_changed_outside();
+// A name written straight into the record (a host sets it): a registered
+// shape's number may have changed with it.
+void rename_outside(ManagedShape& ms, std::string name);
 // Counts those changes; a manager whose count is behind rebuilds its index.
 std::uint64_t names_epoch();
 
