@@ -212,7 +212,7 @@ PYBIND11_MODULE(corvath, m) {
       .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
 
   // ---- undo facade and state application ----
-  def_undo_facade<CoreCorvath>(c, {doc::can_undo, doc::can_redo, doc::undo, doc::redo});
+  def_undo_facade<CoreCorvath>(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
   c.def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
       .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
       .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
@@ -283,7 +283,7 @@ PYBIND11_MODULE(corvath, m) {
                   pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
-  def_entry_edits<CoreCorvath>(c, {doc::update_shape_color, doc::rename_shape, doc::remove_shape});
+  def_entry_edits<CoreCorvath>(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
   c.def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
       .def("clear_all", &CoreCorvath::clear_all, doc::clear_all);
   def_queries<CoreCorvath>(c, doc::get_shape, doc::get_all_shape_ids);

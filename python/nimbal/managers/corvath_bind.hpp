@@ -91,18 +91,14 @@ void def_apply_state(Cls& c, const char* doc) {
 // The managers' own argument kinds, for nimbal::py::def (found by the tag).
 namespace nimbal::py::convert {
 
-// A record where None means "no record" (a null pointer).
-struct RecordOrNull {
-  managers::RecordPtr ptr;
-  operator const managers::RecordPtr&() const { return ptr; }
-  operator const models::Quenby*() const { return ptr.get(); }
-};
-// A record of class R, or None for none.
+// A record of class R, None being no record (a null pointer).
 template <class R>
-struct RecordOrNullOf {
+struct OrNull {
   std::shared_ptr<R> ptr;
-  operator std::shared_ptr<R>() const { return ptr; }
+  operator const std::shared_ptr<R>&() const { return ptr; }
+  operator const R*() const { return ptr.get(); }
 };
+using RecordOrNull = OrNull<models::Quenby>;
 // A kernel shape where None is the null shape, shown as a shape alone.
 struct ShapeArg {
   TopoDS_Shape shape;
@@ -134,27 +130,28 @@ struct StateOut {
     }
   }
 };
+// A managed shape the core always gives, shown without "| None".
+struct Present {
+  Present() = default;
+  Present(managers::ManagedShapePtr p) : ptr(std::move(p)) {}
+  managers::ManagedShapePtr ptr;
+};
 
 inline managers::ManagedShapePtr value(pyb::handle v, tag<managers::ManagedShapePtr>, std::string_view what) {
   return corvath::managed_from_py(v, what);
 }
-inline RecordOrNull value(pyb::handle v, tag<RecordOrNull>, std::string_view what) {
-  return {v.is_none() ? nullptr : from_py::record(v, what)};
-}
 template <class R>
-RecordOrNullOf<R> value(pyb::handle v, tag<RecordOrNullOf<R>>, std::string_view what) {
-  return {from_py::record_or_null_of<R>(v, what)};
+OrNull<R> value(pyb::handle v, tag<OrNull<R>>, std::string_view what) {
+  if constexpr (std::is_same_v<R, models::Quenby>) return {v.is_none() ? nullptr : from_py::record(v, what)};
+  else return {from_py::record_or_null_of<R>(v, what)};
 }
 inline ShapeArg value(pyb::handle v, tag<ShapeArg>, std::string_view what) { return {from_py::shape_or_null(v, what)}; }
-inline Ref<managers::ManagedShape> value(pyb::handle v, tag<Ref<managers::ManagedShape>>, std::string_view what) {
-  return {corvath::managed_from_py(v, what)};
-}
-inline Ref<models::Quenby> value(pyb::handle v, tag<Ref<models::Quenby>>, std::string_view what) {
-  return {from_py::record(v, what)};
-}
-inline Ref<models::ArrayProperties> value(pyb::handle v, tag<Ref<models::ArrayProperties>>, std::string_view what) {
-  if (!pyb::isinstance<models::ArrayProperties>(v)) from_py::wrong_type(what, "an ArrayProperties", v);
-  return {v.cast<std::shared_ptr<models::ArrayProperties>>()};
+template <class T>
+Ref<T> value(pyb::handle v, tag<Ref<T>>, std::string_view what) {
+  if constexpr (std::is_same_v<T, managers::ManagedShape>) return {corvath::managed_from_py(v, what)};
+  else if constexpr (std::is_same_v<T, models::Quenby>) return {from_py::record(v, what)};
+  else if (!pyb::isinstance<T>(v)) from_py::wrong_type(what, "an ArrayProperties", v);
+  return {v.cast<std::shared_ptr<T>>()};
 }
 template <bool OrNone>
 StateOut<OrNone> value(pyb::handle v, tag<StateOut<OrNone>>, std::string_view) {
@@ -166,92 +163,46 @@ inline services::SnapshotPtr value(pyb::handle v, tag<services::SnapshotPtr>, st
 }
 
 NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
-template <>
-struct arg_name<managers::ManagedShapePtr> : typing::managed_name {};
-template <>
-struct arg_name<RecordOrNull> : typing::record_or_none_name {};
-template <class R>
-struct arg_name<RecordOrNullOf<R>> : typing::class_or_none<R> {};
-template <>
-struct arg_name<ShapeArg> : typing::shape_name {};
-template <>
-struct arg_name<Ref<managers::ManagedShape>> : typing::managed_name {};
-template <class R>
-struct arg_name<Ref<R>, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> : typing::record_name {};
-template <>
-struct arg_name<StateOut<false>> : corvath::state_name {};
-template <>
-struct arg_name<StateOut<true>> : state_or_none_name {};
+template <> struct arg_name<managers::ManagedShapePtr> : typing::managed_name {};
+template <class R> struct arg_name<OrNull<R>> : typing::class_or_none<R> {};
+template <> struct arg_name<ShapeArg> : typing::shape_name {};
+template <> struct arg_name<Ref<managers::ManagedShape>> : typing::managed_name {};
+template <class R> struct arg_name<Ref<R>, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> : typing::record_name {};
+template <> struct arg_name<StateOut<false>> : corvath::state_name {};
+template <> struct arg_name<StateOut<true>> : state_or_none_name {};
 
 // How a core member's parameter of C++ type P arrives from Python.
-template <class P>
-struct arrives {
-  using type = std::decay_t<P>;
-};
-template <>
-struct arrives<const managers::ManagedShape&> {
-  using type = Ref<managers::ManagedShape>;
-};
-template <>
-struct arrives<const models::Quenby&> {
-  using type = Ref<models::Quenby>;
-};
-template <>
-struct arrives<const models::ArrayProperties&> {
-  using type = Ref<models::ArrayProperties>;
-};
-template <>
-struct arrives<const TopoDS_Shape&> {
-  using type = ShapeArg;
-};
-template <>
-struct arrives<const models::Quenby*> {
-  using type = RecordOrNull;
-};
-template <>
-struct arrives<std::shared_ptr<models::BooleanProperties>> {
-  using type = RecordOrNullOf<models::BooleanProperties>;
-};
-template <>
-struct arrives<services::State*> {
-  using type = StateOut<true>;
-};
-
-// A managed shape the core always gives, shown without "| None".
-struct Present {
-  Present() = default;
-  Present(managers::ManagedShapePtr p) : ptr(std::move(p)) {}
-  managers::ManagedShapePtr ptr;
-};
+template <class P> struct arrives { using type = std::decay_t<P>; };
+template <> struct arrives<const managers::ManagedShape&> { using type = Ref<managers::ManagedShape>; };
+template <> struct arrives<const models::Quenby&> { using type = Ref<models::Quenby>; };
+template <> struct arrives<const models::ArrayProperties&> { using type = Ref<models::ArrayProperties>; };
+template <> struct arrives<const TopoDS_Shape&> { using type = ShapeArg; };
+template <> struct arrives<const models::Quenby*> { using type = RecordOrNull; };
+template <> struct arrives<std::shared_ptr<models::BooleanProperties>> { using type = OrNull<models::BooleanProperties>; };
+template <> struct arrives<services::State*> { using type = StateOut<true>; };
 
 // Where a parameter's type alone does not say how it arrives: records that
 // may be None, a map that must be given; or a result that is always there.
 struct ByType {
-  template <class P>
-  using kind = typename arrives<P>::type;
-  template <class R>
-  using result = R;
+  template <class P> using kind = typename arrives<P>::type;
+  template <class R> using result = R;
+};
+template <class From, class To>
+struct Replacing : ByType {
+  template <class P> using kind = std::conditional_t<std::is_same_v<P, From>, To, typename arrives<P>::type>;
 };
 struct RecordsOrNone : ByType {
   template <class P>
   using kind = std::conditional_t<std::is_same_v<std::decay_t<P>, managers::RecordPtr>, RecordOrNull,
                                   typename arrives<P>::type>;
 };
-struct MapGiven : ByType {
-  template <class P>
-  using kind = std::conditional_t<std::is_same_v<P, services::State*>, StateOut<false>, typename arrives<P>::type>;
-};
+using MapGiven = Replacing<services::State*, StateOut<false>>;
 struct AlwaysGiven : ByType {
-  template <class R>
-  using result = Present;
+  template <class R> using result = Present;
 };
 
-template <class T>
-void put(const T&) {}
-template <bool OrNone>
-void put(const StateOut<OrNone>& o) {
-  o.put();
-}
+template <class T> void put(const T&) {}
+template <bool OrNone> void put(const StateOut<OrNone>& o) { o.put(); }
 
 template <class Res, class R, class C, class... K, class F>
 auto member_call(F f) {
@@ -284,15 +235,12 @@ auto member(R (C::*f)(A...) const) {
 
 // The members both managers bind the same way, in groups as each manager's
 // table lists them.
-struct UndoDocs {
-  const char *can_undo, *can_redo, *undo, *redo;
-};
 template <class Core, class Cls>
-void def_undo_facade(Cls& c, const UndoDocs& doc) {
-  c.def_property_readonly("can_undo", &Core::can_undo, doc.can_undo)
-      .def_property_readonly("can_redo", &Core::can_redo, doc.can_redo)
-      .def("undo", &Core::undo, doc.undo)
-      .def("redo", &Core::redo, doc.redo);
+void def_undo_facade(Cls& c, const char* can_undo, const char* can_redo, const char* undo, const char* redo) {
+  c.def_property_readonly("can_undo", &Core::can_undo, can_undo)
+      .def_property_readonly("can_redo", &Core::can_redo, can_redo)
+      .def("undo", &Core::undo, undo)
+      .def("redo", &Core::redo, redo);
 }
 
 template <class Core, class Cls>
@@ -307,14 +255,11 @@ void def_queries(Cls& c, const char* get_doc, const char* ids_doc) {
   c.def("get_all_shape_ids", &Core::get_all_shape_ids, ids_doc);
 }
 
-struct EditDocs {
-  const char *color, *rename, *remove;
-};
 template <class Core, class Cls>
-void def_entry_edits(Cls& c, const EditDocs& doc) {
-  c.def("update_shape_color", &Core::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), doc.color)
-      .def("rename_shape", &Core::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), doc.rename)
-      .def("remove_shape", &Core::remove_shape, pyb::arg("shape_id"), doc.remove);
+void def_entry_edits(Cls& c, const char* color, const char* rename, const char* remove) {
+  c.def("update_shape_color", &Core::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), color)
+      .def("rename_shape", &Core::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), rename)
+      .def("remove_shape", &Core::remove_shape, pyb::arg("shape_id"), remove);
 }
 
 }  // namespace nimbal::py::corvath

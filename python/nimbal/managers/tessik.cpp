@@ -133,7 +133,7 @@ PYBIND11_MODULE(tessik, m) {
   def_queries<CoreTessik>(c, doc::get_shape, doc::get_all_shape_ids);
 
   // ---- undo ----
-  def_undo_facade<CoreTessik>(c, {doc::can_undo, doc::can_redo, doc::undo, doc::redo});
+  def_undo_facade<CoreTessik>(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
   c.def("_on_redo_clears_all", &CoreTessik::_on_redo_clears_all, doc::on_redo_clears_all);
   def_push_undo<CoreTessik>(c, doc::push_undo);
   def_apply_state<CoreTessik>(c, doc::apply_state);
@@ -166,7 +166,7 @@ PYBIND11_MODULE(tessik, m) {
                   pyb::arg("shape_type"), pyb::arg("properties"), doc::build_shape_from_properties);
   nimbal::py::def(c, "_recompute_boolean_from_components", member(&CoreTessik::_recompute_boolean_from_components),
                   pyb::arg("ms"), pyb::arg("override_props") = pyb::none(), doc::recompute_boolean_from_components);
-  def_entry_edits<CoreTessik>(c, {doc::update_shape_color, doc::rename_shape, doc::remove_shape});
+  def_entry_edits<CoreTessik>(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
   c.def("clear_all", &CoreTessik::clear_all, doc::clear_all);
 
   // ---- booleans and decomposition ----
