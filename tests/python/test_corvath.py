@@ -313,6 +313,8 @@ def test_undo_of_a_nested_remove_restores_components_first(host):
     state = {}
     host._collect_snapshots(host.get_shape(uid), state)
     assert list(state) == [uid, fid, b.shape_id, sphere.shape_id]
+    with pytest.raises(TypeError, match="out must be a mapping, not 'NoneType'"):
+        host._collect_snapshots(host.get_shape(uid), None)
     assert host.remove_shape(uid)
     assert len(host._shapes) == 0
     host.log.clear()

@@ -218,6 +218,20 @@ def test_records_that_only_look_like_managed_shapes(host):
     assert list(host._shapes) == registry and host.undo_depth() == depth
 
 
+def test_commit_refuses_a_sketch_id_that_is_not_text(host):
+    class Source(FakeSketchManager):
+        def get_all_shape_ids(self):
+            return [*self.records, 7]
+
+    tessik = Source()
+    tessik.rect(10, 10)
+    s = host.create_sketch(host.create_plane_from_standard(StandardPlane.XY).shape_id)
+    registry, depth = list(host._shapes), host.undo_depth()
+    with pytest.raises(TypeError, match=r"get_all_shape_ids must give shape ids \(str\), not 'int'"):
+        host.commit_sketch(s.shape_id, tessik)
+    assert list(host._shapes) == registry and host.undo_depth() == depth
+
+
 def test_restore_from_snapshot_refuses_none(host):
     with pytest.raises(TypeError, match="snapshot must be a _ShapeSnapshot"):
         host._restore_from_snapshot("box_00000001", None)

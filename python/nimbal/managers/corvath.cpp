@@ -9,6 +9,7 @@
 #include "corvath_docs.hpp"
 #include "nimbal_py/convert.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
+#include "nimbal_py/guarded_args.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/manager_hooks.hpp"
@@ -22,8 +23,9 @@ using nimbal::ShapeType;
 using nimbal::py::shape_or_none;
 using nimbal::py::type_name;
 using namespace nimbal::py::typing;
-using nimbal::py::convert::RecordOrNull;
-using nimbal::py::convert::ShapeArg;
+using nimbal::py::convert::AlwaysGiven;
+using nimbal::py::convert::MapGiven;
+using nimbal::py::convert::RecordsOrNone;
 
 namespace {
 
@@ -109,11 +111,8 @@ class PySketchSource final : public SketchSource {
 
   std::vector<std::string> get_all_shape_ids() override {
     std::vector<std::string> ids;
-    for (auto id : pyb::iter(obj_.attr("get_all_shape_ids")())) {
-      if (!PyUnicode_Check(id.ptr()))
-        throw nimbal::WrongType("get_all_shape_ids must give shape ids (str), not '" + type_name(id) + "'");
-      ids.push_back(id.cast<std::string>());
-    }
+    for (auto id : pyb::iter(obj_.attr("get_all_shape_ids")()))
+      ids.push_back(sketch_shape_id(nimbal::py::PyValue<std::string>(id)));
     return ids;
   }
 
@@ -126,25 +125,28 @@ class PySketchSource final : public SketchSource {
   pyb::object obj_;
 };
 
-// A state argument that may be a State, a plain dict the caller owns, or
-// None for "not wanted": the core fills a State of its own, whose entries
-// then go into the argument in place.
-struct StateOut {
-  explicit StateOut(pyb::handle o) : out(o) {}
-  pyb::handle out;
-  nimbal::services::State filled;
-  nimbal::services::State* target() { return out.is_none() ? nullptr : &filled; }
-  void put() const {
-    if (out.is_none()) return;
-    const bool is_state = pyb::isinstance<nimbal::services::State>(out);
-    for (const auto& [id, snap] : filled) {
-      if (is_state)
-        out.cast<nimbal::services::State&>().set(id, snap);
-      else
-        out[pyb::str(id)] = nimbal::py::snapshot_or_none(snap);
-    }
-  }
+}  // namespace
+
+// The sketch manager a commit or restore reads: any object offering its two
+// methods.
+namespace nimbal::py::convert {
+struct SketchArg {
+  PySketchSource source;
+  operator SketchSource&() { return source; }
 };
+inline SketchArg value(pyb::handle v, tag<SketchArg>, std::string_view) {
+  return {PySketchSource(pyb::reinterpret_borrow<pyb::object>(v))};
+}
+NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
+template <>
+struct arg_name<SketchArg> : tessik_name {};
+template <>
+struct arrives<SketchSource&> {
+  using type = SketchArg;
+};
+}  // namespace nimbal::py::convert
+
+namespace {
 
 // Exactly three numbers; the core judges the count first.
 nimbal::services::Point3 three(pyb::handle v, const char* what, PlaneVector which) {
@@ -162,26 +164,7 @@ pyb::object record_class(ShapeType t) {
 
 NIMBAL_PY_NAME(command_list_name, "nimbal.services.hathel.CommandList");
 NIMBAL_PY_NAME(scope_name, "typing.ContextManager[None]");
-NIMBAL_PY_NAME(update_result_name, "nimbal.kernel.TopoDS_Shape | bool | None");
-NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
 NIMBAL_PY_NAME(geo_service_name, "nimbal.services.drulen.Drulen | None");
-NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
-using Managed = typed<managed_name>;
-using StateArg = typed<state_name>;
-using StateOrNone = typed<state_or_none_name>;
-
-typed<update_result_name> update_result(const UpdateResult& r) {
-  switch (r.kind) {
-    case UpdateResult::Kind::Shape: return shape_or_none(r.shape);
-    case UpdateResult::Kind::True: return pyb::bool_(true);
-    default: return pyb::none();
-  }
-}
-
-const nimbal::models::ArrayProperties& array_record(pyb::handle v) {
-  if (!pyb::isinstance<nimbal::models::ArrayProperties>(v)) from_py::wrong_type("props", "an ArrayProperties", v);
-  return v.cast<const nimbal::models::ArrayProperties&>();
-}
 
 }  // namespace
 
@@ -205,8 +188,7 @@ PYBIND11_MODULE(corvath, m) {
 
   pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath", doc::cls);
   c.def(pyb::init([drulen](typed<geo_service_name> geo_service) {
-          // `is None`, not truth: any other object is the service.
-          pyb::object obj = geo_service.is_none() ? drulen.attr("Drulen")() : geo_service;
+          pyb::object obj = service_or_new(geo_service, drulen.attr("Drulen"));
           return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
         }),
         pyb::arg("geo_service") = pyb::none(), doc::init);
@@ -230,41 +212,26 @@ PYBIND11_MODULE(corvath, m) {
       .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
 
   // ---- undo facade and state application ----
-  c.def_property_readonly("can_undo", &CoreCorvath::can_undo, doc::can_undo)
-      .def_property_readonly("can_redo", &CoreCorvath::can_redo, doc::can_redo)
-      .def("undo", &CoreCorvath::undo, doc::undo)
-      .def("redo", &CoreCorvath::redo, doc::redo)
-      .def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
+  def_undo_facade<CoreCorvath>(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
+  c.def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
       .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
       .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
   def_push_undo<CoreCorvath>(c, nullptr);
-  c.def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"))
-      .def(
-          "_collect_snapshots",
-          [](CoreCorvath& self, Managed ms, StateArg out) {
-            ManagedShapePtr shape = managed_from_py(ms, "ms");
-            if (out.is_none()) throw nimbal::WrongType("out must be a mapping, not 'NoneType'");
-            StateOut o{out};
-            self._collect_snapshots(*shape, *o.target());
-            o.put();
-          },
-          pyb::arg("ms"), pyb::arg("out"));
+  c.def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"));
+  nimbal::py::def(c, "_collect_snapshots", member<MapGiven>(&CoreCorvath::_collect_snapshots), pyb::arg("ms"),
+                  pyb::arg("out"));
   def_apply_state<CoreCorvath>(c, nullptr);
   c.def("_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
 
   // ---- ids and names ----
-  c.def("_new_shape_id", &CoreCorvath::_new_shape_id, pyb::arg("shape_type"))
-      .def("_generate_shape_name", &CoreCorvath::_generate_shape_name, pyb::arg("shape_type"));
+  def_id_drawing<CoreCorvath>(c, nullptr, nullptr);
 
   // ---- creation ----
   nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
                   pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(), doc::create_shape);
-  nimbal::py::def(
-      c, "import_shape",
-      [](CoreCorvath& self, const std::string& filename, const Color& color, RecordOrNull props,
-         std::optional<std::string> name) { return self.import_shape(filename, color, props.ptr, std::move(name)); },
-      pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
-      pyb::arg("name") = pyb::none(), doc::import_shape);
+  nimbal::py::def(c, "import_shape", member<RecordsOrNone>(&CoreCorvath::import_shape), pyb::arg("filename"),
+                  pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
+                  pyb::arg("name") = pyb::none(), doc::import_shape);
   nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard,
                   pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
                   doc::create_plane_from_standard);
@@ -280,39 +247,23 @@ PYBIND11_MODULE(corvath, m) {
       pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
       pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
       pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
-  nimbal::py::def(
-      c, "create_plane_from_face_shape",
-      [](CoreCorvath& self, ShapeArg face, const Color& color, std::optional<std::string> name) {
-        return self.create_plane_from_face_shape(face.shape, color, std::move(name));
-      },
-      pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
-      doc::create_plane_from_face_shape);
+  nimbal::py::def(c, "create_plane_from_face_shape", member(&CoreCorvath::create_plane_from_face_shape),
+                  pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
+                  doc::create_plane_from_face_shape);
   nimbal::py::def(c, "create_plane_from_face", &CoreCorvath::create_plane_from_face, pyb::arg("face_shape_id"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
 
   // ---- update and recomputation ----
-  c.def(
-      "update_shape",
-      [](CoreCorvath& self, const std::string& id, record_arg props) {
-        return update_result(self.update_shape(id, from_py::record(props, "properties")));
-      },
-      pyb::arg("shape_id"), pyb::arg("properties"), doc::update_shape);
+  nimbal::py::def(c, "update_shape", &CoreCorvath::update_shape, pyb::arg("shape_id"), pyb::arg("properties"),
+                  doc::update_shape);
   nimbal::py::def(c, "_update_component_shape", &CoreCorvath::_update_component_shape, pyb::arg("managed_shape"),
                   pyb::arg("properties"));
-  nimbal::py::def(
-      c, "_recompute_boolean_from_components",
-      [](CoreCorvath& self, ManagedShapePtr ms) { return self._recompute_boolean_from_components(*ms); },
-      pyb::arg("managed_shape"));
-  c.def(
-      "_build_array_compound",
-      [](CoreCorvath& self, typed<shape_name> base, record_arg props) {
-        return shape_or_none(self._build_array_compound(from_py::shape_or_null(base, "base_shape"), array_record(props)));
-      },
-      pyb::arg("base_shape"), pyb::arg("props"));
-  nimbal::py::def(
-      c, "_recompute_array_from_component",
-      [](CoreCorvath& self, ManagedShapePtr ms) { return self._recompute_array_from_component(*ms); },
-      pyb::arg("array_shape"));
+  nimbal::py::def(c, "_recompute_boolean_from_components", member(&CoreCorvath::_recompute_boolean_from_components),
+                  pyb::arg("managed_shape"));
+  nimbal::py::def(c, "_build_array_compound", member(&CoreCorvath::_build_array_compound), pyb::arg("base_shape"),
+                  pyb::arg("props"));
+  nimbal::py::def(c, "_recompute_array_from_component", member(&CoreCorvath::_recompute_array_from_component),
+                  pyb::arg("array_shape"));
   using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const RecordPtr&);
   const std::pair<const char*, Recompute> recomputes[] = {
       {"_recompute_fillet_from_component", &CoreCorvath::_recompute_fillet_from_component},
@@ -321,48 +272,27 @@ PYBIND11_MODULE(corvath, m) {
       {"_recompute_extrude_from_component", &CoreCorvath::_recompute_extrude_from_component},
   };
   for (auto [name, fn] : recomputes)
-    nimbal::py::def(
-        c, name,
-        [fn = fn](CoreCorvath& self, ManagedShapePtr ms, RecordOrNull props) { return (self.*fn)(*ms, props.ptr); },
-        pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
-  nimbal::py::def(
-      c, "_create_shape_from_properties",
-      [](CoreCorvath& self, ShapeType t, RecordPtr props) { return self._create_shape_from_properties(t, *props); },
-      pyb::arg("shape_type"), pyb::arg("properties"));
-  nimbal::py::def(
-      c, "_apply_transformations",
-      [](CoreCorvath& self, ShapeArg shape, RecordPtr props) {
-        return self._apply_transformations(shape.shape, *props);
-      },
-      pyb::arg("shape"), pyb::arg("properties"));
-  nimbal::py::def(
-      c, "_update_transformed_shape",
-      [](CoreCorvath& self, ManagedShapePtr ms, RecordPtr props) { return self._update_transformed_shape(*ms, *props); },
-      pyb::arg("managed_shape"), pyb::arg("new_properties"));
-  nimbal::py::def(
-      c, "_rebuild_sketch_compound",
-      [](CoreCorvath& self, ManagedShapePtr ms) { return self._rebuild_sketch_compound(*ms); },
-      pyb::arg("managed_shape"));
+    nimbal::py::def(c, name, member<RecordsOrNone>(fn), pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
+  nimbal::py::def(c, "_create_shape_from_properties", member(&CoreCorvath::_create_shape_from_properties),
+                  pyb::arg("shape_type"), pyb::arg("properties"));
+  nimbal::py::def(c, "_apply_transformations", member(&CoreCorvath::_apply_transformations), pyb::arg("shape"),
+                  pyb::arg("properties"));
+  nimbal::py::def(c, "_update_transformed_shape", member(&CoreCorvath::_update_transformed_shape),
+                  pyb::arg("managed_shape"), pyb::arg("new_properties"));
+  nimbal::py::def(c, "_rebuild_sketch_compound", member(&CoreCorvath::_rebuild_sketch_compound),
+                  pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
-  c.def("update_shape_color", &CoreCorvath::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), doc::update_shape_color)
-      .def("rename_shape", &CoreCorvath::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), doc::rename_shape)
-      .def("remove_shape", &CoreCorvath::remove_shape, pyb::arg("shape_id"), doc::remove_shape)
-      .def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
+  def_entry_edits<CoreCorvath>(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
+  c.def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
       .def("clear_all", &CoreCorvath::clear_all, doc::clear_all);
-  // Lambdas for the const queries: a const member is no definition here.
-  nimbal::py::def(
-      c, "get_shape", [](CoreCorvath& self, const std::string& id) { return self.get_shape(id); },
-      pyb::arg("shape_id"), doc::get_shape);
-  c.def("get_all_shape_ids", &CoreCorvath::get_all_shape_ids, doc::get_all_shape_ids);
-  nimbal::py::def(
-      c, "get_base_shape", [](CoreCorvath& self, const std::string& id) { return self.get_base_shape(id); },
-      pyb::arg("shape_id"), doc::get_base_shape);
+  def_queries<CoreCorvath>(c, doc::get_shape, doc::get_all_shape_ids);
+  nimbal::py::def(c, "get_base_shape", member(&CoreCorvath::get_base_shape), pyb::arg("shape_id"),
+                  doc::get_base_shape);
   c.def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain);
   nimbal::py::def(c, "_remove_shape", &CoreCorvath::_remove_shape, pyb::arg("managed_shape"));
-  nimbal::py::def(
-      c, "_remove_component_subtree",
-      [](CoreCorvath& self, ManagedShapePtr ms) { self._remove_component_subtree(*ms); }, pyb::arg("managed_shape"));
+  nimbal::py::def(c, "_remove_component_subtree", member(&CoreCorvath::_remove_component_subtree),
+                  pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
   c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes)
@@ -382,37 +312,16 @@ PYBIND11_MODULE(corvath, m) {
   // ---- sketches ----
   nimbal::py::def(c, "create_sketch", &CoreCorvath::create_sketch, pyb::arg("plane_id"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch);
-  c.def(
-      "commit_sketch",
-      [](CoreCorvath& self, const std::string& sketch_id, typed<tessik_name> tessik) {
-        PySketchSource source(std::move(tessik));
-        return self.commit_sketch(sketch_id, source);
-      },
-      pyb::arg("sketch_id"), pyb::arg("tessik"), doc::commit_sketch);
+  nimbal::py::def(c, "commit_sketch", member(&CoreCorvath::commit_sketch), pyb::arg("sketch_id"), pyb::arg("tessik"),
+                  doc::commit_sketch);
   nimbal::py::def(c, "restore_plane", &CoreCorvath::restore_plane, pyb::arg("shape_id"), pyb::arg("properties"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::restore_plane);
-  c.def(
-      "restore_sketch",
-      [](CoreCorvath& self, const std::string& shape_id, record_arg props, typed<tessik_name> tessik,
-         const Color& color, str_or_none name) {
-        PySketchSource source(std::move(tessik));
-        return self.restore_sketch(shape_id, from_py::record(props, "properties"), source, color,
-                                   from_py::text_or_none(name, "name"));
-      },
-      pyb::arg("shape_id"), pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-      pyb::arg("name") = pyb::none(), doc::restore_sketch);
-  c.def(
-      "_build_sketch_comp",
-      [](CoreCorvath& self, Managed rec, const std::string& comp_parent_id, StateOrNone before, StateOrNone after) {
-        ManagedShapePtr record = managed_from_py(rec, "sketch_ms");
-        StateOut b{before}, a{after};
-        ManagedShapePtr copy = self._build_sketch_comp(*record, comp_parent_id, b.target(), a.target());
-        b.put();
-        a.put();
-        return copy;
-      },
-      pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
-      pyb::arg("after") = pyb::none());
+  nimbal::py::def(c, "restore_sketch", member(&CoreCorvath::restore_sketch), pyb::arg("shape_id"),
+                  pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
+                  pyb::arg("name") = pyb::none(), doc::restore_sketch);
+  nimbal::py::def(c, "_build_sketch_comp", member<AlwaysGiven>(&CoreCorvath::_build_sketch_comp),
+                  pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
+                  pyb::arg("after") = pyb::none());
 
   // ---- export ----
   c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all)

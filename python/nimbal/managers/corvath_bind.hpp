@@ -29,6 +29,12 @@ inline ManagedShapePtr managed_from_py(pyb::handle v, std::string_view what) {
 NIMBAL_PY_NAME(state_name, "nimbal.services.hathel.State | dict[str, typing.Any]");
 NIMBAL_PY_NAME(hathel_name, "nimbal.services.hathel.Hathel");
 
+// The service a host gave a manager; None (`is None`, not truth) is a new
+// instance of `cls`.
+inline pyb::object service_or_new(pyb::handle given, pyb::handle cls) {
+  return given.is_none() ? cls() : pyb::reinterpret_borrow<pyb::object>(given);
+}
+
 // The attributes and methods both managers bind the same way (`doc` may be
 // null), each defined where the manager's own table lists it.
 template <class Core>
@@ -85,28 +91,200 @@ void def_apply_state(Cls& c, const char* doc) {
 // The managers' own argument kinds, for nimbal::py::def (found by the tag).
 namespace nimbal::py::convert {
 
-// A record where None means "no record" (a null pointer).
-struct RecordOrNull {
-  managers::RecordPtr ptr;
+// A record of class R, None being no record (a null pointer).
+template <class R>
+struct OrNull {
+  std::shared_ptr<R> ptr;
+  operator const std::shared_ptr<R>&() const { return ptr; }
+  operator const R*() const { return ptr.get(); }
 };
+using RecordOrNull = OrNull<models::Quenby>;
 // A kernel shape where None is the null shape, shown as a shape alone.
 struct ShapeArg {
   TopoDS_Shape shape;
+  operator const TopoDS_Shape&() const { return shape; }
+};
+// A managed shape or a record that the core takes by reference: the
+// object the caller passed, not a copy.
+template <class T>
+struct Ref {
+  std::shared_ptr<T> ptr;
+  operator const T&() const { return *ptr; }
+};
+// A map the core fills, given as a State, a plain dict the caller owns or
+// None ("not wanted"): the core fills a State of its own, whose entries go
+// into the argument once the call has returned.
+template <bool OrNone>
+struct StateOut {
+  pyb::object out;
+  services::State filled;
+  operator services::State*() { return out.is_none() ? nullptr : &filled; }
+  void put() const {
+    if (out.is_none()) return;
+    const bool is_state = pyb::isinstance<services::State>(out);
+    for (const auto& [id, snap] : filled) {
+      if (is_state)
+        out.cast<services::State&>().set(id, snap);
+      else
+        out[pyb::str(id)] = snapshot_or_none(snap);
+    }
+  }
+};
+// A managed shape the core always gives, shown without "| None".
+struct Present {
+  Present() = default;
+  Present(managers::ManagedShapePtr p) : ptr(std::move(p)) {}
+  managers::ManagedShapePtr ptr;
 };
 
 inline managers::ManagedShapePtr value(pyb::handle v, tag<managers::ManagedShapePtr>, std::string_view what) {
   return corvath::managed_from_py(v, what);
 }
-inline RecordOrNull value(pyb::handle v, tag<RecordOrNull>, std::string_view what) {
-  return {v.is_none() ? nullptr : from_py::record(v, what)};
+template <class R>
+OrNull<R> value(pyb::handle v, tag<OrNull<R>>, std::string_view what) {
+  if constexpr (std::is_same_v<R, models::Quenby>) return {v.is_none() ? nullptr : from_py::record(v, what)};
+  else return {from_py::record_or_null_of<R>(v, what)};
 }
 inline ShapeArg value(pyb::handle v, tag<ShapeArg>, std::string_view what) { return {from_py::shape_or_null(v, what)}; }
+template <class T>
+Ref<T> value(pyb::handle v, tag<Ref<T>>, std::string_view what) {
+  if constexpr (std::is_same_v<T, managers::ManagedShape>) return {corvath::managed_from_py(v, what)};
+  else if constexpr (std::is_same_v<T, models::Quenby>) return {from_py::record(v, what)};
+  else if (!pyb::isinstance<T>(v)) from_py::wrong_type(what, "an ArrayProperties", v);
+  return {v.cast<std::shared_ptr<T>>()};
+}
+template <bool OrNone>
+StateOut<OrNone> value(pyb::handle v, tag<StateOut<OrNone>>, std::string_view) {
+  return {pyb::reinterpret_borrow<pyb::object>(v), {}};
+}
+inline services::SnapshotPtr value(pyb::handle v, tag<services::SnapshotPtr>, std::string_view what) {
+  if (!pyb::isinstance<services::ShapeSnapshot>(v)) from_py::wrong_type(what, "a _ShapeSnapshot", v);
+  return v.cast<services::SnapshotPtr>();
+}
 
-template <>
-struct arg_name<managers::ManagedShapePtr> : typing::managed_name {};
-template <>
-struct arg_name<RecordOrNull> : typing::record_or_none_name {};
-template <>
-struct arg_name<ShapeArg> : typing::shape_name {};
+NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
+template <> struct arg_name<managers::ManagedShapePtr> : typing::managed_name {};
+template <class R> struct arg_name<OrNull<R>> : typing::class_or_none<R> {};
+template <> struct arg_name<ShapeArg> : typing::shape_name {};
+template <> struct arg_name<Ref<managers::ManagedShape>> : typing::managed_name {};
+template <class R> struct arg_name<Ref<R>, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> : typing::record_name {};
+template <> struct arg_name<StateOut<false>> : corvath::state_name {};
+template <> struct arg_name<StateOut<true>> : state_or_none_name {};
+
+// How a core member's parameter of C++ type P arrives from Python.
+template <class P> struct arrives { using type = std::decay_t<P>; };
+template <> struct arrives<const managers::ManagedShape&> { using type = Ref<managers::ManagedShape>; };
+template <> struct arrives<const models::Quenby&> { using type = Ref<models::Quenby>; };
+template <> struct arrives<const models::ArrayProperties&> { using type = Ref<models::ArrayProperties>; };
+template <> struct arrives<const TopoDS_Shape&> { using type = ShapeArg; };
+template <> struct arrives<const models::Quenby*> { using type = RecordOrNull; };
+template <> struct arrives<std::shared_ptr<models::BooleanProperties>> { using type = OrNull<models::BooleanProperties>; };
+template <> struct arrives<services::State*> { using type = StateOut<true>; };
+
+// Where a parameter's type alone does not say how it arrives: records that
+// may be None, a map that must be given; or a result that is always there.
+struct ByType {
+  template <class P> using kind = typename arrives<P>::type;
+  template <class R> using result = R;
+};
+template <class From, class To>
+struct Replacing : ByType {
+  template <class P> using kind = std::conditional_t<std::is_same_v<P, From>, To, typename arrives<P>::type>;
+};
+struct RecordsOrNone : ByType {
+  template <class P>
+  using kind = std::conditional_t<std::is_same_v<std::decay_t<P>, managers::RecordPtr>, RecordOrNull,
+                                  typename arrives<P>::type>;
+};
+using MapGiven = Replacing<services::State*, StateOut<false>>;
+struct AlwaysGiven : ByType {
+  template <class R> using result = Present;
+};
+
+template <class T> void put(const T&) {}
+template <bool OrNone> void put(const StateOut<OrNone>& o) { o.put(); }
+
+template <class Res, class R, class C, class... K, class F>
+auto member_call(F f) {
+  return [f](C& self, K... a) -> Res {
+    if constexpr (std::is_void_v<R>) {
+      std::invoke(f, self, a...);
+      (put(a), ...);
+    } else {
+      R r = std::invoke(f, self, a...);
+      (put(a), ...);
+      return Res(std::move(r));
+    }
+  };
+}
 
 }  // namespace nimbal::py::convert
+
+namespace nimbal::py::corvath {
+
+// A core member for nimbal::py::def: each parameter taken in the kind it
+// arrives in (Policy), self as the manager whether the member is const or not.
+template <class Policy = convert::ByType, class R, class C, class... A>
+auto member(R (C::*f)(A...)) {
+  return convert::member_call<typename Policy::template result<R>, R, C, typename Policy::template kind<A>...>(f);
+}
+template <class Policy = convert::ByType, class R, class C, class... A>
+auto member(R (C::*f)(A...) const) {
+  return convert::member_call<typename Policy::template result<R>, R, C, typename Policy::template kind<A>...>(f);
+}
+
+// The members both managers bind the same way, in groups as each manager's
+// table lists them.
+template <class Core, class Cls>
+void def_undo_facade(Cls& c, const char* can_undo, const char* can_redo, const char* undo, const char* redo) {
+  c.def_property_readonly("can_undo", &Core::can_undo, can_undo)
+      .def_property_readonly("can_redo", &Core::can_redo, can_redo)
+      .def("undo", &Core::undo, undo)
+      .def("redo", &Core::redo, redo);
+}
+
+template <class Core, class Cls>
+void def_id_drawing(Cls& c, const char* new_id_doc, const char* name_doc) {
+  c.def("_new_shape_id", &Core::_new_shape_id, pyb::arg("shape_type"), new_id_doc)
+      .def("_generate_shape_name", &Core::_generate_shape_name, pyb::arg("shape_type"), name_doc);
+}
+
+template <class Core, class Cls>
+void def_queries(Cls& c, const char* get_doc, const char* ids_doc) {
+  nimbal::py::def(c, "get_shape", member(&Core::get_shape), pyb::arg("shape_id"), get_doc);
+  c.def("get_all_shape_ids", &Core::get_all_shape_ids, ids_doc);
+}
+
+template <class Core, class Cls>
+void def_entry_edits(Cls& c, const char* color, const char* rename, const char* remove) {
+  c.def("update_shape_color", &Core::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), color)
+      .def("rename_shape", &Core::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), rename)
+      .def("remove_shape", &Core::remove_shape, pyb::arg("shape_id"), remove);
+}
+
+}  // namespace nimbal::py::corvath
+
+namespace pybind11::detail {
+template <>
+struct type_caster<nimbal::py::convert::Present> {
+  PYBIND11_TYPE_CASTER(nimbal::py::convert::Present, nimbal::py::typing::managed_name::name);
+  bool load(handle, bool) { return false; }
+  static handle cast(const nimbal::py::convert::Present& p, return_value_policy, handle) {
+    return pybind11::cast(p.ptr).release();
+  }
+};
+// update_shape's answer: the new shape, True, or None.
+template <>
+struct type_caster<nimbal::managers::UpdateResult> {
+  PYBIND11_TYPE_CASTER(nimbal::managers::UpdateResult, const_name("nimbal.kernel.TopoDS_Shape | bool | None"));
+  bool load(handle, bool) { return false; }
+  static handle cast(const nimbal::managers::UpdateResult& r, return_value_policy, handle) {
+    using Kind = nimbal::managers::UpdateResult::Kind;
+    switch (r.kind) {
+      case Kind::Shape: return nimbal::py::shape_or_none(r.shape).release();
+      case Kind::True: return pybind11::bool_(true).release();
+      default: return pybind11::none().release();
+    }
+  }
+};
+}  // namespace pybind11::detail

@@ -35,6 +35,8 @@ constexpr const char* components =
     "The hidden inputs, in order (a live list); a modifier's base is the first.";
 constexpr const char* parent_id = "Id of the shape holding this one as a component; None for a top-level shape.";
 
+constexpr const char* component_list_cls = "The hidden inputs of a managed shape (a live list).";
+
 constexpr const char* registry_cls = R"(The manager's shapes by id, hidden components included, in registration order (a live, read-only view).)";
 constexpr const char* registry_get = "The shape registered under key, or default.";
 constexpr const char* registry_keys = "Every registered id, in registration order.";

@@ -43,7 +43,7 @@ pyb::object item_of(const Registry::value_type& kv) { return pyb::make_tuple(kv.
 }  // namespace
 
 void bind_types(pyb::module_& m) {
-  bind_live_list<ComponentList, ComponentElem>(m, "The hidden inputs of a managed shape (a live list).");
+  bind_live_list<ComponentList, ComponentElem>(m, doc::component_list_cls);
 
   pyb::class_<ManagedShape, ManagedShapePtr> ms(m, "ManagedShape", pyb::dynamic_attr(), doc::managed_cls);
   ms.def(pyb::init([](const std::string& shape_id, typed<shape_or_none_name> shape, ShapeType shape_type, const std::string& name,
@@ -69,13 +69,7 @@ void bind_types(pyb::module_& m) {
           "shape", [](const ManagedShape& s) { return shape_or_none(s.shape); },
           [](ManagedShape& s, typed<shape_or_none_name> v) { s.shape = from_py::shape_or_null(v, "shape"); }, doc::shape)
       .def_readwrite("shape_type", &ManagedShape::shape_type, doc::shape_type)
-      .def_property(
-          "name", [](const ManagedShape& s) { return s.name; },
-          [](ManagedShape& s, std::string name) {
-            s.name = std::move(name);
-            names_changed_outside();  // a registered shape's number may have changed
-          },
-          doc::name)
+      .def_property("name", [](const ManagedShape& s) { return s.name; }, &rename_outside, doc::name)
       .def_readwrite("color", &ManagedShape::color, doc::color)
       .def_property(
           "properties", [](const ManagedShape& s) { return s.properties; },

@@ -30,7 +30,7 @@ pyb::object py(double d) { return pyb::float_(d); }
 pyb::arg_v py(const Flag& f) { return pyb::arg(f.name) = f.value; }
 pyb::object py(const std::vector<PolylinePoint>& points) {
   pyb::list pts;
-  for (const auto& p : points) pts.append(pyb::make_tuple(p.u.value_or(0.0), p.v.value_or(0.0)));
+  for (const Point2& p : managers::polyline_pairs(points)) pts.append(pyb::make_tuple(p[0], p[1]));
   return std::move(pts);
 }
 

@@ -157,8 +157,9 @@ SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
   return ms ? snapshot_of(*ms) : nullptr;
 }
 
-void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State& out) const {
-  registry::collect_snapshots(ms, out);
+void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State* out) const {
+  if (!out) throw WrongType("out must be a mapping, not 'NoneType'");
+  registry::collect_snapshots(ms, *out);
 }
 
 void CoreCorvath::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
@@ -703,14 +704,14 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
   if (!ms || !is_decomposable_shape_type(ms->shape_type) || !ms->top_level() || ms->components.empty())
     return {};
   auto before = new_state();
-  _collect_snapshots(*ms, *before);
+  _collect_snapshots(*ms, before.get());
   StatePtr after = single(shape_id, nullptr);
   std::vector<std::string> promoted;
   for (const auto& c : ms->components) {
     if (c == ms) continue;  // a shape listed among its own components is not promoted
     c->parent_id.reset();
     after->set(c->shape_id, snapshot_of(*c));
-    for (const auto& cc : c->components) _collect_snapshots(*cc, *after);
+    for (const auto& cc : c->components) _collect_snapshots(*cc, after.get());
     promoted.push_back(c->shape_id);
   }
   registry::finish_decomposition(*this, shapes_, shape_id, *ms, before, after, promoted);
@@ -887,7 +888,7 @@ std::vector<std::string> CoreCorvath::split_to_faces(const std::string& shape_id
   const std::string name = src->name;
   const Color color = src->color;
   auto before = new_state();
-  _collect_snapshots(*src, *before);
+  _collect_snapshots(*src, before.get());
   _remove_shape(src);
   StatePtr after = all_none(*before);
   std::vector<std::string> ids;

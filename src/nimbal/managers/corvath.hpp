@@ -16,6 +16,7 @@
 #include <TopoDS_Shape.hxx>
 
 #include "nimbal/enums.hpp"
+#include "nimbal/host_value.hpp"
 #include "nimbal/models/quenby.hpp"
 #include "nimbal/ordered_map.hpp"
 #include "nimbal/services/drulen.hpp"
@@ -70,6 +71,9 @@ using Registry = OrderedMap<std::string, ManagedShapePtr>;
 // Tells every manager that some registered shape's name may have changed
 // behind its back (its name index is rebuilt on next use).
 void names_changed_outside();
+// A name written straight into the record (a host sets it): a registered
+// shape's number may have changed with it.
+void rename_outside(ManagedShape& ms, std::string name);
 // Counts those changes; a manager whose count is behind rebuilds its index.
 std::uint64_t names_epoch();
 
@@ -169,6 +173,10 @@ class SketchRecordReader {
   virtual std::optional<std::string> parent_id() = 0;
 };
 
+// One answer of a sketch manager's get_all_shape_ids: text, refused
+// (WrongType) otherwise.
+std::string sketch_shape_id(const HostValue<std::string>& answer);
+
 // The record `root` reads as a ManagedShape, null for none. Look-alike
 // records are read depth first without recursion, so a union chain of any
 // depth is read with the heap: each record's fields, its components (each
@@ -232,8 +240,9 @@ class CoreCorvath {
   void _push_undo(const std::string& description, StatePtr before, StatePtr after,
                   bool redo_clears_all = false);
   SnapshotPtr _snapshot(const std::string& shape_id) const;
-  // The shape, then each component's subtree in order (pre-order).
-  void _collect_snapshots(const ManagedShape& ms, State& out) const;
+  // The shape, then each component's subtree in order (pre-order). The host
+  // may pass no map at all (None), which is refused.
+  void _collect_snapshots(const ManagedShape& ms, State* out) const;
   virtual void _apply_state(const StatePtr& state);
   void _restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot);
 

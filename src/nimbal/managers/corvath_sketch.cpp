@@ -26,6 +26,11 @@ bool followed(const ManagedShapePtr& c) { return c && !c->shape.IsNull(); }
 
 }  // namespace
 
+std::string sketch_shape_id(const HostValue<std::string>& answer) {
+  if (std::optional<std::string> id = answer.get()) return *std::move(id);
+  throw WrongType("get_all_shape_ids must give shape ids (str), not '" + answer.type_name() + "'");
+}
+
 ManagedShapePtr read_sketch_record(SketchRecordReader& root) {
   using Kind = SketchRecordReader::Kind;
   const Kind root_kind = root.kind();

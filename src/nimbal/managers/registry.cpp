@@ -30,6 +30,12 @@ bool number_after(const std::string& name, const std::string& prefix, std::strin
 // The name index
 
 void names_changed_outside() { ++g_names_epoch; }
+
+void rename_outside(ManagedShape& ms, std::string name) {
+  ms.name = std::move(name);
+  names_changed_outside();
+}
+
 std::uint64_t names_epoch() { return g_names_epoch.load(); }
 
 void NameIndex::add(const std::string& name) {

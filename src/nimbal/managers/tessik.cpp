@@ -22,6 +22,13 @@ std::vector<PolylinePoint> polyline_points(const std::vector<Point2>& points) {
 // ---------------------------------------------------------------------------
 // The sketch plane service over a Fandor
 
+std::vector<Point2> polyline_pairs(const std::vector<PolylinePoint>& points) {
+  std::vector<Point2> pairs;
+  pairs.reserve(points.size());
+  for (const auto& p : points) pairs.push_back({p.u.value_or(0.0), p.v.value_or(0.0)});
+  return pairs;
+}
+
 FandorService::FandorService(std::shared_ptr<services::Fandor> fandor)
     : fandor_(fandor ? std::move(fandor) : std::make_shared<services::Fandor>()) {}
 

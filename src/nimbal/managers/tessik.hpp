@@ -48,6 +48,10 @@ class SketchPlaneService {
   virtual TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) = 0;
 };
 
+// The polyline's points as plain (u, v) pairs, for a service that takes
+// nothing else: a coordinate the point lacks is 0.
+std::vector<Point2> polyline_pairs(const std::vector<PolylinePoint>& points);
+
 // The service over a Fandor.
 class FandorService : public SketchPlaneService {
  public:
