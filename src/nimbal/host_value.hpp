@@ -1,22 +1,51 @@
-// A value the host passed that an operation tests for its kind only when it
-// reaches it: inside its guard, so a wrong one is logged like any failure
-// there, or never, when the operation ends before. The embedding layer
-// answers for the object it forwards to; the operation decides what None
-// means and words the refusal.
+// Values as the host passes them to the view and selection services' event
+// handlers, which must not raise for a value they cannot use.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace nimbal {
 
+// A value that an operation tests for its kind only when it reaches it:
+// inside its guard, so a wrong one is logged like any failure there, or
+// never, when the operation ends before. The embedding layer answers for the
+// object it forwards to; the operation decides what None means and words
+// the refusal.
 template <class T>
 class HostValue {
  public:
-  virtual ~HostValue() = default;
-  virtual bool is_none() const = 0;
-  virtual std::optional<T> get() const = 0;   // none: a value of another kind
-  virtual std::string type_name() const = 0;  // the host's name of its type, for messages
+  class Source {
+   public:
+    virtual ~Source() = default;
+    virtual bool is_none() const = 0;
+    virtual std::optional<T> get() const = 0;
+    virtual std::string type_name() const = 0;
+  };
+
+  explicit HostValue(std::shared_ptr<const Source> source) : source_(std::move(source)) {}
+  bool is_none() const { return source_->is_none(); }
+  std::optional<T> get() const { return source_->get(); }          // none: a value of another kind
+  std::string type_name() const { return source_->type_name(); }  // the host's name of its type, for messages
+
+ private:
+  std::shared_ptr<const Source> source_;
+};
+
+// An id to look an entry up by: none for a value of another kind, which
+// names no entry (the operation then does nothing).
+struct HostId {
+  std::optional<std::string> text;
+  explicit operator bool() const { return text.has_value(); }
+  const std::string& operator*() const { return *text; }
+};
+
+// A pixel position: the embedding layer truncates the host's real number
+// toward zero to the kernel's integer pixels.
+struct Pixel {
+  int value = 0;
+  operator int() const { return value; }
 };
 
 }  // namespace nimbal

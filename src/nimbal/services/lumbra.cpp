@@ -322,15 +322,16 @@ void Lumbra::erase_all() {
   });
 }
 
-void Lumbra::erase_shape(const std::string& shape_id, bool update) {
+void Lumbra::erase_shape(const HostId& shape_id, bool update) {
+  if (!shape_id) return;
   guarded("Error erasing shape: ", [&] {
-    auto* found = shapes_.find(shape_id);
+    auto* found = shapes_.find(*shape_id);
     if (!found) return;
     std::shared_ptr<ShapeInfo> info = *found;
     Handle(AIS_Shape) ais = info ? info->ais_shape : Handle(AIS_Shape)();
     context("Remove")->Remove(presentation(ais, "Remove"), update);
     ais_to_id_.erase(ais.get());
-    shapes_.erase(shape_id);
+    shapes_.erase(*shape_id);
   });
 }
 
@@ -339,7 +340,9 @@ std::shared_ptr<ShapeInfo> Lumbra::get_shape_info(const std::string& shape_id) c
   return found ? *found : nullptr;
 }
 
-void Lumbra::set_shape_visibility(const std::string& shape_id, bool visible, bool update) {
+void Lumbra::set_shape_visibility(const HostId& given, bool visible, bool update) {
+  if (!given) return;
+  const std::string& shape_id = *given;
   guarded("Error setting shape visibility: ", [&] {
     if (auto* found = shapes_.find(shape_id)) {
       std::shared_ptr<ShapeInfo> info = *found;
@@ -443,7 +446,9 @@ Handle(AIS_Shape) Lumbra::get_plane_ais(const std::string& shape_id) const {
   return entry ? entry->ais_shape : Handle(AIS_Shape)();
 }
 
-void Lumbra::erase_plane(const std::string& shape_id, bool update) {
+void Lumbra::erase_plane(const HostId& given, bool update) {
+  if (!given) return;
+  const std::string& shape_id = *given;
   try {
     auto* entry = plane_objects_.find(shape_id);
     if (!entry) return;
@@ -502,6 +507,13 @@ void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
   });
 }
 
+void Lumbra::select_given_ids(const std::vector<HostId>& shape_ids) {
+  std::vector<std::string> texts;
+  for (const auto& id : shape_ids)
+    if (id) texts.push_back(*id);
+  select_shapes(texts);
+}
+
 void Lumbra::select_shape(const std::string& shape_id) { select_shapes({shape_id}); }
 
 std::optional<std::string> Lumbra::get_shape_id_for_ais_shape(const HostValue<Handle(AIS_Shape)>& given) const {
@@ -515,19 +527,19 @@ std::optional<std::string> Lumbra::get_shape_id_for_ais_shape(const HostValue<Ha
 
 // ---- navigation, background, transparency ----
 
-void Lumbra::start_rotation(int x, int y) {
+void Lumbra::start_rotation(Pixel x, Pixel y) {
   guarded("Error starting rotation: ", [&] { view("StartRotation")->StartRotation(x, y); });
 }
 
-void Lumbra::rotate(int x, int y) {
+void Lumbra::rotate(Pixel x, Pixel y) {
   guarded("Error rotating: ", [&] { view("Rotation")->Rotation(x, y); });
 }
 
-void Lumbra::pan(int dx, int dy) {
+void Lumbra::pan(Pixel dx, Pixel dy) {
   guarded("Error panning: ", [&] {
     const auto& v = view("Pan");
-    if (dy == std::numeric_limits<int>::min()) throw nimbal::InvalidValue("dy is out of range");
-    v->Pan(dx, -dy);
+    if (dy.value == std::numeric_limits<int>::min()) throw nimbal::InvalidValue("dy is out of range");
+    v->Pan(dx, -dy.value);
   });
 }
 
