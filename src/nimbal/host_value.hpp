@@ -5,6 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "nimbal/kernel.hpp"
+#include "nimbal/log.hpp"
 
 namespace nimbal {
 
@@ -47,5 +51,15 @@ struct Pixel {
   int value = 0;
   operator int() const { return value; }
 };
+
+// Called while handling the error of a host value an operation refused
+// before it began: logged as the operation's own failure, where a "%s" in
+// `message` is the text of the first value (`first()`, asked only then).
+template <class First>
+void log_refused(std::string_view logger, std::string message, First first) {
+  if (!kernel::current_error_catchable()) throw;
+  if (auto at = message.find("%s"); at != std::string::npos) message.replace(at, 2, first());
+  log::write(logger, log::Level::Error, message + kernel::current_error_text(), std::current_exception());
+}
 
 }  // namespace nimbal

@@ -45,14 +45,10 @@ struct log_error {
   std::string message;
   template <class... Raw>
   pyb::object operator()(const Raw&... raw) const {
-    if (!kernel::current_error_catchable()) throw;
-    std::string text = message;
-    if (auto at = text.find("%s"); at != std::string::npos) {
-      std::string first;
-      if constexpr (sizeof...(Raw) > 0) first = std::string(pyb::str(pyb::handle(std::get<0>(std::tie(raw...)))));
-      text.replace(at, 2, first);
-    }
-    log::write(logger, log::Level::Error, text + kernel::current_error_text(), std::current_exception());
+    log_refused(logger, message, [&]() -> std::string {
+      if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
+      return {};
+    });
     return pyb::none();
   }
 };
