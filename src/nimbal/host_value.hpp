@@ -1,5 +1,6 @@
 // Values as the host passes them to the view and selection services' event
-// handlers, which must not raise for a value they cannot use.
+// handlers, which must not raise for a value they cannot use, and the
+// logging of those operations' failures.
 #pragma once
 
 #include <memory>
@@ -52,14 +53,34 @@ struct Pixel {
   operator int() const { return value; }
 };
 
-// Called while handling the error of a host value an operation refused
-// before it began: logged as the operation's own failure, where a "%s" in
-// `message` is the text of the first value (`first()`, asked only then).
+// Called while handling an operation's failure: logs it on `logger` at error
+// level as `message` and the error's text, with the error attached;
+// rethrows what the host does not count as an error of its operations.
+inline void log_failure(std::string_view logger, const std::string& message) {
+  if (!kernel::current_error_catchable()) throw;
+  log::write(logger, log::Level::Error, message + kernel::current_error_text(), std::current_exception());
+}
+
+// Runs the steps of an operation that must not raise: a failure is logged
+// headed by `prefix`, and the answer is false.
+template <class F>
+bool guarded(std::string_view logger, std::string_view prefix, F&& body) {
+  try {
+    body();
+    return true;
+  } catch (...) {
+    log_failure(logger, std::string(prefix));
+  }
+  return false;
+}
+
+// The same for a host value the operation refused before it began: a "%s"
+// in `message` is the text of the first value (`first()`, asked only then).
 template <class First>
 void log_refused(std::string_view logger, std::string message, First first) {
   if (!kernel::current_error_catchable()) throw;
   if (auto at = message.find("%s"); at != std::string::npos) message.replace(at, 2, first());
-  log::write(logger, log::Level::Error, message + kernel::current_error_text(), std::current_exception());
+  log_failure(logger, message);
 }
 
 }  // namespace nimbal

@@ -27,6 +27,11 @@ namespace {
 
 constexpr log::Logger lg("nimbal.services.lumbra");
 
+template <class F>
+bool guarded(std::string_view prefix, F&& body) {
+  return nimbal::guarded(lg.name(), prefix, std::forward<F>(body));
+}
+
 Lumbra::ErrorPolicy policy;
 
 bool rejection() {
@@ -121,17 +126,6 @@ const Handle(AIS_InteractiveContext)& Lumbra::context(const char* member) const 
   return context_;
 }
 
-template <class F>
-bool Lumbra::guarded(std::string_view prefix, F&& body) {
-  try {
-    body();
-    return true;
-  } catch (...) {
-    log_caught(log::Level::Error, std::string(prefix) + error_text(), true);
-  }
-  return false;
-}
-
 // ---- initial view, camera, fitting ----
 
 void Lumbra::setup_initial_view() {
@@ -221,7 +215,7 @@ void Lumbra::redraw() {
     is_rendering_ = false;
   } catch (...) {
     is_rendering_ = false;
-    log_caught(log::Level::Error, "Error in redraw: " + error_text(), true);
+    log_failure(lg.name(), "Error in redraw: ");
   }
 }
 
@@ -437,7 +431,7 @@ void Lumbra::display_plane(const std::string& shape_id, const Components& origin
     plane_objects_.set(shape_id, PlaneEntry{ais, origin, normal});
     plane_visible_.set(shape_id, true);
   } catch (...) {
-    log_caught(log::Level::Error, "Error displaying plane " + shape_id + ": " + error_text(), true);
+    log_failure(lg.name(), "Error displaying plane " + shape_id + ": ");
   }
 }
 
@@ -456,7 +450,7 @@ void Lumbra::erase_plane(const HostId& given, bool update) {
     plane_objects_.erase(shape_id);
     plane_visible_.erase(shape_id);
   } catch (...) {
-    log_caught(log::Level::Error, "Error erasing plane " + shape_id + ": " + error_text(), true);
+    log_failure(lg.name(), "Error erasing plane " + shape_id + ": ");
   }
 }
 

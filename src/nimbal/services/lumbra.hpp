@@ -155,8 +155,6 @@ class Lumbra {
  private:
   const Handle(V3d_View)& view(const char* member) const;
   const Handle(AIS_InteractiveContext)& context(const char* member) const;
-  template <class F>
-  bool guarded(std::string_view prefix, F&& body);
 
   Handle(V3d_View) view_;
   Handle(V3d_Viewer) viewer_;

@@ -25,6 +25,11 @@ namespace {
 
 constexpr log::Logger lg("nimbal.services.pikalo");
 
+template <class F>
+bool guarded(std::string_view prefix, F&& body) {
+  return nimbal::guarded(lg.name(), prefix, std::forward<F>(body));
+}
+
 
 [[noreturn]] void no_attribute(const char* member) {
   throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
@@ -65,18 +70,6 @@ int kernel_mode(SelectionMode mode) {
 
 
 Pikalo::Pikalo(Handle(AIS_InteractiveContext) context) : context_(std::move(context)) {}
-
-template <class F>
-bool Pikalo::guarded(std::string_view prefix, F&& body) {
-  try {
-    body();
-    return true;
-  } catch (...) {
-    if (!kernel::current_error_catchable()) throw;
-    lg.exception(std::string(prefix) + kernel::current_error_text());
-  }
-  return false;
-}
 
 const Handle(AIS_InteractiveContext)& Pikalo::ctx(const char* member) const {
   if (context_.IsNull()) no_attribute(member);

@@ -86,8 +86,6 @@ class Pikalo {
   const Handle(AIS_InteractiveContext)& context() const { return context_; }
 
  private:
-  template <class F>
-  bool guarded(std::string_view prefix, F&& body);
   const Handle(AIS_InteractiveContext)& ctx(const char* member) const;
   AIS_NListOfEntityOwner active_owners() const;  // the owners active in the main selector
   void select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectValue& ais_shape,
