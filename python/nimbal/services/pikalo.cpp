@@ -36,13 +36,9 @@ class PyPikalo : public Pikalo {
   pyb::object enabled_obj = pyb::bool_(true);
 
   void set_mode(std::optional<nimbal::SelectionMode> mode) override {
-    pyb::gil_scoped_acquire gil;
     // Reached from set_enabled only, with the stored mode: hand the override
     // the very value stored.
-    if (pyb::function f = pyb::get_override(static_cast<const Pikalo*>(this), "set_mode")) {
-      f(mode_obj);
-      return;
-    }
+    PYBIND11_OVERRIDE_IMPL(void, Pikalo, "set_mode", mode_obj);
     Pikalo::set_mode(mode);
   }
   void configure_selection_colors() override { PYBIND11_OVERRIDE(void, Pikalo, configure_selection_colors, ); }
