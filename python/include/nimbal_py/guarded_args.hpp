@@ -1,8 +1,10 @@
-// Arguments and results of the view and selection services. Arguments of
-// the guarded operations first:
-// A GUI calls them from its event handlers with what it has at hand: pixel
-// positions as floats, ids from wherever it keeps them. A value the
-// operation cannot use must not raise out of the handler; it takes the
+// Arguments and results of the view and selection services: the guarded
+// operations, the host values, and the converters and casters of the
+// services' own types.
+//
+// A GUI calls the operations from its event handlers with what it has at
+// hand: pixel positions as floats, ids from wherever it keeps them. A value
+// the operation cannot use must not raise out of the handler; it takes the
 // operation's own error path instead (one error record with the
 // operation's message and the error attached, nothing returned), as any
 // error inside the operation does.
