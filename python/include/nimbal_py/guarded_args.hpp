@@ -1,28 +1,36 @@
-// Arguments of the guarded operations of the view and selection services.
-// A GUI calls them from its event handlers with what it has at hand: pixel
-// positions as floats, ids from wherever it keeps them. A value the
-// operation cannot use must not raise out of the handler; it takes the
+// Arguments and results of the view and selection services: the guarded
+// operations, the host values, and the converters and casters of the
+// services' own types.
+//
+// A GUI calls the operations from its event handlers with what it has at
+// hand: pixel positions as floats, ids from wherever it keeps them. A value
+// the operation cannot use must not raise out of the handler; it takes the
 // operation's own error path instead (one error record with the
 // operation's message and the error attached, nothing returned), as any
 // error inside the operation does.
 //
-//   .def("pan", guarded_args(LOGGER, "Error panning: ",
-//                            [](Lumbra& l, Pixel dx, Pixel dy) { l.pan(dx, dy); }),
+//   .def("pan", guarded_args(LOGGER, "Error panning: ", &Lumbra::pan),
 //        pyb::arg("dx"), pyb::arg("dy"))
 //
-// The lambda states the types; every argument after self arrives as any
-// object and is converted here. A "%s" in the message is the text of the
-// first argument (an id). A PyValue<T> argument is not converted: the core
+// The core function states the types; every argument after self arrives as
+// any object and is converted here. A "%s" in the message is the text of the
+// first argument (an id). A HostValue<T> argument is not converted: the core
 // tests it itself once the operation reaches it.
 #pragma once
 
+#include <cmath>
+#include <memory>
+#include <set>
 #include <string>
 #include <type_traits>
 
 #include "nimbal/host_value.hpp"
 #include "nimbal/kernel.hpp"
 #include "nimbal/log.hpp"
+#include "nimbal/services/lumbra.hpp"
+#include "nimbal/services/pikalo.hpp"
 #include "nimbal_py/convert.hpp"
+#include "nimbal_py/viewer.hpp"
 
 namespace nimbal::py {
 
@@ -39,14 +47,10 @@ struct log_error {
   std::string message;
   template <class... Raw>
   pyb::object operator()(const Raw&... raw) const {
-    if (!kernel::current_error_catchable()) throw;
-    std::string text = message;
-    if (auto at = text.find("%s"); at != std::string::npos) {
-      std::string first;
-      if constexpr (sizeof...(Raw) > 0) first = std::string(pyb::str(pyb::handle(std::get<0>(std::tie(raw...)))));
-      text.replace(at, 2, first);
-    }
-    log::write(logger, log::Level::Error, text + kernel::current_error_text(), std::current_exception());
+    log_refused(logger, message, [&]() -> std::string {
+      if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
+      return {};
+    });
     return pyb::none();
   }
 };
@@ -82,10 +86,10 @@ auto guarded_args(const char* logger, std::string message, F f) {
       std::make_index_sequence<n>{});
 }
 
-// A host value the core tests itself when it reaches it; T is a kernel
-// type (shape or handle) or text.
+// The host's object behind a HostValue, tested when the core asks; T is a
+// kernel type (shape or handle) or text.
 template <class T>
-class PyValue : public nimbal::HostValue<T> {
+class PyValue : public nimbal::HostValue<T>::Source {
  public:
   explicit PyValue(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
   bool is_none() const override { return v_.is_none(); }
@@ -105,15 +109,178 @@ class PyValue : public nimbal::HostValue<T> {
   pyb::object v_;
 };
 
-namespace convert {
 template <class T>
-PyValue<T> value(pyb::handle v, tag<PyValue<T>>, std::string_view) {
-  return PyValue<T>(v);
+nimbal::HostValue<T> host_value(pyb::handle v) {
+  return nimbal::HostValue<T>(std::make_shared<PyValue<T>>(v));
 }
+
+namespace convert {
+
 template <class T>
-struct arg_name<PyValue<T>> {
+nimbal::HostValue<T> value(pyb::handle v, tag<nimbal::HostValue<T>>, std::string_view) {
+  return host_value<T>(v);
+}
+
+inline nimbal::HostId value(pyb::handle v, tag<nimbal::HostId>, std::string_view what) {
+  return {value(v, tag<Id>{}, what).text};
+}
+
+// The ids among any iterable.
+inline std::vector<nimbal::HostId> value(pyb::handle v, tag<std::vector<nimbal::HostId>>, std::string_view what) {
+  std::vector<nimbal::HostId> ids;
+  for (pyb::handle item : v) ids.push_back(value(item, tag<nimbal::HostId>{}, what));
+  return ids;
+}
+
+inline nimbal::Pixel value(pyb::handle v, tag<nimbal::Pixel>, std::string_view what) {
+  return {value(v, tag<Pixel>{}, what).value};
+}
+
+// Indices read as a set, as the host would: a false value (None, an empty
+// list) is empty; unhashable entries raise TypeError; whole numbers (also
+// 2.0 or True) are indices; any other value equals no index.
+inline std::set<long long> value(pyb::handle indices, tag<std::set<long long>>, std::string_view what) {
+  std::set<long long> out;
+  if (!from_py::truth(indices, what)) return out;
+  for (pyb::handle item : indices) {
+    if (PyObject_Hash(item.ptr()) == -1) throw pyb::error_already_set();
+    if (PyFloat_Check(item.ptr())) {
+      double d = PyFloat_AS_DOUBLE(item.ptr());
+      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.insert(static_cast<long long>(d));
+      continue;
+    }
+    if (!PyLong_Check(item.ptr())) continue;
+    int overflow = 0;
+    long long n = PyLong_AsLongLongAndOverflow(item.ptr(), &overflow);
+    if (!overflow && !(n == -1 && PyErr_Occurred())) out.insert(n);
+    PyErr_Clear();
+  }
+  return out;
+}
+
+// The host's view service (a Lumbra, or any object with the method), asked
+// only when the core needs an id.
+inline services::ShapeIdLookup value(pyb::handle v, tag<services::ShapeIdLookup>, std::string_view) {
+  return [lumbra = pyb::reinterpret_borrow<pyb::object>(v)](const Handle(AIS_InteractiveObject)& obj) {
+    return host_value<std::string>(lumbra.attr("get_shape_id_for_ais_shape")(obj));
+  };
+}
+
+// The operation unpacks the numbers itself, in its own words.
+inline services::Components value(pyb::handle v, tag<services::Components>, std::string_view) {
+  return from_py::numbers(v, "");
+}
+// A colour as `if color:` reads it: a false value (None, an empty sequence) is none.
+inline std::optional<services::Components> value(pyb::handle v, tag<std::optional<services::Components>>,
+                                                 std::string_view what) {
+  if (!from_py::truth(v, what)) return std::nullopt;
+  return value(v, tag<services::Components>{}, what);
+}
+
+template <class T>
+struct arg_name<nimbal::HostValue<T>> {
   static constexpr auto name = pyb::detail::make_caster<T>::name;
 };
+// The view service's lookup takes None too.
+template <>
+struct arg_name<nimbal::HostValue<Handle(AIS_Shape)>> : typing::class_or_none<AIS_Shape> {};
+template <>
+struct arg_name<nimbal::HostId> : typing::str_name {};
+template <>
+struct arg_name<std::vector<nimbal::HostId>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[str]");
+};
+template <>
+struct arg_name<nimbal::Pixel> : typing::float_name {};
+template <>
+struct arg_name<std::set<long long>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
+};
+template <>
+struct arg_name<services::ShapeIdLookup> {
+  static constexpr auto name = pyb::detail::const_name("nimbal.services.lumbra.Lumbra");
+};
+
 }  // namespace convert
+
+// The view service's tables and triples as Python sees them: triples as
+// tuples, tables as new dicts in their order.
+inline pyb::tuple to_py(const services::Components& c);
+inline pyb::tuple to_py(const services::PlaneEntry& e);
+inline pyb::tuple to_py(const services::Gradient& g);
+template <class K, class V>
+pyb::dict to_py(const OrderedMap<K, V>& table);
+
+NIMBAL_PY_NAME(color_or_none_name, "tuple[float, float, float] | None");
+NIMBAL_PY_NAME(tuple_name, "tuple");
+NIMBAL_PY_NAME(table_name, "dict");
+
+}  // namespace nimbal::py
+
+namespace pybind11::detail {
+
+// Results only: arguments convert through convert::value above.
+template <class T, class Name>
+struct nimbal_out_caster {
+  PYBIND11_TYPE_CASTER(T, Name::name);
+  bool load(handle, bool) { return false; }
+  static handle cast(const T& v, return_value_policy, handle) { return nimbal::py::to_py(v).release(); }
+};
+template <>
+struct type_caster<nimbal::services::Components>
+    : nimbal_out_caster<nimbal::services::Components, nimbal::py::typing::point3_name> {};
+template <>
+struct type_caster<nimbal::services::PlaneEntry> : nimbal_out_caster<nimbal::services::PlaneEntry, nimbal::py::tuple_name> {};
+template <>
+struct type_caster<nimbal::services::Gradient> : nimbal_out_caster<nimbal::services::Gradient, nimbal::py::tuple_name> {};
+template <class K, class V>
+struct type_caster<nimbal::OrderedMap<K, V>> : nimbal_out_caster<nimbal::OrderedMap<K, V>, nimbal::py::table_name> {};
+
+// ShapeInfo's colour: None, or any numbers, kept as given.
+template <>
+struct type_caster<std::optional<nimbal::services::Components>> {
+  PYBIND11_TYPE_CASTER(std::optional<nimbal::services::Components>, nimbal::py::color_or_none_name::name);
+  bool load(handle src, bool) {
+    if (src.is_none())
+      value.reset();
+    else
+      value = nimbal::services::Components(nimbal::py::from_py::numbers(src, "color"));
+    return true;
+  }
+  static handle cast(const std::optional<nimbal::services::Components>& c, return_value_policy, handle) {
+    return c ? nimbal::py::to_py(*c).release() : none().release();
+  }
+};
+
+}  // namespace pybind11::detail
+
+namespace nimbal::py {
+
+inline pyb::tuple to_py(const services::Components& c) { return pyb::tuple(pyb::cast(c.values)); }
+inline pyb::tuple to_py(const services::PlaneEntry& e) { return pyb::make_tuple(e.ais_shape, e.origin, e.normal); }
+inline pyb::tuple to_py(const services::Gradient& g) { return pyb::make_tuple(g.color1, g.color2, g.method); }
+template <class K, class V>
+std::pair<pyb::object, pyb::object> table_item(const K& k, const V& v) {
+  return {pyb::cast(k), pyb::cast(v)};
+}
+// The reverse table reads {presentation: id}.
+inline std::pair<pyb::object, pyb::object> table_item(const AIS_Shape*, const services::AisEntry& e) {
+  return {pyb::cast(e.ais_shape), pyb::str(e.shape_id)};
+}
+template <class K, class V>
+pyb::dict to_py(const OrderedMap<K, V>& table) {
+  pyb::dict d;
+  for (const auto& [k, v] : table) {
+    auto [key, value] = table_item(k, v);
+    d[key] = value;
+  }
+  return d;
+}
+
+// A getter whose result signatures show as a plain object.
+template <class C, class R>
+auto as_object(R (C::*get)() const) {
+  return [get](const C& c) { return pyb::cast((c.*get)()); };
+}
 
 }  // namespace nimbal::py

@@ -5,8 +5,6 @@
 // object with a get_shape_id_for_ais_shape method (a Lumbra, or a stand-in).
 #include "nimbal/services/pikalo.hpp"
 
-#include <cmath>
-
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/guarded_args.hpp"
 #include "nimbal_py/logging.hpp"
@@ -17,10 +15,6 @@
 namespace pyb = pybind11;
 using nimbal::services::Pikalo;
 using nimbal::py::guarded_args;
-using nimbal::py::Pixel;
-using nimbal::py::PyValue;
-using Object = PyValue<Handle(AIS_InteractiveObject)>;
-using Shape = PyValue<TopoDS_Shape>;
 
 namespace doc = nimbal::py::pikalo::doc;
 
@@ -30,58 +24,8 @@ constexpr const char* LOGGER = "nimbal.services.pikalo";
 
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(mode_or_none_name, "nimbal.enums.SelectionMode | None");
-NIMBAL_PY_NAME(lumbra_name, "nimbal.services.lumbra.Lumbra");
 NIMBAL_PY_NAME(objects_name, "list[nimbal.kernel.AIS_InteractiveObject]");
 NIMBAL_PY_NAME(shapes_name, "list[nimbal.kernel.TopoDS_Shape]");
-
-// An index list read as a set, as the host would: a false value (None, an
-// empty list) is empty; unhashable entries raise TypeError; whole numbers
-// (also 2.0 or True) are indices; any other value equals no index.
-struct Indices {
-  std::set<long long> set;
-};
-
-}  // namespace
-
-namespace nimbal::py::convert {
-Indices value(pyb::handle indices, tag<Indices>, std::string_view what) {
-  Indices out;
-  if (!from_py::truth(indices, what)) return out;
-  for (pyb::handle item : indices) {
-    if (PyObject_Hash(item.ptr()) == -1) throw pyb::error_already_set();
-    if (PyFloat_Check(item.ptr())) {
-      double d = PyFloat_AS_DOUBLE(item.ptr());
-      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.set.insert(static_cast<long long>(d));
-      continue;
-    }
-    if (!PyLong_Check(item.ptr())) continue;
-    int overflow = 0;
-    long long n = PyLong_AsLongLongAndOverflow(item.ptr(), &overflow);
-    if (!overflow && !(n == -1 && PyErr_Occurred())) out.set.insert(n);
-    PyErr_Clear();
-  }
-  return out;
-}
-template <>
-struct arg_name<Indices> {
-  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
-};
-}  // namespace nimbal::py::convert
-
-namespace {
-
-// The host's view service: only its id lookup is used.
-class PyShapeIdLookup : public nimbal::services::ShapeIdLookup {
- public:
-  explicit PyShapeIdLookup(pyb::handle obj) : obj_(obj) {}
-  std::unique_ptr<nimbal::HostValue<std::string>> get_shape_id_for_ais_shape(
-      const Handle(AIS_InteractiveObject)& obj) override {
-    return std::make_unique<PyValue<std::string>>(obj_.attr("get_shape_id_for_ais_shape")(obj));
-  }
-
- private:
-  pyb::handle obj_;
-};
 
 // Keeps the values the host gave for the mode and the flag (a 1 stays 1), and
 // lets a Python subclass's overrides be the ones the service calls.
@@ -92,13 +36,9 @@ class PyPikalo : public Pikalo {
   pyb::object enabled_obj = pyb::bool_(true);
 
   void set_mode(std::optional<nimbal::SelectionMode> mode) override {
-    pyb::gil_scoped_acquire gil;
     // Reached from set_enabled only, with the stored mode: hand the override
     // the very value stored.
-    if (pyb::function f = pyb::get_override(static_cast<const Pikalo*>(this), "set_mode")) {
-      f(mode_obj);
-      return;
-    }
+    PYBIND11_OVERRIDE_IMPL(void, Pikalo, "set_mode", mode_obj);
     Pikalo::set_mode(mode);
   }
   void configure_selection_colors() override { PYBIND11_OVERRIDE(void, Pikalo, configure_selection_colors, ); }
@@ -108,15 +48,6 @@ class PyPikalo : public Pikalo {
 };
 
 PyPikalo& alias(Pikalo& p) { return dynamic_cast<PyPikalo&>(p); }
-
-// A null handle becomes None.
-pyb::list objects_list(const std::vector<Handle(AIS_InteractiveObject)>& v) { return pyb::cast(v); }
-
-pyb::list shapes_list(const std::vector<TopoDS_Shape>& v) {
-  pyb::list out;
-  for (const auto& s : v) out.append(nimbal::py::shape_or_none(s));
-  return out;
-}
 
 }  // namespace
 
@@ -135,7 +66,7 @@ PYBIND11_MODULE(pikalo, m) {
       .def_property_readonly("_context", &Pikalo::context, doc::_context)
       .def_property_readonly("_selection_enabled", [](Pikalo& p) { return alias(p).enabled_obj; }, doc::_selection_enabled)
       .def_property_readonly("_selection_mode", [](Pikalo& p) { return alias(p).mode_obj; }, doc::_selection_mode)
-      .def_property_readonly("_excluded", [](const Pikalo& p) { return objects_list(p.excluded()); }, doc::_excluded)
+      .def_property_readonly("_excluded", [](const Pikalo& p) { return pyb::list(pyb::cast(p.excluded())); }, doc::_excluded)
       // modes, enabling, colours
       .def("set_mode",
            [](Pikalo& p, typed<mode_or_none_name> mode) {
@@ -154,54 +85,33 @@ PYBIND11_MODULE(pikalo, m) {
       .def("configure_selection_colors", [](Pikalo& p) { p.Pikalo::configure_selection_colors(); }, doc::configure_selection_colors)
       // exclusion, priorities, clearing
       .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"), doc::exclude_from_selection);
-  nimbal::py::def(cls, "remove_excluded", [](Pikalo& p, Object obj) { p.remove_excluded(obj); }, pyb::arg("ais_obj"),
-                  doc::remove_excluded);
+  nimbal::py::def(cls, "remove_excluded", &Pikalo::remove_excluded, pyb::arg("ais_obj"), doc::remove_excluded);
   cls.def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
       .def("set_shape_selection_priority",
-           guarded_args(LOGGER, "Error setting shape selection priority: ",
-                        [](Pikalo& p, Object obj, int priority) { p.set_shape_selection_priority(obj, priority); }),
+           guarded_args(LOGGER, "Error setting shape selection priority: ", &Pikalo::set_shape_selection_priority),
            pyb::arg("ais_obj"), pyb::arg("priority"), doc::set_shape_selection_priority)
       .def("clear", &Pikalo::clear, doc::clear)
       // hover, pick, reading the selection
-      .def("move_to",
-           guarded_args(LOGGER, "Error in move_to: ",
-                        [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool update) {
-                          p.move_to(x, y, view, update);
-                        }),
+      .def("move_to", guarded_args(LOGGER, "Error in move_to: ", &Pikalo::move_to),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update") = true,
            doc::move_to)
-      .def("select",
-           guarded_args(LOGGER, "Error handling selection: ",
-                        [](Pikalo& p, Pixel x, Pixel y, Handle(V3d_View) view, bool replace) {
-                          p.select(x, y, view, replace);
-                        }),
-           pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select)
-      .def("get_hovered_shape_id",
-           [](Pikalo& p, typed<lumbra_name> lumbra) {
-             PyShapeIdLookup lookup(lumbra);
-             return p.get_hovered_shape_id(lookup);
-           },
-           pyb::arg("lumbra"), doc::get_hovered_shape_id)
-      .def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(objects_list(p.get_selected_shapes())); }, doc::get_selected_shapes);
+      .def("select", guarded_args(LOGGER, "Error handling selection: ", &Pikalo::select),
+           pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select);
+  nimbal::py::def(cls, "get_hovered_shape_id", &Pikalo::get_hovered_shape_id, pyb::arg("lumbra"),
+                  doc::get_hovered_shape_id);
+  cls.def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(pyb::cast(p.get_selected_shapes())); },
+          doc::get_selected_shapes);
   // sub-shapes by index
-  nimbal::py::def(
-      cls, "select_edges_by_index",
-      [](Pikalo& p, Object ais_shape, Shape base_shape, Indices edge_indices) {
-        p.select_edges_by_index(ais_shape, base_shape, edge_indices.set);
-      },
-      pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index);
-  nimbal::py::def(
-      cls, "select_vertices_by_index",
-      [](Pikalo& p, Object ais_shape, Shape base_shape, Indices vertex_indices) {
-        p.select_vertices_by_index(ais_shape, base_shape, vertex_indices.set);
-      },
-      pyb::arg("ais_shape"), pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index);
-  cls.def("get_selected_subshapes", [](Pikalo& p) { return typed<shapes_name>(shapes_list(p.Pikalo::get_selected_subshapes())); }, doc::get_selected_subshapes);
-  nimbal::py::def(cls, "get_selected_edge_indices",
-                  [](Pikalo& p, Shape base_shape) { return p.get_selected_edge_indices(base_shape); },
-                  pyb::arg("base_shape"), doc::get_selected_edge_indices);
-  nimbal::py::def(cls, "get_selected_vertex_indices",
-                  [](Pikalo& p, Shape base_shape) { return p.get_selected_vertex_indices(base_shape); },
-                  pyb::arg("base_shape"), doc::get_selected_vertex_indices);
+  nimbal::py::def(cls, "select_edges_by_index", &Pikalo::select_edges_by_index, pyb::arg("ais_shape"),
+                  pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index);
+  nimbal::py::def(cls, "select_vertices_by_index", &Pikalo::select_vertices_by_index, pyb::arg("ais_shape"),
+                  pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index);
+  cls.def("get_selected_subshapes",
+          [](Pikalo& p) { return typed<shapes_name>(pyb::cast(p.Pikalo::get_selected_subshapes())); },
+          doc::get_selected_subshapes);
+  nimbal::py::def(cls, "get_selected_edge_indices", &Pikalo::get_selected_edge_indices, pyb::arg("base_shape"),
+                  doc::get_selected_edge_indices);
+  nimbal::py::def(cls, "get_selected_vertex_indices", &Pikalo::get_selected_vertex_indices, pyb::arg("base_shape"),
+                  doc::get_selected_vertex_indices);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -27,6 +27,11 @@ namespace {
 
 constexpr log::Logger lg("nimbal.services.lumbra");
 
+template <class F>
+bool guarded(std::string_view prefix, F&& body) {
+  return nimbal::guarded(lg.name(), prefix, std::forward<F>(body));
+}
+
 Lumbra::ErrorPolicy policy;
 
 bool rejection() {
@@ -121,17 +126,6 @@ const Handle(AIS_InteractiveContext)& Lumbra::context(const char* member) const 
   return context_;
 }
 
-template <class F>
-bool Lumbra::guarded(std::string_view prefix, F&& body) {
-  try {
-    body();
-    return true;
-  } catch (...) {
-    log_caught(log::Level::Error, std::string(prefix) + error_text(), true);
-  }
-  return false;
-}
-
 // ---- initial view, camera, fitting ----
 
 void Lumbra::setup_initial_view() {
@@ -221,7 +215,7 @@ void Lumbra::redraw() {
     is_rendering_ = false;
   } catch (...) {
     is_rendering_ = false;
-    log_caught(log::Level::Error, "Error in redraw: " + error_text(), true);
+    log_failure(lg.name(), "Error in redraw: ");
   }
 }
 
@@ -322,15 +316,16 @@ void Lumbra::erase_all() {
   });
 }
 
-void Lumbra::erase_shape(const std::string& shape_id, bool update) {
+void Lumbra::erase_shape(const HostId& shape_id, bool update) {
+  if (!shape_id) return;
   guarded("Error erasing shape: ", [&] {
-    auto* found = shapes_.find(shape_id);
+    auto* found = shapes_.find(*shape_id);
     if (!found) return;
     std::shared_ptr<ShapeInfo> info = *found;
     Handle(AIS_Shape) ais = info ? info->ais_shape : Handle(AIS_Shape)();
     context("Remove")->Remove(presentation(ais, "Remove"), update);
     ais_to_id_.erase(ais.get());
-    shapes_.erase(shape_id);
+    shapes_.erase(*shape_id);
   });
 }
 
@@ -339,7 +334,9 @@ std::shared_ptr<ShapeInfo> Lumbra::get_shape_info(const std::string& shape_id) c
   return found ? *found : nullptr;
 }
 
-void Lumbra::set_shape_visibility(const std::string& shape_id, bool visible, bool update) {
+void Lumbra::set_shape_visibility(const HostId& given, bool visible, bool update) {
+  if (!given) return;
+  const std::string& shape_id = *given;
   guarded("Error setting shape visibility: ", [&] {
     if (auto* found = shapes_.find(shape_id)) {
       std::shared_ptr<ShapeInfo> info = *found;
@@ -434,7 +431,7 @@ void Lumbra::display_plane(const std::string& shape_id, const Components& origin
     plane_objects_.set(shape_id, PlaneEntry{ais, origin, normal});
     plane_visible_.set(shape_id, true);
   } catch (...) {
-    log_caught(log::Level::Error, "Error displaying plane " + shape_id + ": " + error_text(), true);
+    log_failure(lg.name(), "Error displaying plane " + shape_id + ": ");
   }
 }
 
@@ -443,7 +440,9 @@ Handle(AIS_Shape) Lumbra::get_plane_ais(const std::string& shape_id) const {
   return entry ? entry->ais_shape : Handle(AIS_Shape)();
 }
 
-void Lumbra::erase_plane(const std::string& shape_id, bool update) {
+void Lumbra::erase_plane(const HostId& given, bool update) {
+  if (!given) return;
+  const std::string& shape_id = *given;
   try {
     auto* entry = plane_objects_.find(shape_id);
     if (!entry) return;
@@ -451,7 +450,7 @@ void Lumbra::erase_plane(const std::string& shape_id, bool update) {
     plane_objects_.erase(shape_id);
     plane_visible_.erase(shape_id);
   } catch (...) {
-    log_caught(log::Level::Error, "Error erasing plane " + shape_id + ": " + error_text(), true);
+    log_failure(lg.name(), "Error erasing plane " + shape_id + ": ");
   }
 }
 
@@ -502,6 +501,13 @@ void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
   });
 }
 
+void Lumbra::select_given_ids(const std::vector<HostId>& shape_ids) {
+  std::vector<std::string> texts;
+  for (const auto& id : shape_ids)
+    if (id) texts.push_back(*id);
+  select_shapes(texts);
+}
+
 void Lumbra::select_shape(const std::string& shape_id) { select_shapes({shape_id}); }
 
 std::optional<std::string> Lumbra::get_shape_id_for_ais_shape(const HostValue<Handle(AIS_Shape)>& given) const {
@@ -515,19 +521,19 @@ std::optional<std::string> Lumbra::get_shape_id_for_ais_shape(const HostValue<Ha
 
 // ---- navigation, background, transparency ----
 
-void Lumbra::start_rotation(int x, int y) {
+void Lumbra::start_rotation(Pixel x, Pixel y) {
   guarded("Error starting rotation: ", [&] { view("StartRotation")->StartRotation(x, y); });
 }
 
-void Lumbra::rotate(int x, int y) {
+void Lumbra::rotate(Pixel x, Pixel y) {
   guarded("Error rotating: ", [&] { view("Rotation")->Rotation(x, y); });
 }
 
-void Lumbra::pan(int dx, int dy) {
+void Lumbra::pan(Pixel dx, Pixel dy) {
   guarded("Error panning: ", [&] {
     const auto& v = view("Pan");
-    if (dy == std::numeric_limits<int>::min()) throw nimbal::InvalidValue("dy is out of range");
-    v->Pan(dx, -dy);
+    if (dy.value == std::numeric_limits<int>::min()) throw nimbal::InvalidValue("dy is out of range");
+    v->Pan(dx, -dy.value);
   });
 }
 

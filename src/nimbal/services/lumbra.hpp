@@ -100,31 +100,34 @@ class Lumbra {
   void update_shape(const Handle(AIS_Shape)& ais_shape, bool update);
   void set_shape_color(const Handle(AIS_Shape)& ais_shape, const Components& color, bool update);
   void erase_all();
-  void erase_shape(const std::string& shape_id, bool update);
+  // An id of another kind names no shape: nothing happens.
+  void erase_shape(const HostId& shape_id, bool update);
   ShapeTable get_all_shapes() const { return shapes_; }
   std::shared_ptr<ShapeInfo> get_shape_info(const std::string& shape_id) const;
-  void set_shape_visibility(const std::string& shape_id, bool visible, bool update);
+  void set_shape_visibility(const HostId& shape_id, bool visible, bool update);
   bool is_shape_visible(const std::string& shape_id) const;
 
   // ---- reference planes ----
   void display_plane(const std::string& shape_id, const Components& origin, const Components& normal, bool update);
   Handle(AIS_Shape) get_plane_ais(const std::string& shape_id) const;
-  void erase_plane(const std::string& shape_id, bool update);
+  void erase_plane(const HostId& shape_id, bool update);
   void update_plane_display_sizes();
   virtual TopoDS_Face _build_plane_face(const Components& origin, const Components& normal, double size);
   virtual double _plane_display_size();
 
   // ---- selection by id, lookup ----
   virtual void select_shapes(const std::vector<std::string>& shape_ids);
+  // select_shapes with the host's ids: those of another kind name no shape.
+  void select_given_ids(const std::vector<HostId>& shape_ids);
   void select_shape(const std::string& shape_id);
   // Anything that is not an AIS_Shape finds nothing.
   std::optional<std::string> get_shape_id_for_ais_shape(const HostValue<Handle(AIS_Shape)>& ais_shape) const;
   std::size_t get_shape_count() const { return shapes_.size(); }
 
   // ---- navigation, accessors, background, transparency ----
-  void start_rotation(int x, int y);
-  void rotate(int x, int y);
-  void pan(int dx, int dy);
+  void start_rotation(Pixel x, Pixel y);
+  void rotate(Pixel x, Pixel y);
+  void pan(Pixel dx, Pixel dy);
   void zoom(double factor);
   const Handle(V3d_View)& get_view() const { return view_; }
   const Handle(V3d_Viewer)& get_viewer() const { return viewer_; }
@@ -152,8 +155,6 @@ class Lumbra {
  private:
   const Handle(V3d_View)& view(const char* member) const;
   const Handle(AIS_InteractiveContext)& context(const char* member) const;
-  template <class F>
-  bool guarded(std::string_view prefix, F&& body);
 
   Handle(V3d_View) view_;
   Handle(V3d_Viewer) viewer_;

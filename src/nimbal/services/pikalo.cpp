@@ -25,6 +25,11 @@ namespace {
 
 constexpr log::Logger lg("nimbal.services.pikalo");
 
+template <class F>
+bool guarded(std::string_view prefix, F&& body) {
+  return nimbal::guarded(lg.name(), prefix, std::forward<F>(body));
+}
+
 
 [[noreturn]] void no_attribute(const char* member) {
   throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
@@ -65,18 +70,6 @@ int kernel_mode(SelectionMode mode) {
 
 
 Pikalo::Pikalo(Handle(AIS_InteractiveContext) context) : context_(std::move(context)) {}
-
-template <class F>
-bool Pikalo::guarded(std::string_view prefix, F&& body) {
-  try {
-    body();
-    return true;
-  } catch (...) {
-    if (!kernel::current_error_catchable()) throw;
-    lg.exception(std::string(prefix) + kernel::current_error_text());
-  }
-  return false;
-}
 
 const Handle(AIS_InteractiveContext)& Pikalo::ctx(const char* member) const {
   if (context_.IsNull()) no_attribute(member);
@@ -177,7 +170,7 @@ void Pikalo::clear() {
 
 // ---- hover, pick, reading the selection ----
 
-void Pikalo::move_to(int x, int y, const Handle(V3d_View)& view, bool update) {
+void Pikalo::move_to(Pixel x, Pixel y, const Handle(V3d_View)& view, bool update) {
   guarded("Error in move_to: ", [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
@@ -185,7 +178,7 @@ void Pikalo::move_to(int x, int y, const Handle(V3d_View)& view, bool update) {
   });
 }
 
-void Pikalo::select(int x, int y, const Handle(V3d_View)& view, bool replace) {
+void Pikalo::select(Pixel x, Pixel y, const Handle(V3d_View)& view, bool replace) {
   guarded("Error handling selection: ", [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
@@ -196,18 +189,18 @@ void Pikalo::select(int x, int y, const Handle(V3d_View)& view, bool replace) {
   });
 }
 
-std::optional<std::string> Pikalo::get_hovered_shape_id(ShapeIdLookup& lumbra) {
+std::optional<std::string> Pikalo::get_hovered_shape_id(const ShapeIdLookup& lumbra) {
   std::optional<std::string> result;
   guarded("Error getting hovered shape id: ", [&] {
     const auto& c = ctx("HasDetected");
     if (!c->HasDetected()) return;
     Handle(AIS_InteractiveObject) obj = c->DetectedInteractive();
     if (obj.IsNull()) return;
-    std::unique_ptr<HostValue<std::string>> answer = lumbra.get_shape_id_for_ais_shape(obj);
-    if (answer->is_none()) return;
-    result = answer->get();
+    const HostValue<std::string> answer = lumbra(obj);
+    if (answer.is_none()) return;
+    result = answer.get();
     if (!result)
-      throw nimbal::WrongType("get_shape_id_for_ais_shape returned '" + answer->type_name() + "', not a str or None");
+      throw nimbal::WrongType("get_shape_id_for_ais_shape returned '" + answer.type_name() + "', not a str or None");
   });
   return result;
 }

@@ -9,6 +9,7 @@
 // and the index readers let errors through.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -36,12 +37,7 @@ using ShapeValue = HostValue<TopoDS_Shape>;
 // What the service asks of the view service: the id of a detected object,
 // as the host answered (the service tests the answer). The host's view
 // service is handed in per call and never kept.
-class ShapeIdLookup {
- public:
-  virtual ~ShapeIdLookup() = default;
-  virtual std::unique_ptr<HostValue<std::string>> get_shape_id_for_ais_shape(
-      const Handle(AIS_InteractiveObject)& obj) = 0;
-};
+using ShapeIdLookup = std::function<HostValue<std::string>(const Handle(AIS_InteractiveObject)& obj)>;
 
 // Kernel selection mode numbers of the shape presentations.
 int kernel_mode(SelectionMode mode);
@@ -70,9 +66,9 @@ class Pikalo {
   void clear();
 
   // ---- hover, pick, reading the selection ----
-  void move_to(int x, int y, const Handle(V3d_View)& view, bool update);
-  void select(int x, int y, const Handle(V3d_View)& view, bool replace);
-  std::optional<std::string> get_hovered_shape_id(ShapeIdLookup& lumbra);
+  void move_to(Pixel x, Pixel y, const Handle(V3d_View)& view, bool update);
+  void select(Pixel x, Pixel y, const Handle(V3d_View)& view, bool replace);
+  std::optional<std::string> get_hovered_shape_id(const ShapeIdLookup& lumbra);
   std::vector<Handle(AIS_InteractiveObject)> get_selected_shapes();
 
   // ---- sub-shapes by index ----
@@ -90,8 +86,6 @@ class Pikalo {
   const Handle(AIS_InteractiveContext)& context() const { return context_; }
 
  private:
-  template <class F>
-  bool guarded(std::string_view prefix, F&& body);
   const Handle(AIS_InteractiveContext)& ctx(const char* member) const;
   AIS_NListOfEntityOwner active_owners() const;  // the owners active in the main selector
   void select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectValue& ais_shape,
