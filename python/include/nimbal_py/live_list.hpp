@@ -25,13 +25,6 @@ L list_from_iterable(pyb::handle src, const std::string& what = E::name) {
   return out;
 }
 
-inline Py_ssize_t norm_index(const std::size_t size, Py_ssize_t i) {
-  const auto n = static_cast<Py_ssize_t>(size);
-  if (i < 0) i += n;
-  if (i < 0 || i >= n) throw pyb::index_error("list index out of range");
-  return i;
-}
-
 // A slice fitted to a list of `size` items: start, stop, step and count.
 inline std::array<Py_ssize_t, 4> slice_of(pyb::slice s, std::size_t size) {
   Py_ssize_t start, stop, step, n;
@@ -72,7 +65,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
   cls.def(pyb::init([] { return L(); }))
       .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"))
       .def("__len__", [](const L& l) { return l.size(); })
-      .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[norm_index(l.size(), i)])); })
+      .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[list_edit::at_index(l.size(), i)])); })
       .def("__getitem__",
            [](const L& l, pyb::slice s) -> Items {
              const auto [start, stop, step, n] = slice_of(s, l.size());
@@ -81,14 +74,14 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              return out;
            })
       .def("__setitem__",
-           [](L& l, Py_ssize_t i, Item v) { l[norm_index(l.size(), i)] = E::from_py(v); })
+           [](L& l, Py_ssize_t i, Item v) { l[list_edit::at_index(l.size(), i)] = E::from_py(v); })
       .def("__setitem__",
            [](L& l, pyb::slice s, ItemsIn v) {
              L items = list_from_iterable<L, E>(v);
              const auto [start, stop, step, n] = slice_of(s, l.size());
              list_edit::assign_slice(l, start, stop, step, n, items);
            })
-      .def("__delitem__", [](L& l, Py_ssize_t i) { l.erase(l.begin() + norm_index(l.size(), i)); })
+      .def("__delitem__", &list_edit::erase_at<L>)
       .def("__delitem__",
            [](L& l, pyb::slice s) {
              const auto [start, stop, step, n] = slice_of(s, l.size());
@@ -141,13 +134,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
            "Puts item before position index (counted from the end when negative, clamped to the list).\n\n"
            "Raises TypeError for an item the list cannot hold.")
       .def("pop",
-           [](L& l, Py_ssize_t i) -> Item {
-             if (l.empty()) throw pyb::index_error("pop from empty list");
-             i = norm_index(l.size(), i);
-             pyb::object v = E::to_py(l[i]);
-             l.erase(l.begin() + i);
-             return v;
-           },
+           [](L& l, Py_ssize_t i) { return Item(E::to_py(list_edit::pop_at(l, i))); },
            pyb::arg("index") = -1,
            "Removes and returns the item at index (the last by default).\n\n"
            "Raises IndexError when the list is empty or index is out of range.")

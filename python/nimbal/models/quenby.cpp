@@ -9,6 +9,7 @@
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/json.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/records.hpp"
 #include "quenby_bind.hpp"
 #include "quenby_docs.hpp"
 
@@ -167,18 +168,6 @@ void init_fields(pyb::handle self, const PyFields& fs, pyb::args args, pyb::kwar
     fs.list[keyword_field(fs.cls, fs.names, args.size(), key.cast<std::string>())].set(self, value);
 }
 
-std::string repr_fields(pyb::handle self, const PyFields& fs) {
-  std::string s = pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))).attr("__qualname__"));
-  s += "(";
-  for (const PyField& f : fs.list) {
-    if (&f != &fs.list.front()) s += ", ";
-    s += std::string(f.name) + "=" + std::string(pyb::repr(f.get(self)));
-  }
-  return s + ")";
-}
-
-bool same_class(pyb::handle a, pyb::handle b) { return Py_TYPE(a.ptr()) == Py_TYPE(b.ptr()); }
-
 // A lookup with a default, as the dictionary form is read: anything with
 // `get`. Absent keys are simply not in the result; unknown keys are never
 // looked at.
@@ -233,15 +222,24 @@ std::string init_doc(const RecordType& t) {
   return doc::init_head + names + doc::init_tail;
 }
 
-template <class C>
-void add_common(C& cls, const PyFields& fields) {
-  auto fs = std::make_shared<PyFields>(fields);
-  for (const PyField& f : fs->list)
+// What every record class and Translation and Rotation have alike; `copy`
+// answers the copy of an object, shallow and deep copies being the same.
+template <class C, class Copy>
+void add_common(C& cls, const PyFields& fields, Copy copy) {
+  using T = typename C::type;
+  for (const PyField& f : fields.list)
     cls.def_property(std::string(f.name).c_str(), f.make_getter(f.get, cls), f.make_setter(f.set, cls),
                      field_doc(f.name));
-  cls.def("__repr__", [fs](pyb::handle self) { return repr_fields(self, *fs); });
+  cls.def("__repr__", [](pyb::handle self) { return text_form(self.cast<const T&>(), text_style(), class_qualname(self)); });
   cls.attr("__hash__") = pyb::none();
-  cls.attr("__match_args__") = pyb::tuple(pyb::cast(fs->names));
+  cls.attr("__match_args__") = pyb::tuple(pyb::cast(fields.names));
+  cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
+    if (Py_TYPE(a.ptr()) != Py_TYPE(b.ptr())) return not_implemented();
+    if constexpr (std::is_base_of_v<Quenby, T>) return pyb::bool_(equal(a.cast<const T&>(), b.cast<const T&>()));
+    else return pyb::bool_(a.cast<const T&>() == b.cast<const T&>());
+  });
+  cls.def("__copy__", copy);
+  cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
 }
 
 template <class V>
@@ -254,13 +252,7 @@ void bind_vec3(pyb::module_& m, const char* name, const char* cls_doc) {
     init_fields(scratch, fields, args, kwargs);
     return scratch.cast<V>();
   }));
-  add_common(cls, fields);
-  cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
-    if (!same_class(a, b)) return not_implemented();
-    return pyb::bool_(a.cast<const V&>() == b.cast<const V&>());
-  });
-  cls.def("__copy__", [](const V& v) { return V(v); });
-  cls.def("__deepcopy__", [](const V& v, pyb::handle) { return V(v); }, pyb::arg("memo"));
+  add_common(cls, fields, [](pyb::handle self) { return V(self.cast<const V&>()); });
   cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); }, doc::vec3_to_dict);
   set_classmethod(cls, "from_dict", pyb::cpp_function([names = fields.names](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     V v = V::from_dict(read_keys(data, names));
@@ -282,17 +274,9 @@ void bind_record(pyb::module_& m) {
     init_fields(tmp, fields, args, kwargs);
     return rec;
   }), init_doc(t).c_str());
-  add_common(cls, fields);
-  cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
-    if (!same_class(a, b)) return not_implemented();
-    return pyb::bool_(equal(a.cast<const Quenby&>(), b.cast<const Quenby&>()));
+  add_common(cls, fields, [](pyb::handle self) {
+    return instance_of(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))), self.cast<const Quenby&>());
   });
-  auto copy = [](pyb::handle self) {
-    return instance_of(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))),
-                       self.cast<const Quenby&>());
-  };
-  cls.def("__copy__", copy);
-  cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
   cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); }, doc::to_dict);
   cls.attr("_SKIP_FIELDS") = pyb::frozenset(pyb::cast(t.skip_fields));
   set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
