@@ -66,10 +66,16 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   return s;
 }
 
+// The state's entries in insertion order, each as `item` makes it of key and snapshot.
+template <class F>
+pyb::list state_list(const State& s, F item) {
+  pyb::list out;
+  for (const auto& [k, v] : s) out.append(item(k, nimbal::py::snapshot_or_none(v)));
+  return out;
+}
+
 pyb::list state_keys(const State& s) {
-  pyb::list keys;
-  for (const auto& kv : s) keys.append(kv.first);
-  return keys;
+  return state_list(s, [](const std::string& k, const pyb::object&) { return pyb::str(k); });
 }
 
 pyb::dict state_as_dict(const State& s) {
@@ -101,14 +107,10 @@ void bind_state(pyb::module_& m) {
       .def("keys", [](const State& s) { return typed<str_list_name>(state_keys(s)); },
            "The shape ids, in insertion order.")
       .def("values", [](const State& s) {
-        pyb::list out;
-        for (const auto& kv : s) out.append(nimbal::py::snapshot_or_none(kv.second));
-        return typed<snapshot_list_name>(out);
+        return typed<snapshot_list_name>(state_list(s, [](const std::string&, pyb::object v) { return v; }));
       }, "The snapshots (None where the shape must not exist), in insertion order.")
       .def("items", [](const State& s) {
-        pyb::list out;
-        for (const auto& kv : s) out.append(pyb::make_tuple(kv.first, nimbal::py::snapshot_or_none(kv.second)));
-        return typed<item_list_name>(out);
+        return typed<item_list_name>(state_list(s, [](const std::string& k, pyb::object v) { return pyb::make_tuple(k, v); }));
       }, "(shape id, snapshot or None) pairs, in insertion order.")
       .def("get", [](const State& s, const std::string& k, any_arg dflt) -> any_arg {
         const SnapshotPtr* v = s.find(k);
