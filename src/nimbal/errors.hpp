@@ -24,6 +24,10 @@ struct MissingMember : std::runtime_error {
 struct NotFound : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+// A position outside a sequence.
+struct OutOfRange : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 // A precondition of the caller's own making, which the host asserts.
 struct BrokenPrecondition : std::runtime_error {
   using std::runtime_error::runtime_error;

@@ -14,6 +14,30 @@ namespace nimbal::list_edit {
 
 using Index = std::ptrdiff_t;
 
+// Position i of a vector of `size` items, counted from the end when
+// negative; OutOfRange beyond either end.
+inline Index at_index(std::size_t size, Index i) {
+  const auto n = static_cast<Index>(size);
+  if (i < 0) i += n;
+  if (i < 0 || i >= n) throw OutOfRange("list index out of range");
+  return i;
+}
+
+template <class L>
+void erase_at(L& l, Index i) {
+  l.erase(l.begin() + at_index(l.size(), i));
+}
+
+// Removes and answers the item at position i (as at_index counts it).
+template <class L>
+typename L::value_type pop_at(L& l, Index i) {
+  if (l.empty()) throw OutOfRange("pop from empty list");
+  i = at_index(l.size(), i);
+  typename L::value_type v = std::move(l[i]);
+  l.erase(l.begin() + i);
+  return v;
+}
+
 // Replaces the slice by `items`: a plain slice takes any number of them, an
 // extended one (step other than 1) exactly as many as it selects.
 template <class L>

@@ -72,6 +72,18 @@ def test_commands_have_their_own_states():
         h._UndoCommand("bad", before={"i": 3})
 
 
+def test_history_text_forms_read_like_the_python_values():
+    snap = h._ShapeSnapshot("a", None, ShapeType.PLANE, "it's", (0, 0, 1), q.PlaneProperties(), ["b"], None)
+    assert repr(snap) == ("_ShapeSnapshot(shape_id='a', shape=None, shape_type=" + repr(ShapeType.PLANE) +
+                          ", name=\"it's\", color=(0.0, 0.0, 1.0), properties=" + repr(snap.properties) +
+                          ", component_ids=['b'], parent_id=None)")
+    state = h.State({"a": snap, "z": None})
+    assert repr(state) == repr(dict(state)) and repr(h.State()) == "{}"
+    c = h._UndoCommand('say "hi"', after=state, redo_clears_all=True)
+    assert repr(c) == ("_UndoCommand(description='say \"hi\"', before={}, after=" + repr(dict(state)) +
+                       ", redo_clears_all=True)")
+
+
 class Recorder:
     def __init__(self):
         self.calls = []

@@ -363,10 +363,15 @@ def test_list_fields_refuse_other_element_types(action):
 
 def test_list_field_index_errors():
     rec = q.FilletProperties()
-    with pytest.raises(IndexError):
+    with pytest.raises(IndexError, match="^list index out of range$"):
         rec.edge_indices[0]
-    with pytest.raises(IndexError):
+    with pytest.raises(IndexError, match="^pop from empty list$"):
         rec.edge_indices.pop()
+    rec.edge_indices.append(4)
+    for bad in (lambda l: l.pop(1), lambda l: l.__delitem__(-2), lambda l: l.__setitem__(1, 0)):
+        with pytest.raises(IndexError, match="^list index out of range$"):
+            bad(rec.edge_indices)
+    assert rec.edge_indices == [4]
     with pytest.raises(ValueError):
         rec.edge_indices.remove(1)
 

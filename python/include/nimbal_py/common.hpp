@@ -225,6 +225,7 @@ inline void register_core_errors() {
       PyErr_SetString(PyExc_KeyError, e.what());
     } catch (const nimbal::BrokenPrecondition& e) {
       PyErr_SetString(PyExc_AssertionError, e.what());
+    } catch (const nimbal::OutOfRange& e) { PyErr_SetString(PyExc_IndexError, e.what());
     }
   });
 }

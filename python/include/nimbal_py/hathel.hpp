@@ -5,6 +5,8 @@
 
 #include "nimbal/services/hathel.hpp"
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/convert.hpp"
+#include "nimbal_py/records.hpp"
 
 namespace nimbal::py {
 
@@ -42,5 +44,21 @@ inline services::StatePtr state_from_py(pyb::handle obj, const std::string& what
 inline pyb::object snapshot_or_none(const services::SnapshotPtr& s) {
   return s ? pyb::cast(s) : pyb::none();
 }
+
+// A snapshot as its object's repr writes it (a Python subclass's too).
+inline std::string snapshot_text(const services::SnapshotPtr& s) { return pyb::repr(snapshot_or_none(s)); }
+
+// An undo command, wherever one goes: it always lands on a stack, so a
+// refusal names the stacks' items.
+inline services::CommandPtr command_item(pyb::handle v) {
+  if (!pyb::isinstance<services::UndoCommand>(v)) from_py::wrong_type("CommandList items", "_UndoCommand", v);
+  return v.cast<services::CommandPtr>();
+}
+
+namespace convert {
+inline services::CommandPtr value(pyb::handle v, tag<services::CommandPtr>, std::string_view) { return command_item(v); }
+template <>
+struct arg_name<services::CommandPtr> : typing::class_name<services::UndoCommand> {};
+}  // namespace convert
 
 }  // namespace nimbal::py

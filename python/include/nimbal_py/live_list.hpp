@@ -12,24 +12,18 @@
 
 #include "nimbal/list_edit.hpp"
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/live_list_docs.hpp"
 
 namespace nimbal::py {
 
 template <class L, class E>
 L list_from_iterable(pyb::handle src, const std::string& what = E::name) {
   if (PyUnicode_Check(src.ptr()) || PyBytes_Check(src.ptr()) || !PyObject_HasAttrString(src.ptr(), "__iter__"))
-    throw nimbal::WrongType(what + " must be an iterable of items, not '" + type_name(src) + "'");
+    from_py::wrong_type(what, "an iterable of items", src);
   if (pyb::isinstance<L>(src)) return src.cast<const L&>();
   L out;
   for (auto item : pyb::iter(src)) out.push_back(E::from_py(item));
   return out;
-}
-
-inline Py_ssize_t norm_index(const std::size_t size, Py_ssize_t i) {
-  const auto n = static_cast<Py_ssize_t>(size);
-  if (i < 0) i += n;
-  if (i < 0 || i >= n) throw pyb::index_error("list index out of range");
-  return i;
 }
 
 // A slice fitted to a list of `size` items: start, stop, step and count.
@@ -72,7 +66,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
   cls.def(pyb::init([] { return L(); }))
       .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"))
       .def("__len__", [](const L& l) { return l.size(); })
-      .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[norm_index(l.size(), i)])); })
+      .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[list_edit::at_index(l.size(), i)])); })
       .def("__getitem__",
            [](const L& l, pyb::slice s) -> Items {
              const auto [start, stop, step, n] = slice_of(s, l.size());
@@ -81,14 +75,14 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              return out;
            })
       .def("__setitem__",
-           [](L& l, Py_ssize_t i, Item v) { l[norm_index(l.size(), i)] = E::from_py(v); })
+           [](L& l, Py_ssize_t i, Item v) { l[list_edit::at_index(l.size(), i)] = E::from_py(v); })
       .def("__setitem__",
            [](L& l, pyb::slice s, ItemsIn v) {
              L items = list_from_iterable<L, E>(v);
              const auto [start, stop, step, n] = slice_of(s, l.size());
              list_edit::assign_slice(l, start, stop, step, n, items);
            })
-      .def("__delitem__", [](L& l, Py_ssize_t i) { l.erase(l.begin() + norm_index(l.size(), i)); })
+      .def("__delitem__", &list_edit::erase_at<L>)
       .def("__delitem__",
            [](L& l, pyb::slice s) {
              const auto [start, stop, step, n] = slice_of(s, l.size());
@@ -121,50 +115,28 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__repr__", [](const L& l) { return pyb::repr(to_pylist<L, E>(l)); })
       .def("__copy__", [](const L& l) { return L(l); })
       .def("__deepcopy__", [](const L& l, pyb::handle) { return L(l); }, pyb::arg("memo"))
-      .def("copy", [](const L& l) { return Items(to_pylist<L, E>(l)); }, "A plain list of the items.")
+      .def("copy", [](const L& l) { return Items(to_pylist<L, E>(l)); }, live_list_doc::copy)
       .def("__add__", [](const L& l, ItemsIn other) { return Items(to_pylist<L, E>(l) + pyb::list(pyb::iter(other))); })
       .def("__iadd__",
            [](pyb::object self, ItemsIn other) -> typed<class_name<L>> {
              list_edit::append_all(self.cast<L&>(), list_from_iterable<L, E>(other));
              return self;
            })
-      .def("append", [](L& l, Item v) { l.push_back(E::from_py(v)); }, pyb::arg("item"),
-           "Adds item at the end.\n\nRaises TypeError (or ValueError) for an item the list cannot hold.")
-      .def("extend",
-           [](L& l, ItemsIn it) { list_edit::append_all(l, list_from_iterable<L, E>(it)); },
-           pyb::arg("iterable"),
-           "Adds every item of iterable at the end; all are checked before any is added.\n\n"
-           "Raises TypeError for something that is not an iterable of items the list holds.")
-      .def("insert",
-           [](L& l, Py_ssize_t i, Item v) { list_edit::insert_at(l, i, E::from_py(v)); },
-           pyb::arg("index"), pyb::arg("item"),
-           "Puts item before position index (counted from the end when negative, clamped to the list).\n\n"
-           "Raises TypeError for an item the list cannot hold.")
-      .def("pop",
-           [](L& l, Py_ssize_t i) -> Item {
-             if (l.empty()) throw pyb::index_error("pop from empty list");
-             i = norm_index(l.size(), i);
-             pyb::object v = E::to_py(l[i]);
-             l.erase(l.begin() + i);
-             return v;
-           },
-           pyb::arg("index") = -1,
-           "Removes and returns the item at index (the last by default).\n\n"
-           "Raises IndexError when the list is empty or index is out of range.")
-      .def("remove",
-           [](L& l, Item v) { list_edit::remove_first(l, E::from_py(v)); },
-           pyb::arg("item"), "Removes the first item equal to item.\n\nRaises ValueError when there is none.")
-      .def("clear", [](L& l) { l.clear(); }, "Removes every item.")
-      .def("index",
-           [](const L& l, Item v) { return list_edit::index_of(l, E::from_py(v), pyb::repr(v)); },
-           pyb::arg("item"), "Position of the first item equal to item.\n\nRaises ValueError when there is none.")
-      .def("count",
-           [](const L& l, Item v) {
-             auto e = E::from_py(v);
-             return std::count(l.begin(), l.end(), e);
-           },
-           pyb::arg("item"), "Number of items equal to item.")
-      .def("reverse", [](L& l) { std::reverse(l.begin(), l.end()); }, "Reverses the items in place.")
+      .def("append", [](L& l, Item v) { l.push_back(E::from_py(v)); }, pyb::arg("item"), live_list_doc::append)
+      .def("extend", [](L& l, ItemsIn it) { list_edit::append_all(l, list_from_iterable<L, E>(it)); },
+           pyb::arg("iterable"), live_list_doc::extend)
+      .def("insert", [](L& l, Py_ssize_t i, Item v) { list_edit::insert_at(l, i, E::from_py(v)); },
+           pyb::arg("index"), pyb::arg("item"), live_list_doc::insert)
+      .def("pop", [](L& l, Py_ssize_t i) { return Item(E::to_py(list_edit::pop_at(l, i))); },
+           pyb::arg("index") = -1, live_list_doc::pop)
+      .def("remove", [](L& l, Item v) { list_edit::remove_first(l, E::from_py(v)); }, pyb::arg("item"),
+           live_list_doc::remove)
+      .def("clear", [](L& l) { l.clear(); }, live_list_doc::clear)
+      .def("index", [](const L& l, Item v) { return list_edit::index_of(l, E::from_py(v), pyb::repr(v)); },
+           pyb::arg("item"), live_list_doc::index)
+      .def("count", [](const L& l, Item v) { return std::count(l.begin(), l.end(), E::from_py(v)); },
+           pyb::arg("item"), live_list_doc::count)
+      .def("reverse", [](L& l) { std::reverse(l.begin(), l.end()); }, live_list_doc::reverse)
       // Exactly list.sort (key, reverse, stability), applied to a copy.
       .def("sort",
            [](L& l, pyb::args args, pyb::kwargs kwargs) {
@@ -172,7 +144,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              tmp.attr("sort")(*args, **kwargs);
              l = list_from_iterable<L, E>(tmp);
            },
-           "Sorts the items in place, taking list.sort's key and reverse; the list is unchanged if a key raises.");
+           live_list_doc::sort);
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableSequence").attr("register")(cls);
   return cls;

@@ -50,3 +50,20 @@ pyb::object passed_record(const R& record) {
 }
 
 }  // namespace nimbal::py
+
+namespace nimbal::py {
+
+// Python's own repr of a float and of a str, for the core's text forms.
+inline const models::TextStyle& text_style() {
+  static const models::TextStyle style{
+      [](double d) { return std::string(pyb::repr(pyb::float_(d))); },
+      [](const std::string& s) { return std::string(pyb::repr(pyb::str(s))); }};
+  return style;
+}
+
+// The name a text form gives `self`: its class's, a Python subclass's too.
+inline std::string class_qualname(pyb::handle self) {
+  return pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))).attr("__qualname__"));
+}
+
+}  // namespace nimbal::py

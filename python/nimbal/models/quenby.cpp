@@ -9,6 +9,7 @@
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/json.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/records.hpp"
 #include "quenby_bind.hpp"
 #include "quenby_docs.hpp"
 
@@ -19,24 +20,21 @@ using namespace nimbal::models;
 
 NIMBAL_PY_NAME(type_name_tag, "type");
 
-std::string field_what(std::string_view cls, std::string_view field) {
-  return std::string(cls) + "." + std::string(field);
-}
+// ---- field access through the field lists ----
 
-// ---- field access through the field list ----
-
+// A field of an O as Python reads it: lists and positions are the record's
+// own objects, kept alive with it.
+template <class O>
 struct Getter {
-  Quenby& rec;
   pyb::handle self;
   template <class T>
-  pyb::object operator()(T Quenby::*m) const {
-    T& v = rec.*m;
+  pyb::object operator()(T O::*m) const {
+    T& v = self.cast<O&>().*m;
     if constexpr (std::is_same_v<T, Point2>) {
       return point_to_tuple<2>(v);
     } else if constexpr (std::is_same_v<T, IndexList> || std::is_same_v<T, Point2List> ||
                          std::is_same_v<T, Point3List> || std::is_same_v<T, Translation> ||
                          std::is_same_v<T, Rotation>) {
-      // The record's own object, kept alive with the record.
       return pyb::cast(&v, pyb::return_value_policy::reference_internal, self);
     } else {
       return pyb::cast(v);
@@ -44,13 +42,14 @@ struct Getter {
   }
 };
 
+template <class O>
 struct Setter {
-  Quenby& rec;
+  pyb::handle self;
   pyb::handle value;
   const std::string& what;
   template <class T>
-  void operator()(T Quenby::*m) const {
-    T& out = rec.*m;
+  void operator()(T O::*m) const {
+    T& out = self.cast<O&>().*m;
     if constexpr (std::is_same_v<T, double>) out = from_py::number(value, what);
     // One beyond long long is beyond int as well.
     else if constexpr (std::is_same_v<T, int>) out = int_in_range(from_py::integer(value, what).value_or(LLONG_MAX), what);
@@ -82,102 +81,56 @@ template <> struct field_in_name<Point3List> {
   static constexpr auto name = n::name;
 };
 
-using Get = std::function<pyb::object(pyb::handle)>;
+template <class M> struct member_of;
+template <class T, class O> struct member_of<T O::*> { using type = T; };
+
 using Set = std::function<void(pyb::handle, pyb::handle)>;
 
-// The attribute's getter and setter, typed for signatures and stubs.
-// Owner names the class the field belongs to (for its `self`).
-template <class T, class Owner>
-pyb::cpp_function field_getter(const Get& get, pyb::handle cls) {
-  using V = typed<field_name<T>>;
-  return pyb::cpp_function([get](typed<Owner> self) { return V(get(self)); }, pyb::is_method(cls));
-}
-template <class T, class Owner>
-pyb::cpp_function field_setter(const Set& set, pyb::handle cls) {
-  using V = typed<field_in_name<T>>;
-  return pyb::cpp_function([set](typed<Owner> self, V v) { set(self, v); }, pyb::is_method(cls),
-                           pyb::arg("value"));
-}
-
-// A field as the Python face sees it: name, read, write, and its attribute.
-struct PyField {
-  std::string_view name;
-  Get get;
-  Set set;
-  pyb::cpp_function (*make_getter)(const Get&, pyb::handle);
-  pyb::cpp_function (*make_setter)(const Set&, pyb::handle);
-};
-
-struct FieldKind {
-  PyField& f;
-  template <class T>
-  void operator()(T Quenby::*) const {
-    f.make_getter = &field_getter<T, record_name>;
-    f.make_setter = &field_setter<T, record_name>;
-  }
-};
-
-// A class's fields as the Python face sees them, with their names (in
-// order) for the core's argument rules.
+// A class's fields as its constructor takes them: names in order (for the
+// core's argument rules) and setters.
 struct PyFields {
   std::string_view cls;
-  std::vector<PyField> list;
   std::vector<std::string_view> names;
-  PyField& add(PyField f) {
-    names.push_back(f.name);
-    return list.emplace_back(std::move(f));
-  }
+  std::vector<Set> set;
 };
 
-PyFields py_fields(const RecordType& t) {
-  PyFields out{t.name, {}, {}};
-  for (const Field& f : t.fields) {
-    const FieldMember member = f.member;
-    std::string what = field_what(t.name, f.name);
-    PyField& pf = out.add(PyField{
-        f.name,
-        [member](pyb::handle self) { return std::visit(Getter{self.cast<Quenby&>(), self}, member); },
-        [member, what](pyb::handle self, pyb::handle v) {
-          std::visit(Setter{self.cast<Quenby&>(), v, what}, member);
-        },
-        nullptr, nullptr});
-    std::visit(FieldKind{pf}, member);
-  }
-  return out;
+const char* field_doc(std::string_view name) {
+  for (const auto& [n, d] : doc::fields)
+    if (n == name) return d;
+  return nullptr;
 }
 
-template <class V>
-PyFields vec3_py_fields(std::string_view cls) {
-  PyFields out{cls, {}, {}};
-  for (const auto& f : vec3_fields<V>) {
-    std::string what = field_what(cls, f.name);
-    out.add(PyField{
-        f.name, [m = f.member](pyb::handle self) -> pyb::object { return pyb::float_(self.cast<V&>().*m); },
-        [m = f.member, what](pyb::handle self, pyb::handle v) { self.cast<V&>().*m = from_py::number(v, what); },
-        &field_getter<double, class_name<V>>, &field_setter<double, class_name<V>>});
-  }
-  return out;
+// Defines the attribute of field `name` (a member of O, or the field
+// table's variant of them), typed for signatures and stubs; Owner names
+// O's class for `self`.
+template <class O, class Owner, class C, class Member>
+void def_field(C& cls, PyFields& fs, std::string_view name, const Member& member) {
+  const std::string what = std::string(fs.cls) + "." + std::string(name);
+  const auto members = [&] {
+    if constexpr (std::is_member_pointer_v<Member>) return std::variant<Member>(member);
+    else return member;
+  }();
+  std::visit([&](auto m) {
+    using T = typename member_of<decltype(m)>::type;
+    Set set = [m, what](pyb::handle self, pyb::handle v) { Setter<O>{self, v, what}(m); };
+    cls.def_property(std::string(name).c_str(),
+                     pyb::cpp_function([m](typed<Owner> self) { return typed<field_name<T>>(Getter<O>{self}(m)); },
+                                       pyb::is_method(cls)),
+                     pyb::cpp_function([set](typed<Owner> self, typed<field_in_name<T>> v) { set(self, v); },
+                                       pyb::is_method(cls), pyb::arg("value")),
+                     field_doc(name));
+    fs.names.push_back(name);
+    fs.set.push_back(std::move(set));
+  }, members);
 }
 
 // cls(*args, **kwargs): every field by position (in field order) or keyword.
 void init_fields(pyb::handle self, const PyFields& fs, pyb::args args, pyb::kwargs kwargs) {
-  check_positional(fs.cls, fs.list.size(), args.size());
-  for (std::size_t i = 0; i < args.size(); ++i) fs.list[i].set(self, args[i]);
+  check_positional(fs.cls, fs.set.size(), args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) fs.set[i](self, args[i]);
   for (auto [key, value] : kwargs)
-    fs.list[keyword_field(fs.cls, fs.names, args.size(), key.cast<std::string>())].set(self, value);
+    fs.set[keyword_field(fs.cls, fs.names, args.size(), key.cast<std::string>())](self, value);
 }
-
-std::string repr_fields(pyb::handle self, const PyFields& fs) {
-  std::string s = pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))).attr("__qualname__"));
-  s += "(";
-  for (const PyField& f : fs.list) {
-    if (&f != &fs.list.front()) s += ", ";
-    s += std::string(f.name) + "=" + std::string(pyb::repr(f.get(self)));
-  }
-  return s + ")";
-}
-
-bool same_class(pyb::handle a, pyb::handle b) { return Py_TYPE(a.ptr()) == Py_TYPE(b.ptr()); }
 
 // A lookup with a default, as the dictionary form is read: anything with
 // `get`. Absent keys are simply not in the result; unknown keys are never
@@ -221,48 +174,45 @@ pyb::object instance_of(pyb::handle cls, const Quenby& rec) {
   return sub;
 }
 
-const char* field_doc(std::string_view name) {
-  for (const auto& [n, d] : doc::fields)
-    if (n == name) return d;
-  return nullptr;
-}
-
 std::string init_doc(const RecordType& t) {
   std::string names;
   for (const Field& f : t.fields) names += (names.empty() ? "" : ", ") + std::string(f.name);
   return doc::init_head + names + doc::init_tail;
 }
 
-template <class C>
-void add_common(C& cls, const PyFields& fields) {
-  auto fs = std::make_shared<PyFields>(fields);
-  for (const PyField& f : fs->list)
-    cls.def_property(std::string(f.name).c_str(), f.make_getter(f.get, cls), f.make_setter(f.set, cls),
-                     field_doc(f.name));
-  cls.def("__repr__", [fs](pyb::handle self) { return repr_fields(self, *fs); });
+// What every record class and Translation and Rotation have alike: the
+// attributes of `fields` (each a name and a member of O) collected into
+// `fs`, the text form, equality and copies (`copy` answers one, shallow and
+// deep copies being the same).
+template <class O, class Owner, class C, class Fields, class Copy>
+void add_common(C& cls, PyFields& fs, const Fields& fields, Copy copy) {
+  using T = typename C::type;
+  for (const auto& f : fields) def_field<O, Owner>(cls, fs, f.name, f.member);
+  cls.def("__repr__", [](pyb::handle self) { return text_form(self.cast<const T&>(), text_style(), class_qualname(self)); });
   cls.attr("__hash__") = pyb::none();
-  cls.attr("__match_args__") = pyb::tuple(pyb::cast(fs->names));
+  cls.attr("__match_args__") = pyb::tuple(pyb::cast(fs.names));
+  cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
+    if (Py_TYPE(a.ptr()) != Py_TYPE(b.ptr())) return not_implemented();
+    if constexpr (std::is_base_of_v<Quenby, T>) return pyb::bool_(equal(a.cast<const T&>(), b.cast<const T&>()));
+    else return pyb::bool_(a.cast<const T&>() == b.cast<const T&>());
+  });
+  cls.def("__copy__", copy);
+  cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
 }
 
 template <class V>
 void bind_vec3(pyb::module_& m, const char* name, const char* cls_doc) {
   pyb::class_<V> cls(m, name, cls_doc);
-  auto fields = vec3_py_fields<V>(name);
-  cls.def(pyb::init([fields](pyb::args args, pyb::kwargs kwargs) {
+  auto fs = std::make_shared<PyFields>(PyFields{name, {}, {}});
+  cls.def(pyb::init([fs](pyb::args args, pyb::kwargs kwargs) {
     // Values are checked on a scratch object so a bad argument leaves nothing behind.
     pyb::object scratch = pyb::cast(V());
-    init_fields(scratch, fields, args, kwargs);
+    init_fields(scratch, *fs, args, kwargs);
     return scratch.cast<V>();
   }));
-  add_common(cls, fields);
-  cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
-    if (!same_class(a, b)) return not_implemented();
-    return pyb::bool_(a.cast<const V&>() == b.cast<const V&>());
-  });
-  cls.def("__copy__", [](const V& v) { return V(v); });
-  cls.def("__deepcopy__", [](const V& v, pyb::handle) { return V(v); }, pyb::arg("memo"));
+  add_common<V, class_name<V>>(cls, *fs, vec3_fields<V>, [](pyb::handle self) { return V(self.cast<const V&>()); });
   cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); }, doc::vec3_to_dict);
-  set_classmethod(cls, "from_dict", pyb::cpp_function([names = fields.names](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
+  set_classmethod(cls, "from_dict", pyb::cpp_function([names = fs->names](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     V v = V::from_dict(read_keys(data, names));
     pyb::object obj = cls();
     obj.cast<V&>() = v;
@@ -274,25 +224,16 @@ template <class T, class... Base>
 void bind_record(pyb::module_& m) {
   const RecordType& t = T::record_type();
   pyb::class_<T, Base..., std::shared_ptr<T>> cls(m, t.name.data(), t.doc.data());
-  auto fields = py_fields(t);
+  auto fs = std::make_shared<PyFields>(PyFields{t.name, {}, {}});
   bound_types()[reinterpret_cast<PyTypeObject*>(cls.ptr())] = &t;
-  cls.def(pyb::init([fields, &t](pyb::args args, pyb::kwargs kwargs) {
+  cls.def(pyb::init([fs](pyb::args args, pyb::kwargs kwargs) {
     auto rec = std::make_shared<T>();
-    pyb::object tmp = pyb::cast(rec);
-    init_fields(tmp, fields, args, kwargs);
+    init_fields(pyb::cast(rec), *fs, args, kwargs);
     return rec;
   }), init_doc(t).c_str());
-  add_common(cls, fields);
-  cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
-    if (!same_class(a, b)) return not_implemented();
-    return pyb::bool_(equal(a.cast<const Quenby&>(), b.cast<const Quenby&>()));
+  add_common<Quenby, record_name>(cls, *fs, t.fields, [](pyb::handle self) {
+    return instance_of(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))), self.cast<const Quenby&>());
   });
-  auto copy = [](pyb::handle self) {
-    return instance_of(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))),
-                       self.cast<const Quenby&>());
-  };
-  cls.def("__copy__", copy);
-  cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
   cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); }, doc::to_dict);
   cls.attr("_SKIP_FIELDS") = pyb::frozenset(pyb::cast(t.skip_fields));
   set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {

@@ -1,8 +1,6 @@
 // Record list fields are exposed as live lists: `rec.edge_indices.append(3)`
 // changes the record. They behave like Python lists of their element type
 // and refuse elements of another type.
-#include <climits>
-
 #include "nimbal/models/quenby.hpp"
 #include "quenby_bind.hpp"
 #include "quenby_docs.hpp"
@@ -19,10 +17,8 @@ template <> struct Elem<IndexList> {
   static constexpr const char* name = "IndexList";
   NIMBAL_PY_NAME(item_name, "int");
   static int from_py(pyb::handle v) {
-    const auto x = from_py::integer(v, "IndexList items", "integers", /*bools=*/true);
-    if (!x || *x < INT_MIN || *x > INT_MAX)
-      throw nimbal::InvalidValue("IndexList item out of range: " + std::string(pyb::repr(v)));
-    return static_cast<int>(*x);
+    return index_item(from_py::integer(v, "IndexList items", "integers", /*bools=*/true),
+                      [v] { return std::string(pyb::repr(v)); });
   }
   static pyb::object to_py(int v) { return pyb::int_(v); }
 };
@@ -30,9 +26,7 @@ template <> struct Elem<IndexList> {
 template <std::size_t N, class L> struct PointElem {
   static std::array<double, N> from_py(pyb::handle v) {
     std::array<double, N> p{};
-    if (!as_point<N>(v, p))
-      throw nimbal::WrongType(std::string(Elem<L>::name) + " items must be sequences of " +
-                              std::to_string(N) + " numbers, not " + std::string(pyb::repr(v)));
+    if (!as_point<N>(v, p)) refuse_point_item(Elem<L>::name, N, pyb::repr(v));
     return p;
   }
   static pyb::object to_py(const std::array<double, N>& p) { return point_to_tuple<N>(p); }

@@ -42,10 +42,7 @@ struct IdElem {
 struct CommandElem {
   static constexpr const char* name = "CommandList";
   NIMBAL_PY_NAME(item_name, "nimbal.services.hathel._UndoCommand");
-  static CommandPtr from_py(pyb::handle v) {
-    if (!pyb::isinstance<UndoCommand>(v)) from_py::wrong_type("CommandList items", "_UndoCommand", v);
-    return v.cast<CommandPtr>();
-  }
+  static CommandPtr from_py(pyb::handle v) { return nimbal::py::command_item(v); }
   static pyb::object to_py(const CommandPtr& c) { return pyb::cast(c); }
 };
 
@@ -69,10 +66,16 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   return s;
 }
 
+// The state's entries in insertion order, each as `item` makes it of key and snapshot.
+template <class F>
+pyb::list state_list(const State& s, F item) {
+  pyb::list out;
+  for (const auto& [k, v] : s) out.append(item(k, nimbal::py::snapshot_or_none(v)));
+  return out;
+}
+
 pyb::list state_keys(const State& s) {
-  pyb::list keys;
-  for (const auto& kv : s) keys.append(kv.first);
-  return keys;
+  return state_list(s, [](const std::string& k, const pyb::object&) { return pyb::str(k); });
 }
 
 pyb::dict state_as_dict(const State& s) {
@@ -104,14 +107,10 @@ void bind_state(pyb::module_& m) {
       .def("keys", [](const State& s) { return typed<str_list_name>(state_keys(s)); },
            "The shape ids, in insertion order.")
       .def("values", [](const State& s) {
-        pyb::list out;
-        for (const auto& kv : s) out.append(nimbal::py::snapshot_or_none(kv.second));
-        return typed<snapshot_list_name>(out);
+        return typed<snapshot_list_name>(state_list(s, [](const std::string&, pyb::object v) { return v; }));
       }, "The snapshots (None where the shape must not exist), in insertion order.")
       .def("items", [](const State& s) {
-        pyb::list out;
-        for (const auto& kv : s) out.append(pyb::make_tuple(kv.first, nimbal::py::snapshot_or_none(kv.second)));
-        return typed<item_list_name>(out);
+        return typed<item_list_name>(state_list(s, [](const std::string& k, pyb::object v) { return pyb::make_tuple(k, v); }));
       }, "(shape id, snapshot or None) pairs, in insertion order.")
       .def("get", [](const State& s, const std::string& k, any_arg dflt) -> any_arg {
         const SnapshotPtr* v = s.find(k);
@@ -125,7 +124,7 @@ void bind_state(pyb::module_& m) {
           return pyb::bool_(state_as_dict(s).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
         return nimbal::py::not_implemented();
       })
-      .def("__repr__", [](const State& s) { return std::string(pyb::repr(state_as_dict(s))); });
+      .def("__repr__", [](const State& s) { return text_form(s, nimbal::py::text_style(), nimbal::py::snapshot_text); });
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableMapping").attr("register")(cls);
 }
@@ -167,10 +166,7 @@ void bind_snapshot(pyb::module_& m) {
         return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
       })
       .def("__repr__", [](pyb::handle self) {
-        std::string out;
-        for (const char* f : snapshot_fields)
-          out += (out.empty() ? "" : ", ") + std::string(f) + "=" + std::string(pyb::repr(self.attr(f)));
-        return "_ShapeSnapshot(" + out + ")";
+        return snapshot_text_form([self](const char* f) { return std::string(pyb::repr(self.attr(f))); });
       });
   cls.attr("__hash__") = pyb::none();
   nimbal::py::set_classmethod(cls, "from_managed", pyb::cpp_function(
@@ -207,10 +203,7 @@ void bind_command(pyb::module_& m) {
           [](UndoCommand& c, typed<state_arg_name> v) { c.after = nimbal::py::state_from_py(v, "after"); })
       .def_readwrite("redo_clears_all", &UndoCommand::redo_clears_all)
       .def("__repr__", [](const UndoCommand& c) {
-        return "_UndoCommand(description=" + std::string(pyb::repr(pyb::str(c.description))) + ", before=" +
-               std::string(pyb::repr(state_as_dict(*c.before))) + ", after=" +
-               std::string(pyb::repr(state_as_dict(*c.after))) +
-               ", redo_clears_all=" + (c.redo_clears_all ? "True" : "False") + ")";
+        return text_form(c, nimbal::py::text_style(), nimbal::py::snapshot_text);
       });
 }
 
@@ -224,9 +217,8 @@ void bind_hathel(pyb::module_& m) {
           pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
           pyb::arg("max_steps") = MAX_UNDO_STEPS, doc::hathel_init);
   cls.def_property_readonly("can_undo", &Hathel::can_undo, "Whether there is a command to undo.")
-      .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.")
-      .def("push", [](Hathel& h, typed<class_name<UndoCommand>> cmd) { h.push(CommandElem::from_py(cmd)); },
-           pyb::arg("cmd"), doc::push)
+      .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.");
+  nimbal::py::def(cls, "push", &Hathel::push, pyb::arg("cmd"), doc::push)
       .def("undo", &Hathel::undo, doc::undo)
       .def("redo", &Hathel::redo, doc::redo)
       .def("clear", &Hathel::clear, "Empties both stacks and calls on_change(False, False).")

@@ -159,6 +159,45 @@ struct FromJson {
   }
 };
 
+template <class Vec3>
+std::string vec3_text(const Vec3& v, std::string_view cls, const TextStyle& style) {
+  std::string s(cls);
+  s += "(";
+  for (const auto& f : vec3_fields<Vec3>)
+    s += (&f == vec3_fields<Vec3> ? "" : ", ") + std::string(f.name) + "=" + style.real(v.*f.member);
+  return s + ")";
+}
+
+template <std::size_t N>
+std::string point_text(const std::array<double, N>& p, const TextStyle& style) {
+  std::string s = "(";
+  for (std::size_t i = 0; i < N; ++i) s += (i ? ", " : "") + style.real(p[i]);
+  return s + ")";
+}
+
+// One field value as the host writes it: lists in brackets, points as tuples.
+struct ToText {
+  const Quenby& rec;
+  const TextStyle& style;
+  std::string operator()(double Quenby::*m) const { return style.real(rec.*m); }
+  std::string operator()(int Quenby::*m) const { return std::to_string(rec.*m); }
+  std::string operator()(bool Quenby::*m) const { return rec.*m ? "True" : "False"; }
+  std::string operator()(std::string Quenby::*m) const { return style.text(rec.*m); }
+  std::string operator()(Point2 Quenby::*m) const { return point_text(rec.*m, style); }
+  std::string operator()(Translation Quenby::*m) const { return text_form(rec.*m, style); }
+  std::string operator()(Rotation Quenby::*m) const { return text_form(rec.*m, style); }
+  template <class L>
+  std::string operator()(L Quenby::*m) const {
+    std::string s = "[";
+    for (const auto& e : rec.*m) {
+      if (s.size() > 1) s += ", ";
+      if constexpr (std::is_same_v<L, IndexList>) s += std::to_string(e);
+      else s += point_text(e, style);
+    }
+    return s + "]";
+  }
+};
+
 struct Equal {
   const Quenby& a;
   const Quenby& b;
@@ -186,6 +225,22 @@ Translation Translation::from_dict(const Json& data) {
 Json Rotation::to_dict() const { return vec3_to_dict(*this); }
 Rotation Rotation::from_dict(const Json& data) {
   return vec3_from_dict<Rotation>(data, "Rotation");
+}
+
+std::string text_form(const Translation& v, const TextStyle& style, std::string_view cls) {
+  return vec3_text(v, cls, style);
+}
+std::string text_form(const Rotation& v, const TextStyle& style, std::string_view cls) {
+  return vec3_text(v, cls, style);
+}
+
+std::string text_form(const Quenby& record, const TextStyle& style, std::string_view cls) {
+  std::string s(cls);
+  s += "(";
+  for (const Field& f : record.type().fields)
+    s += (&f == &record.type().fields.front() ? "" : ", ") + std::string(f.name) + "=" +
+         std::visit(ToText{record, style}, f.member);
+  return s + ")";
 }
 
 bool RecordType::derives_from(const RecordType& other) const {
@@ -436,6 +491,15 @@ int checked_int(long double v, const std::string& what) {
 }
 
 }  // namespace
+
+int index_item(std::optional<long long> value, const std::function<std::string()>& shown) {
+  if (!value || *value < INT_MIN || *value > INT_MAX) throw InvalidValue("IndexList item out of range: " + shown());
+  return static_cast<int>(*value);
+}
+
+void refuse_point_item(std::string_view list, std::size_t n, const std::string& shown) {
+  throw WrongType(std::string(list) + " items must be sequences of " + std::to_string(n) + " numbers, not " + shown);
+}
 
 int int_in_range(long long v, std::string_view what) { return checked_int(v, std::string(what)); }
 

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -254,6 +256,24 @@ std::size_t keyword_field(std::string_view cls, const std::vector<std::string_vi
                           std::size_t positional, std::string_view key);
 // An int field's value; InvalidValue "<what>: integer out of range" beyond int.
 int int_in_range(long long value, std::string_view what);
+// An IndexList item (none: an integer beyond long long); InvalidValue
+// "IndexList item out of range: <shown()>" beyond int.
+int index_item(std::optional<long long> value, const std::function<std::string()>& shown);
+// Refuses an item of a point list (`list` its class name) that is no
+// sequence of N numbers: WrongType naming the item as `shown`.
+[[noreturn]] void refuse_point_item(std::string_view list, std::size_t n, const std::string& shown);
+
+// How the host writes a real number and a text in a text form (its own
+// repr of them).
+struct TextStyle {
+  std::function<std::string(double)> real;
+  std::function<std::string(const std::string&)> text;
+};
+// The text form "<cls>(field=value, ...)" of a record (in field order) or
+// of a Translation or Rotation; `cls` is the name of the object's class.
+std::string text_form(const Quenby& record, const TextStyle& style, std::string_view cls);
+std::string text_form(const Translation& v, const TextStyle& style, std::string_view cls = "Translation");
+std::string text_form(const Rotation& v, const TextStyle& style, std::string_view cls = "Rotation");
 
 // The dictionary form: keys in field order, translation and rotation first.
 Json to_dict(const Quenby& record);

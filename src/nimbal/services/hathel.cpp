@@ -25,6 +25,24 @@ void erase_state_entry(State& state, const std::string& key) {
   if (!state.erase(key)) throw NotFound(key);
 }
 
+std::string text_form(const State& state, const models::TextStyle& style, const SnapshotText& snapshot) {
+  std::string s = "{";
+  for (const auto& [k, v] : state) s += (s.size() > 1 ? ", " : "") + style.text(k) + ": " + snapshot(v);
+  return s + "}";
+}
+
+std::string text_form(const UndoCommand& cmd, const models::TextStyle& style, const SnapshotText& snapshot) {
+  return "_UndoCommand(description=" + style.text(cmd.description) + ", before=" +
+         text_form(*cmd.before, style, snapshot) + ", after=" + text_form(*cmd.after, style, snapshot) +
+         ", redo_clears_all=" + (cmd.redo_clears_all ? "True" : "False") + ")";
+}
+
+std::string snapshot_text_form(const std::function<std::string(const char* field)>& field) {
+  std::string s;
+  for (const char* f : snapshot_fields) s += (s.empty() ? "" : ", ") + std::string(f) + "=" + field(f);
+  return "_ShapeSnapshot(" + s + ")";
+}
+
 Hathel::Hathel(ApplyState apply_state, OnChange on_change, OnRedoClearsAll on_redo_clears_all,
                long long max_steps)
     : apply_state_(std::move(apply_state)),

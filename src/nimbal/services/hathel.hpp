@@ -62,6 +62,15 @@ struct UndoCommand {
   StatePtr after = std::make_shared<State>();
   bool redo_clears_all = false;
 };
+
+// Text forms as the host writes them. `snapshot` writes one snapshot (a
+// null one too: the host's None); a state reads as the host's dict of it.
+using SnapshotText = std::function<std::string(const SnapshotPtr&)>;
+std::string text_form(const State& state, const models::TextStyle& style, const SnapshotText& snapshot);
+std::string text_form(const UndoCommand& cmd, const models::TextStyle& style, const SnapshotText& snapshot);
+// "_ShapeSnapshot(shape_id=..., ...)", each field (of snapshot_fields) as
+// `field` writes it.
+std::string snapshot_text_form(const std::function<std::string(const char* field)>& field);
 using CommandPtr = std::shared_ptr<UndoCommand>;
 
 struct CommandList : std::vector<CommandPtr> {
