@@ -205,11 +205,13 @@ struct arg_name<services::ShapeIdLookup> {
 
 // The view service's tables and triples as Python sees them: triples as
 // tuples, tables as new dicts in their order.
-inline pyb::tuple to_py(const services::Components& c);
-inline pyb::tuple to_py(const services::PlaneEntry& e);
-inline pyb::tuple to_py(const services::Gradient& g);
+namespace to_py {
+inline pyb::tuple value(const services::Components& c);
+inline pyb::tuple value(const services::PlaneEntry& e);
+inline pyb::tuple value(const services::Gradient& g);
 template <class K, class V>
-pyb::dict to_py(const OrderedMap<K, V>& table);
+pyb::dict value(const OrderedMap<K, V>& table);
+}  // namespace to_py
 
 NIMBAL_PY_NAME(color_or_none_name, "tuple[float, float, float] | None");
 NIMBAL_PY_NAME(tuple_name, "tuple");
@@ -224,7 +226,7 @@ template <class T, class Name>
 struct nimbal_out_caster {
   PYBIND11_TYPE_CASTER(T, Name::name);
   bool load(handle, bool) { return false; }
-  static handle cast(const T& v, return_value_policy, handle) { return nimbal::py::to_py(v).release(); }
+  static handle cast(const T& v, return_value_policy, handle) { return nimbal::py::to_py::value(v).release(); }
 };
 template <>
 struct type_caster<nimbal::services::Components>
@@ -233,8 +235,20 @@ template <>
 struct type_caster<nimbal::services::PlaneEntry> : nimbal_out_caster<nimbal::services::PlaneEntry, nimbal::py::tuple_name> {};
 template <>
 struct type_caster<nimbal::services::Gradient> : nimbal_out_caster<nimbal::services::Gradient, nimbal::py::tuple_name> {};
-template <class K, class V>
-struct type_caster<nimbal::OrderedMap<K, V>> : nimbal_out_caster<nimbal::OrderedMap<K, V>, nimbal::py::table_name> {};
+// The view service's tables only: other ordered maps (the undo states) are
+// bound classes.
+template <class Table>
+struct nimbal_table_caster : nimbal_out_caster<Table, nimbal::py::table_name> {};
+template <>
+struct type_caster<nimbal::services::Lumbra::ShapeTable> : nimbal_table_caster<nimbal::services::Lumbra::ShapeTable> {};
+template <>
+struct type_caster<nimbal::OrderedMap<const AIS_Shape*, nimbal::services::AisEntry>>
+    : nimbal_table_caster<nimbal::OrderedMap<const AIS_Shape*, nimbal::services::AisEntry>> {};
+template <>
+struct type_caster<nimbal::OrderedMap<std::string, nimbal::services::PlaneEntry>>
+    : nimbal_table_caster<nimbal::OrderedMap<std::string, nimbal::services::PlaneEntry>> {};
+template <>
+struct type_caster<nimbal::OrderedMap<std::string, bool>> : nimbal_table_caster<nimbal::OrderedMap<std::string, bool>> {};
 
 // ShapeInfo's colour: None, or any numbers, kept as given.
 template <>
@@ -248,7 +262,7 @@ struct type_caster<std::optional<nimbal::services::Components>> {
     return true;
   }
   static handle cast(const std::optional<nimbal::services::Components>& c, return_value_policy, handle) {
-    return c ? nimbal::py::to_py(*c).release() : none().release();
+    return c ? nimbal::py::to_py::value(*c).release() : none().release();
   }
 };
 
@@ -256,9 +270,11 @@ struct type_caster<std::optional<nimbal::services::Components>> {
 
 namespace nimbal::py {
 
-inline pyb::tuple to_py(const services::Components& c) { return pyb::tuple(pyb::cast(c.values)); }
-inline pyb::tuple to_py(const services::PlaneEntry& e) { return pyb::make_tuple(e.ais_shape, e.origin, e.normal); }
-inline pyb::tuple to_py(const services::Gradient& g) { return pyb::make_tuple(g.color1, g.color2, g.method); }
+namespace to_py {
+
+inline pyb::tuple value(const services::Components& c) { return pyb::tuple(pyb::cast(c.values)); }
+inline pyb::tuple value(const services::PlaneEntry& e) { return pyb::make_tuple(e.ais_shape, e.origin, e.normal); }
+inline pyb::tuple value(const services::Gradient& g) { return pyb::make_tuple(g.color1, g.color2, g.method); }
 template <class K, class V>
 std::pair<pyb::object, pyb::object> table_item(const K& k, const V& v) {
   return {pyb::cast(k), pyb::cast(v)};
@@ -268,14 +284,16 @@ inline std::pair<pyb::object, pyb::object> table_item(const AIS_Shape*, const se
   return {pyb::cast(e.ais_shape), pyb::str(e.shape_id)};
 }
 template <class K, class V>
-pyb::dict to_py(const OrderedMap<K, V>& table) {
+pyb::dict value(const OrderedMap<K, V>& table) {
   pyb::dict d;
   for (const auto& [k, v] : table) {
-    auto [key, value] = table_item(k, v);
-    d[key] = value;
+    auto [key, item] = table_item(k, v);
+    d[key] = item;
   }
   return d;
 }
+
+}  // namespace to_py
 
 // A getter whose result signatures show as a plain object.
 template <class C, class R>

@@ -112,7 +112,7 @@ class PySketchSource final : public SketchSource {
   std::vector<std::string> get_all_shape_ids() override {
     std::vector<std::string> ids;
     for (auto id : pyb::iter(obj_.attr("get_all_shape_ids")()))
-      ids.push_back(sketch_shape_id(nimbal::py::PyValue<std::string>(id)));
+      ids.push_back(sketch_shape_id(nimbal::py::host_value<std::string>(id)));
     return ids;
   }
 
