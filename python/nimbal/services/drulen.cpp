@@ -15,6 +15,16 @@ PYBIND11_MODULE(drulen, m) {
   nimbal::py::import_kernel();
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
+  // After the core errors' translator, so that this one is tried first.
+  pyb::register_local_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const PlaneFromFaceError& e) {
+      pyb::tuple cause = nimbal::py::exc_info_of(e.cause);
+      PyErr_SetObject(cause[0].ptr(), cause[1].ptr());
+      pyb::raise_from(PyExc_ValueError, e.what());
+    }
+  });
 
   m.attr("logger") = pyb::module_::import("logging").attr("getLogger")("nimbal.services.drulen");
 

@@ -8,30 +8,18 @@ namespace nimbal::py::drulen_bind {
 
 namespace {
 
-NIMBAL_PY_NAME(plane_params_name, "tuple[tuple[float, float, float], tuple[float, float, float]]");
-
 pyb::object zero3() { return pyb::make_tuple(0, 0, 0); }
 pyb::object z_axis() { return pyb::make_tuple(0, 0, 1); }
 
-// The standard normals as Python tuples, made once: the same triple on every call.
-pyb::handle standard_normal(const std::string& key) {
-  static std::vector<std::pair<std::string, PyObject*>> cache = [] {
-    std::vector<std::pair<std::string, PyObject*>> out;
-    for (const auto& [k, n] : Drulen::standard_plane_normals())
-      out.emplace_back(k, point_to_tuple<3>(n).release().ptr());
-    return out;
+// The standard normals as tuples made once: the same object on every call.
+typed<plane_params_name> plane_params_for_standard(const PlaneKey& standard_plane) {
+  static PyObject* normals = [] {
+    pyb::dict made;
+    for (const auto& [key, n] : Drulen::standard_plane_normals()) made[pyb::str(key)] = point_to_tuple<3>(n);
+    return made.release().ptr();  // lives as long as the interpreter
   }();
-  for (const auto& [k, t] : cache)
-    if (k == key) return t;
-  return pyb::handle();
-}
-
-[[noreturn]] void raise_value_error_from(const std::string& message, std::exception_ptr cause) {
-  pyb::tuple info = exc_info_of(cause);
-  pyb::object type = info[0], value = info[1];
-  PyErr_SetObject(type.ptr(), value.ptr());
-  pyb::raise_from(PyExc_ValueError, message.c_str());
-  throw pyb::error_already_set();
+  const Point3 origin = Drulen::host_ops::plane_params_for_standard(standard_plane).first;
+  return pyb::make_tuple(point_to_tuple<3>(origin), pyb::handle(PyDict_GetItemString(normals, standard_plane.text->c_str())));
 }
 
 }  // namespace
@@ -64,45 +52,14 @@ void bind_builders(DrulenClass& cls) {
   cls.def_static("scale_shape", &O::scale_shape, pyb::arg("shape"), pyb::arg("center"), pyb::arg("factor"),
                  "Copy of shape scaled uniformly about center.");
 
-  cls.def(
-      "create_array_compound",
-      [](Drulen& self, const TopoDS_Shape& base_shape, const Count3& count, const Point3& spacing) {
-        // Qualified: a subclass reaching this through super() must not loop
-        // back into its own override.
-        auto build = [&] { return self.Drulen::create_array_compound(base_shape, count, spacing); };
-        // A Python translate_shape places the copies: that one needs the lock.
-        if (pyb::get_override(static_cast<const Drulen*>(&self), "translate_shape")) return build();
-        return without_gil(build);
-      },
-      pyb::arg("base_shape"), pyb::arg("count"), pyb::arg("spacing"),
-      "Compound of copies of base_shape on a grid, each placed by this object's translate_shape.");
-
-  cls.def_static(
-      "plane_params_for_standard",
-      [](typed<str_name> standard_plane) -> typed<plane_params_name> {
-        if (PyUnicode_Check(standard_plane.ptr())) {
-          pyb::handle normal = standard_normal(standard_plane.cast<std::string>());
-          if (normal) return pyb::make_tuple(pyb::make_tuple(0.0, 0.0, 0.0), normal);
-        }
-        throw nimbal::InvalidValue("Unknown standard plane: " + std::string(pyb::repr(standard_plane)));
-      },
-      pyb::arg("standard_plane"), "(origin, normal) of the standard plane 'xy', 'xz' or 'yz'.");
-  cls.def_static(
-      "plane_params_from_face",
-      [](ShapeArg face_shape) -> typed<plane_params_name> {
-        try {
-          TopoDS_Shape face;
-          try {
-            face = from_py::shape(face_shape, "face_shape");
-          } catch (const nimbal::WrongType&) {
-            throw Drulen::ops::plane_from_face_failure();
-          }
-          return pyb::cast(Drulen::ops::plane_params_from_face(face));
-        } catch (const PlaneFromFaceError& e) {
-          raise_value_error_from(e.what(), e.cause);
-        }
-      },
-      pyb::arg("face_shape"), "(origin, normal) of the plane carrying a planar face.");
+  cls.def("create_array_compound", unlocked<&O::create_array_compound, false>{}, pyb::arg("base_shape"),
+          pyb::arg("count"), pyb::arg("spacing"),
+          "Compound of copies of base_shape on a grid, each placed by this object's translate_shape.");
+  def_with(cls, "plane_params_for_standard", &plane_params_for_standard, convert::rethrow{}, pyb::arg("standard_plane"),
+           "(origin, normal) of the standard plane 'xy', 'xz' or 'yz'.");
+  def_with<plane_params_name>(cls, "plane_params_from_face", unlocked<&Drulen::host_ops::plane_params_from_face>{},
+                              convert::rethrow{}, pyb::arg("face_shape"),
+                              "(origin, normal) of the plane carrying a planar face.");
   cls.def_static(
       "create_polyline",
       [](const std::vector<Point3>& points, bool_arg closed) {
