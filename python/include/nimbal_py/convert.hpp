@@ -447,3 +447,23 @@ pyb::object result(typed<Name>&& r) {
 }
 
 }  // namespace nimbal::py::typing
+
+namespace nimbal::py::convert {
+
+// Points read as `points` reads them, which signatures show as a list (as
+// pybind11's own caster names them).
+template <std::size_t N>
+struct PointList : std::vector<std::array<double, N>> {};
+
+template <std::size_t N>
+PointList<N> value(pyb::handle v, tag<PointList<N>>, std::string_view what) {
+  return {from_py::points<N>(v, what)};
+}
+
+template <std::size_t N>
+struct arg_name<PointList<N>> {
+  static constexpr auto name = pyb::detail::const_name("list[") +
+                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
+};
+
+}  // namespace nimbal::py::convert

@@ -31,6 +31,10 @@ template <>
 struct face_param<const TopoDS_Shape&> {
   using type = const KernelShape&;
 };
+template <>
+struct face_param<const std::vector<Point3>&> {
+  using type = const convert::PointList<3>&;
+};
 template <class T>
 struct face_param<const HostValue<T>&> {
   using type = const GivenValue<T>&;
@@ -83,12 +87,12 @@ void def_with(DrulenClass& cls, const char* name, F f, OnError on_error, const E
 }
 
 // The same, a refused argument logged as `op` logs its own failures and
-// answered by `fallback(raw arguments...)`.
-template <class ResultName = void, class Self = void, class F, class Fallback, class... Extra>
-void def_logged(DrulenClass& cls, const char* name, GuardedOp op, F f, Fallback fallback, const Extra&... extra) {
-  auto on_error = [op, fallback](const auto&... raw) -> pyb::object {
+// answered with f's empty result (None, no faces, False), as a failure is.
+template <class ResultName = void, class Self = void, class F, class... Extra>
+void def_logged(DrulenClass& cls, const char* name, GuardedOp op, F f, const Extra&... extra) {
+  auto on_error = [op](const auto&...) -> pyb::object {
     Drulen::log_caught(op);
-    return fallback(raw...);
+    return convert::result(typename convert::traits<F, false>::ret{});
   };
   def_with<ResultName, Self>(cls, name, f, on_error, extra...);
 }

@@ -1,8 +1,10 @@
 // Builders, transforms, plane parameters and polylines: the operations that
 // let errors through (kernel failures arrive as nimbal.kernel.KernelError).
 #include "drulen_bind.hpp"
+#include "drulen_docs.hpp"
 
 namespace pyb = pybind11;
+namespace doc = nimbal::py::drulen_docs;
 
 namespace nimbal::py::drulen_bind {
 
@@ -19,7 +21,8 @@ typed<plane_params_name> plane_params_for_standard(const PlaneKey& standard_plan
     return made.release().ptr();  // lives as long as the interpreter
   }();
   const Point3 origin = Drulen::host_ops::plane_params_for_standard(standard_plane).first;
-  return pyb::make_tuple(point_to_tuple<3>(origin), pyb::handle(PyDict_GetItemString(normals, standard_plane.text->c_str())));
+  return pyb::make_tuple(point_to_tuple<3>(origin),
+                         pyb::handle(PyDict_GetItemString(normals, standard_plane.text->c_str())));
 }
 
 }  // namespace
@@ -27,45 +30,34 @@ typed<plane_params_name> plane_params_for_standard(const PlaneKey& standard_plan
 void bind_builders(DrulenClass& cls) {
   using O = Drulen::ops;
   cls.def_static("create_box", &O::create_box, pyb::arg("width"), pyb::arg("height"), pyb::arg("depth"),
-                 pyb::arg("position") = zero3(), "Box of the three extents centred on position.");
+                 pyb::arg("position") = zero3(), doc::create_box);
   cls.def_static("create_sphere", &O::create_sphere, pyb::arg("radius"), pyb::arg("center") = zero3(),
-                 "Sphere about center.");
+                 doc::create_sphere);
   cls.def_static("create_cylinder", &O::create_cylinder, pyb::arg("radius"), pyb::arg("height"),
-                 pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(),
-                 "Cylinder along direction whose axis midpoint is position.");
+                 pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(), doc::create_cylinder);
   cls.def_static("create_cone", &O::create_cone, pyb::arg("radius1"), pyb::arg("radius2"), pyb::arg("height"),
-                 pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(),
-                 "Cone or truncated cone with its base centre at position.");
+                 pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(), doc::create_cone);
   cls.def_static("create_torus", &O::create_torus, pyb::arg("major_radius"), pyb::arg("minor_radius"),
-                 pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(),
-                 "Torus about position with axis direction.");
+                 pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(), doc::create_torus);
   cls.def_static("create_rectangle", &O::create_rectangle, pyb::arg("width"), pyb::arg("height"),
-                 "Rectangular face in the XY plane centred on the origin.");
-  cls.def_static("create_circle", &O::create_circle, pyb::arg("radius"),
-                 "Disc face in the XY plane centred on the origin.");
+                 doc::create_rectangle);
+  cls.def_static("create_circle", &O::create_circle, pyb::arg("radius"), doc::create_circle);
 
   cls.def_static("translate_shape", &O::translate_shape, pyb::arg("shape"), pyb::arg("dx"), pyb::arg("dy"),
-                 pyb::arg("dz"), "Translated copy of shape.");
+                 pyb::arg("dz"), doc::translate_shape);
   cls.def_static("rotate_shape", &O::rotate_shape, pyb::arg("shape"), pyb::arg("axis_point"),
-                 pyb::arg("axis_direction"), pyb::arg("angle_degrees"),
-                 "Copy of shape rotated about the axis through axis_point.");
+                 pyb::arg("axis_direction"), pyb::arg("angle_degrees"), doc::rotate_shape);
   cls.def_static("scale_shape", &O::scale_shape, pyb::arg("shape"), pyb::arg("center"), pyb::arg("factor"),
-                 "Copy of shape scaled uniformly about center.");
+                 doc::scale_shape);
 
   cls.def("create_array_compound", unlocked<&O::create_array_compound, false>{}, pyb::arg("base_shape"),
-          pyb::arg("count"), pyb::arg("spacing"),
-          "Compound of copies of base_shape on a grid, each placed by this object's translate_shape.");
+          pyb::arg("count"), pyb::arg("spacing"), doc::create_array_compound);
   def_with(cls, "plane_params_for_standard", &plane_params_for_standard, convert::rethrow{}, pyb::arg("standard_plane"),
-           "(origin, normal) of the standard plane 'xy', 'xz' or 'yz'.");
+           doc::plane_params_for_standard);
   def_with<plane_params_name>(cls, "plane_params_from_face", unlocked<&Drulen::host_ops::plane_params_from_face>{},
-                              convert::rethrow{}, pyb::arg("face_shape"),
-                              "(origin, normal) of the plane carrying a planar face.");
-  cls.def_static(
-      "create_polyline",
-      [](const std::vector<Point3>& points, bool_arg closed) {
-        return shape_or_none(Drulen::ops::create_polyline(points, from_py::truth(closed, "closed")));
-      },
-      pyb::arg("points"), pyb::arg("closed") = false, "Wire of straight edges through the points, or None.");
+                              convert::rethrow{}, pyb::arg("face_shape"), doc::plane_params_from_face);
+  def_with(cls, "create_polyline", unlocked<&O::create_polyline>{}, convert::rethrow{}, pyb::arg("points"),
+           pyb::arg("closed") = false, doc::create_polyline);
 
   cls.def_static("_fillet2d_face", or_none<&O::fillet2d_face>{}, pyb::arg("face"), pyb::arg("radius"),
                  pyb::arg("target_vertices"));
