@@ -76,8 +76,7 @@ class Call {
   std::size_t given_ = 0;
 };
 
-template <class T>
-struct tag {};
+using convert::tag;
 
 // A service's answer to `op`, read and taken as the core takes the answers
 // of an operation yielding R.

@@ -13,13 +13,16 @@ namespace {
 pyb::object zero3() { return pyb::make_tuple(0, 0, 0); }
 pyb::object z_axis() { return pyb::make_tuple(0, 0, 1); }
 
-// The standard normals as tuples made once: the same object on every call.
+// The standard normals by key, in the core's table order.
+pyb::dict standard_normals() {
+  pyb::dict normals;
+  for (const auto& [key, n] : Drulen::standard_plane_normals()) normals[pyb::str(key)] = point_to_tuple<3>(n);
+  return normals;
+}
+
+// The normals as tuples made once: the same object on every call.
 typed<plane_params_name> plane_params_for_standard(const PlaneKey& standard_plane) {
-  static PyObject* normals = [] {
-    pyb::dict made;
-    for (const auto& [key, n] : Drulen::standard_plane_normals()) made[pyb::str(key)] = point_to_tuple<3>(n);
-    return made.release().ptr();  // lives as long as the interpreter
-  }();
+  static PyObject* normals = standard_normals().release().ptr();  // lives as long as the interpreter
   const Point3 origin = Drulen::host_ops::plane_params_for_standard(standard_plane).first;
   return pyb::make_tuple(point_to_tuple<3>(origin),
                          pyb::handle(PyDict_GetItemString(normals, standard_plane.text->c_str())));
@@ -29,6 +32,7 @@ typed<plane_params_name> plane_params_for_standard(const PlaneKey& standard_plan
 
 void bind_builders(DrulenClass& cls) {
   using O = Drulen::ops;
+  cls.attr("_STANDARD_PLANE_NORMALS") = standard_normals();
   cls.def_static("create_box", &O::create_box, pyb::arg("width"), pyb::arg("height"), pyb::arg("depth"),
                  pyb::arg("position") = zero3(), doc::create_box);
   cls.def_static("create_sphere", &O::create_sphere, pyb::arg("radius"), pyb::arg("center") = zero3(),
