@@ -4,9 +4,10 @@
 // a Python subclass of it, whose overrides its trampoline honours) and
 // otherwise an adapter that calls the 24 operations on any Python object by
 // name, positionally, leaving out the placement arguments the caller left
-// out. Results are checked on the way back: None is "no shape", anything
-// that is not what the operation yields raises TypeError. A module using
-// this imports nimbal.services.drulen first.
+// out. Results are read on the way back as the core takes a service's
+// answers (services::ServiceAnswer); anything that is not what the
+// operation yields raises TypeError. A module using this imports
+// nimbal.services.drulen first.
 #pragma once
 
 #include <memory>

@@ -364,7 +364,7 @@ TopoDS_Shape Drulen::ops::create_array_compound(Drulen& placer, const TopoDS_Sha
     for (long long iy = 0; iy < count[1]; ++iy)
       for (long long iz = 0; iz < count[2]; ++iz) {
         TopoDS_Shape copy = placer.translate_shape(base_shape, double(ix) * spacing[0], double(iy) * spacing[1],
-                                            double(iz) * spacing[2]);
+                                                   double(iz) * spacing[2]);
         require_shape(copy, "translate_shape result");
         builder.Add(compound, copy);
       }

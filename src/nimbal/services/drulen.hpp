@@ -4,8 +4,10 @@
 // `Drulen` implements it over OCCT. The operations themselves are static
 // members of `Drulen` (suffix-free names in the `ops` struct) so that the
 // Python face can offer them on the class; the virtual protocol members of a
-// `Drulen` object forward to them, except `create_array_compound`, which moves
-// its copies with the object's own `translate_shape`.
+// `Drulen` object forward to them (`create_array_compound` with the object
+// itself, whose own `translate_shape` moves the copies). `host_ops` take the
+// values a host passed as it passed them, for the rules that depend on
+// their kind.
 //
 // Shapes: a null `TopoDS_Shape` stands for "no shape", both as an argument and
 // as the absent result of an operation that may yield none.
