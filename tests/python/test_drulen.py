@@ -413,7 +413,7 @@ def test_plane_params():
     assert D.plane_params_for_standard("xz") == ((0.0, 0.0, 0.0), (0.0, 1.0, 0.0))
     assert Drulen().plane_params_for_standard(standard_plane="yz") == ((0.0, 0.0, 0.0), (1.0, 0.0, 0.0))
     assert D.plane_params_for_standard("xy")[1] is D.plane_params_for_standard("xy")[1]
-    for key, text in [("XY", "'XY'"), ("", "''"), (None, "None")]:
+    for key, text in [("XY", "'XY'"), ("", "''"), (None, "None"), ("it's", '"it\'s"'), (5, "5")]:
         with pytest.raises(ValueError) as e:
             D.plane_params_for_standard(key)
         assert str(e.value) == "Unknown standard plane: " + text

@@ -378,3 +378,104 @@ struct arg_name<std::vector<long long>> {
 
 }  // namespace convert
 }  // namespace nimbal::py
+
+#include "nimbal/host_value.hpp"
+
+namespace nimbal::py {
+
+// A host value read where it arrives, for a core operation that tests its
+// kind only when it reaches it, perhaps with the interpreter lock released:
+// whether it is None, its value when it is a T, its type's name; `object`
+// is the value itself, for an answer that must be that very object.
+template <class T>
+class GivenValue final : public nimbal::HostValue<T> {
+ public:
+  GivenValue(pyb::handle v, std::optional<T> value)
+      : object(pyb::reinterpret_borrow<pyb::object>(v)), value_(std::move(value)), type_(nimbal::py::type_name(v)) {}
+  bool is_none() const override { return object.is_none(); }
+  std::optional<T> get() const override { return value_; }
+  std::string type_name() const override { return type_; }
+  pyb::object object;
+
+ private:
+  std::optional<T> value_;
+  std::string type_;
+};
+
+namespace convert {
+
+inline GivenValue<double> value(pyb::handle v, tag<GivenValue<double>>, std::string_view) {
+  double d = 0.0;
+  return GivenValue<double>(v, as_double(v, d) ? std::optional<double>(d) : std::nullopt);
+}
+
+inline GivenValue<TopoDS_Shape> value(pyb::handle v, tag<GivenValue<TopoDS_Shape>>, std::string_view) {
+  return GivenValue<TopoDS_Shape>(
+      v, pyb::isinstance<TopoDS_Shape>(v) ? std::optional<TopoDS_Shape>(v.cast<TopoDS_Shape>()) : std::nullopt);
+}
+
+// None, or shapes as `shapes` reads them.
+inline std::optional<std::vector<TopoDS_Shape>> value(pyb::handle v, tag<std::optional<std::vector<TopoDS_Shape>>>,
+                                                      std::string_view what) {
+  if (v.is_none()) return std::nullopt;
+  return from_py::shapes(v, what);
+}
+
+template <>
+struct arg_name<GivenValue<double>> : typing::float_name {};
+template <>
+struct arg_name<GivenValue<TopoDS_Shape>> : typing::shape_name {};
+
+}  // namespace convert
+}  // namespace nimbal::py
+
+namespace nimbal::py::convert {
+
+// A plain function as a definition: with a self, its first parameter.
+template <class R, class... A>
+struct traits<R (*)(A...), false> {
+  using ret = R;
+  using self = void;
+  using args = std::tuple<std::decay_t<A>...>;
+  static constexpr bool member = false;
+};
+template <class R, class S, class... A>
+struct traits<R (*)(S, A...), true> {
+  using ret = R;
+  using self = S;
+  using args = std::tuple<std::decay_t<A>...>;
+  static constexpr bool member = false;
+};
+
+}  // namespace nimbal::py::convert
+
+namespace nimbal::py::typing {
+
+// A definition's result that is already a Python object passes as it is
+// (found from convert::wrap by argument-dependent lookup).
+template <class Name>
+pyb::object result(typed<Name>&& r) {
+  return std::move(r);
+}
+
+}  // namespace nimbal::py::typing
+
+namespace nimbal::py::convert {
+
+// Points read as `points` reads them, which signatures show as a list (as
+// pybind11's own caster names them).
+template <std::size_t N>
+struct PointList : std::vector<std::array<double, N>> {};
+
+template <std::size_t N>
+PointList<N> value(pyb::handle v, tag<PointList<N>>, std::string_view what) {
+  return {from_py::points<N>(v, what)};
+}
+
+template <std::size_t N>
+struct arg_name<PointList<N>> {
+  static constexpr auto name = pyb::detail::const_name("list[") +
+                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
+};
+
+}  // namespace nimbal::py::convert

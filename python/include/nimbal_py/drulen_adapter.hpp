@@ -4,9 +4,10 @@
 // a Python subclass of it, whose overrides its trampoline honours) and
 // otherwise an adapter that calls the 24 operations on any Python object by
 // name, positionally, leaving out the placement arguments the caller left
-// out. Results are checked on the way back: None is "no shape", anything
-// that is not what the operation yields raises TypeError. A module using
-// this imports nimbal.services.drulen first.
+// out. Results are read on the way back as the core takes a service's
+// answers (services::ServiceAnswer); anything that is not what the
+// operation yields raises TypeError. A module using this imports
+// nimbal.services.drulen first.
 #pragma once
 
 #include <memory>
@@ -16,7 +17,20 @@
 #include <vector>
 
 #include "nimbal/services/drulen.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/kernel.hpp"
+
+namespace nimbal::py::convert {
+
+// A standard plane's name as the core quotes it: the host's spelling.
+inline services::PlaneKey value(pyb::handle v, tag<services::PlaneKey>, std::string_view) {
+  return {PyUnicode_Check(v.ptr()) ? std::optional<std::string>(v.cast<std::string>()) : std::nullopt,
+          std::string(pyb::repr(v))};
+}
+template <>
+struct arg_name<services::PlaneKey> : typing::str_name {};
+
+}  // namespace nimbal::py::convert
 
 namespace nimbal::py::drulen_conv {
 
@@ -63,20 +77,15 @@ class Call {
   std::size_t given_ = 0;
 };
 
-template <class T>
-struct tag {};
+using convert::tag;
 
-inline std::string answer(const char* op) { return std::string(op) + "'s result"; }
-inline TopoDS_Shape result(pyb::handle v, tag<TopoDS_Shape>, const char* op) {
-  return from_py::shape_or_null(v, answer(op));
-}
-inline bool result(pyb::handle v, tag<bool>, const char* op) { return from_py::truth(v, answer(op)); }
-inline Shapes result(pyb::handle v, tag<Shapes>, const char* op) {
-  if (v.is_none()) return {};  // "no faces"
-  return from_py::shapes(v, answer(op));
-}
-inline PlaneParams result(pyb::handle v, tag<PlaneParams>, const char* op) {
-  return plane_params_from(from_py::points<3>(v, answer(op)), answer(op));
+// A service's answer to `op`, read and taken as the core takes the answers
+// of an operation yielding R.
+template <class R>
+R result(pyb::handle v, tag<R>, const char* op) {
+  using Answer = services::ServiceAnswer<R>;
+  const std::string what = std::string(op) + "'s result";
+  return Answer::read(convert::value(v, convert::tag<typename Answer::type>{}, what), what);
 }
 
 }  // namespace nimbal::py::drulen_conv
@@ -102,9 +111,7 @@ class DrulenForwarding : public Base {
       try {
         value = drulen_conv::Call(a...)(f);
       } catch (pyb::error_already_set& e) {
-        // A plane the service refuses is the core's refusal, which the
-        // manager's plane constructors answer with none.
-        if (std::is_same_v<R, PlaneParams> && e.matches(PyExc_ValueError))
+        if (services::ServiceAnswer<R>::refusal_answers && e.matches(PyExc_ValueError))
           throw nimbal::InvalidValue(pyb::str(e.value()).cast<std::string>());
         throw;
       }

@@ -15,6 +15,17 @@ PYBIND11_MODULE(drulen, m) {
   nimbal::py::import_kernel();
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
+  // A face that gives no plane: ValueError from its cause. Registered after
+  // the core errors' translator, so that it is tried first.
+  pyb::register_local_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const PlaneFromFaceError& e) {
+      pyb::tuple cause = nimbal::py::exc_info_of(e.cause);
+      PyErr_SetObject(cause[0].ptr(), cause[1].ptr());
+      pyb::raise_from(PyExc_ValueError, e.what());
+    }
+  });
 
   m.attr("logger") = pyb::module_::import("logging").attr("getLogger")("nimbal.services.drulen");
 
@@ -26,10 +37,6 @@ PYBIND11_MODULE(drulen, m) {
 
   b::DrulenClass cls(m, "Drulen", doc::drulen);
   cls.def(pyb::init<>());
-
-  pyb::dict normals;
-  for (const auto& [key, n] : Drulen::standard_plane_normals()) normals[pyb::str(key)] = nimbal::py::point_to_tuple<3>(n);
-  cls.attr("_STANDARD_PLANE_NORMALS") = normals;
 
   b::bind_builders(cls);
   b::bind_modelling(cls);

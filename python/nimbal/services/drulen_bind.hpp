@@ -9,9 +9,8 @@ namespace nimbal::py::drulen_bind {
 
 using namespace nimbal::services;
 using namespace nimbal::py::typing;
-NIMBAL_PY_NAME(shape_arg_name, "nimbal.kernel.TopoDS_Shape");
 NIMBAL_PY_NAME(faces_name, "list[nimbal.kernel.TopoDS_Face]");
-using ShapeArg = typed<shape_arg_name>;
+NIMBAL_PY_NAME(plane_params_name, "tuple[tuple[float, float, float], tuple[float, float, float]]");
 using ShapeResult = typed<shape_or_none_name>;
 using DrulenClass = pyb::class_<Drulen, std::unique_ptr<Drulen>, class PyDrulen>;
 
@@ -22,16 +21,8 @@ class PyDrulen : public DrulenForwarding<Drulen, PyDrulen> {
   pyb::function lookup(const char* name) const { return pyb::get_override(static_cast<const Drulen*>(this), name); }
 };
 
-// Runs kernel work that touches no Python object with the interpreter lock
-// released, so that the host's other threads go on meanwhile.
-template <class Work>
-auto without_gil(Work&& work) -> decltype(work()) {
-  pyb::gil_scoped_release release;
-  return work();
-}
-
-// The core operation F as the face calls it: with the interpreter lock
-// released, and None refused where F takes a shape.
+// A core parameter as the face converts it: a shape where one is needed
+// refuses None; a host value is read at once, for the core to test.
 template <class A>
 struct face_param {
   using type = A;
@@ -40,45 +31,51 @@ template <>
 struct face_param<const TopoDS_Shape&> {
   using type = const KernelShape&;
 };
-template <auto F>
-struct released;
-template <class R, class... A, R (*F)(A...)>
-struct released<F> {
-  R operator()(typename face_param<A>::type... a) const {
-    pyb::gil_scoped_release unlocked;
-    return F(a...);
-  }
+template <>
+struct face_param<const std::vector<Point3>&> {
+  using type = const convert::PointList<3>&;
+};
+template <class T>
+struct face_param<const HostValue<T>&> {
+  using type = const GivenValue<T>&;
 };
 
-// The core function F with its null shape given as None, run with the
-// interpreter lock released when `Unlocked`.
-template <auto F, bool Unlocked = false>
-struct or_none;
-template <class... A, TopoDS_Shape (*F)(A...), bool Unlocked>
-struct or_none<F, Unlocked> {
-  ShapeResult operator()(A... a) const {
-    if constexpr (Unlocked) {
-      return shape_or_none(without_gil([&] { return F(a...); }));
+// The core function F run with the interpreter lock released, so that the
+// host's other threads go on meanwhile (a Python override it calls takes
+// the lock back). `Converted`: its parameters as convert.hpp reads them
+// (face_param), else as pybind11's casters do. `NoneResult`: its null
+// shape is None.
+template <auto F, bool Converted = true, bool NoneResult = false>
+struct unlocked;
+template <class R, class... A, R (*F)(A...), bool Converted, bool NoneResult>
+struct unlocked<F, Converted, NoneResult> {
+  template <class P>
+  using param = std::conditional_t<Converted, typename face_param<P>::type, P>;
+  using result = std::conditional_t<NoneResult, ShapeResult, R>;
+  result operator()(param<A>... a) const {
+    R r = [&] {
+      pyb::gil_scoped_release release;
+      return F(a...);
+    }();
+    if constexpr (NoneResult) {
+      return shape_or_none(r);
     } else {
-      return shape_or_none(F(a...));
+      return r;
     }
   }
 };
+template <auto F>
+using or_none = unlocked<F, false, true>;
 
-// Defines `name` as `f` with converted arguments (see convert.hpp); one
-// that is refused is logged as `op` logs its own failures, and the result
-// is `fallback(raw arguments...)`. A static member unless Self is Drulen&
-// (a method that ignores its self).
-template <class ResultName = void, class Self = void, class F, class Fallback, class... Extra>
-void def_logged(DrulenClass& cls, const char* name, GuardedOp op, F f, Fallback fallback, const Extra&... extra) {
+// Defines `name` as `f` with converted arguments (see convert.hpp), a
+// refused one answered by `on_error(raw arguments...)`. A static member
+// unless Self is Drulen& (a method that ignores its self).
+template <class ResultName = void, class Self = void, class F, class OnError, class... Extra>
+void def_with(DrulenClass& cls, const char* name, F f, OnError on_error, const Extra&... extra) {
   using T = convert::traits<F, false>;
   using Args = typename T::args;
   using Name = std::conditional_t<std::is_void_v<ResultName>, convert::result_name<typename T::ret>, ResultName>;
   constexpr std::size_t n = std::tuple_size_v<Args>;
-  auto on_error = [op, fallback](const auto&... raw) -> pyb::object {
-    Drulen::log_caught(op);
-    return fallback(raw...);
-  };
   auto call = [f](auto&&, auto&&... a) { return f(std::forward<decltype(a)>(a)...); };
   auto wrapped = convert::wrap<Self, typename T::ret, Name>(call, convert::arg_names<n>(extra...), on_error,
                                                              static_cast<Args*>(nullptr), std::make_index_sequence<n>{});
@@ -87,6 +84,17 @@ void def_logged(DrulenClass& cls, const char* name, GuardedOp op, F f, Fallback 
   } else {
     cls.def(name, wrapped, extra...);
   }
+}
+
+// The same, a refused argument logged as `op` logs its own failures and
+// answered with f's empty result (None, no faces, False), as a failure is.
+template <class ResultName = void, class Self = void, class F, class... Extra>
+void def_logged(DrulenClass& cls, const char* name, GuardedOp op, F f, const Extra&... extra) {
+  auto on_error = [op](const auto&...) -> pyb::object {
+    Drulen::log_caught(op);
+    return convert::result(typename convert::traits<F, false>::ret{});
+  };
+  def_with<ResultName, Self>(cls, name, f, on_error, extra...);
 }
 
 void bind_builders(DrulenClass& cls);

@@ -110,4 +110,39 @@ follow one split:
 A subclass may override any operation; create_array_compound places its
 copies through the instance's own translate_shape.)";
 
+// The members' docstrings.
+constexpr const char* create_box = "Box of the three extents centred on position.";
+constexpr const char* create_sphere = "Sphere about center.";
+constexpr const char* create_cylinder = "Cylinder along direction whose axis midpoint is position.";
+constexpr const char* create_cone = "Cone or truncated cone with its base centre at position.";
+constexpr const char* create_torus = "Torus about position with axis direction.";
+constexpr const char* create_rectangle = "Rectangular face in the XY plane centred on the origin.";
+constexpr const char* create_circle = "Disc face in the XY plane centred on the origin.";
+constexpr const char* translate_shape = "Translated copy of shape.";
+constexpr const char* rotate_shape = "Copy of shape rotated about the axis through axis_point.";
+constexpr const char* scale_shape = "Copy of shape scaled uniformly about center.";
+constexpr const char* create_array_compound = "Compound of copies of base_shape on a grid, each placed by this object's translate_shape.";
+constexpr const char* plane_params_for_standard = "(origin, normal) of the standard plane 'xy', 'xz' or 'yz'.";
+constexpr const char* plane_params_from_face = "(origin, normal) of the plane carrying a planar face.";
+constexpr const char* create_polyline = "Wire of straight edges through the points, or None.";
+constexpr const char* extrude_shape = "Prism of a planar face or wire along its normal, or None.";
+constexpr const char* fuse_shapes = "Boolean union, or None.";
+constexpr const char* cut_shapes = "shape1 with shape2 removed, or None.";
+constexpr const char* unify_same_domain = "shape with its same-domain edges merged; shape itself when the kernel fails.";
+constexpr const char* intersect_shapes = "Common part of the two, or None.";
+constexpr const char* explode_to_faces = "Independent copies of the shape's faces (those made so far on a failure).";
+constexpr const char* apply_fillet = "3D fillet of the chosen edges (all when none is chosen), or None.";
+constexpr const char* apply_corner_round = "Rounding of the chosen corners of a planar face, or None.";
+constexpr const char* apply_polyline_round = "Arcs inserted at the chosen junctions of a polyline wire, or None.";
+constexpr const char* export_step = "Writes one shape to a STEP file (AP203); True on success.";
+constexpr const char* import_file = "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.";
+constexpr const char* export_iges = "Writes one shape to an IGES file; True on success.";
+constexpr const char* export_shapes_to_iges = "Writes all shapes to one IGES file; True on success.";
+constexpr const char* export_shapes_to_step = "Writes all shapes to one STEP file (AP203); True on success.";
+constexpr const char* reader = "A kernel file reader, as _import_with_reader takes it.";
+constexpr const char* step_reader = "The kernel's STEP file reader.";
+constexpr const char* new_step_reader = "A new STEP reader with nothing read yet.";
+constexpr const char* iges_reader = "The kernel's IGES file reader.";
+constexpr const char* new_iges_reader = "A new IGES reader with nothing read yet.";
+
 }  // namespace nimbal::py::drulen_docs

@@ -154,6 +154,21 @@ std::optional<gp_Dir> plane_normal_of(const TopoDS_Shape& shape) {
   return n;
 }
 
+// The error being handled (a face refused on the way in too), as
+// plane_params_from_face reports its failures.
+PlaneFromFaceError plane_from_face_failure() {
+  return PlaneFromFaceError("Could not extract plane parameters from face: " + current_error_text(),
+                            std::current_exception());
+}
+
+// A shape the host gave; None too when `or_none` (as the null shape).
+TopoDS_Shape given_shape(const HostValue<TopoDS_Shape>& value, const std::string& what, bool or_none = false) {
+  if (or_none && value.is_none()) return TopoDS_Shape();
+  if (auto shape = value.get()) return *shape;
+  throw WrongType(what + " must be a kernel shape" + (or_none ? " or None" : "") + ", not '" + value.type_name() +
+                  "'");
+}
+
 }  // namespace
 
 void Drulen::log_caught(GuardedOp op) {
@@ -325,6 +340,11 @@ Shapes Drulen::ops::explode_to_faces(const TopoDS_Shape& shape) {
 
 TopoDS_Shape Drulen::create_array_compound(const TopoDS_Shape& base_shape, const Count3& count,
                                            const Point3& spacing) {
+  return ops::create_array_compound(*this, base_shape, count, spacing);
+}
+
+TopoDS_Shape Drulen::ops::create_array_compound(Drulen& placer, const TopoDS_Shape& base_shape, const Count3& count,
+                                                const Point3& spacing) {
   TopoDS_Compound compound;
   BRep_Builder builder;
   builder.MakeCompound(compound);
@@ -343,8 +363,8 @@ TopoDS_Shape Drulen::create_array_compound(const TopoDS_Shape& base_shape, const
   for (long long ix = 0; ix < count[0]; ++ix)
     for (long long iy = 0; iy < count[1]; ++iy)
       for (long long iz = 0; iz < count[2]; ++iz) {
-        TopoDS_Shape copy = translate_shape(base_shape, double(ix) * spacing[0], double(iy) * spacing[1],
-                                            double(iz) * spacing[2]);
+        TopoDS_Shape copy = placer.translate_shape(base_shape, double(ix) * spacing[0], double(iy) * spacing[1],
+                                                   double(iz) * spacing[2]);
         require_shape(copy, "translate_shape result");
         builder.Add(compound, copy);
       }
@@ -375,6 +395,29 @@ TopoDS_Shape Drulen::ops::extrude_shape(const TopoDS_Shape& shape, double depth)
     if (result.IsNull()) return TopoDS_Shape();
     return result;
   });
+}
+
+TopoDS_Shape Drulen::host_ops::extrude_shape(const HostValue<TopoDS_Shape>& shape, const HostValue<double>& depth) {
+  const TopoDS_Shape s = given_shape(shape, "shape", /*or_none=*/true);
+  if (s.IsNull()) return TopoDS_Shape();
+  return guarded(GuardedOp::extrude, TopoDS_Shape(), [&] {
+    const std::optional<double> d = depth.get();
+    if (!d) throw WrongType("depth must be a real number, not '" + depth.type_name() + "'");
+    return ops::extrude_shape(s, *d);
+  });
+}
+
+std::optional<TopoDS_Shape> Drulen::host_ops::unify_same_domain(const HostValue<TopoDS_Shape>& shape) {
+  TopoDS_Shape in;
+  try {
+    in = given_shape(shape, "shape");
+  } catch (const WrongType&) {
+    log_caught(GuardedOp::unify_same_domain);
+    return std::nullopt;
+  }
+  const TopoDS_Shape out = ops::unify_same_domain(in);
+  if (out.IsEqual(in)) return std::nullopt;
+  return out;
 }
 
 // ---------------------------------------------------------------- rounds
@@ -473,8 +516,13 @@ std::optional<Point3> Drulen::standard_plane_normal(std::string_view key) {
 }
 
 PlaneParams Drulen::ops::plane_params_for_standard(std::string_view standard_plane) {
-  auto normal = standard_plane_normal(standard_plane);
-  if (!normal) throw InvalidValue("Unknown standard plane: '" + std::string(standard_plane) + "'");
+  const std::string key(standard_plane);
+  return host_ops::plane_params_for_standard({key, "'" + key + "'"});
+}
+
+PlaneParams Drulen::host_ops::plane_params_for_standard(const PlaneKey& standard_plane) {
+  auto normal = standard_plane.text ? standard_plane_normal(*standard_plane.text) : std::nullopt;
+  if (!normal) throw InvalidValue("Unknown standard plane: " + standard_plane.shown);
   return {Point3{0.0, 0.0, 0.0}, *normal};
 }
 
@@ -495,9 +543,14 @@ PlaneParams Drulen::ops::plane_params_from_face(const TopoDS_Shape& face_shape) 
   }
 }
 
-PlaneFromFaceError Drulen::ops::plane_from_face_failure() {
-  return PlaneFromFaceError("Could not extract plane parameters from face: " + current_error_text(),
-                            std::current_exception());
+PlaneParams Drulen::host_ops::plane_params_from_face(const HostValue<TopoDS_Shape>& face_shape) {
+  TopoDS_Shape face;
+  try {
+    face = given_shape(face_shape, "face_shape");
+  } catch (const WrongType&) {
+    throw plane_from_face_failure();
+  }
+  return ops::plane_params_from_face(face);
 }
 
 PlaneParams plane_params_from(const std::vector<Point3>& answer, std::string_view what) {

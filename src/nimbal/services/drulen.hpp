@@ -4,8 +4,10 @@
 // `Drulen` implements it over OCCT. The operations themselves are static
 // members of `Drulen` (suffix-free names in the `ops` struct) so that the
 // Python face can offer them on the class; the virtual protocol members of a
-// `Drulen` object forward to them, except `create_array_compound`, which moves
-// its copies with the object's own `translate_shape`.
+// `Drulen` object forward to them (`create_array_compound` with the object
+// itself, whose own `translate_shape` moves the copies). `host_ops` take the
+// values a host passed as it passed them, for the rules that depend on
+// their kind.
 //
 // Shapes: a null `TopoDS_Shape` stands for "no shape", both as an argument and
 // as the absent result of an operation that may yield none.
@@ -22,6 +24,7 @@
 #include <TopoDS_Shape.hxx>
 
 #include "nimbal/errors.hpp"
+#include "nimbal/host_value.hpp"
 #include "nimbal/log.hpp"
 
 class XSControl_Reader;
@@ -105,6 +108,40 @@ struct PlaneFromFaceError : InvalidValue {
 // normal) pair of points, or WrongType naming `what`.
 PlaneParams plane_params_from(const std::vector<Point3>& answer, std::string_view what);
 
+// A substitute service's answer to an operation yielding R, as the
+// embedding layer reads it (`type`), and what it means (`read`): None from
+// explode_to_faces is no faces; a plane query answers an (origin, normal)
+// pair, and its refusal of the value (`refusal_answers`: InvalidValue) is an
+// answer too, which the manager's plane constructors answer with none.
+template <class R>
+struct ServiceAnswer {
+  using type = R;
+  static constexpr bool refusal_answers = false;
+  static R read(R answer, std::string_view) { return answer; }
+};
+template <>
+struct ServiceAnswer<Shapes> {
+  using type = std::optional<Shapes>;
+  static constexpr bool refusal_answers = false;
+  static Shapes read(std::optional<Shapes> answer, std::string_view) { return answer ? std::move(*answer) : Shapes{}; }
+};
+template <>
+struct ServiceAnswer<PlaneParams> {
+  using type = std::vector<Point3>;
+  static constexpr bool refusal_answers = true;
+  static PlaneParams read(const std::vector<Point3>& answer, std::string_view what) {
+    return plane_params_from(answer, what);
+  }
+};
+
+// A standard plane's name as the host gave it: its text (none for a value
+// that is not text) and the host's own spelling of the value, which the
+// refusal quotes.
+struct PlaneKey {
+  std::optional<std::string> text;
+  std::string shown;
+};
+
 // Held for any use of the kernel's STEP and IGES code, which is not
 // thread-safe: one holder in the process at a time (recursive). Waits with
 // the embedding layer's lock released.
@@ -115,6 +152,13 @@ class ExchangeLock {
   ExchangeLock(const ExchangeLock&) = delete;
   ExchangeLock& operator=(const ExchangeLock&) = delete;
 };
+
+// A new kernel file reader: its creation sets the kernel's exchange globals.
+template <class Reader>
+Reader* new_exchange_reader() {
+  ExchangeLock lock;
+  return new Reader();
+}
 
 // STEP data held in memory; `name` is used in messages only.
 struct StepBuffer {
@@ -167,9 +211,6 @@ class Drulen : public DrulenProtocol {
     // Throws InvalidValue "Face is not planar" or "Could not extract plane
     // parameters from face: ...".
     static PlaneParams plane_params_from_face(const TopoDS_Shape& face_shape);
-    // The error being handled (a face refused on the way in too), as
-    // plane_params_from_face reports its failures.
-    static PlaneFromFaceError plane_from_face_failure();
     static TopoDS_Shape create_polyline(const std::vector<Point3>& points, bool closed);
     static bool export_step(const TopoDS_Shape& shape, const std::string& filename);
     // `file_type` ("STEP" or "IGES") is used in messages only.
@@ -182,6 +223,27 @@ class Drulen : public DrulenProtocol {
     static bool export_iges(const TopoDS_Shape& shape, const std::string& filename);
     static bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename);
     static bool export_shapes_to_step(const Shapes& shapes, const std::string& filename);
+    // Each copy placed by `placer`'s translate_shape (a subclass's override
+    // included); the grid itself is never a subclass's override.
+    static TopoDS_Shape create_array_compound(Drulen& placer, const TopoDS_Shape& base_shape, const Count3& count,
+                                              const Point3& spacing);
+  };
+
+  // ---- the operations the host calls with values it has not tested ----
+  // A value of the wrong kind is refused as the embedding layer's own
+  // readers word it ("shape must be a kernel shape, not 'int'").
+  struct host_ops {
+    // A value that is no shape raises; no shape (None or null) is no prism
+    // whatever the depth, and only then is the depth read: a wrong one is
+    // logged as the operation's failure.
+    static TopoDS_Shape extrude_shape(const HostValue<TopoDS_Shape>& shape, const HostValue<double>& depth);
+    // None: the shape as it was given (a value that is no shape is logged
+    // as the operation's failure, and the kernel's failure gives it back).
+    static std::optional<TopoDS_Shape> unify_same_domain(const HostValue<TopoDS_Shape>& shape);
+    // A value that is no shape fails as a kernel failure does.
+    static PlaneParams plane_params_from_face(const HostValue<TopoDS_Shape>& face_shape);
+    // Throws InvalidValue "Unknown standard plane: <shown>".
+    static PlaneParams plane_params_for_standard(const PlaneKey& standard_plane);
   };
 
   // The standard-plane normals, in table order.
