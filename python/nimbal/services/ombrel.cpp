@@ -34,31 +34,6 @@ namespace {
 
 struct ProjectSerializerClass {};
 
-// The host's text for an error, or none for interrupts and exit requests,
-// which the entry points let through.
-std::optional<std::string> describe(std::exception_ptr error) {
-  auto text_of = [](pyb::handle value) -> std::string {
-    try {
-      return pyb::str(value).cast<std::string>();
-    } catch (...) {
-      PyErr_Clear();
-      return "<unprintable error>";
-    }
-  };
-  try {
-    std::rethrow_exception(error);
-  } catch (pyb::error_already_set& e) {
-    if (!e.matches(PyExc_Exception)) return std::nullopt;
-    return text_of(e.value());
-  } catch (...) {
-    pyb::object info = nimbal::py::exc_info_of(std::current_exception());
-    pyb::object value = info[pyb::int_(1)];
-    if (value.is_none()) return std::string("unknown error");
-    if (!PyObject_IsInstance(value.ptr(), PyExc_Exception)) return std::nullopt;
-    return text_of(value);
-  }
-}
-
 // Any object with read(name) -> bytes serves as the open container (a
 // zipfile.ZipFile does).
 class PyArchive final : public nimbal::services::ProjectArchive {
@@ -131,8 +106,8 @@ PYBIND11_MODULE(ombrel, m) {
   pyb::module_::import("nimbal.managers.tessik");
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
-  nimbal::services::set_error_describer(&describe);
-  pyb::register_local_exception_translator([](std::exception_ptr p) {
+  // Not local: the kernel module's reading of a caught error translates it too.
+  pyb::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
     } catch (const nimbal::services::OsError& e) {

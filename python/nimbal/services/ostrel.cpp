@@ -74,7 +74,7 @@ PYBIND11_MODULE(ostrel, m) {
             std::shared_ptr<Fandor> f;
             if (nimbal::py::from_py::truth(fandor, "fandor")) {
               if (!pyb::isinstance<Fandor>(fandor))
-                throw nimbal::WrongType("fandor must be a Fandor, not " + nimbal::py::type_name(fandor));
+                throw Ostrel::not_a_fandor(nimbal::py::type_name(fandor));
               f = fandor.cast<std::shared_ptr<Fandor>>();
             }
             return std::make_shared<PyOstrel>(std::move(f));

@@ -107,12 +107,9 @@ InvalidValue entry_too_large(const std::string& name, std::size_t limit);
 // complete: on any error the path keeps what it had.
 void write_zip_file(const std::string& path, const std::vector<std::pair<std::string, const std::string*>>& entries);
 
-// How the entry points turn an error into the text they log. The host's
-// face installs one that gives the host's own text for its exceptions and
-// tells which ones are not to be caught (interrupts): it returns nullopt for
-// those, and the entry point lets them through.
-using ErrorDescriber = std::optional<std::string> (*)(std::exception_ptr);
-void set_error_describer(ErrorDescriber describer);
+// The text the entry points log for an error: what the host prints for it
+// ("<unprintable error>" when it cannot), or nullopt for one a core handler
+// may not catch (an interrupt), which the entry point lets through.
 std::optional<std::string> describe_error(std::exception_ptr error);
 
 class ProjectSerializer {
