@@ -26,6 +26,7 @@ using nimbal::py::json_to_py;
 using nimbal::py::py_to_json;
 using nimbal::py::type_name;
 using nimbal::services::Json;
+using nimbal::services::ProjectArchive;
 using nimbal::services::ProjectSerializer;
 using PS = nimbal::services::ProjectSerializer;
 namespace doc = nimbal::py::ombrel::doc;
@@ -36,13 +37,13 @@ struct ProjectSerializerClass {};
 
 // Any object with read(name) -> bytes serves as the open container (a
 // zipfile.ZipFile does).
-class PyArchive final : public nimbal::services::ProjectArchive {
+class PyArchive final : public ProjectArchive {
  public:
   explicit PyArchive(pyb::object zf) : zf_(std::move(zf)) {}
   std::string read(const std::string& name) override {
     pyb::object data = zf_.attr("read")(name);
     if (!PyBytes_Check(data.ptr()))
-      throw nimbal::WrongType("read() must give bytes, not '" + type_name(data) + "'");
+      throw ProjectArchive::not_bytes(type_name(data));
     return data.cast<std::string>();
   }
 
@@ -62,7 +63,7 @@ pyb::object opt(const std::optional<std::string>& v) { return v ? pyb::cast(*v) 
 // bad one is logged and answered with False like any failure.
 template <class F>
 bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
-  std::string path_text = "<unprintable path>";
+  std::optional<std::string> path_text;
   try {
     path_text = pyb::str(filepath).cast<std::string>();
   } catch (pyb::error_already_set&) {

@@ -187,13 +187,18 @@ void ProjectSerializer::log_failure(bool saving, const std::string& path_text, c
                  "': " + why);
 }
 
-bool ProjectSerializer::guarded_entry(bool saving, const std::string& path_text, const std::function<bool()>& body) {
+WrongType ProjectArchive::not_bytes(const std::string& type_name) {
+  return WrongType("read() must give bytes, not '" + type_name + "'");
+}
+
+bool ProjectSerializer::guarded_entry(bool saving, const std::optional<std::string>& path_text,
+                                      const std::function<bool()>& body) {
   try {
     return body();
   } catch (...) {
     std::optional<std::string> why = describe_error(std::current_exception());
     if (!why) throw;
-    log_failure(saving, path_text, *why);
+    log_failure(saving, path_text.value_or("<unprintable path>"), *why);
     return false;
   }
 }

@@ -19,6 +19,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nimbal/errors.hpp"
 #include "nimbal/managers/corvath.hpp"
 #include "nimbal/ordered_map.hpp"
 #include "nimbal/services/drulen.hpp"
@@ -74,6 +75,9 @@ struct BadArchive : std::runtime_error {
 class ProjectArchive {
  public:
   virtual ~ProjectArchive() = default;
+  // A host container's read() that gave no bytes (`type_name` is the host's
+  // name of what it gave).
+  static WrongType not_bytes(const std::string& type_name);
   // The whole entry; NotFound when the container has no entry of that name.
   // Names are looked up inside the container only, never used as paths.
   virtual std::string read(const std::string& name) = 0;
@@ -127,8 +131,10 @@ class ProjectSerializer {
   static void log_failure(bool saving, const std::string& path_text, const std::string& why);
   // An entry point's body: an ordinary error is logged as the entry's
   // failure and answered with false; one describe_error does not describe
-  // (an interrupt) goes on.
-  static bool guarded_entry(bool saving, const std::string& path_text, const std::function<bool()>& body);
+  // (an interrupt) goes on. `path_text` is the host's text of the path as
+  // given, none when it cannot print it.
+  static bool guarded_entry(bool saving, const std::optional<std::string>& path_text,
+                            const std::function<bool()>& body);
 
   static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
                                        CoreCorvath& corvath);
