@@ -62,14 +62,17 @@ std::string default_error_text() {
   }
 }
 
+std::optional<std::string> no_own_text() { return std::nullopt; }
+std::optional<std::string> default_printed() { return default_error_text(); }
 bool default_catchable() { return true; }
 
-HostErrorPolicy g_policy{&default_error_text, &default_catchable};
+HostErrorPolicy g_policy{&no_own_text, &default_printed, &default_catchable};
 
 }  // namespace
 
 void set_host_error_policy(const HostErrorPolicy& policy) {
-  g_policy.text = policy.text ? policy.text : &default_error_text;
+  g_policy.own_text = policy.own_text ? policy.own_text : &no_own_text;
+  g_policy.printed = policy.printed ? policy.printed : &default_printed;
   g_policy.catchable = policy.catchable ? policy.catchable : &default_catchable;
 }
 
@@ -93,7 +96,11 @@ WaitScope::~WaitScope() {
   if (auto restore = g_wait_restore.load()) restore(state_);
 }
 
-std::string current_error_text() { return g_policy.text(); }
+std::string current_error_text() {
+  if (std::optional<std::string> own = g_policy.own_text()) return *own;
+  return default_error_text();
+}
+std::optional<std::string> current_error_printed() { return g_policy.printed(); }
 bool current_error_catchable() { return g_policy.catchable(); }
 
 void route_kernel_messages() {

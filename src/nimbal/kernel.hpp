@@ -62,17 +62,23 @@ TopoDS_Wire polyline_wire(const std::vector<gp_Pnt>& points, bool closing_edge);
 // "Standard_ConstructionError: message" (the message may be empty).
 std::string failure_text(const Standard_Failure& failure);
 
-// How the embedding layer reads the exception being handled, set once by it:
-// its text, and whether the core's handlers may catch it (a host's interrupt
-// or exit request must pass through). Both are called inside a handler.
+// How the embedding layer reads the exception being handled, set once by it
+// (all called inside a handler): the text of an error of its own (none for
+// the core's, which the core words itself); the text the host prints for
+// the exception as it would raise it (none when it cannot print it); and
+// whether the core's handlers may catch it (a host's interrupt or exit
+// request must pass through).
 struct HostErrorPolicy {
-  std::string (*text)() = nullptr;
+  std::optional<std::string> (*own_text)() = nullptr;
+  std::optional<std::string> (*printed)() = nullptr;
   bool (*catchable)() = nullptr;
 };
 void set_host_error_policy(const HostErrorPolicy& policy);
 // Inside a handler: the exception's text ("Standard_DomainError: ..." for a
-// kernel failure), and whether a core handler may catch it.
+// kernel failure, "unknown error" for one of no known kind), the host's
+// printed text of it, and whether a core handler may catch it.
 std::string current_error_text();
+std::optional<std::string> current_error_printed();
 bool current_error_catchable();
 
 // How the embedding layer lets its other threads run while a thread of the

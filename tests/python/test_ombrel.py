@@ -299,6 +299,31 @@ def test_unwritable_paths_fail_with_the_message(tmp_path, capture_logs, target, 
     assert [p.name for p in tmp_path.iterdir()] == []
 
 
+class _Unprintable(Exception):
+    def __str__(self):
+        raise ValueError("no text")
+
+
+class _FailingPath:
+    def __fspath__(self):
+        raise _Unprintable()
+
+    def __repr__(self):
+        return "failing path"
+
+
+@pytest.mark.parametrize("entry", [ProjectSerializer.save_project, ProjectSerializer.load_project])
+@pytest.mark.parametrize("path, why", [
+    ("", "[Errno 2] No such file or directory: ''"),
+    ("a\0b", "[Errno 2] No such file or directory: 'a\\x00b'"),
+    (_FailingPath(), "<unprintable error>"),
+])
+def test_failure_texts_are_the_ones_the_host_prints(capture_logs, entry, path, why):
+    assert entry(path, CoreCorvath()) is False
+    verb = "save" if entry == ProjectSerializer.save_project else "load"
+    assert capture_logs.messages == [f"Failed to {verb} project '{path}': {why}"]
+
+
 def test_wrong_arguments_are_logged_failures(tmp_path, capture_logs):
     assert ProjectSerializer.save_project(str(tmp_path / "x.vrex"), None) is False
     assert ProjectSerializer.save_project(None, CoreCorvath()) is False

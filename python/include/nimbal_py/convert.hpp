@@ -391,15 +391,22 @@ template <class T>
 class GivenValue final : public nimbal::HostValue<T> {
  public:
   GivenValue(pyb::handle v, std::optional<T> value)
-      : object(pyb::reinterpret_borrow<pyb::object>(v)), value_(std::move(value)), type_(nimbal::py::type_name(v)) {}
-  bool is_none() const override { return object.is_none(); }
-  std::optional<T> get() const override { return value_; }
-  std::string type_name() const override { return type_; }
+      : nimbal::HostValue<T>(std::make_shared<Read>(v.is_none(), std::move(value), nimbal::py::type_name(v))),
+        object(pyb::reinterpret_borrow<pyb::object>(v)) {}
   pyb::object object;
 
  private:
-  std::optional<T> value_;
-  std::string type_;
+  // Everything the core may ask, read while the lock is held.
+  struct Read final : nimbal::HostValue<T>::Source {
+    Read(bool none, std::optional<T> value, std::string type)
+        : none_(none), value_(std::move(value)), type_(std::move(type)) {}
+    bool is_none() const override { return none_; }
+    std::optional<T> get() const override { return value_; }
+    std::string type_name() const override { return type_; }
+    bool none_;
+    std::optional<T> value_;
+    std::string type_;
+  };
 };
 
 namespace convert {
@@ -479,3 +486,57 @@ struct arg_name<PointList<N>> {
 };
 
 }  // namespace nimbal::py::convert
+
+namespace nimbal::py {
+namespace convert {
+
+// A record the core takes by reference, as the caller's own object rather
+// than a copy: an override handed it back (passed_record) sees the very
+// Python object the caller passed.
+template <class R>
+struct record_ref {
+  const R* record = nullptr;
+  operator const R&() const { return *record; }  // NOLINT: implicit on purpose
+};
+
+template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
+record_ref<R> value(pyb::handle v, tag<record_ref<R>>, std::string_view what) {
+  if (!pyb::isinstance<R>(v))
+    from_py::wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<R>().attr("__name__"))), v);
+  return {&v.cast<const R&>()};
+}
+
+template <class R>
+struct arg_name<record_ref<R>> {
+  static constexpr auto name = pyb::detail::make_caster<R>::name;
+};
+
+template <class A, class = void>
+struct by_record_ref {
+  using type = A;
+};
+template <class R>
+struct by_record_ref<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> {
+  using type = record_ref<R>;
+};
+
+template <class M>
+struct keeping_records_of;
+template <class R, class C, class... A>
+struct keeping_records_of<R (C::*)(A...) const> {
+  template <R (C::*F)(A...) const>
+  static auto make() {
+    return [](const C& self, typename by_record_ref<A>::type... a) -> R { return (self.*F)(a...); };
+  }
+};
+
+}  // namespace convert
+
+// Const member function F for def(), its record parameters taken as the
+// caller's own objects (see record_ref).
+template <auto F>
+auto keeping_records() {
+  return convert::keeping_records_of<decltype(F)>::template make<F>();
+}
+
+}  // namespace nimbal::py

@@ -1,24 +1,36 @@
-// The host's view of an exception caught by the core: its Python text, and
-// whether it belongs to the ordinary Exception family (an interrupt or an
-// exit request is never caught by the core's handlers).
+// The host's view of an exception caught by the core: the text of a Python
+// error, the text Python prints for the exception as it would be raised,
+// and whether it belongs to the ordinary Exception family (an interrupt or
+// an exit request is never caught by the core's handlers).
 #pragma once
 
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/logging.hpp"
 
 namespace nimbal::py {
 
-inline std::string python_error_text() {
+// A Python error's str(); what str() raises goes on.
+inline std::optional<std::string> python_error_text() {
   try {
     throw;
   } catch (pyb::error_already_set& e) {
     return pyb::str(e.value()).cast<std::string>();
-  } catch (const Standard_Failure& f) {
-    return nimbal::kernel::failure_text(f);
-  } catch (const std::exception& e) {
-    return e.what();
   } catch (...) {
-    return "unknown error";
+    return std::nullopt;
+  }
+}
+
+// str() of the error Python would see, through the exception translators;
+// none when it cannot be printed.
+inline std::optional<std::string> python_error_printed() {
+  pyb::object value = exc_info_of(std::current_exception())[pyb::int_(1)];
+  if (value.is_none()) return std::string("unknown error");
+  try {
+    return pyb::str(value).cast<std::string>();
+  } catch (...) {
+    PyErr_Clear();
+    return std::nullopt;
   }
 }
 
@@ -33,7 +45,7 @@ inline bool python_error_catchable() {
 }
 
 inline void install_host_error_policy() {
-  nimbal::kernel::set_host_error_policy({&python_error_text, &python_error_catchable});
+  nimbal::kernel::set_host_error_policy({&python_error_text, &python_error_printed, &python_error_catchable});
 }
 
 // A thread of the core that waits (for the exchange lock) never holds the

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nimbal/models/dict_form.hpp"
 #include "nimbal_py/common.hpp"
 
 namespace nimbal::py {
@@ -32,18 +33,16 @@ inline pyb::object json_to_py(const Json& j) {
   }
 }
 
-// Nesting is bounded so that a self-referencing or absurdly deep value
-// cannot exhaust the stack.
 inline Json py_to_json(pyb::handle obj, int depth = 0) {
-  constexpr int kMaxDepth = 64;
-  if (depth > kMaxDepth) throw nimbal::InvalidValue("value nested too deeply");
+  namespace form = nimbal::models::dict_form;
+  form::check_depth(depth);
   PyObject* p = obj.ptr();
   if (p == Py_None) return nullptr;
   if (PyBool_Check(p)) return p == Py_True;
   if (PyLong_Check(p)) {
     int overflow = 0;
     long long v = PyLong_AsLongLongAndOverflow(p, &overflow);
-    if (overflow) throw nimbal::InvalidValue("integer out of range: " + std::string(pyb::repr(obj)));
+    if (overflow) throw form::integer_out_of_range(std::string(pyb::repr(obj)));
     return v;
   }
   if (PyFloat_Check(p)) return PyFloat_AS_DOUBLE(p);
@@ -53,7 +52,7 @@ inline Json py_to_json(pyb::handle obj, int depth = 0) {
     for (auto item : pyb::iter(obj.attr("items")())) {
       // Checked: the tuple accessors below assume a real pair.
       if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
-        throw nimbal::WrongType("a mapping's items must be (key, value) pairs, not '" + type_name(item) + "'");
+        throw form::not_an_item_pair(type_name(item));
       auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
       o[pyb::str(kv[0]).cast<std::string>()] = py_to_json(kv[1], depth + 1);
     }
@@ -67,8 +66,7 @@ inline Json py_to_json(pyb::handle obj, int depth = 0) {
   }
   double d = 0;
   if (as_double(obj, d)) return d;
-  throw nimbal::WrongType("cannot store a value of type '" + type_name(obj) +
-                          "' in the dictionary form");
+  throw form::no_dict_form(type_name(obj));
 }
 
 }  // namespace nimbal::py

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "nimbal/models/quenby.hpp"
 #include "nimbal_py/common.hpp"
@@ -64,6 +65,17 @@ inline const models::TextStyle& text_style() {
 // The name a text form gives `self`: its class's, a Python subclass's too.
 inline std::string class_qualname(pyb::handle self) {
   return pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))).attr("__qualname__"));
+}
+
+// The Python override `name` of `self` called with `record` handed back as
+// the caller's own object and the other arguments as they are; none when
+// the class does not override it.
+template <class R, class Base, class Record, class... A>
+std::optional<R> record_override(const Base* self, const char* name, const Record& record, const A&... a) {
+  pyb::gil_scoped_acquire gil;
+  pyb::function ov = pyb::get_override(self, name);
+  if (!ov) return std::nullopt;
+  return ov(passed_record(record), a...).template cast<R>();
 }
 
 }  // namespace nimbal::py

@@ -2,6 +2,7 @@
 // frame operations are virtual and forward to a Python override, so a
 // subclass's plane_local_axes changes every conversion and builder.
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
@@ -31,42 +32,30 @@ namespace doc = nimbal::py::fandor::doc;
 namespace {
 
 namespace from_py = nimbal::py::from_py;
-using nimbal::py::passed_record;
 
 class PyFandor : public Fandor {
  public:
   using Fandor::Fandor;
 
   AxisPair plane_local_axes(const PlaneProperties& plane) const override {
-    {
-      pyb::gil_scoped_acquire gil;
-      pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "plane_local_axes");
-      if (ov) {
-        try {
-          return ov(passed_record(plane)).cast<AxisPair>();
-        } catch (const pyb::cast_error&) {
-          throw nimbal::WrongType("plane_local_axes must return a pair of (x, y, z) triples");
-        }
-      }
+    try {
+      if (auto axes = nimbal::py::record_override<AxisPair>(base(), "plane_local_axes", plane)) return *axes;
+    } catch (const pyb::cast_error&) {
+      throw nimbal::services::bad_local_axes();
     }
     return Fandor::plane_local_axes(plane);
   }
   Point3 local_to_world(const PlaneProperties& plane, double u, double v) const override {
-    {
-      pyb::gil_scoped_acquire gil;
-      pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "local_to_world");
-      if (ov) return ov(passed_record(plane), u, v).cast<Point3>();
-    }
+    if (auto p = nimbal::py::record_override<Point3>(base(), "local_to_world", plane, u, v)) return *p;
     return Fandor::local_to_world(plane, u, v);
   }
   Point2 world_to_local(const PlaneProperties& plane, double x, double y, double z) const override {
-    {
-      pyb::gil_scoped_acquire gil;
-      pyb::function ov = pyb::get_override(static_cast<const Fandor*>(this), "world_to_local");
-      if (ov) return ov(passed_record(plane), x, y, z).cast<Point2>();
-    }
+    if (auto p = nimbal::py::record_override<Point2>(base(), "world_to_local", plane, x, y, z)) return *p;
     return Fandor::world_to_local(plane, x, y, z);
   }
+
+ private:
+  const Fandor* base() const { return this; }
 };
 
 // Any Python object with ConvertWithProj, Convert and Proj. Errors of kind
@@ -104,7 +93,7 @@ class PyObjectView : public HostView {
     PyObject* it = PyObject_GetIter(result.ptr());
     if (!it) {
       PyErr_Clear();
-      throw ViewCallError("cannot unpack non-iterable " + nimbal::py::type_name(result) + " object");
+      throw nimbal::services::view_result_not_iterable(nimbal::py::type_name(result));
     }
     auto iter = pyb::reinterpret_steal<pyb::object>(it);
     std::vector<double> out;
@@ -116,7 +105,7 @@ class PyObjectView : public HostView {
       }
       double d = 0.0;
       if (!nimbal::py::as_double(item, d))
-        throw ViewCallError("view result holds a " + nimbal::py::type_name(item) + ", not a number");
+        throw nimbal::services::view_result_not_a_number(nimbal::py::type_name(item));
       out.push_back(d);
     }
     if (PyErr_Occurred()) throw pyb::error_already_set();
@@ -126,16 +115,20 @@ class PyObjectView : public HostView {
   pyb::handle view_;
 };
 
+}  // namespace
+
+namespace nimbal::py::convert {
+
 // A plane-local point as given: items 0 and 1 where they are numbers.
-PolylinePoint given_point(pyb::handle p) {
+PolylinePoint value(pyb::handle p, tag<PolylinePoint>, std::string_view) {
   PolylinePoint out;
   out.is_pair = false;
-  out.given_type = nimbal::py::type_name(p);
+  out.given_type = type_name(p);
   if (!PySequence_Check(p.ptr()) || PyUnicode_Check(p.ptr()) || PyBytes_Check(p.ptr())) return out;
   for (Py_ssize_t i = 0; i < 2; ++i) {
     auto item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(p.ptr(), i));
     double d = 0.0;
-    if (item && nimbal::py::as_double(item, d))
+    if (item && as_double(item, d))
       (i == 0 ? out.u : out.v) = d;
     else
       PyErr_Clear();
@@ -146,6 +139,27 @@ PolylinePoint given_point(pyb::handle p) {
   return out;
 }
 
+std::vector<PolylinePoint> value(pyb::handle points, tag<std::vector<PolylinePoint>>, std::string_view what) {
+  std::vector<PolylinePoint> out;
+  for (pyb::handle p : pyb::iter(points)) out.push_back(value(p, tag<PolylinePoint>{}, what));
+  return out;
+}
+
+template <>
+struct arg_name<PolylinePoint> : typing::point2_name {};
+NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
+template <>
+struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
+
+}  // namespace nimbal::py::convert
+
+namespace {
+
+using LineFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const PolylinePoint&,
+                                               const PolylinePoint&) const;
+using ArcFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const PolylinePoint&,
+                                              const PolylinePoint&, const PolylinePoint&) const;
+
 // What is no kernel shape reads as the null shape, which the booleans
 // answer with none.
 TopoDS_Shape shape_or_null(pyb::handle v) {
@@ -154,7 +168,6 @@ TopoDS_Shape shape_or_null(pyb::handle v) {
 
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(point2_or_none_name, "tuple[float, float] | None");
-NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
 
 }  // namespace
 
@@ -204,31 +217,14 @@ PYBIND11_MODULE(fandor, m) {
       },
       pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
       pyb::arg("filled") = true, doc::create_circle_on_plane);
-  cls.def(
-      "create_line_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> p1, typed<point2_name> p2) {
-        return nimbal::py::shape_or_none(self.create_line_on_plane(plane, given_point(p1), given_point(p2)));
-      },
-      pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
-  cls.def(
-      "create_arc_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, typed<point2_name> start, typed<point2_name> mid,
-         typed<point2_name> end) {
-        return nimbal::py::shape_or_none(
-            self.create_arc_on_plane(plane, given_point(start), given_point(mid), given_point(end)));
-      },
-      pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"), doc::create_arc_on_plane);
-  cls.def(
-      "create_polyline_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, typed<polyline_points_name> points, bool_arg closed,
-         bool_arg filled) {
-        std::vector<PolylinePoint> pts;
-        for (pyb::handle p : pyb::iter(points)) pts.push_back(given_point(p));
-        return nimbal::py::shape_or_none(self.create_polyline_on_plane(
-            plane, pts, from_py::truth(closed, "closed"), from_py::truth(filled, "filled")));
-      },
-      pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
-      pyb::arg("filled") = false, doc::create_polyline_on_plane);
+  nimbal::py::def(cls, "create_line_on_plane", nimbal::py::keeping_records<LineFromGiven{&Fandor::create_line_on_plane}>(),
+                  pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
+  nimbal::py::def(cls, "create_arc_on_plane", nimbal::py::keeping_records<ArcFromGiven{&Fandor::create_arc_on_plane}>(),
+                  pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
+                  doc::create_arc_on_plane);
+  nimbal::py::def(cls, "create_polyline_on_plane", nimbal::py::keeping_records<&Fandor::create_polyline_on_plane>(),
+                  pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
+                  pyb::arg("filled") = false, doc::create_polyline_on_plane);
   cls.def_static(
       "fuse_shapes",
       [](typed<shape_name> a, typed<shape_name> b) {

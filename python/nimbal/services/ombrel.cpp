@@ -26,6 +26,7 @@ using nimbal::py::json_to_py;
 using nimbal::py::py_to_json;
 using nimbal::py::type_name;
 using nimbal::services::Json;
+using nimbal::services::ProjectArchive;
 using nimbal::services::ProjectSerializer;
 using PS = nimbal::services::ProjectSerializer;
 namespace doc = nimbal::py::ombrel::doc;
@@ -34,40 +35,15 @@ namespace {
 
 struct ProjectSerializerClass {};
 
-// The host's text for an error, or none for interrupts and exit requests,
-// which the entry points let through.
-std::optional<std::string> describe(std::exception_ptr error) {
-  auto text_of = [](pyb::handle value) -> std::string {
-    try {
-      return pyb::str(value).cast<std::string>();
-    } catch (...) {
-      PyErr_Clear();
-      return "<unprintable error>";
-    }
-  };
-  try {
-    std::rethrow_exception(error);
-  } catch (pyb::error_already_set& e) {
-    if (!e.matches(PyExc_Exception)) return std::nullopt;
-    return text_of(e.value());
-  } catch (...) {
-    pyb::object info = nimbal::py::exc_info_of(std::current_exception());
-    pyb::object value = info[pyb::int_(1)];
-    if (value.is_none()) return std::string("unknown error");
-    if (!PyObject_IsInstance(value.ptr(), PyExc_Exception)) return std::nullopt;
-    return text_of(value);
-  }
-}
-
 // Any object with read(name) -> bytes serves as the open container (a
 // zipfile.ZipFile does).
-class PyArchive final : public nimbal::services::ProjectArchive {
+class PyArchive final : public ProjectArchive {
  public:
   explicit PyArchive(pyb::object zf) : zf_(std::move(zf)) {}
   std::string read(const std::string& name) override {
     pyb::object data = zf_.attr("read")(name);
     if (!PyBytes_Check(data.ptr()))
-      throw nimbal::WrongType("read() must give bytes, not '" + type_name(data) + "'");
+      throw ProjectArchive::not_bytes(type_name(data));
     return data.cast<std::string>();
   }
 
@@ -87,7 +63,7 @@ pyb::object opt(const std::optional<std::string>& v) { return v ? pyb::cast(*v) 
 // bad one is logged and answered with False like any failure.
 template <class F>
 bool guarded_entry(bool saving, pyb::handle filepath, F&& body) {
-  std::string path_text = "<unprintable path>";
+  std::optional<std::string> path_text;
   try {
     path_text = pyb::str(filepath).cast<std::string>();
   } catch (pyb::error_already_set&) {
@@ -131,8 +107,8 @@ PYBIND11_MODULE(ombrel, m) {
   pyb::module_::import("nimbal.managers.tessik");
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();
-  nimbal::services::set_error_describer(&describe);
-  pyb::register_local_exception_translator([](std::exception_ptr p) {
+  // Not local: the kernel module's reading of a caught error translates it too.
+  pyb::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
     } catch (const nimbal::services::OsError& e) {

@@ -22,8 +22,6 @@ namespace doc = nimbal::py::ostrel::doc;
 
 namespace {
 
-using nimbal::py::passed_record;
-
 class PyOstrel : public Ostrel {
  public:
   using Ostrel::Ostrel;
@@ -33,12 +31,9 @@ class PyOstrel : public Ostrel {
   }
   TopoDS_Compound build_grid_compound(const PlaneProperties& plane, double spacing,
                                       double extent) const override {
-    {
-      pyb::gil_scoped_acquire gil;
-      pyb::function ov =
-          pyb::get_override(static_cast<const Ostrel*>(this), "_build_grid_compound");
-      if (ov) return ov(passed_record(plane), spacing, extent).cast<TopoDS_Compound>();
-    }
+    const Ostrel* base = this;
+    if (auto c = nimbal::py::record_override<TopoDS_Compound>(base, "_build_grid_compound", plane, spacing, extent))
+      return *c;
     return Ostrel::build_grid_compound(plane, spacing, extent);
   }
 };
@@ -74,7 +69,7 @@ PYBIND11_MODULE(ostrel, m) {
             std::shared_ptr<Fandor> f;
             if (nimbal::py::from_py::truth(fandor, "fandor")) {
               if (!pyb::isinstance<Fandor>(fandor))
-                throw nimbal::WrongType("fandor must be a Fandor, not " + nimbal::py::type_name(fandor));
+                throw Ostrel::not_a_fandor(nimbal::py::type_name(fandor));
               f = fandor.cast<std::shared_ptr<Fandor>>();
             }
             return std::make_shared<PyOstrel>(std::move(f));

@@ -84,6 +84,16 @@ std::optional<Point2> PolylinePoint::leading_pair() const {
   return Point2{*u, *v};
 }
 
+ViewCallError view_result_not_iterable(const std::string& type_name) {
+  return ViewCallError("cannot unpack non-iterable " + type_name + " object");
+}
+
+ViewCallError view_result_not_a_number(const std::string& type_name) {
+  return ViewCallError("view result holds a " + type_name + ", not a number");
+}
+
+WrongType bad_local_axes() { return WrongType("plane_local_axes must return a pair of (x, y, z) triples"); }
+
 bool coords_close(double a, double b) {
   if (a == b) return true;
   if (std::isinf(a) || std::isinf(b)) return false;

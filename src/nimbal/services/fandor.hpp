@@ -12,6 +12,7 @@
 
 #include <TopoDS_Shape.hxx>
 
+#include "nimbal/errors.hpp"
 #include "nimbal/models/quenby.hpp"
 
 namespace nimbal::services {
@@ -76,6 +77,16 @@ std::array<double, N> unpack_view_result(const std::vector<double>& values) {
   for (std::size_t i = 0; i < N; ++i) out[i] = values[i];
   return out;
 }
+
+// Refusals of a host view's answer, in unpacking's words: one that cannot
+// be iterated, and one holding an item that is no number (`type_name` is the
+// host's name of the offending value's type).
+ViewCallError view_result_not_iterable(const std::string& type_name);
+ViewCallError view_result_not_a_number(const std::string& type_name);
+
+// The refusal of a derived frame whose plane_local_axes gives no pair of
+// (x, y, z) triples.
+WrongType bad_local_axes();
 
 // Python's math.isclose(a, b, abs_tol=1e-9) (rel_tol 1e-9).
 bool coords_close(double a, double b);

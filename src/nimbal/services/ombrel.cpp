@@ -1,6 +1,5 @@
 #include "nimbal/services/ombrel.hpp"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -33,8 +32,6 @@ namespace {
 
 // Project files log through the root logger.
 constexpr log::Logger root_log("");
-
-std::atomic<ErrorDescriber> g_describer{nullptr};
 
 // A fresh, exclusively created file in the temporary folder, removed (if it
 // still exists) when this goes out of scope, whatever the way out.
@@ -176,18 +173,12 @@ bool has_components(ShapeType t) {
 
 // ---------------------------------------------------------------- errors
 
-void set_error_describer(ErrorDescriber describer) { g_describer.store(describer); }
-
 std::optional<std::string> describe_error(std::exception_ptr error) {
-  if (ErrorDescriber d = g_describer.load()) return d(error);
   try {
     std::rethrow_exception(error);
-  } catch (const Standard_Failure& f) {
-    return kernel::failure_text(f);
-  } catch (const std::exception& e) {
-    return std::string(e.what());
   } catch (...) {
-    return std::string("unknown error");
+    if (!kernel::current_error_catchable()) return std::nullopt;
+    return kernel::current_error_printed().value_or("<unprintable error>");
   }
 }
 
@@ -196,13 +187,18 @@ void ProjectSerializer::log_failure(bool saving, const std::string& path_text, c
                  "': " + why);
 }
 
-bool ProjectSerializer::guarded_entry(bool saving, const std::string& path_text, const std::function<bool()>& body) {
+WrongType ProjectArchive::not_bytes(const std::string& type_name) {
+  return WrongType("read() must give bytes, not '" + type_name + "'");
+}
+
+bool ProjectSerializer::guarded_entry(bool saving, const std::optional<std::string>& path_text,
+                                      const std::function<bool()>& body) {
   try {
     return body();
   } catch (...) {
     std::optional<std::string> why = describe_error(std::current_exception());
     if (!why) throw;
-    log_failure(saving, path_text, *why);
+    log_failure(saving, path_text.value_or("<unprintable path>"), *why);
     return false;
   }
 }

@@ -19,6 +19,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nimbal/errors.hpp"
 #include "nimbal/managers/corvath.hpp"
 #include "nimbal/ordered_map.hpp"
 #include "nimbal/services/drulen.hpp"
@@ -74,6 +75,9 @@ struct BadArchive : std::runtime_error {
 class ProjectArchive {
  public:
   virtual ~ProjectArchive() = default;
+  // A host container's read() that gave no bytes (`type_name` is the host's
+  // name of what it gave).
+  static WrongType not_bytes(const std::string& type_name);
   // The whole entry; NotFound when the container has no entry of that name.
   // Names are looked up inside the container only, never used as paths.
   virtual std::string read(const std::string& name) = 0;
@@ -107,12 +111,9 @@ InvalidValue entry_too_large(const std::string& name, std::size_t limit);
 // complete: on any error the path keeps what it had.
 void write_zip_file(const std::string& path, const std::vector<std::pair<std::string, const std::string*>>& entries);
 
-// How the entry points turn an error into the text they log. The host's
-// face installs one that gives the host's own text for its exceptions and
-// tells which ones are not to be caught (interrupts): it returns nullopt for
-// those, and the entry point lets them through.
-using ErrorDescriber = std::optional<std::string> (*)(std::exception_ptr);
-void set_error_describer(ErrorDescriber describer);
+// The text the entry points log for an error: what the host prints for it
+// ("<unprintable error>" when it cannot), or nullopt for one a core handler
+// may not catch (an interrupt), which the entry point lets through.
 std::optional<std::string> describe_error(std::exception_ptr error);
 
 class ProjectSerializer {
@@ -130,8 +131,10 @@ class ProjectSerializer {
   static void log_failure(bool saving, const std::string& path_text, const std::string& why);
   // An entry point's body: an ordinary error is logged as the entry's
   // failure and answered with false; one describe_error does not describe
-  // (an interrupt) goes on.
-  static bool guarded_entry(bool saving, const std::string& path_text, const std::function<bool()>& body);
+  // (an interrupt) goes on. `path_text` is the host's text of the path as
+  // given, none when it cannot print it.
+  static bool guarded_entry(bool saving, const std::optional<std::string>& path_text,
+                            const std::function<bool()>& body);
 
   static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
                                        CoreCorvath& corvath);

@@ -28,6 +28,10 @@ gp_Pnt finite_pnt(double x, double y, double z) {
 
 }  // namespace
 
+WrongType Ostrel::not_a_fandor(std::string_view given_type) {
+  return WrongType("fandor must be a Fandor, not " + std::string(given_type));
+}
+
 Ostrel::Ostrel(std::shared_ptr<Fandor> fandor)
     : fandor_(fandor ? std::move(fandor) : std::make_shared<Fandor>()) {}
 

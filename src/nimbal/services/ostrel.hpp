@@ -4,9 +4,11 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include <TopoDS_Compound.hxx>
 
+#include "nimbal/errors.hpp"
 #include "nimbal/models/quenby.hpp"
 #include "nimbal/services/fandor.hpp"
 
@@ -26,6 +28,10 @@ class Ostrel {
  public:
   // A null service means a new Fandor.
   explicit Ostrel(std::shared_ptr<Fandor> fandor = nullptr);
+
+  // The refusal of a given service that is no Fandor (`given_type` is the
+  // caller's name for its type); a false one means a service of our own.
+  static WrongType not_a_fandor(std::string_view given_type);
   virtual ~Ostrel() = default;
 
   const std::shared_ptr<Fandor>& fandor() const { return fandor_; }
