@@ -148,16 +148,6 @@ struct arrives<SketchSource&> {
 
 namespace {
 
-// Exactly three numbers; the core judges the count first.
-nimbal::services::Point3 three(pyb::handle v, const char* what, PlaneVector which) {
-  pyb::list items(pyb::iter(v));
-  check_plane_vector_size(which, items.size());
-  nimbal::services::Point3 p{};
-  for (std::size_t i = 0; i < 3; ++i)
-    if (!nimbal::py::as_double(items[i], p[i])) from_py::wrong_type(std::string(what) + " values", "numbers", items[i]);
-  return p;
-}
-
 pyb::object record_class(ShapeType t) {
   return pyb::module_::import("nimbal.models.quenby").attr(properties_class(t).name.data());
 }
@@ -235,18 +225,10 @@ PYBIND11_MODULE(corvath, m) {
   nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard,
                   pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
                   doc::create_plane_from_standard);
-  c.def(
-      "create_arbitrary_plane",
-      [](CoreCorvath& self, typed<point3_name> translation, typed<point3_name> rotation_deg, const Color& color,
-         str_or_none name) {
-        auto rot = three(rotation_deg, "rotation_deg", PlaneVector::Rotation);
-        auto tr = three(translation, "translation", PlaneVector::Translation);
-        return as_typed<managed_or_none_name>(
-            self.create_arbitrary_plane(tr, rot, color, from_py::text_or_none(name, "name")));
-      },
-      pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
-      pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-      pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
+  nimbal::py::def(c, "create_arbitrary_plane", &CoreCorvath::create_arbitrary_plane_as_given,
+                  pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
+                  pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
+                  pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
   nimbal::py::def(c, "create_plane_from_face_shape", member(&CoreCorvath::create_plane_from_face_shape),
                   pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
                   doc::create_plane_from_face_shape);

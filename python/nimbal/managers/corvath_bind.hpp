@@ -162,6 +162,34 @@ inline services::SnapshotPtr value(pyb::handle v, tag<services::SnapshotPtr>, st
   return v.cast<services::SnapshotPtr>();
 }
 
+// create_arbitrary_plane's vectors, read when the core asks: any iterable,
+// each item a number or not.
+template <class T>
+class PyRead final : public nimbal::HostValue<T>::Source {
+ public:
+  explicit PyRead(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
+  bool is_none() const override { return v_.is_none(); }
+  std::optional<T> get() const override {
+    if constexpr (std::is_same_v<T, double>) {
+      double d = 0.0;
+      return as_double(v_, d) ? std::optional<double>(d) : std::nullopt;
+    } else {
+      T items;
+      for (pyb::handle item : pyb::list(pyb::iter(v_))) items.emplace_back(std::make_shared<PyRead<double>>(item));
+      return items;
+    }
+  }
+  std::string type_name() const override { return py::type_name(v_); }
+
+ private:
+  pyb::object v_;
+};
+inline managers::HostVector value(pyb::handle v, tag<managers::HostVector>, std::string_view) {
+  return managers::HostVector(std::make_shared<PyRead<std::vector<nimbal::HostValue<double>>>>(v));
+}
+template <> struct arg_name<managers::HostVector> : typing::point3_name {};
+template <> struct arg_name<nimbal::HostValue<std::string>> : typing::str_or_none_name {};
+
 NIMBAL_PY_NAME(state_or_none_name, "nimbal.services.hathel.State | dict[str, typing.Any] | None");
 template <> struct arg_name<managers::ManagedShapePtr> : typing::managed_name {};
 template <class R> struct arg_name<OrNull<R>> : typing::class_or_none<R> {};

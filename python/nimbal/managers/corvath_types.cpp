@@ -23,12 +23,6 @@ struct ComponentElem {
 };
 
 
-pyb::object entry(const Registry& r, const std::string& id) {
-  const ManagedShapePtr* p = r.find(id);
-  if (!p) throw pyb::key_error(id);
-  return pyb::cast(*p);
-}
-
 // The registry's entries in order, each as `f` gives it.
 template <class F>
 pyb::list each(const RegistryView& v, F f) {
@@ -88,21 +82,13 @@ void bind_types(pyb::module_& m) {
           "parent_id", [](const ManagedShape& s) { return s.parent_id; },
           [](ManagedShape& s, str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); }, doc::parent_id)
       .def("__repr__", [](pyb::handle self) {
-        const auto& s = self.cast<const ManagedShape&>();
-        std::string ids;
-        for (const auto& c : s.components) ids += (ids.empty() ? "'" : ", '") + c->shape_id + "'";
-        return "ManagedShape(shape_id=" + std::string(pyb::repr(pyb::str(s.shape_id))) +
-               ", shape=" + std::string(pyb::repr(self.attr("shape"))) +
-               ", shape_type=" + std::string(pyb::repr(self.attr("shape_type"))) +
-               ", name=" + std::string(pyb::repr(pyb::str(s.name))) +
-               ", color=" + std::string(pyb::repr(self.attr("color"))) +
-               ", properties=" + std::string(pyb::repr(self.attr("properties"))) + ", components=[" + ids +
-               "], parent_id=" + std::string(pyb::repr(self.attr("parent_id"))) + ")";
+        return text_form(self.cast<const ManagedShape&>(), text_style().text,
+                         [&](const char* field) { return std::string(pyb::repr(self.attr(field))); });
       });
 
   pyb::class_<RegistryView> reg(m, "ShapeRegistry", doc::registry_cls);
   reg.def("__len__", [](const RegistryView& v) { return v.registry->size(); })
-      .def("__getitem__", [](const RegistryView& v, const std::string& id) { return entry(*v.registry, id); })
+      .def("__getitem__", [](const RegistryView& v, const std::string& id) { return pyb::cast(registry_entry(*v.registry, id)); })
       .def("__contains__", [](const RegistryView& v, pyb::handle k) {
         return PyUnicode_Check(k.ptr()) && v.registry->contains(k.cast<std::string>());
       })

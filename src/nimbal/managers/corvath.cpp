@@ -347,13 +347,53 @@ ManagedShapePtr CoreCorvath::create_plane_from_standard(StandardPlane standard_p
   return register_plane("Create plane (" + value + ")", std::move(props), color, std::move(display));
 }
 
-void check_plane_vector_size(PlaneVector which, std::size_t count) {
-  if (count == 3) return;
-  const bool rotation = which == PlaneVector::Rotation;
-  const std::string msg = std::string(rotation ? "rotation_deg" : "translation") + " must hold exactly 3 values, got " +
-                          std::to_string(count);
-  if (rotation) throw WrongType(msg);
-  throw InvalidValue(msg);
+const ManagedShapePtr& registry_entry(const Registry& r, const std::string& id) {
+  const ManagedShapePtr* p = r.find(id);
+  if (!p) throw NotFound(id);
+  return *p;
+}
+
+std::string text_form(const ManagedShape& s, const std::function<std::string(const std::string&)>& text,
+                      const std::function<std::string(const char* field)>& shown) {
+  std::string ids;
+  for (const auto& c : s.components) ids += (ids.empty() ? "'" : ", '") + c->shape_id + "'";
+  return "ManagedShape(shape_id=" + text(s.shape_id) + ", shape=" + shown("shape") +
+         ", shape_type=" + shown("shape_type") + ", name=" + text(s.name) + ", color=" + shown("color") +
+         ", properties=" + shown("properties") + ", components=[" + ids + "], parent_id=" + shown("parent_id") + ")";
+}
+
+namespace {
+
+// Exactly three numbers. A wrong count is, for the rotation, a wrong type
+// and for the translation a wrong value, as the host tells them apart.
+Point3 plane_vector(const HostVector& given, const char* what) {
+  const std::vector<HostValue<double>> items = given.get().value_or(std::vector<HostValue<double>>{});
+  const bool rotation = std::string_view(what) == "rotation_deg";
+  if (items.size() != 3) {
+    const std::string msg = std::string(what) + " must hold exactly 3 values, got " + std::to_string(items.size());
+    if (rotation) throw WrongType(msg);
+    throw InvalidValue(msg);
+  }
+  Point3 p{};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::optional<double> d = items[i].get();
+    if (!d) throw WrongType(std::string(what) + " values must be numbers, not '" + items[i].type_name() + "'");
+    p[i] = *d;
+  }
+  return p;
+}
+
+}  // namespace
+
+ManagedShapePtr CoreCorvath::create_arbitrary_plane_as_given(const HostVector& translation,
+                                                             const HostVector& rotation_deg, const Color& color,
+                                                             const HostValue<std::string>& name) {
+  const Point3 rotation = plane_vector(rotation_deg, "rotation_deg");
+  const Point3 position = plane_vector(translation, "translation");
+  std::optional<std::string> text;
+  if (!name.is_none() && !(text = name.get()))
+    throw WrongType("name must be a str or None, not '" + name.type_name() + "'");
+  return create_arbitrary_plane(position, rotation, color, std::move(text));
 }
 
 ManagedShapePtr CoreCorvath::create_arbitrary_plane(const Point3& translation, const Point3& rotation_deg,

@@ -67,6 +67,14 @@ struct ManagedShape {
 };
 
 using Registry = OrderedMap<std::string, ManagedShapePtr>;
+// The entry of `id`; NotFound (the id) when there is none.
+const ManagedShapePtr& registry_entry(const Registry& r, const std::string& id);
+
+// The text form "ManagedShape(shape_id=..., ...)": `text` is the host's form
+// of a text, `shown(field)` its form of that field's value; components are
+// listed by id only, so a deep chain is not spelled out.
+std::string text_form(const ManagedShape& s, const std::function<std::string(const std::string&)>& text,
+                      const std::function<std::string(const char* field)>& shown);
 
 // Tells every manager that some registered shape's name may have changed
 // behind its back (its name index is rebuilt on next use).
@@ -137,12 +145,9 @@ inline constexpr Color DEFAULT_PLANE_COLOR{0.4, 0.8, 1.0};
 // (0, 0, 1) turned about world X, then Y, then Z (degrees).
 Point3 normal_from_rotation_deg(double rx, double ry, double rz);
 
-// The two points of create_arbitrary_plane, as the host names them.
-enum class PlaneVector { Translation, Rotation };
-// Refuses a count of values other than three: for the rotation a wrong type
-// (WrongType), for the translation a wrong value (InvalidValue), as the host
-// tells them apart.
-void check_plane_vector_size(PlaneVector which, std::size_t count);
+// A vector of numbers as the host gave it: its items are read, and each
+// tested for a number, only when the manager reaches them.
+using HostVector = HostValue<std::vector<HostValue<double>>>;
 
 // What the manager reads of a sketch manager when a sketch is committed or
 // restored (it never writes to it).
@@ -270,6 +275,10 @@ class CoreCorvath {
                                          const Point3& rotation_deg = {0, 0, 0},
                                          const Color& color = DEFAULT_PLANE_COLOR,
                                          std::optional<std::string> name = std::nullopt);
+  // The same as the host calls it: the rotation is judged before the
+  // translation (its count, then its items), the name (a text or none) last.
+  ManagedShapePtr create_arbitrary_plane_as_given(const HostVector& translation, const HostVector& rotation_deg,
+                                                  const Color& color, const HostValue<std::string>& name);
   // A null face gives none without asking the kernel service.
   ManagedShapePtr create_plane_from_face_shape(const TopoDS_Shape& face_topo,
                                                const Color& color = DEFAULT_PLANE_COLOR,
