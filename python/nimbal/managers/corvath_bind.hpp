@@ -43,10 +43,11 @@ pyb::cpp_function registry_view() {
                            pyb::keep_alive<0, 1>());
 }
 
-template <class Core>
-auto undo_stacks() {
-  return [](pyb::object self) -> typed<hathel_name> {
-    return pyb::cast(&self.cast<Core&>()._undo_redo(), pyb::return_value_policy::reference_internal, self);
+// A part of the manager, live (kept alive with it), shown as `Name`.
+template <class Name, class Core, class R>
+auto live(R& (Core::*part)()) {
+  return [part](pyb::object self) -> typed<Name> {
+    return pyb::cast(&(self.cast<Core&>().*part)(), pyb::return_value_policy::reference_internal, self);
   };
 }
 
@@ -217,13 +218,10 @@ struct ByType {
 };
 template <class From, class To>
 struct Replacing : ByType {
-  template <class P> using kind = std::conditional_t<std::is_same_v<P, From>, To, typename arrives<P>::type>;
-};
-struct RecordsOrNone : ByType {
   template <class P>
-  using kind = std::conditional_t<std::is_same_v<std::decay_t<P>, managers::RecordPtr>, RecordOrNull,
-                                  typename arrives<P>::type>;
+  using kind = std::conditional_t<std::is_same_v<std::decay_t<P>, From>, To, typename arrives<P>::type>;
 };
+using RecordsOrNone = Replacing<managers::RecordPtr, RecordOrNull>;
 using MapGiven = Replacing<services::State*, StateOut<false>>;
 struct AlwaysGiven : ByType {
   template <class R> using result = Present;
