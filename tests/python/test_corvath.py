@@ -416,6 +416,20 @@ def test_arbitrary_planes(host):
     assert len(host._shapes) == 2
 
 
+@pytest.mark.parametrize("args, error, message", [
+    # the rotation is judged before the translation, its count before its items, the name last
+    ((5, (0, 0)), TypeError, "rotation_deg must hold exactly 3 values, got 2"),
+    (((0, 0), (0, "a", 0)), TypeError, "rotation_deg values must be numbers, not 'str'"),
+    ((("x", 0, 0), (0, 0, 0)), TypeError, "translation values must be numbers, not 'str'"),
+    (((0, 0), (0, 0, 0), (1, 1, 1), 3), ValueError, "translation must hold exactly 3 values, got 2"),
+    (((0, 0, 0), (0, 0, 0), (1, 1, 1), 3), TypeError, "name must be a str or None, not 'int'"),
+])
+def test_arbitrary_plane_refusals(host, args, error, message):
+    with pytest.raises(error, match=re.escape(message)):
+        host.create_arbitrary_plane(*args)
+    assert len(host._shapes) == 0
+
+
 def test_planes_from_faces():
     svc = RecordingService()
     host = Host(svc)

@@ -163,22 +163,16 @@ inline services::SnapshotPtr value(pyb::handle v, tag<services::SnapshotPtr>, st
   return v.cast<services::SnapshotPtr>();
 }
 
-// create_arbitrary_plane's vectors, read when the core asks: any iterable,
-// each item a number or not.
-template <class T>
-class PyRead final : public nimbal::HostValue<T>::Source {
+// create_arbitrary_plane's vectors: any iterable, walked only when the core
+// asks (its items are then read as they arrive).
+class PyVector final : public managers::HostVector::Source {
  public:
-  explicit PyRead(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
+  explicit PyVector(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
   bool is_none() const override { return v_.is_none(); }
-  std::optional<T> get() const override {
-    if constexpr (std::is_same_v<T, double>) {
-      double d = 0.0;
-      return as_double(v_, d) ? std::optional<double>(d) : std::nullopt;
-    } else {
-      T items;
-      for (pyb::handle item : pyb::list(pyb::iter(v_))) items.emplace_back(std::make_shared<PyRead<double>>(item));
-      return items;
-    }
+  std::optional<std::vector<nimbal::HostValue<double>>> get() const override {
+    std::vector<nimbal::HostValue<double>> items;
+    for (pyb::handle item : pyb::list(pyb::iter(v_))) items.push_back(value(item, tag<GivenValue<double>>{}, ""));
+    return items;
   }
   std::string type_name() const override { return py::type_name(v_); }
 
@@ -186,7 +180,7 @@ class PyRead final : public nimbal::HostValue<T>::Source {
   pyb::object v_;
 };
 inline managers::HostVector value(pyb::handle v, tag<managers::HostVector>, std::string_view) {
-  return managers::HostVector(std::make_shared<PyRead<std::vector<nimbal::HostValue<double>>>>(v));
+  return managers::HostVector(std::make_shared<PyVector>(v));
 }
 template <> struct arg_name<managers::HostVector> : typing::point3_name {};
 template <> struct arg_name<nimbal::HostValue<std::string>> : typing::str_or_none_name {};
