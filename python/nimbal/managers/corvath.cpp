@@ -20,8 +20,6 @@ namespace from_py = nimbal::py::from_py;
 using namespace nimbal::managers;
 using namespace nimbal::py::corvath;
 using nimbal::ShapeType;
-using nimbal::py::shape_or_none;
-using nimbal::py::type_name;
 using namespace nimbal::py::typing;
 using nimbal::py::convert::AlwaysGiven;
 using nimbal::py::convert::MapGiven;
