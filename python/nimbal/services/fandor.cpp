@@ -113,9 +113,18 @@ class PyObjectView : public HostView {
   pyb::handle view_;
 };
 
+// The host's view as the core asks it, for the length of a call.
+struct GivenView : PyObjectView {
+  using PyObjectView::PyObjectView;
+};
+
 }  // namespace
 
 namespace nimbal::py::convert {
+
+inline GivenView value(pyb::handle v, tag<GivenView>, std::string_view) { return GivenView(v); }
+template <>
+struct arg_name<GivenView> : typing::view_name {};
 
 // A plane-local point as given: items 0 and 1 where they are numbers.
 PolylinePoint value(pyb::handle p, tag<PolylinePoint>, std::string_view) {
@@ -233,17 +242,13 @@ PYBIND11_MODULE(fandor, m) {
           pyb::arg("v"), doc::local_to_world);
   cls.def("world_to_local", &Fandor::world_to_local, pyb::arg("plane_props"), pyb::arg("x"),
           pyb::arg("y"), pyb::arg("z"), doc::world_to_local);
-  cls.def(
-      "screen_to_plane_coords",
-      [](const Fandor& self, typed<view_name> view, const PlaneProperties& plane, double px,
+  nimbal::py::def(
+      cls, "screen_to_plane_coords",
+      [](const Fandor& self, GivenView view, nimbal::py::convert::record_ref<PlaneProperties> plane, double px,
          double py) -> typed<point2_or_none_name> {
-        PyObjectView adapter(view);
-        auto uv = self.screen_to_plane_coords(adapter, plane, px, py);
-        if (!uv) return pyb::none();
-        return pyb::cast(*uv);
+        return nimbal::py::convert::result(self.screen_to_plane_coords(view, plane, px, py));
       },
-      pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"),
-      doc::screen_to_plane_coords);
+      pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"), doc::screen_to_plane_coords);
   nimbal::py::def(cls, "create_rectangle_on_plane", built<&Fandor::create_rectangle_on_plane>(),
                   pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
                   pyb::arg("filled") = true, doc::create_rectangle_on_plane);
