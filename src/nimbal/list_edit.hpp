@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,12 @@ void insert_at(L& l, Index i, typename L::value_type item) {
   const auto n = static_cast<Index>(l.size());
   i = std::min(i < 0 ? std::max<Index>(0, i + n) : i, n);
   l.insert(l.begin() + i, std::move(item));
+}
+
+// A value of another kind (none) is in no list.
+template <class L>
+bool contains(const L& l, const std::optional<typename L::value_type>& item) {
+  return item && std::find(l.begin(), l.end(), *item) != l.end();
 }
 
 template <class L>

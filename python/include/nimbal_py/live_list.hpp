@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,16 @@ pyb::list to_pylist(const L& l) {
   pyb::list out(l.size());
   for (std::size_t i = 0; i < l.size(); ++i) out[i] = E::to_py(l[i]);
   return out;
+}
+
+// The element v is, or none when it is of another kind.
+template <class L, class E>
+std::optional<typename L::value_type> item_or_none(pyb::handle v) {
+  try {
+    return E::from_py(v);
+  } catch (const nimbal::WrongType&) {
+    return std::nullopt;
+  }
 }
 
 template <class E>
@@ -91,15 +102,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       // Iterates a snapshot: changing the list while iterating cannot
       // invalidate anything.
       .def("__iter__", [](const L& l) { return typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); })
-      .def("__contains__",
-           [](const L& l, Item v) {
-             try {
-               auto e = E::from_py(v);
-               return std::find(l.begin(), l.end(), e) != l.end();
-             } catch (const nimbal::WrongType&) {
-               return false;
-             }
-           })
+      .def("__contains__", [](const L& l, Item v) { return list_edit::contains(l, item_or_none<L, E>(v)); })
       .def("__eq__",
            [](const L& l, pyb::handle other) -> pyb::object {
              if (pyb::isinstance<L>(other)) return pyb::bool_(l == other.cast<const L&>());

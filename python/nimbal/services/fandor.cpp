@@ -31,8 +31,6 @@ namespace doc = nimbal::py::fandor::doc;
 
 namespace {
 
-namespace from_py = nimbal::py::from_py;
-
 class PyFandor : public Fandor {
  public:
   using Fandor::Fandor;
@@ -115,9 +113,18 @@ class PyObjectView : public HostView {
   pyb::handle view_;
 };
 
+// The host's view as the core asks it, for the length of a call.
+struct GivenView : PyObjectView {
+  using PyObjectView::PyObjectView;
+};
+
 }  // namespace
 
 namespace nimbal::py::convert {
+
+inline GivenView value(pyb::handle v, tag<GivenView>, std::string_view) { return GivenView(v); }
+template <>
+struct arg_name<GivenView> : typing::view_name {};
 
 // A plane-local point as given: items 0 and 1 where they are numbers.
 PolylinePoint value(pyb::handle p, tag<PolylinePoint>, std::string_view) {
@@ -153,17 +160,62 @@ struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
 
 }  // namespace nimbal::py::convert
 
+namespace nimbal::py::convert {
+
+// A shape as the host passes it, which the core reads.
+inline nimbal::HostValue<TopoDS_Shape> value(pyb::handle v, tag<nimbal::HostValue<TopoDS_Shape>>,
+                                              std::string_view what) {
+  return value(v, tag<GivenValue<TopoDS_Shape>>{}, what);
+}
+template <>
+struct arg_name<nimbal::HostValue<TopoDS_Shape>> : typing::shape_name {};
+
+// A builder's shape, never null: signatures show a shape.
+struct Built : TopoDS_Shape {};
+inline pyb::object result(Built&& s) { return pyb::cast(static_cast<const TopoDS_Shape&>(s)); }
+template <>
+struct result_name<Built> : typing::shape_name {};
+
+template <class M>
+struct built_of;
+template <class C, class... A>
+struct built_of<TopoDS_Shape (C::*)(A...) const> {
+  template <TopoDS_Shape (C::*F)(A...) const>
+  static auto make() {
+    return [](const C& self, typename by_record_ref<A>::type... a) -> Built { return {(self.*F)(a...)}; };
+  }
+};
+
+}  // namespace nimbal::py::convert
+
 namespace {
 
+using nimbal::HostValue;
 using LineFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const PolylinePoint&,
                                                const PolylinePoint&) const;
 using ArcFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const PolylinePoint&,
                                               const PolylinePoint&, const PolylinePoint&) const;
+using BooleanOfGiven = TopoDS_Shape (*)(const HostValue<TopoDS_Shape>&, const HostValue<TopoDS_Shape>&);
 
-// What is no kernel shape reads as the null shape, which the booleans
-// answer with none.
-TopoDS_Shape shape_or_null(pyb::handle v) {
-  return pyb::isinstance<TopoDS_Shape>(v) ? v.cast<TopoDS_Shape>() : TopoDS_Shape();
+// Builder F for def(), its shape shown as never none.
+template <auto F>
+auto built() {
+  return nimbal::py::convert::built_of<decltype(F)>::template make<F>();
+}
+
+// Static method `name` of `cls` as `f` with converted arguments.
+template <class Cls, class F, class... Extra>
+Cls& def_static(Cls& cls, const char* name, F f, const Extra&... extra) {
+  namespace convert = nimbal::py::convert;
+  using T = convert::traits<F, false>;
+  using Args = typename T::args;
+  constexpr std::size_t n = std::tuple_size_v<Args>;
+  auto free = [f](std::nullptr_t, auto&&... a) -> decltype(auto) { return f(std::forward<decltype(a)>(a)...); };
+  return cls.def_static(name,
+                        convert::wrap<void, typename T::ret, convert::result_name<typename T::ret>>(
+                            std::move(free), convert::arg_names<n>(extra...), convert::rethrow{},
+                            static_cast<Args*>(nullptr), std::make_index_sequence<n>{}),
+                        extra...);
 }
 
 using namespace nimbal::py::typing;
@@ -190,33 +242,19 @@ PYBIND11_MODULE(fandor, m) {
           pyb::arg("v"), doc::local_to_world);
   cls.def("world_to_local", &Fandor::world_to_local, pyb::arg("plane_props"), pyb::arg("x"),
           pyb::arg("y"), pyb::arg("z"), doc::world_to_local);
-  cls.def(
-      "screen_to_plane_coords",
-      [](const Fandor& self, typed<view_name> view, const PlaneProperties& plane, double px,
+  nimbal::py::def(
+      cls, "screen_to_plane_coords",
+      [](const Fandor& self, GivenView view, nimbal::py::convert::record_ref<PlaneProperties> plane, double px,
          double py) -> typed<point2_or_none_name> {
-        PyObjectView adapter(view);
-        auto uv = self.screen_to_plane_coords(adapter, plane, px, py);
-        if (!uv) return pyb::none();
-        return pyb::cast(*uv);
+        return nimbal::py::convert::result(self.screen_to_plane_coords(view, plane, px, py));
       },
-      pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"),
-      doc::screen_to_plane_coords);
-  cls.def(
-      "create_rectangle_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, double u, double v, double width,
-         double height, bool_arg filled) {
-        return self.create_rectangle_on_plane(plane, u, v, width, height, from_py::truth(filled, "filled"));
-      },
-      pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
-      pyb::arg("filled") = true, doc::create_rectangle_on_plane);
-  cls.def(
-      "create_circle_on_plane",
-      [](const Fandor& self, const PlaneProperties& plane, double u, double v, double radius,
-         bool_arg filled) {
-        return self.create_circle_on_plane(plane, u, v, radius, from_py::truth(filled, "filled"));
-      },
-      pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
-      pyb::arg("filled") = true, doc::create_circle_on_plane);
+      pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"), doc::screen_to_plane_coords);
+  nimbal::py::def(cls, "create_rectangle_on_plane", built<&Fandor::create_rectangle_on_plane>(),
+                  pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
+                  pyb::arg("filled") = true, doc::create_rectangle_on_plane);
+  nimbal::py::def(cls, "create_circle_on_plane", built<&Fandor::create_circle_on_plane>(),
+                  pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
+                  pyb::arg("filled") = true, doc::create_circle_on_plane);
   nimbal::py::def(cls, "create_line_on_plane", nimbal::py::keeping_records<LineFromGiven{&Fandor::create_line_on_plane}>(),
                   pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
   nimbal::py::def(cls, "create_arc_on_plane", nimbal::py::keeping_records<ArcFromGiven{&Fandor::create_arc_on_plane}>(),
@@ -225,25 +263,16 @@ PYBIND11_MODULE(fandor, m) {
   nimbal::py::def(cls, "create_polyline_on_plane", nimbal::py::keeping_records<&Fandor::create_polyline_on_plane>(),
                   pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
                   pyb::arg("filled") = false, doc::create_polyline_on_plane);
-  cls.def_static(
-      "fuse_shapes",
-      [](typed<shape_name> a, typed<shape_name> b) {
-        return nimbal::py::shape_or_none(Fandor::fuse_shapes(shape_or_null(a), shape_or_null(b)));
-      },
-      pyb::arg("shape1"), pyb::arg("shape2"), doc::fuse_shapes);
-  cls.def_static(
-      "cut_shapes",
-      [](typed<shape_name> a, typed<shape_name> b) {
-        return nimbal::py::shape_or_none(Fandor::cut_shapes(shape_or_null(a), shape_or_null(b)));
-      },
-      pyb::arg("shape1"), pyb::arg("shape2"), doc::cut_shapes);
+  def_static(cls, "fuse_shapes", BooleanOfGiven{&Fandor::fuse_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
+             doc::fuse_shapes);
+  def_static(cls, "cut_shapes", BooleanOfGiven{&Fandor::cut_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
+             doc::cut_shapes);
   cls.def_static(
       "unify_same_domain",
       [](typed<shape_name> shape) -> typed<shape_name> {
-        const TopoDS_Shape in = shape_or_null(shape);
-        const TopoDS_Shape out = Fandor::unify_same_domain(in);
-        if (out.IsEqual(in)) return shape;  // unchanged or failed: the very input
-        return pyb::cast(out);
+        namespace convert = nimbal::py::convert;
+        auto out = Fandor::unify_same_domain(convert::value(shape, convert::tag<HostValue<TopoDS_Shape>>{}, "shape"));
+        return out ? pyb::cast(*out) : shape;  // unchanged or failed: the very input
       },
       pyb::arg("shape"), doc::unify_same_domain);
   cls.def("up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"),

@@ -335,6 +335,25 @@ TopoDS_Shape Fandor::unify_same_domain(const TopoDS_Shape& shape) {
   return shape;
 }
 
+namespace {
+TopoDS_Shape shape_or_null(const HostValue<TopoDS_Shape>& given) { return given.get().value_or(TopoDS_Shape()); }
+}  // namespace
+
+TopoDS_Shape Fandor::fuse_shapes(const HostValue<TopoDS_Shape>& shape1, const HostValue<TopoDS_Shape>& shape2) {
+  return fuse_shapes(shape_or_null(shape1), shape_or_null(shape2));
+}
+
+TopoDS_Shape Fandor::cut_shapes(const HostValue<TopoDS_Shape>& shape1, const HostValue<TopoDS_Shape>& shape2) {
+  return cut_shapes(shape_or_null(shape1), shape_or_null(shape2));
+}
+
+std::optional<TopoDS_Shape> Fandor::unify_same_domain(const HostValue<TopoDS_Shape>& shape) {
+  const TopoDS_Shape in = shape_or_null(shape);
+  TopoDS_Shape out = unify_same_domain(in);
+  if (out.IsEqual(in)) return std::nullopt;
+  return out;
+}
+
 Vec3 Fandor::up_vector_for_normal(double nx, double ny, double nz) const {
   Vec3 ref = std::fabs(nz) < 0.9 ? Vec3{0.0, 0.0, 1.0} : Vec3{0.0, 1.0, 0.0};
   const double dot = ref[0] * nx + ref[1] * ny + ref[2] * nz;
