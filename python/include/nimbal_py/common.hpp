@@ -292,17 +292,30 @@ inline double number(pyb::handle v, std::string_view what) {
   return d;
 }
 
+// The integer an __index__ value stands for; none beyond long long.
+inline std::optional<long long> index_value(pyb::handle v) {
+  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
+  if (!index) throw pyb::error_already_set();
+  int overflow = 0;
+  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+  if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
+  if (overflow) return std::nullopt;
+  return n;
+}
+
+// The index a float equals, as Python compares 1.0 equal to 1; none for a
+// fraction or one beyond 64 bits.
+inline std::optional<long long> whole_number(double d) {
+  if (std::isfinite(d) && d == std::floor(d) && std::abs(d) < 9e18) return static_cast<long long>(d);
+  return std::nullopt;
+}
+
 // An int or anything with __index__ (a bool only when `bools`); nullopt
 // for one beyond long long.
 inline std::optional<long long> integer(pyb::handle v, std::string_view what,
                                         std::string_view kind = "an integer", bool bools = false) {
   if ((!bools && PyBool_Check(v.ptr())) || !PyIndex_Check(v.ptr())) wrong_type(what, kind, v);
-  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
-  if (!index) throw pyb::error_already_set();
-  int overflow = 0;
-  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-  if (overflow) return std::nullopt;
-  return n;
+  return index_value(v);
 }
 
 // Indices to look up, from any iterable of integers. As Python compares
@@ -321,18 +334,11 @@ inline std::vector<long long> indices(pyb::handle v, std::string_view what) {
   while (PyObject* raw = PyIter_Next(iter.ptr())) {
     auto item = pyb::reinterpret_steal<pyb::object>(raw);
     if (PyFloat_Check(item.ptr())) {
-      const double d = PyFloat_AsDouble(item.ptr());
-      const bool whole = std::isfinite(d) && d == std::floor(d) && std::abs(d) < 9e18;
-      out.push_back(whole ? static_cast<long long>(d) : LLONG_MIN);
+      out.push_back(whole_number(PyFloat_AsDouble(item.ptr())).value_or(LLONG_MIN));
       continue;
     }
     if (!PyIndex_Check(item.ptr())) wrong_type(each, "an integer", item);
-    auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(item.ptr()));
-    if (!index) throw pyb::error_already_set();
-    int overflow = 0;
-    const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-    if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
-    out.push_back(overflow ? LLONG_MIN : n);
+    out.push_back(index_value(item).value_or(LLONG_MIN));
   }
   if (PyErr_Occurred()) throw pyb::error_already_set();
   return out;

@@ -102,13 +102,9 @@ inline double value(pyb::handle v, tag<double>, std::string_view what) {
 
 inline long long value(pyb::handle v, tag<long long>, std::string_view what) {
   if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) from_py::wrong_type(what, "an integer", v);
-  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
-  if (!index) throw pyb::error_already_set();
-  int overflow = 0;
-  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-  if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
-  if (overflow) throw nimbal::InvalidValue(std::string(what) + " is out of range");
-  return n;
+  const auto n = from_py::index_value(v);
+  if (!n) throw nimbal::InvalidValue(std::string(what) + " is out of range");
+  return *n;
 }
 
 inline int value(pyb::handle v, tag<int>, std::string_view what) {

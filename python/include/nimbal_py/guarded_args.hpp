@@ -18,7 +18,6 @@
 // tests it itself once the operation reaches it.
 #pragma once
 
-#include <cmath>
 #include <memory>
 #include <set>
 #include <string>
@@ -130,8 +129,7 @@ inline std::set<long long> value(pyb::handle indices, tag<std::set<long long>>, 
   for (pyb::handle item : indices) {
     if (PyObject_Hash(item.ptr()) == -1) throw pyb::error_already_set();
     if (PyFloat_Check(item.ptr())) {
-      double d = PyFloat_AS_DOUBLE(item.ptr());
-      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.insert(static_cast<long long>(d));
+      if (auto n = from_py::whole_number(PyFloat_AS_DOUBLE(item.ptr()))) out.insert(*n);
       continue;
     }
     if (!PyLong_Check(item.ptr())) continue;
