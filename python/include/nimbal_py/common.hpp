@@ -1,6 +1,8 @@
 // Included first by every binding source: the conversions that must be the
-// same in every extension module (points as tuples, enumeration members,
-// core errors), so each type converts one way everywhere.
+// same in every extension module, so each type converts one way everywhere.
+// In order: reading numbers and points, the type names signatures show, the
+// casters (points as tuples, enumeration members), the from_py converters,
+// and the core errors' translation.
 #pragma once
 
 #include <pybind11/pybind11.h>

@@ -222,7 +222,7 @@ std::shared_ptr<R> value(pyb::handle v, tag<std::shared_ptr<R>>, std::string_vie
   if constexpr (std::is_same_v<R, models::Quenby>) {
     return from_py::record(v, what);
   } else {
-    if (!pyb::isinstance<R>(v)) from_py::wrong_type(what, from_py::class_kind<R>(), v);
+    from_py::instance<R>(v, what);
     return v.cast<std::shared_ptr<R>>();
   }
 }
