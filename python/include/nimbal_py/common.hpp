@@ -1,12 +1,16 @@
 // Included first by every binding source: the conversions that must be the
-// same in every extension module (points as tuples, enumeration members,
-// core errors), so each type converts one way everywhere.
+// same in every extension module, so each type converts one way everywhere.
+// In order: reading numbers and points, the type names signatures show, the
+// casters (points as tuples, enumeration members), the from_py converters,
+// and the core errors' translation.
 #pragma once
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <array>
+#include <climits>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,70 +63,6 @@ bool as_point(pyb::handle obj, std::array<double, N>& out) {
   }
   return true;
 }
-
-// The converters of values that bindings take as plain objects, one per
-// kind of value (shapes in kernel.hpp, records in records.hpp). `what` names
-// the value in the message: an argument ("name"), or a duck-typed service's
-// answer ("create_box's result"). A wrong value raises WrongType
-// "<what> must be <kind>, not '<type>'".
-namespace from_py {
-
-[[noreturn]] inline void wrong_type(std::string_view what, std::string_view kind, pyb::handle got) {
-  throw nimbal::WrongType(std::string(what) + " must be " + std::string(kind) + ", not '" + type_name(got) + "'");
-}
-
-inline std::optional<std::string> text_or_none(pyb::handle v, std::string_view what) {
-  if (v.is_none()) return std::nullopt;
-  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str or None", v);
-  return v.cast<std::string>();
-}
-
-// The value's truth, as `if value:` tests it. Only the value's own __bool__
-// or __len__ can fail; its error goes on, with a note naming the value.
-inline bool truth(pyb::handle v, std::string_view what) {
-  const int r = PyObject_IsTrue(v.ptr());
-  if (r >= 0) return r == 1;
-  pyb::error_already_set e;
-  if (e.matches(PyExc_Exception)) {
-    try {
-      e.value().attr("add_note")("while testing the truth of " + std::string(what));
-    } catch (pyb::error_already_set&) {
-    }
-  }
-  throw e;
-}
-
-template <std::size_t N>
-std::array<double, N> point(pyb::handle v, std::string_view what) {
-  std::array<double, N> p{};
-  if (!as_point<N>(v, p))
-    wrong_type(what, N == 2 ? "a pair of numbers" : "a sequence of three numbers", v);
-  return p;
-}
-
-template <std::size_t N>
-std::vector<std::array<double, N>> points(pyb::handle v, std::string_view what) {
-  if (!PySequence_Check(v.ptr()) || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()))
-    wrong_type(what, N == 2 ? "a sequence of pairs of numbers" : "a sequence of triples of numbers", v);
-  std::vector<std::array<double, N>> out;
-  const std::string item = "each item of " + std::string(what);
-  for (pyb::handle p : v) out.push_back(point<N>(p, item));
-  return out;
-}
-
-// An (r, g, b) triple of numbers.
-inline std::array<double, 3> colour(pyb::handle v, std::string_view what) {
-  std::array<double, 3> c{};
-  if (!as_point<3>(v, c)) wrong_type(what, "an (r, g, b) triple of numbers", v);
-  return c;
-}
-
-// A member of E's `nimbal.enums` class; None and anything else are no
-// member, which the core answers by its own rule for "none given".
-template <class E>
-std::optional<E> member_or_none(pyb::handle v);
-
-}  // namespace from_py
 
 template <std::size_t N>
 pyb::tuple point_to_tuple(const std::array<double, N>& p) {
@@ -184,14 +124,10 @@ NIMBAL_PY_NAME(self_name, "typing.Self");
 NIMBAL_PY_NAME(mapping_name, "typing.Mapping[str, typing.Any]");
 NIMBAL_PY_NAME(shape_name, "nimbal.kernel.TopoDS_Shape");
 NIMBAL_PY_NAME(record_name, "nimbal.models.quenby.Quenby");
-NIMBAL_PY_NAME(record_or_none_name, "nimbal.models.quenby.Quenby | None");
-NIMBAL_PY_NAME(plane_record_name, "nimbal.models.quenby.PlaneProperties");
 NIMBAL_PY_NAME(shape_or_none_name, "nimbal.kernel.TopoDS_Shape | None");
 NIMBAL_PY_NAME(managed_name, "nimbal.managers.corvath.ManagedShape");
 NIMBAL_PY_NAME(managed_or_none_name, "nimbal.managers.corvath.ManagedShape | None");
 NIMBAL_PY_NAME(view_name, "nimbal.kernel.V3d_View");
-NIMBAL_PY_NAME(interactive_name, "nimbal.kernel.AIS_InteractiveObject");
-NIMBAL_PY_NAME(ais_shape_name, "nimbal.kernel.AIS_Shape");
 
 using str_or_none = typed<str_or_none_name>;
 
@@ -204,31 +140,9 @@ typed<Name> as_typed(const T& value) {
 using bool_arg = typed<bool_name>;
 using any_arg = typed<any_name>;
 using record_arg = typed<record_name>;
-using record_or_none = typed<record_or_none_name>;
 
 }  // namespace typing
 using namespace typing;
-
-// Core errors become the Python exceptions of the same names; registered
-// per module, so each module handles its own throws.
-inline void register_core_errors() {
-  pyb::register_local_exception_translator([](std::exception_ptr p) {
-    try {
-      if (p) std::rethrow_exception(p);
-    } catch (const nimbal::WrongType& e) {
-      PyErr_SetString(PyExc_TypeError, e.what());
-    } catch (const nimbal::InvalidValue& e) {
-      PyErr_SetString(PyExc_ValueError, e.what());
-    } catch (const nimbal::MissingMember& e) {
-      PyErr_SetString(PyExc_AttributeError, e.what());
-    } catch (const nimbal::NotFound& e) {
-      PyErr_SetString(PyExc_KeyError, e.what());
-    } catch (const nimbal::BrokenPrecondition& e) {
-      PyErr_SetString(PyExc_AssertionError, e.what());
-    } catch (const nimbal::OutOfRange& e) { PyErr_SetString(PyExc_IndexError, e.what());
-    }
-  });
-}
 
 }  // namespace nimbal::py
 
@@ -306,19 +220,105 @@ struct type_caster<std::vector<int>> : list_caster<std::vector<int>, int> {
 
 }  // namespace pybind11::detail
 
-namespace nimbal::py::from_py {
-template <class E>
-std::optional<E> member_or_none(pyb::handle v) {
-  pyb::detail::make_caster<E> c;
-  if (!c.load(v, false)) return std::nullopt;
-  return pyb::detail::cast_op<E>(c);
+namespace nimbal::py {
+
+// The converters of values that bindings take as plain objects, one per
+// kind of value (shapes in kernel.hpp, records in records.hpp). `what` names
+// the value in the message: an argument ("name"), or a duck-typed service's
+// answer ("create_box's result"). A wrong value raises WrongType
+// "<what> must be <kind>, not '<type>'".
+namespace from_py {
+
+[[noreturn]] inline void wrong_type(std::string_view what, std::string_view kind, pyb::handle got) {
+  throw nimbal::WrongType(std::string(what) + " must be " + std::string(kind) + ", not '" + type_name(got) + "'");
 }
-}  // namespace nimbal::py::from_py
 
-#include <climits>
-#include <cmath>
+// "a <Name>", the Python class name of the registered class T.
+template <class T>
+std::string class_kind() {
+  return "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__")));
+}
 
-namespace nimbal::py::from_py {
+// An instance of the bound class T (a subclass's too), refused as `kind`
+// says; by default named by its Python class name: "<what> must be a
+// CoreCorvath, not '<type>'".
+template <class T>
+T& instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
+  if (!pyb::isinstance<T>(v)) wrong_type(what, kind.empty() ? class_kind<T>() : std::string(kind), v);
+  return v.cast<T&>();
+}
+
+// ---- truth values ----
+
+// The value's truth, as `if value:` tests it. Only the value's own __bool__
+// or __len__ can fail; its error goes on, with a note naming the value.
+inline bool truth(pyb::handle v, std::string_view what) {
+  const int r = PyObject_IsTrue(v.ptr());
+  if (r >= 0) return r == 1;
+  pyb::error_already_set e;
+  if (e.matches(PyExc_Exception)) {
+    try {
+      e.value().attr("add_note")("while testing the truth of " + std::string(what));
+    } catch (pyb::error_already_set&) {
+    }
+  }
+  throw e;
+}
+
+// Strict readers for typed attributes, where Python's loose kinds would
+// hide a mistake: a bool is no number there, and only a bool or an int is a
+// truth value.
+inline bool boolean(pyb::handle v, std::string_view what) {
+  if (!PyLong_Check(v.ptr())) wrong_type(what, "a boolean", v);
+  return PyObject_IsTrue(v.ptr()) == 1;
+}
+
+// ---- text ----
+
+inline std::string text(pyb::handle v, std::string_view what) {
+  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str", v);
+  return v.cast<std::string>();
+}
+
+inline std::optional<std::string> text_or_none(pyb::handle v, std::string_view what) {
+  if (v.is_none()) return std::nullopt;
+  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str or None", v);
+  return v.cast<std::string>();
+}
+
+// ---- numbers ----
+
+inline double number(pyb::handle v, std::string_view what) {
+  double d = 0.0;
+  if (PyBool_Check(v.ptr()) || !as_double(v, d)) wrong_type(what, "a number", v);
+  return d;
+}
+
+// The integer an __index__ value stands for; none beyond long long.
+inline std::optional<long long> index_value(pyb::handle v) {
+  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
+  if (!index) throw pyb::error_already_set();
+  int overflow = 0;
+  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+  if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
+  if (overflow) return std::nullopt;
+  return n;
+}
+
+// The index a float equals, as Python compares 1.0 equal to 1; none for a
+// fraction or one beyond 64 bits.
+inline std::optional<long long> whole_number(double d) {
+  if (std::isfinite(d) && d == std::floor(d) && std::abs(d) < 9e18) return static_cast<long long>(d);
+  return std::nullopt;
+}
+
+// An int or anything with __index__ (a bool only when `bools`); nullopt
+// for one beyond long long.
+inline std::optional<long long> integer(pyb::handle v, std::string_view what,
+                                        std::string_view kind = "an integer", bool bools = false) {
+  if ((!bools && PyBool_Check(v.ptr())) || !PyIndex_Check(v.ptr())) wrong_type(what, kind, v);
+  return index_value(v);
+}
 
 // Indices to look up, from any iterable of integers. As Python compares
 // 1.0 equal to 1, a whole float is its integer; an item that equals no
@@ -336,31 +336,14 @@ inline std::vector<long long> indices(pyb::handle v, std::string_view what) {
   while (PyObject* raw = PyIter_Next(iter.ptr())) {
     auto item = pyb::reinterpret_steal<pyb::object>(raw);
     if (PyFloat_Check(item.ptr())) {
-      const double d = PyFloat_AsDouble(item.ptr());
-      const bool whole = std::isfinite(d) && d == std::floor(d) && std::abs(d) < 9e18;
-      out.push_back(whole ? static_cast<long long>(d) : LLONG_MIN);
+      out.push_back(whole_number(PyFloat_AsDouble(item.ptr())).value_or(LLONG_MIN));
       continue;
     }
     if (!PyIndex_Check(item.ptr())) wrong_type(each, "an integer", item);
-    auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(item.ptr()));
-    if (!index) throw pyb::error_already_set();
-    int overflow = 0;
-    const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-    if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
-    out.push_back(overflow ? LLONG_MIN : n);
+    out.push_back(index_value(item).value_or(LLONG_MIN));
   }
   if (PyErr_Occurred()) throw pyb::error_already_set();
   return out;
-}
-
-// An instance of the bound class T (a subclass's too), refused as `kind`
-// says; by default named by its Python class name: "<what> must be a
-// CoreCorvath, not '<type>'".
-template <class T>
-T& instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
-  if (!pyb::isinstance<T>(v))
-    wrong_type(what, kind.empty() ? "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))) : std::string(kind), v);
-  return v.cast<T&>();
 }
 
 // The numbers of any iterable, for an operation that unpacks them itself
@@ -391,41 +374,15 @@ inline std::vector<double> numbers(pyb::handle v, std::string_view what, std::si
   }
   return out;
 }
-// Strict readers for typed attributes, where Python's loose kinds would
-// hide a mistake: a bool is no number there, and only a bool or an int is a
-// truth value.
-inline std::string text(pyb::handle v, std::string_view what) {
-  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str", v);
-  return v.cast<std::string>();
-}
 
-inline double number(pyb::handle v, std::string_view what) {
-  double d = 0.0;
-  if (PyBool_Check(v.ptr()) || !as_double(v, d)) wrong_type(what, "a number", v);
-  return d;
-}
+// ---- points ----
 
-// An int or anything with __index__ (a bool only when `bools`); nullopt
-// for one beyond long long.
-inline std::optional<long long> integer(pyb::handle v, std::string_view what,
-                                        std::string_view kind = "an integer", bool bools = false) {
-  if ((!bools && PyBool_Check(v.ptr())) || !PyIndex_Check(v.ptr())) wrong_type(what, kind, v);
-  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
-  if (!index) throw pyb::error_already_set();
-  int overflow = 0;
-  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-  if (overflow) return std::nullopt;
-  return n;
-}
-
-inline bool boolean(pyb::handle v, std::string_view what) {
-  if (!PyLong_Check(v.ptr())) wrong_type(what, "a boolean", v);
-  return PyObject_IsTrue(v.ptr()) == 1;
-}
+template <std::size_t N>
+constexpr std::string_view point_kind = N == 2 ? "a pair of numbers" : "a sequence of three numbers";
 
 // A point, refused as `kind` says.
 template <std::size_t N>
-std::array<double, N> point(pyb::handle v, std::string_view what, std::string_view kind) {
+std::array<double, N> point(pyb::handle v, std::string_view what, std::string_view kind = point_kind<N>) {
   std::array<double, N> p{};
   if (!as_point<N>(v, p)) wrong_type(what, kind, v);
   return p;
@@ -441,10 +398,53 @@ std::vector<std::array<double, N>> points(pyb::handle v, std::string_view what, 
   return out;
 }
 
-}  // namespace nimbal::py::from_py
+template <std::size_t N>
+std::vector<std::array<double, N>> points(pyb::handle v, std::string_view what) {
+  return points<N>(v, what, N == 2 ? "a sequence of pairs of numbers" : "a sequence of triples of numbers",
+                   "each item of " + std::string(what), point_kind<N>);
+}
 
-// Small pieces of the Python object protocol that bindings share.
-namespace nimbal::py {
+// An (r, g, b) triple of numbers.
+inline std::array<double, 3> colour(pyb::handle v, std::string_view what) {
+  return point<3>(v, what, "an (r, g, b) triple of numbers");
+}
+
+// ---- enumerations ----
+
+// A member of E's `nimbal.enums` class; None and anything else are no
+// member, which the core answers by its own rule for "none given".
+template <class E>
+std::optional<E> member_or_none(pyb::handle v) {
+  pyb::detail::make_caster<E> c;
+  if (!c.load(v, false)) return std::nullopt;
+  return pyb::detail::cast_op<E>(c);
+}
+
+}  // namespace from_py
+
+// Core errors become the Python exceptions of the same names; registered
+// per module, so each module handles its own throws.
+inline void register_core_errors() {
+  pyb::register_local_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const nimbal::WrongType& e) {
+      PyErr_SetString(PyExc_TypeError, e.what());
+    } catch (const nimbal::InvalidValue& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    } catch (const nimbal::MissingMember& e) {
+      PyErr_SetString(PyExc_AttributeError, e.what());
+    } catch (const nimbal::NotFound& e) {
+      PyErr_SetString(PyExc_KeyError, e.what());
+    } catch (const nimbal::BrokenPrecondition& e) {
+      PyErr_SetString(PyExc_AssertionError, e.what());
+    } catch (const nimbal::OutOfRange& e) {
+      PyErr_SetString(PyExc_IndexError, e.what());
+    }
+  });
+}
+
+// ---- small pieces of the Python object protocol ----
 
 // The answer of a comparison that leaves the other operand to decide.
 inline pyb::object not_implemented() { return pyb::reinterpret_borrow<pyb::object>(Py_NotImplemented); }

@@ -1,13 +1,14 @@
-// Bindings as definitions: a core function bound through `converted` takes
-// every argument as a plain object and converts it by the C++ parameter's
-// type, with the converters of common.hpp, kernel.hpp and records.hpp, each
-// named by its pyb::arg for the message. Signatures and stubs show the
-// Python type each conversion accepts.
+// Bindings as definitions: a core function bound through `def` takes every
+// argument as a plain object and converts it by the C++ parameter's type,
+// with the converters of common.hpp, kernel.hpp and records.hpp, each named
+// by its pyb::arg for the message. Signatures and stubs show the Python
+// type each conversion accepts.
 //
 //   def(c, "create_shape", &Core::create_shape, doc::create_shape,
 //       pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("name") = pyb::none());
 //
-// A member function's self is its class; a lambda's first parameter is self
+// A member function's self is its class (const or not, with or without
+// parameters); a lambda's or a plain function's first parameter is self
 // when it is defined on a class (`def`), and there is none for a module
 // function (`def_function`).
 #pragma once
@@ -27,41 +28,71 @@
 
 #include <Standard_Handle.hxx>
 
+#include "nimbal/host_value.hpp"
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/records.hpp"
 
 namespace nimbal::py {
 
-// A pixel coordinate: any real number, truncated toward zero as the
-// kernel's integer pixels need.
-struct Pixel {
-  int value = 0;
-  operator int() const { return value; }
+// ---- parameter types of the face's own ----
+
+// A kernel shape parameter that None is not: the operation reports a
+// missing shape as a wrong argument (a plain TopoDS_Shape takes None as
+// the null shape).
+struct KernelShape : TopoDS_Shape {
+  KernelShape() = default;
+  KernelShape(TopoDS_Shape s) : TopoDS_Shape(std::move(s)) {}
 };
 
-// An id to look up: text, or a value that is no table's key (the lookup
-// finds nothing). One that cannot be a key at all is an error, as it is
-// for a dictionary.
-struct Id {
-  std::optional<std::string> text;
-  explicit operator bool() const { return text.has_value(); }
-  const std::string& operator*() const { return *text; }
+// A host value read where it arrives, for a core operation that tests its
+// kind only when it reaches it, perhaps with the interpreter lock released:
+// whether it is None, its value when it is a T, its type's name; `object`
+// is the value itself, for an answer that must be that very object.
+template <class T>
+class GivenValue final : public nimbal::HostValue<T> {
+ public:
+  GivenValue(pyb::handle v, std::optional<T> value)
+      : nimbal::HostValue<T>(std::make_shared<Read>(v.is_none(), std::move(value), nimbal::py::type_name(v))),
+        object(pyb::reinterpret_borrow<pyb::object>(v)) {}
+  pyb::object object;
+
+ private:
+  // Everything the core may ask, read while the lock is held.
+  struct Read final : nimbal::HostValue<T>::Source {
+    Read(bool none, std::optional<T> value, std::string type)
+        : none_(none), value_(std::move(value)), type_(std::move(type)) {}
+    bool is_none() const override { return none_; }
+    std::optional<T> get() const override { return value_; }
+    std::string type_name() const override { return type_; }
+    bool none_;
+    std::optional<T> value_;
+    std::string type_;
+  };
 };
 
 namespace convert {
 
+// Points read as `points` reads them, which signatures show as a list (as
+// pybind11's own caster names them).
+template <std::size_t N>
+struct PointList : std::vector<std::array<double, N>> {};
+
+// A record the core takes by reference, as the caller's own object rather
+// than a copy: an override handed it back (passed_record) sees the very
+// Python object the caller passed.
+template <class R>
+struct record_ref {
+  const R* record = nullptr;
+  operator const R&() const { return *record; }  // NOLINT: implicit on purpose
+};
+
+// ---- converters: value(object, tag<T>, what) reads a T ----
+
 template <class T>
 struct tag {};
 
-template <class T>
-struct is_shared_ptr : std::false_type {};
-template <class T>
-struct is_shared_ptr<std::shared_ptr<T>> : std::true_type {};
-template <class T>
-struct is_optional : std::false_type {};
-template <class T>
-struct is_optional<std::optional<T>> : std::true_type {};
+// numbers
 
 inline double value(pyb::handle v, tag<double>, std::string_view what) {
   double d = 0.0;
@@ -69,23 +100,11 @@ inline double value(pyb::handle v, tag<double>, std::string_view what) {
   return d;
 }
 
-inline Pixel value(pyb::handle v, tag<Pixel>, std::string_view what) {
-  const double d = value(v, tag<double>{}, what);
-  if (!std::isfinite(d)) throw nimbal::InvalidValue(std::string(what) + " must be finite");
-  const double t = std::trunc(d);
-  if (t < INT_MIN || t > INT_MAX) throw nimbal::InvalidValue(std::string(what) + " is out of range");
-  return Pixel{static_cast<int>(t)};
-}
-
 inline long long value(pyb::handle v, tag<long long>, std::string_view what) {
   if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) from_py::wrong_type(what, "an integer", v);
-  auto index = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
-  if (!index) throw pyb::error_already_set();
-  int overflow = 0;
-  const long long n = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-  if (n == -1 && PyErr_Occurred()) throw pyb::error_already_set();
-  if (overflow) throw nimbal::InvalidValue(std::string(what) + " is out of range");
-  return n;
+  const auto n = from_py::index_value(v);
+  if (!n) throw nimbal::InvalidValue(std::string(what) + " is out of range");
+  return *n;
 }
 
 inline int value(pyb::handle v, tag<int>, std::string_view what) {
@@ -94,26 +113,50 @@ inline int value(pyb::handle v, tag<int>, std::string_view what) {
   return static_cast<int>(n);
 }
 
+// A pixel coordinate: any real number, truncated toward zero.
+inline nimbal::Pixel value(pyb::handle v, tag<nimbal::Pixel>, std::string_view what) {
+  const double d = value(v, tag<double>{}, what);
+  if (!std::isfinite(d)) throw nimbal::InvalidValue(std::string(what) + " must be finite");
+  const double t = std::trunc(d);
+  if (t < INT_MIN || t > INT_MAX) throw nimbal::InvalidValue(std::string(what) + " is out of range");
+  return nimbal::Pixel{static_cast<int>(t)};
+}
+
+inline std::vector<long long> value(pyb::handle v, tag<std::vector<long long>>, std::string_view what) {
+  return from_py::indices(v, what);
+}
+
 inline bool value(pyb::handle v, tag<bool>, std::string_view what) { return from_py::truth(v, what); }
 
-inline std::string value(pyb::handle v, tag<std::string>, std::string_view what) {
-  if (!PyUnicode_Check(v.ptr())) from_py::wrong_type(what, "a str", v);
-  return v.cast<std::string>();
-}
+// text and ids
+
+inline std::string value(pyb::handle v, tag<std::string>, std::string_view what) { return from_py::text(v, what); }
 
 inline std::optional<std::string> value(pyb::handle v, tag<std::optional<std::string>>, std::string_view what) {
   return from_py::text_or_none(v, what);
 }
 
-inline Id value(pyb::handle v, tag<Id>, std::string_view) {
-  if (PyUnicode_Check(v.ptr())) return Id{v.cast<std::string>()};
+// An id to look up: text, or a value that is no table's key (the lookup
+// finds nothing). One that cannot be a key at all is an error, as it is
+// for a dictionary.
+inline nimbal::HostId value(pyb::handle v, tag<nimbal::HostId>, std::string_view) {
+  if (PyUnicode_Check(v.ptr())) return {v.cast<std::string>()};
   if (PyObject_Hash(v.ptr()) == -1) throw pyb::error_already_set();
-  return Id{};
+  return {};
+}
+
+// The ids among any iterable.
+inline std::vector<nimbal::HostId> value(pyb::handle v, tag<std::vector<nimbal::HostId>>, std::string_view what) {
+  std::vector<nimbal::HostId> ids;
+  for (pyb::handle item : v) ids.push_back(value(item, tag<nimbal::HostId>{}, what));
+  return ids;
 }
 
 inline pyb::object value(pyb::handle v, tag<pyb::object>, std::string_view) {
   return pyb::reinterpret_borrow<pyb::object>(v);
 }
+
+// points
 
 template <std::size_t N>
 std::array<double, N> value(pyb::handle v, tag<std::array<double, N>>, std::string_view what) {
@@ -126,14 +169,52 @@ std::vector<std::array<double, N>> value(pyb::handle v, tag<std::vector<std::arr
   return from_py::points<N>(v, what);
 }
 
+template <std::size_t N>
+PointList<N> value(pyb::handle v, tag<PointList<N>>, std::string_view what) {
+  return {from_py::points<N>(v, what)};
+}
+
+// shapes
+
 // None is the null shape; the core refuses it where it needs a shape.
 inline TopoDS_Shape value(pyb::handle v, tag<TopoDS_Shape>, std::string_view what) {
   return from_py::shape_or_null(v, what);
 }
 
+inline KernelShape value(pyb::handle v, tag<KernelShape>, std::string_view what) { return from_py::shape(v, what); }
+
 inline std::vector<TopoDS_Shape> value(pyb::handle v, tag<std::vector<TopoDS_Shape>>, std::string_view what) {
   return from_py::shapes(v, what);
 }
+
+// None, or shapes as `shapes` reads them.
+inline std::optional<std::vector<TopoDS_Shape>> value(pyb::handle v, tag<std::optional<std::vector<TopoDS_Shape>>>,
+                                                      std::string_view what) {
+  if (v.is_none()) return std::nullopt;
+  return from_py::shapes(v, what);
+}
+
+// Kernel objects: None is the null handle (the operation refuses it itself).
+template <class T>
+opencascade::handle<T> value(pyb::handle v, tag<opencascade::handle<T>>, std::string_view what) {
+  if (v.is_none()) return {};
+  if (!pyb::isinstance<T>(v)) from_py::wrong_type(what, from_py::class_kind<T>() + " or None", v);
+  return v.cast<opencascade::handle<T>>();
+}
+
+// host values read at once
+
+inline GivenValue<double> value(pyb::handle v, tag<GivenValue<double>>, std::string_view) {
+  double d = 0.0;
+  return GivenValue<double>(v, as_double(v, d) ? std::optional<double>(d) : std::nullopt);
+}
+
+inline GivenValue<TopoDS_Shape> value(pyb::handle v, tag<GivenValue<TopoDS_Shape>>, std::string_view) {
+  return GivenValue<TopoDS_Shape>(
+      v, pyb::isinstance<TopoDS_Shape>(v) ? std::optional<TopoDS_Shape>(v.cast<TopoDS_Shape>()) : std::nullopt);
+}
+
+// records
 
 // A record of type R (the base record type takes any).
 template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
@@ -141,26 +222,25 @@ std::shared_ptr<R> value(pyb::handle v, tag<std::shared_ptr<R>>, std::string_vie
   if constexpr (std::is_same_v<R, models::Quenby>) {
     return from_py::record(v, what);
   } else {
-    if (!pyb::isinstance<R>(v))
-      from_py::wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<R>().attr("__name__"))), v);
+    from_py::instance<R>(v, what);
     return v.cast<std::shared_ptr<R>>();
   }
 }
 
-// Kernel objects: None is the null handle (the operation refuses it itself).
-template <class T>
-opencascade::handle<T> value(pyb::handle v, tag<opencascade::handle<T>>, std::string_view what) {
-  if (v.is_none()) return {};
-  if (!pyb::isinstance<T>(v))
-    from_py::wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__"))) + " or None", v);
-  return v.cast<opencascade::handle<T>>();
+template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
+record_ref<R> value(pyb::handle v, tag<record_ref<R>>, std::string_view what) {
+  return {&from_py::instance<R>(v, what)};
 }
+
+// enumerations
 
 // An enumeration member, or None (anything else is no member either).
 template <class E, class = std::enable_if_t<std::is_enum_v<E>>>
 std::optional<E> value(pyb::handle v, tag<std::optional<E>>, std::string_view) {
   return from_py::member_or_none<E>(v);
 }
+
+// everything else
 
 // "a <name>" for a value of type T. A class registered with pybind11 has a
 // placeholder for its caster's name, filled in only in signatures: its
@@ -174,7 +254,7 @@ std::string kind_of() {
   return "a " + pyb::type_id<T>();
 }
 
-// Everything else through its registered caster.
+// Through its registered caster.
 template <class T>
 T value(pyb::handle v, tag<T>, std::string_view what) {
   try {
@@ -184,38 +264,63 @@ T value(pyb::handle v, tag<T>, std::string_view what) {
   }
 }
 
-// The Python type signatures and stubs show for a parameter of C++ type A,
-// and for a result of type R.
+// ---- the Python types signatures and stubs show ----
+
+// For a parameter of C++ type A.
 template <class A, class = void>
 struct arg_name {
   static constexpr auto name = pyb::detail::make_caster<A>::name;
 };
 template <>
-struct arg_name<Pixel> : typing::float_name {};
+struct arg_name<nimbal::Pixel> : typing::float_name {};
 template <>
-struct arg_name<Id> : typing::str_name {};
+struct arg_name<nimbal::HostId> : typing::str_name {};
+template <>
+struct arg_name<std::vector<nimbal::HostId>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[str]");
+};
 template <>
 struct arg_name<pyb::object> : typing::any_name {};
 template <>
 struct arg_name<bool> : typing::bool_name {};
 template <>
-struct arg_name<TopoDS_Shape> : typing::shape_or_none_name {};
-template <>
-struct arg_name<std::vector<TopoDS_Shape>> {
-  static constexpr auto name = pyb::detail::const_name("typing.Iterable[nimbal.kernel.TopoDS_Shape]");
+struct arg_name<std::vector<long long>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
 };
 template <std::size_t N>
 struct arg_name<std::vector<std::array<double, N>>> {
   static constexpr auto name = pyb::detail::const_name("typing.Sequence[") +
                                pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
 };
+template <std::size_t N>
+struct arg_name<PointList<N>> {
+  static constexpr auto name = pyb::detail::const_name("list[") +
+                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
+};
+template <>
+struct arg_name<TopoDS_Shape> : typing::shape_or_none_name {};
+template <>
+struct arg_name<KernelShape> : typing::shape_name {};
+template <>
+struct arg_name<std::vector<TopoDS_Shape>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[nimbal.kernel.TopoDS_Shape]");
+};
 template <class T>
 struct arg_name<opencascade::handle<T>> : typing::class_or_none<T> {};
+template <>
+struct arg_name<GivenValue<double>> : typing::float_name {};
+template <>
+struct arg_name<GivenValue<TopoDS_Shape>> : typing::shape_name {};
+template <class R>
+struct arg_name<record_ref<R>> {
+  static constexpr auto name = pyb::detail::make_caster<R>::name;
+};
 template <class E>
 struct arg_name<std::optional<E>, std::enable_if_t<std::is_enum_v<E>>> {
   static constexpr auto name = pyb::detail::make_caster<E>::name + pyb::detail::const_name(" | None");
 };
 
+// For a result of type R.
 template <class R>
 struct result_name {
   static constexpr auto name = pyb::detail::make_caster<R>::name;
@@ -229,7 +334,8 @@ struct result_name<void> {
   static constexpr auto name = pyb::detail::const_name("None");
 };
 
-// A C++ result as Python sees it: a null shape or pointer is None.
+// A C++ result as Python sees it: a null shape or pointer is None (a typed
+// Python object passes as it is: typing::result).
 template <class R>
 pyb::object result(R&& r) {
   if constexpr (std::is_same_v<std::decay_t<R>, TopoDS_Shape>) {
@@ -239,34 +345,35 @@ pyb::object result(R&& r) {
   }
 }
 
-// What a callable is: its result, its self (void for none) and its parameters.
-template <class F, bool WithSelf>
-struct traits : traits<decltype(&F::operator()), WithSelf> {};
-template <class R, class C, class... A, bool W>
-struct traits<R (C::*)(A...), W> {
-  using ret = R;
-  using self = C&;
-  using args = std::tuple<std::decay_t<A>...>;
-  static constexpr bool member = true;
-};
-template <class R, class C, class... A, bool W>
-struct traits<R (C::*)(A...) const, W> : traits<R (C::*)(A...), W> {
-  using self = const C&;
-};
-template <class R, class L, class S, class... A>
-struct traits<R (L::*)(S, A...) const, true> {
+// ---- definitions ----
+
+// What a callable is: its result, its self (void for none) and its
+// parameters. A member function's self is its class; a callable object's
+// (a lambda's) or a plain function's is its first parameter when WithSelf.
+template <class R, class S, class... A>
+struct signature {
   using ret = R;
   using self = S;
   using args = std::tuple<std::decay_t<A>...>;
-  static constexpr bool member = false;
 };
+
+template <class M, bool WithSelf>
+struct call_operator;
+template <class R, class L, class S, class... A>
+struct call_operator<R (L::*)(S, A...) const, true> : signature<R, S, A...> {};
 template <class R, class L, class... A>
-struct traits<R (L::*)(A...) const, false> {
-  using ret = R;
-  using self = void;
-  using args = std::tuple<std::decay_t<A>...>;
-  static constexpr bool member = false;
-};
+struct call_operator<R (L::*)(A...) const, false> : signature<R, void, A...> {};
+
+template <class F, bool WithSelf>
+struct traits : call_operator<decltype(&F::operator()), WithSelf> {};
+template <class R, class C, class... A, bool W>
+struct traits<R (C::*)(A...), W> : signature<R, C&, A...> {};
+template <class R, class C, class... A, bool W>
+struct traits<R (C::*)(A...) const, W> : signature<R, const C&, A...> {};
+template <class R, class... A>
+struct traits<R (*)(A...), false> : signature<R, void, A...> {};
+template <class R, class S, class... A>
+struct traits<R (*)(S, A...), true> : signature<R, S, A...> {};
 
 // The names of the pyb::arg items among a definition's extras, in order.
 template <std::size_t N, class... Extra>
@@ -318,7 +425,38 @@ struct rethrow {
   }
 };
 
+// A const member whose record parameters are taken as record_ref.
+template <class A, class = void>
+struct by_record_ref {
+  using type = A;
+};
+template <class R>
+struct by_record_ref<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> {
+  using type = record_ref<R>;
+};
+
+template <class M>
+struct keeping_records_of;
+template <class R, class C, class... A>
+struct keeping_records_of<R (C::*)(A...) const> {
+  template <R (C::*F)(A...) const>
+  static auto make() {
+    return [](const C& self, typename by_record_ref<A>::type... a) -> R { return (self.*F)(a...); };
+  }
+};
+
 }  // namespace convert
+
+namespace typing {
+
+// A definition's result that is already a Python object passes as it is
+// (found from convert::wrap by argument-dependent lookup).
+template <class Name>
+pyb::object result(typed<Name>&& r) {
+  return std::move(r);
+}
+
+}  // namespace typing
 
 // Defines method `name` of `cls` as `f` with converted arguments.
 template <class Cls, class F, class... Extra>
@@ -343,194 +481,11 @@ pyb::module_& def_function(pyb::module_& m, const char* name, F f, const Extra&.
     return f(std::forward<decltype(a)>(a)...);
   };
   return m.def(name,
-               convert::wrap<void, typename T::ret, convert::result_name<typename T::ret>>(std::move(free), convert::arg_names<n>(extra...),
-                                                    convert::rethrow{}, static_cast<Args*>(nullptr),
-                                                    std::make_index_sequence<n>{}),
+               convert::wrap<void, typename T::ret, convert::result_name<typename T::ret>>(
+                   std::move(free), convert::arg_names<n>(extra...), convert::rethrow{}, static_cast<Args*>(nullptr),
+                   std::make_index_sequence<n>{}),
                extra...);
 }
-
-}  // namespace nimbal::py
-
-namespace nimbal::py {
-
-// A kernel shape parameter that None is not: the operation reports a
-// missing shape as a wrong argument (a plain TopoDS_Shape takes None as
-// the null shape).
-struct KernelShape : TopoDS_Shape {
-  KernelShape() = default;
-  KernelShape(TopoDS_Shape s) : TopoDS_Shape(std::move(s)) {}
-};
-
-namespace convert {
-
-inline KernelShape value(pyb::handle v, tag<KernelShape>, std::string_view what) { return from_py::shape(v, what); }
-
-inline std::vector<long long> value(pyb::handle v, tag<std::vector<long long>>, std::string_view what) {
-  return from_py::indices(v, what);
-}
-
-template <>
-struct arg_name<KernelShape> : typing::shape_name {};
-template <>
-struct arg_name<std::vector<long long>> {
-  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
-};
-
-}  // namespace convert
-}  // namespace nimbal::py
-
-#include "nimbal/host_value.hpp"
-
-namespace nimbal::py {
-
-// A host value read where it arrives, for a core operation that tests its
-// kind only when it reaches it, perhaps with the interpreter lock released:
-// whether it is None, its value when it is a T, its type's name; `object`
-// is the value itself, for an answer that must be that very object.
-template <class T>
-class GivenValue final : public nimbal::HostValue<T> {
- public:
-  GivenValue(pyb::handle v, std::optional<T> value)
-      : nimbal::HostValue<T>(std::make_shared<Read>(v.is_none(), std::move(value), nimbal::py::type_name(v))),
-        object(pyb::reinterpret_borrow<pyb::object>(v)) {}
-  pyb::object object;
-
- private:
-  // Everything the core may ask, read while the lock is held.
-  struct Read final : nimbal::HostValue<T>::Source {
-    Read(bool none, std::optional<T> value, std::string type)
-        : none_(none), value_(std::move(value)), type_(std::move(type)) {}
-    bool is_none() const override { return none_; }
-    std::optional<T> get() const override { return value_; }
-    std::string type_name() const override { return type_; }
-    bool none_;
-    std::optional<T> value_;
-    std::string type_;
-  };
-};
-
-namespace convert {
-
-inline GivenValue<double> value(pyb::handle v, tag<GivenValue<double>>, std::string_view) {
-  double d = 0.0;
-  return GivenValue<double>(v, as_double(v, d) ? std::optional<double>(d) : std::nullopt);
-}
-
-inline GivenValue<TopoDS_Shape> value(pyb::handle v, tag<GivenValue<TopoDS_Shape>>, std::string_view) {
-  return GivenValue<TopoDS_Shape>(
-      v, pyb::isinstance<TopoDS_Shape>(v) ? std::optional<TopoDS_Shape>(v.cast<TopoDS_Shape>()) : std::nullopt);
-}
-
-// None, or shapes as `shapes` reads them.
-inline std::optional<std::vector<TopoDS_Shape>> value(pyb::handle v, tag<std::optional<std::vector<TopoDS_Shape>>>,
-                                                      std::string_view what) {
-  if (v.is_none()) return std::nullopt;
-  return from_py::shapes(v, what);
-}
-
-template <>
-struct arg_name<GivenValue<double>> : typing::float_name {};
-template <>
-struct arg_name<GivenValue<TopoDS_Shape>> : typing::shape_name {};
-
-}  // namespace convert
-}  // namespace nimbal::py
-
-namespace nimbal::py::convert {
-
-// A plain function as a definition: with a self, its first parameter.
-template <class R, class... A>
-struct traits<R (*)(A...), false> {
-  using ret = R;
-  using self = void;
-  using args = std::tuple<std::decay_t<A>...>;
-  static constexpr bool member = false;
-};
-template <class R, class S, class... A>
-struct traits<R (*)(S, A...), true> {
-  using ret = R;
-  using self = S;
-  using args = std::tuple<std::decay_t<A>...>;
-  static constexpr bool member = false;
-};
-
-}  // namespace nimbal::py::convert
-
-namespace nimbal::py::typing {
-
-// A definition's result that is already a Python object passes as it is
-// (found from convert::wrap by argument-dependent lookup).
-template <class Name>
-pyb::object result(typed<Name>&& r) {
-  return std::move(r);
-}
-
-}  // namespace nimbal::py::typing
-
-namespace nimbal::py::convert {
-
-// Points read as `points` reads them, which signatures show as a list (as
-// pybind11's own caster names them).
-template <std::size_t N>
-struct PointList : std::vector<std::array<double, N>> {};
-
-template <std::size_t N>
-PointList<N> value(pyb::handle v, tag<PointList<N>>, std::string_view what) {
-  return {from_py::points<N>(v, what)};
-}
-
-template <std::size_t N>
-struct arg_name<PointList<N>> {
-  static constexpr auto name = pyb::detail::const_name("list[") +
-                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
-};
-
-}  // namespace nimbal::py::convert
-
-namespace nimbal::py {
-namespace convert {
-
-// A record the core takes by reference, as the caller's own object rather
-// than a copy: an override handed it back (passed_record) sees the very
-// Python object the caller passed.
-template <class R>
-struct record_ref {
-  const R* record = nullptr;
-  operator const R&() const { return *record; }  // NOLINT: implicit on purpose
-};
-
-template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
-record_ref<R> value(pyb::handle v, tag<record_ref<R>>, std::string_view what) {
-  if (!pyb::isinstance<R>(v))
-    from_py::wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<R>().attr("__name__"))), v);
-  return {&v.cast<const R&>()};
-}
-
-template <class R>
-struct arg_name<record_ref<R>> {
-  static constexpr auto name = pyb::detail::make_caster<R>::name;
-};
-
-template <class A, class = void>
-struct by_record_ref {
-  using type = A;
-};
-template <class R>
-struct by_record_ref<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> {
-  using type = record_ref<R>;
-};
-
-template <class M>
-struct keeping_records_of;
-template <class R, class C, class... A>
-struct keeping_records_of<R (C::*)(A...) const> {
-  template <R (C::*F)(A...) const>
-  static auto make() {
-    return [](const C& self, typename by_record_ref<A>::type... a) -> R { return (self.*F)(a...); };
-  }
-};
-
-}  // namespace convert
 
 // Const member function F for def(), its record parameters taken as the
 // caller's own objects (see record_ref).

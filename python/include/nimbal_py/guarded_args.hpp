@@ -18,7 +18,6 @@
 // tests it itself once the operation reaches it.
 #pragma once
 
-#include <cmath>
 #include <memory>
 #include <set>
 #include <string>
@@ -121,21 +120,6 @@ nimbal::HostValue<T> value(pyb::handle v, tag<nimbal::HostValue<T>>, std::string
   return host_value<T>(v);
 }
 
-inline nimbal::HostId value(pyb::handle v, tag<nimbal::HostId>, std::string_view what) {
-  return {value(v, tag<Id>{}, what).text};
-}
-
-// The ids among any iterable.
-inline std::vector<nimbal::HostId> value(pyb::handle v, tag<std::vector<nimbal::HostId>>, std::string_view what) {
-  std::vector<nimbal::HostId> ids;
-  for (pyb::handle item : v) ids.push_back(value(item, tag<nimbal::HostId>{}, what));
-  return ids;
-}
-
-inline nimbal::Pixel value(pyb::handle v, tag<nimbal::Pixel>, std::string_view what) {
-  return {value(v, tag<Pixel>{}, what).value};
-}
-
 // Indices read as a set, as the host would: a false value (None, an empty
 // list) is empty; unhashable entries raise TypeError; whole numbers (also
 // 2.0 or True) are indices; any other value equals no index.
@@ -145,8 +129,7 @@ inline std::set<long long> value(pyb::handle indices, tag<std::set<long long>>, 
   for (pyb::handle item : indices) {
     if (PyObject_Hash(item.ptr()) == -1) throw pyb::error_already_set();
     if (PyFloat_Check(item.ptr())) {
-      double d = PyFloat_AS_DOUBLE(item.ptr());
-      if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e18) out.insert(static_cast<long long>(d));
+      if (auto n = from_py::whole_number(PyFloat_AS_DOUBLE(item.ptr()))) out.insert(*n);
       continue;
     }
     if (!PyLong_Check(item.ptr())) continue;
@@ -184,14 +167,6 @@ struct arg_name<nimbal::HostValue<T>> {
 // The view service's lookup takes None too.
 template <>
 struct arg_name<nimbal::HostValue<Handle(AIS_Shape)>> : typing::class_or_none<AIS_Shape> {};
-template <>
-struct arg_name<nimbal::HostId> : typing::str_name {};
-template <>
-struct arg_name<std::vector<nimbal::HostId>> {
-  static constexpr auto name = pyb::detail::const_name("typing.Iterable[str]");
-};
-template <>
-struct arg_name<nimbal::Pixel> : typing::float_name {};
 template <>
 struct arg_name<std::set<long long>> {
   static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");

@@ -5,6 +5,12 @@
 
 #include "nimbal_py/common.hpp"
 
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include <Standard_Handle.hxx>
@@ -18,6 +24,9 @@
 #include <TopoDS_Solid.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <TopoDS_Wire.hxx>
+#include <gp_Dir.hxx>
+#include <gp_Pnt.hxx>
+#include <gp_XYZ.hxx>
 
 PYBIND11_DECLARE_HOLDER_TYPE(T, opencascade::handle<T>, true);
 
@@ -89,21 +98,7 @@ inline typed<shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {
   return pyb::cast(s);
 }
 
-}  // namespace nimbal::py
-
 // ---- kernel answers as Python sees them ----
-
-#include <cstddef>
-#include <functional>
-#include <tuple>
-#include <type_traits>
-#include <utility>
-
-#include <gp_Dir.hxx>
-#include <gp_Pnt.hxx>
-#include <gp_XYZ.hxx>
-
-namespace nimbal::py {
 
 namespace to_py {
 
@@ -174,13 +169,7 @@ std::size_t object_hash(const T& a) {
   return std::hash<const void*>()(&a);
 }
 
-}  // namespace nimbal::py
-
 // ---- the kernel's enumerations ----
-
-#include <initializer_list>
-
-namespace nimbal::py {
 
 // A kernel enumeration under `scope` (a module or a class), its members
 // listed in order and exported beside it as the kernel names them.

@@ -24,24 +24,15 @@ inline std::shared_ptr<models::Quenby> record_or_null(pyb::handle v, std::string
   return v.cast<std::shared_ptr<models::Quenby>>();
 }
 
-}  // namespace from_py
-
-namespace from_py {
-
 // A record of class R, or None for no record (a null pointer).
 template <class R>
 std::shared_ptr<R> record_or_null_of(pyb::handle v, std::string_view what) {
   if (v.is_none()) return nullptr;
-  if (!pyb::isinstance<R>(v))
-    wrong_type(what, "a " + std::string(pyb::str(pyb::type::of<R>().attr("__name__"))) + " or None", v);
+  if (!pyb::isinstance<R>(v)) wrong_type(what, class_kind<R>() + " or None", v);
   return std::static_pointer_cast<R>(v.cast<std::shared_ptr<models::Quenby>>());
 }
 
 }  // namespace from_py
-
-}  // namespace nimbal::py
-
-namespace nimbal::py {
 
 // A record the caller passed in, handed back to Python (to an override, say)
 // as its existing object rather than a copy.
@@ -49,10 +40,6 @@ template <class R>
 pyb::object passed_record(const R& record) {
   return pyb::cast(&record, pyb::return_value_policy::reference);
 }
-
-}  // namespace nimbal::py
-
-namespace nimbal::py {
 
 // Python's own repr of a float and of a str, for the core's text forms.
 inline const models::TextStyle& text_style() {

@@ -149,11 +149,8 @@ PYBIND11_MODULE(lumbra, m) {
              self.attr("select_shapes")(std::vector<pyb::object>{shape_id});
            },
            pyb::arg("shape_id"), doc::select_shape);
-  // A lambda: the shared definitions take a const member's first parameter for self.
-  nimbal::py::def(
-      cls, "get_shape_id_for_ais_shape",
-      [](const Lumbra& l, const nimbal::HostValue<Handle(AIS_Shape)>& a) { return l.get_shape_id_for_ais_shape(a); },
-      pyb::arg("ais_shape"), doc::get_shape_id_for_ais_shape);
+  nimbal::py::def(cls, "get_shape_id_for_ais_shape", &Lumbra::get_shape_id_for_ais_shape, pyb::arg("ais_shape"),
+                  doc::get_shape_id_for_ais_shape);
   cls.def("get_shape_count", &Lumbra::get_shape_count, doc::get_shape_count)
       // navigation, accessors, background, transparency
       .def("start_rotation", guarded_args(LOGGER, "Error starting rotation: ", &Lumbra::start_rotation),
