@@ -471,20 +471,31 @@ Cls& def(Cls& cls, const char* name, F f, const Extra&... extra) {
                  extra...);
 }
 
-// Defines module function `name` as `f` with converted arguments.
+namespace convert {
+// A free callable `f` with converted arguments, named by `extra`'s pyb::args.
 template <class F, class... Extra>
-pyb::module_& def_function(pyb::module_& m, const char* name, F f, const Extra&... extra) {
-  using T = convert::traits<F, false>;
+auto converted(F f, const Extra&... extra) {
+  using T = traits<F, false>;
   using Args = typename T::args;
   constexpr std::size_t n = std::tuple_size_v<Args>;
   auto free = [f = std::move(f)](std::nullptr_t, auto&&... a) -> decltype(auto) {
     return f(std::forward<decltype(a)>(a)...);
   };
-  return m.def(name,
-               convert::wrap<void, typename T::ret, convert::result_name<typename T::ret>>(
-                   std::move(free), convert::arg_names<n>(extra...), convert::rethrow{}, static_cast<Args*>(nullptr),
-                   std::make_index_sequence<n>{}),
-               extra...);
+  return wrap<void, typename T::ret, result_name<typename T::ret>>(
+      std::move(free), arg_names<n>(extra...), rethrow{}, static_cast<Args*>(nullptr), std::make_index_sequence<n>{});
+}
+}  // namespace convert
+
+// Defines module function `name` as `f` with converted arguments.
+template <class F, class... Extra>
+pyb::module_& def_function(pyb::module_& m, const char* name, F f, const Extra&... extra) {
+  return m.def(name, convert::converted(std::move(f), extra...), extra...);
+}
+
+// Defines static method `name` of `cls` as `f` with converted arguments.
+template <class Cls, class F, class... Extra>
+Cls& def_static(Cls& cls, const char* name, F f, const Extra&... extra) {
+  return cls.def_static(name, convert::converted(std::move(f), extra...), extra...);
 }
 
 // Const member function F for def(), its record parameters taken as the

@@ -203,21 +203,6 @@ auto built() {
   return nimbal::py::convert::built_of<decltype(F)>::template make<F>();
 }
 
-// Static method `name` of `cls` as `f` with converted arguments.
-template <class Cls, class F, class... Extra>
-Cls& def_static(Cls& cls, const char* name, F f, const Extra&... extra) {
-  namespace convert = nimbal::py::convert;
-  using T = convert::traits<F, false>;
-  using Args = typename T::args;
-  constexpr std::size_t n = std::tuple_size_v<Args>;
-  auto free = [f](std::nullptr_t, auto&&... a) -> decltype(auto) { return f(std::forward<decltype(a)>(a)...); };
-  return cls.def_static(name,
-                        convert::wrap<void, typename T::ret, convert::result_name<typename T::ret>>(
-                            std::move(free), convert::arg_names<n>(extra...), convert::rethrow{},
-                            static_cast<Args*>(nullptr), std::make_index_sequence<n>{}),
-                        extra...);
-}
-
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(point2_or_none_name, "tuple[float, float] | None");
 
@@ -263,9 +248,9 @@ PYBIND11_MODULE(fandor, m) {
   nimbal::py::def(cls, "create_polyline_on_plane", nimbal::py::keeping_records<&Fandor::create_polyline_on_plane>(),
                   pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
                   pyb::arg("filled") = false, doc::create_polyline_on_plane);
-  def_static(cls, "fuse_shapes", BooleanOfGiven{&Fandor::fuse_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
+  nimbal::py::def_static(cls, "fuse_shapes", BooleanOfGiven{&Fandor::fuse_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
              doc::fuse_shapes);
-  def_static(cls, "cut_shapes", BooleanOfGiven{&Fandor::cut_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
+  nimbal::py::def_static(cls, "cut_shapes", BooleanOfGiven{&Fandor::cut_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
              doc::cut_shapes);
   cls.def_static(
       "unify_same_domain",
