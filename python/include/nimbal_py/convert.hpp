@@ -71,6 +71,39 @@ class GivenValue final : public nimbal::HostValue<T> {
   };
 };
 
+template <class T>
+struct is_handle : std::false_type {};
+template <class T>
+struct is_handle<opencascade::handle<T>> : std::true_type {};
+
+// The host's object behind a HostValue, tested when the core asks; T is a
+// kernel type (shape or handle) or text.
+template <class T>
+class PyValue : public nimbal::HostValue<T>::Source {
+ public:
+  explicit PyValue(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
+  bool is_none() const override { return v_.is_none(); }
+  std::optional<T> get() const override {
+    if constexpr (std::is_same_v<T, std::string>) {
+      if (PyUnicode_Check(v_.ptr())) return v_.cast<std::string>();
+    } else if constexpr (is_handle<T>::value) {
+      if (pyb::isinstance<typename T::element_type>(v_)) return v_.cast<T>();
+    } else {
+      if (pyb::isinstance<T>(v_)) return v_.cast<T>();
+    }
+    return std::nullopt;
+  }
+  std::string type_name() const override { return nimbal::py::type_name(v_); }
+
+ private:
+  pyb::object v_;
+};
+
+template <class T>
+nimbal::HostValue<T> host_value(pyb::handle v) {
+  return nimbal::HostValue<T>(std::make_shared<PyValue<T>>(v));
+}
+
 namespace convert {
 
 // Points read as `points` reads them, which signatures show as a list (as
@@ -202,7 +235,12 @@ opencascade::handle<T> value(pyb::handle v, tag<opencascade::handle<T>>, std::st
   return v.cast<opencascade::handle<T>>();
 }
 
-// host values read at once
+// host values: tested when the core asks, or read at once (GivenValue)
+
+template <class T>
+nimbal::HostValue<T> value(pyb::handle v, tag<nimbal::HostValue<T>>, std::string_view) {
+  return host_value<T>(v);
+}
 
 inline GivenValue<double> value(pyb::handle v, tag<GivenValue<double>>, std::string_view) {
   double d = 0.0;

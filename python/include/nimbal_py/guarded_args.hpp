@@ -35,11 +35,6 @@ namespace nimbal::py {
 
 namespace guarded_detail {
 
-template <class T>
-struct is_handle : std::false_type {};
-template <class T>
-struct is_handle<opencascade::handle<T>> : std::true_type {};
-
 // A failed conversion, logged as the operation's own error; the result is None.
 struct log_error {
   const char* logger;
@@ -85,40 +80,7 @@ auto guarded_args(const char* logger, std::string message, F f) {
       std::make_index_sequence<n>{});
 }
 
-// The host's object behind a HostValue, tested when the core asks; T is a
-// kernel type (shape or handle) or text.
-template <class T>
-class PyValue : public nimbal::HostValue<T>::Source {
- public:
-  explicit PyValue(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
-  bool is_none() const override { return v_.is_none(); }
-  std::optional<T> get() const override {
-    if constexpr (std::is_same_v<T, std::string>) {
-      if (PyUnicode_Check(v_.ptr())) return v_.cast<std::string>();
-    } else if constexpr (guarded_detail::is_handle<T>::value) {
-      if (pyb::isinstance<typename T::element_type>(v_)) return v_.cast<T>();
-    } else {
-      if (pyb::isinstance<T>(v_)) return v_.cast<T>();
-    }
-    return std::nullopt;
-  }
-  std::string type_name() const override { return nimbal::py::type_name(v_); }
-
- private:
-  pyb::object v_;
-};
-
-template <class T>
-nimbal::HostValue<T> host_value(pyb::handle v) {
-  return nimbal::HostValue<T>(std::make_shared<PyValue<T>>(v));
-}
-
 namespace convert {
-
-template <class T>
-nimbal::HostValue<T> value(pyb::handle v, tag<nimbal::HostValue<T>>, std::string_view) {
-  return host_value<T>(v);
-}
 
 // Indices read as a set, as the host would: a false value (None, an empty
 // list) is empty; unhashable entries raise TypeError; whole numbers (also

@@ -162,11 +162,6 @@ struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
 
 namespace nimbal::py::convert {
 
-// A shape as the host passes it, which the core reads.
-inline nimbal::HostValue<TopoDS_Shape> value(pyb::handle v, tag<nimbal::HostValue<TopoDS_Shape>>,
-                                              std::string_view what) {
-  return value(v, tag<GivenValue<TopoDS_Shape>>{}, what);
-}
 template <>
 struct arg_name<nimbal::HostValue<TopoDS_Shape>> : typing::shape_name {};
 
