@@ -236,7 +236,9 @@ Rotation Rotation::from_dict(const Json& data) {
 Translation Translation::from_dict(const KeyLookup& get) {
   return from_dict(read_keys(get, names_of(vec3_fields<Translation>)));
 }
-Rotation Rotation::from_dict(const KeyLookup& get) { return from_dict(read_keys(get, names_of(vec3_fields<Rotation>))); }
+Rotation Rotation::from_dict(const KeyLookup& get) {
+  return from_dict(read_keys(get, names_of(vec3_fields<Rotation>)));
+}
 
 std::string text_form(const Translation& v, const TextStyle& style, std::string_view cls) {
   return vec3_text(v, cls, style);
