@@ -451,3 +451,20 @@ def test_python_subclass_of_a_record():
     dup = copy.deepcopy(rec)
     assert type(dup) is MyBox and dup == rec
     assert rec != q.BoxProperties(width=3)
+
+
+class NewGivesSphere(q.BoxProperties):
+    def __new__(cls, *args, **kwargs):
+        return q.SphereProperties()
+
+
+def test_from_dict_only_fills_a_record_of_its_class():
+    # The classmethod's function called on another class, and a __new__
+    # answering a record of another class, must not write fields across.
+    from_dict = q.Quenby.__dict__["from_dict"].__func__
+    for cls in (int, q.Translation):
+        with pytest.raises(TypeError, match="not a record class"):
+            from_dict(cls, {})
+    assert from_dict(q.SphereProperties, {"radius": 2}) == q.SphereProperties(radius=2)
+    with pytest.raises(TypeError, match="cannot copy a BoxProperties into a SphereProperties"):
+        NewGivesSphere.from_dict({"width": 3})

@@ -69,4 +69,16 @@ inline Json py_to_json(pyb::handle obj, int depth = 0) {
   throw form::no_dict_form(type_name(obj));
 }
 
+// A mapping read key by key with its `get`, as the dictionary form is
+// read: anything that has `get` will do.
+inline models::dict_form::KeyLookup key_lookup(pyb::handle data) {
+  if (!PyObject_HasAttrString(data.ptr(), "get")) throw models::dict_form::no_get(type_name(data));
+  pyb::object missing = pyb::module_::import("builtins").attr("object")();
+  return [get = data.attr("get"), missing](std::string_view key) -> std::optional<Json> {
+    pyb::object v = get(pyb::str(key.data(), key.size()), missing);
+    if (v.is(missing)) return std::nullopt;
+    return py_to_json(v);
+  };
+}
+
 }  // namespace nimbal::py

@@ -12,16 +12,16 @@ namespace nimbal::py {
 
 namespace from_py {
 
-inline std::shared_ptr<models::Quenby> record(pyb::handle v, std::string_view what) {
-  if (!pyb::isinstance<models::Quenby>(v)) wrong_type(what, "a property record", v);
+// A record, refused as `kind` says.
+inline std::shared_ptr<models::Quenby> record(pyb::handle v, std::string_view what,
+                                              std::string_view kind = "a property record") {
+  if (!pyb::isinstance<models::Quenby>(v)) wrong_type(what, kind, v);
   return v.cast<std::shared_ptr<models::Quenby>>();
 }
 
 // A record, or None for no record (a null pointer).
 inline std::shared_ptr<models::Quenby> record_or_null(pyb::handle v, std::string_view what) {
-  if (v.is_none()) return nullptr;
-  if (!pyb::isinstance<models::Quenby>(v)) wrong_type(what, "a property record or None", v);
-  return v.cast<std::shared_ptr<models::Quenby>>();
+  return v.is_none() ? nullptr : record(v, what, "a property record or None");
 }
 
 // A record of class R, or None for no record (a null pointer).

@@ -4,7 +4,7 @@
 #include "nimbal/models/quenby.hpp"
 
 #include <climits>
-#include <unordered_map>
+#include <typeinfo>
 
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/json.hpp"
@@ -22,77 +22,49 @@ NIMBAL_PY_NAME(type_name_tag, "type");
 
 // ---- field access through the field lists ----
 
-// A field of an O as Python reads it: lists and positions are the record's
-// own objects, kept alive with it.
-template <class O>
-struct Getter {
-  pyb::handle self;
-  template <class T>
-  pyb::object operator()(T O::*m) const {
-    T& v = self.cast<O&>().*m;
-    if constexpr (std::is_same_v<T, Point2>) {
-      return point_to_tuple<2>(v);
-    } else if constexpr (std::is_same_v<T, IndexList> || std::is_same_v<T, Point2List> ||
-                         std::is_same_v<T, Point3List> || std::is_same_v<T, Translation> ||
-                         std::is_same_v<T, Rotation>) {
-      return pyb::cast(&v, pyb::return_value_policy::reference_internal, self);
-    } else {
-      return pyb::cast(v);
-    }
-  }
-};
-
-template <class O>
-struct Setter {
-  pyb::handle self;
-  pyb::handle value;
-  const std::string& what;
-  template <class T>
-  void operator()(T O::*m) const {
-    T& out = self.cast<O&>().*m;
-    if constexpr (std::is_same_v<T, double>) out = from_py::number(value, what);
-    // One beyond long long is beyond int as well.
-    else if constexpr (std::is_same_v<T, int>) out = int_in_range(from_py::integer(value, what).value_or(LLONG_MAX), what);
-    else if constexpr (std::is_same_v<T, bool>) out = from_py::boolean(value, what);
-    else if constexpr (std::is_same_v<T, std::string>) out = from_py::text(value, what);
-    else if constexpr (std::is_same_v<T, Point2>) out = from_py::point<2>(value, what, "a (u, v) pair of numbers");
-    else if constexpr (std::is_same_v<T, Translation>) out = from_py::instance<T>(value, what);
-    else if constexpr (std::is_same_v<T, Rotation>) out = from_py::instance<T>(value, what);
-    else out = list_from_py<T>(value, what);
-  }
-};
-
-template <class T> struct field_name : class_name<T> {};
-template <> struct field_name<double> : float_name {};
-template <> struct field_name<int> : int_name {};
-template <> struct field_name<bool> : bool_name {};
-template <> struct field_name<std::string> : str_name {};
-template <> struct field_name<Point2> : point2_name {};
-
-// What assigning a field accepts where that is more than what reading gives.
-template <class T> struct field_in_name : field_name<T> {};
-template <> struct field_in_name<IndexList> { NIMBAL_PY_NAME(n, "typing.Iterable[int]"); static constexpr auto name = n::name; };
-template <> struct field_in_name<Point2List> {
-  NIMBAL_PY_NAME(n, "typing.Iterable[tuple[float, float]]");
-  static constexpr auto name = n::name;
-};
-template <> struct field_in_name<Point3List> {
-  NIMBAL_PY_NAME(n, "typing.Iterable[tuple[float, float, float]]");
-  static constexpr auto name = n::name;
-};
-
 template <class M> struct member_of;
 template <class T, class O> struct member_of<T O::*> { using type = T; };
 
-using Set = std::function<void(pyb::handle, pyb::handle)>;
+// Calls `fn` with the member pointer of field `f`: a member of its class,
+// or the field table's variant of them.
+template <class F, class Fn>
+void with_member(const F& f, Fn&& fn) {
+  if constexpr (std::is_member_pointer_v<decltype(f.member)>) fn(f.member);
+  else std::visit(fn, f.member);
+}
 
-// A class's fields as its constructor takes them: names in order (for the
-// core's argument rules) and setters.
-struct PyFields {
-  std::string_view cls;
-  std::vector<std::string_view> names;
-  std::vector<Set> set;
-};
+// A field as Python reads it: lists and positions are the record's own
+// objects, kept alive with it.
+template <class T, class O>
+pyb::object get_field(pyb::handle self, T O::*m) {
+  return pyb::cast(&(self.cast<O&>().*m), pyb::return_value_policy::reference_internal, self);
+}
+
+// A field assigned, by its attribute or the constructor; `what` names it.
+template <class T, class O>
+void set_field(pyb::handle self, T O::*m, pyb::handle value, const std::string& what) {
+  T& out = self.cast<O&>().*m;
+  if constexpr (std::is_same_v<T, double>) out = from_py::number(value, what);
+  // One beyond long long is beyond int as well.
+  else if constexpr (std::is_same_v<T, int>) out = int_in_range(from_py::integer(value, what).value_or(LLONG_MAX), what);
+  else if constexpr (std::is_same_v<T, bool>) out = from_py::boolean(value, what);
+  else if constexpr (std::is_same_v<T, std::string>) out = from_py::text(value, what);
+  else if constexpr (std::is_same_v<T, Point2>) out = from_py::point<2>(value, what, "a (u, v) pair of numbers");
+  else if constexpr (std::is_same_v<T, Translation> || std::is_same_v<T, Rotation>) out = from_py::instance<T>(value, what);
+  else out = list_from_iterable<T, Elem<T>>(value, what);
+}
+
+template <class F>
+void set_field(pyb::handle self, std::string_view cls, const F& f, pyb::handle value) {
+  with_member(f, [&](auto m) { set_field(self, m, value, std::string(cls) + "." + std::string(f.name)); });
+}
+
+// A field's Python type as reading gives it, and as assigning takes it (a
+// list field takes any iterable).
+template <class T> struct read_name { static constexpr auto name = pyb::detail::make_caster<T>::name; };
+template <class T>
+constexpr bool is_list = std::is_same_v<T, IndexList> || std::is_same_v<T, Point2List> || std::is_same_v<T, Point3List>;
+template <class T> using write_name = std::conditional_t<is_list<T>, iterable_of_name<Elem<T>>, read_name<T>>;
 
 const char* field_doc(std::string_view name) {
   for (const auto& [n, d] : doc::fields)
@@ -100,78 +72,49 @@ const char* field_doc(std::string_view name) {
   return nullptr;
 }
 
-// Defines the attribute of field `name` (a member of O, or the field
-// table's variant of them), typed for signatures and stubs; Owner names
-// O's class for `self`.
-template <class O, class Owner, class C, class Member>
-void def_field(C& cls, PyFields& fs, std::string_view name, const Member& member) {
-  const std::string what = std::string(fs.cls) + "." + std::string(name);
-  const auto members = [&] {
-    if constexpr (std::is_member_pointer_v<Member>) return std::variant<Member>(member);
-    else return member;
-  }();
-  std::visit([&](auto m) {
+// Defines the attribute of field `f` of class `cls_name`, typed for
+// signatures and stubs; Owner names the class for `self`.
+template <class Owner, class C, class F>
+void def_field(C& cls, std::string_view cls_name, const F& f) {
+  with_member(f, [&](auto m) {
     using T = typename member_of<decltype(m)>::type;
-    Set set = [m, what](pyb::handle self, pyb::handle v) { Setter<O>{self, v, what}(m); };
-    cls.def_property(std::string(name).c_str(),
-                     pyb::cpp_function([m](typed<Owner> self) { return typed<field_name<T>>(Getter<O>{self}(m)); },
+    const std::string what = std::string(cls_name) + "." + std::string(f.name);
+    cls.def_property(std::string(f.name).c_str(),
+                     pyb::cpp_function([m](typed<Owner> self) { return typed<read_name<T>>(get_field(self, m)); },
                                        pyb::is_method(cls)),
-                     pyb::cpp_function([set](typed<Owner> self, typed<field_in_name<T>> v) { set(self, v); },
+                     pyb::cpp_function([m, what](typed<Owner> self, typed<write_name<T>> v) { set_field(self, m, v, what); },
                                        pyb::is_method(cls), pyb::arg("value")),
-                     field_doc(name));
-    fs.names.push_back(name);
-    fs.set.push_back(std::move(set));
-  }, members);
+                     field_doc(f.name));
+  });
 }
 
 // cls(*args, **kwargs): every field by position (in field order) or keyword.
-void init_fields(pyb::handle self, const PyFields& fs, pyb::args args, pyb::kwargs kwargs) {
-  check_positional(fs.cls, fs.set.size(), args.size());
-  for (std::size_t i = 0; i < args.size(); ++i) fs.set[i](self, args[i]);
+template <class Fields>
+void init_fields(pyb::handle self, std::string_view cls, const Fields& fields,
+                 const std::vector<std::string_view>& names, pyb::args args, pyb::kwargs kwargs) {
+  check_positional(cls, names.size(), args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) set_field(self, cls, fields[i], args[i]);
   for (auto [key, value] : kwargs)
-    fs.set[keyword_field(fs.cls, fs.names, args.size(), key.cast<std::string>())](self, value);
+    set_field(self, cls, fields[keyword_field(cls, names, args.size(), key.template cast<std::string>())], value);
 }
 
-// A lookup with a default, as the dictionary form is read: anything with
-// `get`. Absent keys are simply not in the result; unknown keys are never
-// looked at.
-Json read_keys(pyb::handle data, const std::vector<std::string_view>& keys) {
-  if (!PyObject_HasAttrString(data.ptr(), "get"))
-    throw nimbal::MissingMember("'" + type_name(data) + "' object has no attribute 'get'");
-  pyb::object missing = pyb::module_::import("builtins").attr("object")();
-  pyb::object get = data.attr("get");
-  Json out = Json::object();
-  for (std::string_view k : keys) {
-    pyb::object v = get(pyb::str(k.data(), k.size()), missing);
-    if (!v.is(missing)) out[std::string(k)] = py_to_json(v);
-  }
-  return out;
-}
-
-// Per Python class bound here: its C++ descriptor, to serve subclasses made
-// in Python and to run from_dict on the class it is called on.
-std::unordered_map<PyTypeObject*, const RecordType*>& bound_types() {
-  static std::unordered_map<PyTypeObject*, const RecordType*> m;
-  return m;
-}
-
-const RecordType& record_type_of_class(pyb::handle cls) {
-  pyb::tuple mro = cls.attr("__mro__");
-  for (auto c : mro) {
-    auto it = bound_types().find(reinterpret_cast<PyTypeObject*>(c.ptr()));
-    if (it != bound_types().end()) return *it->second;
-  }
-  throw nimbal::WrongType("not a record class");
+// The record type `cls` (a bound record class or a Python subclass of one)
+// stands for.
+const RecordType& record_type_of(pyb::handle cls) {
+  std::vector<const std::type_info*> bound;
+  if (PyType_Check(cls.ptr()))
+    for (const auto* info : pyb::detail::all_type_info(reinterpret_cast<PyTypeObject*>(cls.ptr())))
+      bound.push_back(info->cpptype);
+  return models::record_type_of(bound);
 }
 
 // An instance of `cls` (the bound class or a Python subclass of it) holding
-// the value of `rec`.
-pyb::object instance_of(pyb::handle cls, const Quenby& rec) {
-  pyb::object obj = pyb::cast(rec.clone());
-  if (Py_TYPE(obj.ptr()) == reinterpret_cast<PyTypeObject*>(cls.ptr())) return obj;
-  pyb::object sub = cls();
-  copy_fields(sub.cast<Quenby&>(), rec);
-  return sub;
+// `value`.
+template <class T>
+pyb::object instance_of(pyb::handle cls, const T& value) {
+  pyb::object obj = cls();
+  copy_fields(obj.cast<T&>(), value);
+  return obj;
 }
 
 std::string init_doc(const RecordType& t) {
@@ -180,67 +123,60 @@ std::string init_doc(const RecordType& t) {
   return doc::init_head + names + doc::init_tail;
 }
 
-// What every record class and Translation and Rotation have alike: the
-// attributes of `fields` (each a name and a member of O) collected into
-// `fs`, the text form, equality and copies (`copy` answers one, shallow and
-// deep copies being the same).
-template <class O, class Owner, class C, class Fields, class Copy>
-void add_common(C& cls, PyFields& fs, const Fields& fields, Copy copy) {
-  using T = typename C::type;
-  for (const auto& f : fields) def_field<O, Owner>(cls, fs, f.name, f.member);
+// What every record class and Translation and Rotation (T, bound as `cls`)
+// have alike: the constructor and attributes of `fields`, the text form,
+// equality, copies (shallow and deep copies being the same) and the
+// dictionary form.
+template <class T, class C, class Fields>
+void bind_fields(C& cls, std::string_view name, const Fields& fields, const char* init_doc) {
+  constexpr bool record = std::is_base_of_v<Quenby, T>;
+  using Owner = std::conditional_t<record, record_name, class_name<T>>;
+  cls.def(pyb::init([name, &fields, names = names_of(fields)](pyb::args args, pyb::kwargs kwargs) {
+    // Values are set on an object of its own, so a bad argument leaves nothing behind.
+    typename C::holder_type obj(new T());
+    init_fields(pyb::cast(obj.get(), pyb::return_value_policy::reference), name, fields, names, args, kwargs);
+    return obj;
+  }), init_doc);
+  for (const auto& f : fields) def_field<Owner>(cls, name, f);
   cls.def("__repr__", [](pyb::handle self) { return text_form(self.cast<const T&>(), text_style(), class_qualname(self)); });
   cls.attr("__hash__") = pyb::none();
-  cls.attr("__match_args__") = pyb::tuple(pyb::cast(fs.names));
+  cls.attr("__match_args__") = pyb::tuple(pyb::cast(names_of(fields)));
   cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
     if (Py_TYPE(a.ptr()) != Py_TYPE(b.ptr())) return not_implemented();
-    if constexpr (std::is_base_of_v<Quenby, T>) return pyb::bool_(equal(a.cast<const T&>(), b.cast<const T&>()));
-    else return pyb::bool_(a.cast<const T&>() == b.cast<const T&>());
+    return pyb::bool_(a.cast<const T&>() == b.cast<const T&>());
   });
+  // A record copies as its own class, a Python subclass too; Translation
+  // and Rotation as themselves.
+  const auto copy = [](pyb::handle self) {
+    if constexpr (record) return instance_of(pyb::type::handle_of(self), self.cast<const Quenby&>());
+    else return T(self.cast<const T&>());
+  };
   cls.def("__copy__", copy);
   cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
+  cls.def("to_dict", [](const T& v) { return typed<dict_name>(json_to_py(to_dict(v))); },
+          record ? doc::to_dict : doc::vec3_to_dict);
+  if constexpr (record) cls.attr("_SKIP_FIELDS") = pyb::frozenset(pyb::cast(T::record_type().skip_fields));
+  set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
+    if constexpr (record) {
+      const RecordType& t = record_type_of(cls);
+      return instance_of(cls, *from_dict(t, key_lookup(data)));
+    } else {
+      return instance_of(cls, T::from_dict(key_lookup(data)));
+    }
+  }, pyb::arg("cls"), pyb::arg("data"), record ? doc::from_dict : doc::vec3_from_dict));
 }
 
 template <class V>
 void bind_vec3(pyb::module_& m, const char* name, const char* cls_doc) {
   pyb::class_<V> cls(m, name, cls_doc);
-  auto fs = std::make_shared<PyFields>(PyFields{name, {}, {}});
-  cls.def(pyb::init([fs](pyb::args args, pyb::kwargs kwargs) {
-    // Values are checked on a scratch object so a bad argument leaves nothing behind.
-    pyb::object scratch = pyb::cast(V());
-    init_fields(scratch, *fs, args, kwargs);
-    return scratch.cast<V>();
-  }));
-  add_common<V, class_name<V>>(cls, *fs, vec3_fields<V>, [](pyb::handle self) { return V(self.cast<const V&>()); });
-  cls.def("to_dict", [](const V& v) { return typed<dict_name>(json_to_py(v.to_dict())); }, doc::vec3_to_dict);
-  set_classmethod(cls, "from_dict", pyb::cpp_function([names = fs->names](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
-    V v = V::from_dict(read_keys(data, names));
-    pyb::object obj = cls();
-    obj.cast<V&>() = v;
-    return obj;
-  }, pyb::arg("cls"), pyb::arg("data"), doc::vec3_from_dict));
+  bind_fields<V>(cls, name, vec3_fields<V>, nullptr);
 }
 
 template <class T, class... Base>
 void bind_record(pyb::module_& m) {
   const RecordType& t = T::record_type();
   pyb::class_<T, Base..., std::shared_ptr<T>> cls(m, t.name.data(), t.doc.data());
-  auto fs = std::make_shared<PyFields>(PyFields{t.name, {}, {}});
-  bound_types()[reinterpret_cast<PyTypeObject*>(cls.ptr())] = &t;
-  cls.def(pyb::init([fs](pyb::args args, pyb::kwargs kwargs) {
-    auto rec = std::make_shared<T>();
-    init_fields(pyb::cast(rec), *fs, args, kwargs);
-    return rec;
-  }), init_doc(t).c_str());
-  add_common<Quenby, record_name>(cls, *fs, t.fields, [](pyb::handle self) {
-    return instance_of(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(self.ptr()))), self.cast<const Quenby&>());
-  });
-  cls.def("to_dict", [](const T& rec) { return typed<dict_name>(json_to_py(to_dict(rec))); }, doc::to_dict);
-  cls.attr("_SKIP_FIELDS") = pyb::frozenset(pyb::cast(t.skip_fields));
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
-    const RecordType& rt = record_type_of_class(cls);
-    auto rec = from_dict(rt, read_keys(data, rt.field_names()));
-    return instance_of(cls, *rec);
-  }, pyb::arg("cls"), pyb::arg("data"), doc::from_dict));
+  bind_fields<T>(cls, t.name, t.fields, init_doc(t).c_str());
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ RecordType define(std::string_view name, std::string_view doc, const RecordType&
   t.skip_fields.insert(t.skip_fields.end(), own_skip.begin(), own_skip.end());
   t.reads_position = reads_position;
   t.make = [] { return std::shared_ptr<Quenby>(std::make_shared<Self>()); };
+  t.cpp_type = &typeid(Self);
   return t;
 }
 
@@ -78,11 +79,17 @@ Json vec3_to_dict(const Vec3& v) {
   return d;
 }
 
+// The keys among `keys` that `get` has, in order.
+Json read_keys(const KeyLookup& get, const std::vector<std::string_view>& keys) {
+  Json out = Json::object();
+  for (std::string_view k : keys)
+    if (auto v = get(k)) out[std::string(k)] = std::move(*v);
+  return out;
+}
+
 template <class Vec3>
 Vec3 vec3_from_dict(const Json& data, std::string_view cls) {
-  if (!data.is_object())
-    throw MissingMember("'" + std::string(json_type_name(data)) +
-                         "' object has no attribute 'get'");
+  if (!data.is_object()) throw dict_form::no_get(json_type_name(data));
   Vec3 v;
   for (const auto& f : vec3_fields<Vec3>) {
     auto it = data.find(std::string(f.name));
@@ -226,6 +233,12 @@ Json Rotation::to_dict() const { return vec3_to_dict(*this); }
 Rotation Rotation::from_dict(const Json& data) {
   return vec3_from_dict<Rotation>(data, "Rotation");
 }
+Translation Translation::from_dict(const KeyLookup& get) {
+  return from_dict(read_keys(get, names_of(vec3_fields<Translation>)));
+}
+Rotation Rotation::from_dict(const KeyLookup& get) {
+  return from_dict(read_keys(get, names_of(vec3_fields<Rotation>)));
+}
 
 std::string text_form(const Translation& v, const TextStyle& style, std::string_view cls) {
   return vec3_text(v, cls, style);
@@ -259,11 +272,7 @@ const Field* RecordType::find(std::string_view f) const {
   return nullptr;
 }
 
-std::vector<std::string_view> RecordType::field_names() const {
-  std::vector<std::string_view> out;
-  for (const Field& f : fields) out.push_back(f.name);
-  return out;
-}
+std::vector<std::string_view> RecordType::field_names() const { return names_of(fields); }
 
 const RecordType& Quenby::record_type() {
   static const RecordType t = [] {
@@ -273,6 +282,7 @@ const RecordType& Quenby::record_type() {
     r.fields = {{"translation", &Quenby::translation}, {"rotation", &Quenby::rotation}};
     r.skip_fields = kBaseSkip;
     r.make = [] { return std::make_shared<Quenby>(); };
+    r.cpp_type = &typeid(Quenby);
     return r;
   }();
   return t;
@@ -404,6 +414,13 @@ const RecordType* find_record_type(std::string_view name) {
   return nullptr;
 }
 
+const RecordType& record_type_of(const std::vector<const std::type_info*>& classes) {
+  for (const std::type_info* c : classes)
+    for (const RecordType* t : record_types())
+      if (*t->cpp_type == *c) return *t;
+  throw WrongType("not a record class");
+}
+
 bool equal(const Quenby& a, const Quenby& b) {
   if (&a.type() != &b.type()) return false;
   for (const Field& f : a.type().fields)
@@ -412,6 +429,8 @@ bool equal(const Quenby& a, const Quenby& b) {
 }
 
 void copy_fields(Quenby& dst, const Quenby& src) {
+  if (!dst.type().derives_from(src.type()))
+    throw WrongType("cannot copy a " + std::string(src.type().name) + " into a " + std::string(dst.type().name));
   for (const Field& f : src.type().fields) std::visit(Copy{dst, src}, f.member);
 }
 
@@ -440,10 +459,12 @@ Json to_dict(const Quenby& record) {
   return d;
 }
 
+std::shared_ptr<Quenby> from_dict(const RecordType& type, const KeyLookup& data) {
+  return from_dict(type, read_keys(data, type.field_names()));
+}
+
 std::shared_ptr<Quenby> from_dict(const RecordType& type, const Json& data) {
-  if (!data.is_object())
-    throw MissingMember("'" + std::string(json_type_name(data)) +
-                         "' object has no attribute 'get'");
+  if (!data.is_object()) throw dict_form::no_get(json_type_name(data));
   std::shared_ptr<Quenby> rec = type.make();
   for (const Field& f : type.fields) {
     const bool position = f.name == "translation" || f.name == "rotation";

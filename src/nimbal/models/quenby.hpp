@@ -10,14 +10,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <variant>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "nimbal/models/dict_form.hpp"
+
 namespace nimbal::models {
 
 using Json = nlohmann::ordered_json;
+using dict_form::KeyLookup;
 
 using Point2 = std::array<double, 2>;  // (u, v) on a sketch plane
 using Point3 = std::array<double, 3>;  // (x, y, z) in model units
@@ -40,6 +44,7 @@ struct Translation {
   bool operator!=(const Translation& o) const { return !(*this == o); }
   Json to_dict() const;
   static Translation from_dict(const Json& data);  // MissingMember unless an object
+  static Translation from_dict(const KeyLookup& data);  // reads x, y and z
 };
 
 struct Rotation {
@@ -48,6 +53,7 @@ struct Rotation {
   bool operator!=(const Rotation& o) const { return !(*this == o); }
   Json to_dict() const;
   static Rotation from_dict(const Json& data);
+  static Rotation from_dict(const KeyLookup& data);
 };
 
 // The x, y and z fields of a Translation or a Rotation, in order: the
@@ -59,6 +65,14 @@ struct Vec3Field {
 };
 template <class V>
 inline constexpr Vec3Field<V> vec3_fields[3] = {{"x", &V::x}, {"y", &V::y}, {"z", &V::z}};
+
+// The names of a field list, in order.
+template <class Fields>
+std::vector<std::string_view> names_of(const Fields& fields) {
+  std::vector<std::string_view> out;
+  for (const auto& f : fields) out.push_back(f.name);
+  return out;
+}
 
 class Quenby;
 
@@ -88,6 +102,7 @@ struct RecordType {
   // back.
   bool reads_position = true;
   std::shared_ptr<Quenby> (*make)() = nullptr;
+  const std::type_info* cpp_type = nullptr;  // the record's C++ class
 
   bool derives_from(const RecordType& other) const;
   bool skips(std::string_view field) const;
@@ -240,11 +255,19 @@ struct SketchPolylineProperties : Quenby {
 // Every record class derived from Quenby, Quenby first, in declaration order.
 const std::vector<const RecordType*>& record_types();
 const RecordType* find_record_type(std::string_view name);
+// The record type of the first of `classes` that is a record's C++ class
+// (a host class's bound classes, nearest first); WrongType "not a record
+// class" when none is.
+const RecordType& record_type_of(const std::vector<const std::type_info*>& classes);
 
 // Same class and equal fields.
 bool equal(const Quenby& a, const Quenby& b);
-// Copies every field of src's class into dst, a record of that class or below.
+inline bool operator==(const Quenby& a, const Quenby& b) { return equal(a, b); }
+// Copies every field of src's class into dst, a record of that class or
+// below (WrongType for any other).
 void copy_fields(Quenby& dst, const Quenby& src);
+inline void copy_fields(Translation& dst, const Translation& src) { dst = src; }
+inline void copy_fields(Rotation& dst, const Rotation& src) { dst = src; }
 
 // A constructor taking a class's fields by position (in order) or keyword,
 // with Python's refusals (WrongType, in Python's words): more positional
@@ -277,11 +300,16 @@ std::string text_form(const Rotation& v, const TextStyle& style, std::string_vie
 
 // The dictionary form: keys in field order, translation and rotation first.
 Json to_dict(const Quenby& record);
+inline Json to_dict(const Translation& v) { return v.to_dict(); }
+inline Json to_dict(const Rotation& v) { return v.to_dict(); }
 // A new record of `type` read from `data`. Absent keys keep their defaults,
 // unknown keys are ignored. Throws MissingMember when `data` (or its
 // "translation"/"rotation") is not an object, WrongType or InvalidValue for a
 // value the field cannot hold.
 std::shared_ptr<Quenby> from_dict(const RecordType& type, const Json& data);
+// The same from a host mapping: each field's key is looked up once, in
+// field order, before any value is read into the record.
+std::shared_ptr<Quenby> from_dict(const RecordType& type, const KeyLookup& data);
 template <class T> std::shared_ptr<T> from_dict(const Json& data) {
   return std::static_pointer_cast<T>(from_dict(T::record_type(), data));
 }
