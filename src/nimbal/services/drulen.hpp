@@ -104,6 +104,12 @@ struct PlaneFromFaceError : InvalidValue {
   std::exception_ptr cause;
 };
 
+// The placements a substitute service is given, from the placement
+// arguments a caller gave or left out (an operation's last ones): one left
+// out is left out too, unless a later one is given: then it is Drulen's
+// default (only a position precedes another placement).
+std::vector<Point3> placements_passed(const std::vector<std::optional<Point3>>& given);
+
 // A substitute service's answer to a plane query: exactly one (origin,
 // normal) pair of points, or WrongType naming `what`.
 PlaneParams plane_params_from(const std::vector<Point3>& answer, std::string_view what);
