@@ -106,9 +106,9 @@ class DrulenForwarding : public Base {
 class DrulenAdapter final : public DrulenForwarding<services::DrulenProtocol, DrulenAdapter> {
  public:
   explicit DrulenAdapter(pyb::object service) : service_(std::move(service)) {}
-  const pyb::object& service() const { return service_.get(); }
+  const pyb::object& service() const { return service_; }
   // A missing operation is the AttributeError of its lookup.
-  pyb::object lookup(const char* name) const { return service_.get().attr(name); }
+  pyb::object lookup(const char* name) const { return service_.attr(name); }
 
  private:
   forwarding::Held service_;

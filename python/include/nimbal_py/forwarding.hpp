@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -26,52 +27,46 @@ struct Keyword {
 // A C++ argument as the Python value a service is given; a module
 // specialises it for its own types before it forwards them.
 template <class T>
-struct py_arg {
-  static pyb::object of(const T& v) { return pyb::cast(v); }
-};
+pyb::object py_arg(const T& v) {
+  return pyb::cast(v);
+}
 template <>
-struct py_arg<TopoDS_Shape> {
-  static pyb::object of(const TopoDS_Shape& s) { return shape_or_none(s); }
-};
+inline pyb::object py_arg(const TopoDS_Shape& s) {
+  return shape_or_none(s);
+}
 template <>
-struct py_arg<services::Shapes> {
-  static pyb::object of(const services::Shapes& shapes) {
-    pyb::list out;
-    for (const auto& s : shapes) out.append(shape_or_none(s));
-    return std::move(out);
-  }
-};
+inline pyb::object py_arg(const services::Shapes& shapes) {
+  pyb::list out;
+  for (const auto& s : shapes) out.append(shape_or_none(s));
+  return std::move(out);
+}
 template <>
-struct py_arg<services::Count3> {
-  static pyb::object of(const services::Count3& c) { return pyb::make_tuple(c[0], c[1], c[2]); }
-};
+inline pyb::object py_arg(const services::Count3& c) {
+  return pyb::make_tuple(c[0], c[1], c[2]);
+}
 
-// The arguments of one call: positional ones, then the placements (an
-// operation's last ones) as the core passes them, then keywords.
-class Call {
- public:
-  template <class... A>
-  explicit Call(const A&... a) {
-    (add(a), ...);
-  }
-  pyb::object operator()(const pyb::object& f) {
-    for (const services::Point3& p : services::placements_passed(placements_))
-      positional_.append(py_arg<services::Point3>::of(p));
-    return f(*positional_, **keywords_);
-  }
-
- private:
-  template <class T>
-  void add(const T& v) {
-    positional_.append(py_arg<T>::of(v));
-  }
-  void add(const std::optional<services::Point3>& p) { placements_.push_back(p); }
-  void add(const Keyword& k) { keywords_[k.name] = k.value; }
-
-  pyb::list positional_;
-  std::vector<std::optional<services::Point3>> placements_;
-  pyb::dict keywords_;
-};
+// `f` called with `a...`: positional arguments, then the placements (an
+// operation's last arguments) as the core passes them, then keywords.
+template <class... A>
+pyb::object call(const pyb::object& f, const A&... a) {
+  using Placement = std::optional<services::Point3>;
+  pyb::list positional;
+  std::vector<Placement> placements;
+  pyb::dict keywords;
+  auto add = [&](const auto& v) {
+    using T = std::decay_t<decltype(v)>;
+    if constexpr (std::is_same_v<T, Placement>) {
+      placements.push_back(v);
+    } else if constexpr (std::is_same_v<T, Keyword>) {
+      keywords[v.name] = v.value;
+    } else {
+      positional.append(py_arg<T>(v));
+    }
+  };
+  (add(a), ...);
+  for (const services::Point3& p : services::placements_passed(placements)) positional.append(py_arg(p));
+  return f(*positional, **keywords);
+}
 
 // `f`'s answer to operation `op` called with `a...`, taken as the core takes
 // the answers of an operation yielding R; where a refusal of the value is an
@@ -81,7 +76,7 @@ R answer(const pyb::object& f, const char* op, const A&... a) {
   using Answer = services::ServiceAnswer<R>;
   pyb::object value;
   try {
-    value = Call(a...)(f);
+    value = call(f, a...);
   } catch (pyb::error_already_set& e) {
     if (Answer::refusal_answers && e.matches(PyExc_ValueError))
       throw nimbal::InvalidValue(pyb::str(e.value()).cast<std::string>());
@@ -93,27 +88,12 @@ R answer(const pyb::object& f, const char* op, const A&... a) {
 
 // A Python object a C++ service holds, let go with the lock taken: the
 // service may end on any thread.
-class Held {
- public:
-  explicit Held(pyb::object obj) : obj_(std::move(obj)) {}
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
+struct Held : pyb::object {
+  explicit Held(pyb::object obj) : pyb::object(std::move(obj)) {}
   ~Held() {
     pyb::gil_scoped_acquire gil;
-    obj_ = pyb::object();
+    release().dec_ref();
   }
-  const pyb::object& get() const { return obj_; }
-
-  // Its operation `op` called with `a...`: the answer as above; a missing
-  // operation is the AttributeError of its lookup.
-  template <class R, class... A>
-  R call(const char* op, const A&... a) const {
-    pyb::gil_scoped_acquire gil;
-    return answer<R>(obj_.attr(op), op, a...);
-  }
-
- private:
-  pyb::object obj_;
 };
 
 }  // namespace nimbal::py::forwarding

@@ -7,19 +7,15 @@ namespace nimbal::py::forwarding {
 
 // The manager's arguments as a sketch plane service is given them.
 template <>
-struct py_arg<managers::PlanePtr> {
-  static pyb::object of(const managers::PlanePtr& plane) {
-    return pyb::cast(std::static_pointer_cast<models::Quenby>(plane));
-  }
-};
+pyb::object py_arg(const managers::PlanePtr& plane) {
+  return pyb::cast(std::static_pointer_cast<models::Quenby>(plane));
+}
 template <>
-struct py_arg<std::vector<services::PolylinePoint>> {
-  static pyb::object of(const std::vector<services::PolylinePoint>& points) {
-    pyb::list pts;
-    for (const services::Point2& p : managers::polyline_pairs(points)) pts.append(pyb::make_tuple(p[0], p[1]));
-    return std::move(pts);
-  }
-};
+pyb::object py_arg(const std::vector<services::PolylinePoint>& points) {
+  pyb::list pts;
+  for (const services::Point2& p : managers::polyline_pairs(points)) pts.append(pyb::make_tuple(p[0], p[1]));
+  return std::move(pts);
+}
 
 }  // namespace nimbal::py::forwarding
 
@@ -65,10 +61,11 @@ class PyObjectService : public SketchPlaneService {
   TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape) override { return call("unify_same_domain", shape); }
 
  private:
-  // the same answers as the kernel service's
   template <class... A>
   TopoDS_Shape call(const char* op, const A&... args) {
-    return obj_.call<TopoDS_Shape>(op, args...);
+    pyb::gil_scoped_acquire gil;
+    // the same answers as the kernel service's
+    return forwarding::answer<TopoDS_Shape>(obj_.attr(op), op, args...);
   }
 
   forwarding::Held obj_;
