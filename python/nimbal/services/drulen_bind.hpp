@@ -86,13 +86,11 @@ void def_with(DrulenClass& cls, const char* name, F f, OnError on_error, const E
   }
 }
 
-// The same, a refused argument logged as `op` logs its own failures and
-// answered with f's empty result (None, no faces, False), as a failure is.
+// The same, a refused argument answered as the core answers it for `op`.
 template <class ResultName = void, class Self = void, class F, class... Extra>
 void def_logged(DrulenClass& cls, const char* name, GuardedOp op, F f, const Extra&... extra) {
   auto on_error = [op](const auto&...) -> pyb::object {
-    Drulen::log_caught(op);
-    return convert::result(typename convert::traits<F, false>::ret{});
+    return convert::result(Drulen::refused_argument<typename convert::traits<F, false>::ret>(op));
   };
   def_with<ResultName, Self>(cls, name, f, on_error, extra...);
 }

@@ -261,6 +261,14 @@ class Drulen : public DrulenProtocol {
   // (error with traceback; warning without it for unify_same_domain). Lets a
   // caller that converts arguments report a bad argument as the operation would.
   static void log_caught(GuardedOp op);
+  // The answer to an argument of the wrong kind, refused before `op` began
+  // (the exception being handled): logged as op's failure and answered as
+  // one is (no shape, no faces, false).
+  template <class R>
+  static R refused_argument(GuardedOp op) {
+    log_caught(op);
+    return R{};
+  }
 
   static constexpr Point3 default_position{0.0, 0.0, 0.0};
   static constexpr Point3 default_direction{0.0, 0.0, 1.0};
