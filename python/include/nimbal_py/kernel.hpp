@@ -6,7 +6,6 @@
 #include "nimbal_py/common.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
@@ -189,11 +188,10 @@ void bind_enum(Scope& scope, const char* name, std::string_view names, std::init
   };
   pyb::enum_<E> e(scope, unscoped(name).data());  // the rest of a literal: lives as long as the module
   for (E member : members) {
-    const std::size_t end = std::min(names.find(','), names.size());
-    std::string_view spelled = names.substr(0, end);
-    while (!spelled.empty() && std::isspace(static_cast<unsigned char>(spelled.front()))) spelled.remove_prefix(1);
+    names.remove_prefix(std::min(names.find_first_not_of(", \n"), names.size()));
+    const std::string_view spelled = names.substr(0, names.find_first_of(", \n"));
+    names.remove_prefix(spelled.size());
     e.value(std::string(unscoped(spelled)).c_str(), member);
-    names.remove_prefix(std::min(end + 1, names.size()));
   }
   e.export_values();
 }
