@@ -19,18 +19,6 @@
 #include "nimbal_py/forwarding.hpp"
 #include "nimbal_py/kernel.hpp"
 
-namespace nimbal::py::convert {
-
-// A standard plane's name as the core quotes it: the host's spelling.
-inline services::PlaneKey value(pyb::handle v, tag<services::PlaneKey>, std::string_view) {
-  return {PyUnicode_Check(v.ptr()) ? std::optional<std::string>(v.cast<std::string>()) : std::nullopt,
-          std::string(pyb::repr(v))};
-}
-template <>
-struct arg_name<services::PlaneKey> : typing::str_name {};
-
-}  // namespace nimbal::py::convert
-
 namespace nimbal::py {
 
 // The 24 operations as calls of the Python callable `Derived::lookup(name)`
