@@ -12,7 +12,6 @@
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
 namespace doc = nimbal::py::kernel::doc;
-using nimbal::py::bind_enum;
 
 namespace {
 
@@ -46,12 +45,9 @@ PYBIND11_MODULE(kernel, m) {
     }
   });
 
-  bind_enum<TopAbs_ShapeEnum>(m, "TopAbs_ShapeEnum", {{"TopAbs_COMPOUND", TopAbs_COMPOUND},
-      {"TopAbs_COMPSOLID", TopAbs_COMPSOLID}, {"TopAbs_SOLID", TopAbs_SOLID}, {"TopAbs_SHELL", TopAbs_SHELL},
-      {"TopAbs_FACE", TopAbs_FACE}, {"TopAbs_WIRE", TopAbs_WIRE}, {"TopAbs_EDGE", TopAbs_EDGE},
-      {"TopAbs_VERTEX", TopAbs_VERTEX}, {"TopAbs_SHAPE", TopAbs_SHAPE}});
-  bind_enum<TopAbs_Orientation>(m, "TopAbs_Orientation", {{"TopAbs_FORWARD", TopAbs_FORWARD},
-      {"TopAbs_REVERSED", TopAbs_REVERSED}, {"TopAbs_INTERNAL", TopAbs_INTERNAL}, {"TopAbs_EXTERNAL", TopAbs_EXTERNAL}});
+  NIMBAL_PY_KERNEL_ENUM(m, TopAbs_ShapeEnum, TopAbs_COMPOUND, TopAbs_COMPSOLID, TopAbs_SOLID, TopAbs_SHELL, TopAbs_FACE,
+                        TopAbs_WIRE, TopAbs_EDGE, TopAbs_VERTEX, TopAbs_SHAPE);
+  NIMBAL_PY_KERNEL_ENUM(m, TopAbs_Orientation, TopAbs_FORWARD, TopAbs_REVERSED, TopAbs_INTERNAL, TopAbs_EXTERNAL);
 
   pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape", doc::shape::cls)
       .def(pyb::init<>())

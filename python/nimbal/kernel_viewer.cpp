@@ -15,48 +15,32 @@ namespace pyb = pybind11;
 namespace k = nimbal::kernel;
 
 namespace doc = nimbal::py::kernel::doc;
-using nimbal::py::bind_enum;
 using nimbal::py::tupled;
 
 namespace {
 
 void bind_enums(pyb::module_& m) {
-  bind_enum<Quantity_TypeOfColor>(m, "Quantity_TypeOfColor", {{"Quantity_TOC_RGB", Quantity_TOC_RGB},
-      {"Quantity_TOC_sRGB", Quantity_TOC_sRGB}, {"Quantity_TOC_HLS", Quantity_TOC_HLS},
-      {"Quantity_TOC_CIELab", Quantity_TOC_CIELab}, {"Quantity_TOC_CIELch", Quantity_TOC_CIELch}});
-  bind_enum<Quantity_NameOfColor>(m, "Quantity_NameOfColor", {{"Quantity_NOC_BLACK", Quantity_NOC_BLACK},
-      {"Quantity_NOC_WHITE", Quantity_NOC_WHITE}, {"Quantity_NOC_RED", Quantity_NOC_RED},
-      {"Quantity_NOC_GREEN", Quantity_NOC_GREEN}, {"Quantity_NOC_BLUE1", Quantity_NOC_BLUE1},
-      {"Quantity_NOC_CYAN1", Quantity_NOC_CYAN1}, {"Quantity_NOC_YELLOW", Quantity_NOC_YELLOW},
-      {"Quantity_NOC_GRAY", Quantity_NOC_GRAY}});
-  bind_enum<Aspect_TypeOfTriedronPosition>(m, "Aspect_TypeOfTriedronPosition", {{"Aspect_TOTP_CENTER", Aspect_TOTP_CENTER},
-      {"Aspect_TOTP_TOP", Aspect_TOTP_TOP}, {"Aspect_TOTP_BOTTOM", Aspect_TOTP_BOTTOM},
-      {"Aspect_TOTP_LEFT", Aspect_TOTP_LEFT}, {"Aspect_TOTP_RIGHT", Aspect_TOTP_RIGHT},
-      {"Aspect_TOTP_LEFT_LOWER", Aspect_TOTP_LEFT_LOWER}, {"Aspect_TOTP_LEFT_UPPER", Aspect_TOTP_LEFT_UPPER},
-      {"Aspect_TOTP_RIGHT_LOWER", Aspect_TOTP_RIGHT_LOWER}, {"Aspect_TOTP_RIGHT_UPPER", Aspect_TOTP_RIGHT_UPPER}});
-  bind_enum<V3d_TypeOfVisualization>(m, "V3d_TypeOfVisualization", {{"V3d_WIREFRAME", V3d_WIREFRAME},
-      {"V3d_ZBUFFER", V3d_ZBUFFER}});
-  bind_enum<Aspect_GradientFillMethod>(m, "Aspect_GradientFillMethod", {{"Aspect_GradientFillMethod_None", Aspect_GradientFillMethod_None},
-      {"Aspect_GradientFillMethod_Horizontal", Aspect_GradientFillMethod_Horizontal},
-      {"Aspect_GradientFillMethod_Vertical", Aspect_GradientFillMethod_Vertical},
-      {"Aspect_GradientFillMethod_Diagonal1", Aspect_GradientFillMethod_Diagonal1},
-      {"Aspect_GradientFillMethod_Diagonal2", Aspect_GradientFillMethod_Diagonal2},
-      {"Aspect_GradientFillMethod_Corner1", Aspect_GradientFillMethod_Corner1},
-      {"Aspect_GradientFillMethod_Corner2", Aspect_GradientFillMethod_Corner2},
-      {"Aspect_GradientFillMethod_Corner3", Aspect_GradientFillMethod_Corner3},
-      {"Aspect_GradientFillMethod_Corner4", Aspect_GradientFillMethod_Corner4},
-      {"Aspect_GradientFillMethod_Elliptical", Aspect_GradientFillMethod_Elliptical}});
-  bind_enum<Aspect_TypeOfLine>(m, "Aspect_TypeOfLine", {{"Aspect_TOL_EMPTY", Aspect_TOL_EMPTY},
-      {"Aspect_TOL_SOLID", Aspect_TOL_SOLID}, {"Aspect_TOL_DASH", Aspect_TOL_DASH},
-      {"Aspect_TOL_DOT", Aspect_TOL_DOT}, {"Aspect_TOL_DOTDASH", Aspect_TOL_DOTDASH},
-      {"Aspect_TOL_USERDEFINED", Aspect_TOL_USERDEFINED}});
-  bind_enum<Prs3d_TypeOfHighlight>(m, "Prs3d_TypeOfHighlight", {{"Prs3d_TypeOfHighlight_None", Prs3d_TypeOfHighlight_None},
-      {"Prs3d_TypeOfHighlight_Selected", Prs3d_TypeOfHighlight_Selected},
-      {"Prs3d_TypeOfHighlight_Dynamic", Prs3d_TypeOfHighlight_Dynamic},
-      {"Prs3d_TypeOfHighlight_LocalSelected", Prs3d_TypeOfHighlight_LocalSelected},
-      {"Prs3d_TypeOfHighlight_LocalDynamic", Prs3d_TypeOfHighlight_LocalDynamic},
-      {"Prs3d_TypeOfHighlight_SubIntensity", Prs3d_TypeOfHighlight_SubIntensity}});
-  bind_enum<AIS_DisplayMode>(m, "AIS_DisplayMode", {{"AIS_WireFrame", AIS_WireFrame}, {"AIS_Shaded", AIS_Shaded}});
+  NIMBAL_PY_KERNEL_ENUM(m, Quantity_TypeOfColor, Quantity_TOC_RGB, Quantity_TOC_sRGB, Quantity_TOC_HLS,
+                        Quantity_TOC_CIELab, Quantity_TOC_CIELch);
+  NIMBAL_PY_KERNEL_ENUM(m, Quantity_NameOfColor, Quantity_NOC_BLACK, Quantity_NOC_WHITE, Quantity_NOC_RED,
+                        Quantity_NOC_GREEN, Quantity_NOC_BLUE1, Quantity_NOC_CYAN1, Quantity_NOC_YELLOW,
+                        Quantity_NOC_GRAY);
+  NIMBAL_PY_KERNEL_ENUM(m, Aspect_TypeOfTriedronPosition, Aspect_TOTP_CENTER, Aspect_TOTP_TOP, Aspect_TOTP_BOTTOM,
+                        Aspect_TOTP_LEFT, Aspect_TOTP_RIGHT, Aspect_TOTP_LEFT_LOWER, Aspect_TOTP_LEFT_UPPER,
+                        Aspect_TOTP_RIGHT_LOWER, Aspect_TOTP_RIGHT_UPPER);
+  NIMBAL_PY_KERNEL_ENUM(m, V3d_TypeOfVisualization, V3d_WIREFRAME, V3d_ZBUFFER);
+  NIMBAL_PY_KERNEL_ENUM(m, Aspect_GradientFillMethod, Aspect_GradientFillMethod_None,
+                        Aspect_GradientFillMethod_Horizontal, Aspect_GradientFillMethod_Vertical,
+                        Aspect_GradientFillMethod_Diagonal1, Aspect_GradientFillMethod_Diagonal2,
+                        Aspect_GradientFillMethod_Corner1, Aspect_GradientFillMethod_Corner2,
+                        Aspect_GradientFillMethod_Corner3, Aspect_GradientFillMethod_Corner4,
+                        Aspect_GradientFillMethod_Elliptical);
+  NIMBAL_PY_KERNEL_ENUM(m, Aspect_TypeOfLine, Aspect_TOL_EMPTY, Aspect_TOL_SOLID, Aspect_TOL_DASH, Aspect_TOL_DOT,
+                        Aspect_TOL_DOTDASH, Aspect_TOL_USERDEFINED);
+  NIMBAL_PY_KERNEL_ENUM(m, Prs3d_TypeOfHighlight, Prs3d_TypeOfHighlight_None, Prs3d_TypeOfHighlight_Selected,
+                        Prs3d_TypeOfHighlight_Dynamic, Prs3d_TypeOfHighlight_LocalSelected,
+                        Prs3d_TypeOfHighlight_LocalDynamic, Prs3d_TypeOfHighlight_SubIntensity);
+  NIMBAL_PY_KERNEL_ENUM(m, AIS_DisplayMode, AIS_WireFrame, AIS_Shaded);
 }
 
 void bind_color(pyb::module_& m) {
@@ -145,10 +129,8 @@ void bind_windows(pyb::module_& m) {
 void bind_viewer(pyb::module_& m) {
   using Camera = Graphic3d_Camera;
   pyb::class_<Camera, Handle(Camera)> cam(m, "Graphic3d_Camera", doc::camera::cls);
-  bind_enum<Camera::Projection>(cam, "Projection", {{"Projection_Orthographic", Camera::Projection_Orthographic},
-      {"Projection_Perspective", Camera::Projection_Perspective}, {"Projection_Stereo", Camera::Projection_Stereo},
-      {"Projection_MonoLeftEye", Camera::Projection_MonoLeftEye},
-      {"Projection_MonoRightEye", Camera::Projection_MonoRightEye}});
+  NIMBAL_PY_KERNEL_ENUM(cam, Camera::Projection, Camera::Projection_Orthographic, Camera::Projection_Perspective,
+                        Camera::Projection_Stereo, Camera::Projection_MonoLeftEye, Camera::Projection_MonoRightEye);
   cam.def("ProjectionType", &Camera::ProjectionType, doc::camera::ProjectionType)
       .def("SetProjectionType", &Camera::SetProjectionType, pyb::arg("projection"), doc::camera::SetProjectionType)
       .def("SetProjectionType", &k::set_projection_type, pyb::arg("projection"))

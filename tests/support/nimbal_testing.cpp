@@ -198,7 +198,8 @@ PYBIND11_MODULE(_nimbal_testing, m) {
   });
 
   // Calls one protocol operation the way the geometry manager does: through
-  // drulen_protocol_from, positionally, placements left out unless given.
+  // drulen_protocol_from, positionally, placements left out unless given
+  // (None among them is one left out).
   m.def("drulen_protocol_kind", [](pyb::object service) {
     auto p = nimbal::py::drulen_protocol_from(service);
     return dynamic_cast<nimbal::py::DrulenAdapter*>(p.get()) ? "adapter" : "drulen";
@@ -210,7 +211,9 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     auto shape = [&](int i) { return a[i].is_none() ? TopoDS_Shape() : a[i].cast<TopoDS_Shape>(); };
     auto num = [&](int i) { return a[i].cast<double>(); };
     auto pt = [&](int i) { return a[i].cast<s::Point3>(); };
-    auto opt = [&](int i) { return a.size() > std::size_t(i) ? std::optional<s::Point3>(pt(i)) : std::nullopt; };
+    auto opt = [&](int i) {
+      return a.size() > std::size_t(i) && !a[i].is_none() ? std::optional<s::Point3>(pt(i)) : std::nullopt;
+    };
     auto plane = [](const s::PlaneParams& pp) {
       return pyb::make_tuple(nimbal::py::point_to_tuple<3>(pp.first), nimbal::py::point_to_tuple<3>(pp.second));
     };

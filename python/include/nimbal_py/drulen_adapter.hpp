@@ -3,10 +3,8 @@
 // `drulen_protocol_from(obj)` gives the C++ object itself for a `Drulen` (or
 // a Python subclass of it, whose overrides its trampoline honours) and
 // otherwise an adapter that calls the 24 operations on any Python object by
-// name, positionally, leaving out the placement arguments the caller left
-// out. Results are read on the way back as the core takes a service's
-// answers (services::ServiceAnswer); anything that is not what the
-// operation yields raises TypeError. A module using this imports
+// name, positionally, with the placements the core passes; arguments and
+// answers as forwarding.hpp converts them. A module using this imports
 // nimbal.services.drulen first.
 #pragma once
 
@@ -18,77 +16,8 @@
 
 #include "nimbal/services/drulen.hpp"
 #include "nimbal_py/convert.hpp"
+#include "nimbal_py/forwarding.hpp"
 #include "nimbal_py/kernel.hpp"
-
-namespace nimbal::py::convert {
-
-// A standard plane's name as the core quotes it: the host's spelling.
-inline services::PlaneKey value(pyb::handle v, tag<services::PlaneKey>, std::string_view) {
-  return {PyUnicode_Check(v.ptr()) ? std::optional<std::string>(v.cast<std::string>()) : std::nullopt,
-          std::string(pyb::repr(v))};
-}
-template <>
-struct arg_name<services::PlaneKey> : typing::str_name {};
-
-}  // namespace nimbal::py::convert
-
-namespace nimbal::py::drulen_conv {
-
-using namespace nimbal::services;
-
-// C++ arguments as the Python values a service is given.
-inline pyb::object arg(const TopoDS_Shape& s) { return shape_or_none(s); }
-inline pyb::object arg(const Shapes& shapes) {
-  pyb::list out;
-  for (const auto& s : shapes) out.append(shape_or_none(s));
-  return std::move(out);
-}
-inline pyb::object arg(const Count3& c) { return pyb::make_tuple(c[0], c[1], c[2]); }
-template <class T>
-pyb::object arg(const T& v) {
-  return pyb::cast(v);
-}
-
-// The positional arguments of one call. A placement the caller left out is
-// left out too, unless a later one is given: then it is Drulen's default.
-class Call {
- public:
-  template <class... A>
-  explicit Call(const A&... a) {
-    (add(a), ...);
-  }
-  pyb::object operator()(const pyb::object& f) const {
-    pyb::tuple args(given_);
-    for (std::size_t i = 0; i < given_; ++i) args[i] = items_[i];
-    return f(*args);
-  }
-
- private:
-  template <class T>
-  void add(const T& v) {
-    items_.push_back(arg(v));
-    given_ = items_.size();
-  }
-  void add(const std::optional<Point3>& p) {
-    items_.push_back(arg(p.value_or(Drulen::default_position)));
-    if (p) given_ = items_.size();
-  }
-  std::vector<pyb::object> items_;
-  std::size_t given_ = 0;
-};
-
-using convert::tag;
-
-// A service's answer to `op`, read and taken as the core takes the answers
-// of an operation yielding R.
-template <class R>
-R result(pyb::handle v, tag<R>, const char* op) {
-  using Answer = services::ServiceAnswer<R>;
-  const std::string what = std::string(op) + "'s result";
-  return Answer::read(convert::value(v, convert::tag<typename Answer::type>{}, what), what);
-}
-
-}  // namespace nimbal::py::drulen_conv
 
 namespace nimbal::py {
 
@@ -106,17 +35,7 @@ class DrulenForwarding : public Base {
   template <class R, class Own, class... A>
   R forward(const char* name, Own own, const A&... a) {
     pyb::gil_scoped_acquire gil;
-    if (pyb::object f = static_cast<Derived*>(this)->lookup(name)) {
-      pyb::object value;
-      try {
-        value = drulen_conv::Call(a...)(f);
-      } catch (pyb::error_already_set& e) {
-        if (services::ServiceAnswer<R>::refusal_answers && e.matches(PyExc_ValueError))
-          throw nimbal::InvalidValue(pyb::str(e.value()).cast<std::string>());
-        throw;
-      }
-      return drulen_conv::result(value, drulen_conv::tag<R>{}, name);
-    }
+    if (pyb::object f = static_cast<Derived*>(this)->lookup(name)) return forwarding::answer<R>(f, name, a...);
     if constexpr (std::is_abstract_v<Base>) {
       throw nimbal::MissingMember(name);
     } else {
@@ -175,16 +94,12 @@ class DrulenForwarding : public Base {
 class DrulenAdapter final : public DrulenForwarding<services::DrulenProtocol, DrulenAdapter> {
  public:
   explicit DrulenAdapter(pyb::object service) : service_(std::move(service)) {}
-  ~DrulenAdapter() override {
-    pyb::gil_scoped_acquire gil;
-    service_ = pyb::object();
-  }
   const pyb::object& service() const { return service_; }
   // A missing operation is the AttributeError of its lookup.
   pyb::object lookup(const char* name) const { return service_.attr(name); }
 
  private:
-  pyb::object service_;
+  forwarding::Held service_;
 };
 
 // The C++ Drulen behind `service` when it is one (its Python subclasses'

@@ -5,9 +5,12 @@
 
 #include "nimbal_py/common.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
+#include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -172,11 +175,24 @@ std::size_t object_hash(const T& a) {
 // ---- the kernel's enumerations ----
 
 // A kernel enumeration under `scope` (a module or a class), its members
-// listed in order and exported beside it as the kernel names them.
+// exported beside it, each named as the kernel names it (a class's scope
+// left off): NIMBAL_PY_KERNEL_ENUM(m, TopAbs_Orientation, TopAbs_FORWARD, ...).
+#define NIMBAL_PY_KERNEL_ENUM(scope, E, ...) nimbal::py::bind_enum<E>(scope, #E, #__VA_ARGS__, {__VA_ARGS__})
+
+// `names`: the members' spellings, as the macro gives them ("A, B, C").
 template <class E, class Scope>
-void bind_enum(Scope& scope, const char* name, std::initializer_list<std::pair<const char*, E>> members) {
-  pyb::enum_<E> e(scope, name);
-  for (const auto& [member, value] : members) e.value(member, value);
+void bind_enum(Scope& scope, const char* name, std::string_view names, std::initializer_list<E> members) {
+  auto unscoped = [](std::string_view s) {
+    const std::size_t at = s.rfind("::");
+    return at == std::string_view::npos ? s : s.substr(at + 2);
+  };
+  pyb::enum_<E> e(scope, unscoped(name).data());  // the rest of a literal: lives as long as the module
+  for (E member : members) {
+    names.remove_prefix(std::min(names.find_first_not_of(", \n"), names.size()));
+    const std::string_view spelled = names.substr(0, names.find_first_of(", \n"));
+    names.remove_prefix(spelled.size());
+    e.value(std::string(unscoped(spelled)).c_str(), member);
+  }
   e.export_values();
 }
 

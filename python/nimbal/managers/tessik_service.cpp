@@ -1,12 +1,27 @@
 // A sketch plane service given from Python, seen from C++.
 #include "tessik_bind.hpp"
 
-#include <string>
+#include "nimbal_py/forwarding.hpp"
 
-#include "nimbal_py/drulen_adapter.hpp"
+namespace nimbal::py::forwarding {
+
+// The manager's arguments as a sketch plane service is given them.
+template <>
+pyb::object py_arg(const managers::PlanePtr& plane) {
+  return pyb::cast(std::static_pointer_cast<models::Quenby>(plane));
+}
+template <>
+pyb::object py_arg(const std::vector<services::PolylinePoint>& points) {
+  pyb::list pts;
+  for (const services::Point2& p : managers::polyline_pairs(points)) pts.append(pyb::make_tuple(p[0], p[1]));
+  return std::move(pts);
+}
+
+}  // namespace nimbal::py::forwarding
 
 namespace nimbal::py::tessik {
 
+using forwarding::Keyword;
 using managers::FandorService;
 using managers::PlanePtr;
 using managers::SketchPlaneService;
@@ -16,41 +31,19 @@ using services::PolylinePoint;
 
 namespace {
 
-// A flag passed by keyword.
-struct Flag {
-  const char* name;
-  bool value;
-};
-
-// The arguments as Python sees them, made with the GIL held.
-pyb::object py(const PlanePtr& plane) { return pyb::cast(std::static_pointer_cast<models::Quenby>(plane)); }
-pyb::object py(const TopoDS_Shape& shape) { return shape_or_none(shape); }
-pyb::object py(const Point2& p) { return pyb::cast(p); }
-pyb::object py(double d) { return pyb::float_(d); }
-pyb::arg_v py(const Flag& f) { return pyb::arg(f.name) = f.value; }
-pyb::object py(const std::vector<PolylinePoint>& points) {
-  pyb::list pts;
-  for (const Point2& p : managers::polyline_pairs(points)) pts.append(pyb::make_tuple(p[0], p[1]));
-  return std::move(pts);
-}
-
 // Calls every operation on the Python object by name, with the arguments the
 // manager's own calls give (flags by keyword).
 class PyObjectService : public SketchPlaneService {
  public:
   explicit PyObjectService(pyb::object obj) : obj_(std::move(obj)) {}
-  ~PyObjectService() override {
-    pyb::gil_scoped_acquire gil;
-    obj_ = pyb::object();
-  }
 
   TopoDS_Shape create_rectangle_on_plane(const PlanePtr& plane, double u, double v, double width, double height,
                                          bool filled) override {
-    return call("create_rectangle_on_plane", plane, u, v, width, height, Flag{"filled", filled});
+    return call("create_rectangle_on_plane", plane, u, v, width, height, Keyword{"filled", filled});
   }
   TopoDS_Shape create_circle_on_plane(const PlanePtr& plane, double u, double v, double radius,
                                       bool filled) override {
-    return call("create_circle_on_plane", plane, u, v, radius, Flag{"filled", filled});
+    return call("create_circle_on_plane", plane, u, v, radius, Keyword{"filled", filled});
   }
   TopoDS_Shape create_line_on_plane(const PlanePtr& plane, const Point2& p1, const Point2& p2) override {
     return call("create_line_on_plane", plane, p1, p2);
@@ -61,7 +54,7 @@ class PyObjectService : public SketchPlaneService {
   }
   TopoDS_Shape create_polyline_on_plane(const PlanePtr& plane, const std::vector<PolylinePoint>& points, bool closed,
                                         bool filled) override {
-    return call("create_polyline_on_plane", plane, points, Flag{"closed", closed}, Flag{"filled", filled});
+    return call("create_polyline_on_plane", plane, points, Keyword{"closed", closed}, Keyword{"filled", filled});
   }
   TopoDS_Shape fuse_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override { return call("fuse_shapes", a, b); }
   TopoDS_Shape cut_shapes(const TopoDS_Shape& a, const TopoDS_Shape& b) override { return call("cut_shapes", a, b); }
@@ -72,10 +65,10 @@ class PyObjectService : public SketchPlaneService {
   TopoDS_Shape call(const char* op, const A&... args) {
     pyb::gil_scoped_acquire gil;
     // the same answers as the kernel service's
-    return drulen_conv::result(obj_.attr(op)(py(args)...), drulen_conv::tag<TopoDS_Shape>{}, op);
+    return forwarding::answer<TopoDS_Shape>(obj_.attr(op), op, args...);
   }
 
-  pyb::object obj_;
+  forwarding::Held obj_;
 };
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace b = nimbal::py::drulen_bind;
 namespace doc = nimbal::py::drulen_docs;
 
 PYBIND11_MODULE(drulen, m) {
-  m.doc() = "Geometry kernel service: modelling operations over the kernel.";
+  m.doc() = doc::module;
   nimbal::py::import_kernel();
   nimbal::py::register_core_errors();
   nimbal::py::install_log_sink();

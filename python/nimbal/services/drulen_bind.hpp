@@ -5,6 +5,18 @@
 #include "nimbal_py/drulen_adapter.hpp"
 #include "nimbal_py/logging.hpp"
 
+namespace nimbal::py::convert {
+
+// A standard plane's name as the core quotes it: the host's spelling.
+inline services::PlaneKey value(pyb::handle v, tag<services::PlaneKey>, std::string_view) {
+  return {PyUnicode_Check(v.ptr()) ? std::optional<std::string>(v.cast<std::string>()) : std::nullopt,
+          std::string(pyb::repr(v))};
+}
+template <>
+struct arg_name<services::PlaneKey> : typing::str_name {};
+
+}  // namespace nimbal::py::convert
+
 namespace nimbal::py::drulen_bind {
 
 using namespace nimbal::services;
@@ -86,13 +98,11 @@ void def_with(DrulenClass& cls, const char* name, F f, OnError on_error, const E
   }
 }
 
-// The same, a refused argument logged as `op` logs its own failures and
-// answered with f's empty result (None, no faces, False), as a failure is.
+// The same, a refused argument answered as the core answers it for `op`.
 template <class ResultName = void, class Self = void, class F, class... Extra>
 void def_logged(DrulenClass& cls, const char* name, GuardedOp op, F f, const Extra&... extra) {
   auto on_error = [op](const auto&...) -> pyb::object {
-    Drulen::log_caught(op);
-    return convert::result(typename convert::traits<F, false>::ret{});
+    return convert::result(Drulen::refused_argument<typename convert::traits<F, false>::ret>(op));
   };
   def_with<ResultName, Self>(cls, name, f, on_error, extra...);
 }

@@ -1,5 +1,7 @@
 // Builders, transforms, plane parameters and polylines: the operations that
 // let errors through (kernel failures arrive as nimbal.kernel.KernelError).
+#include <map>
+
 #include "drulen_bind.hpp"
 #include "drulen_docs.hpp"
 
@@ -20,12 +22,13 @@ pyb::dict standard_normals() {
   return normals;
 }
 
-// The normals as tuples made once: the same object on every call.
+// Each normal as a tuple made once: the same object on every call.
 typed<plane_params_name> plane_params_for_standard(const PlaneKey& standard_plane) {
-  static PyObject* normals = standard_normals().release().ptr();  // lives as long as the interpreter
-  const Point3 origin = Drulen::host_ops::plane_params_for_standard(standard_plane).first;
-  return pyb::make_tuple(point_to_tuple<3>(origin),
-                         pyb::handle(PyDict_GetItemString(normals, standard_plane.text->c_str())));
+  static auto* normals = new std::map<Point3, pyb::object>();  // lives as long as the interpreter
+  const auto [origin, normal] = Drulen::host_ops::plane_params_for_standard(standard_plane);
+  pyb::object& made = (*normals)[normal];
+  if (!made) made = point_to_tuple<3>(normal);
+  return pyb::make_tuple(point_to_tuple<3>(origin), made);
 }
 
 }  // namespace

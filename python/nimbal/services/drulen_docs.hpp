@@ -3,6 +3,8 @@
 
 namespace nimbal::py::drulen_docs {
 
+constexpr const char* module = "Geometry kernel service: modelling operations over the kernel.";
+
 // The structural interface as the host's typing.Protocol: declarations only.
 constexpr const char* protocol_source = R"PY(
 import typing as _typing

@@ -553,6 +553,15 @@ PlaneParams Drulen::host_ops::plane_params_from_face(const HostValue<TopoDS_Shap
   return ops::plane_params_from_face(face);
 }
 
+std::vector<Point3> placements_passed(const std::vector<std::optional<Point3>>& given) {
+  std::size_t passed = 0;
+  for (std::size_t i = 0; i < given.size(); ++i)
+    if (given[i]) passed = i + 1;
+  std::vector<Point3> out;
+  for (std::size_t i = 0; i < passed; ++i) out.push_back(given[i].value_or(Drulen::default_position));
+  return out;
+}
+
 PlaneParams plane_params_from(const std::vector<Point3>& answer, std::string_view what) {
   if (answer.size() != 2)
     throw WrongType(std::string(what) + " must be an (origin, normal) pair, not " + std::to_string(answer.size()) +

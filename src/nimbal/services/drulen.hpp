@@ -104,6 +104,12 @@ struct PlaneFromFaceError : InvalidValue {
   std::exception_ptr cause;
 };
 
+// The placements a substitute service is given, from the placement
+// arguments a caller gave or left out (an operation's last ones): one left
+// out is left out too, unless a later one is given: then it is Drulen's
+// default (only a position precedes another placement).
+std::vector<Point3> placements_passed(const std::vector<std::optional<Point3>>& given);
+
 // A substitute service's answer to a plane query: exactly one (origin,
 // normal) pair of points, or WrongType naming `what`.
 PlaneParams plane_params_from(const std::vector<Point3>& answer, std::string_view what);
@@ -255,6 +261,14 @@ class Drulen : public DrulenProtocol {
   // (error with traceback; warning without it for unify_same_domain). Lets a
   // caller that converts arguments report a bad argument as the operation would.
   static void log_caught(GuardedOp op);
+  // The answer to an argument of the wrong kind, refused before `op` began
+  // (the exception being handled): logged as op's failure and answered as
+  // one is (no shape, no faces, false).
+  template <class R>
+  static R refused_argument(GuardedOp op) {
+    log_caught(op);
+    return R{};
+  }
 
   static constexpr Point3 default_position{0.0, 0.0, 0.0};
   static constexpr Point3 default_direction{0.0, 0.0, 1.0};
