@@ -1,8 +1,8 @@
 // The fields a managed shape and its snapshot share, bound once for both:
-// the same names, order, constructor and conversions. P says what differs,
-// their components field: `Shape` (the struct), `List` and `Elem` (its live
-// list and the list's items), `parts` (the member), `field` (its name) and
-// `none_is_empty` (whether the constructor takes None for none).
+// the same names, order, constructor and conversions. What differs is their
+// components field: the live list at `Parts`, its items converted by E,
+// named by the caller; `NoneIsEmpty` says whether the constructor takes
+// None for none.
 #pragma once
 
 #include <memory>
@@ -20,22 +20,25 @@ struct ShapeFieldDocs {
   const char *shape_id, *shape, *shape_type, *name, *color, *properties, *components, *parent_id;
 };
 
-template <class P>
+template <class S, class L>
+S shape_of(L S::*);
+template <class S, class L>
+L list_of(L S::*);
+
+template <auto Parts, class E, bool NoneIsEmpty>
 struct ShapeFields {
-  using S = typename P::Shape;
-  using L = typename P::List;
+  using S = decltype(shape_of(Parts));
+  using L = decltype(list_of(Parts));
   struct parts_in_name {
-    static constexpr auto name =
-        iterable_of_name<typename P::Elem>::name + pyb::detail::const_name<P::none_is_empty>(" | None", "");
+    static constexpr auto name = iterable_of_name<E>::name + pyb::detail::const_name<NoneIsEmpty>(" | None", "");
   };
 
-  static L parts(pyb::handle v) { return list_from_iterable<L, typename P::Elem>(v, P::field); }
-
   // The constructor, its parameters in the fields' order.
-  static auto init() {
-    return pyb::init([](const std::string& shape_id, typed<shape_or_none_name> shape, decltype(S::shape_type) shape_type,
-                        const std::string& name, const decltype(S::color)& color, record_arg properties,
-                        typed<parts_in_name> components, str_or_none parent_id) {
+  static auto init(const char* field) {
+    return pyb::init([field](const std::string& shape_id, typed<shape_or_none_name> shape,
+                             decltype(S::shape_type) shape_type, const std::string& name,
+                             const decltype(S::color)& color, record_arg properties, typed<parts_in_name> components,
+                             str_or_none parent_id) {
       auto s = std::make_shared<S>();
       s->shape_id = shape_id;
       s->shape = from_py::shape_or_null(shape, "shape");
@@ -43,15 +46,16 @@ struct ShapeFields {
       s->name = name;
       s->color = color;
       s->properties = from_py::record(properties, "properties");
-      if (!(P::none_is_empty && components.is_none())) (*s).*P::parts = parts(components);
+      if (!(NoneIsEmpty && components.is_none())) (*s).*Parts = list_from_iterable<L, E>(components, field);
       s->parent_id = from_py::text_or_none(parent_id, "parent_id");
       return s;
     });
   }
 
-  // The fields as properties; `set_name` writes the name.
+  // The fields as properties, the components one named `field`; `set_name`
+  // writes the name.
   template <class Cls, class SetName>
-  static Cls& def(Cls& cls, SetName set_name, const ShapeFieldDocs& doc = {}) {
+  static Cls& def(Cls& cls, const char* field, SetName set_name, const ShapeFieldDocs& doc = {}) {
     return cls.def_readwrite("shape_id", &S::shape_id, doc.shape_id)
         .def_property(
             "shape", [](const S& s) { return shape_or_none(s.shape); },
@@ -63,8 +67,9 @@ struct ShapeFields {
             "properties", [](const S& s) { return s.properties; },
             [](S& s, record_arg v) { s.properties = from_py::record(v, "properties"); }, doc.properties)
         .def_property(
-            P::field, [](S& s) -> L& { return s.*P::parts; },
-            [](S& s, typed<iterable_of_name<typename P::Elem>> v) { s.*P::parts = parts(v); }, doc.components)
+            field, [](S& s) -> L& { return s.*Parts; },
+            [field](S& s, typed<iterable_of_name<E>> v) { s.*Parts = list_from_iterable<L, E>(v, field); },
+            doc.components)
         .def_property(
             "parent_id", [](const S& s) { return s.parent_id; },
             [](S& s, str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); }, doc.parent_id);

@@ -17,15 +17,7 @@ struct ComponentElem {
   static pyb::object to_py(const ManagedShapePtr& ms) { return pyb::cast(ms); }
 };
 
-struct ManagedParts {
-  using Shape = ManagedShape;
-  using List = ComponentList;
-  using Elem = ComponentElem;
-  static constexpr auto parts = &ManagedShape::components;
-  static constexpr const char* field = "components";
-  static constexpr bool none_is_empty = true;
-};
-using ManagedFields = ShapeFields<ManagedParts>;
+using ManagedFields = ShapeFields<&ManagedShape::components, ComponentElem, true>;
 
 struct RegistryEntries {
   using View = RegistryView;
@@ -42,10 +34,10 @@ void bind_types(pyb::module_& m) {
   bind_live_list<ComponentList, ComponentElem>(m, doc::component_list_cls);
 
   pyb::class_<ManagedShape, ManagedShapePtr> ms(m, "ManagedShape", pyb::dynamic_attr(), doc::managed_cls);
-  ms.def(ManagedFields::init(), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
-         pyb::arg("color"), pyb::arg("properties"), pyb::arg("components") = pyb::none(),
+  ms.def(ManagedFields::init("components"), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"),
+         pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("components") = pyb::none(),
          pyb::arg("parent_id") = pyb::none(), doc::managed_init);
-  ManagedFields::def(ms, &rename_outside,
+  ManagedFields::def(ms, "components", &rename_outside,
                      {doc::shape_id, doc::shape, doc::shape_type, doc::name, doc::color, doc::properties,
                       doc::components, doc::parent_id})
       .def("__repr__", [](pyb::handle self) {

@@ -63,15 +63,7 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   return s;
 }
 
-struct SnapshotParts {
-  using Shape = ShapeSnapshot;
-  using List = IdList;
-  using Elem = IdElem;
-  static constexpr auto parts = &ShapeSnapshot::component_ids;
-  static constexpr const char* field = "component_ids";
-  static constexpr bool none_is_empty = false;
-};
-using SnapshotFields = nimbal::py::ShapeFields<SnapshotParts>;
+using SnapshotFields = nimbal::py::ShapeFields<&ShapeSnapshot::component_ids, IdElem, false>;
 
 struct StateEntries {
   using View = State;
@@ -85,9 +77,9 @@ using StateMap = nimbal::py::MappingOf<StateEntries>;
 void bind_state(pyb::module_& m) {
   pyb::class_<State, StatePtr> cls(m, "State", doc::state_cls);
   cls.def(pyb::init([] { return std::make_shared<State>(); }))
+      // A new State, even of a State.
       .def(pyb::init([](typed<state_in_name> mapping) {
-             auto s = nimbal::py::state_from_py(mapping);
-             return pyb::isinstance<State>(mapping) ? std::make_shared<State>(*s) : s;
+             return std::make_shared<State>(*nimbal::py::state_from_py(mapping));
            }),
            pyb::arg("mapping"))
       .def("__len__", &StateMap::len)
@@ -104,7 +96,8 @@ void bind_state(pyb::module_& m) {
       .def("get", &StateMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(),
            "The entry for key, or default when there is none.")
       .def("clear", &State::clear, "Removes every entry.")
-      .def("copy", [](const State& s) { return typed<state_dict_name>(pyb::dict(StateMap::items(s))); }, "A plain dict of the entries.")
+      .def("copy", [](const State& s) { return typed<state_dict_name>(pyb::dict(StateMap::items(s))); },
+           "A plain dict of the entries.")
       .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
         if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
           return pyb::bool_(pyb::dict(StateMap::items(s)).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
@@ -118,9 +111,9 @@ void bind_state(pyb::module_& m) {
 void bind_snapshot(pyb::module_& m) {
   pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot",
                                               "The state of one managed shape at one moment.");
-  cls.def(SnapshotFields::init(), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
-          pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
-  SnapshotFields::def(cls, [](ShapeSnapshot& s, std::string name) { s.name = std::move(name); })
+  cls.def(SnapshotFields::init("component_ids"), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"),
+          pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
+  SnapshotFields::def(cls, "component_ids", [](ShapeSnapshot& s, std::string name) { s.name = std::move(name); })
       .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
         if (!pyb::isinstance<ShapeSnapshot>(b)) return nimbal::py::not_implemented();
         return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
