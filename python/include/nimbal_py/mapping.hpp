@@ -36,15 +36,13 @@ struct MappingOf {
     return value ? any_arg(M::to_py(*value)) : dflt;
   }
   static typed<keys_name> keys(const View& v) {
-    return each(v, [](const std::string& k, const auto&) -> pyb::object { return pyb::str(k); });
+    return each(v, [](const std::string& k, const auto&) { return pyb::str(k); });
   }
   static typed<list_of_name<M>> values(const View& v) {
     return each(v, [](const std::string&, const auto& value) { return M::to_py(value); });
   }
   static typed<items_name> items(const View& v) {
-    return each(v, [](const std::string& k, const auto& value) -> pyb::object {
-      return pyb::make_tuple(k, M::to_py(value));
-    });
+    return each(v, [](const std::string& k, const auto& value) { return pyb::make_tuple(k, M::to_py(value)); });
   }
   // Iterates a snapshot of the keys: changing the map meanwhile cannot
   // invalidate anything.

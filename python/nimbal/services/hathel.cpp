@@ -90,17 +90,16 @@ void bind_state(pyb::module_& m) {
       })
       .def("__delitem__", &erase_state_entry)
       .def("__iter__", &StateMap::iter)
-      .def("keys", &StateMap::keys, "The shape ids, in insertion order.")
-      .def("values", &StateMap::values, "The snapshots (None where the shape must not exist), in insertion order.")
-      .def("items", &StateMap::items, "(shape id, snapshot or None) pairs, in insertion order.")
-      .def("get", &StateMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(),
-           "The entry for key, or default when there is none.")
-      .def("clear", &State::clear, "Removes every entry.")
+      .def("keys", &StateMap::keys, doc::state_keys)
+      .def("values", &StateMap::values, doc::state_values)
+      .def("items", &StateMap::items, doc::state_items)
+      .def("get", &StateMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::state_get)
+      .def("clear", &State::clear, doc::state_clear)
       .def("copy", [](const State& s) { return typed<state_dict_name>(pyb::dict(StateMap::items(s))); },
-           "A plain dict of the entries.")
-      .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
+           doc::state_copy)
+      .def("__eq__", [](const State& s, pyb::object other) -> pyb::object {
         if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
-          return pyb::bool_(pyb::dict(StateMap::items(s)).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
+          return pyb::bool_(pyb::dict(StateMap::items(s)).equal(pyb::dict(other)));
         return nimbal::py::not_implemented();
       })
       .def("__repr__", &StateMap::repr);
@@ -109,8 +108,7 @@ void bind_state(pyb::module_& m) {
 }
 
 void bind_snapshot(pyb::module_& m) {
-  pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot",
-                                              "The state of one managed shape at one moment.");
+  pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot", doc::snapshot_cls);
   cls.def(SnapshotFields::init("component_ids"), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"),
           pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
   SnapshotFields::def(cls, "component_ids", [](ShapeSnapshot& s, std::string name) { s.name = std::move(name); })
@@ -134,8 +132,7 @@ void bind_snapshot(pyb::module_& m) {
 }
 
 void bind_command(pyb::module_& m) {
-  pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand",
-                                           "One undoable edit: the states before and after it.");
+  pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand", doc::command_cls);
   cls.def(pyb::init([](const std::string& description, typed<state_or_none_name> before,
                        typed<state_or_none_name> after, bool redo_clears_all) {
             // Read in order: a call's arguments are not.
@@ -158,7 +155,7 @@ void bind_command(pyb::module_& m) {
 }
 
 void bind_hathel(pyb::module_& m) {
-  pyb::class_<Hathel, std::shared_ptr<Hathel>> cls(m, "Hathel", "Bounded undo and redo stacks of one manager.");
+  pyb::class_<Hathel, std::shared_ptr<Hathel>> cls(m, "Hathel", doc::hathel_cls);
   cls.def(pyb::init([](Hathel::ApplyState apply_state, Hathel::OnChange on_change,
                        std::optional<Hathel::OnRedoClearsAll> on_redo_clears_all, long long max_steps) {
             return std::make_shared<Hathel>(std::move(apply_state), std::move(on_change),
@@ -166,15 +163,15 @@ void bind_hathel(pyb::module_& m) {
           }),
           pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
           pyb::arg("max_steps") = MAX_UNDO_STEPS, doc::hathel_init);
-  cls.def_property_readonly("can_undo", &Hathel::can_undo, "Whether there is a command to undo.")
-      .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.");
+  cls.def_property_readonly("can_undo", &Hathel::can_undo, doc::can_undo)
+      .def_property_readonly("can_redo", &Hathel::can_redo, doc::can_redo);
   nimbal::py::def(cls, "push", &Hathel::push, pyb::arg("cmd"), doc::push)
       .def("undo", &Hathel::undo, doc::undo)
       .def("redo", &Hathel::redo, doc::redo)
-      .def("clear", &Hathel::clear, "Empties both stacks and calls on_change(False, False).")
-      .def("depth", &Hathel::depth, "Number of commands on the undo stack.")
+      .def("clear", &Hathel::clear, doc::clear)
+      .def("depth", &Hathel::depth, doc::depth)
       .def("trim_to", &Hathel::trim_to, pyb::arg("depth"), doc::trim_to)
-      .def("peek_last", &Hathel::peek_last, "The newest command on the undo stack, or None.")
+      .def("peek_last", &Hathel::peek_last, doc::peek_last)
       .def("pop_last", &Hathel::pop_last, doc::pop_last)
       .def_property_readonly("_max_steps", &Hathel::max_steps)
       .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
@@ -189,14 +186,14 @@ void bind_hathel(pyb::module_& m) {
 }  // namespace
 
 PYBIND11_MODULE(hathel, m) {
-  m.doc() = "Undo history: shape snapshots, undo commands and bounded undo/redo stacks.";
+  m.doc() = doc::module;
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.models.quenby");
   pyb::module_::import("nimbal.enums");
   nimbal::py::register_core_errors();
 
-  nimbal::py::bind_live_list<IdList, IdElem>(m, "Shape ids of a snapshot's components (a live list).");
-  nimbal::py::bind_live_list<CommandList, CommandElem>(m, "An undo or redo stack (a live list).");
+  nimbal::py::bind_live_list<IdList, IdElem>(m, doc::id_list_cls);
+  nimbal::py::bind_live_list<CommandList, CommandElem>(m, doc::command_list_cls);
   bind_state(m);
   bind_snapshot(m);
   bind_command(m);
