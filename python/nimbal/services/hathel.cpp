@@ -131,6 +131,11 @@ void bind_snapshot(pyb::module_& m) {
       pyb::arg("cls"), pyb::arg("ms")));
 }
 
+// A command's state, set from a State (kept as it is) or any mapping (copied).
+auto set_state(StatePtr UndoCommand::*field, const char* what) {
+  return [field, what](UndoCommand& c, typed<state_arg_name> v) { c.*field = nimbal::py::state_from_py(v, what); };
+}
+
 void bind_command(pyb::module_& m) {
   pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand", doc::command_cls);
   cls.def(pyb::init([](const std::string& description, typed<state_or_none_name> before,
@@ -142,12 +147,8 @@ void bind_command(pyb::module_& m) {
           pyb::arg("description"), pyb::arg("before") = pyb::none(), pyb::arg("after") = pyb::none(),
           pyb::arg("redo_clears_all") = false);
   cls.def_readwrite("description", &UndoCommand::description)
-      .def_property(
-          "before", [](const UndoCommand& c) { return c.before; },
-          [](UndoCommand& c, typed<state_arg_name> v) { c.before = nimbal::py::state_from_py(v, "before"); })
-      .def_property(
-          "after", [](const UndoCommand& c) { return c.after; },
-          [](UndoCommand& c, typed<state_arg_name> v) { c.after = nimbal::py::state_from_py(v, "after"); })
+      .def_property("before", [](const UndoCommand& c) { return c.before; }, set_state(&UndoCommand::before, "before"))
+      .def_property("after", [](const UndoCommand& c) { return c.after; }, set_state(&UndoCommand::after, "after"))
       .def_readwrite("redo_clears_all", &UndoCommand::redo_clears_all)
       .def("__repr__", [](const UndoCommand& c) {
         return text_form(c, nimbal::py::text_style(), nimbal::py::snapshot_text);
