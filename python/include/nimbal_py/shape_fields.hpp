@@ -20,15 +20,16 @@ struct ShapeFieldDocs {
   const char *shape_id, *shape, *shape_type, *name, *color, *properties, *components, *parent_id;
 };
 
+// The class and the type of a data member, from its pointer.
 template <class S, class L>
-S shape_of(L S::*);
+S member_owner(L S::*);
 template <class S, class L>
-L list_of(L S::*);
+L member_type(L S::*);
 
 template <auto Parts, class E, bool NoneIsEmpty>
 struct ShapeFields {
-  using S = decltype(shape_of(Parts));
-  using L = decltype(list_of(Parts));
+  using S = decltype(member_owner(Parts));
+  using L = decltype(member_type(Parts));
   struct parts_in_name {
     static constexpr auto name = iterable_of_name<E>::name + pyb::detail::const_name<NoneIsEmpty>(" | None", "");
   };
