@@ -1,6 +1,6 @@
 // In-place edits of a vector by the host language's list rules, for the
 // vectors a host sees as live lists (record fields, undo stacks). Slices
-// come as (start, stop, step, count) already fitted to the vector's size.
+// come already fitted to the vector's size.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,12 @@
 namespace nimbal::list_edit {
 
 using Index = std::ptrdiff_t;
+
+// The positions start, start + step, ... (count of them); `stop` is where a
+// plain slice ends.
+struct Slice {
+  Index start, stop, step, count;
+};
 
 // Position i of a vector of `size` items, counted from the end when
 // negative; OutOfRange beyond either end.
@@ -39,26 +45,33 @@ typename L::value_type pop_at(L& l, Index i) {
   return v;
 }
 
+template <class L>
+L items_at(const L& l, const Slice& s) {
+  L out;
+  for (Index k = 0; k < s.count; ++k) out.push_back(l[s.start + k * s.step]);
+  return out;
+}
+
 // Replaces the slice by `items`: a plain slice takes any number of them, an
 // extended one (step other than 1) exactly as many as it selects.
 template <class L>
-void assign_slice(L& l, Index start, Index stop, Index step, Index count, const L& items) {
-  if (step == 1) {
-    stop = std::max(stop, start);
-    l.erase(l.begin() + start, l.begin() + stop);
-    l.insert(l.begin() + start, items.begin(), items.end());
+void assign_slice(L& l, const Slice& s, const L& items) {
+  if (s.step == 1) {
+    const Index stop = std::max(s.stop, s.start);
+    l.erase(l.begin() + s.start, l.begin() + stop);
+    l.insert(l.begin() + s.start, items.begin(), items.end());
     return;
   }
-  if (static_cast<Index>(items.size()) != count)
+  if (static_cast<Index>(items.size()) != s.count)
     throw InvalidValue("attempt to assign sequence of size " + std::to_string(items.size()) +
-                       " to extended slice of size " + std::to_string(count));
-  for (Index k = 0; k < count; ++k) l[start + k * step] = items[k];
+                       " to extended slice of size " + std::to_string(s.count));
+  for (Index k = 0; k < s.count; ++k) l[s.start + k * s.step] = items[k];
 }
 
 template <class L>
-void erase_slice(L& l, Index start, Index step, Index count) {
+void erase_slice(L& l, const Slice& s) {
   std::vector<Index> at;
-  for (Index k = 0; k < count; ++k) at.push_back(start + k * step);
+  for (Index k = 0; k < s.count; ++k) at.push_back(s.start + k * s.step);
   std::sort(at.begin(), at.end());
   for (auto it = at.rbegin(); it != at.rend(); ++it) l.erase(l.begin() + *it);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -108,5 +109,14 @@ class OrderedMap {
   std::vector<Slot> slots_;
   std::unordered_map<K, std::size_t> index_;
 };
+
+// The text form of a map as a Python dict writes it, "{key: value, ...}" in
+// insertion order, each key and value as `key` and `value` write them.
+template <class K, class V, class Key, class Value>
+std::string dict_text_form(const OrderedMap<K, V>& map, const Key& key, const Value& value) {
+  std::string s = "{";
+  for (const auto& [k, v] : map) s += (s.size() > 1 ? ", " : "") + key(k) + ": " + value(v);
+  return s + "}";
+}
 
 }  // namespace nimbal

@@ -72,6 +72,20 @@ def test_commands_have_their_own_states():
         h._UndoCommand("bad", before={"i": 3})
 
 
+def test_a_state_built_from_a_state_is_its_own_and_arguments_are_refused_in_order():
+    snap = h._ShapeSnapshot.from_managed(FakeManaged())
+    shared = h.State({"a": snap})
+    own = h.State(shared)
+    own["b"] = None
+    assert list(shared) == ["a"] and list(own) == ["a", "b"] and own["a"] is snap
+    c = h._UndoCommand("x", before=shared)
+    assert c.before is shared and len(c.after) == 0
+    with pytest.raises(TypeError, match="^before must be"):
+        h._UndoCommand("bad", before=1, after=2)
+    with pytest.raises(TypeError, match="^after must be"):
+        h._UndoCommand("bad", before=None, after=2)
+
+
 def test_history_text_forms_read_like_the_python_values():
     snap = h._ShapeSnapshot("a", None, ShapeType.PLANE, "it's", (0, 0, 1), q.PlaneProperties(), ["b"], None)
     assert repr(snap) == ("_ShapeSnapshot(shape_id='a', shape=None, shape_type=" + repr(ShapeType.PLANE) +

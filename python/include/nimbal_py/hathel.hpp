@@ -41,6 +41,11 @@ inline services::StatePtr state_from_py(pyb::handle obj, const std::string& what
   return state;
 }
 
+// A state as state_from_py reads it, or None for none (a null pointer).
+inline services::StatePtr state_or_null(pyb::handle obj, const std::string& what) {
+  return obj.is_none() ? nullptr : state_from_py(obj, what);
+}
+
 inline pyb::object snapshot_or_none(const services::SnapshotPtr& s) {
   return s ? pyb::cast(s) : pyb::none();
 }

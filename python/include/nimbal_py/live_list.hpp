@@ -27,8 +27,8 @@ L list_from_iterable(pyb::handle src, const std::string& what = E::name) {
   return out;
 }
 
-// A slice fitted to a list of `size` items: start, stop, step and count.
-inline std::array<Py_ssize_t, 4> slice_of(pyb::slice s, std::size_t size) {
+// A slice fitted to a list of `size` items.
+inline list_edit::Slice slice_of(pyb::slice s, std::size_t size) {
   Py_ssize_t start, stop, step, n;
   if (PySlice_GetIndicesEx(s.ptr(), static_cast<Py_ssize_t>(size), &start, &stop, &step, &n) < 0)
     throw pyb::error_already_set();
@@ -78,27 +78,18 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"))
       .def("__len__", [](const L& l) { return l.size(); })
       .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[list_edit::at_index(l.size(), i)])); })
-      .def("__getitem__",
-           [](const L& l, pyb::slice s) -> Items {
-             const auto [start, stop, step, n] = slice_of(s, l.size());
-             pyb::list out;
-             for (Py_ssize_t k = 0; k < n; ++k) out.append(E::to_py(l[start + k * step]));
-             return out;
-           })
+      .def("__getitem__", [](const L& l, pyb::slice s) {
+        return Items(to_pylist<L, E>(list_edit::items_at(l, slice_of(s, l.size()))));
+      })
       .def("__setitem__",
            [](L& l, Py_ssize_t i, Item v) { l[list_edit::at_index(l.size(), i)] = E::from_py(v); })
       .def("__setitem__",
            [](L& l, pyb::slice s, ItemsIn v) {
              L items = list_from_iterable<L, E>(v);
-             const auto [start, stop, step, n] = slice_of(s, l.size());
-             list_edit::assign_slice(l, start, stop, step, n, items);
+             list_edit::assign_slice(l, slice_of(s, l.size()), items);
            })
       .def("__delitem__", &list_edit::erase_at<L>)
-      .def("__delitem__",
-           [](L& l, pyb::slice s) {
-             const auto [start, stop, step, n] = slice_of(s, l.size());
-             list_edit::erase_slice(l, start, step, n);
-           })
+      .def("__delitem__", [](L& l, pyb::slice s) { list_edit::erase_slice(l, slice_of(s, l.size())); })
       // Iterates a snapshot: changing the list while iterating cannot
       // invalidate anything.
       .def("__iter__", [](const L& l) { return typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); })

@@ -7,8 +7,10 @@
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/live_list.hpp"
+#include "nimbal_py/mapping.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/records.hpp"
+#include "nimbal_py/shape_fields.hpp"
 #include "hathel_docs.hpp"
 
 namespace pyb = pybind11;
@@ -24,11 +26,6 @@ NIMBAL_PY_NAME(state_arg_name, "nimbal.services.hathel.State | dict[str, nimbal.
 NIMBAL_PY_NAME(state_or_none_name,
                "nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None] | None");
 NIMBAL_PY_NAME(state_dict_name, "dict[str, nimbal.services.hathel._ShapeSnapshot | None]");
-NIMBAL_PY_NAME(str_iterator_name, "typing.Iterator[str]");
-NIMBAL_PY_NAME(str_list_name, "list[str]");
-NIMBAL_PY_NAME(snapshot_list_name, "list[nimbal.services.hathel._ShapeSnapshot | None]");
-NIMBAL_PY_NAME(item_list_name, "list[tuple[str, nimbal.services.hathel._ShapeSnapshot | None]]");
-NIMBAL_PY_NAME(ids_in_name, "typing.Iterable[str]");
 
 namespace {
 
@@ -66,101 +63,55 @@ SnapshotPtr snapshot_from_managed(pyb::handle ms) {
   return s;
 }
 
-// The state's entries in insertion order, each as `item` makes it of key and snapshot.
-template <class F>
-pyb::list state_list(const State& s, F item) {
-  pyb::list out;
-  for (const auto& [k, v] : s) out.append(item(k, nimbal::py::snapshot_or_none(v)));
-  return out;
-}
+using SnapshotFields = nimbal::py::ShapeFields<&ShapeSnapshot::component_ids, IdElem, false>;
 
-pyb::list state_keys(const State& s) {
-  return state_list(s, [](const std::string& k, const pyb::object&) { return pyb::str(k); });
-}
-
-pyb::dict state_as_dict(const State& s) {
-  pyb::dict d;
-  for (const auto& [k, v] : s) d[pyb::str(k)] = nimbal::py::snapshot_or_none(v);
-  return d;
-}
+struct StateEntries {
+  using View = State;
+  using item_name = snapshot_or_none_name;
+  static const State& map(const State& s) { return s; }
+  static constexpr auto entry = &state_entry;
+  static constexpr auto to_py = &nimbal::py::snapshot_or_none;
+};
+using StateMap = nimbal::py::MappingOf<StateEntries>;
 
 void bind_state(pyb::module_& m) {
   pyb::class_<State, StatePtr> cls(m, "State", doc::state_cls);
   cls.def(pyb::init([] { return std::make_shared<State>(); }))
+      // A new State, even of a State.
       .def(pyb::init([](typed<state_in_name> mapping) {
-             auto s = nimbal::py::state_from_py(mapping);
-             return pyb::isinstance<State>(mapping) ? std::make_shared<State>(*s) : s;
+             return std::make_shared<State>(*nimbal::py::state_from_py(mapping));
            }),
            pyb::arg("mapping"))
-      .def("__len__", &State::size)
-      .def("__contains__", [](const State& s, pyb::handle k) {
-        return PyUnicode_Check(k.ptr()) && s.contains(k.cast<std::string>());
-      })
-      .def("__getitem__", [](const State& s, const std::string& k) {
-        return nimbal::py::snapshot_or_none(state_entry(s, k));
-      })
+      .def("__len__", &StateMap::len)
+      .def("__contains__", &StateMap::contains)
+      .def("__getitem__", &StateMap::getitem)
       .def("__setitem__", [](State& s, const std::string& k, typed<snapshot_or_none_name> v) {
         s.set(k, nimbal::py::snapshot_or_null(v, "state values"));
       })
       .def("__delitem__", &erase_state_entry)
-      .def("__iter__", [](const State& s) { return typed<str_iterator_name>(pyb::iter(state_keys(s))); })
-      .def("keys", [](const State& s) { return typed<str_list_name>(state_keys(s)); },
-           "The shape ids, in insertion order.")
-      .def("values", [](const State& s) {
-        return typed<snapshot_list_name>(state_list(s, [](const std::string&, pyb::object v) { return v; }));
-      }, "The snapshots (None where the shape must not exist), in insertion order.")
-      .def("items", [](const State& s) {
-        return typed<item_list_name>(state_list(s, [](const std::string& k, pyb::object v) { return pyb::make_tuple(k, v); }));
-      }, "(shape id, snapshot or None) pairs, in insertion order.")
-      .def("get", [](const State& s, const std::string& k, any_arg dflt) -> any_arg {
-        const SnapshotPtr* v = s.find(k);
-        return v ? nimbal::py::snapshot_or_none(*v) : dflt;
-      }, pyb::arg("key"), pyb::arg("default") = pyb::none(),
-      "The entry for key, or default when there is none.")
-      .def("clear", &State::clear, "Removes every entry.")
-      .def("copy", [](const State& s) { return typed<state_dict_name>(state_as_dict(s)); }, "A plain dict of the entries.")
-      .def("__eq__", [](const State& s, pyb::handle other) -> pyb::object {
+      .def("__iter__", &StateMap::iter)
+      .def("keys", &StateMap::keys, doc::state_keys)
+      .def("values", &StateMap::values, doc::state_values)
+      .def("items", &StateMap::items, doc::state_items)
+      .def("get", &StateMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::state_get)
+      .def("clear", &State::clear, doc::state_clear)
+      .def("copy", [](const State& s) { return typed<state_dict_name>(pyb::dict(StateMap::items(s))); },
+           doc::state_copy)
+      .def("__eq__", [](const State& s, pyb::object other) -> pyb::object {
         if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
-          return pyb::bool_(state_as_dict(s).equal(pyb::dict(pyb::reinterpret_borrow<pyb::object>(other))));
+          return pyb::bool_(pyb::dict(StateMap::items(s)).equal(pyb::dict(other)));
         return nimbal::py::not_implemented();
       })
-      .def("__repr__", [](const State& s) { return text_form(s, nimbal::py::text_style(), nimbal::py::snapshot_text); });
+      .def("__repr__", &StateMap::repr);
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableMapping").attr("register")(cls);
 }
 
 void bind_snapshot(pyb::module_& m) {
-  pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot",
-                                              "The state of one managed shape at one moment.");
-  cls.def(pyb::init([](const std::string& shape_id, typed<shape_or_none_name> shape, nimbal::ShapeType shape_type,
-                       const std::string& name, const Color& color, record_arg properties,
-                       typed<ids_in_name> component_ids, str_or_none parent_id) {
-            return std::make_shared<ShapeSnapshot>(ShapeSnapshot{
-                shape_id, from_py::shape_or_null(shape, "shape"), shape_type, name, color,
-                from_py::record(properties, "properties"),
-                nimbal::py::list_from_iterable<IdList, IdElem>(component_ids, "component_ids"),
-                from_py::text_or_none(parent_id, "parent_id")});
-          }),
-          pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"), pyb::arg("name"),
-          pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
-  cls.def_readwrite("shape_id", &ShapeSnapshot::shape_id)
-      .def_property(
-          "shape", [](const ShapeSnapshot& s) { return nimbal::py::shape_or_none(s.shape); },
-          [](ShapeSnapshot& s, typed<shape_or_none_name> v) { s.shape = from_py::shape_or_null(v, "shape"); })
-      .def_readwrite("shape_type", &ShapeSnapshot::shape_type)
-      .def_readwrite("name", &ShapeSnapshot::name)
-      .def_readwrite("color", &ShapeSnapshot::color)
-      .def_property(
-          "properties", [](const ShapeSnapshot& s) { return s.properties; },
-          [](ShapeSnapshot& s, record_arg v) { s.properties = from_py::record(v, "properties"); })
-      .def_property(
-          "component_ids", [](ShapeSnapshot& s) -> IdList& { return s.component_ids; },
-          [](ShapeSnapshot& s, typed<ids_in_name> v) {
-            s.component_ids = nimbal::py::list_from_iterable<IdList, IdElem>(v, "component_ids");
-          })
-      .def_property(
-          "parent_id", [](const ShapeSnapshot& s) { return s.parent_id; },
-          [](ShapeSnapshot& s, str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); })
+  pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot", doc::snapshot_cls);
+  cls.def(SnapshotFields::init("component_ids"), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"),
+          pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
+  SnapshotFields::def(cls, "component_ids", [](ShapeSnapshot& s, std::string name) { s.name = std::move(name); })
       .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
         if (!pyb::isinstance<ShapeSnapshot>(b)) return nimbal::py::not_implemented();
         return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
@@ -180,27 +131,24 @@ void bind_snapshot(pyb::module_& m) {
       pyb::arg("cls"), pyb::arg("ms")));
 }
 
+// A command's state, set from a State (kept as it is) or any mapping (copied).
+auto set_state(StatePtr UndoCommand::*field, const char* what) {
+  return [field, what](UndoCommand& c, typed<state_arg_name> v) { c.*field = nimbal::py::state_from_py(v, what); };
+}
+
 void bind_command(pyb::module_& m) {
-  pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand",
-                                           "One undoable edit: the states before and after it.");
+  pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand", doc::command_cls);
   cls.def(pyb::init([](const std::string& description, typed<state_or_none_name> before,
                        typed<state_or_none_name> after, bool redo_clears_all) {
-            auto c = std::make_shared<UndoCommand>();
-            c->description = description;
-            if (!before.is_none()) c->before = nimbal::py::state_from_py(before, "before");
-            if (!after.is_none()) c->after = nimbal::py::state_from_py(after, "after");
-            c->redo_clears_all = redo_clears_all;
-            return c;
+            // Read in order: a call's arguments are not.
+            StatePtr from = nimbal::py::state_or_null(before, "before");
+            return make_command(description, from, nimbal::py::state_or_null(after, "after"), redo_clears_all);
           }),
           pyb::arg("description"), pyb::arg("before") = pyb::none(), pyb::arg("after") = pyb::none(),
           pyb::arg("redo_clears_all") = false);
   cls.def_readwrite("description", &UndoCommand::description)
-      .def_property(
-          "before", [](const UndoCommand& c) { return c.before; },
-          [](UndoCommand& c, typed<state_arg_name> v) { c.before = nimbal::py::state_from_py(v, "before"); })
-      .def_property(
-          "after", [](const UndoCommand& c) { return c.after; },
-          [](UndoCommand& c, typed<state_arg_name> v) { c.after = nimbal::py::state_from_py(v, "after"); })
+      .def_property("before", [](const UndoCommand& c) { return c.before; }, set_state(&UndoCommand::before, "before"))
+      .def_property("after", [](const UndoCommand& c) { return c.after; }, set_state(&UndoCommand::after, "after"))
       .def_readwrite("redo_clears_all", &UndoCommand::redo_clears_all)
       .def("__repr__", [](const UndoCommand& c) {
         return text_form(c, nimbal::py::text_style(), nimbal::py::snapshot_text);
@@ -208,7 +156,7 @@ void bind_command(pyb::module_& m) {
 }
 
 void bind_hathel(pyb::module_& m) {
-  pyb::class_<Hathel, std::shared_ptr<Hathel>> cls(m, "Hathel", "Bounded undo and redo stacks of one manager.");
+  pyb::class_<Hathel, std::shared_ptr<Hathel>> cls(m, "Hathel", doc::hathel_cls);
   cls.def(pyb::init([](Hathel::ApplyState apply_state, Hathel::OnChange on_change,
                        std::optional<Hathel::OnRedoClearsAll> on_redo_clears_all, long long max_steps) {
             return std::make_shared<Hathel>(std::move(apply_state), std::move(on_change),
@@ -216,15 +164,15 @@ void bind_hathel(pyb::module_& m) {
           }),
           pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
           pyb::arg("max_steps") = MAX_UNDO_STEPS, doc::hathel_init);
-  cls.def_property_readonly("can_undo", &Hathel::can_undo, "Whether there is a command to undo.")
-      .def_property_readonly("can_redo", &Hathel::can_redo, "Whether there is a command to redo.");
+  cls.def_property_readonly("can_undo", &Hathel::can_undo, doc::can_undo)
+      .def_property_readonly("can_redo", &Hathel::can_redo, doc::can_redo);
   nimbal::py::def(cls, "push", &Hathel::push, pyb::arg("cmd"), doc::push)
       .def("undo", &Hathel::undo, doc::undo)
       .def("redo", &Hathel::redo, doc::redo)
-      .def("clear", &Hathel::clear, "Empties both stacks and calls on_change(False, False).")
-      .def("depth", &Hathel::depth, "Number of commands on the undo stack.")
+      .def("clear", &Hathel::clear, doc::clear)
+      .def("depth", &Hathel::depth, doc::depth)
       .def("trim_to", &Hathel::trim_to, pyb::arg("depth"), doc::trim_to)
-      .def("peek_last", &Hathel::peek_last, "The newest command on the undo stack, or None.")
+      .def("peek_last", &Hathel::peek_last, doc::peek_last)
       .def("pop_last", &Hathel::pop_last, doc::pop_last)
       .def_property_readonly("_max_steps", &Hathel::max_steps)
       .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
@@ -239,14 +187,14 @@ void bind_hathel(pyb::module_& m) {
 }  // namespace
 
 PYBIND11_MODULE(hathel, m) {
-  m.doc() = "Undo history: shape snapshots, undo commands and bounded undo/redo stacks.";
+  m.doc() = doc::module;
   nimbal::py::import_kernel();
   pyb::module_::import("nimbal.models.quenby");
   pyb::module_::import("nimbal.enums");
   nimbal::py::register_core_errors();
 
-  nimbal::py::bind_live_list<IdList, IdElem>(m, "Shape ids of a snapshot's components (a live list).");
-  nimbal::py::bind_live_list<CommandList, CommandElem>(m, "An undo or redo stack (a live list).");
+  nimbal::py::bind_live_list<IdList, IdElem>(m, doc::id_list_cls);
+  nimbal::py::bind_live_list<CommandList, CommandElem>(m, doc::command_list_cls);
   bind_state(m);
   bind_snapshot(m);
   bind_command(m);

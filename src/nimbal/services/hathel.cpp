@@ -26,9 +26,7 @@ void erase_state_entry(State& state, const std::string& key) {
 }
 
 std::string text_form(const State& state, const models::TextStyle& style, const SnapshotText& snapshot) {
-  std::string s = "{";
-  for (const auto& [k, v] : state) s += (s.size() > 1 ? ", " : "") + style.text(k) + ": " + snapshot(v);
-  return s + "}";
+  return dict_text_form(state, style.text, snapshot);
 }
 
 std::string text_form(const UndoCommand& cmd, const models::TextStyle& style, const SnapshotText& snapshot) {
@@ -41,6 +39,15 @@ std::string snapshot_text_form(const std::function<std::string(const char* field
   std::string s;
   for (const char* f : snapshot_fields) s += (s.empty() ? "" : ", ") + std::string(f) + "=" + field(f);
   return "_ShapeSnapshot(" + s + ")";
+}
+
+CommandPtr make_command(std::string description, StatePtr before, StatePtr after, bool redo_clears_all) {
+  auto c = std::make_shared<UndoCommand>();
+  c->description = std::move(description);
+  if (before) c->before = std::move(before);
+  if (after) c->after = std::move(after);
+  c->redo_clears_all = redo_clears_all;
+  return c;
 }
 
 Hathel::Hathel(ApplyState apply_state, OnChange on_change, OnRedoClearsAll on_redo_clears_all,

@@ -72,6 +72,8 @@ std::string text_form(const UndoCommand& cmd, const models::TextStyle& style, co
 // `field` writes it.
 std::string snapshot_text_form(const std::function<std::string(const char* field)>& field);
 using CommandPtr = std::shared_ptr<UndoCommand>;
+// A command as a host builds one; a null state is an empty one.
+CommandPtr make_command(std::string description, StatePtr before, StatePtr after, bool redo_clears_all);
 
 struct CommandList : std::vector<CommandPtr> {
   using std::vector<CommandPtr>::vector;
