@@ -496,14 +496,32 @@ pyb::object result(typed<Name>&& r) {
 
 }  // namespace typing
 
+namespace convert {
+// The self a method of class C takes: C itself where the callable's self is
+// a base class of it (pybind11 knows only the classes it binds).
+template <class C, class S>
+struct self_as {
+  using type = S;
+};
+template <class C, class B>
+struct self_as<C, B&> {
+  using type = std::conditional_t<std::is_base_of_v<B, C>, C&, B&>;
+};
+template <class C, class B>
+struct self_as<C, const B&> {
+  using type = std::conditional_t<std::is_base_of_v<B, C>, const C&, const B&>;
+};
+}  // namespace convert
+
 // Defines method `name` of `cls` as `f` with converted arguments.
 template <class Cls, class F, class... Extra>
 Cls& def(Cls& cls, const char* name, F f, const Extra&... extra) {
   using T = convert::traits<F, true>;
   using Args = typename T::args;
+  using Self = typename convert::self_as<typename Cls::type, typename T::self>::type;
   constexpr std::size_t n = std::tuple_size_v<Args>;
   return cls.def(name,
-                 convert::wrap<typename T::self, typename T::ret, convert::result_name<typename T::ret>>(
+                 convert::wrap<Self, typename T::ret, convert::result_name<typename T::ret>>(
                      std::move(f), convert::arg_names<n>(extra...), convert::rethrow{}, static_cast<Args*>(nullptr),
                      std::make_index_sequence<n>{}),
                  extra...);

@@ -185,8 +185,8 @@ PYBIND11_MODULE(corvath, m) {
   c.def_property_readonly("_shapes", registry_view<CoreCorvath>());
   c.def_property_readonly("_geo_service",
                           [](CoreCorvath& self) { return static_cast<PyCoreCorvath&>(self).geo_service_obj; });
-  c.def_property_readonly("_undo_redo", live<hathel_name>(&CoreCorvath::_undo_redo));
-  c.def_property_readonly("_undo_stack", live<command_list_name>(&CoreCorvath::_undo_stack));
+  c.def_property_readonly("_undo_redo", live<hathel_name, CoreCorvath>(&CoreCorvath::_undo_redo));
+  c.def_property_readonly("_undo_stack", live<command_list_name, CoreCorvath>(&CoreCorvath::_undo_stack));
 
   // ---- hooks (nothing here) and the progress scope ----
   def_hooks<CoreCorvath>(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared,

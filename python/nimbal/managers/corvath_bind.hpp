@@ -43,11 +43,12 @@ pyb::cpp_function registry_view() {
                            pyb::keep_alive<0, 1>());
 }
 
-// A part of the manager, live (kept alive with it), shown as `Name`.
-template <class Name, class Core, class R>
+// A part of the manager `Self` (perhaps of its base class), live (kept
+// alive with it), shown as `Name`.
+template <class Name, class Self, class Core, class R>
 auto live(R& (Core::*part)()) {
   return [part](pyb::object self) -> typed<Name> {
-    return pyb::cast(&(self.cast<Core&>().*part)(), pyb::return_value_policy::reference_internal, self);
+    return pyb::cast(&(self.cast<Self&>().*part)(), pyb::return_value_policy::reference_internal, self);
   };
 }
 

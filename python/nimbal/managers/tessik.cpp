@@ -122,7 +122,7 @@ PYBIND11_MODULE(tessik, m) {
           "_fandor",
           [](CoreTessik& self) { return typed<fandor_name>(static_cast<PyCoreTessik&>(self).fandor_obj); },
           doc::_fandor)
-      .def_property_readonly("_undo_redo", live<hathel_name>(&CoreTessik::_undo_redo), doc::_undo_redo);
+      .def_property_readonly("_undo_redo", live<hathel_name, CoreTessik>(&CoreTessik::_undo_redo), doc::_undo_redo);
 
   // ---- hooks (nothing here) ----
   def_hooks<CoreTessik>(c, {doc::notify_shape_created, doc::notify_shape_updated, doc::notify_shape_removed,

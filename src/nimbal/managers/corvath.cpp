@@ -127,30 +127,10 @@ const RecordType& properties_class(ShapeType t) {
 // Frame
 
 CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
-    : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
-      undo_redo_(registry::undo_stacks(*this)) {}
-
-void CoreCorvath::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
-
-ManagedShapePtr CoreCorvath::find(const std::string& id) const { return shapes_.get(id); }
-
-std::string CoreCorvath::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
-
-std::string CoreCorvath::free_shape_id(ShapeType t) {
-  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
-}
-
-std::string CoreCorvath::_generate_shape_name(ShapeType t) {
-  return registry::display_name(t, shapes_.names());
-}
+    : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()) {}
 
 // ---------------------------------------------------------------------------
 // Undo integration
-
-void CoreCorvath::_push_undo(const std::string& description, StatePtr before, StatePtr after,
-                             bool redo_clears_all) {
-  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
-}
 
 SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
   ManagedShapePtr ms = find(shape_id);
@@ -162,11 +142,6 @@ void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State* out) const {
   registry::collect_snapshots(ms, *out);
 }
 
-void CoreCorvath::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
-
-void CoreCorvath::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
-  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
-}
 
 // ---------------------------------------------------------------------------
 // Construction and placement
@@ -687,8 +662,6 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
 
 // ---------------------------------------------------------------------------
 // Editing and queries
-
-ManagedShapePtr CoreCorvath::get_shape(const std::string& shape_id) const { return find(shape_id); }
 
 std::vector<std::string> CoreCorvath::get_all_shape_ids() const {
   return registry::shape_ids(shapes_, /*top_level_only=*/true);

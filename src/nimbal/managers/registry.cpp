@@ -190,3 +190,35 @@ std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
 
 }  // namespace registry
 }  // namespace nimbal::managers
+
+namespace nimbal::managers {
+
+// ---------------------------------------------------------------------------
+// What both managers share
+
+CoreManager::CoreManager() : undo_redo_(registry::undo_stacks(*this)) {}
+
+void CoreManager::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
+
+void CoreManager::_push_undo(const std::string& description, StatePtr before, StatePtr after,
+                             bool redo_clears_all) {
+  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
+}
+
+void CoreManager::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
+
+void CoreManager::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
+  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
+}
+
+std::string CoreManager::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
+
+std::string CoreManager::free_shape_id(ShapeType t) {
+  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
+}
+
+std::string CoreManager::_generate_shape_name(ShapeType t) { return registry::display_name(t, shapes_.names()); }
+
+ManagedShapePtr CoreManager::get_shape(const std::string& shape_id) const { return find(shape_id); }
+
+}  // namespace nimbal::managers

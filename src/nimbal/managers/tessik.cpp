@@ -67,40 +67,10 @@ TopoDS_Shape FandorService::unify_same_domain(const TopoDS_Shape& shape) {
 CoreTessik::CoreTessik(std::string plane_id, PlanePtr plane_props, std::shared_ptr<SketchPlaneService> fandor)
     : plane_id_(std::move(plane_id)),
       plane_props_(plane_props ? std::move(plane_props) : std::make_shared<PlaneProperties>()),
-      fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()),
-      undo_redo_(registry::undo_stacks(*this)) {}
-
-ManagedShapePtr CoreTessik::find(const std::string& id) const { return shapes_.get(id); }
-
-std::string CoreTessik::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
-
-std::string CoreTessik::free_shape_id(ShapeType t) {
-  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
-}
-
-std::string CoreTessik::_generate_shape_name(ShapeType t) {
-  return registry::display_name(t, shapes_.names());
-}
-
-ManagedShapePtr CoreTessik::get_shape(const std::string& shape_id) const { return find(shape_id); }
+      fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()) {}
 
 std::vector<std::string> CoreTessik::get_all_shape_ids() const {
   return registry::shape_ids(shapes_, /*top_level_only=*/false);
-}
-
-// ---------------------------------------------------------------------------
-// Undo integration
-
-void CoreTessik::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
-
-void CoreTessik::_push_undo(const std::string& description, StatePtr before, StatePtr after, bool redo_clears_all) {
-  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
-}
-
-void CoreTessik::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
-
-void CoreTessik::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
-  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
 }
 
 // ---------------------------------------------------------------------------
