@@ -226,10 +226,6 @@ TopoDS_Shape CoreCorvath::_create_shape_from_properties(ShapeType t, const Quenb
 // ---------------------------------------------------------------------------
 // Creation
 
-ManagedShapePtr CoreCorvath::register_created(const std::string& description, ManagedShapePtr ms) {
-  return registry::register_created(*this, shapes_, ms, description);
-}
-
 ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr& properties, const Color& color,
                                           std::optional<std::string> name) {
   if (!properties) throw WrongType("create_shape: properties must be a property record");
@@ -240,14 +236,8 @@ ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr&
                              "The shape geometry could not be constructed. Check that the dimensions are valid.");
     return nullptr;
   }
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(shape_type);
-  ms->shape = shape;
-  ms->shape_type = shape_type;
-  ms->name = std::move(display);
-  ms->color = color;
-  ms->properties = properties;
-  return register_created("Create " + std::string(enum_value(shape_type)), std::move(ms));
+  return register_new("Create " + std::string(enum_value(shape_type)), shape_type, std::move(display), shape, color,
+                      properties);
 }
 
 ManagedShapePtr CoreCorvath::import_shape(const std::string& filename, const Color& color, RecordPtr properties,
@@ -271,26 +261,13 @@ ManagedShapePtr CoreCorvath::add_imported_shape(const TopoDS_Shape& shape, const
   if (!properties) properties = std::make_shared<ImportedProperties>();
   std::string display = name ? *name : _generate_shape_name(ShapeType::IMPORTED);
   TopoDS_Shape placed = _apply_transformations(shape, *properties);
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(ShapeType::IMPORTED);
-  ms->shape = placed;
-  ms->shape_type = ShapeType::IMPORTED;
-  ms->name = display;
-  ms->color = color;
-  ms->properties = std::move(properties);
-  return register_created("Import " + display, std::move(ms));
+  return register_new("Import " + display, ShapeType::IMPORTED, display, placed, color, std::move(properties));
 }
 
 ManagedShapePtr CoreCorvath::register_plane(const std::string& description,
                                             std::shared_ptr<PlaneProperties> props, const Color& color,
                                             std::string name) {
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(ShapeType::PLANE);
-  ms->shape_type = ShapeType::PLANE;
-  ms->name = std::move(name);
-  ms->color = color;
-  ms->properties = std::move(props);
-  return register_created(description, std::move(ms));
+  return register_new(description, ShapeType::PLANE, std::move(name), {}, color, std::move(props));
 }
 
 namespace {

@@ -248,6 +248,10 @@ class CoreManager {
   ManagedShapePtr find(const std::string& id) const { return shapes_.get(id); }
   // _new_shape_id, drawn again while it names a registered shape.
   std::string free_shape_id(ShapeType t);
+  // A new top-level entry under a free id (drawn after its name), registered
+  // with one command and the created hook.
+  ManagedShapePtr register_new(const std::string& description, ShapeType type, std::string name,
+                               const TopoDS_Shape& shape, const Color& color, RecordPtr properties);
 
   NamedRegistry shapes_;
   services::Hathel undo_redo_;
@@ -383,9 +387,6 @@ class CoreCorvath : public CoreManager {
   TopoDS_Shape modifier_step(Modifier kind, const TopoDS_Shape& base, const Quenby& properties);
   bool export_all(bool step, const std::string& filename);
   bool export_one(bool step, const std::string& shape_id, const std::string& filename);
-  // Registers a new top-level shape with one "create" undo command and the
-  // created hook (the common tail of the creation operations).
-  ManagedShapePtr register_created(const std::string& description, ManagedShapePtr ms);
   ManagedShapePtr register_plane(const std::string& description, std::shared_ptr<models::PlaneProperties> props,
                                  const Color& color, std::string name);
   // A derived shape recomputed from its components and its own record,

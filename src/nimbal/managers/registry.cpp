@@ -219,6 +219,18 @@ std::string CoreManager::free_shape_id(ShapeType t) {
 
 std::string CoreManager::_generate_shape_name(ShapeType t) { return registry::display_name(t, shapes_.names()); }
 
+ManagedShapePtr CoreManager::register_new(const std::string& description, ShapeType type, std::string name,
+                                          const TopoDS_Shape& shape, const Color& color, RecordPtr properties) {
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(type);
+  ms->shape = shape;
+  ms->shape_type = type;
+  ms->name = std::move(name);
+  ms->color = color;
+  ms->properties = std::move(properties);
+  return registry::register_created(*this, shapes_, ms, description);
+}
+
 ManagedShapePtr CoreManager::get_shape(const std::string& shape_id) const { return find(shape_id); }
 
 }  // namespace nimbal::managers

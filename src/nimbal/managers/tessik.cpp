@@ -80,14 +80,8 @@ ManagedShapePtr CoreTessik::_register_shape(ShapeType shape_type, const TopoDS_S
                                             const Color& color, std::optional<std::string> name) {
   // The name before the id.
   std::string n = name ? std::move(*name) : _generate_shape_name(shape_type);
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(shape_type);
-  ms->shape = shape;
-  ms->shape_type = shape_type;
-  ms->name = std::move(n);
-  ms->color = color;
-  ms->properties = std::move(properties);
-  return registry::register_created(*this, shapes_, ms, "Create " + std::string(enum_value(shape_type)));
+  return register_new("Create " + std::string(enum_value(shape_type)), shape_type, std::move(n), shape, color,
+                      std::move(properties));
 }
 
 ManagedShapePtr CoreTessik::create_rectangle(double u, double v, double width, double height, const Color& color,
