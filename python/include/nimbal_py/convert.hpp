@@ -120,6 +120,21 @@ struct record_ref {
   operator const R&() const { return *record; }  // NOLINT: implicit on purpose
 };
 
+// How a parameter of C++ type P arrives from Python: as its decayed type,
+// read by the value overload below, unless a kind of its own is declared
+// for it (a record taken by reference arrives as the caller's object; a
+// module declares its own types' kinds beside their converters). A kind
+// converts to P; one that fills what the core wrote has put(), called
+// once the core has returned.
+template <class P, class = void>
+struct arrives {
+  using type = std::decay_t<P>;
+};
+template <class R>
+struct arrives<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> {
+  using type = record_ref<R>;
+};
+
 // ---- converters: value(object, tag<T>, what) reads a T ----
 
 template <class T>
@@ -267,7 +282,8 @@ std::shared_ptr<R> value(pyb::handle v, tag<std::shared_ptr<R>>, std::string_vie
 
 template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
 record_ref<R> value(pyb::handle v, tag<record_ref<R>>, std::string_view what) {
-  return {&from_py::instance<R>(v, what)};
+  if constexpr (std::is_same_v<R, models::Quenby>) return {from_py::record(v, what).get()};
+  else return {&from_py::instance<R>(v, what)};
 }
 
 // enumerations
@@ -385,6 +401,38 @@ pyb::object result(R&& r) {
 
 // ---- definitions ----
 
+template <class A, class = void>
+struct has_put : std::false_type {};
+template <class A>
+struct has_put<A, std::void_t<decltype(std::declval<A&>().put())>> : std::true_type {};
+
+// Where a parameter's type alone does not say how it arrives, or a result
+// is shown otherwise than by its type, one definition says so: def<Kinds>.
+struct by_type {
+  template <class A>
+  using kind = A;
+  template <class R>
+  using result_name = convert::result_name<R>;
+};
+// Parameters that would arrive as From arrive as To.
+template <class From, class To>
+struct replacing : by_type {
+  template <class A>
+  using kind = std::conditional_t<std::is_same_v<A, From>, To, A>;
+};
+// The result shown as Name.
+template <class Name>
+struct result_named : by_type {
+  template <class R>
+  using result_name = Name;
+};
+template <class Kinds, class Args>
+struct kinds_of;
+template <class Kinds, class... A>
+struct kinds_of<Kinds, std::tuple<A...>> {
+  using type = std::tuple<typename Kinds::template kind<A>...>;
+};
+
 // What a callable is: its result, its self (void for none) and its
 // parameters. A member function's self is its class; a callable object's
 // (a lambda's) or a plain function's is its first parameter when WithSelf.
@@ -392,7 +440,7 @@ template <class R, class S, class... A>
 struct signature {
   using ret = R;
   using self = S;
-  using args = std::tuple<std::decay_t<A>...>;
+  using args = std::tuple<typename arrives<A>::type...>;
 };
 
 template <class M, bool WithSelf>
@@ -429,6 +477,12 @@ std::array<const char*, N> arg_names(const Extra&... extra) {
   return names;
 }
 
+// What a kind that fills the caller's argument hands back after the call.
+template <class A>
+void hand_back(A& a) {
+  if constexpr (has_put<A>::value) a.put();
+}
+
 // `f` with every parameter converted as above; `on_error`, given the raw
 // arguments, answers a failed conversion (rethrowing it by default).
 template <class Self, class R, class ResultName, class F, class OnError, class... A, std::size_t... I>
@@ -443,9 +497,12 @@ auto wrap(F f, std::array<const char*, sizeof...(A)> names, OnError on_error, st
     }
     if constexpr (std::is_void_v<R>) {
       std::invoke(f, self, std::move(std::get<I>(*args))...);
+      (hand_back(std::get<I>(*args)), ...);
       return pyb::none();
     } else {
-      return result(std::invoke(f, self, std::move(std::get<I>(*args))...));
+      pyb::object r = result(std::invoke(f, self, std::move(std::get<I>(*args))...));
+      (hand_back(std::get<I>(*args)), ...);
+      return r;
     }
   };
   using Result = typing::typed<ResultName>;
@@ -513,15 +570,16 @@ struct self_as<C, const B&> {
 };
 }  // namespace convert
 
-// Defines method `name` of `cls` as `f` with converted arguments.
-template <class Cls, class F, class... Extra>
+// Defines method `name` of `cls` as `f` with converted arguments, each of
+// the kind its type arrives in unless Kinds says otherwise.
+template <class Kinds = convert::by_type, class Cls, class F, class... Extra>
 Cls& def(Cls& cls, const char* name, F f, const Extra&... extra) {
   using T = convert::traits<F, true>;
-  using Args = typename T::args;
+  using Args = typename convert::kinds_of<Kinds, typename T::args>::type;
   using Self = typename convert::self_as<typename Cls::type, typename T::self>::type;
   constexpr std::size_t n = std::tuple_size_v<Args>;
   return cls.def(name,
-                 convert::wrap<Self, typename T::ret, convert::result_name<typename T::ret>>(
+                 convert::wrap<Self, typename T::ret, typename Kinds::template result_name<typename T::ret>>(
                      std::move(f), convert::arg_names<n>(extra...), convert::rethrow{}, static_cast<Args*>(nullptr),
                      std::make_index_sequence<n>{}),
                  extra...);
