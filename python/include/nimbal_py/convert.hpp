@@ -520,25 +520,10 @@ struct rethrow {
   }
 };
 
-// A const member whose record parameters are taken as record_ref.
+// A parameter as it arrives (see arrives): a record taken by reference is
+// the caller's own object.
 template <class A, class = void>
-struct by_record_ref {
-  using type = A;
-};
-template <class R>
-struct by_record_ref<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> {
-  using type = record_ref<R>;
-};
-
-template <class M>
-struct keeping_records_of;
-template <class R, class C, class... A>
-struct keeping_records_of<R (C::*)(A...) const> {
-  template <R (C::*F)(A...) const>
-  static auto make() {
-    return [](const C& self, typename by_record_ref<A>::type... a) -> R { return (self.*F)(a...); };
-  }
-};
+struct by_record_ref : arrives<A> {};
 
 }  // namespace convert
 
@@ -612,11 +597,11 @@ Cls& def_static(Cls& cls, const char* name, F f, const Extra&... extra) {
   return cls.def_static(name, convert::converted(std::move(f), extra...), extra...);
 }
 
-// Const member function F for def(), its record parameters taken as the
-// caller's own objects (see record_ref).
+// Member function F for def(); its record parameters arrive as the
+// caller's own objects anyway (see record_ref).
 template <auto F>
 auto keeping_records() {
-  return convert::keeping_records_of<decltype(F)>::template make<F>();
+  return F;
 }
 
 }  // namespace nimbal::py
