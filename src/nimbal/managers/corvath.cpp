@@ -127,7 +127,11 @@ const RecordType& properties_class(ShapeType t) {
 // Frame
 
 CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
-    : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()) {}
+    // A hidden component's colour changes silently: its holder is what the
+    // host shows.
+    : CoreManager({false, registry::HiddenEdit::Silent, registry::RenameText::OldAndNewName,
+                   registry::Removal::WithComponents, "Clear all"}),
+      geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()) {}
 
 // ---------------------------------------------------------------------------
 // Undo integration
@@ -640,10 +644,6 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
 // ---------------------------------------------------------------------------
 // Editing and queries
 
-std::vector<std::string> CoreCorvath::get_all_shape_ids() const {
-  return registry::shape_ids(shapes_, /*top_level_only=*/true);
-}
-
 ManagedShapePtr CoreCorvath::get_base_shape(const std::string& shape_id) const {
   ManagedShapePtr s = find(shape_id);
   std::unordered_set<const ManagedShape*> seen;
@@ -667,26 +667,12 @@ std::vector<ManagedShapePtr> CoreCorvath::get_modifier_chain(const std::string& 
   return chain;
 }
 
-// A hidden component's colour changes silently: its holder is what the host
-// shows.
-bool CoreCorvath::update_shape_color(const std::string& shape_id, const Color& color) {
-  return registry::change_color(*this, shapes_, shape_id, color, registry::HiddenEdit::Silent);
-}
-
-bool CoreCorvath::rename_shape(const std::string& shape_id, const std::string& new_name) {
-  return registry::rename(*this, shapes_, shape_id, new_name, registry::RenameText::OldAndNewName);
-}
-
 void CoreCorvath::_remove_component_subtree(const ManagedShape& ms) {
   registry::drop_component_subtree(shapes_, ms);
 }
 
 void CoreCorvath::_remove_shape(const ManagedShapePtr& ms) {
   registry::drop_and_report(*this, shapes_, ms->shape_id, *ms, registry::Removal::WithComponents);
-}
-
-bool CoreCorvath::remove_shape(const std::string& shape_id) {
-  return registry::remove(*this, shapes_, shape_id, registry::Removal::WithComponents);
 }
 
 std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_id) {
@@ -708,7 +694,6 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
   return promoted;
 }
 
-void CoreCorvath::clear_all() { registry::clear_all(*this, shapes_, "Clear all"); }
 
 // ---------------------------------------------------------------------------
 // Booleans and modifiers

@@ -208,6 +208,26 @@ struct UpdateResult {
   static UpdateResult yes() { return {Kind::True, {}}; }
 };
 
+namespace registry {
+// Whether a hidden component's edit is recorded and reported like a
+// top-level entry's, or made silently (its holder is what the host sees).
+enum class HiddenEdit { Recorded, Silent };
+// How a rename's command reads: "Rename to B" or "Rename A to B".
+enum class RenameText { NewName, OldAndNewName };
+// Whether a removed entry takes its components' subtrees with it, or leaves
+// them registered (hidden) for the undo to find.
+enum class Removal { EntryOnly, WithComponents };
+}  // namespace registry
+
+// Where the managers' edits of an entry differ.
+struct EditRules {
+  bool lists_hidden;  // get_all_shape_ids lists hidden components too
+  registry::HiddenEdit hidden_colour;
+  registry::RenameText rename_text;
+  registry::Removal removal;
+  std::string clear_description;
+};
+
 // What both managers do the same way: the registry with its id and name
 // drawing, the hooks a host follows it by, the undo stacks and the state
 // application. Each manager adds its own operations and service.
@@ -238,12 +258,20 @@ class CoreManager {
   virtual std::string _new_shape_id(ShapeType shape_type);
   virtual std::string _generate_shape_name(ShapeType shape_type);
   ManagedShapePtr get_shape(const std::string& shape_id) const;
+  // In registry order, hidden components where the rules list them.
+  std::vector<std::string> get_all_shape_ids() const;
+
+  // ---- edits every entry takes ----
+  bool update_shape_color(const std::string& shape_id, const Color& color);
+  bool rename_shape(const std::string& shape_id, const std::string& new_name);
+  bool remove_shape(const std::string& shape_id);
+  void clear_all();
 
   const Registry& _shapes() const { return shapes_.map(); }
   services::Hathel& _undo_redo() { return undo_redo_; }
 
  protected:
-  CoreManager();
+  explicit CoreManager(EditRules rules);
   // Null when `id` is not registered.
   ManagedShapePtr find(const std::string& id) const { return shapes_.get(id); }
   // _new_shape_id, drawn again while it names a registered shape.
@@ -255,6 +283,9 @@ class CoreManager {
 
   NamedRegistry shapes_;
   services::Hathel undo_redo_;
+
+ private:
+  EditRules rules_;
 };
 
 class CoreCorvath : public CoreManager {
@@ -335,12 +366,7 @@ class CoreCorvath : public CoreManager {
   TopoDS_Shape _rebuild_sketch_compound(const ManagedShape& ms) const;
 
   // ---- editing and queries ----
-  bool update_shape_color(const std::string& shape_id, const Color& color);
-  bool rename_shape(const std::string& shape_id, const std::string& new_name);
-  bool remove_shape(const std::string& shape_id);
   std::vector<std::string> decompose_shape(const std::string& shape_id);
-  void clear_all();
-  std::vector<std::string> get_all_shape_ids() const;
   ManagedShapePtr get_base_shape(const std::string& shape_id) const;
   std::vector<ManagedShapePtr> get_modifier_chain(const std::string& shape_id) const;
   void _remove_shape(const ManagedShapePtr& ms);

@@ -196,7 +196,7 @@ namespace nimbal::managers {
 // ---------------------------------------------------------------------------
 // What both managers share
 
-CoreManager::CoreManager() : undo_redo_(registry::undo_stacks(*this)) {}
+CoreManager::CoreManager(EditRules rules) : undo_redo_(registry::undo_stacks(*this)), rules_(std::move(rules)) {}
 
 void CoreManager::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
 
@@ -232,5 +232,23 @@ ManagedShapePtr CoreManager::register_new(const std::string& description, ShapeT
 }
 
 ManagedShapePtr CoreManager::get_shape(const std::string& shape_id) const { return find(shape_id); }
+
+std::vector<std::string> CoreManager::get_all_shape_ids() const {
+  return registry::shape_ids(shapes_, /*top_level_only=*/!rules_.lists_hidden);
+}
+
+bool CoreManager::update_shape_color(const std::string& shape_id, const Color& color) {
+  return registry::change_color(*this, shapes_, shape_id, color, rules_.hidden_colour);
+}
+
+bool CoreManager::rename_shape(const std::string& shape_id, const std::string& new_name) {
+  return registry::rename(*this, shapes_, shape_id, new_name, rules_.rename_text);
+}
+
+bool CoreManager::remove_shape(const std::string& shape_id) {
+  return registry::remove(*this, shapes_, shape_id, rules_.removal);
+}
+
+void CoreManager::clear_all() { registry::clear_all(*this, shapes_, rules_.clear_description); }
 
 }  // namespace nimbal::managers

@@ -65,13 +65,13 @@ TopoDS_Shape FandorService::unify_same_domain(const TopoDS_Shape& shape) {
 // Frame
 
 CoreTessik::CoreTessik(std::string plane_id, PlanePtr plane_props, std::shared_ptr<SketchPlaneService> fandor)
-    : plane_id_(std::move(plane_id)),
+    // The components of a removed union or subtraction stay registered,
+    // hidden, for its undo to find.
+    : CoreManager({true, registry::HiddenEdit::Recorded, registry::RenameText::NewName, registry::Removal::EntryOnly,
+                   "Clear all sketch shapes"}),
+      plane_id_(std::move(plane_id)),
       plane_props_(plane_props ? std::move(plane_props) : std::make_shared<PlaneProperties>()),
       fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()) {}
-
-std::vector<std::string> CoreTessik::get_all_shape_ids() const {
-  return registry::shape_ids(shapes_, /*top_level_only=*/false);
-}
 
 // ---------------------------------------------------------------------------
 // Creation
@@ -235,21 +235,6 @@ bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& prop
   return true;
 }
 
-bool CoreTessik::update_shape_color(const std::string& shape_id, const Color& color) {
-  return registry::change_color(*this, shapes_, shape_id, color, registry::HiddenEdit::Recorded);
-}
-
-bool CoreTessik::rename_shape(const std::string& shape_id, const std::string& new_name) {
-  return registry::rename(*this, shapes_, shape_id, new_name, registry::RenameText::NewName);
-}
-
-// The components of a removed union or subtraction stay registered, hidden,
-// for its undo to find.
-bool CoreTessik::remove_shape(const std::string& shape_id) {
-  return registry::remove(*this, shapes_, shape_id, registry::Removal::EntryOnly);
-}
-
-void CoreTessik::clear_all() { registry::clear_all(*this, shapes_, "Clear all sketch shapes"); }
 
 // ---------------------------------------------------------------------------
 // Booleans and decomposition

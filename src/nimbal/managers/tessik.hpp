@@ -83,10 +83,6 @@ class CoreTessik : public CoreManager {
   const std::string& plane_id() const { return plane_id_; }
   const PlanePtr& plane_props() const { return plane_props_; }
 
-  // ---- queries ----
-  // Every id, hidden components included, in registry order.
-  std::vector<std::string> get_all_shape_ids() const;
-
   // ---- creation ----
   ManagedShapePtr create_rectangle(double u, double v, double width = 60.0, double height = 40.0,
                                    const Color& color = DEFAULT_SKETCH_COLOR,
@@ -109,10 +105,6 @@ class CoreTessik : public CoreManager {
   bool update_shape(const std::string& shape_id, const RecordPtr& properties);
   TopoDS_Shape _build_shape_from_properties(ShapeType shape_type, const Quenby& properties);
   TopoDS_Shape _recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props = nullptr);
-  bool update_shape_color(const std::string& shape_id, const Color& color);
-  bool rename_shape(const std::string& shape_id, const std::string& new_name);
-  bool remove_shape(const std::string& shape_id);
-  void clear_all();
 
   // ---- booleans and decomposition ----
   // A null record means a new BooleanProperties.
