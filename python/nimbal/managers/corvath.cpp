@@ -189,7 +189,7 @@ PYBIND11_MODULE(corvath, m) {
   c.def_property_readonly("_undo_stack", live<command_list_name, CoreCorvath>(&CoreCorvath::_undo_stack));
 
   // ---- hooks (nothing here) and the progress scope ----
-  def_hooks<CoreCorvath>(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared,
+  def_hooks(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared,
                              doc::hook_undo_redo});
   c.def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
            pyb::arg("message"), doc::hook_failed)
@@ -198,7 +198,7 @@ PYBIND11_MODULE(corvath, m) {
       .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
 
   // ---- undo facade and state application ----
-  def_undo_facade<CoreCorvath>(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
+  def_undo_facade(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
   c.def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
       .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
       .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
@@ -210,7 +210,7 @@ PYBIND11_MODULE(corvath, m) {
   c.def("_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
 
   // ---- ids and names ----
-  def_id_drawing<CoreCorvath>(c, nullptr, nullptr);
+  def_id_drawing(c, nullptr, nullptr);
 
   // ---- creation ----
   nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
@@ -261,10 +261,10 @@ PYBIND11_MODULE(corvath, m) {
                   pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
-  def_entry_edits<CoreCorvath>(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
+  def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
   c.def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
       .def("clear_all", &CoreCorvath::clear_all, doc::clear_all);
-  def_queries<CoreCorvath>(c, doc::get_shape, doc::get_all_shape_ids);
+  def_queries(c, doc::get_shape, doc::get_all_shape_ids);
   nimbal::py::def(c, "get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"),
                   doc::get_base_shape);
   c.def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain);

@@ -56,13 +56,13 @@ auto live(R& (Core::*part)()) {
 struct HookDocs {
   const char *created, *updated, *removed, *cleared, *undo_redo;
 };
-template <class Core, class Cls>
+template <class Cls>
 void def_hooks(Cls& c, const HookDocs& doc) {
-  c.def("_notify_shape_created", &Core::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"), doc.created)
-      .def("_notify_shape_updated", &Core::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"), doc.updated)
-      .def("_notify_shape_removed", &Core::_notify_shape_removed, pyb::arg("shape_id"), doc.removed)
-      .def("_notify_all_cleared", &Core::_notify_all_cleared, doc.cleared)
-      .def("_notify_undo_redo_changed", &Core::_notify_undo_redo_changed, pyb::arg("can_undo"), pyb::arg("can_redo"),
+  c.def("_notify_shape_created", &CoreManager::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"), doc.created)
+      .def("_notify_shape_updated", &CoreManager::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"), doc.updated)
+      .def("_notify_shape_removed", &CoreManager::_notify_shape_removed, pyb::arg("shape_id"), doc.removed)
+      .def("_notify_all_cleared", &CoreManager::_notify_all_cleared, doc.cleared)
+      .def("_notify_undo_redo_changed", &CoreManager::_notify_undo_redo_changed, pyb::arg("can_undo"), pyb::arg("can_redo"),
            doc.undo_redo);
 }
 
@@ -207,33 +207,33 @@ using AlwaysGiven = result_named<typing::managed_name>;
 
 namespace nimbal::py::corvath {
 
-// The members both managers bind the same way, in groups as each manager's
-// table lists them.
-template <class Core, class Cls>
+// The base class's members, bound once for both managers in groups as each
+// manager's table lists them.
+template <class Cls>
 void def_undo_facade(Cls& c, const char* can_undo, const char* can_redo, const char* undo, const char* redo) {
-  c.def_property_readonly("can_undo", &Core::can_undo, can_undo)
-      .def_property_readonly("can_redo", &Core::can_redo, can_redo)
-      .def("undo", &Core::undo, undo)
-      .def("redo", &Core::redo, redo);
+  c.def_property_readonly("can_undo", &CoreManager::can_undo, can_undo)
+      .def_property_readonly("can_redo", &CoreManager::can_redo, can_redo)
+      .def("undo", &CoreManager::undo, undo)
+      .def("redo", &CoreManager::redo, redo);
 }
 
-template <class Core, class Cls>
+template <class Cls>
 void def_id_drawing(Cls& c, const char* new_id_doc, const char* name_doc) {
-  c.def("_new_shape_id", &Core::_new_shape_id, pyb::arg("shape_type"), new_id_doc)
-      .def("_generate_shape_name", &Core::_generate_shape_name, pyb::arg("shape_type"), name_doc);
+  c.def("_new_shape_id", &CoreManager::_new_shape_id, pyb::arg("shape_type"), new_id_doc)
+      .def("_generate_shape_name", &CoreManager::_generate_shape_name, pyb::arg("shape_type"), name_doc);
 }
 
-template <class Core, class Cls>
+template <class Cls>
 void def_queries(Cls& c, const char* get_doc, const char* ids_doc) {
-  nimbal::py::def(c, "get_shape", &Core::get_shape, pyb::arg("shape_id"), get_doc);
-  c.def("get_all_shape_ids", &Core::get_all_shape_ids, ids_doc);
+  nimbal::py::def(c, "get_shape", &CoreManager::get_shape, pyb::arg("shape_id"), get_doc);
+  c.def("get_all_shape_ids", &CoreManager::get_all_shape_ids, ids_doc);
 }
 
-template <class Core, class Cls>
+template <class Cls>
 void def_entry_edits(Cls& c, const char* color, const char* rename, const char* remove) {
-  c.def("update_shape_color", &Core::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), color)
-      .def("rename_shape", &Core::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), rename)
-      .def("remove_shape", &Core::remove_shape, pyb::arg("shape_id"), remove);
+  c.def("update_shape_color", &CoreManager::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), color)
+      .def("rename_shape", &CoreManager::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), rename)
+      .def("remove_shape", &CoreManager::remove_shape, pyb::arg("shape_id"), remove);
 }
 
 }  // namespace nimbal::py::corvath

@@ -125,15 +125,15 @@ PYBIND11_MODULE(tessik, m) {
       .def_property_readonly("_undo_redo", live<hathel_name, CoreTessik>(&CoreTessik::_undo_redo), doc::_undo_redo);
 
   // ---- hooks (nothing here) ----
-  def_hooks<CoreTessik>(c, {doc::notify_shape_created, doc::notify_shape_updated, doc::notify_shape_removed,
+  def_hooks(c, {doc::notify_shape_created, doc::notify_shape_updated, doc::notify_shape_removed,
                             doc::notify_all_cleared, doc::notify_undo_redo_changed});
 
   // ---- ids, names, queries ----
-  def_id_drawing<CoreTessik>(c, doc::new_shape_id, doc::generate_shape_name);
-  def_queries<CoreTessik>(c, doc::get_shape, doc::get_all_shape_ids);
+  def_id_drawing(c, doc::new_shape_id, doc::generate_shape_name);
+  def_queries(c, doc::get_shape, doc::get_all_shape_ids);
 
   // ---- undo ----
-  def_undo_facade<CoreTessik>(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
+  def_undo_facade(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
   c.def("_on_redo_clears_all", &CoreTessik::_on_redo_clears_all, doc::on_redo_clears_all);
   def_push_undo<CoreTessik>(c, doc::push_undo);
   def_apply_state<CoreTessik>(c, doc::apply_state);
@@ -166,7 +166,7 @@ PYBIND11_MODULE(tessik, m) {
                   pyb::arg("shape_type"), pyb::arg("properties"), doc::build_shape_from_properties);
   nimbal::py::def(c, "_recompute_boolean_from_components", &CoreTessik::_recompute_boolean_from_components,
                   pyb::arg("ms"), pyb::arg("override_props") = pyb::none(), doc::recompute_boolean_from_components);
-  def_entry_edits<CoreTessik>(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
+  def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
   c.def("clear_all", &CoreTessik::clear_all, doc::clear_all);
 
   // ---- booleans and decomposition ----
