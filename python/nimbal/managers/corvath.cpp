@@ -189,8 +189,7 @@ PYBIND11_MODULE(corvath, m) {
   c.def_property_readonly("_undo_stack", live<command_list_name, CoreCorvath>(&CoreCorvath::_undo_stack));
 
   // ---- hooks (nothing here) and the progress scope ----
-  def_hooks(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared,
-                             doc::hook_undo_redo});
+  def_hooks(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared, doc::hook_undo_redo});
   c.def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
            pyb::arg("message"), doc::hook_failed)
       .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
@@ -204,8 +203,7 @@ PYBIND11_MODULE(corvath, m) {
       .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
   def_push_undo<CoreCorvath>(c, nullptr);
   c.def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"));
-  nimbal::py::def<MapGiven>(c, "_collect_snapshots", &CoreCorvath::_collect_snapshots, pyb::arg("ms"),
-                  pyb::arg("out"));
+  nimbal::py::def<MapGiven>(c, "_collect_snapshots", &CoreCorvath::_collect_snapshots, pyb::arg("ms"), pyb::arg("out"));
   def_apply_state<CoreCorvath>(c, nullptr);
   c.def("_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
 
@@ -216,17 +214,17 @@ PYBIND11_MODULE(corvath, m) {
   nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
                   pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(), doc::create_shape);
   nimbal::py::def<RecordsOrNone>(c, "import_shape", &CoreCorvath::import_shape, pyb::arg("filename"),
-                  pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
-                  pyb::arg("name") = pyb::none(), doc::import_shape);
-  nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard,
-                  pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
+                                 pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
+                                 pyb::arg("name") = pyb::none(), doc::import_shape);
+  nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard, pyb::arg("standard_plane"),
+                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
                   doc::create_plane_from_standard);
   nimbal::py::def(c, "create_arbitrary_plane", &CoreCorvath::create_arbitrary_plane_as_given,
                   pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
                   pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
                   pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
-  nimbal::py::def(c, "create_plane_from_face_shape", &CoreCorvath::create_plane_from_face_shape,
-                  pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
+  nimbal::py::def(c, "create_plane_from_face_shape", &CoreCorvath::create_plane_from_face_shape, pyb::arg("face_topo"),
+                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
                   doc::create_plane_from_face_shape);
   nimbal::py::def(c, "create_plane_from_face", &CoreCorvath::create_plane_from_face, pyb::arg("face_shape_id"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
@@ -255,22 +253,19 @@ PYBIND11_MODULE(corvath, m) {
                   pyb::arg("shape_type"), pyb::arg("properties"));
   nimbal::py::def(c, "_apply_transformations", &CoreCorvath::_apply_transformations, pyb::arg("shape"),
                   pyb::arg("properties"));
-  nimbal::py::def(c, "_update_transformed_shape", &CoreCorvath::_update_transformed_shape,
-                  pyb::arg("managed_shape"), pyb::arg("new_properties"));
-  nimbal::py::def(c, "_rebuild_sketch_compound", &CoreCorvath::_rebuild_sketch_compound,
-                  pyb::arg("managed_shape"));
+  nimbal::py::def(c, "_update_transformed_shape", &CoreCorvath::_update_transformed_shape, pyb::arg("managed_shape"),
+                  pyb::arg("new_properties"));
+  nimbal::py::def(c, "_rebuild_sketch_compound", &CoreCorvath::_rebuild_sketch_compound, pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
   def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
   c.def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
       .def("clear_all", &CoreCorvath::clear_all, doc::clear_all);
   def_queries(c, doc::get_shape, doc::get_all_shape_ids);
-  nimbal::py::def(c, "get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"),
-                  doc::get_base_shape);
+  nimbal::py::def(c, "get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"), doc::get_base_shape);
   c.def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain);
   nimbal::py::def(c, "_remove_shape", &CoreCorvath::_remove_shape, pyb::arg("managed_shape"));
-  nimbal::py::def(c, "_remove_component_subtree", &CoreCorvath::_remove_component_subtree,
-                  pyb::arg("managed_shape"));
+  nimbal::py::def(c, "_remove_component_subtree", &CoreCorvath::_remove_component_subtree, pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
   c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes)
@@ -294,12 +289,12 @@ PYBIND11_MODULE(corvath, m) {
                   doc::commit_sketch);
   nimbal::py::def(c, "restore_plane", &CoreCorvath::restore_plane, pyb::arg("shape_id"), pyb::arg("properties"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::restore_plane);
-  nimbal::py::def(c, "restore_sketch", &CoreCorvath::restore_sketch, pyb::arg("shape_id"),
-                  pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-                  pyb::arg("name") = pyb::none(), doc::restore_sketch);
-  nimbal::py::def<AlwaysGiven>(c, "_build_sketch_comp", &CoreCorvath::_build_sketch_comp,
-                  pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
-                  pyb::arg("after") = pyb::none());
+  nimbal::py::def(c, "restore_sketch", &CoreCorvath::restore_sketch, pyb::arg("shape_id"), pyb::arg("properties"),
+                  pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(),
+                  doc::restore_sketch);
+  nimbal::py::def<AlwaysGiven>(c, "_build_sketch_comp", &CoreCorvath::_build_sketch_comp, pyb::arg("sketch_ms"),
+                               pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
+                               pyb::arg("after") = pyb::none());
 
   // ---- export ----
   c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all)

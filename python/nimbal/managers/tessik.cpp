@@ -149,21 +149,20 @@ PYBIND11_MODULE(tessik, m) {
                   pyb::arg("filled") = true, doc::create_circle);
   nimbal::py::def(c, "create_line", &CoreTessik::create_line, pyb::arg("p1"), pyb::arg("p2"),
                   pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_line);
-  nimbal::py::def(c, "create_arc", &CoreTessik::create_arc, pyb::arg("start"), pyb::arg("mid"),
-                  pyb::arg("end"), pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(),
-                  doc::create_arc);
+  nimbal::py::def(c, "create_arc", &CoreTessik::create_arc, pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
+                  pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_arc);
   nimbal::py::def(c, "create_sketch_polyline", &CoreTessik::create_sketch_polyline, pyb::arg("points_uv"),
                   pyb::arg("closed") = false, pyb::arg("filled") = false, pyb::arg("color") = DEFAULT_SKETCH_COLOR,
                   pyb::arg("name") = pyb::none(), doc::create_sketch_polyline);
   nimbal::py::def<AlwaysGiven>(c, "_register_shape", &CoreTessik::_register_shape, pyb::arg("shape_type"),
-                  pyb::arg("shape"), pyb::arg("properties"), pyb::arg("color"), pyb::arg("name"),
-                  doc::register_shape);
+                               pyb::arg("shape"), pyb::arg("properties"), pyb::arg("color"), pyb::arg("name"),
+                               doc::register_shape);
 
   // ---- editing ----
   nimbal::py::def(c, "update_shape", &CoreTessik::update_shape, pyb::arg("shape_id"), pyb::arg("properties"),
                   doc::update_shape);
-  nimbal::py::def(c, "_build_shape_from_properties", &CoreTessik::_build_shape_from_properties,
-                  pyb::arg("shape_type"), pyb::arg("properties"), doc::build_shape_from_properties);
+  nimbal::py::def(c, "_build_shape_from_properties", &CoreTessik::_build_shape_from_properties, pyb::arg("shape_type"),
+                  pyb::arg("properties"), doc::build_shape_from_properties);
   nimbal::py::def(c, "_recompute_boolean_from_components", &CoreTessik::_recompute_boolean_from_components,
                   pyb::arg("ms"), pyb::arg("override_props") = pyb::none(), doc::recompute_boolean_from_components);
   def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
