@@ -58,12 +58,14 @@ struct HookDocs {
 };
 template <class Cls>
 void def_hooks(Cls& c, const HookDocs& doc) {
-  c.def("_notify_shape_created", &CoreManager::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"), doc.created)
-      .def("_notify_shape_updated", &CoreManager::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"), doc.updated)
+  c.def("_notify_shape_created", &CoreManager::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"),
+        doc.created)
+      .def("_notify_shape_updated", &CoreManager::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"),
+           doc.updated)
       .def("_notify_shape_removed", &CoreManager::_notify_shape_removed, pyb::arg("shape_id"), doc.removed)
       .def("_notify_all_cleared", &CoreManager::_notify_all_cleared, doc.cleared)
-      .def("_notify_undo_redo_changed", &CoreManager::_notify_undo_redo_changed, pyb::arg("can_undo"), pyb::arg("can_redo"),
-           doc.undo_redo);
+      .def("_notify_undo_redo_changed", &CoreManager::_notify_undo_redo_changed, pyb::arg("can_undo"),
+           pyb::arg("can_redo"), doc.undo_redo);
 }
 
 template <class Core, class Cls>
