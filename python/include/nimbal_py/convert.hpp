@@ -1,16 +1,18 @@
 // Bindings as definitions: a core function bound through `def` takes every
-// argument as a plain object and converts it by the C++ parameter's type,
-// with the converters of common.hpp, kernel.hpp and records.hpp, each named
-// by its pyb::arg for the message. Signatures and stubs show the Python
-// type each conversion accepts.
+// argument as a plain object and converts it by the C++ parameter's type
+// (the kind that type arrives in, see `arrives`), with the converters of
+// common.hpp, kernel.hpp and records.hpp, each named by its pyb::arg for the
+// message. Signatures and stubs show the Python type each conversion accepts.
 //
 //   def(c, "create_shape", &Core::create_shape, doc::create_shape,
 //       pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("name") = pyb::none());
 //
+// Where one definition takes a parameter otherwise than its type says (a
+// record that may be None, say), def<Kinds>(...) names the exception.
 // A member function's self is its class (const or not, with or without
-// parameters); a lambda's or a plain function's first parameter is self
-// when it is defined on a class (`def`), and there is none for a module
-// function (`def_function`).
+// parameters; a base class's member binds on the derived class); a lambda's
+// or a plain function's first parameter is self when it is defined on a
+// class (`def`), and there is none for a module function (`def_function`).
 #pragma once
 
 #include <array>
