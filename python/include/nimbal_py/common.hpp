@@ -185,20 +185,20 @@ struct nimbal_enum_caster {
     return object(nimbal::py::enum_class<E>().attr(std::string(nimbal::enum_name(e)).c_str())).release();
   }
 };
-NIMBAL_PY_NAME(enum_ShapeType_name, "nimbal.enums.ShapeType");
-template <> struct type_caster<nimbal::ShapeType> : nimbal_enum_caster<nimbal::ShapeType, enum_ShapeType_name> {};
-NIMBAL_PY_NAME(enum_ShapeCategory_name, "nimbal.enums.ShapeCategory");
-template <> struct type_caster<nimbal::ShapeCategory> : nimbal_enum_caster<nimbal::ShapeCategory, enum_ShapeCategory_name> {};
-NIMBAL_PY_NAME(enum_StandardPlane_name, "nimbal.enums.StandardPlane");
-template <> struct type_caster<nimbal::StandardPlane> : nimbal_enum_caster<nimbal::StandardPlane, enum_StandardPlane_name> {};
-NIMBAL_PY_NAME(enum_DisplayMode_name, "nimbal.enums.DisplayMode");
-template <> struct type_caster<nimbal::DisplayMode> : nimbal_enum_caster<nimbal::DisplayMode, enum_DisplayMode_name> {};
-NIMBAL_PY_NAME(enum_ProjectionType_name, "nimbal.enums.ProjectionType");
-template <> struct type_caster<nimbal::ProjectionType> : nimbal_enum_caster<nimbal::ProjectionType, enum_ProjectionType_name> {};
-NIMBAL_PY_NAME(enum_ViewDirection_name, "nimbal.enums.ViewDirection");
-template <> struct type_caster<nimbal::ViewDirection> : nimbal_enum_caster<nimbal::ViewDirection, enum_ViewDirection_name> {};
-NIMBAL_PY_NAME(enum_SelectionMode_name, "nimbal.enums.SelectionMode");
-template <> struct type_caster<nimbal::SelectionMode> : nimbal_enum_caster<nimbal::SelectionMode, enum_SelectionMode_name> {};
+
+// The caster of enumeration nimbal::E, shown as nimbal.enums.E.
+#define NIMBAL_PY_ENUM_CASTER(E)                                \
+  NIMBAL_PY_NAME(enum_##E##_name, "nimbal.enums." #E);           \
+  template <>                                                   \
+  struct type_caster<nimbal::E> : nimbal_enum_caster<nimbal::E, enum_##E##_name> {}
+NIMBAL_PY_ENUM_CASTER(ShapeType);
+NIMBAL_PY_ENUM_CASTER(ShapeCategory);
+NIMBAL_PY_ENUM_CASTER(StandardPlane);
+NIMBAL_PY_ENUM_CASTER(DisplayMode);
+NIMBAL_PY_ENUM_CASTER(ProjectionType);
+NIMBAL_PY_ENUM_CASTER(ViewDirection);
+NIMBAL_PY_ENUM_CASTER(SelectionMode);
+#undef NIMBAL_PY_ENUM_CASTER
 
 // Optional and list types in today's spelling, as the stubs write them.
 template <>

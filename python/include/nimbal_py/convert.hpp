@@ -1,16 +1,18 @@
 // Bindings as definitions: a core function bound through `def` takes every
-// argument as a plain object and converts it by the C++ parameter's type,
-// with the converters of common.hpp, kernel.hpp and records.hpp, each named
-// by its pyb::arg for the message. Signatures and stubs show the Python
-// type each conversion accepts.
+// argument as a plain object and converts it by the C++ parameter's type
+// (the kind that type arrives in, see `arrives`), with the converters of
+// common.hpp, kernel.hpp and records.hpp, each named by its pyb::arg for the
+// message. Signatures and stubs show the Python type each conversion accepts.
 //
 //   def(c, "create_shape", &Core::create_shape, doc::create_shape,
 //       pyb::arg("shape_type"), pyb::arg("properties"), pyb::arg("name") = pyb::none());
 //
+// Where one definition takes a parameter otherwise than its type says (a
+// record that may be None, say), def<Kinds>(...) names the exception.
 // A member function's self is its class (const or not, with or without
-// parameters); a lambda's or a plain function's first parameter is self
-// when it is defined on a class (`def`), and there is none for a module
-// function (`def_function`).
+// parameters; a base class's member binds on the derived class); a lambda's
+// or a plain function's first parameter is self when it is defined on a
+// class (`def`), and there is none for a module function (`def_function`).
 #pragma once
 
 #include <array>
@@ -118,6 +120,21 @@ template <class R>
 struct record_ref {
   const R* record = nullptr;
   operator const R&() const { return *record; }  // NOLINT: implicit on purpose
+};
+
+// How a parameter of C++ type P arrives from Python: as its decayed type,
+// read by the value overload below, unless a kind of its own is declared
+// for it (a record taken by reference arrives as the caller's object; a
+// module declares its own types' kinds beside their converters). A kind
+// converts to P; one that fills what the core wrote has put(), called
+// once the core has returned.
+template <class P, class = void>
+struct arrives {
+  using type = std::decay_t<P>;
+};
+template <class R>
+struct arrives<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> {
+  using type = record_ref<R>;
 };
 
 // ---- converters: value(object, tag<T>, what) reads a T ----
@@ -267,7 +284,8 @@ std::shared_ptr<R> value(pyb::handle v, tag<std::shared_ptr<R>>, std::string_vie
 
 template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
 record_ref<R> value(pyb::handle v, tag<record_ref<R>>, std::string_view what) {
-  return {&from_py::instance<R>(v, what)};
+  if constexpr (std::is_same_v<R, models::Quenby>) return {from_py::record(v, what).get()};
+  else return {&from_py::instance<R>(v, what)};
 }
 
 // enumerations
@@ -385,6 +403,38 @@ pyb::object result(R&& r) {
 
 // ---- definitions ----
 
+template <class A, class = void>
+struct has_put : std::false_type {};
+template <class A>
+struct has_put<A, std::void_t<decltype(std::declval<A&>().put())>> : std::true_type {};
+
+// Where a parameter's type alone does not say how it arrives, or a result
+// is shown otherwise than by its type, one definition says so: def<Kinds>.
+struct by_type {
+  template <class A>
+  using kind = A;
+  template <class R>
+  using result_name = convert::result_name<R>;
+};
+// Parameters that would arrive as From arrive as To.
+template <class From, class To>
+struct replacing : by_type {
+  template <class A>
+  using kind = std::conditional_t<std::is_same_v<A, From>, To, A>;
+};
+// The result shown as Name.
+template <class Name>
+struct result_named : by_type {
+  template <class R>
+  using result_name = Name;
+};
+template <class Kinds, class Args>
+struct kinds_of;
+template <class Kinds, class... A>
+struct kinds_of<Kinds, std::tuple<A...>> {
+  using type = std::tuple<typename Kinds::template kind<A>...>;
+};
+
 // What a callable is: its result, its self (void for none) and its
 // parameters. A member function's self is its class; a callable object's
 // (a lambda's) or a plain function's is its first parameter when WithSelf.
@@ -392,7 +442,7 @@ template <class R, class S, class... A>
 struct signature {
   using ret = R;
   using self = S;
-  using args = std::tuple<std::decay_t<A>...>;
+  using args = std::tuple<typename arrives<A>::type...>;
 };
 
 template <class M, bool WithSelf>
@@ -429,6 +479,12 @@ std::array<const char*, N> arg_names(const Extra&... extra) {
   return names;
 }
 
+// What a kind that fills the caller's argument hands back after the call.
+template <class A>
+void hand_back(A& a) {
+  if constexpr (has_put<A>::value) a.put();
+}
+
 // `f` with every parameter converted as above; `on_error`, given the raw
 // arguments, answers a failed conversion (rethrowing it by default).
 template <class Self, class R, class ResultName, class F, class OnError, class... A, std::size_t... I>
@@ -443,9 +499,12 @@ auto wrap(F f, std::array<const char*, sizeof...(A)> names, OnError on_error, st
     }
     if constexpr (std::is_void_v<R>) {
       std::invoke(f, self, std::move(std::get<I>(*args))...);
+      (hand_back(std::get<I>(*args)), ...);
       return pyb::none();
     } else {
-      return result(std::invoke(f, self, std::move(std::get<I>(*args))...));
+      pyb::object r = result(std::invoke(f, self, std::move(std::get<I>(*args))...));
+      (hand_back(std::get<I>(*args)), ...);
+      return r;
     }
   };
   using Result = typing::typed<ResultName>;
@@ -463,25 +522,10 @@ struct rethrow {
   }
 };
 
-// A const member whose record parameters are taken as record_ref.
+// A parameter as it arrives (see arrives): a record taken by reference is
+// the caller's own object.
 template <class A, class = void>
-struct by_record_ref {
-  using type = A;
-};
-template <class R>
-struct by_record_ref<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> {
-  using type = record_ref<R>;
-};
-
-template <class M>
-struct keeping_records_of;
-template <class R, class C, class... A>
-struct keeping_records_of<R (C::*)(A...) const> {
-  template <R (C::*F)(A...) const>
-  static auto make() {
-    return [](const C& self, typename by_record_ref<A>::type... a) -> R { return (self.*F)(a...); };
-  }
-};
+struct by_record_ref : arrives<A> {};
 
 }  // namespace convert
 
@@ -496,14 +540,33 @@ pyb::object result(typed<Name>&& r) {
 
 }  // namespace typing
 
-// Defines method `name` of `cls` as `f` with converted arguments.
-template <class Cls, class F, class... Extra>
+namespace convert {
+// The self a method of class C takes: C itself where the callable's self is
+// a base class of it (pybind11 knows only the classes it binds).
+template <class C, class S>
+struct self_as {
+  using type = S;
+};
+template <class C, class B>
+struct self_as<C, B&> {
+  using type = std::conditional_t<std::is_base_of_v<B, C>, C&, B&>;
+};
+template <class C, class B>
+struct self_as<C, const B&> {
+  using type = std::conditional_t<std::is_base_of_v<B, C>, const C&, const B&>;
+};
+}  // namespace convert
+
+// Defines method `name` of `cls` as `f` with converted arguments, each of
+// the kind its type arrives in unless Kinds says otherwise.
+template <class Kinds = convert::by_type, class Cls, class F, class... Extra>
 Cls& def(Cls& cls, const char* name, F f, const Extra&... extra) {
   using T = convert::traits<F, true>;
-  using Args = typename T::args;
+  using Args = typename convert::kinds_of<Kinds, typename T::args>::type;
+  using Self = typename convert::self_as<typename Cls::type, typename T::self>::type;
   constexpr std::size_t n = std::tuple_size_v<Args>;
   return cls.def(name,
-                 convert::wrap<typename T::self, typename T::ret, convert::result_name<typename T::ret>>(
+                 convert::wrap<Self, typename T::ret, typename Kinds::template result_name<typename T::ret>>(
                      std::move(f), convert::arg_names<n>(extra...), convert::rethrow{}, static_cast<Args*>(nullptr),
                      std::make_index_sequence<n>{}),
                  extra...);
@@ -536,11 +599,11 @@ Cls& def_static(Cls& cls, const char* name, F f, const Extra&... extra) {
   return cls.def_static(name, convert::converted(std::move(f), extra...), extra...);
 }
 
-// Const member function F for def(), its record parameters taken as the
-// caller's own objects (see record_ref).
+// Member function F for def(); its record parameters arrive as the
+// caller's own objects anyway (see record_ref).
 template <auto F>
 auto keeping_records() {
-  return convert::keeping_records_of<decltype(F)>::template make<F>();
+  return F;
 }
 
 }  // namespace nimbal::py

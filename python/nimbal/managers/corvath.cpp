@@ -185,12 +185,11 @@ PYBIND11_MODULE(corvath, m) {
   c.def_property_readonly("_shapes", registry_view<CoreCorvath>());
   c.def_property_readonly("_geo_service",
                           [](CoreCorvath& self) { return static_cast<PyCoreCorvath&>(self).geo_service_obj; });
-  c.def_property_readonly("_undo_redo", live<hathel_name>(&CoreCorvath::_undo_redo));
-  c.def_property_readonly("_undo_stack", live<command_list_name>(&CoreCorvath::_undo_stack));
+  c.def_property_readonly("_undo_redo", live<hathel_name, CoreCorvath>(&CoreCorvath::_undo_redo));
+  c.def_property_readonly("_undo_stack", live<command_list_name, CoreCorvath>(&CoreCorvath::_undo_stack));
 
   // ---- hooks (nothing here) and the progress scope ----
-  def_hooks<CoreCorvath>(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared,
-                             doc::hook_undo_redo});
+  def_hooks(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared, doc::hook_undo_redo});
   c.def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
            pyb::arg("message"), doc::hook_failed)
       .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
@@ -198,35 +197,34 @@ PYBIND11_MODULE(corvath, m) {
       .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
 
   // ---- undo facade and state application ----
-  def_undo_facade<CoreCorvath>(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
+  def_undo_facade(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
   c.def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
       .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
       .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
   def_push_undo<CoreCorvath>(c, nullptr);
   c.def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"));
-  nimbal::py::def(c, "_collect_snapshots", member<MapGiven>(&CoreCorvath::_collect_snapshots), pyb::arg("ms"),
-                  pyb::arg("out"));
+  nimbal::py::def<MapGiven>(c, "_collect_snapshots", &CoreCorvath::_collect_snapshots, pyb::arg("ms"), pyb::arg("out"));
   def_apply_state<CoreCorvath>(c, nullptr);
   c.def("_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
 
   // ---- ids and names ----
-  def_id_drawing<CoreCorvath>(c, nullptr, nullptr);
+  def_id_drawing(c, nullptr, nullptr);
 
   // ---- creation ----
   nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
                   pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(), doc::create_shape);
-  nimbal::py::def(c, "import_shape", member<RecordsOrNone>(&CoreCorvath::import_shape), pyb::arg("filename"),
-                  pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
-                  pyb::arg("name") = pyb::none(), doc::import_shape);
-  nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard,
-                  pyb::arg("standard_plane"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
+  nimbal::py::def<RecordsOrNone>(c, "import_shape", &CoreCorvath::import_shape, pyb::arg("filename"),
+                                 pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
+                                 pyb::arg("name") = pyb::none(), doc::import_shape);
+  nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard, pyb::arg("standard_plane"),
+                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
                   doc::create_plane_from_standard);
   nimbal::py::def(c, "create_arbitrary_plane", &CoreCorvath::create_arbitrary_plane_as_given,
                   pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
                   pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
                   pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
-  nimbal::py::def(c, "create_plane_from_face_shape", member(&CoreCorvath::create_plane_from_face_shape),
-                  pyb::arg("face_topo"), pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
+  nimbal::py::def(c, "create_plane_from_face_shape", &CoreCorvath::create_plane_from_face_shape, pyb::arg("face_topo"),
+                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
                   doc::create_plane_from_face_shape);
   nimbal::py::def(c, "create_plane_from_face", &CoreCorvath::create_plane_from_face, pyb::arg("face_shape_id"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
@@ -236,11 +234,11 @@ PYBIND11_MODULE(corvath, m) {
                   doc::update_shape);
   nimbal::py::def(c, "_update_component_shape", &CoreCorvath::_update_component_shape, pyb::arg("managed_shape"),
                   pyb::arg("properties"));
-  nimbal::py::def(c, "_recompute_boolean_from_components", member(&CoreCorvath::_recompute_boolean_from_components),
+  nimbal::py::def(c, "_recompute_boolean_from_components", &CoreCorvath::_recompute_boolean_from_components,
                   pyb::arg("managed_shape"));
-  nimbal::py::def(c, "_build_array_compound", member(&CoreCorvath::_build_array_compound), pyb::arg("base_shape"),
+  nimbal::py::def(c, "_build_array_compound", &CoreCorvath::_build_array_compound, pyb::arg("base_shape"),
                   pyb::arg("props"));
-  nimbal::py::def(c, "_recompute_array_from_component", member(&CoreCorvath::_recompute_array_from_component),
+  nimbal::py::def(c, "_recompute_array_from_component", &CoreCorvath::_recompute_array_from_component,
                   pyb::arg("array_shape"));
   using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const RecordPtr&);
   const std::pair<const char*, Recompute> recomputes[] = {
@@ -250,27 +248,24 @@ PYBIND11_MODULE(corvath, m) {
       {"_recompute_extrude_from_component", &CoreCorvath::_recompute_extrude_from_component},
   };
   for (auto [name, fn] : recomputes)
-    nimbal::py::def(c, name, member<RecordsOrNone>(fn), pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
-  nimbal::py::def(c, "_create_shape_from_properties", member(&CoreCorvath::_create_shape_from_properties),
+    nimbal::py::def<RecordsOrNone>(c, name, fn, pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
+  nimbal::py::def(c, "_create_shape_from_properties", &CoreCorvath::_create_shape_from_properties,
                   pyb::arg("shape_type"), pyb::arg("properties"));
-  nimbal::py::def(c, "_apply_transformations", member(&CoreCorvath::_apply_transformations), pyb::arg("shape"),
+  nimbal::py::def(c, "_apply_transformations", &CoreCorvath::_apply_transformations, pyb::arg("shape"),
                   pyb::arg("properties"));
-  nimbal::py::def(c, "_update_transformed_shape", member(&CoreCorvath::_update_transformed_shape),
-                  pyb::arg("managed_shape"), pyb::arg("new_properties"));
-  nimbal::py::def(c, "_rebuild_sketch_compound", member(&CoreCorvath::_rebuild_sketch_compound),
-                  pyb::arg("managed_shape"));
+  nimbal::py::def(c, "_update_transformed_shape", &CoreCorvath::_update_transformed_shape, pyb::arg("managed_shape"),
+                  pyb::arg("new_properties"));
+  nimbal::py::def(c, "_rebuild_sketch_compound", &CoreCorvath::_rebuild_sketch_compound, pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
-  def_entry_edits<CoreCorvath>(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
+  def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
   c.def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
       .def("clear_all", &CoreCorvath::clear_all, doc::clear_all);
-  def_queries<CoreCorvath>(c, doc::get_shape, doc::get_all_shape_ids);
-  nimbal::py::def(c, "get_base_shape", member(&CoreCorvath::get_base_shape), pyb::arg("shape_id"),
-                  doc::get_base_shape);
+  def_queries(c, doc::get_shape, doc::get_all_shape_ids);
+  nimbal::py::def(c, "get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"), doc::get_base_shape);
   c.def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain);
   nimbal::py::def(c, "_remove_shape", &CoreCorvath::_remove_shape, pyb::arg("managed_shape"));
-  nimbal::py::def(c, "_remove_component_subtree", member(&CoreCorvath::_remove_component_subtree),
-                  pyb::arg("managed_shape"));
+  nimbal::py::def(c, "_remove_component_subtree", &CoreCorvath::_remove_component_subtree, pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
   c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes)
@@ -290,16 +285,16 @@ PYBIND11_MODULE(corvath, m) {
   // ---- sketches ----
   nimbal::py::def(c, "create_sketch", &CoreCorvath::create_sketch, pyb::arg("plane_id"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch);
-  nimbal::py::def(c, "commit_sketch", member(&CoreCorvath::commit_sketch), pyb::arg("sketch_id"), pyb::arg("tessik"),
+  nimbal::py::def(c, "commit_sketch", &CoreCorvath::commit_sketch, pyb::arg("sketch_id"), pyb::arg("tessik"),
                   doc::commit_sketch);
   nimbal::py::def(c, "restore_plane", &CoreCorvath::restore_plane, pyb::arg("shape_id"), pyb::arg("properties"),
                   pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::restore_plane);
-  nimbal::py::def(c, "restore_sketch", member(&CoreCorvath::restore_sketch), pyb::arg("shape_id"),
-                  pyb::arg("properties"), pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
-                  pyb::arg("name") = pyb::none(), doc::restore_sketch);
-  nimbal::py::def(c, "_build_sketch_comp", member<AlwaysGiven>(&CoreCorvath::_build_sketch_comp),
-                  pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
-                  pyb::arg("after") = pyb::none());
+  nimbal::py::def(c, "restore_sketch", &CoreCorvath::restore_sketch, pyb::arg("shape_id"), pyb::arg("properties"),
+                  pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(),
+                  doc::restore_sketch);
+  nimbal::py::def<AlwaysGiven>(c, "_build_sketch_comp", &CoreCorvath::_build_sketch_comp, pyb::arg("sketch_ms"),
+                               pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
+                               pyb::arg("after") = pyb::none());
 
   // ---- export ----
   c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all)

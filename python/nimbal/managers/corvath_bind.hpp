@@ -43,11 +43,12 @@ pyb::cpp_function registry_view() {
                            pyb::keep_alive<0, 1>());
 }
 
-// A part of the manager, live (kept alive with it), shown as `Name`.
-template <class Name, class Core, class R>
+// A part of the manager `Self` (perhaps of its base class), live (kept
+// alive with it), shown as `Name`.
+template <class Name, class Self, class Core, class R>
 auto live(R& (Core::*part)()) {
   return [part](pyb::object self) -> typed<Name> {
-    return pyb::cast(&(self.cast<Core&>().*part)(), pyb::return_value_policy::reference_internal, self);
+    return pyb::cast(&(self.cast<Self&>().*part)(), pyb::return_value_policy::reference_internal, self);
   };
 }
 
@@ -55,14 +56,16 @@ auto live(R& (Core::*part)()) {
 struct HookDocs {
   const char *created, *updated, *removed, *cleared, *undo_redo;
 };
-template <class Core, class Cls>
+template <class Cls>
 void def_hooks(Cls& c, const HookDocs& doc) {
-  c.def("_notify_shape_created", &Core::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"), doc.created)
-      .def("_notify_shape_updated", &Core::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"), doc.updated)
-      .def("_notify_shape_removed", &Core::_notify_shape_removed, pyb::arg("shape_id"), doc.removed)
-      .def("_notify_all_cleared", &Core::_notify_all_cleared, doc.cleared)
-      .def("_notify_undo_redo_changed", &Core::_notify_undo_redo_changed, pyb::arg("can_undo"), pyb::arg("can_redo"),
-           doc.undo_redo);
+  c.def("_notify_shape_created", &CoreManager::_notify_shape_created, pyb::arg("shape_id"), pyb::arg("ms"),
+        doc.created)
+      .def("_notify_shape_updated", &CoreManager::_notify_shape_updated, pyb::arg("shape_id"), pyb::arg("ms"),
+           doc.updated)
+      .def("_notify_shape_removed", &CoreManager::_notify_shape_removed, pyb::arg("shape_id"), doc.removed)
+      .def("_notify_all_cleared", &CoreManager::_notify_all_cleared, doc.cleared)
+      .def("_notify_undo_redo_changed", &CoreManager::_notify_undo_redo_changed, pyb::arg("can_undo"),
+           pyb::arg("can_redo"), doc.undo_redo);
 }
 
 template <class Core, class Cls>
@@ -89,7 +92,9 @@ void def_apply_state(Cls& c, const char* doc) {
 
 }  // namespace nimbal::py::corvath
 
-// The managers' own argument kinds, for nimbal::py::def (found by the tag).
+// The managers' own argument kinds: how a core parameter arrives from
+// Python where its type says it (convert::arrives), and what one
+// definition says otherwise (nimbal::py::def<Kinds>).
 namespace nimbal::py::convert {
 
 // A record of class R, None being no record (a null pointer).
@@ -105,8 +110,8 @@ struct ShapeArg {
   TopoDS_Shape shape;
   operator const TopoDS_Shape&() const { return shape; }
 };
-// A managed shape or a record that the core takes by reference: the
-// object the caller passed, not a copy.
+// A managed shape or an array record that the core takes by reference:
+// the object the caller passed, not a copy.
 template <class T>
 struct Ref {
   std::shared_ptr<T> ptr;
@@ -131,12 +136,6 @@ struct StateOut {
     }
   }
 };
-// A managed shape the core always gives, shown without "| None".
-struct Present {
-  Present() = default;
-  Present(managers::ManagedShapePtr p) : ptr(std::move(p)) {}
-  managers::ManagedShapePtr ptr;
-};
 
 inline managers::ManagedShapePtr value(pyb::handle v, tag<managers::ManagedShapePtr>, std::string_view what) {
   return corvath::managed_from_py(v, what);
@@ -150,7 +149,6 @@ inline ShapeArg value(pyb::handle v, tag<ShapeArg>, std::string_view what) { ret
 template <class T>
 Ref<T> value(pyb::handle v, tag<Ref<T>>, std::string_view what) {
   if constexpr (std::is_same_v<T, managers::ManagedShape>) return {corvath::managed_from_py(v, what)};
-  else if constexpr (std::is_same_v<T, models::Quenby>) return {from_py::record(v, what)};
   else if (!pyb::isinstance<T>(v)) from_py::wrong_type(what, "an ArrayProperties", v);
   return {v.cast<std::shared_ptr<T>>()};
 }
@@ -190,109 +188,59 @@ template <> struct arg_name<managers::ManagedShapePtr> : typing::managed_name {}
 template <class R> struct arg_name<OrNull<R>> : typing::class_or_none<R> {};
 template <> struct arg_name<ShapeArg> : typing::shape_name {};
 template <> struct arg_name<Ref<managers::ManagedShape>> : typing::managed_name {};
-template <class R> struct arg_name<Ref<R>, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>> : typing::record_name {};
+template <> struct arg_name<Ref<models::ArrayProperties>> : typing::record_name {};
 template <> struct arg_name<StateOut<false>> : corvath::state_name {};
 template <> struct arg_name<StateOut<true>> : state_or_none_name {};
 
-// How a core member's parameter of C++ type P arrives from Python.
-template <class P> struct arrives { using type = std::decay_t<P>; };
 template <> struct arrives<const managers::ManagedShape&> { using type = Ref<managers::ManagedShape>; };
-template <> struct arrives<const models::Quenby&> { using type = Ref<models::Quenby>; };
 template <> struct arrives<const models::ArrayProperties&> { using type = Ref<models::ArrayProperties>; };
 template <> struct arrives<const TopoDS_Shape&> { using type = ShapeArg; };
 template <> struct arrives<const models::Quenby*> { using type = RecordOrNull; };
 template <> struct arrives<std::shared_ptr<models::BooleanProperties>> { using type = OrNull<models::BooleanProperties>; };
 template <> struct arrives<services::State*> { using type = StateOut<true>; };
 
-// Where a parameter's type alone does not say how it arrives: records that
-// may be None, a map that must be given; or a result that is always there.
-struct ByType {
-  template <class P> using kind = typename arrives<P>::type;
-  template <class R> using result = R;
-};
-template <class From, class To>
-struct Replacing : ByType {
-  template <class P>
-  using kind = std::conditional_t<std::is_same_v<std::decay_t<P>, From>, To, typename arrives<P>::type>;
-};
-using RecordsOrNone = Replacing<managers::RecordPtr, RecordOrNull>;
-using MapGiven = Replacing<services::State*, StateOut<false>>;
-struct AlwaysGiven : ByType {
-  template <class R> using result = Present;
-};
-
-template <class T> void put(const T&) {}
-template <bool OrNone> void put(const StateOut<OrNone>& o) { o.put(); }
-
-template <class Res, class R, class C, class... K, class F>
-auto member_call(F f) {
-  return [f](C& self, K... a) -> Res {
-    if constexpr (std::is_void_v<R>) {
-      std::invoke(f, self, a...);
-      (put(a), ...);
-    } else {
-      R r = std::invoke(f, self, a...);
-      (put(a), ...);
-      return Res(std::move(r));
-    }
-  };
-}
+// Records that may be None, a map that must be given, a managed shape that
+// is always there.
+using RecordsOrNone = replacing<managers::RecordPtr, RecordOrNull>;
+using MapGiven = replacing<StateOut<true>, StateOut<false>>;
+using AlwaysGiven = result_named<typing::managed_name>;
 
 }  // namespace nimbal::py::convert
 
 namespace nimbal::py::corvath {
 
-// A core member for nimbal::py::def: each parameter taken in the kind it
-// arrives in (Policy), self as the manager whether the member is const or not.
-template <class Policy = convert::ByType, class R, class C, class... A>
-auto member(R (C::*f)(A...)) {
-  return convert::member_call<typename Policy::template result<R>, R, C, typename Policy::template kind<A>...>(f);
-}
-template <class Policy = convert::ByType, class R, class C, class... A>
-auto member(R (C::*f)(A...) const) {
-  return convert::member_call<typename Policy::template result<R>, R, C, typename Policy::template kind<A>...>(f);
-}
-
-// The members both managers bind the same way, in groups as each manager's
-// table lists them.
-template <class Core, class Cls>
+// The base class's members, bound once for both managers in groups as each
+// manager's table lists them.
+template <class Cls>
 void def_undo_facade(Cls& c, const char* can_undo, const char* can_redo, const char* undo, const char* redo) {
-  c.def_property_readonly("can_undo", &Core::can_undo, can_undo)
-      .def_property_readonly("can_redo", &Core::can_redo, can_redo)
-      .def("undo", &Core::undo, undo)
-      .def("redo", &Core::redo, redo);
+  c.def_property_readonly("can_undo", &CoreManager::can_undo, can_undo)
+      .def_property_readonly("can_redo", &CoreManager::can_redo, can_redo)
+      .def("undo", &CoreManager::undo, undo)
+      .def("redo", &CoreManager::redo, redo);
 }
 
-template <class Core, class Cls>
+template <class Cls>
 void def_id_drawing(Cls& c, const char* new_id_doc, const char* name_doc) {
-  c.def("_new_shape_id", &Core::_new_shape_id, pyb::arg("shape_type"), new_id_doc)
-      .def("_generate_shape_name", &Core::_generate_shape_name, pyb::arg("shape_type"), name_doc);
+  c.def("_new_shape_id", &CoreManager::_new_shape_id, pyb::arg("shape_type"), new_id_doc)
+      .def("_generate_shape_name", &CoreManager::_generate_shape_name, pyb::arg("shape_type"), name_doc);
 }
 
-template <class Core, class Cls>
+template <class Cls>
 void def_queries(Cls& c, const char* get_doc, const char* ids_doc) {
-  nimbal::py::def(c, "get_shape", member(&Core::get_shape), pyb::arg("shape_id"), get_doc);
-  c.def("get_all_shape_ids", &Core::get_all_shape_ids, ids_doc);
+  nimbal::py::def(c, "get_shape", &CoreManager::get_shape, pyb::arg("shape_id"), get_doc);
+  c.def("get_all_shape_ids", &CoreManager::get_all_shape_ids, ids_doc);
 }
 
-template <class Core, class Cls>
+template <class Cls>
 void def_entry_edits(Cls& c, const char* color, const char* rename, const char* remove) {
-  c.def("update_shape_color", &Core::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), color)
-      .def("rename_shape", &Core::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), rename)
-      .def("remove_shape", &Core::remove_shape, pyb::arg("shape_id"), remove);
+  c.def("update_shape_color", &CoreManager::update_shape_color, pyb::arg("shape_id"), pyb::arg("color"), color)
+      .def("rename_shape", &CoreManager::rename_shape, pyb::arg("shape_id"), pyb::arg("new_name"), rename)
+      .def("remove_shape", &CoreManager::remove_shape, pyb::arg("shape_id"), remove);
 }
 
 }  // namespace nimbal::py::corvath
 
 namespace pybind11::detail {
-template <>
-struct type_caster<nimbal::py::convert::Present> {
-  PYBIND11_TYPE_CASTER(nimbal::py::convert::Present, nimbal::py::typing::managed_name::name);
-  bool load(handle, bool) { return false; }
-  static handle cast(const nimbal::py::convert::Present& p, return_value_policy, handle) {
-    return pybind11::cast(p.ptr).release();
-  }
-};
 // update_shape's answer: the new shape, True, or None.
 template <>
 struct type_caster<nimbal::managers::UpdateResult> {

@@ -122,18 +122,18 @@ PYBIND11_MODULE(tessik, m) {
           "_fandor",
           [](CoreTessik& self) { return typed<fandor_name>(static_cast<PyCoreTessik&>(self).fandor_obj); },
           doc::_fandor)
-      .def_property_readonly("_undo_redo", live<hathel_name>(&CoreTessik::_undo_redo), doc::_undo_redo);
+      .def_property_readonly("_undo_redo", live<hathel_name, CoreTessik>(&CoreTessik::_undo_redo), doc::_undo_redo);
 
   // ---- hooks (nothing here) ----
-  def_hooks<CoreTessik>(c, {doc::notify_shape_created, doc::notify_shape_updated, doc::notify_shape_removed,
+  def_hooks(c, {doc::notify_shape_created, doc::notify_shape_updated, doc::notify_shape_removed,
                             doc::notify_all_cleared, doc::notify_undo_redo_changed});
 
   // ---- ids, names, queries ----
-  def_id_drawing<CoreTessik>(c, doc::new_shape_id, doc::generate_shape_name);
-  def_queries<CoreTessik>(c, doc::get_shape, doc::get_all_shape_ids);
+  def_id_drawing(c, doc::new_shape_id, doc::generate_shape_name);
+  def_queries(c, doc::get_shape, doc::get_all_shape_ids);
 
   // ---- undo ----
-  def_undo_facade<CoreTessik>(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
+  def_undo_facade(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
   c.def("_on_redo_clears_all", &CoreTessik::_on_redo_clears_all, doc::on_redo_clears_all);
   def_push_undo<CoreTessik>(c, doc::push_undo);
   def_apply_state<CoreTessik>(c, doc::apply_state);
@@ -147,32 +147,31 @@ PYBIND11_MODULE(tessik, m) {
   nimbal::py::def(c, "create_circle", &CoreTessik::create_circle, pyb::arg("u"), pyb::arg("v"),
                   pyb::arg("radius") = 30.0, pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(),
                   pyb::arg("filled") = true, doc::create_circle);
-  nimbal::py::def(c, "create_line", member(&CoreTessik::create_line), pyb::arg("p1"), pyb::arg("p2"),
+  nimbal::py::def(c, "create_line", &CoreTessik::create_line, pyb::arg("p1"), pyb::arg("p2"),
                   pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_line);
-  nimbal::py::def(c, "create_arc", member(&CoreTessik::create_arc), pyb::arg("start"), pyb::arg("mid"),
-                  pyb::arg("end"), pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(),
-                  doc::create_arc);
-  nimbal::py::def(c, "create_sketch_polyline", member(&CoreTessik::create_sketch_polyline), pyb::arg("points_uv"),
+  nimbal::py::def(c, "create_arc", &CoreTessik::create_arc, pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
+                  pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_arc);
+  nimbal::py::def(c, "create_sketch_polyline", &CoreTessik::create_sketch_polyline, pyb::arg("points_uv"),
                   pyb::arg("closed") = false, pyb::arg("filled") = false, pyb::arg("color") = DEFAULT_SKETCH_COLOR,
                   pyb::arg("name") = pyb::none(), doc::create_sketch_polyline);
-  nimbal::py::def(c, "_register_shape", member<AlwaysGiven>(&CoreTessik::_register_shape), pyb::arg("shape_type"),
-                  pyb::arg("shape"), pyb::arg("properties"), pyb::arg("color"), pyb::arg("name"),
-                  doc::register_shape);
+  nimbal::py::def<AlwaysGiven>(c, "_register_shape", &CoreTessik::_register_shape, pyb::arg("shape_type"),
+                               pyb::arg("shape"), pyb::arg("properties"), pyb::arg("color"), pyb::arg("name"),
+                               doc::register_shape);
 
   // ---- editing ----
   nimbal::py::def(c, "update_shape", &CoreTessik::update_shape, pyb::arg("shape_id"), pyb::arg("properties"),
                   doc::update_shape);
-  nimbal::py::def(c, "_build_shape_from_properties", member(&CoreTessik::_build_shape_from_properties),
-                  pyb::arg("shape_type"), pyb::arg("properties"), doc::build_shape_from_properties);
-  nimbal::py::def(c, "_recompute_boolean_from_components", member(&CoreTessik::_recompute_boolean_from_components),
+  nimbal::py::def(c, "_build_shape_from_properties", &CoreTessik::_build_shape_from_properties, pyb::arg("shape_type"),
+                  pyb::arg("properties"), doc::build_shape_from_properties);
+  nimbal::py::def(c, "_recompute_boolean_from_components", &CoreTessik::_recompute_boolean_from_components,
                   pyb::arg("ms"), pyb::arg("override_props") = pyb::none(), doc::recompute_boolean_from_components);
-  def_entry_edits<CoreTessik>(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
+  def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
   c.def("clear_all", &CoreTessik::clear_all, doc::clear_all);
 
   // ---- booleans and decomposition ----
-  nimbal::py::def(c, "union_shapes", member(&CoreTessik::union_shapes), pyb::arg("shape_ids"),
+  nimbal::py::def(c, "union_shapes", &CoreTessik::union_shapes, pyb::arg("shape_ids"),
                   pyb::arg("properties") = pyb::none(), doc::union_shapes);
-  nimbal::py::def(c, "subtract_shapes", member(&CoreTessik::subtract_shapes), pyb::arg("shape_ids"),
+  nimbal::py::def(c, "subtract_shapes", &CoreTessik::subtract_shapes, pyb::arg("shape_ids"),
                   pyb::arg("properties") = pyb::none(), doc::subtract_shapes);
   c.def("decompose_shape", &CoreTessik::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape);
   nimbal::py::guard_method_self(m);  // last: after every class is bound

@@ -127,30 +127,14 @@ const RecordType& properties_class(ShapeType t) {
 // Frame
 
 CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
-    : geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()),
-      undo_redo_(registry::undo_stacks(*this)) {}
-
-void CoreCorvath::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
-
-ManagedShapePtr CoreCorvath::find(const std::string& id) const { return shapes_.get(id); }
-
-std::string CoreCorvath::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
-
-std::string CoreCorvath::free_shape_id(ShapeType t) {
-  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
-}
-
-std::string CoreCorvath::_generate_shape_name(ShapeType t) {
-  return registry::display_name(t, shapes_.names());
-}
+    // A hidden component's colour changes silently: its holder is what the
+    // host shows.
+    : CoreManager({false, registry::HiddenEdit::Silent, registry::RenameText::OldAndNewName,
+                   registry::Removal::WithComponents, "Clear all"}),
+      geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()) {}
 
 // ---------------------------------------------------------------------------
 // Undo integration
-
-void CoreCorvath::_push_undo(const std::string& description, StatePtr before, StatePtr after,
-                             bool redo_clears_all) {
-  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
-}
 
 SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
   ManagedShapePtr ms = find(shape_id);
@@ -162,11 +146,6 @@ void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State* out) const {
   registry::collect_snapshots(ms, *out);
 }
 
-void CoreCorvath::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
-
-void CoreCorvath::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
-  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
-}
 
 // ---------------------------------------------------------------------------
 // Construction and placement
@@ -251,10 +230,6 @@ TopoDS_Shape CoreCorvath::_create_shape_from_properties(ShapeType t, const Quenb
 // ---------------------------------------------------------------------------
 // Creation
 
-ManagedShapePtr CoreCorvath::register_created(const std::string& description, ManagedShapePtr ms) {
-  return registry::register_created(*this, shapes_, ms, description);
-}
-
 ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr& properties, const Color& color,
                                           std::optional<std::string> name) {
   if (!properties) throw WrongType("create_shape: properties must be a property record");
@@ -265,14 +240,8 @@ ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr&
                              "The shape geometry could not be constructed. Check that the dimensions are valid.");
     return nullptr;
   }
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(shape_type);
-  ms->shape = shape;
-  ms->shape_type = shape_type;
-  ms->name = std::move(display);
-  ms->color = color;
-  ms->properties = properties;
-  return register_created("Create " + std::string(enum_value(shape_type)), std::move(ms));
+  return register_new("Create " + std::string(enum_value(shape_type)), shape_type, std::move(display), shape, color,
+                      properties);
 }
 
 ManagedShapePtr CoreCorvath::import_shape(const std::string& filename, const Color& color, RecordPtr properties,
@@ -296,26 +265,13 @@ ManagedShapePtr CoreCorvath::add_imported_shape(const TopoDS_Shape& shape, const
   if (!properties) properties = std::make_shared<ImportedProperties>();
   std::string display = name ? *name : _generate_shape_name(ShapeType::IMPORTED);
   TopoDS_Shape placed = _apply_transformations(shape, *properties);
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(ShapeType::IMPORTED);
-  ms->shape = placed;
-  ms->shape_type = ShapeType::IMPORTED;
-  ms->name = display;
-  ms->color = color;
-  ms->properties = std::move(properties);
-  return register_created("Import " + display, std::move(ms));
+  return register_new("Import " + display, ShapeType::IMPORTED, display, placed, color, std::move(properties));
 }
 
 ManagedShapePtr CoreCorvath::register_plane(const std::string& description,
                                             std::shared_ptr<PlaneProperties> props, const Color& color,
                                             std::string name) {
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(ShapeType::PLANE);
-  ms->shape_type = ShapeType::PLANE;
-  ms->name = std::move(name);
-  ms->color = color;
-  ms->properties = std::move(props);
-  return register_created(description, std::move(ms));
+  return register_new(description, ShapeType::PLANE, std::move(name), {}, color, std::move(props));
 }
 
 namespace {
@@ -688,12 +644,6 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
 // ---------------------------------------------------------------------------
 // Editing and queries
 
-ManagedShapePtr CoreCorvath::get_shape(const std::string& shape_id) const { return find(shape_id); }
-
-std::vector<std::string> CoreCorvath::get_all_shape_ids() const {
-  return registry::shape_ids(shapes_, /*top_level_only=*/true);
-}
-
 ManagedShapePtr CoreCorvath::get_base_shape(const std::string& shape_id) const {
   ManagedShapePtr s = find(shape_id);
   std::unordered_set<const ManagedShape*> seen;
@@ -717,26 +667,12 @@ std::vector<ManagedShapePtr> CoreCorvath::get_modifier_chain(const std::string& 
   return chain;
 }
 
-// A hidden component's colour changes silently: its holder is what the host
-// shows.
-bool CoreCorvath::update_shape_color(const std::string& shape_id, const Color& color) {
-  return registry::change_color(*this, shapes_, shape_id, color, registry::HiddenEdit::Silent);
-}
-
-bool CoreCorvath::rename_shape(const std::string& shape_id, const std::string& new_name) {
-  return registry::rename(*this, shapes_, shape_id, new_name, registry::RenameText::OldAndNewName);
-}
-
 void CoreCorvath::_remove_component_subtree(const ManagedShape& ms) {
   registry::drop_component_subtree(shapes_, ms);
 }
 
 void CoreCorvath::_remove_shape(const ManagedShapePtr& ms) {
   registry::drop_and_report(*this, shapes_, ms->shape_id, *ms, registry::Removal::WithComponents);
-}
-
-bool CoreCorvath::remove_shape(const std::string& shape_id) {
-  return registry::remove(*this, shapes_, shape_id, registry::Removal::WithComponents);
 }
 
 std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_id) {
@@ -758,7 +694,6 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
   return promoted;
 }
 
-void CoreCorvath::clear_all() { registry::clear_all(*this, shapes_, "Clear all"); }
 
 // ---------------------------------------------------------------------------
 // Booleans and modifiers

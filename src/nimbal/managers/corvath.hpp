@@ -208,13 +208,34 @@ struct UpdateResult {
   static UpdateResult yes() { return {Kind::True, {}}; }
 };
 
-class CoreCorvath {
+namespace registry {
+// Whether a hidden component's edit is recorded and reported like a
+// top-level entry's, or made silently (its holder is what the host sees).
+enum class HiddenEdit { Recorded, Silent };
+// How a rename's command reads: "Rename to B" or "Rename A to B".
+enum class RenameText { NewName, OldAndNewName };
+// Whether a removed entry takes its components' subtrees with it, or leaves
+// them registered (hidden) for the undo to find.
+enum class Removal { EntryOnly, WithComponents };
+}  // namespace registry
+
+// Where the managers' edits of an entry differ.
+struct EditRules {
+  bool lists_hidden;  // get_all_shape_ids lists hidden components too
+  registry::HiddenEdit hidden_colour;
+  registry::RenameText rename_text;
+  registry::Removal removal;
+  std::string clear_description;
+};
+
+// What both managers do the same way: the registry with its id and name
+// drawing, the hooks a host follows it by, the undo stacks and the state
+// application. Each manager adds its own operations and service.
+class CoreManager {
  public:
-  // A null service means a new Drulen.
-  explicit CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service = nullptr);
-  virtual ~CoreCorvath() = default;
-  CoreCorvath(const CoreCorvath&) = delete;
-  CoreCorvath& operator=(const CoreCorvath&) = delete;
+  virtual ~CoreManager() = default;
+  CoreManager(const CoreManager&) = delete;
+  CoreManager& operator=(const CoreManager&) = delete;
 
   // ---- hooks: nothing here; a host overrides them ----
   virtual void _notify_shape_created(const std::string& shape_id, const ManagedShapePtr& ms) {}
@@ -222,6 +243,57 @@ class CoreCorvath {
   virtual void _notify_shape_removed(const std::string& shape_id) {}
   virtual void _notify_all_cleared() {}
   virtual void _notify_undo_redo_changed(bool can_undo, bool can_redo) {}
+  virtual void _on_redo_clears_all();
+
+  // ---- undo ----
+  bool can_undo() const { return undo_redo_.can_undo(); }
+  bool can_redo() const { return undo_redo_.can_redo(); }
+  void undo() { undo_redo_.undo(); }
+  void redo() { undo_redo_.redo(); }
+  void _push_undo(const std::string& description, StatePtr before, StatePtr after, bool redo_clears_all = false);
+  virtual void _apply_state(const StatePtr& state);
+  void _restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot);
+
+  // ---- ids, names, queries ----
+  virtual std::string _new_shape_id(ShapeType shape_type);
+  virtual std::string _generate_shape_name(ShapeType shape_type);
+  ManagedShapePtr get_shape(const std::string& shape_id) const;
+  // In registry order, hidden components where the rules list them.
+  std::vector<std::string> get_all_shape_ids() const;
+
+  // ---- edits every entry takes ----
+  bool update_shape_color(const std::string& shape_id, const Color& color);
+  bool rename_shape(const std::string& shape_id, const std::string& new_name);
+  bool remove_shape(const std::string& shape_id);
+  void clear_all();
+
+  const Registry& _shapes() const { return shapes_.map(); }
+  services::Hathel& _undo_redo() { return undo_redo_; }
+
+ protected:
+  explicit CoreManager(EditRules rules);
+  // Null when `id` is not registered.
+  ManagedShapePtr find(const std::string& id) const { return shapes_.get(id); }
+  // _new_shape_id, drawn again while it names a registered shape.
+  std::string free_shape_id(ShapeType t);
+  // A new top-level entry under a free id (drawn after its name), registered
+  // with one command and the created hook.
+  ManagedShapePtr register_new(const std::string& description, ShapeType type, std::string name,
+                               const TopoDS_Shape& shape, const Color& color, RecordPtr properties);
+
+  NamedRegistry shapes_;
+  services::Hathel undo_redo_;
+
+ private:
+  EditRules rules_;
+};
+
+class CoreCorvath : public CoreManager {
+ public:
+  // A null service means a new Drulen.
+  explicit CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service = nullptr);
+
+  // ---- hooks of its own and the progress scope ----
   virtual void _notify_operation_failed(const std::string& operation, const std::string& message) {}
   // The progress scope: runs `step` exactly once and lets its exceptions
   // through. Returns false when an override swallowed an exception of the
@@ -230,30 +302,17 @@ class CoreCorvath {
     step();
     return true;
   }
-  virtual void _on_redo_clears_all();
 
-  // ---- undo facade ----
-  bool can_undo() const { return undo_redo_.can_undo(); }
-  bool can_redo() const { return undo_redo_.can_redo(); }
-  void undo() { undo_redo_.undo(); }
-  void redo() { undo_redo_.redo(); }
+  // ---- undo history and snapshots ----
   void clear_undo_history() { undo_redo_.clear(); }
   long long undo_depth() const { return undo_redo_.depth(); }
   void trim_undo_to(long long depth) { undo_redo_.trim_to(depth); }
   services::CommandList& _undo_stack() { return undo_redo_.undo_stack(); }
 
-  void _push_undo(const std::string& description, StatePtr before, StatePtr after,
-                  bool redo_clears_all = false);
   SnapshotPtr _snapshot(const std::string& shape_id) const;
   // The shape, then each component's subtree in order (pre-order). The host
   // may pass no map at all (None), which is refused.
   void _collect_snapshots(const ManagedShape& ms, State* out) const;
-  virtual void _apply_state(const StatePtr& state);
-  void _restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot);
-
-  // ---- ids and names ----
-  virtual std::string _new_shape_id(ShapeType shape_type);
-  virtual std::string _generate_shape_name(ShapeType shape_type);
 
   // ---- creation ----
   ManagedShapePtr create_shape(ShapeType shape_type, const RecordPtr& properties,
@@ -307,13 +366,7 @@ class CoreCorvath {
   TopoDS_Shape _rebuild_sketch_compound(const ManagedShape& ms) const;
 
   // ---- editing and queries ----
-  bool update_shape_color(const std::string& shape_id, const Color& color);
-  bool rename_shape(const std::string& shape_id, const std::string& new_name);
-  bool remove_shape(const std::string& shape_id);
   std::vector<std::string> decompose_shape(const std::string& shape_id);
-  void clear_all();
-  ManagedShapePtr get_shape(const std::string& shape_id) const;
-  std::vector<std::string> get_all_shape_ids() const;
   ManagedShapePtr get_base_shape(const std::string& shape_id) const;
   std::vector<ManagedShapePtr> get_modifier_chain(const std::string& shape_id) const;
   void _remove_shape(const ManagedShapePtr& ms);
@@ -350,9 +403,7 @@ class CoreCorvath {
   bool export_shape_to_step(const std::string& shape_id, const std::string& filename);
   bool export_shape_to_iges(const std::string& shape_id, const std::string& filename);
 
-  const Registry& _shapes() const { return shapes_.map(); }
   DrulenProtocol& _geo_service() { return *geo_; }
-  services::Hathel& _undo_redo() { return undo_redo_; }
 
  private:
   enum class Boolean { Union, Subtraction };
@@ -362,14 +413,8 @@ class CoreCorvath {
   TopoDS_Shape modifier_step(Modifier kind, const TopoDS_Shape& base, const Quenby& properties);
   bool export_all(bool step, const std::string& filename);
   bool export_one(bool step, const std::string& shape_id, const std::string& filename);
-  // _new_shape_id, drawn again while it names a registered shape.
-  std::string free_shape_id(ShapeType t);
-  // Registers a new top-level shape with one "create" undo command and the
-  // created hook (the common tail of the creation operations).
-  ManagedShapePtr register_created(const std::string& description, ManagedShapePtr ms);
   ManagedShapePtr register_plane(const std::string& description, std::shared_ptr<models::PlaneProperties> props,
                                  const Color& color, std::string name);
-  ManagedShapePtr find(const std::string& id) const;
   // A derived shape recomputed from its components and its own record,
   // placed; null when the kernel gives nothing.
   TopoDS_Shape recompute_parent(const ManagedShape& parent);
@@ -391,9 +436,7 @@ class CoreCorvath {
   // `sketch_id`; changes nothing.
   SketchCopies prepare_sketch(SketchSource& tessik, const std::string& sketch_id, const Quenby& placement);
   void register_sketch_copies(const SketchCopies& copies);
-  NamedRegistry shapes_;
   std::shared_ptr<DrulenProtocol> geo_;
-  services::Hathel undo_redo_;
 };
 
 }  // namespace nimbal::managers

@@ -172,15 +172,10 @@ ManagedShapePtr CoreCorvath::create_sketch(const std::string& plane_id, const Co
                                            std::optional<std::string> name) {
   ManagedShapePtr plane = find(plane_id);
   if (!plane || plane->shape_type != ShapeType::PLANE) return nullptr;
-  auto ms = std::make_shared<ManagedShape>();
-  ms->name = name ? *name : _generate_shape_name(ShapeType::SKETCH);
-  ms->shape_id = free_shape_id(ShapeType::SKETCH);
-  ms->shape_type = ShapeType::SKETCH;
-  ms->color = color;
+  std::string display = name ? *name : _generate_shape_name(ShapeType::SKETCH);
   auto props = std::make_shared<SketchProperties>();
   props->plane_id = plane_id;
-  ms->properties = std::move(props);
-  return register_created("Create sketch", std::move(ms));
+  return register_new("Create sketch", ShapeType::SKETCH, std::move(display), {}, color, std::move(props));
 }
 
 bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tessik) {

@@ -190,3 +190,65 @@ std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
 
 }  // namespace registry
 }  // namespace nimbal::managers
+
+namespace nimbal::managers {
+
+// ---------------------------------------------------------------------------
+// What both managers share
+
+CoreManager::CoreManager(EditRules rules) : undo_redo_(registry::undo_stacks(*this)), rules_(std::move(rules)) {}
+
+void CoreManager::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
+
+void CoreManager::_push_undo(const std::string& description, StatePtr before, StatePtr after,
+                             bool redo_clears_all) {
+  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
+}
+
+void CoreManager::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
+
+void CoreManager::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
+  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
+}
+
+std::string CoreManager::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
+
+std::string CoreManager::free_shape_id(ShapeType t) {
+  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
+}
+
+std::string CoreManager::_generate_shape_name(ShapeType t) { return registry::display_name(t, shapes_.names()); }
+
+ManagedShapePtr CoreManager::register_new(const std::string& description, ShapeType type, std::string name,
+                                          const TopoDS_Shape& shape, const Color& color, RecordPtr properties) {
+  auto ms = std::make_shared<ManagedShape>();
+  ms->shape_id = free_shape_id(type);
+  ms->shape = shape;
+  ms->shape_type = type;
+  ms->name = std::move(name);
+  ms->color = color;
+  ms->properties = std::move(properties);
+  return registry::register_created(*this, shapes_, ms, description);
+}
+
+ManagedShapePtr CoreManager::get_shape(const std::string& shape_id) const { return find(shape_id); }
+
+std::vector<std::string> CoreManager::get_all_shape_ids() const {
+  return registry::shape_ids(shapes_, /*top_level_only=*/!rules_.lists_hidden);
+}
+
+bool CoreManager::update_shape_color(const std::string& shape_id, const Color& color) {
+  return registry::change_color(*this, shapes_, shape_id, color, rules_.hidden_colour);
+}
+
+bool CoreManager::rename_shape(const std::string& shape_id, const std::string& new_name) {
+  return registry::rename(*this, shapes_, shape_id, new_name, rules_.rename_text);
+}
+
+bool CoreManager::remove_shape(const std::string& shape_id) {
+  return registry::remove(*this, shapes_, shape_id, rules_.removal);
+}
+
+void CoreManager::clear_all() { registry::clear_all(*this, shapes_, rules_.clear_description); }
+
+}  // namespace nimbal::managers

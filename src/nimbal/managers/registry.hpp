@@ -216,10 +216,6 @@ void record_edit(Manager& m, const std::string& shape_id, const ManagedShapePtr&
   m._notify_shape_updated(shape_id, ms);
 }
 
-// Whether a hidden component's edit is recorded and reported like a
-// top-level entry's, or made silently (its holder is what the host sees).
-enum class HiddenEdit { Recorded, Silent };
-
 template <class Manager>
 bool change_color(Manager& m, const NamedRegistry& shapes, const std::string& shape_id, const Color& color,
                   HiddenEdit hidden) {
@@ -232,9 +228,6 @@ bool change_color(Manager& m, const NamedRegistry& shapes, const std::string& sh
   record_edit(m, shape_id, ms, "Change color of " + ms->name, [&] { ms->color = color; });
   return true;
 }
-
-// How a rename's command reads: "Rename to B" or "Rename A to B".
-enum class RenameText { NewName, OldAndNewName };
 
 // False for a name that is empty once stripped or an unknown id; true, with
 // nothing recorded, when the name is already that.
@@ -250,10 +243,6 @@ bool rename(Manager& m, NamedRegistry& shapes, const std::string& shape_id, cons
   record_edit(m, shape_id, ms, description, [&] { shapes.rename(*ms, name); });
   return true;
 }
-
-// Whether a removed entry takes its components' subtrees with it, or leaves
-// them registered (hidden) for the undo to find.
-enum class Removal { EntryOnly, WithComponents };
 
 // Drops the entry `shape_id`, `ms` (with its subtree when asked), and
 // reports it removed.

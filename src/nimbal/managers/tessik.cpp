@@ -65,43 +65,13 @@ TopoDS_Shape FandorService::unify_same_domain(const TopoDS_Shape& shape) {
 // Frame
 
 CoreTessik::CoreTessik(std::string plane_id, PlanePtr plane_props, std::shared_ptr<SketchPlaneService> fandor)
-    : plane_id_(std::move(plane_id)),
+    // The components of a removed union or subtraction stay registered,
+    // hidden, for its undo to find.
+    : CoreManager({true, registry::HiddenEdit::Recorded, registry::RenameText::NewName, registry::Removal::EntryOnly,
+                   "Clear all sketch shapes"}),
+      plane_id_(std::move(plane_id)),
       plane_props_(plane_props ? std::move(plane_props) : std::make_shared<PlaneProperties>()),
-      fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()),
-      undo_redo_(registry::undo_stacks(*this)) {}
-
-ManagedShapePtr CoreTessik::find(const std::string& id) const { return shapes_.get(id); }
-
-std::string CoreTessik::_new_shape_id(ShapeType t) { return registry::random_shape_id(t); }
-
-std::string CoreTessik::free_shape_id(ShapeType t) {
-  return registry::free_shape_id(shapes_, t, [this](ShapeType type) { return _new_shape_id(type); });
-}
-
-std::string CoreTessik::_generate_shape_name(ShapeType t) {
-  return registry::display_name(t, shapes_.names());
-}
-
-ManagedShapePtr CoreTessik::get_shape(const std::string& shape_id) const { return find(shape_id); }
-
-std::vector<std::string> CoreTessik::get_all_shape_ids() const {
-  return registry::shape_ids(shapes_, /*top_level_only=*/false);
-}
-
-// ---------------------------------------------------------------------------
-// Undo integration
-
-void CoreTessik::_on_redo_clears_all() { registry::clear_and_report(*this, shapes_); }
-
-void CoreTessik::_push_undo(const std::string& description, StatePtr before, StatePtr after, bool redo_clears_all) {
-  undo_redo_.push(registry::command(description, std::move(before), std::move(after), redo_clears_all));
-}
-
-void CoreTessik::_apply_state(const StatePtr& state) { registry::apply_state(*this, shapes_, state); }
-
-void CoreTessik::_restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot) {
-  registry::restore_and_report(*this, shapes_, shape_id, snapshot);
-}
+      fandor_(fandor ? std::move(fandor) : std::make_shared<FandorService>()) {}
 
 // ---------------------------------------------------------------------------
 // Creation
@@ -110,14 +80,8 @@ ManagedShapePtr CoreTessik::_register_shape(ShapeType shape_type, const TopoDS_S
                                             const Color& color, std::optional<std::string> name) {
   // The name before the id.
   std::string n = name ? std::move(*name) : _generate_shape_name(shape_type);
-  auto ms = std::make_shared<ManagedShape>();
-  ms->shape_id = free_shape_id(shape_type);
-  ms->shape = shape;
-  ms->shape_type = shape_type;
-  ms->name = std::move(n);
-  ms->color = color;
-  ms->properties = std::move(properties);
-  return registry::register_created(*this, shapes_, ms, "Create " + std::string(enum_value(shape_type)));
+  return register_new("Create " + std::string(enum_value(shape_type)), shape_type, std::move(n), shape, color,
+                      std::move(properties));
 }
 
 ManagedShapePtr CoreTessik::create_rectangle(double u, double v, double width, double height, const Color& color,
@@ -271,21 +235,6 @@ bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& prop
   return true;
 }
 
-bool CoreTessik::update_shape_color(const std::string& shape_id, const Color& color) {
-  return registry::change_color(*this, shapes_, shape_id, color, registry::HiddenEdit::Recorded);
-}
-
-bool CoreTessik::rename_shape(const std::string& shape_id, const std::string& new_name) {
-  return registry::rename(*this, shapes_, shape_id, new_name, registry::RenameText::NewName);
-}
-
-// The components of a removed union or subtraction stay registered, hidden,
-// for its undo to find.
-bool CoreTessik::remove_shape(const std::string& shape_id) {
-  return registry::remove(*this, shapes_, shape_id, registry::Removal::EntryOnly);
-}
-
-void CoreTessik::clear_all() { registry::clear_all(*this, shapes_, "Clear all sketch shapes"); }
 
 // ---------------------------------------------------------------------------
 // Booleans and decomposition

@@ -74,41 +74,14 @@ class FandorService : public SketchPlaneService {
   std::shared_ptr<services::Fandor> fandor_;
 };
 
-class CoreTessik {
+class CoreTessik : public CoreManager {
  public:
   // A null plane means a default PlaneProperties, a null service a new Fandor.
   explicit CoreTessik(std::string plane_id = "", PlanePtr plane_props = nullptr,
                       std::shared_ptr<SketchPlaneService> fandor = nullptr);
-  virtual ~CoreTessik() = default;
-  CoreTessik(const CoreTessik&) = delete;
-  CoreTessik& operator=(const CoreTessik&) = delete;
 
   const std::string& plane_id() const { return plane_id_; }
   const PlanePtr& plane_props() const { return plane_props_; }
-
-  // ---- hooks: nothing here; a host overrides them ----
-  virtual void _notify_shape_created(const std::string& shape_id, const ManagedShapePtr& ms) {}
-  virtual void _notify_shape_updated(const std::string& shape_id, const ManagedShapePtr& ms) {}
-  virtual void _notify_shape_removed(const std::string& shape_id) {}
-  virtual void _notify_all_cleared() {}
-  virtual void _notify_undo_redo_changed(bool can_undo, bool can_redo) {}
-
-  // ---- ids, names, queries ----
-  virtual std::string _new_shape_id(ShapeType shape_type);
-  virtual std::string _generate_shape_name(ShapeType shape_type);
-  ManagedShapePtr get_shape(const std::string& shape_id) const;
-  // Every id, hidden components included, in registry order.
-  std::vector<std::string> get_all_shape_ids() const;
-
-  // ---- undo ----
-  virtual void _on_redo_clears_all();
-  bool can_undo() const { return undo_redo_.can_undo(); }
-  bool can_redo() const { return undo_redo_.can_redo(); }
-  void undo() { undo_redo_.undo(); }
-  void redo() { undo_redo_.redo(); }
-  void _push_undo(const std::string& description, StatePtr before, StatePtr after, bool redo_clears_all = false);
-  virtual void _apply_state(const StatePtr& state);
-  void _restore_from_snapshot(const std::string& shape_id, const SnapshotPtr& snapshot);
 
   // ---- creation ----
   ManagedShapePtr create_rectangle(double u, double v, double width = 60.0, double height = 40.0,
@@ -132,10 +105,6 @@ class CoreTessik {
   bool update_shape(const std::string& shape_id, const RecordPtr& properties);
   TopoDS_Shape _build_shape_from_properties(ShapeType shape_type, const Quenby& properties);
   TopoDS_Shape _recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props = nullptr);
-  bool update_shape_color(const std::string& shape_id, const Color& color);
-  bool rename_shape(const std::string& shape_id, const std::string& new_name);
-  bool remove_shape(const std::string& shape_id);
-  void clear_all();
 
   // ---- booleans and decomposition ----
   // A null record means a new BooleanProperties.
@@ -145,25 +114,19 @@ class CoreTessik {
                                              std::shared_ptr<models::BooleanProperties> properties = nullptr);
   std::vector<std::string> decompose_shape(const std::string& shape_id);
 
-  const Registry& _shapes() const { return shapes_.map(); }
   SketchPlaneService& _fandor() { return *fandor_; }
-  services::Hathel& _undo_redo() { return undo_redo_; }
 
  private:
   enum class Boolean { Union, Subtraction };
   std::optional<std::string> combine(Boolean kind, const std::vector<std::string>& shape_ids,
                                      std::shared_ptr<models::BooleanProperties> properties);
-  ManagedShapePtr find(const std::string& id) const;
-  std::string free_shape_id(ShapeType t);
   // The parts' shapes fused or cut in turn (none as soon as a step gives
   // none), then merged when `rec` is a BooleanProperties asking for it.
   std::optional<TopoDS_Shape> fold(bool fuse, const std::vector<ManagedShapePtr>& parts, const Quenby* rec);
 
   std::string plane_id_;
   PlanePtr plane_props_;
-  NamedRegistry shapes_;
   std::shared_ptr<SketchPlaneService> fandor_;
-  services::Hathel undo_redo_;
 };
 
 }  // namespace nimbal::managers
