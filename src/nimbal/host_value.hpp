@@ -74,6 +74,12 @@ bool guarded(std::string_view logger, std::string_view prefix, F&& body) {
   return false;
 }
 
+// The same on a service's logger.
+template <class F>
+bool guarded(const log::Logger& logger, std::string_view prefix, F&& body) {
+  return guarded(logger.name(), prefix, std::forward<F>(body));
+}
+
 // The same for a host value the operation refused before it began: a "%s"
 // in `message` is the text of the first value (`first()`, asked only then).
 template <class First>

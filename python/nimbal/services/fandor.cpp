@@ -1,12 +1,9 @@
 // Python face of the sketch plane service. Fandor can be subclassed: the
 // frame operations are virtual and forward to a Python override, so a
 // subclass's plane_local_axes changes every conversion and builder.
-#include "nimbal_py/common.hpp"
 #include "nimbal_py/convert.hpp"
-#include "nimbal_py/kernel.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
-#include "nimbal_py/records.hpp"
+#include "nimbal_py/service_module.hpp"
 
 #include <string>
 #include <vector>
@@ -37,23 +34,17 @@ class PyFandor : public Fandor {
 
   AxisPair plane_local_axes(const PlaneProperties& plane) const override {
     try {
-      if (auto axes = nimbal::py::record_override<AxisPair>(base(), "plane_local_axes", plane)) return *axes;
+      NIMBAL_RECORD_OVERRIDE(AxisPair, Fandor, "plane_local_axes", plane_local_axes, plane);
     } catch (const pyb::cast_error&) {
       throw nimbal::services::bad_local_axes();
     }
-    return Fandor::plane_local_axes(plane);
   }
   Point3 local_to_world(const PlaneProperties& plane, double u, double v) const override {
-    if (auto p = nimbal::py::record_override<Point3>(base(), "local_to_world", plane, u, v)) return *p;
-    return Fandor::local_to_world(plane, u, v);
+    NIMBAL_RECORD_OVERRIDE(Point3, Fandor, "local_to_world", local_to_world, plane, u, v);
   }
   Point2 world_to_local(const PlaneProperties& plane, double x, double y, double z) const override {
-    if (auto p = nimbal::py::record_override<Point2>(base(), "world_to_local", plane, x, y, z)) return *p;
-    return Fandor::world_to_local(plane, x, y, z);
+    NIMBAL_RECORD_OVERRIDE(Point2, Fandor, "world_to_local", world_to_local, plane, x, y, z);
   }
-
- private:
-  const Fandor* base() const { return this; }
 };
 
 // Any Python object with ConvertWithProj, Convert and Proj. Errors of kind
@@ -204,11 +195,7 @@ NIMBAL_PY_NAME(point2_or_none_name, "tuple[float, float] | None");
 }  // namespace
 
 PYBIND11_MODULE(fandor, m) {
-  m.doc() = doc::module;
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
-  nimbal::py::import_kernel();
-  pyb::module_::import("nimbal.models.quenby");
+  nimbal::py::begin_service_module(m, doc::module, {"nimbal.models.quenby"});
 
   m.attr("_EPS") = nimbal::services::kEps;
   m.attr("logger") = pyb::module_::import("logging").attr("getLogger")("nimbal.services.fandor");

@@ -7,8 +7,8 @@
 
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/guarded_args.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_module.hpp"
 #include "nimbal_py/viewer.hpp"
 #include "lumbra_docs.hpp"
 
@@ -63,11 +63,7 @@ class PyLumbra : public Lumbra {
 }  // namespace
 
 PYBIND11_MODULE(lumbra, m) {
-  m.doc() = doc::module;
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
-  nimbal::py::import_kernel();
-  pyb::module_::import("nimbal.enums");
+  nimbal::py::begin_service_module(m, doc::module, {"nimbal.enums"});
   Lumbra::set_error_policy({&rejection});
 
   m.attr("PLANE_COLOR") = nimbal::services::PLANE_COLOR;

@@ -10,8 +10,8 @@
 #include "nimbal/managers/tessik.hpp"
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/json.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_module.hpp"
 
 #include "ombrel_docs.hpp"
 
@@ -100,13 +100,8 @@ void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... 
 }  // namespace
 
 PYBIND11_MODULE(ombrel, m) {
-  m.doc() = doc::module;
-  pyb::module_::import("nimbal.enums");
-  pyb::module_::import("nimbal.models.quenby");
-  pyb::module_::import("nimbal.managers.corvath");
-  pyb::module_::import("nimbal.managers.tessik");
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
+  nimbal::py::begin_service_module(
+      m, doc::module, {"nimbal.enums", "nimbal.models.quenby", "nimbal.managers.corvath", "nimbal.managers.tessik"});
   // Not local: the kernel module's reading of a caught error translates it too.
   pyb::register_exception_translator([](std::exception_ptr p) {
     try {

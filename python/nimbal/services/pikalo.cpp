@@ -7,8 +7,8 @@
 
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/guarded_args.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_module.hpp"
 #include "nimbal_py/viewer.hpp"
 #include "pikalo_docs.hpp"
 
@@ -52,11 +52,7 @@ PyPikalo& alias(Pikalo& p) { return dynamic_cast<PyPikalo&>(p); }
 }  // namespace
 
 PYBIND11_MODULE(pikalo, m) {
-  m.doc() = doc::module;
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
-  nimbal::py::import_kernel();
-  pyb::module_::import("nimbal.enums");
+  nimbal::py::begin_service_module(m, doc::module, {"nimbal.enums"});
 
   // Its truth value is the first step of the guarded body.
   auto set_enabled = guarded_args(LOGGER, "Error setting selection enabled: ", &Pikalo::set_enabled);
