@@ -9,11 +9,11 @@
 // operation's message and the error attached, nothing returned), as any
 // error inside the operation does.
 //
-//   .def("pan", guarded_args(LOGGER, "Error panning: ", &Lumbra::pan),
+//   .def("pan", guarded_args(lumbra_errors::pan, &Lumbra::pan),
 //        pyb::arg("dx"), pyb::arg("dy"))
 //
 // The core function states the types; every argument after self arrives as
-// any object and is converted here. A "%s" in the message is the text of the
+// any object and is converted here. A "%s" in the head is the text of the
 // first argument (an id). A HostValue<T> argument is not converted: the core
 // tests it itself once the operation reaches it.
 #pragma once
@@ -37,11 +37,10 @@ namespace guarded_detail {
 
 // A failed conversion, logged as the operation's own error; the result is None.
 struct log_error {
-  const char* logger;
-  std::string message;
+  nimbal::ErrorHead head;
   template <class... Raw>
   pyb::object operator()(const Raw&... raw) const {
-    log_refused(logger, message, [&]() -> std::string {
+    log_refused(head, [&]() -> std::string {
       if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
       return {};
     });
@@ -69,14 +68,14 @@ struct or_none<void> : convert::result_name<void> {};
 // refused one taking the operation's error path. No argument names: the
 // message is the operation's.
 template <class F>
-auto guarded_args(const char* logger, std::string message, F f) {
+auto guarded_args(const nimbal::ErrorHead& head, F f) {
   using T = convert::traits<F, true>;
   using Args = typename T::args;
   constexpr std::size_t n = std::tuple_size_v<Args>;
   std::array<const char*, n> names;
   names.fill("an argument");
   return convert::wrap<typename T::self, typename T::ret, guarded_detail::or_none<typename T::ret>>(
-      std::move(f), names, guarded_detail::log_error{logger, std::move(message)}, static_cast<Args*>(nullptr),
+      std::move(f), names, guarded_detail::log_error{head}, static_cast<Args*>(nullptr),
       std::make_index_sequence<n>{});
 }
 

@@ -23,7 +23,7 @@ namespace nimbal::services {
 
 namespace {
 
-constexpr log::Logger lg("nimbal.services.pikalo");
+constexpr log::Logger lg(pikalo_errors::logger);
 
 [[noreturn]] void no_attribute(const char* member) {
   throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
@@ -100,7 +100,7 @@ void Pikalo::set_mode(std::optional<SelectionMode> mode) {
 
 void Pikalo::set_enabled(bool enabled) {
   enabled_ = enabled;
-  guarded(lg, "Error setting selection enabled: ", [&] {
+  guarded(pikalo_errors::set_enabled, [&] {
     if (enabled) {
       set_mode(mode_);
     } else {
@@ -150,7 +150,7 @@ void Pikalo::remove_excluded(const ObjectValue& value) {
 }
 
 void Pikalo::set_shape_selection_priority(const ObjectValue& obj, int priority) {
-  guarded(lg, "Error setting shape selection priority: ", [&] {
+  guarded(pikalo_errors::set_shape_selection_priority, [&] {
     const AIS_NListOfEntityOwner owners = active_owners();
     const Handle(AIS_InteractiveObject) target = object(obj);
     for (const auto& owner : owners)
@@ -165,7 +165,7 @@ void Pikalo::clear() {
 // ---- hover, pick, reading the selection ----
 
 void Pikalo::move_to(Pixel x, Pixel y, const Handle(V3d_View)& view, bool update) {
-  guarded(lg, "Error in move_to: ", [&] {
+  guarded(pikalo_errors::move_to, [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
     c->MoveTo(x, y, v, update);
@@ -173,7 +173,7 @@ void Pikalo::move_to(Pixel x, Pixel y, const Handle(V3d_View)& view, bool update
 }
 
 void Pikalo::select(Pixel x, Pixel y, const Handle(V3d_View)& view, bool replace) {
-  guarded(lg, "Error handling selection: ", [&] {
+  guarded(pikalo_errors::select, [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
     c->MoveTo(x, y, v, true);
