@@ -156,19 +156,11 @@ PYBIND11_MODULE(ombrel, m) {
   }, pyb::arg("filepath"), pyb::arg("corvath"), doc::load_project);
   def_classmethod(cls, "_serialize_managed_shape",
                   [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
-                    nimbal::services::StepFiles files;
-                    auto copy_out = [&] {
-                      for (const auto& [name, bytes] : files) step_files[pyb::str(name)] = pyb::bytes(bytes);
+                    auto store = [&](const std::string& entry, std::string bytes) {
+                      step_files[pyb::str(entry)] = pyb::bytes(bytes);
                     };
-                    try {
-                      Json d = PS::_serialize_managed_shape(read(managed_shape, tag<ManagedShape>{}), files,
-                                                            read(corvath, tag<CoreCorvath>{}));
-                      copy_out();
-                      return json_to_py(d);
-                    } catch (...) {
-                      copy_out();
-                      throw;
-                    }
+                    return json_to_py(PS::_serialize_managed_shape(read(managed_shape, tag<ManagedShape>{}), store,
+                                                                   read(corvath, tag<CoreCorvath>{})));
                   });
   def_classmethod(cls, "_export_shape_to_bytes", [](pyb::object, pyb::object managed_shape, pyb::object corvath) {
     std::optional<std::string> bytes =
