@@ -146,10 +146,6 @@ NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
 template <>
 struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
 
-}  // namespace nimbal::py::convert
-
-namespace nimbal::py::convert {
-
 template <>
 struct arg_name<nimbal::HostValue<TopoDS_Shape>> : typing::shape_name {};
 
