@@ -53,12 +53,12 @@ class PyArchive final : public ProjectArchive {
 
 template <class T>
 struct tag {};
+template <class T>
+using ref = std::reference_wrapper<T>;
 
 // The private class methods' arguments, read by the core parameter's type
 // (the parameter's name words a refusal); the container is read when the
 // core asks.
-template <class T>
-using ref = std::reference_wrapper<T>;
 Json read(pyb::handle v, tag<Json>) { return py_to_json(v); }
 Color read(pyb::handle v, tag<Color>) { return from_py::point<3>(v, "color"); }
 using Name = std::optional<std::string>;
