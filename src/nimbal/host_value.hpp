@@ -53,6 +53,14 @@ struct Pixel {
   operator int() const { return value; }
 };
 
+// The head of a guarded operation's error record and its logger: the
+// operation's own guard and the refusal of its arguments log under the same
+// head ("%s": the text of the id given).
+struct ErrorHead {
+  std::string_view logger;
+  const char* text;
+};
+
 // Called while handling an operation's failure: logs it on `logger` at error
 // level as `message` and the error's text, with the error attached;
 // rethrows what the host does not count as an error of its operations.
@@ -74,13 +82,30 @@ bool guarded(std::string_view logger, std::string_view prefix, F&& body) {
   return false;
 }
 
+// The same on a service's logger.
+template <class F>
+bool guarded(const log::Logger& logger, std::string_view prefix, F&& body) {
+  return guarded(logger.name(), prefix, std::forward<F>(body));
+}
+
+template <class F>
+bool guarded(const ErrorHead& head, F&& body) {
+  return guarded(head.logger, head.text, std::forward<F>(body));
+}
+
 // The same for a host value the operation refused before it began: a "%s"
 // in `message` is the text of the first value (`first()`, asked only then).
 template <class First>
-void log_refused(std::string_view logger, std::string message, First first) {
+void log_refused(const ErrorHead& head, First first) {
   if (!kernel::current_error_catchable()) throw;
+  std::string message = head.text;
   if (auto at = message.find("%s"); at != std::string::npos) message.replace(at, 2, first());
-  log_failure(logger, message);
+  log_failure(head.logger, message);
+}
+
+// log_failure under `head`, its "%s" the id given.
+inline void log_failure(const ErrorHead& head, const std::string& id) {
+  log_refused(head, [&] { return id; });
 }
 
 }  // namespace nimbal

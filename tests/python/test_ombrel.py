@@ -351,6 +351,31 @@ def test_serialize_and_export_helpers(tmp_path, tmpdir_env):
     assert listing(tmpdir_env) == []
 
 
+class _ExportOnce(_NoExport):
+    """A kernel service whose first STEP export works and every later one fails."""
+
+    def __init__(self):
+        super().__init__()
+        self.exports = 0
+
+    def export_shapes_to_step(self, shapes, filename):
+        self.exports += 1
+        return self.exports == 1 and self.real.export_shapes_to_step(shapes, filename)
+
+
+def test_serialize_keeps_the_entries_made_before_a_failed_export(tmp_path, tmpdir_env):
+    mgr = CoreCorvath(_ExportOnce())
+    first = mgr.import_shape(step_file(tmp_path), name="First")
+    second = mgr.import_shape(step_file(tmp_path), name="Second")
+    uid = mgr.union_shapes([first.shape_id, second.shape_id])
+    files = {"kept": b"x"}
+    with pytest.raises(ValueError, match=f"could not export the geometry of 'Second' \\({second.shape_id}\\)"):
+        ProjectSerializer._serialize_managed_shape(mgr.get_shape(uid), files, mgr)
+    assert list(files) == ["kept", f"shapes/{first.shape_id}.step"]
+    assert files[f"shapes/{first.shape_id}.step"].startswith(b"ISO-10303-21")
+    assert listing(tmpdir_env) == []
+
+
 def test_placed_import_is_stored_without_its_placement(tmp_path):
     """The entry holds the geometry as read; the record's placement is put
     back once by the load (see the load tests)."""

@@ -9,11 +9,11 @@
 // operation's message and the error attached, nothing returned), as any
 // error inside the operation does.
 //
-//   .def("pan", guarded_args(LOGGER, "Error panning: ", &Lumbra::pan),
+//   .def("pan", guarded_args(lumbra_errors::pan, &Lumbra::pan),
 //        pyb::arg("dx"), pyb::arg("dy"))
 //
 // The core function states the types; every argument after self arrives as
-// any object and is converted here. A "%s" in the message is the text of the
+// any object and is converted here. A "%s" in the head is the text of the
 // first argument (an id). A HostValue<T> argument is not converted: the core
 // tests it itself once the operation reaches it.
 #pragma once
@@ -37,11 +37,10 @@ namespace guarded_detail {
 
 // A failed conversion, logged as the operation's own error; the result is None.
 struct log_error {
-  const char* logger;
-  std::string message;
+  nimbal::ErrorHead head;
   template <class... Raw>
   pyb::object operator()(const Raw&... raw) const {
-    log_refused(logger, message, [&]() -> std::string {
+    log_refused(head, [&]() -> std::string {
       if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
       return {};
     });
@@ -49,19 +48,11 @@ struct log_error {
   }
 };
 
-// The result as signatures show it: None too, when the arguments are refused.
+// A refused argument answers None: the result must be able to be None.
 template <class R>
-struct or_none {
-  static constexpr auto name = convert::result_name<R>::name + pyb::detail::const_name(" | None");
-};
+struct may_be_none : std::is_void<R> {};
 template <class T>
-struct or_none<std::optional<T>> : convert::result_name<std::optional<T>> {};
-template <class T>
-struct or_none<std::shared_ptr<T>> : convert::result_name<std::shared_ptr<T>> {};
-template <>
-struct or_none<TopoDS_Shape> : convert::result_name<TopoDS_Shape> {};
-template <>
-struct or_none<void> : convert::result_name<void> {};
+struct may_be_none<std::optional<T>> : std::true_type {};
 
 }  // namespace guarded_detail
 
@@ -69,14 +60,15 @@ struct or_none<void> : convert::result_name<void> {};
 // refused one taking the operation's error path. No argument names: the
 // message is the operation's.
 template <class F>
-auto guarded_args(const char* logger, std::string message, F f) {
+auto guarded_args(const nimbal::ErrorHead& head, F f) {
   using T = convert::traits<F, true>;
   using Args = typename T::args;
+  static_assert(guarded_detail::may_be_none<typename T::ret>::value, "a guarded operation answers None when refused");
   constexpr std::size_t n = std::tuple_size_v<Args>;
   std::array<const char*, n> names;
   names.fill("an argument");
-  return convert::wrap<typename T::self, typename T::ret, guarded_detail::or_none<typename T::ret>>(
-      std::move(f), names, guarded_detail::log_error{logger, std::move(message)}, static_cast<Args*>(nullptr),
+  return convert::wrap<typename T::self, typename T::ret, convert::result_name<typename T::ret>>(
+      std::move(f), names, guarded_detail::log_error{head}, static_cast<Args*>(nullptr),
       std::make_index_sequence<n>{});
 }
 
@@ -143,11 +135,31 @@ struct arg_name<services::ShapeIdLookup> {
 // The view service's tables and triples as Python sees them: triples as
 // tuples, tables as new dicts in their order.
 namespace to_py {
-inline pyb::tuple value(const services::Components& c);
-inline pyb::tuple value(const services::PlaneEntry& e);
-inline pyb::tuple value(const services::Gradient& g);
+inline pyb::tuple value(const services::Components& c) { return pyb::tuple(pyb::cast(c.values)); }
+// The triples inside convert through value(): their casters come below.
+inline pyb::tuple value(const services::PlaneEntry& e) {
+  return pyb::make_tuple(e.ais_shape, value(e.origin), value(e.normal));
+}
+inline pyb::tuple value(const services::Gradient& g) {
+  return pyb::make_tuple(value(g.color1), value(g.color2), g.method);
+}
 template <class K, class V>
-pyb::dict value(const OrderedMap<K, V>& table);
+std::pair<pyb::object, pyb::object> table_item(const K& k, const V& v) {
+  return {pyb::cast(k), pyb::cast(v)};
+}
+// The reverse table reads {presentation: id}.
+inline std::pair<pyb::object, pyb::object> table_item(const AIS_Shape*, const services::AisEntry& e) {
+  return {pyb::cast(e.ais_shape), pyb::str(e.shape_id)};
+}
+template <class K, class V>
+pyb::dict value(const OrderedMap<K, V>& table) {
+  pyb::dict d;
+  for (const auto& [k, v] : table) {
+    auto [key, item] = table_item(k, v);
+    d[key] = item;
+  }
+  return d;
+}
 }  // namespace to_py
 
 NIMBAL_PY_NAME(color_or_none_name, "tuple[float, float, float] | None");
@@ -192,10 +204,7 @@ template <>
 struct type_caster<std::optional<nimbal::services::Components>> {
   PYBIND11_TYPE_CASTER(std::optional<nimbal::services::Components>, nimbal::py::color_or_none_name::name);
   bool load(handle src, bool) {
-    if (src.is_none())
-      value.reset();
-    else
-      value = nimbal::services::Components(nimbal::py::from_py::numbers(src, "color"));
+    if (!src.is_none()) value = nimbal::services::Components(nimbal::py::from_py::numbers(src, "color"));
     return true;
   }
   static handle cast(const std::optional<nimbal::services::Components>& c, return_value_policy, handle) {
@@ -206,31 +215,6 @@ struct type_caster<std::optional<nimbal::services::Components>> {
 }  // namespace pybind11::detail
 
 namespace nimbal::py {
-
-namespace to_py {
-
-inline pyb::tuple value(const services::Components& c) { return pyb::tuple(pyb::cast(c.values)); }
-inline pyb::tuple value(const services::PlaneEntry& e) { return pyb::make_tuple(e.ais_shape, e.origin, e.normal); }
-inline pyb::tuple value(const services::Gradient& g) { return pyb::make_tuple(g.color1, g.color2, g.method); }
-template <class K, class V>
-std::pair<pyb::object, pyb::object> table_item(const K& k, const V& v) {
-  return {pyb::cast(k), pyb::cast(v)};
-}
-// The reverse table reads {presentation: id}.
-inline std::pair<pyb::object, pyb::object> table_item(const AIS_Shape*, const services::AisEntry& e) {
-  return {pyb::cast(e.ais_shape), pyb::str(e.shape_id)};
-}
-template <class K, class V>
-pyb::dict value(const OrderedMap<K, V>& table) {
-  pyb::dict d;
-  for (const auto& [k, v] : table) {
-    auto [key, item] = table_item(k, v);
-    d[key] = item;
-  }
-  return d;
-}
-
-}  // namespace to_py
 
 // A getter whose result signatures show as a plain object.
 template <class C, class R>

@@ -1,12 +1,9 @@
 // Python face of the sketch plane service. Fandor can be subclassed: the
 // frame operations are virtual and forward to a Python override, so a
 // subclass's plane_local_axes changes every conversion and builder.
-#include "nimbal_py/common.hpp"
 #include "nimbal_py/convert.hpp"
-#include "nimbal_py/kernel.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
-#include "nimbal_py/records.hpp"
+#include "nimbal_py/service_module.hpp"
 
 #include <string>
 #include <vector>
@@ -26,6 +23,7 @@ using nimbal::services::Point3;
 using nimbal::services::PolylinePoint;
 using nimbal::services::Vec3;
 using nimbal::services::ViewCallError;
+using nimbal::py::keeping_records;
 
 namespace doc = nimbal::py::fandor::doc;
 
@@ -37,23 +35,17 @@ class PyFandor : public Fandor {
 
   AxisPair plane_local_axes(const PlaneProperties& plane) const override {
     try {
-      if (auto axes = nimbal::py::record_override<AxisPair>(base(), "plane_local_axes", plane)) return *axes;
+      NIMBAL_RECORD_OVERRIDE(AxisPair, Fandor, "plane_local_axes", plane_local_axes, plane);
     } catch (const pyb::cast_error&) {
       throw nimbal::services::bad_local_axes();
     }
-    return Fandor::plane_local_axes(plane);
   }
   Point3 local_to_world(const PlaneProperties& plane, double u, double v) const override {
-    if (auto p = nimbal::py::record_override<Point3>(base(), "local_to_world", plane, u, v)) return *p;
-    return Fandor::local_to_world(plane, u, v);
+    NIMBAL_RECORD_OVERRIDE(Point3, Fandor, "local_to_world", local_to_world, plane, u, v);
   }
   Point2 world_to_local(const PlaneProperties& plane, double x, double y, double z) const override {
-    if (auto p = nimbal::py::record_override<Point2>(base(), "world_to_local", plane, x, y, z)) return *p;
-    return Fandor::world_to_local(plane, x, y, z);
+    NIMBAL_RECORD_OVERRIDE(Point2, Fandor, "world_to_local", world_to_local, plane, x, y, z);
   }
-
- private:
-  const Fandor* base() const { return this; }
 };
 
 // Any Python object with ConvertWithProj, Convert and Proj. Errors of kind
@@ -113,18 +105,14 @@ class PyObjectView : public HostView {
   pyb::handle view_;
 };
 
-// The host's view as the core asks it, for the length of a call.
-struct GivenView : PyObjectView {
-  using PyObjectView::PyObjectView;
-};
-
 }  // namespace
 
 namespace nimbal::py::convert {
 
-inline GivenView value(pyb::handle v, tag<GivenView>, std::string_view) { return GivenView(v); }
+// The host's view as the core asks it, for the length of a call.
+inline PyObjectView value(pyb::handle v, tag<PyObjectView>, std::string_view) { return PyObjectView(v); }
 template <>
-struct arg_name<GivenView> : typing::view_name {};
+struct arg_name<PyObjectView> : typing::view_name {};
 
 // A plane-local point as given: items 0 and 1 where they are numbers.
 PolylinePoint value(pyb::handle p, tag<PolylinePoint>, std::string_view) {
@@ -158,30 +146,19 @@ NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
 template <>
 struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
 
-}  // namespace nimbal::py::convert
-
-namespace nimbal::py::convert {
-
 template <>
 struct arg_name<nimbal::HostValue<TopoDS_Shape>> : typing::shape_name {};
 
-// A builder's shape, never null: signatures show a shape.
-struct Built : TopoDS_Shape {};
-inline pyb::object result(Built&& s) { return pyb::cast(static_cast<const TopoDS_Shape&>(s)); }
+// A builder's shape: signatures show a shape, never None.
 template <>
-struct result_name<Built> : typing::shape_name {};
-
-template <class M>
-struct built_of;
-template <class C, class... A>
-struct built_of<TopoDS_Shape (C::*)(A...) const> {
-  template <TopoDS_Shape (C::*F)(A...) const>
-  static auto make() {
-    return [](const C& self, typename by_record_ref<A>::type... a) -> Built { return {(self.*F)(a...)}; };
-  }
-};
+struct result_name<nimbal::services::BuiltShape> : typing::shape_name {};
 
 }  // namespace nimbal::py::convert
+
+namespace nimbal::services {
+// Found from convert::wrap by argument-dependent lookup.
+inline pybind11::object result(BuiltShape&& s) { return pybind11::cast(static_cast<const TopoDS_Shape&>(s)); }
+}  // namespace nimbal::services
 
 namespace {
 
@@ -192,23 +169,13 @@ using ArcFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const Poly
                                               const PolylinePoint&, const PolylinePoint&) const;
 using BooleanOfGiven = TopoDS_Shape (*)(const HostValue<TopoDS_Shape>&, const HostValue<TopoDS_Shape>&);
 
-// Builder F for def(), its shape shown as never none.
-template <auto F>
-auto built() {
-  return nimbal::py::convert::built_of<decltype(F)>::template make<F>();
-}
-
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(point2_or_none_name, "tuple[float, float] | None");
 
 }  // namespace
 
 PYBIND11_MODULE(fandor, m) {
-  m.doc() = doc::module;
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
-  nimbal::py::import_kernel();
-  pyb::module_::import("nimbal.models.quenby");
+  nimbal::py::begin_service_module(m, doc::module, {"nimbal.models.quenby"});
 
   m.attr("_EPS") = nimbal::services::kEps;
   m.attr("logger") = pyb::module_::import("logging").attr("getLogger")("nimbal.services.fandor");
@@ -224,35 +191,34 @@ PYBIND11_MODULE(fandor, m) {
           pyb::arg("y"), pyb::arg("z"), doc::world_to_local);
   nimbal::py::def(
       cls, "screen_to_plane_coords",
-      [](const Fandor& self, GivenView view, nimbal::py::convert::record_ref<PlaneProperties> plane, double px,
+      [](const Fandor& self, PyObjectView view, nimbal::py::convert::record_ref<PlaneProperties> plane, double px,
          double py) -> typed<point2_or_none_name> {
         return nimbal::py::convert::result(self.screen_to_plane_coords(view, plane, px, py));
       },
       pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"), doc::screen_to_plane_coords);
-  nimbal::py::def(cls, "create_rectangle_on_plane", built<&Fandor::create_rectangle_on_plane>(),
+  nimbal::py::def(cls, "create_rectangle_on_plane", keeping_records<&Fandor::create_rectangle_on_plane>(),
                   pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
                   pyb::arg("filled") = true, doc::create_rectangle_on_plane);
-  nimbal::py::def(cls, "create_circle_on_plane", built<&Fandor::create_circle_on_plane>(),
+  nimbal::py::def(cls, "create_circle_on_plane", keeping_records<&Fandor::create_circle_on_plane>(),
                   pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
                   pyb::arg("filled") = true, doc::create_circle_on_plane);
-  nimbal::py::def(cls, "create_line_on_plane", nimbal::py::keeping_records<LineFromGiven{&Fandor::create_line_on_plane}>(),
+  nimbal::py::def(cls, "create_line_on_plane", keeping_records<LineFromGiven{&Fandor::create_line_on_plane}>(),
                   pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
-  nimbal::py::def(cls, "create_arc_on_plane", nimbal::py::keeping_records<ArcFromGiven{&Fandor::create_arc_on_plane}>(),
+  nimbal::py::def(cls, "create_arc_on_plane", keeping_records<ArcFromGiven{&Fandor::create_arc_on_plane}>(),
                   pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
                   doc::create_arc_on_plane);
-  nimbal::py::def(cls, "create_polyline_on_plane", nimbal::py::keeping_records<&Fandor::create_polyline_on_plane>(),
+  nimbal::py::def(cls, "create_polyline_on_plane", keeping_records<&Fandor::create_polyline_on_plane>(),
                   pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
                   pyb::arg("filled") = false, doc::create_polyline_on_plane);
   nimbal::py::def_static(cls, "fuse_shapes", BooleanOfGiven{&Fandor::fuse_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
              doc::fuse_shapes);
   nimbal::py::def_static(cls, "cut_shapes", BooleanOfGiven{&Fandor::cut_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
              doc::cut_shapes);
-  cls.def_static(
-      "unify_same_domain",
-      [](typed<shape_name> shape) -> typed<shape_name> {
-        namespace convert = nimbal::py::convert;
-        auto out = Fandor::unify_same_domain(convert::value(shape, convert::tag<HostValue<TopoDS_Shape>>{}, "shape"));
-        return out ? pyb::cast(*out) : shape;  // unchanged or failed: the very input
+  nimbal::py::def_static(
+      cls, "unify_same_domain",
+      [](const nimbal::py::GivenValue<TopoDS_Shape>& shape) -> typed<shape_name> {
+        auto out = Fandor::unify_same_domain(shape);
+        return out ? pyb::cast(*out) : shape.object;  // unchanged or failed: the very input
       },
       pyb::arg("shape"), doc::unify_same_domain);
   cls.def("up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"),

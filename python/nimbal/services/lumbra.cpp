@@ -7,8 +7,8 @@
 
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/guarded_args.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_module.hpp"
 #include "nimbal_py/viewer.hpp"
 #include "lumbra_docs.hpp"
 
@@ -23,10 +23,9 @@ using nimbal::py::typing::str_name;
 using nimbal::py::typing::typed;
 
 namespace doc = nimbal::py::lumbra::doc;
+namespace err = nimbal::services::lumbra_errors;
 
 namespace {
-
-constexpr const char* LOGGER = "nimbal.services.lumbra";
 
 // The binding's own errors that count as a rejected argument form.
 bool rejection() {
@@ -63,11 +62,7 @@ class PyLumbra : public Lumbra {
 }  // namespace
 
 PYBIND11_MODULE(lumbra, m) {
-  m.doc() = doc::module;
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
-  nimbal::py::import_kernel();
-  pyb::module_::import("nimbal.enums");
+  nimbal::py::begin_service_module(m, doc::module, {"nimbal.enums"});
   Lumbra::set_error_policy({&rejection});
 
   m.attr("PLANE_COLOR") = nimbal::services::PLANE_COLOR;
@@ -110,37 +105,36 @@ PYBIND11_MODULE(lumbra, m) {
       .def("redraw", &Lumbra::redraw, doc::redraw)
       .def("must_be_resized", &Lumbra::must_be_resized, doc::must_be_resized)
       // shapes
-      .def("display_shape", guarded_args(LOGGER, "Error displaying shape: ", &Lumbra::display_shape),
+      .def("display_shape", guarded_args(err::display_shape, &Lumbra::display_shape),
            pyb::arg("shape"), pyb::arg("shape_id"), pyb::arg("color") = pyb::none(), pyb::arg("update") = true,
            pyb::arg("width") = 1.0, doc::display_shape);
   nimbal::py::def(cls, "set_display_mode", &Lumbra::set_display_mode, pyb::arg("mode"), doc::set_display_mode);
   cls.def("_configure_shape_edges", &Lumbra::_configure_shape_edges, pyb::arg("ais_shape"), pyb::arg("enable"),
           doc::configure_shape_edges)
-      .def("update_shape", guarded_args(LOGGER, "Error updating shape: ", &Lumbra::update_shape),
+      .def("update_shape", guarded_args(err::update_shape, &Lumbra::update_shape),
            pyb::arg("ais_shape"), pyb::arg("update") = true, doc::update_shape)
-      .def("set_shape_color", guarded_args(LOGGER, "Error setting shape color: ", &Lumbra::set_shape_color),
+      .def("set_shape_color", guarded_args(err::set_shape_color, &Lumbra::set_shape_color),
            pyb::arg("ais_shape"), pyb::arg("color"), pyb::arg("update") = true, doc::set_shape_color)
       .def("erase_all", &Lumbra::erase_all, doc::erase_all)
-      .def("erase_shape", guarded_args(LOGGER, "Error erasing shape: ", &Lumbra::erase_shape),
+      .def("erase_shape", guarded_args(err::erase_shape, &Lumbra::erase_shape),
            pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_shape)
       .def("get_all_shapes", &Lumbra::get_all_shapes, doc::get_all_shapes)
       .def("get_shape_info", &Lumbra::get_shape_info, pyb::arg("shape_id"), doc::get_shape_info)
-      .def("set_shape_visibility",
-           guarded_args(LOGGER, "Error setting shape visibility: ", &Lumbra::set_shape_visibility),
+      .def("set_shape_visibility", guarded_args(err::set_shape_visibility, &Lumbra::set_shape_visibility),
            pyb::arg("shape_id"), pyb::arg("visible"), pyb::arg("update") = true, doc::set_shape_visibility)
       .def("is_shape_visible", &Lumbra::is_shape_visible, pyb::arg("shape_id"), doc::is_shape_visible)
       // reference planes
-      .def("display_plane", guarded_args(LOGGER, "Error displaying plane %s: ", &Lumbra::display_plane),
+      .def("display_plane", guarded_args(err::display_plane, &Lumbra::display_plane),
            pyb::arg("shape_id"), pyb::arg("origin"), pyb::arg("normal"), pyb::arg("update") = true, doc::display_plane)
       .def("get_plane_ais", &Lumbra::get_plane_ais, pyb::arg("shape_id"), doc::get_plane_ais)
-      .def("erase_plane", guarded_args(LOGGER, "Error erasing plane %s: ", &Lumbra::erase_plane),
+      .def("erase_plane", guarded_args(err::erase_plane, &Lumbra::erase_plane),
            pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_plane)
       .def("update_plane_display_sizes", &Lumbra::update_plane_display_sizes, doc::update_plane_display_sizes);
   nimbal::py::def(cls, "_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),
                   pyb::arg("size"), doc::build_plane_face);
   cls.def("_plane_display_size", &Lumbra::_plane_display_size, doc::plane_display_size)
       // selection by id, lookup
-      .def("select_shapes", guarded_args(LOGGER, "Error selecting shapes: ", &Lumbra::select_given_ids),
+      .def("select_shapes", guarded_args(err::select_shapes, &Lumbra::select_given_ids),
            pyb::arg("shape_ids"), doc::select_shapes)
       // Through the object's own select_shapes (a subclass's, too), which
       // takes any id and logs what it cannot use.
@@ -153,24 +147,20 @@ PYBIND11_MODULE(lumbra, m) {
                   doc::get_shape_id_for_ais_shape);
   cls.def("get_shape_count", &Lumbra::get_shape_count, doc::get_shape_count)
       // navigation, accessors, background, transparency
-      .def("start_rotation", guarded_args(LOGGER, "Error starting rotation: ", &Lumbra::start_rotation),
+      .def("start_rotation", guarded_args(err::start_rotation, &Lumbra::start_rotation),
            pyb::arg("x"), pyb::arg("y"), doc::start_rotation)
-      .def("rotate", guarded_args(LOGGER, "Error rotating: ", &Lumbra::rotate),
-           pyb::arg("x"), pyb::arg("y"), doc::rotate)
-      .def("pan", guarded_args(LOGGER, "Error panning: ", &Lumbra::pan),
-           pyb::arg("dx"), pyb::arg("dy"), doc::pan)
-      .def("zoom", guarded_args(LOGGER, "Error zooming: ", &Lumbra::zoom), pyb::arg("factor"), doc::zoom)
+      .def("rotate", guarded_args(err::rotate, &Lumbra::rotate), pyb::arg("x"), pyb::arg("y"), doc::rotate)
+      .def("pan", guarded_args(err::pan, &Lumbra::pan), pyb::arg("dx"), pyb::arg("dy"), doc::pan)
+      .def("zoom", guarded_args(err::zoom, &Lumbra::zoom), pyb::arg("factor"), doc::zoom)
       .def("get_view", &Lumbra::get_view, doc::get_view)
       .def("get_viewer", &Lumbra::get_viewer, doc::get_viewer)
       .def("get_context", &Lumbra::get_context, doc::get_context)
-      .def("set_background_color", guarded_args(LOGGER, "Error setting background color: ", &Lumbra::set_background_color),
+      .def("set_background_color", guarded_args(err::set_background_color, &Lumbra::set_background_color),
            pyb::arg("color"), doc::set_background_color)
-      .def("set_background_gradient",
-           guarded_args(LOGGER, "Error setting background gradient: ", &Lumbra::set_background_gradient),
+      .def("set_background_gradient", guarded_args(err::set_background_gradient, &Lumbra::set_background_gradient),
            pyb::arg("color1"), pyb::arg("color2"), pyb::arg("method") = Aspect_GradientFillMethod_Vertical,
            doc::set_background_gradient)
-      .def("set_global_transparency",
-           guarded_args(LOGGER, "Error setting global transparency: ", &Lumbra::set_global_transparency),
+      .def("set_global_transparency", guarded_args(err::set_global_transparency, &Lumbra::set_global_transparency),
            pyb::arg("transparency"), pyb::arg("update") = true, doc::set_global_transparency);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

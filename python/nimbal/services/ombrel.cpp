@@ -10,8 +10,8 @@
 #include "nimbal/managers/tessik.hpp"
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/json.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_module.hpp"
 
 #include "ombrel_docs.hpp"
 
@@ -51,10 +51,23 @@ class PyArchive final : public ProjectArchive {
   pyb::object zf_;
 };
 
-CoreCorvath& corvath_of(pyb::handle v) { return from_py::instance<CoreCorvath>(v, "corvath"); }
-ManagedShape& managed_of(pyb::handle v) { return from_py::instance<ManagedShape>(v, "managed_shape"); }
-Color color_of(pyb::handle v) { return from_py::point<3>(v, "color"); }
-std::optional<std::string> name_of(pyb::handle v) { return from_py::text_or_none(v, "name"); }
+template <class T>
+struct tag {};
+template <class T>
+using ref = std::reference_wrapper<T>;
+
+// The private class methods' arguments, read by the core parameter's type
+// (the parameter's name words a refusal); the container is read when the
+// core asks.
+Json read(pyb::handle v, tag<Json>) { return py_to_json(v); }
+Color read(pyb::handle v, tag<Color>) { return from_py::point<3>(v, "color"); }
+using Name = std::optional<std::string>;
+Name read(pyb::handle v, tag<Name>) { return from_py::text_or_none(v, "name"); }
+ref<CoreCorvath> read(pyb::handle v, tag<CoreCorvath>) { return from_py::instance<CoreCorvath>(v, "corvath"); }
+ref<ManagedShape> read(pyb::handle v, tag<ManagedShape>) { return from_py::instance<ManagedShape>(v, "managed_shape"); }
+ref<CoreTessik> read(pyb::handle v, tag<CoreTessik>) { return from_py::instance<CoreTessik>(v, "tessik"); }
+PyArchive read(pyb::handle v, tag<ProjectArchive>) { return PyArchive(pyb::reinterpret_borrow<pyb::object>(v)); }
+ShapeType read(ShapeType t, tag<ShapeType>) { return t; }
 
 pyb::object opt(const std::optional<std::string>& v) { return v ? pyb::cast(*v) : pyb::none(); }
 
@@ -80,33 +93,37 @@ NIMBAL_PY_NAME(path_name, "str | bytes | os.PathLike[str]");
 
 NIMBAL_PY_NAME(corvath_name, "nimbal.managers.corvath.CoreCorvath");
 
-// A rebuild class method of a shape object read with its archive: every
-// argument converted, the id or None returned.
-template <class Op>
-auto rebuild_with_archive(Op op) {
-  return [op](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
-              pyb::object corvath, pyb::object zf) {
-    PyArchive archive(zf);
-    return opt(op(py_to_json(data), color_of(color), name_of(name), py_to_json(props), corvath_of(corvath), archive));
-  };
-}
-
 template <class F, class... Extra>
 void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... extra) {
   nimbal::py::set_classmethod(cls, name,
                               pyb::cpp_function(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()), extra...));
 }
 
+// What a private class method takes for core parameter type P: any object,
+// or a member the signature names.
+template <class P>
+using raw_t = std::conditional_t<std::is_enum_v<P>, P, pyb::object>;
+
+// A private class method that reads the core parameters P (in order) and
+// answers f's id, or None.
+template <class... P, class F>
+void def_rebuild(pyb::object& cls, const char* name, F f) {
+  def_classmethod(cls, name, [f](pyb::object, raw_t<P>... raw) {
+    std::tuple<decltype(read(raw, tag<P>{}))...> args{read(raw, tag<P>{})...};
+    return opt(std::apply(f, args));
+  });
+}
+// The same for a core function that takes just those parameters.
+template <class R, class... A>
+void def_rebuild(pyb::object& cls, const char* name, R (*f)(A...)) {
+  def_rebuild<std::decay_t<A>...>(cls, name, [f](auto&... a) { return f(a...); });
+}
+
 }  // namespace
 
 PYBIND11_MODULE(ombrel, m) {
-  m.doc() = doc::module;
-  pyb::module_::import("nimbal.enums");
-  pyb::module_::import("nimbal.models.quenby");
-  pyb::module_::import("nimbal.managers.corvath");
-  pyb::module_::import("nimbal.managers.tessik");
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
+  nimbal::py::begin_service_module(
+      m, doc::module, {"nimbal.enums", "nimbal.models.quenby", "nimbal.managers.corvath", "nimbal.managers.tessik"});
   // Not local: the kernel module's reading of a caught error translates it too.
   pyb::register_exception_translator([](std::exception_ptr p) {
     try {
@@ -127,53 +144,36 @@ PYBIND11_MODULE(ombrel, m) {
 
   def_classmethod(cls, "save_project", [](pyb::object klass, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(true, filepath, [&](const std::string& path) {
-      CoreCorvath& cv = corvath_of(corvath);
+      CoreCorvath& cv = read(corvath, tag<CoreCorvath>{});
       Json version = py_to_json(klass.attr("FORMAT_VERSION"));
       return PS::save_project(path, cv, version);
     });
   }, pyb::arg("filepath"), pyb::arg("corvath"), doc::save_project);
   def_classmethod(cls, "load_project", [](pyb::object, typed<path_name> filepath, typed<corvath_name> corvath) {
-    return guarded_entry(false, filepath,
-                         [&](const std::string& path) { return PS::load_project(path, corvath_of(corvath)); });
+    return guarded_entry(false, filepath, [&](const std::string& path) {
+      return PS::load_project(path, read(corvath, tag<CoreCorvath>{}));
+    });
   }, pyb::arg("filepath"), pyb::arg("corvath"), doc::load_project);
   def_classmethod(cls, "_serialize_managed_shape",
                   [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
-                    nimbal::services::StepFiles files;
-                    auto copy_out = [&] {
-                      for (const auto& [name, bytes] : files) step_files[pyb::str(name)] = pyb::bytes(bytes);
+                    auto store = [&](const std::string& entry, std::string bytes) {
+                      step_files[pyb::str(entry)] = pyb::bytes(bytes);
                     };
-                    try {
-                      Json d = PS::_serialize_managed_shape(managed_of(managed_shape), files, corvath_of(corvath));
-                      copy_out();
-                      return json_to_py(d);
-                    } catch (...) {
-                      copy_out();
-                      throw;
-                    }
+                    return json_to_py(PS::_serialize_managed_shape(read(managed_shape, tag<ManagedShape>{}), store,
+                                                                   read(corvath, tag<CoreCorvath>{})));
                   });
   def_classmethod(cls, "_export_shape_to_bytes", [](pyb::object, pyb::object managed_shape, pyb::object corvath) {
-    std::optional<std::string> bytes = PS::_export_shape_to_bytes(managed_of(managed_shape), corvath_of(corvath));
+    std::optional<std::string> bytes =
+        PS::_export_shape_to_bytes(read(managed_shape, tag<ManagedShape>{}), read(corvath, tag<CoreCorvath>{}));
     return bytes ? pyb::object(pyb::bytes(*bytes)) : pyb::none();
   });
-  def_classmethod(cls, "_deserialize_shape", [](pyb::object, pyb::object data, pyb::object corvath, pyb::object zf) {
-    PyArchive archive(zf);
-    return opt(PS::_deserialize_shape(py_to_json(data), corvath_of(corvath), archive));
-  });
-  def_classmethod(cls, "_deserialize_plane",
-                  [](pyb::object, pyb::object data, pyb::object color, pyb::object name, pyb::object props,
-                     pyb::object corvath) {
-                    return opt(PS::_deserialize_plane(py_to_json(data), color_of(color), name_of(name),
-                                                      py_to_json(props), corvath_of(corvath)));
-                  });
-  def_classmethod(cls, "_deserialize_sketch", rebuild_with_archive(&PS::_deserialize_sketch));
-  def_classmethod(cls, "_deserialize_boolean",
-                  [](pyb::object, pyb::object data, ShapeType shape_type, pyb::object color, pyb::object name,
-                     pyb::object props, pyb::object corvath, pyb::object zf) {
-                    PyArchive archive(zf);
-                    return opt(PS::_deserialize_boolean(py_to_json(data), shape_type, color_of(color),
-                                                        name_of(name), py_to_json(props), corvath_of(corvath),
-                                                        archive));
-                  });
+  // Past the host's arguments, the core's nesting depth starts at its default.
+  def_rebuild<Json, CoreCorvath, ProjectArchive>(cls, "_deserialize_shape",
+                                                  [](auto&... a) { return PS::_deserialize_shape(a...); });
+  def_rebuild(cls, "_deserialize_plane", &PS::_deserialize_plane);
+  def_rebuild(cls, "_deserialize_sketch", &PS::_deserialize_sketch);
+  def_rebuild<Json, ShapeType, Color, Name, Json, CoreCorvath, ProjectArchive>(
+      cls, "_deserialize_boolean", [](auto&... a) { return PS::_deserialize_boolean(a...); });
   const std::pair<const char*, ShapeType> modifiers[] = {
       {"_deserialize_array", ShapeType::ARRAY},
       {"_deserialize_fillet", ShapeType::FILLET},
@@ -182,12 +182,10 @@ PYBIND11_MODULE(ombrel, m) {
       {"_deserialize_extrude", ShapeType::EXTRUDE},
   };
   for (auto [name, type] : modifiers)
-    def_classmethod(cls, name, rebuild_with_archive([type = type](auto&&... a) {
-                      return PS::_deserialize_modifier(type, a...);
-                    }));
-  def_classmethod(cls, "_deserialize_from_step", rebuild_with_archive(&PS::_deserialize_from_step));
-  def_classmethod(cls, "_create_sketch_comp_in_manager", [](pyb::object, pyb::object comp_data, pyb::object tessik) {
-    return opt(PS::_create_sketch_comp_in_manager(py_to_json(comp_data), from_py::instance<CoreTessik>(tessik, "tessik")));
-  });
+    def_rebuild<Json, Color, Name, Json, CoreCorvath, ProjectArchive>(
+        cls, name, [type = type](auto&... a) { return PS::_deserialize_modifier(type, a...); });
+  def_rebuild(cls, "_deserialize_from_step", &PS::_deserialize_from_step);
+  def_rebuild<Json, CoreTessik>(cls, "_create_sketch_comp_in_manager",
+                                [](auto&... a) { return PS::_create_sketch_comp_in_manager(a...); });
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -1,9 +1,7 @@
 // Python face of the sketch grid. snap and _build_grid_compound forward to a
 // Python subclass's overrides, so snap_point and the grid builders use them.
-#include "nimbal_py/common.hpp"
-#include "nimbal_py/kernel.hpp"
 #include "nimbal_py/method_guard.hpp"
-#include "nimbal_py/records.hpp"
+#include "nimbal_py/service_module.hpp"
 
 #include <memory>
 
@@ -31,10 +29,8 @@ class PyOstrel : public Ostrel {
   }
   TopoDS_Compound build_grid_compound(const PlaneProperties& plane, double spacing,
                                       double extent) const override {
-    const Ostrel* base = this;
-    if (auto c = nimbal::py::record_override<TopoDS_Compound>(base, "_build_grid_compound", plane, spacing, extent))
-      return *c;
-    return Ostrel::build_grid_compound(plane, spacing, extent);
+    NIMBAL_RECORD_OVERRIDE(TopoDS_Compound, Ostrel, "_build_grid_compound", build_grid_compound, plane, spacing,
+                           extent);
   }
 };
 
@@ -44,11 +40,7 @@ using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(fandor_or_none_name, "nimbal.services.fandor.Fandor | None");
 
 PYBIND11_MODULE(ostrel, m) {
-  m.doc() = doc::module;
-  nimbal::py::register_core_errors();
-  nimbal::py::import_kernel();
-  pyb::module_::import("nimbal.models.quenby");
-  pyb::module_::import("nimbal.services.fandor");
+  nimbal::py::begin_service_module(m, doc::module, {"nimbal.models.quenby", "nimbal.services.fandor"});
 
   pyb::register_local_exception_translator([](std::exception_ptr p) {
     try {

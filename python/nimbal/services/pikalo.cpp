@@ -7,8 +7,8 @@
 
 #include "nimbal/kernel.hpp"
 #include "nimbal_py/guarded_args.hpp"
-#include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_module.hpp"
 #include "nimbal_py/viewer.hpp"
 #include "pikalo_docs.hpp"
 
@@ -17,15 +17,12 @@ using nimbal::services::Pikalo;
 using nimbal::py::guarded_args;
 
 namespace doc = nimbal::py::pikalo::doc;
+namespace err = nimbal::services::pikalo_errors;
 
 namespace {
 
-constexpr const char* LOGGER = "nimbal.services.pikalo";
-
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(mode_or_none_name, "nimbal.enums.SelectionMode | None");
-NIMBAL_PY_NAME(objects_name, "list[nimbal.kernel.AIS_InteractiveObject]");
-NIMBAL_PY_NAME(shapes_name, "list[nimbal.kernel.TopoDS_Shape]");
 
 // Keeps the values the host gave for the mode and the flag (a 1 stays 1), and
 // lets a Python subclass's overrides be the ones the service calls.
@@ -52,14 +49,10 @@ PyPikalo& alias(Pikalo& p) { return dynamic_cast<PyPikalo&>(p); }
 }  // namespace
 
 PYBIND11_MODULE(pikalo, m) {
-  m.doc() = doc::module;
-  nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
-  nimbal::py::import_kernel();
-  pyb::module_::import("nimbal.enums");
+  nimbal::py::begin_service_module(m, doc::module, {"nimbal.enums"});
 
   // Its truth value is the first step of the guarded body.
-  auto set_enabled = guarded_args(LOGGER, "Error setting selection enabled: ", &Pikalo::set_enabled);
+  auto set_enabled = guarded_args(err::set_enabled, &Pikalo::set_enabled);
 
   pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>> cls(m, "Pikalo", doc::cls);
   cls.def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"), doc::init)
@@ -88,26 +81,24 @@ PYBIND11_MODULE(pikalo, m) {
   nimbal::py::def(cls, "remove_excluded", &Pikalo::remove_excluded, pyb::arg("ais_obj"), doc::remove_excluded);
   cls.def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
       .def("set_shape_selection_priority",
-           guarded_args(LOGGER, "Error setting shape selection priority: ", &Pikalo::set_shape_selection_priority),
+           guarded_args(err::set_shape_selection_priority, &Pikalo::set_shape_selection_priority),
            pyb::arg("ais_obj"), pyb::arg("priority"), doc::set_shape_selection_priority)
       .def("clear", &Pikalo::clear, doc::clear)
       // hover, pick, reading the selection
-      .def("move_to", guarded_args(LOGGER, "Error in move_to: ", &Pikalo::move_to),
+      .def("move_to", guarded_args(err::move_to, &Pikalo::move_to),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update") = true,
            doc::move_to)
-      .def("select", guarded_args(LOGGER, "Error handling selection: ", &Pikalo::select),
+      .def("select", guarded_args(err::select, &Pikalo::select),
            pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select);
   nimbal::py::def(cls, "get_hovered_shape_id", &Pikalo::get_hovered_shape_id, pyb::arg("lumbra"),
                   doc::get_hovered_shape_id);
-  cls.def("get_selected_shapes", [](Pikalo& p) { return typed<objects_name>(pyb::cast(p.get_selected_shapes())); },
-          doc::get_selected_shapes);
+  cls.def("get_selected_shapes", &Pikalo::get_selected_shapes, doc::get_selected_shapes);
   // sub-shapes by index
   nimbal::py::def(cls, "select_edges_by_index", &Pikalo::select_edges_by_index, pyb::arg("ais_shape"),
                   pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index);
   nimbal::py::def(cls, "select_vertices_by_index", &Pikalo::select_vertices_by_index, pyb::arg("ais_shape"),
                   pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index);
-  cls.def("get_selected_subshapes",
-          [](Pikalo& p) { return typed<shapes_name>(pyb::cast(p.Pikalo::get_selected_subshapes())); },
+  cls.def("get_selected_subshapes", [](Pikalo& p) { return p.Pikalo::get_selected_subshapes(); },
           doc::get_selected_subshapes);
   nimbal::py::def(cls, "get_selected_edge_indices", &Pikalo::get_selected_edge_indices, pyb::arg("base_shape"),
                   doc::get_selected_edge_indices);

@@ -72,9 +72,9 @@ TopoDS_Wire wire_of(const TopoDS_Edge& edge) { return BRepBuilderAPI_MakeWire(ed
 
 // Rectangles and circles yield a shape or raise: the kernel can hand back a
 // null face without failing (a circle of radius 0), which is no result.
-TopoDS_Shape non_null(const TopoDS_Shape& shape, const char* what) {
+BuiltShape non_null(const TopoDS_Shape& shape, const char* what) {
   if (shape.IsNull()) throw kernel::KernelError(std::string("the kernel made no ") + what);
-  return shape;
+  return BuiltShape(shape);
 }
 
 }  // namespace
@@ -167,8 +167,8 @@ std::optional<Point2> Fandor::screen_to_plane_coords(HostView& view, const Plane
   return world_to_local(plane, X + t * Dx, Y + t * Dy, Z + t * Dz);
 }
 
-TopoDS_Shape Fandor::create_rectangle_on_plane(const PlaneProperties& plane, double u, double v,
-                                               double width, double height, bool filled) const {
+BuiltShape Fandor::create_rectangle_on_plane(const PlaneProperties& plane, double u, double v,
+                                             double width, double height, bool filled) const {
   const Point3 centre = local_to_world(plane, u + width / 2.0, v + height / 2.0);
   require_finite(centre, "rectangle centre");
   const double hw = width / 2.0, hh = height / 2.0;
@@ -181,8 +181,8 @@ TopoDS_Shape Fandor::create_rectangle_on_plane(const PlaneProperties& plane, dou
   return non_null(BRepTools::OuterWire(maker.Face()), "rectangle outline");
 }
 
-TopoDS_Shape Fandor::create_circle_on_plane(const PlaneProperties& plane, double u, double v,
-                                            double radius, bool filled) const {
+BuiltShape Fandor::create_circle_on_plane(const PlaneProperties& plane, double u, double v,
+                                          double radius, bool filled) const {
   const Point3 centre = local_to_world(plane, u, v);
   require_finite(centre, "circle centre");
   require_finite({radius, 0.0, 0.0}, "circle radius");

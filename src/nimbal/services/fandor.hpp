@@ -53,6 +53,12 @@ class HostView {
 // name for its type (for messages). Each builder decides what it needs: the
 // polyline filter reads only what it compares and building needs exact
 // pairs; lines and arcs need the first two items.
+// A builder's shape, never null: where the kernel makes none the builder
+// raises.
+struct BuiltShape : TopoDS_Shape {
+  explicit BuiltShape(TopoDS_Shape shape) : TopoDS_Shape(std::move(shape)) {}
+};
+
 struct PolylinePoint {
   std::optional<double> u, v;
   bool is_pair = true;
@@ -112,10 +118,10 @@ class Fandor {
 
   // Kernel errors reach the caller (Standard_Failure); non-finite input
   // raises InvalidValue.
-  TopoDS_Shape create_rectangle_on_plane(const PlaneProperties& plane, double u, double v,
-                                         double width, double height, bool filled = true) const;
-  TopoDS_Shape create_circle_on_plane(const PlaneProperties& plane, double u, double v,
-                                      double radius, bool filled = true) const;
+  BuiltShape create_rectangle_on_plane(const PlaneProperties& plane, double u, double v,
+                                       double width, double height, bool filled = true) const;
+  BuiltShape create_circle_on_plane(const PlaneProperties& plane, double u, double v,
+                                    double radius, bool filled = true) const;
   // A null shape for "none".
   TopoDS_Shape create_line_on_plane(const PlaneProperties& plane, const Point2& p1,
                                     const Point2& p2) const;

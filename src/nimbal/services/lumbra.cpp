@@ -25,12 +25,7 @@ namespace nimbal::services {
 
 namespace {
 
-constexpr log::Logger lg("nimbal.services.lumbra");
-
-template <class F>
-bool guarded(std::string_view prefix, F&& body) {
-  return nimbal::guarded(lg.name(), prefix, std::forward<F>(body));
-}
+constexpr log::Logger lg(lumbra_errors::logger);
 
 Lumbra::ErrorPolicy policy;
 
@@ -129,7 +124,7 @@ const Handle(AIS_InteractiveContext)& Lumbra::context(const char* member) const 
 // ---- initial view, camera, fitting ----
 
 void Lumbra::setup_initial_view() {
-  guarded("Error setting up initial view: ", [&] {
+  guarded(lg, "Error setting up initial view: ", [&] {
     if (background_gradient_) {
       const Gradient& g = *background_gradient_;
       view("SetBgGradientColors")->SetBgGradientColors(rgb(g.color1), rgb(g.color2), g.method, true);
@@ -153,7 +148,7 @@ void Lumbra::_setup_trihedron() {
 }
 
 void Lumbra::set_projection(std::optional<ViewDirection> direction) {
-  guarded("Error setting projection: ", [&] {
+  guarded(lg, "Error setting projection: ", [&] {
     if (!direction) return;
     struct Row {
       double proj[3], up[3];
@@ -195,7 +190,7 @@ void Lumbra::fit_all() {
     const bool* shown = plane_visible_.find(id);
     if (!shown || *shown) planes.push_back(entry.ais_shape);
   }
-  guarded("Error fitting view: ", [&] {
+  guarded(lg, "Error fitting view: ", [&] {
     for (const auto& p : planes) context("Erase")->Erase(p, false);
     view("FitAll")->FitAll();
     view("ZFitAll")->ZFitAll();
@@ -220,7 +215,7 @@ void Lumbra::redraw() {
 }
 
 void Lumbra::must_be_resized() {
-  guarded("Error resizing view: ", [&] { view("MustBeResized")->MustBeResized(); });
+  guarded(lg, "Error resizing view: ", [&] { view("MustBeResized")->MustBeResized(); });
 }
 
 // ---- shapes ----
@@ -229,7 +224,7 @@ std::optional<std::string> Lumbra::display_shape(const HostValue<TopoDS_Shape>& 
                                                  const std::optional<Components>& color, bool update,
                                                  double width) {
   std::optional<std::string> result;
-  guarded("Error displaying shape: ", [&] {
+  guarded(lumbra_errors::display_shape, [&] {
     const std::optional<TopoDS_Shape> given = shape.get();
     if (!given) throw nimbal::WrongType("AIS_Shape() needs a kernel shape, not '" + shape.type_name() + "'");
     // An empty presentation would be recorded, counted and fitted like a shape.
@@ -269,7 +264,7 @@ std::optional<std::string> Lumbra::display_shape(const HostValue<TopoDS_Shape>& 
 void Lumbra::set_display_mode(std::optional<DisplayMode> given) {
   const DisplayMode mode = given.value_or(DisplayMode::SHADED);
   current_display_mode_ = mode;
-  guarded("Error setting display mode: ", [&] {
+  guarded(lg, "Error setting display mode: ", [&] {
     const int number = mode == DisplayMode::WIREFRAME ? 0 : 1;
     const bool edges = mode == DisplayMode::BOTH;
     const auto& ctx = context("SetDisplayMode");
@@ -293,13 +288,13 @@ void Lumbra::_configure_shape_edges(const Handle(AIS_Shape)& ais_shape, bool ena
 }
 
 void Lumbra::update_shape(const Handle(AIS_Shape)& ais_shape, bool update) {
-  guarded("Error updating shape: ", [&] {
+  guarded(lumbra_errors::update_shape, [&] {
     context("Redisplay")->Redisplay(presentation(ais_shape, "Redisplay"), update);
   });
 }
 
 void Lumbra::set_shape_color(const Handle(AIS_Shape)& ais_shape, const Components& color, bool update) {
-  guarded("Error setting shape color: ", [&] {
+  guarded(lumbra_errors::set_shape_color, [&] {
     Quantity_Color c = rgb(color);
     presentation(ais_shape, "SetColor")->SetColor(c);
     if (update) context("Redisplay")->Redisplay(ais_shape, true);
@@ -307,7 +302,7 @@ void Lumbra::set_shape_color(const Handle(AIS_Shape)& ais_shape, const Component
 }
 
 void Lumbra::erase_all() {
-  guarded("Error erasing all shapes: ", [&] {
+  guarded(lg, "Error erasing all shapes: ", [&] {
     context("RemoveAll")->RemoveAll(true);
     shapes_.clear();
     ais_to_id_.clear();
@@ -318,7 +313,7 @@ void Lumbra::erase_all() {
 
 void Lumbra::erase_shape(const HostId& shape_id, bool update) {
   if (!shape_id) return;
-  guarded("Error erasing shape: ", [&] {
+  guarded(lumbra_errors::erase_shape, [&] {
     auto* found = shapes_.find(*shape_id);
     if (!found) return;
     std::shared_ptr<ShapeInfo> info = *found;
@@ -337,7 +332,7 @@ std::shared_ptr<ShapeInfo> Lumbra::get_shape_info(const std::string& shape_id) c
 void Lumbra::set_shape_visibility(const HostId& given, bool visible, bool update) {
   if (!given) return;
   const std::string& shape_id = *given;
-  guarded("Error setting shape visibility: ", [&] {
+  guarded(lumbra_errors::set_shape_visibility, [&] {
     if (auto* found = shapes_.find(shape_id)) {
       std::shared_ptr<ShapeInfo> info = *found;
       if (visible && !info->visible) {
@@ -431,7 +426,7 @@ void Lumbra::display_plane(const std::string& shape_id, const Components& origin
     plane_objects_.set(shape_id, PlaneEntry{ais, origin, normal});
     plane_visible_.set(shape_id, true);
   } catch (...) {
-    log_failure(lg.name(), "Error displaying plane " + shape_id + ": ");
+    log_failure(lumbra_errors::display_plane, shape_id);
   }
 }
 
@@ -450,12 +445,12 @@ void Lumbra::erase_plane(const HostId& given, bool update) {
     plane_objects_.erase(shape_id);
     plane_visible_.erase(shape_id);
   } catch (...) {
-    log_failure(lg.name(), "Error erasing plane " + shape_id + ": ");
+    log_failure(lumbra_errors::erase_plane, shape_id);
   }
 }
 
 void Lumbra::update_plane_display_sizes() {
-  guarded("Error updating plane sizes: ", [&] {
+  guarded(lg, "Error updating plane sizes: ", [&] {
     if (plane_objects_.empty()) return;
     const double size = _plane_display_size();
     // A snapshot: an override of _build_plane_face may touch the table.
@@ -473,7 +468,7 @@ void Lumbra::update_plane_display_sizes() {
 // ---- selection by id, lookup ----
 
 void Lumbra::select_shapes(const std::vector<std::string>& shape_ids) {
-  guarded("Error selecting shapes: ", [&] {
+  guarded(lumbra_errors::select_shapes, [&] {
     const auto& ctx = context("ClearSelected");
     ctx->ClearSelected(false);
     std::string refused;  // ids the kernel has nothing to select by
@@ -522,15 +517,15 @@ std::optional<std::string> Lumbra::get_shape_id_for_ais_shape(const HostValue<Ha
 // ---- navigation, background, transparency ----
 
 void Lumbra::start_rotation(Pixel x, Pixel y) {
-  guarded("Error starting rotation: ", [&] { view("StartRotation")->StartRotation(x, y); });
+  guarded(lumbra_errors::start_rotation, [&] { view("StartRotation")->StartRotation(x, y); });
 }
 
 void Lumbra::rotate(Pixel x, Pixel y) {
-  guarded("Error rotating: ", [&] { view("Rotation")->Rotation(x, y); });
+  guarded(lumbra_errors::rotate, [&] { view("Rotation")->Rotation(x, y); });
 }
 
 void Lumbra::pan(Pixel dx, Pixel dy) {
-  guarded("Error panning: ", [&] {
+  guarded(lumbra_errors::pan, [&] {
     const auto& v = view("Pan");
     if (dy.value == std::numeric_limits<int>::min()) throw nimbal::InvalidValue("dy is out of range");
     v->Pan(dx, -dy.value);
@@ -538,7 +533,7 @@ void Lumbra::pan(Pixel dx, Pixel dy) {
 }
 
 void Lumbra::zoom(double factor) {
-  guarded("Error zooming: ", [&] {
+  guarded(lumbra_errors::zoom, [&] {
     // The kernel refuses factors <= 0 itself but takes NaN and infinity,
     // which leave the camera unusable for every later call.
     if (!std::isfinite(factor)) throw nimbal::InvalidValue("the zoom factor must be a finite number");
@@ -547,7 +542,7 @@ void Lumbra::zoom(double factor) {
 }
 
 void Lumbra::set_background_color(const Components& color) {
-  guarded("Error setting background color: ", [&] {
+  guarded(lumbra_errors::set_background_color, [&] {
     Quantity_Color c = rgb(color);
     const auto& v = view("SetBackgroundColor");
     v->SetBackgroundColor(c);
@@ -560,7 +555,7 @@ void Lumbra::set_background_color(const Components& color) {
 
 void Lumbra::set_background_gradient(const Components& color1, const Components& color2,
                                      Aspect_GradientFillMethod method) {
-  guarded("Error setting background gradient: ", [&] {
+  guarded(lumbra_errors::set_background_gradient, [&] {
     Quantity_Color first = rgb(color1);
     Quantity_Color second = rgb(color2);
     if (method < Aspect_GradientFillMethod_None || method > Aspect_GradientFillMethod_Elliptical)
@@ -573,7 +568,7 @@ void Lumbra::set_background_gradient(const Components& color1, const Components&
 }
 
 void Lumbra::set_global_transparency(double transparency, bool update) {
-  guarded("Error setting global transparency: ", [&] {
+  guarded(lumbra_errors::set_global_transparency, [&] {
     if (!std::isfinite(transparency)) throw nimbal::InvalidValue("the transparency must be a finite number");
     global_transparency_ = transparency;
     std::vector<std::shared_ptr<ShapeInfo>> infos;

@@ -67,6 +67,27 @@ struct Gradient {
 inline constexpr std::array<double, 3> PLANE_COLOR{0.4, 0.8, 1.0};
 inline constexpr double PLANE_TRANSPARENCY = 0.65;
 
+// The service's logger, and the head of the error record of each guarded
+// operation whose arguments the face converts.
+namespace lumbra_errors {
+inline constexpr std::string_view logger = "nimbal.services.lumbra";
+inline constexpr ErrorHead display_shape{logger, "Error displaying shape: "};
+inline constexpr ErrorHead update_shape{logger, "Error updating shape: "};
+inline constexpr ErrorHead set_shape_color{logger, "Error setting shape color: "};
+inline constexpr ErrorHead erase_shape{logger, "Error erasing shape: "};
+inline constexpr ErrorHead set_shape_visibility{logger, "Error setting shape visibility: "};
+inline constexpr ErrorHead display_plane{logger, "Error displaying plane %s: "};
+inline constexpr ErrorHead erase_plane{logger, "Error erasing plane %s: "};
+inline constexpr ErrorHead select_shapes{logger, "Error selecting shapes: "};
+inline constexpr ErrorHead start_rotation{logger, "Error starting rotation: "};
+inline constexpr ErrorHead rotate{logger, "Error rotating: "};
+inline constexpr ErrorHead pan{logger, "Error panning: "};
+inline constexpr ErrorHead zoom{logger, "Error zooming: "};
+inline constexpr ErrorHead set_background_color{logger, "Error setting background color: "};
+inline constexpr ErrorHead set_background_gradient{logger, "Error setting background gradient: "};
+inline constexpr ErrorHead set_global_transparency{logger, "Error setting global transparency: "};
+}  // namespace lumbra_errors
+
 class Lumbra {
  public:
   using ShapeTable = OrderedMap<std::string, std::shared_ptr<ShapeInfo>>;

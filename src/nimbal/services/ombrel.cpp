@@ -289,7 +289,7 @@ using namespace ombrel_detail;
 
 // ---------------------------------------------------------------- saving
 
-Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, StepFiles& step_files,
+Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, const StepFileSink& step_files,
                                                  CoreCorvath& corvath) {
   // Depth first without recursion, in the order a recursive walk takes:
   // each component is finished, exports included, before the next one.
@@ -315,7 +315,7 @@ Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, StepF
       if (!bytes)
         throw InvalidValue("could not export the geometry of '" + ms.name + "' (" + ms.shape_id + ") to STEP");
       std::string entry = "shapes/" + ms.shape_id + ".step";
-      step_files.set(entry, std::move(*bytes));
+      step_files(entry, std::move(*bytes));
       out["step_file"] = std::move(entry);
     }
   };
@@ -446,8 +446,11 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
   return guarded_entry(true, filepath, [&] {
     const std::vector<ManagedShapePtr> shapes = saving_order(corvath);
     StepFiles step_files;
+    const StepFileSink store = [&](const std::string& entry, std::string bytes) {
+      step_files.set(entry, std::move(bytes));
+    };
     Json list = Json::array();
-    for (const auto& ms : shapes) list.push_back(_serialize_managed_shape(*ms, step_files, corvath));
+    for (const auto& ms : shapes) list.push_back(_serialize_managed_shape(*ms, store, corvath));
     Json top = Json::object();
     top["version"] = format_version;
     top["shapes"] = std::move(list);

@@ -36,6 +36,9 @@ using Json = nlohmann::ordered_json;
 
 // Entry name -> bytes, in the order the entries are written.
 using StepFiles = OrderedMap<std::string, std::string>;
+// Takes each STEP entry of a shape being serialized as it is made (entry
+// name, bytes): a failure later in the walk leaves those made before.
+using StepFileSink = std::function<void(const std::string& entry, std::string bytes)>;
 
 // What a file may make a load read or build; beyond these the load fails
 // before the manager is touched. A save checks the same numbers, so it never
@@ -136,7 +139,7 @@ class ProjectSerializer {
   static bool guarded_entry(bool saving, const std::optional<std::string>& path_text,
                             const std::function<bool()>& body);
 
-  static Json _serialize_managed_shape(const ManagedShape& managed_shape, StepFiles& step_files,
+  static Json _serialize_managed_shape(const ManagedShape& managed_shape, const StepFileSink& step_files,
                                        CoreCorvath& corvath);
   // Throws InvalidValue when a description holds more shapes, deeper nesting
   // or more built copies than ProjectLimits allows, or names an entry that

@@ -23,13 +23,7 @@ namespace nimbal::services {
 
 namespace {
 
-constexpr log::Logger lg("nimbal.services.pikalo");
-
-template <class F>
-bool guarded(std::string_view prefix, F&& body) {
-  return nimbal::guarded(lg.name(), prefix, std::forward<F>(body));
-}
-
+constexpr log::Logger lg(pikalo_errors::logger);
 
 [[noreturn]] void no_attribute(const char* member) {
   throw nimbal::MissingMember(std::string("'NoneType' object has no attribute '") + member + "'");
@@ -88,7 +82,7 @@ AIS_NListOfEntityOwner Pikalo::active_owners() const {
 
 void Pikalo::set_mode(std::optional<SelectionMode> mode) {
   mode_ = mode;  // kept whatever the sweep below does
-  guarded("Error setting selection mode: ", [&] {
+  guarded(lg, "Error setting selection mode: ", [&] {
     // Everything is deactivated first, also for a value that names no mode.
     ctx("Deactivate")->Deactivate();
     state_->enabled = enabled_;
@@ -106,7 +100,7 @@ void Pikalo::set_mode(std::optional<SelectionMode> mode) {
 
 void Pikalo::set_enabled(bool enabled) {
   enabled_ = enabled;
-  guarded("Error setting selection enabled: ", [&] {
+  guarded(pikalo_errors::set_enabled, [&] {
     if (enabled) {
       set_mode(mode_);
     } else {
@@ -119,7 +113,7 @@ void Pikalo::set_enabled(bool enabled) {
 }
 
 void Pikalo::configure_selection_colors() {
-  guarded("Error configuring selection colors: ", [&] {
+  guarded(lg, "Error configuring selection colors: ", [&] {
     const Quantity_Color red(Quantity_NOC_RED);
     const Quantity_Color cyan(Quantity_NOC_CYAN1);
     const std::pair<Prs3d_TypeOfHighlight, const Quantity_Color*> rows[] = {
@@ -156,7 +150,7 @@ void Pikalo::remove_excluded(const ObjectValue& value) {
 }
 
 void Pikalo::set_shape_selection_priority(const ObjectValue& obj, int priority) {
-  guarded("Error setting shape selection priority: ", [&] {
+  guarded(pikalo_errors::set_shape_selection_priority, [&] {
     const AIS_NListOfEntityOwner owners = active_owners();
     const Handle(AIS_InteractiveObject) target = object(obj);
     for (const auto& owner : owners)
@@ -165,13 +159,13 @@ void Pikalo::set_shape_selection_priority(const ObjectValue& obj, int priority) 
 }
 
 void Pikalo::clear() {
-  guarded("Error clearing selection: ", [&] { ctx("ClearSelected")->ClearSelected(true); });
+  guarded(lg, "Error clearing selection: ", [&] { ctx("ClearSelected")->ClearSelected(true); });
 }
 
 // ---- hover, pick, reading the selection ----
 
 void Pikalo::move_to(Pixel x, Pixel y, const Handle(V3d_View)& view, bool update) {
-  guarded("Error in move_to: ", [&] {
+  guarded(pikalo_errors::move_to, [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
     c->MoveTo(x, y, v, update);
@@ -179,7 +173,7 @@ void Pikalo::move_to(Pixel x, Pixel y, const Handle(V3d_View)& view, bool update
 }
 
 void Pikalo::select(Pixel x, Pixel y, const Handle(V3d_View)& view, bool replace) {
-  guarded("Error handling selection: ", [&] {
+  guarded(pikalo_errors::select, [&] {
     const auto& c = ctx("MoveTo");
     const auto& v = detecting_view(view, c);
     c->MoveTo(x, y, v, true);
@@ -191,7 +185,7 @@ void Pikalo::select(Pixel x, Pixel y, const Handle(V3d_View)& view, bool replace
 
 std::optional<std::string> Pikalo::get_hovered_shape_id(const ShapeIdLookup& lumbra) {
   std::optional<std::string> result;
-  guarded("Error getting hovered shape id: ", [&] {
+  guarded(lg, "Error getting hovered shape id: ", [&] {
     const auto& c = ctx("HasDetected");
     if (!c->HasDetected()) return;
     Handle(AIS_InteractiveObject) obj = c->DetectedInteractive();
@@ -207,7 +201,7 @@ std::optional<std::string> Pikalo::get_hovered_shape_id(const ShapeIdLookup& lum
 
 std::vector<Handle(AIS_InteractiveObject)> Pikalo::get_selected_shapes() {
   std::vector<Handle(AIS_InteractiveObject)> out;
-  guarded("Error getting selected shapes: ", [&] {
+  guarded(lg, "Error getting selected shapes: ", [&] {
     const auto& c = ctx("InitSelected");
     for (c->InitSelected(); c->MoreSelected(); c->NextSelected()) out.push_back(c->SelectedInteractive());
   });
@@ -237,7 +231,7 @@ void Pikalo::select_by_index(TopAbs_ShapeEnum kind, const char* message, const O
     if (indices.count(i - 1)) targets.push_back(map.FindKey(i));
   if (targets.empty()) return;
 
-  guarded(message, [&] {
+  guarded(lg, message, [&] {
     const AIS_NListOfEntityOwner owners = active_owners();
     const auto& c = context_;  // not null: the owners came from it
     const Handle(AIS_InteractiveObject) target_obj = object(ais_shape);
@@ -258,7 +252,7 @@ void Pikalo::select_by_index(TopAbs_ShapeEnum kind, const char* message, const O
 
 std::vector<TopoDS_Shape> Pikalo::get_selected_subshapes() {
   std::vector<TopoDS_Shape> out;
-  guarded("Error getting selected subshapes: ", [&] {
+  guarded(lg, "Error getting selected subshapes: ", [&] {
     const auto& c = ctx("InitSelected");
     for (c->InitSelected(); c->MoreSelected(); c->NextSelected()) {
       TopoDS_Shape s = c->SelectedShape();

@@ -42,6 +42,16 @@ using ShapeIdLookup = std::function<HostValue<std::string>(const Handle(AIS_Inte
 // Kernel selection mode numbers of the shape presentations.
 int kernel_mode(SelectionMode mode);
 
+// The service's logger, and the head of the error record of each guarded
+// operation whose arguments the face converts.
+namespace pikalo_errors {
+inline constexpr std::string_view logger = "nimbal.services.pikalo";
+inline constexpr ErrorHead set_shape_selection_priority{logger, "Error setting shape selection priority: "};
+inline constexpr ErrorHead move_to{logger, "Error in move_to: "};
+inline constexpr ErrorHead select{logger, "Error handling selection: "};
+inline constexpr ErrorHead set_enabled{logger, "Error setting selection enabled: "};
+}  // namespace pikalo_errors
+
 class Pikalo {
  public:
   // Makes no kernel call: nothing is selectable until set_mode/set_enabled.
