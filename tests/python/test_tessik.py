@@ -295,3 +295,10 @@ def test_undo_of_clear_all_restores_components_listed_after_their_parent(host):
     assert [m.shape_id for m in inner.components] == [a, b]
     assert inner.components[0] is host.get_shape(a)
     assert [m.shape_id for m in host.get_shape(u2).components] == [u1, c]
+
+
+@pytest.mark.parametrize("make", [corvath.CoreCorvath, CoreTessik])
+@pytest.mark.parametrize("before, after, named", [(1, 2, "before"), ({}, 2, "after"), (1, {}, "before")])
+def test_push_undo_names_the_first_refused_state(make, before, after, named):
+    with pytest.raises(TypeError, match=f"^{named} must be"):
+        make()._push_undo("Mine", before, after)

@@ -74,8 +74,10 @@ void def_push_undo(Cls& c, const char* doc) {
       "_push_undo",
       [](Core& self, const std::string& description, typed<state_name> before, typed<state_name> after,
          bool redo_clears_all) {
-        self._push_undo(description, state_from_py(before, "before"), state_from_py(after, "after"),
-                        redo_clears_all);
+        // Read in the order given, so a refusal names the first wrong one.
+        StatePtr b = state_from_py(before, "before");
+        StatePtr a = state_from_py(after, "after");
+        self._push_undo(description, std::move(b), std::move(a), redo_clears_all);
       },
       pyb::arg("description"), pyb::arg("before"), pyb::arg("after"), pyb::kw_only(),
       pyb::arg("redo_clears_all") = false, doc);
