@@ -94,7 +94,6 @@ class DrulenForwarding : public Base {
 class DrulenAdapter final : public DrulenForwarding<services::DrulenProtocol, DrulenAdapter> {
  public:
   explicit DrulenAdapter(pyb::object service) : service_(std::move(service)) {}
-  const pyb::object& service() const { return service_; }
   // A missing operation is the AttributeError of its lookup.
   pyb::object lookup(const char* name) const { return service_.attr(name); }
 
