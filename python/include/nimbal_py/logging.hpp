@@ -46,48 +46,61 @@ inline pyb::object python_logger(std::string_view name) {
   return pyb::reinterpret_borrow<pyb::object>(get_logger)(pyb::str(name.data(), name.size()));
 }
 
-inline void python_log_sink(std::string_view logger, log::Level level, std::string_view message,
-                            std::exception_ptr error) {
-  if (!Py_IsInitialized()) return;
+// f(the logger `name`) under the interpreter lock; false where it fails: a
+// failing handler must not turn a log call into an error of the operation,
+// nor take away an error the caller has pending.
+template <class F>
+bool with_python_logger(std::string_view name, F f) {
+  if (!Py_IsInitialized()) return false;
   pyb::gil_scoped_acquire gil;
-  // A failing handler must not turn a log call into an error of the operation.
   PyObject *st, *sv, *stb;
   PyErr_Fetch(&st, &sv, &stb);
+  bool answer = false;
   try {
-    pyb::object lg = python_logger(logger);
-    pyb::int_ lv(static_cast<int>(level));
-    if (lg.attr("isEnabledFor")(lv).cast<bool>())
-      lg.attr("log")(lv, pyb::str(message.data(), message.size()),
-                     pyb::arg("exc_info") = error ? exc_info_of(error) : pyb::none());
+    answer = f(python_logger(name));
   } catch (...) {
     PyErr_Clear();
   }
   PyErr_Restore(st, sv, stb);
+  return answer;
 }
 
 inline bool python_log_enabled(std::string_view logger, log::Level level) {
-  if (!Py_IsInitialized()) return false;
-  pyb::gil_scoped_acquire gil;
-  try {
-    return python_logger(logger).attr("isEnabledFor")(static_cast<int>(level)).cast<bool>();
-  } catch (...) {
-    PyErr_Clear();
-    return false;
-  }
+  return with_python_logger(logger, [level](const pyb::object& lg) {
+    return lg.attr("isEnabledFor")(static_cast<int>(level)).cast<bool>();
+  });
+}
+
+inline void python_log_sink(std::string_view logger, log::Level level, std::string_view message,
+                            std::exception_ptr error) {
+  with_python_logger(logger, [&](const pyb::object& lg) {
+    pyb::int_ lv(static_cast<int>(level));
+    if (!lg.attr("isEnabledFor")(lv).cast<bool>()) return false;
+    lg.attr("log")(lv, pyb::str(message.data(), message.size()),
+                   pyb::arg("exc_info") = error ? exc_info_of(error) : pyb::none());
+    return true;
+  });
 }
 
 // Called by every module that logs, at import.
 inline void install_log_sink() { log::set_sink(&python_log_sink, &python_log_enabled); }
 
-// A Python error's str(); what str() raises goes on.
-inline std::optional<std::string> python_error_text() {
+// Inside a handler: the Python error being handled (the handler keeps it
+// alive), null for an error of another kind.
+inline const pyb::error_already_set* python_error() {
   try {
     throw;
-  } catch (pyb::error_already_set& e) {
-    return pyb::str(e.value()).cast<std::string>();
+  } catch (const pyb::error_already_set& e) {
+    return &e;
   } catch (...) {
-    return std::nullopt;
+    return nullptr;
   }
+}
+
+// A Python error's str(); what str() raises goes on.
+inline std::optional<std::string> python_error_text() {
+  if (const auto* e = python_error()) return pyb::str(e->value()).cast<std::string>();
+  return std::nullopt;
 }
 
 // str() of the error Python would see, through the exception translators;
@@ -104,13 +117,8 @@ inline std::optional<std::string> python_error_printed() {
 }
 
 inline bool python_error_catchable() {
-  try {
-    throw;
-  } catch (pyb::error_already_set& e) {
-    return e.matches(PyExc_Exception);
-  } catch (...) {
-    return true;
-  }
+  const auto* e = python_error();
+  return !e || e->matches(PyExc_Exception);
 }
 
 // A thread of the core that waits (for the exchange lock) never holds the
