@@ -18,14 +18,11 @@
 // tests it itself once the operation reaches it.
 #pragma once
 
-#include <memory>
 #include <set>
 #include <string>
 #include <type_traits>
 
 #include "nimbal/host_value.hpp"
-#include "nimbal/kernel.hpp"
-#include "nimbal/log.hpp"
 #include "nimbal/services/lumbra.hpp"
 #include "nimbal/services/pikalo.hpp"
 #include "nimbal_py/convert.hpp"
