@@ -106,10 +106,7 @@ std::shared_ptr<T> bound_object(pyb::object obj, bool exact) {
   if (!type || !(exact ? pyb::type::handle_of(obj).is(type) : PyObject_IsInstance(obj.ptr(), type.ptr()) == 1))
     return nullptr;
   T* impl = obj.cast<T*>();
-  return std::shared_ptr<T>(impl, [keep = obj.release().ptr()](T*) {
-    pyb::gil_scoped_acquire gil;
-    Py_DECREF(keep);
-  });
+  return std::shared_ptr<T>(impl, [keep = std::make_shared<Held>(std::move(obj))](T*) {});
 }
 
 }  // namespace nimbal::py::forwarding
