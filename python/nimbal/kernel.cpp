@@ -3,7 +3,6 @@
 // look at a shape.
 #include "nimbal/kernel.hpp"
 
-#include "nimbal_py/host_errors.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
@@ -25,10 +24,8 @@ void bind_subtype(pyb::module_& m, const char* name, const char* text) {
 PYBIND11_MODULE(kernel, m) {
   m.doc() = doc::module;
   nimbal::py::register_core_errors();
-  nimbal::py::install_log_sink();
+  nimbal::py::install_host_hooks();
   k::route_kernel_messages();
-  nimbal::py::install_host_error_policy();
-  nimbal::py::install_wait_hooks();
 
   // Kept for the interpreter's lifetime (no destructor running after it ends).
   static PyObject* kernel_error =

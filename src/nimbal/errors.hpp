@@ -33,4 +33,11 @@ struct BrokenPrecondition : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// `cls.member` used on an instance of its subclass `sub` before the
+// subclass's initialiser ran cls's own.
+inline WrongType used_before_init(const std::string& cls, const std::string& member, const std::string& sub) {
+  return WrongType(cls + "." + member + " used on a " + sub + " object before " + cls +
+                   ".__init__() ran: call super().__init__() first");
+}
+
 }  // namespace nimbal

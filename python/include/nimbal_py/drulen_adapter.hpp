@@ -94,7 +94,6 @@ class DrulenForwarding : public Base {
 class DrulenAdapter final : public DrulenForwarding<services::DrulenProtocol, DrulenAdapter> {
  public:
   explicit DrulenAdapter(pyb::object service) : service_(std::move(service)) {}
-  const pyb::object& service() const { return service_; }
   // A missing operation is the AttributeError of its lookup.
   pyb::object lookup(const char* name) const { return service_.attr(name); }
 
@@ -105,17 +104,8 @@ class DrulenAdapter final : public DrulenForwarding<services::DrulenProtocol, Dr
 // The C++ Drulen behind `service` when it is one (its Python subclasses'
 // overrides included), an adapter over the object otherwise. The result
 // keeps `service` alive.
-inline std::shared_ptr<nimbal::services::DrulenProtocol> drulen_protocol_from(pyb::object service) {
-  pyb::handle drulen_type = pyb::detail::get_type_handle(typeid(nimbal::services::Drulen), false);
-  if (drulen_type && PyObject_IsInstance(service.ptr(), drulen_type.ptr()) == 1) {
-    auto* impl = service.cast<nimbal::services::Drulen*>();
-    PyObject* keep = service.release().ptr();
-    return std::shared_ptr<nimbal::services::DrulenProtocol>(
-        static_cast<nimbal::services::DrulenProtocol*>(impl), [keep](nimbal::services::DrulenProtocol*) {
-          pyb::gil_scoped_acquire gil;
-          Py_DECREF(keep);
-        });
-  }
+inline std::shared_ptr<services::DrulenProtocol> drulen_protocol_from(pyb::object service) {
+  if (auto impl = forwarding::bound_object<services::Drulen>(service, false)) return impl;
   return std::make_shared<DrulenAdapter>(std::move(service));
 }
 

@@ -6,6 +6,7 @@
 // adapter. Callers hold the interpreter lock.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -95,5 +96,17 @@ struct Held : pyb::object {
     release().dec_ref();
   }
 };
+
+// The C++ T behind `obj` when it is one (exactly a T when `exact`: a
+// subclass without a trampoline is reached through an adapter instead),
+// keeping `obj` alive while the result lives; null otherwise.
+template <class T>
+std::shared_ptr<T> bound_object(pyb::object obj, bool exact) {
+  pyb::handle type = pyb::detail::get_type_handle(typeid(T), false);
+  if (!type || !(exact ? pyb::type::handle_of(obj).is(type) : PyObject_IsInstance(obj.ptr(), type.ptr()) == 1))
+    return nullptr;
+  T* impl = obj.cast<T*>();
+  return std::shared_ptr<T>(impl, [keep = std::make_shared<Held>(std::move(obj))](T*) {});
+}
 
 }  // namespace nimbal::py::forwarding

@@ -18,14 +18,11 @@
 // tests it itself once the operation reaches it.
 #pragma once
 
-#include <memory>
 #include <set>
 #include <string>
 #include <type_traits>
 
 #include "nimbal/host_value.hpp"
-#include "nimbal/kernel.hpp"
-#include "nimbal/log.hpp"
 #include "nimbal/services/lumbra.hpp"
 #include "nimbal/services/pikalo.hpp"
 #include "nimbal_py/convert.hpp"
@@ -177,27 +174,20 @@ struct nimbal_out_caster {
   bool load(handle, bool) { return false; }
   static handle cast(const T& v, return_value_policy, handle) { return nimbal::py::to_py::value(v).release(); }
 };
-template <>
-struct type_caster<nimbal::services::Components>
-    : nimbal_out_caster<nimbal::services::Components, nimbal::py::typing::point3_name> {};
-template <>
-struct type_caster<nimbal::services::PlaneEntry> : nimbal_out_caster<nimbal::services::PlaneEntry, nimbal::py::tuple_name> {};
-template <>
-struct type_caster<nimbal::services::Gradient> : nimbal_out_caster<nimbal::services::Gradient, nimbal::py::tuple_name> {};
+// The caster of the type given last (commas allowed), its results named Name.
+#define NIMBAL_PY_OUT_CASTER(Name, ...) \
+  template <>                           \
+  struct type_caster<__VA_ARGS__> : nimbal_out_caster<__VA_ARGS__, Name> {}
+NIMBAL_PY_OUT_CASTER(nimbal::py::typing::point3_name, nimbal::services::Components);
+NIMBAL_PY_OUT_CASTER(nimbal::py::tuple_name, nimbal::services::PlaneEntry);
+NIMBAL_PY_OUT_CASTER(nimbal::py::tuple_name, nimbal::services::Gradient);
 // The view service's tables only: other ordered maps (the undo states) are
 // bound classes.
-template <class Table>
-struct nimbal_table_caster : nimbal_out_caster<Table, nimbal::py::table_name> {};
-template <>
-struct type_caster<nimbal::services::Lumbra::ShapeTable> : nimbal_table_caster<nimbal::services::Lumbra::ShapeTable> {};
-template <>
-struct type_caster<nimbal::OrderedMap<const AIS_Shape*, nimbal::services::AisEntry>>
-    : nimbal_table_caster<nimbal::OrderedMap<const AIS_Shape*, nimbal::services::AisEntry>> {};
-template <>
-struct type_caster<nimbal::OrderedMap<std::string, nimbal::services::PlaneEntry>>
-    : nimbal_table_caster<nimbal::OrderedMap<std::string, nimbal::services::PlaneEntry>> {};
-template <>
-struct type_caster<nimbal::OrderedMap<std::string, bool>> : nimbal_table_caster<nimbal::OrderedMap<std::string, bool>> {};
+NIMBAL_PY_OUT_CASTER(nimbal::py::table_name, nimbal::services::Lumbra::ShapeTable);
+NIMBAL_PY_OUT_CASTER(nimbal::py::table_name, nimbal::OrderedMap<const AIS_Shape*, nimbal::services::AisEntry>);
+NIMBAL_PY_OUT_CASTER(nimbal::py::table_name, nimbal::OrderedMap<std::string, nimbal::services::PlaneEntry>);
+NIMBAL_PY_OUT_CASTER(nimbal::py::table_name, nimbal::OrderedMap<std::string, bool>);
+#undef NIMBAL_PY_OUT_CASTER
 
 // ShapeInfo's colour: None, or any numbers, kept as given.
 template <>

@@ -6,10 +6,8 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "nimbal/list_edit.hpp"
 #include "nimbal_py/common.hpp"
@@ -52,21 +50,21 @@ std::optional<typename L::value_type> item_or_none(pyb::handle v) {
   }
 }
 
-template <class E>
-struct list_of_name {
-  static constexpr auto name = pyb::detail::const_name("list[") + E::item_name::name + pyb::detail::const_name("]");
-};
-template <class E>
-struct iterable_of_name {
+// "Generic[item]" for E's items, in signatures.
+template <class Generic, class E>
+struct generic_of {
   static constexpr auto name =
-      pyb::detail::const_name("typing.Iterable[") + E::item_name::name + pyb::detail::const_name("]");
+      Generic::name + pyb::detail::const_name("[") + E::item_name::name + pyb::detail::const_name("]");
 };
-
+NIMBAL_PY_NAME(list_generic, "list");
+NIMBAL_PY_NAME(iterable_generic, "typing.Iterable");
+NIMBAL_PY_NAME(iterator_generic, "typing.Iterator");
 template <class E>
-struct iterator_of_name {
-  static constexpr auto name =
-      pyb::detail::const_name("typing.Iterator[") + E::item_name::name + pyb::detail::const_name("]");
-};
+using list_of_name = generic_of<list_generic, E>;
+template <class E>
+using iterable_of_name = generic_of<iterable_generic, E>;
+template <class E>
+using iterator_of_name = generic_of<iterator_generic, E>;
 
 template <class L, class E>
 pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
@@ -143,6 +141,5 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
   pyb::module_::import("collections.abc").attr("MutableSequence").attr("register")(cls);
   return cls;
 }
-
 
 }  // namespace nimbal::py

@@ -51,12 +51,9 @@ inline pyb::handle checked_self(pd::function_call& call) {
   if (call.args.empty() ||
       !PyObject_TypeCheck(call.args[0].ptr(), reinterpret_cast<PyTypeObject*>(call.func.scope.ptr())))
     return PYBIND11_TRY_NEXT_OVERLOAD;
-  if (!constructed(call.args[0], call.func.scope)) {
-    const std::string cls = pyb::str(call.func.scope.attr("__name__"));
-    const std::string sub = pyb::str(pyb::handle(reinterpret_cast<PyObject*>(Py_TYPE(call.args[0].ptr()))).attr("__name__"));
-    throw pyb::type_error(cls + "." + it->second.member + " used on a " + sub + " object before " + cls +
-                          ".__init__() ran: call super().__init__() first");
-  }
+  if (!constructed(call.args[0], call.func.scope))
+    throw nimbal::used_before_init(pyb::str(call.func.scope.attr("__name__")), it->second.member,
+                                   type_name(call.args[0]));
   return it->second.impl(call);
 }
 

@@ -74,10 +74,9 @@ class PyObjectService : public SketchPlaneService {
 }  // namespace
 
 std::shared_ptr<SketchPlaneService> sketch_service_from(pyb::handle fandor) {
-  pyb::handle fandor_type = pyb::type::of<Fandor>();
-  if (pyb::type::handle_of(fandor).is(fandor_type))
-    return std::make_shared<FandorService>(fandor.cast<std::shared_ptr<Fandor>>());
-  return std::make_shared<PyObjectService>(pyb::reinterpret_borrow<pyb::object>(fandor));
+  auto service = pyb::reinterpret_borrow<pyb::object>(fandor);
+  if (auto impl = forwarding::bound_object<Fandor>(service, true)) return std::make_shared<FandorService>(impl);
+  return std::make_shared<PyObjectService>(std::move(service));
 }
 
 }  // namespace nimbal::py::tessik
