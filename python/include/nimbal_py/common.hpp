@@ -239,13 +239,50 @@ std::string class_kind() {
   return "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__")));
 }
 
-// An instance of the bound class T (a subclass's too), refused as `kind`
-// says; by default named by its Python class name: "<what> must be a
-// CoreCorvath, not '<type>'".
-template <class T>
-T& instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
+// An instance of the bound class T (a subclass's too) as Holder (a
+// reference, a copy, a pointer or handle to it), refused as `kind` says; by
+// default named by its Python class name: "<what> must be a CoreCorvath,
+// not '<type>'".
+template <class T, class Holder = T&>
+Holder instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
   if (!pyb::isinstance<T>(v)) wrong_type(what, kind.empty() ? class_kind<T>() : std::string(kind), v);
-  return v.cast<T&>();
+  return v.cast<Holder>();
+}
+
+// As `instance`, or None for a null Holder; by default refused as
+// "a <Name> or None".
+template <class T, class Holder>
+Holder instance_or_null(pyb::handle v, std::string_view what, std::string_view kind = {}) {
+  if (v.is_none()) return Holder();
+  return instance<T, Holder>(v, what, kind.empty() ? class_kind<T>() + " or None" : std::string(kind));
+}
+
+// Calls `each` on every item of the iterable `v` while it answers true;
+// `refuse` answers a value that is not iterable. An error of the iteration
+// itself goes on.
+template <class Refuse, class Each>
+void for_each_item(pyb::handle v, Refuse refuse, Each each) {
+  PyObject* it = PyObject_GetIter(v.ptr());
+  if (!it) {
+    PyErr_Clear();
+    refuse();
+  }
+  auto iter = pyb::reinterpret_steal<pyb::object>(it);
+  while (PyObject* raw = PyIter_Next(iter.ptr()))
+    if (!each(pyb::reinterpret_steal<pyb::object>(raw))) return;
+  if (PyErr_Occurred()) throw pyb::error_already_set();
+}
+
+// Calls each(key, value) for every item of a mapping's items(), each as an
+// object; `refuse` answers an item that is no (key, value) pair.
+template <class Refuse, class Each>
+void for_each_pair(pyb::handle mapping, Refuse refuse, Each each) {
+  for (auto item : pyb::iter(mapping.attr("items")())) {
+    // Checked: the tuple accessors below assume a real pair.
+    if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2) refuse(item);
+    auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
+    each(kv[0], kv[1]);
+  }
 }
 
 // ---- truth values ----
@@ -325,24 +362,17 @@ inline std::optional<long long> integer(pyb::handle v, std::string_view what,
 // 64-bit index (a fraction, an integer beyond 64 bits) becomes LLONG_MIN,
 // which no table holds, so it selects nothing.
 inline std::vector<long long> indices(pyb::handle v, std::string_view what) {
-  PyObject* it = PyObject_GetIter(v.ptr());
-  if (!it) {
-    PyErr_Clear();
-    wrong_type(what, "an iterable of integers", v);
-  }
-  auto iter = pyb::reinterpret_steal<pyb::object>(it);
   const std::string each = "each item of " + std::string(what);
   std::vector<long long> out;
-  while (PyObject* raw = PyIter_Next(iter.ptr())) {
-    auto item = pyb::reinterpret_steal<pyb::object>(raw);
+  for_each_item(v, [&] { wrong_type(what, "an iterable of integers", v); }, [&](pyb::handle item) {
     if (PyFloat_Check(item.ptr())) {
       out.push_back(whole_number(PyFloat_AsDouble(item.ptr())).value_or(LLONG_MIN));
-      continue;
+    } else {
+      if (!PyIndex_Check(item.ptr())) wrong_type(each, "an integer", item);
+      out.push_back(index_value(item).value_or(LLONG_MIN));
     }
-    if (!PyIndex_Check(item.ptr())) wrong_type(each, "an integer", item);
-    out.push_back(index_value(item).value_or(LLONG_MIN));
-  }
-  if (PyErr_Occurred()) throw pyb::error_already_set();
+    return true;
+  });
   return out;
 }
 
@@ -354,22 +384,17 @@ inline std::vector<double> numbers(pyb::handle v, std::string_view what, std::si
   const std::string head = what.empty() ? std::string() : std::string(what) + ": ";
   if (v.is_none() || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()))
     throw nimbal::WrongType(head + "cannot unpack " + type_name(v) + " into numbers");
-  PyObject* it = PyObject_GetIter(v.ptr());
-  if (!it) {
-    PyErr_Clear();
-    throw nimbal::WrongType(head + "cannot unpack non-iterable " + type_name(v) + " object");
-  }
-  auto iter = pyb::reinterpret_steal<pyb::object>(it);
   std::vector<double> out;
-  while (PyObject* raw = PyIter_Next(iter.ptr())) {
-    auto item = pyb::reinterpret_steal<pyb::object>(raw);
-    double d = 0.0;
-    if (!as_double(item, d)) throw nimbal::WrongType(head + "must be real number, not " + type_name(item));
-    out.push_back(d);
-    if (out.size() > limit) break;
-  }
-  if (PyErr_Occurred()) {
-    PyErr_Clear();
+  try {
+    for_each_item(
+        v, [&] { throw nimbal::WrongType(head + "cannot unpack non-iterable " + type_name(v) + " object"); },
+        [&](pyb::handle item) {
+          double d = 0.0;
+          if (!as_double(item, d)) throw nimbal::WrongType(head + "must be real number, not " + type_name(item));
+          out.push_back(d);
+          return out.size() <= limit;
+        });
+  } catch (const pyb::error_already_set&) {
     throw nimbal::WrongType(head + "the value could not be iterated");
   }
   return out;

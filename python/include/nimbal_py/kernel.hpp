@@ -67,29 +67,24 @@ namespace from_py {
 
 // A kernel shape; None is refused.
 inline TopoDS_Shape shape(pyb::handle v, std::string_view what) {
-  if (v.is_none() || !pyb::isinstance<TopoDS_Shape>(v)) wrong_type(what, "a kernel shape", v);
-  return v.cast<TopoDS_Shape>();
+  return instance<TopoDS_Shape, TopoDS_Shape>(v, what, "a kernel shape");
 }
 
 // A kernel shape, or None for the null shape.
 inline TopoDS_Shape shape_or_null(pyb::handle v, std::string_view what) {
-  if (v.is_none()) return TopoDS_Shape();
-  if (!pyb::isinstance<TopoDS_Shape>(v)) wrong_type(what, "a kernel shape or None", v);
-  return v.cast<TopoDS_Shape>();
+  return instance_or_null<TopoDS_Shape, TopoDS_Shape>(v, what, "a kernel shape or None");
 }
 
 // Any iterable of kernel shapes (text is not one); None among them is refused.
 inline std::vector<TopoDS_Shape> shapes(pyb::handle v, std::string_view what) {
-  PyObject* it = PyUnicode_Check(v.ptr()) ? nullptr : PyObject_GetIter(v.ptr());
-  if (!it) {
-    PyErr_Clear();
-    wrong_type(what, "an iterable of kernel shapes", v);
-  }
-  auto iter = pyb::reinterpret_steal<pyb::object>(it);
+  auto refuse = [&] { wrong_type(what, "an iterable of kernel shapes", v); };
+  if (PyUnicode_Check(v.ptr())) refuse();
   const std::string item = "each item of " + std::string(what);
   std::vector<TopoDS_Shape> out;
-  while (PyObject* raw = PyIter_Next(iter.ptr())) out.push_back(shape(pyb::reinterpret_steal<pyb::object>(raw), item));
-  if (PyErr_Occurred()) throw pyb::error_already_set();
+  for_each_item(v, refuse, [&](pyb::handle s) {
+    out.push_back(shape(s, item));
+    return true;
+  });
   return out;
 }
 
