@@ -233,10 +233,16 @@ namespace from_py {
   throw nimbal::WrongType(std::string(what) + " must be " + std::string(kind) + ", not '" + type_name(got) + "'");
 }
 
-// "a <Name>", the Python class name of the registered class T.
+// "a <name>" for a value of type T. A class registered with pybind11 has a
+// placeholder for its caster's name, filled in only in signatures: its
+// Python class name stands in.
 template <class T>
-std::string class_kind() {
-  return "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__")));
+std::string kind_of() {
+  const std::string text = pyb::detail::make_caster<T>::name.text;
+  if (text.find('%') == std::string::npos) return "a " + text;
+  if (auto* info = pyb::detail::get_type_info(typeid(T)))
+    return "a " + pyb::handle(reinterpret_cast<PyObject*>(info->type)).attr("__name__").cast<std::string>();
+  return "a " + pyb::type_id<T>();
 }
 
 // An instance of the bound class T (a subclass's too) as Holder (a
@@ -245,7 +251,7 @@ std::string class_kind() {
 // not '<type>'".
 template <class T, class Holder = T&>
 Holder instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
-  if (!pyb::isinstance<T>(v)) wrong_type(what, kind.empty() ? class_kind<T>() : std::string(kind), v);
+  if (!pyb::isinstance<T>(v)) wrong_type(what, kind.empty() ? kind_of<T>() : std::string(kind), v);
   return v.cast<Holder>();
 }
 
@@ -254,7 +260,7 @@ Holder instance(pyb::handle v, std::string_view what, std::string_view kind = {}
 template <class T, class Holder>
 Holder instance_or_null(pyb::handle v, std::string_view what, std::string_view kind = {}) {
   if (v.is_none()) return Holder();
-  return instance<T, Holder>(v, what, kind.empty() ? class_kind<T>() + " or None" : std::string(kind));
+  return instance<T, Holder>(v, what, kind.empty() ? kind_of<T>() + " or None" : std::string(kind));
 }
 
 // Calls `each` on every item of the iterable `v` while it answers true;
@@ -312,15 +318,14 @@ inline bool boolean(pyb::handle v, std::string_view what) {
 
 // ---- text ----
 
-inline std::string text(pyb::handle v, std::string_view what) {
-  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str", v);
+inline std::string text(pyb::handle v, std::string_view what, std::string_view kind = "a str") {
+  if (!PyUnicode_Check(v.ptr())) wrong_type(what, kind, v);
   return v.cast<std::string>();
 }
 
 inline std::optional<std::string> text_or_none(pyb::handle v, std::string_view what) {
   if (v.is_none()) return std::nullopt;
-  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str or None", v);
-  return v.cast<std::string>();
+  return text(v, what, "a str or None");
 }
 
 // ---- numbers ----

@@ -106,17 +106,6 @@ nimbal::HostValue<T> host_value(pyb::handle v) {
   return nimbal::HostValue<T>(std::make_shared<PyValue<T>>(v));
 }
 
-namespace typing {
-
-// A definition's result that is already a Python object passes as it is
-// (found from convert::wrap by argument-dependent lookup).
-template <class Name>
-pyb::object result(typed<Name>&& r) {
-  return std::move(r);
-}
-
-}  // namespace typing
-
 namespace convert {
 
 // Points read as `points` reads them, which signatures show as a list (as
@@ -334,25 +323,13 @@ struct arg_name<std::optional<E>, std::enable_if_t<std::is_enum_v<E>>> {
 
 // everything else
 
-// "a <name>" for a value of type T. A class registered with pybind11 has a
-// placeholder for its caster's name, filled in only in signatures: its
-// Python class name stands in.
-template <class T>
-std::string kind_of() {
-  const std::string text = pyb::detail::make_caster<T>::name.text;
-  if (text.find('%') == std::string::npos) return "a " + text;
-  if (auto* info = pyb::detail::get_type_info(typeid(T)))
-    return "a " + pyb::handle(reinterpret_cast<PyObject*>(info->type)).attr("__name__").cast<std::string>();
-  return "a " + pyb::type_id<T>();
-}
-
 // Through its registered caster.
 template <class T>
 T value(pyb::handle v, tag<T>, std::string_view what) {
   try {
     return pyb::cast<T>(v);
   } catch (const pyb::cast_error&) {
-    from_py::wrong_type(what, kind_of<T>(), v);
+    from_py::wrong_type(what, from_py::kind_of<T>(), v);
   }
 }
 
@@ -372,15 +349,13 @@ struct result_name<void> {  // pybind11's caster of void is that of void*
   static constexpr auto name = pyb::detail::const_name("None");
 };
 
-// A C++ result as Python sees it: a null shape or pointer is None (a typed
-// Python object passes as it is: typing::result).
+// A C++ result as Python sees it: a null shape or pointer is None; a
+// Python object (a typed one) passes as it is.
 template <class R>
 pyb::object result(R&& r) {
-  if constexpr (std::is_same_v<std::decay_t<R>, TopoDS_Shape>) {
-    return shape_or_none(r);
-  } else {
-    return pyb::cast(std::forward<R>(r));
-  }
+  if constexpr (std::is_same_v<std::decay_t<R>, TopoDS_Shape>) return shape_or_none(r);
+  else if constexpr (std::is_base_of_v<pyb::object, std::decay_t<R>>) return std::forward<R>(r);
+  else return pyb::cast(std::forward<R>(r));
 }
 
 // ---- definitions ----

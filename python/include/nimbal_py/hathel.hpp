@@ -12,8 +12,7 @@ namespace nimbal::py {
 
 // A shape id among others (items, keys): text.
 inline std::string shape_id_item(pyb::handle v, const std::string& what) {
-  if (!PyUnicode_Check(v.ptr())) from_py::wrong_type(what, "shape ids (str)", v);
-  return v.cast<std::string>();
+  return from_py::text(v, what, "shape ids (str)");
 }
 
 // A snapshot, or None for none (a null pointer).
