@@ -43,23 +43,18 @@ inline bool as_double(pyb::handle obj, double& out) {
 // A sequence of N numbers (tuple, list, ...) as a C++ point.
 template <std::size_t N>
 bool as_point(pyb::handle obj, std::array<double, N>& out) {
-  if (!obj || PyUnicode_Check(obj.ptr()) || PyBytes_Check(obj.ptr()) ||
-      !PySequence_Check(obj.ptr()))
-    return false;
-  Py_ssize_t n = PySequence_Size(obj.ptr());
-  if (n < 0) {
+  if (!obj || PyUnicode_Check(obj.ptr()) || PyBytes_Check(obj.ptr()) || !PySequence_Check(obj.ptr())) return false;
+  // A failed size or item is no point: its error is dropped.
+  if (PySequence_Size(obj.ptr()) != static_cast<Py_ssize_t>(N)) {
     PyErr_Clear();
     return false;
   }
-  if (static_cast<std::size_t>(n) != N) return false;
   for (std::size_t i = 0; i < N; ++i) {
-    pyb::object item = pyb::reinterpret_steal<pyb::object>(
-        PySequence_GetItem(obj.ptr(), static_cast<Py_ssize_t>(i)));
-    if (!item) {
+    auto item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(obj.ptr(), static_cast<Py_ssize_t>(i)));
+    if (!item || !as_double(item, out[i])) {
       PyErr_Clear();
       return false;
     }
-    if (!as_double(item, out[i])) return false;
   }
   return true;
 }
