@@ -126,12 +126,6 @@ NIMBAL_PY_NAME(view_name, "nimbal.kernel.V3d_View");
 
 using str_or_none = typed<str_or_none_name>;
 
-// A C++ result as a Python object under a type name of its own (a null
-// holder, say, as "X | None").
-template <class Name, class T>
-typed<Name> as_typed(const T& value) {
-  return pyb::cast(value);
-}
 using bool_arg = typed<bool_name>;
 using any_arg = typed<any_name>;
 using record_arg = typed<record_name>;
