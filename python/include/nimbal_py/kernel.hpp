@@ -39,19 +39,12 @@ namespace pybind11 {
 template <>
 struct polymorphic_type_hook<TopoDS_Shape> {
   static const void* get(const TopoDS_Shape* src, const std::type_info*& type) {
+    // In TopAbs_ShapeEnum's order; TopAbs_SHAPE has no subtype.
+    static const std::type_info* const subtypes[] = {
+        &typeid(TopoDS_Compound), &typeid(TopoDS_CompSolid), &typeid(TopoDS_Solid), &typeid(TopoDS_Shell),
+        &typeid(TopoDS_Face),     &typeid(TopoDS_Wire),      &typeid(TopoDS_Edge),  &typeid(TopoDS_Vertex)};
     type = nullptr;
-    if (!src || src->IsNull()) return src;
-    switch (src->ShapeType()) {
-      case TopAbs_COMPOUND: type = &typeid(TopoDS_Compound); break;
-      case TopAbs_COMPSOLID: type = &typeid(TopoDS_CompSolid); break;
-      case TopAbs_SOLID: type = &typeid(TopoDS_Solid); break;
-      case TopAbs_SHELL: type = &typeid(TopoDS_Shell); break;
-      case TopAbs_FACE: type = &typeid(TopoDS_Face); break;
-      case TopAbs_WIRE: type = &typeid(TopoDS_Wire); break;
-      case TopAbs_EDGE: type = &typeid(TopoDS_Edge); break;
-      case TopAbs_VERTEX: type = &typeid(TopoDS_Vertex); break;
-      default: break;
-    }
+    if (src && !src->IsNull() && src->ShapeType() < TopAbs_SHAPE) type = subtypes[src->ShapeType()];
     return src;
   }
 };
