@@ -130,24 +130,18 @@ pyb::tuple flat_tuple(const T& v) {
 // Python reads as one flat tuple, as the kernel's out-parameters give it:
 // `.def("Proj", tupled<&k::projection>, doc)`. A member function's self is
 // its class.
-template <class F>
+template <auto F, class Signature = decltype(F)>
 struct tupled_call;
-template <class R, class... A>
-struct tupled_call<R (*)(A...)> {
-  template <R (*F)(A...)>
-  static pyb::tuple call(A... a) {
-    return to_py::flat_tuple(F(std::forward<A>(a)...));
-  }
+template <auto F, class R, class... A>
+struct tupled_call<F, R (*)(A...)> {
+  static pyb::tuple call(A... a) { return to_py::flat_tuple(F(std::forward<A>(a)...)); }
 };
-template <class R, class C, class... A>
-struct tupled_call<R (C::*)(A...) const> {
-  template <R (C::*F)(A...) const>
-  static pyb::tuple call(const C& self, A... a) {
-    return to_py::flat_tuple((self.*F)(std::forward<A>(a)...));
-  }
+template <auto F, class R, class C, class... A>
+struct tupled_call<F, R (C::*)(A...) const> {
+  static pyb::tuple call(const C& self, A... a) { return to_py::flat_tuple((self.*F)(std::forward<A>(a)...)); }
 };
 template <auto F>
-constexpr auto tupled = &tupled_call<decltype(F)>::template call<F>;
+constexpr auto tupled = &tupled_call<F>::call;
 
 // Kernel objects held by handle compare and hash as the object: two Python
 // wrappers of one kernel object are equal and hash alike.
