@@ -360,11 +360,6 @@ pyb::object result(R&& r) {
 
 // ---- definitions ----
 
-template <class A, class = void>
-struct has_put : std::false_type {};
-template <class A>
-struct has_put<A, std::void_t<decltype(std::declval<A&>().put())>> : std::true_type {};
-
 // Where a parameter's type alone does not say how it arrives, or a result
 // is shown otherwise than by its type, one definition says so: def<Kinds>.
 struct by_type {
@@ -436,11 +431,14 @@ std::array<const char*, N> arg_names(const Extra&... extra) {
   return names;
 }
 
-// What a kind that fills the caller's argument hands back after the call.
+// What a kind that fills the caller's argument hands back after the call
+// (the int overload wins where A has put()).
 template <class A>
-void hand_back(A& a) {
-  if constexpr (has_put<A>::value) a.put();
+auto hand_back(A& a, int) -> decltype(void(a.put())) {
+  a.put();
 }
+template <class A>
+void hand_back(A&, long) {}
 
 // `f` with every parameter converted as above; `on_error`, given the raw
 // arguments, answers a failed conversion (rethrowing it by default).
@@ -457,7 +455,7 @@ auto wrap(F f, std::array<const char*, sizeof...(A)> names, OnError on_error, st
     pyb::object r = pyb::none();
     if constexpr (std::is_void_v<R>) std::invoke(f, self, std::move(std::get<I>(*args))...);
     else r = result(std::invoke(f, self, std::move(std::get<I>(*args))...));
-    (hand_back(std::get<I>(*args)), ...);
+    (hand_back(std::get<I>(*args), 0), ...);
     return r;
   };
   using Result = typing::typed<ResultName>;
@@ -483,11 +481,8 @@ struct self_as {
 };
 template <class C, class B>
 struct self_as<C, B&> {
-  using type = std::conditional_t<std::is_base_of_v<B, C>, C&, B&>;
-};
-template <class C, class B>
-struct self_as<C, const B&> {
-  using type = std::conditional_t<std::is_base_of_v<B, C>, const C&, const B&>;
+  using Derived = std::conditional_t<std::is_const_v<B>, const C, C>;
+  using type = std::conditional_t<std::is_base_of_v<std::remove_const_t<B>, C>, Derived&, B&>;
 };
 
 // A free callable `f` with converted arguments, named by `extra`'s pyb::args.
