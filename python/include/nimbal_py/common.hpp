@@ -43,23 +43,18 @@ inline bool as_double(pyb::handle obj, double& out) {
 // A sequence of N numbers (tuple, list, ...) as a C++ point.
 template <std::size_t N>
 bool as_point(pyb::handle obj, std::array<double, N>& out) {
-  if (!obj || PyUnicode_Check(obj.ptr()) || PyBytes_Check(obj.ptr()) ||
-      !PySequence_Check(obj.ptr()))
-    return false;
-  Py_ssize_t n = PySequence_Size(obj.ptr());
-  if (n < 0) {
+  if (!obj || PyUnicode_Check(obj.ptr()) || PyBytes_Check(obj.ptr()) || !PySequence_Check(obj.ptr())) return false;
+  // A failed size or item is no point: its error is dropped.
+  if (PySequence_Size(obj.ptr()) != static_cast<Py_ssize_t>(N)) {
     PyErr_Clear();
     return false;
   }
-  if (static_cast<std::size_t>(n) != N) return false;
   for (std::size_t i = 0; i < N; ++i) {
-    pyb::object item = pyb::reinterpret_steal<pyb::object>(
-        PySequence_GetItem(obj.ptr(), static_cast<Py_ssize_t>(i)));
-    if (!item) {
+    auto item = pyb::reinterpret_steal<pyb::object>(PySequence_GetItem(obj.ptr(), static_cast<Py_ssize_t>(i)));
+    if (!item || !as_double(item, out[i])) {
       PyErr_Clear();
       return false;
     }
-    if (!as_double(item, out[i])) return false;
   }
   return true;
 }
@@ -131,12 +126,6 @@ NIMBAL_PY_NAME(view_name, "nimbal.kernel.V3d_View");
 
 using str_or_none = typed<str_or_none_name>;
 
-// A C++ result as a Python object under a type name of its own (a null
-// holder, say, as "X | None").
-template <class Name, class T>
-typed<Name> as_typed(const T& value) {
-  return pyb::cast(value);
-}
 using bool_arg = typed<bool_name>;
 using any_arg = typed<any_name>;
 using record_arg = typed<record_name>;
@@ -233,19 +222,62 @@ namespace from_py {
   throw nimbal::WrongType(std::string(what) + " must be " + std::string(kind) + ", not '" + type_name(got) + "'");
 }
 
-// "a <Name>", the Python class name of the registered class T.
+// "a <name>" for a value of type T. A class registered with pybind11 has a
+// placeholder for its caster's name, filled in only in signatures: its
+// Python class name stands in.
 template <class T>
-std::string class_kind() {
-  return "a " + std::string(pyb::str(pyb::type::of<T>().attr("__name__")));
+std::string kind_of() {
+  const std::string text = pyb::detail::make_caster<T>::name.text;
+  if (text.find('%') == std::string::npos) return "a " + text;
+  if (auto* info = pyb::detail::get_type_info(typeid(T)))
+    return "a " + pyb::handle(reinterpret_cast<PyObject*>(info->type)).attr("__name__").cast<std::string>();
+  return "a " + pyb::type_id<T>();
 }
 
-// An instance of the bound class T (a subclass's too), refused as `kind`
-// says; by default named by its Python class name: "<what> must be a
-// CoreCorvath, not '<type>'".
-template <class T>
-T& instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
-  if (!pyb::isinstance<T>(v)) wrong_type(what, kind.empty() ? class_kind<T>() : std::string(kind), v);
-  return v.cast<T&>();
+// An instance of the bound class T (a subclass's too) as Holder (a
+// reference, a copy, a pointer or handle to it), refused as `kind` says; by
+// default named by its Python class name: "<what> must be a CoreCorvath,
+// not '<type>'".
+template <class T, class Holder = T&>
+Holder instance(pyb::handle v, std::string_view what, std::string_view kind = {}) {
+  if (!pyb::isinstance<T>(v)) wrong_type(what, kind.empty() ? kind_of<T>() : std::string(kind), v);
+  return v.cast<Holder>();
+}
+
+// As `instance`, or None for a null Holder; by default refused as
+// "a <Name> or None".
+template <class T, class Holder>
+Holder instance_or_null(pyb::handle v, std::string_view what, std::string_view kind = {}) {
+  if (v.is_none()) return Holder();
+  return instance<T, Holder>(v, what, kind.empty() ? kind_of<T>() + " or None" : std::string(kind));
+}
+
+// Calls `each` on every item of the iterable `v` while it answers true;
+// `refuse` answers a value that is not iterable. An error of the iteration
+// itself goes on.
+template <class Refuse, class Each>
+void for_each_item(pyb::handle v, Refuse refuse, Each each) {
+  PyObject* it = PyObject_GetIter(v.ptr());
+  if (!it) {
+    PyErr_Clear();
+    refuse();
+  }
+  auto iter = pyb::reinterpret_steal<pyb::object>(it);
+  while (PyObject* raw = PyIter_Next(iter.ptr()))
+    if (!each(pyb::reinterpret_steal<pyb::object>(raw))) return;
+  if (PyErr_Occurred()) throw pyb::error_already_set();
+}
+
+// Calls each(key, value) for every item of a mapping's items(), each as an
+// object; `refuse` answers an item that is no (key, value) pair.
+template <class Refuse, class Each>
+void for_each_pair(pyb::handle mapping, Refuse refuse, Each each) {
+  for (auto item : pyb::iter(mapping.attr("items")())) {
+    // Checked: the tuple accessors below assume a real pair.
+    if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2) refuse(item);
+    auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
+    each(kv[0], kv[1]);
+  }
 }
 
 // ---- truth values ----
@@ -275,15 +307,14 @@ inline bool boolean(pyb::handle v, std::string_view what) {
 
 // ---- text ----
 
-inline std::string text(pyb::handle v, std::string_view what) {
-  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str", v);
+inline std::string text(pyb::handle v, std::string_view what, std::string_view kind = "a str") {
+  if (!PyUnicode_Check(v.ptr())) wrong_type(what, kind, v);
   return v.cast<std::string>();
 }
 
 inline std::optional<std::string> text_or_none(pyb::handle v, std::string_view what) {
   if (v.is_none()) return std::nullopt;
-  if (!PyUnicode_Check(v.ptr())) wrong_type(what, "a str or None", v);
-  return v.cast<std::string>();
+  return text(v, what, "a str or None");
 }
 
 // ---- numbers ----
@@ -325,24 +356,17 @@ inline std::optional<long long> integer(pyb::handle v, std::string_view what,
 // 64-bit index (a fraction, an integer beyond 64 bits) becomes LLONG_MIN,
 // which no table holds, so it selects nothing.
 inline std::vector<long long> indices(pyb::handle v, std::string_view what) {
-  PyObject* it = PyObject_GetIter(v.ptr());
-  if (!it) {
-    PyErr_Clear();
-    wrong_type(what, "an iterable of integers", v);
-  }
-  auto iter = pyb::reinterpret_steal<pyb::object>(it);
   const std::string each = "each item of " + std::string(what);
   std::vector<long long> out;
-  while (PyObject* raw = PyIter_Next(iter.ptr())) {
-    auto item = pyb::reinterpret_steal<pyb::object>(raw);
+  for_each_item(v, [&] { wrong_type(what, "an iterable of integers", v); }, [&](pyb::handle item) {
     if (PyFloat_Check(item.ptr())) {
       out.push_back(whole_number(PyFloat_AsDouble(item.ptr())).value_or(LLONG_MIN));
-      continue;
+    } else {
+      if (!PyIndex_Check(item.ptr())) wrong_type(each, "an integer", item);
+      out.push_back(index_value(item).value_or(LLONG_MIN));
     }
-    if (!PyIndex_Check(item.ptr())) wrong_type(each, "an integer", item);
-    out.push_back(index_value(item).value_or(LLONG_MIN));
-  }
-  if (PyErr_Occurred()) throw pyb::error_already_set();
+    return true;
+  });
   return out;
 }
 
@@ -354,22 +378,17 @@ inline std::vector<double> numbers(pyb::handle v, std::string_view what, std::si
   const std::string head = what.empty() ? std::string() : std::string(what) + ": ";
   if (v.is_none() || PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()))
     throw nimbal::WrongType(head + "cannot unpack " + type_name(v) + " into numbers");
-  PyObject* it = PyObject_GetIter(v.ptr());
-  if (!it) {
-    PyErr_Clear();
-    throw nimbal::WrongType(head + "cannot unpack non-iterable " + type_name(v) + " object");
-  }
-  auto iter = pyb::reinterpret_steal<pyb::object>(it);
   std::vector<double> out;
-  while (PyObject* raw = PyIter_Next(iter.ptr())) {
-    auto item = pyb::reinterpret_steal<pyb::object>(raw);
-    double d = 0.0;
-    if (!as_double(item, d)) throw nimbal::WrongType(head + "must be real number, not " + type_name(item));
-    out.push_back(d);
-    if (out.size() > limit) break;
-  }
-  if (PyErr_Occurred()) {
-    PyErr_Clear();
+  try {
+    for_each_item(
+        v, [&] { throw nimbal::WrongType(head + "cannot unpack non-iterable " + type_name(v) + " object"); },
+        [&](pyb::handle item) {
+          double d = 0.0;
+          if (!as_double(item, d)) throw nimbal::WrongType(head + "must be real number, not " + type_name(item));
+          out.push_back(d);
+          return out.size() <= limit;
+        });
+  } catch (const pyb::error_already_set&) {
     throw nimbal::WrongType(head + "the value could not be iterated");
   }
   return out;

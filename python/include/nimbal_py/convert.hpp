@@ -47,46 +47,23 @@ struct KernelShape : TopoDS_Shape {
   KernelShape(TopoDS_Shape s) : TopoDS_Shape(std::move(s)) {}
 };
 
-// A host value read where it arrives, for a core operation that tests its
-// kind only when it reaches it, perhaps with the interpreter lock released:
-// whether it is None, its value when it is a T, its type's name; `object`
-// is the value itself, for an answer that must be that very object.
-template <class T>
-class GivenValue final : public nimbal::HostValue<T> {
- public:
-  GivenValue(pyb::handle v, std::optional<T> value)
-      : nimbal::HostValue<T>(std::make_shared<Read>(v.is_none(), std::move(value), nimbal::py::type_name(v))),
-        object(pyb::reinterpret_borrow<pyb::object>(v)) {}
-  pyb::object object;
-
- private:
-  // Everything the core may ask, read while the lock is held.
-  struct Read final : nimbal::HostValue<T>::Source {
-    Read(bool none, std::optional<T> value, std::string type)
-        : none_(none), value_(std::move(value)), type_(std::move(type)) {}
-    bool is_none() const override { return none_; }
-    std::optional<T> get() const override { return value_; }
-    std::string type_name() const override { return type_; }
-    bool none_;
-    std::optional<T> value_;
-    std::string type_;
-  };
-};
-
 template <class T>
 struct is_handle : std::false_type {};
 template <class T>
 struct is_handle<opencascade::handle<T>> : std::true_type {};
 
 // The host's object behind a HostValue, tested when the core asks; T is a
-// kernel type (shape or handle) or text.
+// number, a kernel type (shape or handle) or text.
 template <class T>
 class PyValue : public nimbal::HostValue<T>::Source {
  public:
   explicit PyValue(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
   bool is_none() const override { return v_.is_none(); }
   std::optional<T> get() const override {
-    if constexpr (std::is_same_v<T, std::string>) {
+    if constexpr (std::is_same_v<T, double>) {
+      double d = 0.0;
+      if (as_double(v_, d)) return d;
+    } else if constexpr (std::is_same_v<T, std::string>) {
       if (PyUnicode_Check(v_.ptr())) return v_.cast<std::string>();
     } else if constexpr (is_handle<T>::value) {
       if (pyb::isinstance<typename T::element_type>(v_)) return v_.cast<T>();
@@ -99,6 +76,29 @@ class PyValue : public nimbal::HostValue<T>::Source {
 
  private:
   pyb::object v_;
+};
+
+// A host value read where it arrives, for a core operation that tests its
+// kind only when it reaches it, perhaps with the interpreter lock released:
+// what PyValue answers, read while the lock is held; `object` is the value
+// itself, for an answer that must be that very object.
+template <class T>
+class GivenValue final : public nimbal::HostValue<T> {
+ public:
+  explicit GivenValue(pyb::handle v)
+      : nimbal::HostValue<T>(std::make_shared<Read>(PyValue<T>(v))), object(pyb::reinterpret_borrow<pyb::object>(v)) {}
+  pyb::object object;
+
+ private:
+  struct Read final : nimbal::HostValue<T>::Source {
+    explicit Read(const PyValue<T>& v) : none_(v.is_none()), value_(v.get()), type_(v.type_name()) {}
+    bool is_none() const override { return none_; }
+    std::optional<T> get() const override { return value_; }
+    std::string type_name() const override { return type_; }
+    bool none_;
+    std::optional<T> value_;
+    std::string type_;
+  };
 };
 
 template <class T>
@@ -137,10 +137,25 @@ struct arrives<const R&, std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
   using type = record_ref<R>;
 };
 
-// ---- converters: value(object, tag<T>, what) reads a T ----
+// ---- converters: value(object, tag<T>, what) reads a T; arg_name<T> is
+// the Python type signatures and stubs show for it ----
 
 template <class T>
 struct tag {};
+
+// For a parameter of C++ type A: its caster's name unless one is given.
+template <class A, class = void>
+struct arg_name {
+  static constexpr auto name = pyb::detail::make_caster<A>::name;
+};
+
+// A kind that one converter of from_py reads, shown as `text`.
+#define NIMBAL_PY_READ_BY(T, read, text)                                                      \
+  inline T value(pyb::handle v, tag<T>, std::string_view what) { return read(v, what); }     \
+  template <>                                                                                 \
+  struct arg_name<T> {                                                                        \
+    static constexpr auto name = pyb::detail::const_name(text);                               \
+  }
 
 // numbers
 
@@ -171,20 +186,16 @@ inline nimbal::Pixel value(pyb::handle v, tag<nimbal::Pixel>, std::string_view w
   if (t < INT_MIN || t > INT_MAX) throw nimbal::InvalidValue(std::string(what) + " is out of range");
   return nimbal::Pixel{static_cast<int>(t)};
 }
+template <>
+struct arg_name<nimbal::Pixel> : typing::float_name {};
 
-inline std::vector<long long> value(pyb::handle v, tag<std::vector<long long>>, std::string_view what) {
-  return from_py::indices(v, what);
-}
-
-inline bool value(pyb::handle v, tag<bool>, std::string_view what) { return from_py::truth(v, what); }
+NIMBAL_PY_READ_BY(std::vector<long long>, from_py::indices, "typing.Iterable[int]");
+NIMBAL_PY_READ_BY(bool, from_py::truth, "bool");
 
 // text and ids
 
-inline std::string value(pyb::handle v, tag<std::string>, std::string_view what) { return from_py::text(v, what); }
-
-inline std::optional<std::string> value(pyb::handle v, tag<std::optional<std::string>>, std::string_view what) {
-  return from_py::text_or_none(v, what);
-}
+NIMBAL_PY_READ_BY(std::string, from_py::text, "str");
+NIMBAL_PY_READ_BY(std::optional<std::string>, from_py::text_or_none, "str | None");
 
 // An id to look up: text, or a value that is no table's key (the lookup
 // finds nothing). One that cannot be a key at all is an error, as it is
@@ -194,6 +205,8 @@ inline nimbal::HostId value(pyb::handle v, tag<nimbal::HostId>, std::string_view
   if (PyObject_Hash(v.ptr()) == -1) throw pyb::error_already_set();
   return {};
 }
+template <>
+struct arg_name<nimbal::HostId> : typing::str_name {};
 
 // The ids among any iterable.
 inline std::vector<nimbal::HostId> value(pyb::handle v, tag<std::vector<nimbal::HostId>>, std::string_view what) {
@@ -201,10 +214,16 @@ inline std::vector<nimbal::HostId> value(pyb::handle v, tag<std::vector<nimbal::
   for (pyb::handle item : v) ids.push_back(value(item, tag<nimbal::HostId>{}, what));
   return ids;
 }
+template <>
+struct arg_name<std::vector<nimbal::HostId>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Iterable[str]");
+};
 
 inline pyb::object value(pyb::handle v, tag<pyb::object>, std::string_view) {
   return pyb::reinterpret_borrow<pyb::object>(v);
 }
+template <>
+struct arg_name<pyb::object> : typing::any_name {};
 
 // points
 
@@ -218,24 +237,29 @@ std::vector<std::array<double, N>> value(pyb::handle v, tag<std::vector<std::arr
                                          std::string_view what) {
   return from_py::points<N>(v, what);
 }
+template <std::size_t N>
+struct arg_name<std::vector<std::array<double, N>>> {
+  static constexpr auto name = pyb::detail::const_name("typing.Sequence[") +
+                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
+};
 
 template <std::size_t N>
 PointList<N> value(pyb::handle v, tag<PointList<N>>, std::string_view what) {
   return {from_py::points<N>(v, what)};
 }
+template <std::size_t N>
+struct arg_name<PointList<N>> {
+  static constexpr auto name = pyb::detail::const_name("list[") +
+                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
+};
 
-// shapes
+// shapes: a plain TopoDS_Shape takes None as the null shape, which the core
+// refuses where it needs a shape
 
-// None is the null shape; the core refuses it where it needs a shape.
-inline TopoDS_Shape value(pyb::handle v, tag<TopoDS_Shape>, std::string_view what) {
-  return from_py::shape_or_null(v, what);
-}
-
-inline KernelShape value(pyb::handle v, tag<KernelShape>, std::string_view what) { return from_py::shape(v, what); }
-
-inline std::vector<TopoDS_Shape> value(pyb::handle v, tag<std::vector<TopoDS_Shape>>, std::string_view what) {
-  return from_py::shapes(v, what);
-}
+NIMBAL_PY_READ_BY(TopoDS_Shape, from_py::shape_or_null, "nimbal.kernel.TopoDS_Shape | None");
+NIMBAL_PY_READ_BY(KernelShape, from_py::shape, "nimbal.kernel.TopoDS_Shape");
+NIMBAL_PY_READ_BY(std::vector<TopoDS_Shape>, from_py::shapes, "typing.Iterable[nimbal.kernel.TopoDS_Shape]");
+#undef NIMBAL_PY_READ_BY
 
 // None, or shapes as `shapes` reads them.
 inline std::optional<std::vector<TopoDS_Shape>> value(pyb::handle v, tag<std::optional<std::vector<TopoDS_Shape>>>,
@@ -247,10 +271,10 @@ inline std::optional<std::vector<TopoDS_Shape>> value(pyb::handle v, tag<std::op
 // Kernel objects: None is the null handle (the operation refuses it itself).
 template <class T>
 opencascade::handle<T> value(pyb::handle v, tag<opencascade::handle<T>>, std::string_view what) {
-  if (v.is_none()) return {};
-  if (!pyb::isinstance<T>(v)) from_py::wrong_type(what, from_py::class_kind<T>() + " or None", v);
-  return v.cast<opencascade::handle<T>>();
+  return from_py::instance_or_null<T, opencascade::handle<T>>(v, what);
 }
+template <class T>
+struct arg_name<opencascade::handle<T>> : typing::class_or_none<T> {};
 
 // host values: tested when the core asks, or read at once (GivenValue)
 
@@ -259,34 +283,31 @@ nimbal::HostValue<T> value(pyb::handle v, tag<nimbal::HostValue<T>>, std::string
   return host_value<T>(v);
 }
 
-inline GivenValue<double> value(pyb::handle v, tag<GivenValue<double>>, std::string_view) {
-  double d = 0.0;
-  return GivenValue<double>(v, as_double(v, d) ? std::optional<double>(d) : std::nullopt);
+template <class T>
+GivenValue<T> value(pyb::handle v, tag<GivenValue<T>>, std::string_view) {
+  return GivenValue<T>(v);
 }
-
-inline GivenValue<TopoDS_Shape> value(pyb::handle v, tag<GivenValue<TopoDS_Shape>>, std::string_view) {
-  return GivenValue<TopoDS_Shape>(
-      v, pyb::isinstance<TopoDS_Shape>(v) ? std::optional<TopoDS_Shape>(v.cast<TopoDS_Shape>()) : std::nullopt);
-}
+template <class T>
+struct arg_name<GivenValue<T>> {
+  static constexpr auto name = pyb::detail::make_caster<T>::name;
+};
 
 // records
 
 // A record of type R (the base record type takes any).
 template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
 std::shared_ptr<R> value(pyb::handle v, tag<std::shared_ptr<R>>, std::string_view what) {
-  if constexpr (std::is_same_v<R, models::Quenby>) {
-    return from_py::record(v, what);
-  } else {
-    from_py::instance<R>(v, what);
-    return v.cast<std::shared_ptr<R>>();
-  }
+  return from_py::instance<R, std::shared_ptr<R>>(v, what, from_py::record_kind<R>);
 }
 
 template <class R, class = std::enable_if_t<std::is_base_of_v<models::Quenby, R>>>
 record_ref<R> value(pyb::handle v, tag<record_ref<R>>, std::string_view what) {
-  if constexpr (std::is_same_v<R, models::Quenby>) return {from_py::record(v, what).get()};
-  else return {&from_py::instance<R>(v, what)};
+  return {&from_py::instance<R>(v, what, from_py::record_kind<R>)};
 }
+template <class R>
+struct arg_name<record_ref<R>> {
+  static constexpr auto name = pyb::detail::make_caster<R>::name;
+};
 
 // enumerations
 
@@ -295,20 +316,12 @@ template <class E, class = std::enable_if_t<std::is_enum_v<E>>>
 std::optional<E> value(pyb::handle v, tag<std::optional<E>>, std::string_view) {
   return from_py::member_or_none<E>(v);
 }
+template <class E>
+struct arg_name<std::optional<E>, std::enable_if_t<std::is_enum_v<E>>> {
+  static constexpr auto name = pyb::detail::make_caster<E>::name + pyb::detail::const_name(" | None");
+};
 
 // everything else
-
-// "a <name>" for a value of type T. A class registered with pybind11 has a
-// placeholder for its caster's name, filled in only in signatures: its
-// Python class name stands in.
-template <class T>
-std::string kind_of() {
-  const std::string text = pyb::detail::make_caster<T>::name.text;
-  if (text.find('%') == std::string::npos) return "a " + text;
-  if (auto* info = pyb::detail::get_type_info(typeid(T)))
-    return "a " + pyb::handle(reinterpret_cast<PyObject*>(info->type)).attr("__name__").cast<std::string>();
-  return "a " + pyb::type_id<T>();
-}
 
 // Through its registered caster.
 template <class T>
@@ -316,65 +329,11 @@ T value(pyb::handle v, tag<T>, std::string_view what) {
   try {
     return pyb::cast<T>(v);
   } catch (const pyb::cast_error&) {
-    from_py::wrong_type(what, kind_of<T>(), v);
+    from_py::wrong_type(what, from_py::kind_of<T>(), v);
   }
 }
 
-// ---- the Python types signatures and stubs show ----
-
-// For a parameter of C++ type A.
-template <class A, class = void>
-struct arg_name {
-  static constexpr auto name = pyb::detail::make_caster<A>::name;
-};
-template <>
-struct arg_name<nimbal::Pixel> : typing::float_name {};
-template <>
-struct arg_name<nimbal::HostId> : typing::str_name {};
-template <>
-struct arg_name<std::vector<nimbal::HostId>> {
-  static constexpr auto name = pyb::detail::const_name("typing.Iterable[str]");
-};
-template <>
-struct arg_name<pyb::object> : typing::any_name {};
-template <>
-struct arg_name<bool> : typing::bool_name {};
-template <>
-struct arg_name<std::vector<long long>> {
-  static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");
-};
-template <std::size_t N>
-struct arg_name<std::vector<std::array<double, N>>> {
-  static constexpr auto name = pyb::detail::const_name("typing.Sequence[") +
-                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
-};
-template <std::size_t N>
-struct arg_name<PointList<N>> {
-  static constexpr auto name = pyb::detail::const_name("list[") +
-                               pyb::detail::make_caster<std::array<double, N>>::name + pyb::detail::const_name("]");
-};
-template <>
-struct arg_name<TopoDS_Shape> : typing::shape_or_none_name {};
-template <>
-struct arg_name<KernelShape> : typing::shape_name {};
-template <>
-struct arg_name<std::vector<TopoDS_Shape>> {
-  static constexpr auto name = pyb::detail::const_name("typing.Iterable[nimbal.kernel.TopoDS_Shape]");
-};
-template <class T>
-struct arg_name<opencascade::handle<T>> : typing::class_or_none<T> {};
-template <>
-struct arg_name<GivenValue<double>> : typing::float_name {};
-template <>
-struct arg_name<GivenValue<TopoDS_Shape>> : typing::shape_name {};
-template <class R>
-struct arg_name<record_ref<R>> {
-  static constexpr auto name = pyb::detail::make_caster<R>::name;
-};
-template <class E>
-struct arg_name<std::optional<E>, std::enable_if_t<std::is_enum_v<E>>> {
-  static constexpr auto name = pyb::detail::make_caster<E>::name + pyb::detail::const_name(" | None");
-};
+// ---- results ----
 
 // For a result of type R.
 template <class R>
@@ -386,27 +345,20 @@ struct result_name<std::shared_ptr<T>> : typing::class_or_none<T> {};
 template <>
 struct result_name<TopoDS_Shape> : typing::shape_or_none_name {};
 template <>
-struct result_name<void> {
+struct result_name<void> {  // pybind11's caster of void is that of void*
   static constexpr auto name = pyb::detail::const_name("None");
 };
 
-// A C++ result as Python sees it: a null shape or pointer is None (a typed
-// Python object passes as it is: typing::result).
+// A C++ result as Python sees it: a null shape or pointer is None; a
+// Python object (a typed one) passes as it is.
 template <class R>
 pyb::object result(R&& r) {
-  if constexpr (std::is_same_v<std::decay_t<R>, TopoDS_Shape>) {
-    return shape_or_none(r);
-  } else {
-    return pyb::cast(std::forward<R>(r));
-  }
+  if constexpr (std::is_same_v<std::decay_t<R>, TopoDS_Shape>) return shape_or_none(r);
+  else if constexpr (std::is_base_of_v<pyb::object, std::decay_t<R>>) return std::forward<R>(r);
+  else return pyb::cast(std::forward<R>(r));
 }
 
 // ---- definitions ----
-
-template <class A, class = void>
-struct has_put : std::false_type {};
-template <class A>
-struct has_put<A, std::void_t<decltype(std::declval<A&>().put())>> : std::true_type {};
 
 // Where a parameter's type alone does not say how it arrives, or a result
 // is shown otherwise than by its type, one definition says so: def<Kinds>.
@@ -479,11 +431,14 @@ std::array<const char*, N> arg_names(const Extra&... extra) {
   return names;
 }
 
-// What a kind that fills the caller's argument hands back after the call.
+// What a kind that fills the caller's argument hands back after the call
+// (the int overload wins where A has put()).
 template <class A>
-void hand_back(A& a) {
-  if constexpr (has_put<A>::value) a.put();
+auto hand_back(A& a, int) -> decltype(void(a.put())) {
+  a.put();
 }
+template <class A>
+void hand_back(A&, long) {}
 
 // `f` with every parameter converted as above; `on_error`, given the raw
 // arguments, answers a failed conversion (rethrowing it by default).
@@ -497,15 +452,11 @@ auto wrap(F f, std::array<const char*, sizeof...(A)> names, OnError on_error, st
     } catch (...) {
       return on_error(raw...);
     }
-    if constexpr (std::is_void_v<R>) {
-      std::invoke(f, self, std::move(std::get<I>(*args))...);
-      (hand_back(std::get<I>(*args)), ...);
-      return pyb::none();
-    } else {
-      pyb::object r = result(std::invoke(f, self, std::move(std::get<I>(*args))...));
-      (hand_back(std::get<I>(*args)), ...);
-      return r;
-    }
+    pyb::object r = pyb::none();
+    if constexpr (std::is_void_v<R>) std::invoke(f, self, std::move(std::get<I>(*args))...);
+    else r = result(std::invoke(f, self, std::move(std::get<I>(*args))...));
+    (hand_back(std::get<I>(*args), 0), ...);
+    return r;
   };
   using Result = typing::typed<ResultName>;
   if constexpr (std::is_void_v<Self>) {
@@ -522,25 +473,6 @@ struct rethrow {
   }
 };
 
-// A parameter as it arrives (see arrives): a record taken by reference is
-// the caller's own object.
-template <class A, class = void>
-struct by_record_ref : arrives<A> {};
-
-}  // namespace convert
-
-namespace typing {
-
-// A definition's result that is already a Python object passes as it is
-// (found from convert::wrap by argument-dependent lookup).
-template <class Name>
-pyb::object result(typed<Name>&& r) {
-  return std::move(r);
-}
-
-}  // namespace typing
-
-namespace convert {
 // The self a method of class C takes: C itself where the callable's self is
 // a base class of it (pybind11 knows only the classes it binds).
 template <class C, class S>
@@ -549,12 +481,23 @@ struct self_as {
 };
 template <class C, class B>
 struct self_as<C, B&> {
-  using type = std::conditional_t<std::is_base_of_v<B, C>, C&, B&>;
+  using Derived = std::conditional_t<std::is_const_v<B>, const C, C>;
+  using type = std::conditional_t<std::is_base_of_v<std::remove_const_t<B>, C>, Derived&, B&>;
 };
-template <class C, class B>
-struct self_as<C, const B&> {
-  using type = std::conditional_t<std::is_base_of_v<B, C>, const C&, const B&>;
-};
+
+// A free callable `f` with converted arguments, named by `extra`'s pyb::args.
+template <class F, class... Extra>
+auto converted(F f, const Extra&... extra) {
+  using T = traits<F, false>;
+  using Args = typename T::args;
+  constexpr std::size_t n = std::tuple_size_v<Args>;
+  auto free = [f = std::move(f)](std::nullptr_t, auto&&... a) -> decltype(auto) {
+    return f(std::forward<decltype(a)>(a)...);
+  };
+  return wrap<void, typename T::ret, result_name<typename T::ret>>(
+      std::move(free), arg_names<n>(extra...), rethrow{}, static_cast<Args*>(nullptr), std::make_index_sequence<n>{});
+}
+
 }  // namespace convert
 
 // Defines method `name` of `cls` as `f` with converted arguments, each of
@@ -571,21 +514,6 @@ Cls& def(Cls& cls, const char* name, F f, const Extra&... extra) {
                      std::make_index_sequence<n>{}),
                  extra...);
 }
-
-namespace convert {
-// A free callable `f` with converted arguments, named by `extra`'s pyb::args.
-template <class F, class... Extra>
-auto converted(F f, const Extra&... extra) {
-  using T = traits<F, false>;
-  using Args = typename T::args;
-  constexpr std::size_t n = std::tuple_size_v<Args>;
-  auto free = [f = std::move(f)](std::nullptr_t, auto&&... a) -> decltype(auto) {
-    return f(std::forward<decltype(a)>(a)...);
-  };
-  return wrap<void, typename T::ret, result_name<typename T::ret>>(
-      std::move(free), arg_names<n>(extra...), rethrow{}, static_cast<Args*>(nullptr), std::make_index_sequence<n>{});
-}
-}  // namespace convert
 
 // Defines module function `name` as `f` with converted arguments.
 template <class F, class... Extra>

@@ -12,15 +12,12 @@ namespace nimbal::py {
 
 // A shape id among others (items, keys): text.
 inline std::string shape_id_item(pyb::handle v, const std::string& what) {
-  if (!PyUnicode_Check(v.ptr())) from_py::wrong_type(what, "shape ids (str)", v);
-  return v.cast<std::string>();
+  return from_py::text(v, what, "shape ids (str)");
 }
 
 // A snapshot, or None for none (a null pointer).
 inline services::SnapshotPtr snapshot_or_null(pyb::handle v, const std::string& what) {
-  if (v.is_none()) return nullptr;
-  if (!pyb::isinstance<services::ShapeSnapshot>(v)) from_py::wrong_type(what, "_ShapeSnapshot or None", v);
-  return v.cast<services::SnapshotPtr>();
+  return from_py::instance_or_null<services::ShapeSnapshot, services::SnapshotPtr>(v, what, "_ShapeSnapshot or None");
 }
 
 // A state from a State object (shared, not copied) or from any mapping of
@@ -30,14 +27,12 @@ inline services::StatePtr state_from_py(pyb::handle obj, const std::string& what
   if (!PyObject_HasAttrString(obj.ptr(), "items"))
     from_py::wrong_type(what, "a mapping of shape id to snapshot or None", obj);
   auto state = std::make_shared<services::State>();
-  for (auto item : pyb::iter(obj.attr("items")())) {
-    // Checked: the tuple accessors below assume a real pair.
-    if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
-      from_py::wrong_type(what + " items", "(shape id, snapshot) pairs", item);
-    auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
-    std::string key = shape_id_item(kv[0], what + " keys");
-    state->set(key, snapshot_or_null(kv[1], what + " values"));
-  }
+  from_py::for_each_pair(
+      obj, [&](pyb::handle item) { from_py::wrong_type(what + " items", "(shape id, snapshot) pairs", item); },
+      [&](pyb::handle key, pyb::handle value) {
+        const std::string id = shape_id_item(key, what + " keys");  // the key is refused before the value
+        state->set(id, snapshot_or_null(value, what + " values"));
+      });
   return state;
 }
 
@@ -56,8 +51,7 @@ inline std::string snapshot_text(const services::SnapshotPtr& s) { return pyb::r
 // An undo command, wherever one goes: it always lands on a stack, so a
 // refusal names the stacks' items.
 inline services::CommandPtr command_item(pyb::handle v) {
-  if (!pyb::isinstance<services::UndoCommand>(v)) from_py::wrong_type("CommandList items", "_UndoCommand", v);
-  return v.cast<services::CommandPtr>();
+  return from_py::instance<services::UndoCommand, services::CommandPtr>(v, "CommandList items", "_UndoCommand");
 }
 
 namespace convert {

@@ -49,13 +49,11 @@ inline Json py_to_json(pyb::handle obj, int depth = 0) {
   if (PyUnicode_Check(p)) return obj.cast<std::string>();
   if (PyDict_Check(p) || PyObject_HasAttrString(p, "items")) {
     Json o = Json::object();
-    for (auto item : pyb::iter(obj.attr("items")())) {
-      // Checked: the tuple accessors below assume a real pair.
-      if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) != 2)
-        throw form::not_an_item_pair(type_name(item));
-      auto kv = pyb::reinterpret_borrow<pyb::tuple>(item);
-      o[pyb::str(kv[0]).cast<std::string>()] = py_to_json(kv[1], depth + 1);
-    }
+    from_py::for_each_pair(
+        obj, [](pyb::handle item) { throw form::not_an_item_pair(type_name(item)); },
+        [&](const pyb::object& key, const pyb::object& value) {
+          o[pyb::str(key).cast<std::string>()] = py_to_json(value, depth + 1);
+        });
     return o;
   }
   if (PyList_Check(p) || PyTuple_Check(p) ||

@@ -39,19 +39,12 @@ namespace pybind11 {
 template <>
 struct polymorphic_type_hook<TopoDS_Shape> {
   static const void* get(const TopoDS_Shape* src, const std::type_info*& type) {
+    // In TopAbs_ShapeEnum's order; TopAbs_SHAPE has no subtype.
+    static const std::type_info* const subtypes[] = {
+        &typeid(TopoDS_Compound), &typeid(TopoDS_CompSolid), &typeid(TopoDS_Solid), &typeid(TopoDS_Shell),
+        &typeid(TopoDS_Face),     &typeid(TopoDS_Wire),      &typeid(TopoDS_Edge),  &typeid(TopoDS_Vertex)};
     type = nullptr;
-    if (!src || src->IsNull()) return src;
-    switch (src->ShapeType()) {
-      case TopAbs_COMPOUND: type = &typeid(TopoDS_Compound); break;
-      case TopAbs_COMPSOLID: type = &typeid(TopoDS_CompSolid); break;
-      case TopAbs_SOLID: type = &typeid(TopoDS_Solid); break;
-      case TopAbs_SHELL: type = &typeid(TopoDS_Shell); break;
-      case TopAbs_FACE: type = &typeid(TopoDS_Face); break;
-      case TopAbs_WIRE: type = &typeid(TopoDS_Wire); break;
-      case TopAbs_EDGE: type = &typeid(TopoDS_Edge); break;
-      case TopAbs_VERTEX: type = &typeid(TopoDS_Vertex); break;
-      default: break;
-    }
+    if (src && !src->IsNull() && src->ShapeType() < TopAbs_SHAPE) type = subtypes[src->ShapeType()];
     return src;
   }
 };
@@ -67,29 +60,24 @@ namespace from_py {
 
 // A kernel shape; None is refused.
 inline TopoDS_Shape shape(pyb::handle v, std::string_view what) {
-  if (v.is_none() || !pyb::isinstance<TopoDS_Shape>(v)) wrong_type(what, "a kernel shape", v);
-  return v.cast<TopoDS_Shape>();
+  return instance<TopoDS_Shape, TopoDS_Shape>(v, what, "a kernel shape");
 }
 
 // A kernel shape, or None for the null shape.
 inline TopoDS_Shape shape_or_null(pyb::handle v, std::string_view what) {
-  if (v.is_none()) return TopoDS_Shape();
-  if (!pyb::isinstance<TopoDS_Shape>(v)) wrong_type(what, "a kernel shape or None", v);
-  return v.cast<TopoDS_Shape>();
+  return instance_or_null<TopoDS_Shape, TopoDS_Shape>(v, what, "a kernel shape or None");
 }
 
 // Any iterable of kernel shapes (text is not one); None among them is refused.
 inline std::vector<TopoDS_Shape> shapes(pyb::handle v, std::string_view what) {
-  PyObject* it = PyUnicode_Check(v.ptr()) ? nullptr : PyObject_GetIter(v.ptr());
-  if (!it) {
-    PyErr_Clear();
-    wrong_type(what, "an iterable of kernel shapes", v);
-  }
-  auto iter = pyb::reinterpret_steal<pyb::object>(it);
+  auto refuse = [&] { wrong_type(what, "an iterable of kernel shapes", v); };
+  if (PyUnicode_Check(v.ptr())) refuse();
   const std::string item = "each item of " + std::string(what);
   std::vector<TopoDS_Shape> out;
-  while (PyObject* raw = PyIter_Next(iter.ptr())) out.push_back(shape(pyb::reinterpret_steal<pyb::object>(raw), item));
-  if (PyErr_Occurred()) throw pyb::error_already_set();
+  for_each_item(v, refuse, [&](pyb::handle s) {
+    out.push_back(shape(s, item));
+    return true;
+  });
   return out;
 }
 
@@ -142,24 +130,18 @@ pyb::tuple flat_tuple(const T& v) {
 // Python reads as one flat tuple, as the kernel's out-parameters give it:
 // `.def("Proj", tupled<&k::projection>, doc)`. A member function's self is
 // its class.
-template <class F>
+template <auto F, class Signature = decltype(F)>
 struct tupled_call;
-template <class R, class... A>
-struct tupled_call<R (*)(A...)> {
-  template <R (*F)(A...)>
-  static pyb::tuple call(A... a) {
-    return to_py::flat_tuple(F(std::forward<A>(a)...));
-  }
+template <auto F, class R, class... A>
+struct tupled_call<F, R (*)(A...)> {
+  static pyb::tuple call(A... a) { return to_py::flat_tuple(F(std::forward<A>(a)...)); }
 };
-template <class R, class C, class... A>
-struct tupled_call<R (C::*)(A...) const> {
-  template <R (C::*F)(A...) const>
-  static pyb::tuple call(const C& self, A... a) {
-    return to_py::flat_tuple((self.*F)(std::forward<A>(a)...));
-  }
+template <auto F, class R, class C, class... A>
+struct tupled_call<F, R (C::*)(A...) const> {
+  static pyb::tuple call(const C& self, A... a) { return to_py::flat_tuple((self.*F)(std::forward<A>(a)...)); }
 };
 template <auto F>
-constexpr auto tupled = &tupled_call<decltype(F)>::template call<F>;
+constexpr auto tupled = &tupled_call<F>::call;
 
 // Kernel objects held by handle compare and hash as the object: two Python
 // wrappers of one kernel object are equal and hash alike.

@@ -15,22 +15,24 @@ namespace from_py {
 // A record, refused as `kind` says.
 inline std::shared_ptr<models::Quenby> record(pyb::handle v, std::string_view what,
                                               std::string_view kind = "a property record") {
-  if (!pyb::isinstance<models::Quenby>(v)) wrong_type(what, kind, v);
-  return v.cast<std::shared_ptr<models::Quenby>>();
+  return instance<models::Quenby, std::shared_ptr<models::Quenby>>(v, what, kind);
 }
 
 // A record, or None for no record (a null pointer).
 inline std::shared_ptr<models::Quenby> record_or_null(pyb::handle v, std::string_view what) {
-  return v.is_none() ? nullptr : record(v, what, "a property record or None");
+  return instance_or_null<models::Quenby, std::shared_ptr<models::Quenby>>(v, what, "a property record or None");
 }
 
 // A record of class R, or None for no record (a null pointer).
 template <class R>
 std::shared_ptr<R> record_or_null_of(pyb::handle v, std::string_view what) {
-  if (v.is_none()) return nullptr;
-  if (!pyb::isinstance<R>(v)) wrong_type(what, class_kind<R>() + " or None", v);
-  return std::static_pointer_cast<R>(v.cast<std::shared_ptr<models::Quenby>>());
+  return instance_or_null<R, std::shared_ptr<R>>(v, what);
 }
+
+// How a refusal names a record of class R: by its class name, the base
+// class as any property record.
+template <class R>
+constexpr std::string_view record_kind = std::is_same_v<R, models::Quenby> ? "a property record" : "";
 
 }  // namespace from_py
 
