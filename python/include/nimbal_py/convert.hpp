@@ -527,11 +527,4 @@ Cls& def_static(Cls& cls, const char* name, F f, const Extra&... extra) {
   return cls.def_static(name, convert::converted(std::move(f), extra...), extra...);
 }
 
-// Member function F for def(); its record parameters arrive as the
-// caller's own objects anyway (see record_ref).
-template <auto F>
-auto keeping_records() {
-  return F;
-}
-
 }  // namespace nimbal::py

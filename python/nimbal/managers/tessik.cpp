@@ -126,7 +126,7 @@ PYBIND11_MODULE(tessik, m) {
 
   // ---- hooks (nothing here) ----
   def_hooks(c, {doc::notify_shape_created, doc::notify_shape_updated, doc::notify_shape_removed,
-                            doc::notify_all_cleared, doc::notify_undo_redo_changed});
+                doc::notify_all_cleared, doc::notify_undo_redo_changed});
 
   // ---- ids, names, queries ----
   def_id_drawing(c, doc::new_shape_id, doc::generate_shape_name);

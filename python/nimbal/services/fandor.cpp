@@ -23,7 +23,6 @@ using nimbal::services::Point3;
 using nimbal::services::PolylinePoint;
 using nimbal::services::Vec3;
 using nimbal::services::ViewCallError;
-using nimbal::py::keeping_records;
 
 namespace doc = nimbal::py::fandor::doc;
 
@@ -196,18 +195,18 @@ PYBIND11_MODULE(fandor, m) {
         return nimbal::py::convert::result(self.screen_to_plane_coords(view, plane, px, py));
       },
       pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"), doc::screen_to_plane_coords);
-  nimbal::py::def(cls, "create_rectangle_on_plane", keeping_records<&Fandor::create_rectangle_on_plane>(),
+  nimbal::py::def(cls, "create_rectangle_on_plane", &Fandor::create_rectangle_on_plane,
                   pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
                   pyb::arg("filled") = true, doc::create_rectangle_on_plane);
-  nimbal::py::def(cls, "create_circle_on_plane", keeping_records<&Fandor::create_circle_on_plane>(),
+  nimbal::py::def(cls, "create_circle_on_plane", &Fandor::create_circle_on_plane,
                   pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
                   pyb::arg("filled") = true, doc::create_circle_on_plane);
-  nimbal::py::def(cls, "create_line_on_plane", keeping_records<LineFromGiven{&Fandor::create_line_on_plane}>(),
+  nimbal::py::def(cls, "create_line_on_plane", LineFromGiven{&Fandor::create_line_on_plane},
                   pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
-  nimbal::py::def(cls, "create_arc_on_plane", keeping_records<ArcFromGiven{&Fandor::create_arc_on_plane}>(),
+  nimbal::py::def(cls, "create_arc_on_plane", ArcFromGiven{&Fandor::create_arc_on_plane},
                   pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
                   doc::create_arc_on_plane);
-  nimbal::py::def(cls, "create_polyline_on_plane", keeping_records<&Fandor::create_polyline_on_plane>(),
+  nimbal::py::def(cls, "create_polyline_on_plane", &Fandor::create_polyline_on_plane,
                   pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
                   pyb::arg("filled") = false, doc::create_polyline_on_plane);
   nimbal::py::def_static(cls, "fuse_shapes", BooleanOfGiven{&Fandor::fuse_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),

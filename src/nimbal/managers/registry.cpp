@@ -189,9 +189,6 @@ std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
 }
 
 }  // namespace registry
-}  // namespace nimbal::managers
-
-namespace nimbal::managers {
 
 // ---------------------------------------------------------------------------
 // What both managers share

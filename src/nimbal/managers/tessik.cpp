@@ -235,7 +235,6 @@ bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& prop
   return true;
 }
 
-
 // ---------------------------------------------------------------------------
 // Booleans and decomposition
 
