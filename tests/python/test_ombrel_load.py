@@ -192,26 +192,161 @@ def test_failures_before_the_clear_leave_the_manager(tmp_path, capture_logs):
         assert mgr.get_all_shape_ids() == [box.shape_id] and mgr.undo_depth() == depth
 
 
-@pytest.mark.parametrize("doc, why, kept", [
-    (project(shape_obj("box", "A"), shape_obj("bogus"), shape_obj("box", "B")),
-     "'bogus' is not a valid ShapeType", ["A"]),
-    (project(shape_obj("box", "A"), {"shape_type": "box", "color": [0, 0, 0]}), "'name'", ["A"]),
-    (project(shape_obj("box", "A", color=(1, 0))), "list index out of range", []),
-    (json.dumps([shape_obj("box")]), "'list' object has no attribute 'get'", []),
-    (project(shape_obj("union", components=[shape_obj("box", "In"), {"shape_type": "box"}])), "'color'", ["In"]),
-    (project(shape_obj("imported", step_file="shapes/none.step")),
-     "\"There is no item named 'shapes/none.step' in the archive\"", []),
-])
-def test_failures_after_the_clear(tmp_path, tmpdir_env, capture_logs, doc, why, kept):
-    path = write_project(tmp_path / "f.vrex", doc)
-    mgr = CoreCorvath()
-    mgr.create_shape(T.SPHERE, q.SphereProperties())
+class DisplayHost(Host):
+    """Shows what the hooks say: created shows, removed and cleared erase."""
+
+    def __init__(self, *args, **kwargs):
+        self.shown = {}
+        self.raise_on_created = None  # raise on this many more created hooks
+        super().__init__(*args, **kwargs)
+
+    def _notify_shape_created(self, shape_id, ms):
+        super()._notify_shape_created(shape_id, ms)
+        if self.raise_on_created is not None:
+            self.raise_on_created -= 1
+            if self.raise_on_created == 0:
+                raise RuntimeError("host failed")
+        self.shown[shape_id] = ms
+
+    def _notify_shape_removed(self, shape_id):
+        super()._notify_shape_removed(shape_id)
+        self.shown.pop(shape_id, None)
+
+    def _notify_all_cleared(self):
+        super()._notify_all_cleared()
+        self.shown.clear()
+
+
+def _model_with_history():
+    """Top-level shapes, hidden components, a plane and a sketch on it, an undo
+    history and a redo step."""
+    mgr = DisplayHost()
+    mgr.create_shape(T.SPHERE, q.SphereProperties(radius=6.0), name="Ball")
+    c = mgr.create_shape(T.CYLINDER, q.CylinderProperties(radius=2.0, height=30.0))
+    b = mgr.create_shape(T.BOX, q.BoxProperties(width=20.0, height=5.0, depth=5.0))
+    u = mgr.union_shapes([c.shape_id, b.shape_id])
+    plane = mgr.create_plane_from_standard(StandardPlane.XY)
+    sk = mgr.create_sketch(plane.shape_id)
+    t = CoreTessik(plane.shape_id, plane.properties)
+    t.create_rectangle(0.0, 0.0, 10.0, 5.0)
+    assert mgr.commit_sketch(sk.shape_id, t)
+    mgr.rename_shape(u, "Cross")
+    mgr.undo()
+    return mgr
+
+
+def _model_state(mgr):
+    return {
+        "entries": [(i, ms, ms.name, ms.shape_type, ms.parent_id, ms.color, ms.properties.to_dict(),
+                     [c.shape_id for c in ms.components], measure(ms.shape)) for i, ms in mgr._shapes.items()],
+        "top": mgr.get_all_shape_ids(),
+        "undo": list(mgr._undo_stack), "redo": list(mgr._undo_redo._redo_stack),
+        "shown": dict(mgr.shown),
+    }
+
+
+def _step_bytes(tmp_path):
+    with open(step_file(tmp_path, "in.step"), "rb") as f:
+        return f.read()
+
+
+BOX_A = shape_obj("box", "A")
+FAILING_LOADS = [
+    # (label, project.json or a file's bytes, entries, hook failure, why)
+    ("unknown kind in the 2nd shape", project(BOX_A, shape_obj("bogus"), shape_obj("box", "B")), (), None,
+     "'bogus' is not a valid ShapeType"),
+    ("a refused property", project(BOX_A, shape_obj("box", properties={"width": "wide"})), (), None, None),
+    ("a component without a colour",
+     project(shape_obj("union", components=[shape_obj("box", "In"), {"shape_type": "box", "name": "x"}])), (),
+     None, "'color'"),
+    ("a modifier's record refused after its base was built",
+     project(BOX_A, shape_obj("array", components=[shape_obj("box")], properties={"count_x": "many"})), (),
+     None, None),
+    ("a missing STEP entry after an imported shape",
+     project(shape_obj("imported", step_file="shapes/in.step"), shape_obj("imported", step_file="shapes/no.step")),
+     "step", None, "\"There is no item named 'shapes/no.step' in the archive\""),
+    ("a host hook raising in the middle of the rebuild",
+     project(BOX_A, shape_obj("union", components=[shape_obj("box"), shape_obj("sphere")]), shape_obj("box", "C")),
+     (), 3, "host failed"),
+    ("a colour of two items", project(BOX_A, shape_obj("box", "B", color=(1, 0))), (), None,
+     "list index out of range"),
+    ("a top-level array", json.dumps([BOX_A]), (), None, "'list' object has no attribute 'get'"),
+    ("text that is not JSON", '{"shapes": [}', (), None, "Expecting value: line 1 column 13 (char 12)"),
+    ("no project.json", None, (), None, "\"There is no item named 'project.json' in the archive\""),
+]
+
+
+@pytest.mark.parametrize("label, doc, entries, hook_failure, why", FAILING_LOADS, ids=[c[0] for c in FAILING_LOADS])
+def test_a_failed_load_loses_nothing(tmp_path, tmpdir_env, capture_logs, label, doc, entries, hook_failure, why):
+    extra = [("shapes/in.step", _step_bytes(tmp_path))] if entries == "step" else []
+    path = write_project(tmp_path / "f.vrex", doc, extra)
+    mgr = _model_with_history()
+    before = _model_state(mgr)
+    mgr.log.clear()
+    capture_logs.clear()
+    mgr.raise_on_created = hook_failure
     assert PS.load_project(path, mgr) is False
-    assert capture_logs.messages == [f"Failed to load project '{path}': {why}"]
-    assert [s.name for s in top_level(mgr)] == kept
-    # What was rebuilt is the base of a fresh history.
-    assert list(mgr._undo_stack) == [] and not mgr.can_undo
+    mgr.raise_on_created = None
+    msgs = capture_logs.messages
+    assert len(msgs) == 1 and msgs[0].startswith(f"Failed to load project '{path}': "), msgs
+    if why is not None:
+        assert msgs[0] == f"Failed to load project '{path}': {why}"
+    # The same objects with the same ids, names, records and geometry; the
+    # same commands on both stacks; the host shows what it showed.
+    assert _model_state(mgr) == before
+    events = mgr.events()
+    started = bool(events)
+    if started:
+        # The host saw the load begin; it is then told the old model again:
+        # everything cleared, each top-level shape created in registry order,
+        # then the undo state.
+        n = len(before["top"])
+        assert events[-(n + 2):] == [("cleared",)] + [("created", i) for i in before["top"]] + \
+            [("undo_redo", True, True)]
+    # Failures before the description is whole touch nothing at all.
+    assert started == (label not in ("text that is not JSON", "no project.json"))
+    # The history still works, step for step as in a twin that never loaded.
+    twin = _model_with_history()
+    for step in ["redo"] + ["undo"] * 4 + ["redo"] * 2:
+        getattr(mgr, step)()
+        getattr(twin, step)()
+        assert [(s.name, s.shape_type, measure(s.shape)) for s in top_level(mgr)] == \
+            [(s.name, s.shape_type, measure(s.shape)) for s in top_level(twin)]
+        assert set(mgr.shown) == set(mgr.get_all_shape_ids())
     assert listing(tmpdir_env) == []
+
+
+def test_a_hook_failing_while_the_old_model_is_shown_again_is_logged(tmp_path, capture_logs):
+    class Failing(DisplayHost):
+        def _notify_shape_created(self, shape_id, ms):
+            super()._notify_shape_created(shape_id, ms)
+            if self.failing:
+                raise RuntimeError("no display")
+
+    mgr = Failing()
+    mgr.failing = False
+    kept = [mgr.create_shape(T.BOX, q.BoxProperties()).shape_id,
+            mgr.create_shape(T.SPHERE, q.SphereProperties()).shape_id]
+    mgr.failing = True
+    mgr.log.clear()
+    capture_logs.clear()
+    path = write_project(tmp_path / "p.vrex", project(BOX_A))
+    assert PS.load_project(path, mgr) is False
+    replay = "A hook failed while the model was restored after a failed load: no display"
+    assert capture_logs.messages == [replay, replay, f"Failed to load project '{path}': no display"]
+    assert mgr.get_all_shape_ids() == kept and mgr.undo_depth() == 2
+    assert [e[0] for e in mgr.events()][-4:] == ["cleared", "created", "created", "undo_redo"]
+
+
+def test_a_shape_that_rebuilds_to_nothing_is_skipped_and_the_load_succeeds(tmp_path, tmpdir_env):
+    path = write_project(tmp_path / "d.vrex", project(
+        BOX_A, shape_obj("imported", step_file="shapes/bad.step"), shape_obj("box", "B")),
+        [("shapes/bad.step", b"ISO-10303-21;\nbroken")])
+    mgr = _model_with_history()
+    assert PS.load_project(path, mgr) is True
+    assert [s.name for s in top_level(mgr)] == ["A", "B"]
+    assert ("failed", "Import File") in [e[:2] for e in mgr.log]
+    assert list(mgr._undo_stack) == [] and not mgr.can_redo and set(mgr.shown) == set(mgr.get_all_shape_ids())
 
 
 def test_interrupts_are_not_caught(tmp_path):
@@ -424,11 +559,13 @@ def test_geometry_out_of_memory_fails_the_load_naming_the_shape(tmp_path, tmpdir
     path = tmp_path / "p.vrex"
     assert PS.save_project(str(path), saver)
     mgr = CoreCorvath(testing.OutOfMemoryReader())
+    mine = mgr.create_shape(T.SPHERE, q.SphereProperties())
     capture_logs.clear()
     assert PS.load_project(str(path), mgr) is False
     assert capture_logs.messages == [f"Failed to load project '{path}': out of memory while reading the geometry "
                                      f"of 'Bracket' from 'shapes/{imp.shape_id}.step'"]
-    assert [mgr.get_shape(i).shape_type for i in mgr.get_all_shape_ids()] == [T.BOX]
+    # The model that was open stays open.
+    assert mgr.get_all_shape_ids() == [mine.shape_id] and mgr.undo_depth() == 1
     assert listing(tmpdir_env) == []
 
 

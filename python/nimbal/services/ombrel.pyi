@@ -35,13 +35,25 @@ class ProjectSerializer:
 
         Returns:
             True when every shape object of the file was handed to the rebuild; False
-            on any ordinary error (logged), a file that cannot be read or parsed
-            leaving corvath unchanged.
+            on any ordinary error (logged on the root logger).
 
-        After the description is read, corvath.clear_all() records one undoable
-        "Clear all" (hooks: _notify_undo_redo_changed, _notify_all_cleared); each
-        shape is then rebuilt through the manager's own operations, with their undo
-        commands and hooks (_notify_shape_created and the rest). Overrides of the
+        After the description is read and checked, corvath.clear_all() runs (hooks:
+        _notify_undo_redo_changed, _notify_all_cleared); each shape is then rebuilt
+        through the manager's own operations, with their hooks (_notify_shape_created
+        and the rest). A shape whose rebuild makes nothing (an unreadable STEP entry)
+        is reported through _notify_operation_failed and skipped; the load goes on.
+        When the load succeeds, the undo history is emptied: the model as loaded is
+        its base.
+
+        A load that fails leaves corvath as it was: a file that cannot be read,
+        parsed or passes no bound changes nothing and calls no hook. One that fails
+        while rebuilding (an unknown kind, a refused property, an error raised by the
+        kernel or by a hook) puts the registry back (the same objects, ids, names,
+        records and geometry) with both undo stacks as they were, then calls
+        _notify_all_cleared(), _notify_shape_created(id, shape) for each top-level
+        shape in registry order and _notify_undo_redo_changed(can_undo, can_redo),
+        so a host that shows what these hooks say shows the model it had. A hook
+        that raises during that replay is logged; the replay goes on. Overrides of the
         ``_deserialize_*`` class methods in a subclass are not called.
         """
     @classmethod

@@ -270,6 +270,18 @@ class CoreManager {
   const Registry& _shapes() const { return shapes_.map(); }
   services::Hathel& _undo_redo() { return undo_redo_; }
 
+  // The whole model as it stands: each entry (the object itself and its
+  // fields as they are now) under its key, and both undo stacks.
+  struct ModelBackup {
+    std::vector<std::pair<std::string, ManagedShapePtr>> keys;
+    std::vector<ManagedShape> fields;
+    services::CommandList undo, redo;
+  };
+  ModelBackup _backup_model();
+  // Puts a backup back in place of whatever the registry and the stacks
+  // hold now; calls no hook.
+  void _restore_model(const ModelBackup& backup);
+
  protected:
   explicit CoreManager(EditRules rules);
   // Null when `id` is not registered.

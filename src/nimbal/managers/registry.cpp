@@ -248,4 +248,29 @@ bool CoreManager::remove_shape(const std::string& shape_id) {
 
 void CoreManager::clear_all() { registry::clear_all(*this, shapes_, rules_.clear_description); }
 
+CoreManager::ModelBackup CoreManager::_backup_model() {
+  ModelBackup b;
+  b.keys.reserve(shapes_.size());
+  b.fields.reserve(shapes_.size());
+  for (const auto& [id, ms] : shapes_) {
+    b.keys.emplace_back(id, ms);
+    b.fields.push_back(*ms);
+  }
+  b.undo = undo_redo_.undo_stack();
+  b.redo = undo_redo_.redo_stack();
+  return b;
+}
+
+void CoreManager::_restore_model(const ModelBackup& b) {
+  shapes_.clear();
+  for (std::size_t i = 0; i < b.keys.size(); ++i) {
+    const auto& [id, ms] = b.keys[i];
+    // Fields before the add, so the name index counts the name restored.
+    *ms = b.fields[i];
+    shapes_.add(id, ms);
+  }
+  undo_redo_.undo_stack() = b.undo;
+  undo_redo_.redo_stack() = b.redo;
+}
+
 }  // namespace nimbal::managers

@@ -477,12 +477,38 @@ bool ProjectSerializer::save_project(const std::string& filepath, CoreCorvath& c
 
 // ---------------------------------------------------------------- loading
 
+namespace {
+
+// Puts the model that stood before a failed load back, then tells the host
+// what it now holds the way the hooks tell any change: everything cleared,
+// each top-level entry created again in registry order, and the undo state.
+// A hook that fails here is logged; the model is back whatever it does.
+void restore_after_failed_load(CoreCorvath& corvath, const managers::CoreManager::ModelBackup& backup) {
+  corvath._restore_model(backup);
+  auto report = [](const std::function<void()>& hook) {
+    try {
+      hook();
+    } catch (...) {
+      std::optional<std::string> why = describe_error(std::current_exception());
+      if (!why) throw;
+      root_log.error("A hook failed while the model was restored after a failed load: " + *why);
+    }
+  };
+  report([&] { corvath._notify_all_cleared(); });
+  for (const std::string& id : corvath.get_all_shape_ids())
+    if (ManagedShapePtr ms = corvath.get_shape(id)) report([&] { corvath._notify_shape_created(id, ms); });
+  report([&] { corvath._notify_undo_redo_changed(corvath.can_undo(), corvath.can_redo()); });
+}
+
+}  // namespace
+
 bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& corvath) {
   // Planes and sketches come back without undo entries, so a history that
-  // reached back past the load could drop or duplicate them: once the
-  // registry has been replaced, the model as loaded is the base of an empty
-  // history, whether or not every shape could be rebuilt.
-  bool replaced = false;
+  // reached back past the load could drop or duplicate them: a load that
+  // succeeds leaves the model as loaded as the base of an empty history. One
+  // that fails after the registry was replaced puts back the model and the
+  // history that stood before it.
+  std::optional<managers::CoreManager::ModelBackup> backup;
   try {
     ZipArchive zf(filepath);
     // Freed without allocating, also while a failure unwinds.
@@ -492,16 +518,17 @@ bool ProjectSerializer::load_project(const std::string& filepath, CoreCorvath& c
     const Json& doc = parsed.value;
     // Every bound is checked while the current model is still in place.
     check_description(doc, &zf);
+    backup = corvath._backup_model();
     corvath.clear_all();
-    replaced = true;
     if (const Json* shapes = get(doc, "shapes"))
       for_each_item(*shapes, [&](const Json& element) { _deserialize_shape(element, corvath, zf); });
     corvath.clear_undo_history();
     return true;
   } catch (...) {
-    std::optional<std::string> why = describe_error(std::current_exception());
-    if (replaced) corvath.clear_undo_history();
-    if (!why) throw;
+    std::exception_ptr error = std::current_exception();
+    std::optional<std::string> why = describe_error(error);
+    if (backup) restore_after_failed_load(corvath, *backup);
+    if (!why) std::rethrow_exception(error);
     log_failure(false, filepath, *why);
     return false;
   }
