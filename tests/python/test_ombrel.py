@@ -15,6 +15,7 @@ from ombrel_fixtures import fill_every_kind, listing, step_file
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
 from nimbal.managers.corvath import CoreCorvath
+from nimbal.managers.tessik import CoreTessik
 from nimbal.models import quenby as q
 from nimbal.services.drulen import Drulen
 from nimbal.services.ombrel import ProjectSerializer
@@ -211,6 +212,96 @@ def test_save_through_a_symbolic_link_writes_its_target(tmp_path):
     assert sorted(p.name for p in (tmp_path / "real").iterdir()) == ["new.vrex", "p.vrex"]
 
 
+def _chain_of_arrays(mgr, depth):
+    top = mgr.create_shape(T.BOX, q.BoxProperties(width=1.0, height=1.0, depth=1.0)).shape_id
+    for _ in range(depth):
+        top = mgr.create_shape_array(top, q.ArrayProperties(count_x=1))
+    return top
+
+
+def _deep(mgr):
+    return {"top": _chain_of_arrays(mgr, 500)}
+
+
+def _arrays(mgr):
+    box = mgr.create_shape(T.BOX, q.BoxProperties(width=1.0, height=1.0, depth=1.0))
+    inner = mgr.create_shape_array(box.shape_id, q.ArrayProperties(count_x=400, count_y=125, spacing_x=2.0,
+                                                                    spacing_y=2.0))
+    return {"inner": inner, "outer": mgr.create_shape_array(inner, q.ArrayProperties(count_x=2, spacing_z=2.0))}
+
+
+def _sketch_in_an_array(mgr):
+    plane = mgr.create_plane_from_standard(StandardPlane.XY)
+    sk = mgr.create_sketch(plane.shape_id)
+    t = CoreTessik(plane.shape_id, plane.properties)
+    for i in range(3):
+        t.create_rectangle(20.0 * i, 0.0, 10.0, 10.0)
+    assert mgr.commit_sketch(sk.shape_id, t)
+    ext = mgr.extrude_shape(sk.shape_id, q.ExtrudeProperties(depth=5.0))
+    mgr.create_shape_array(ext, q.ArrayProperties(count_x=100, count_y=100, count_z=3, spacing_x=100.0,
+                                                   spacing_y=100.0, spacing_z=10.0))
+    t.create_circle(0.0, 50.0, 5.0)
+    return {"sketch": sk.shape_id, "tessik": t}
+
+
+LIMIT_CASES = [
+    # (label, model at a limit, operation passing it, failure hook title, the bound)
+    ("an array nested one level too deep", _deep,
+     lambda m, f: m.create_shape_array(f["top"], q.ArrayProperties(count_x=1)), "Create Array", "500 levels"),
+    ("a union of the deepest tree", _deep,
+     lambda m, f: m.union_shapes([f["top"], m.create_shape(T.BOX, q.BoxProperties()).shape_id]),
+     "Boolean Union", "500 levels"),
+    ("a fillet of the deepest tree", _deep,
+     lambda m, f: m.fillet_shape(f["top"], q.FilletProperties(fillet_radius=0.1, edge_indices=[0])),
+     "Apply Fillet", "500 levels"),
+    ("an array of an array", _arrays,
+     lambda m, f: m.create_shape_array(f["outer"], q.ArrayProperties(count_x=2)), "Create Array", "100000 shapes"),
+    ("an inner array's new counts", _arrays,
+     lambda m, f: m.update_shape(f["inner"], q.ArrayProperties(count_x=400, count_y=126)),
+     "Update Shape", "100000 shapes"),
+    ("a sketch commit inside an array", _sketch_in_an_array,
+     lambda m, f: m.commit_sketch(f["sketch"], f["tessik"]) or None, "Commit Sketch", "100000 shapes"),
+    ("a new box beside the most a model builds", _arrays,
+     lambda m, f: m.create_shape(T.BOX, q.BoxProperties()), "Create Box", "100000 shapes"),
+]
+
+
+@pytest.mark.parametrize("label, make, op, title, bound", LIMIT_CASES, ids=[c[0] for c in LIMIT_CASES])
+def test_the_manager_builds_only_what_a_project_file_holds(tmp_path, label, make, op, title, bound):
+    mgr = Host()
+    fixture = make(mgr)
+    state = [(i, ms.name, ms.parent_id, ms.properties.to_dict(), [c.shape_id for c in ms.components])
+             for i, ms in mgr._shapes.items()]
+    last = mgr._undo_stack[-1]
+    mgr.log.clear()
+    assert op(mgr, fixture) is None
+    failures = [e for e in mgr.log if e[0] == "failed"]
+    assert failures == [("failed", title, f"The model would {'nest shapes deeper than' if 'levels' in bound else 'build more than'} "
+                                          f"{bound}, more than a project file can hold.")]
+    # Nothing changed but a helper shape an operation made before (a box).
+    after = [(i, ms.name, ms.parent_id, ms.properties.to_dict(), [c.shape_id for c in ms.components])
+             for i, ms in mgr._shapes.items()]
+    assert after[:len(state)] == state and mgr._undo_stack[-1 - (len(after) - len(state))] is last
+    # What the manager holds at the limit is saved and loaded.
+    path = str(tmp_path / "limit.vrex")
+    assert ProjectSerializer.save_project(path, mgr)
+    back = CoreCorvath()
+    assert ProjectSerializer.load_project(path, back)
+    assert len(back._shapes) == len(mgr._shapes)
+
+
+def test_a_split_to_more_faces_than_a_model_holds_is_refused():
+    mgr = Host()
+    box = mgr.create_shape(T.BOX, q.BoxProperties(width=1.0, height=1.0, depth=1.0))
+    arr = mgr.create_shape_array(box.shape_id, q.ArrayProperties(count_x=170, count_y=100, spacing_x=2.0,
+                                                                  spacing_y=2.0))
+    mgr.log.clear()
+    assert mgr.split_to_faces(arr) == []
+    assert [e for e in mgr.log if e[0] == "failed"] == [
+        ("failed", "Split to Faces", "The model would hold more than 100000 shapes, more than a project file can hold.")]
+    assert mgr.get_all_shape_ids() == [arr] and len(mgr._shapes) == 2
+
+
 def test_a_save_refuses_what_its_load_would_refuse(tmp_path, capture_logs):
     """The save checks the load's bounds: a file it reports as written is
     one the load reads back."""
@@ -399,6 +490,6 @@ def test_a_shape_holding_itself_fails_the_save(tmp_path, capture_logs):
     u.components.append(u)
     path = tmp_path / "cycle.vrex"
     assert ProjectSerializer.save_project(str(path), mgr) is False
-    assert capture_logs.messages == [f"Failed to save project '{path}': shapes nested too deeply (more than 2000 levels)"]
+    assert capture_logs.messages == [f"Failed to save project '{path}': shapes nested too deeply (more than 500 levels)"]
     assert not path.exists()
     u.components.pop()

@@ -412,8 +412,8 @@ def test_hostile_files_fail_before_the_model_is_cleared(tmp_path, tmpdir_env, ca
     _patch_central_size(p, "shapes/a.step", 0xFFFFFFF0)
     cases.append((p, "entry 'shapes/a.step' is larger than 536870912 bytes"))
     cases.append((write_project(tmp_path / "deep.vrex", "[" * 100000), "project.json is nested too deeply"))
-    cases.append((write_project(tmp_path / "shapes.vrex", '{"shapes": [' + _chain(2001) + "]}"),
-                  "shapes nested too deeply (more than 2000 levels)"))
+    cases.append((write_project(tmp_path / "shapes.vrex", '{"shapes": [' + _chain(501) + "]}"),
+                  "shapes nested too deeply (more than 500 levels)"))
     many = project(*[{"shape_type": "box"}] * 100001)
     cases.append((write_project(tmp_path / "many.vrex", many), "project holds more than 100000 shapes"))
     # Copies multiply through nesting: 400 x 400 boxes from a few hundred bytes.
@@ -437,7 +437,7 @@ def test_hostile_files_fail_before_the_model_is_cleared(tmp_path, tmpdir_env, ca
 
 def test_the_deepest_chain_loads(tmp_path):
     mgr = CoreCorvath()
-    assert PS.load_project(write_project(tmp_path / "d.vrex", '{"shapes": [' + _chain(2000) + "]}"), mgr)
+    assert PS.load_project(write_project(tmp_path / "d.vrex", '{"shapes": [' + _chain(500) + "]}"), mgr)
     # A union of one component gives nothing; its box stays top level.
     assert [mgr.get_shape(i).shape_type for i in mgr.get_all_shape_ids()] == [T.BOX]
 

@@ -55,22 +55,32 @@ PRELUDE = textwrap.dedent("""
 CASES = {
     "commit, recommit, undo and redo": """
         t, top = chain()
-        m = CoreCorvath()
+        class Host(CoreCorvath):
+            failed = []
+            def _notify_operation_failed(self, operation, message):
+                self.failed.append(operation)
+        m = Host()
         plane = m.create_plane_from_standard(StandardPlane.XY).shape_id
         s = m.create_sketch(plane).shape_id
-        assert m.commit_sketch(s, t)
-        sketch = m.get_shape(s)
-        assert len(m._shapes) == 2 * DEPTH + 3 and depth_of(sketch) == DEPTH + 1
+        # Deeper than a model may nest: refused, walked without recursion.
+        assert not m.commit_sketch(s, t) and m.failed == ["Commit Sketch"] and len(m._shapes) == 2
+        # A restored one is walked the same way by a commit, undo and redo.
+        assert m.restore_sketch("deep", q.SketchProperties(plane_id=plane), t) == "deep"
+        sketch = m.get_shape("deep")
+        assert len(m._shapes) == 2 * DEPTH + 4 and depth_of(sketch) == DEPTH + 1
         assert all(m.get_shape(c.shape_id) is c for c in sketch.components)
-        t.create_rectangle(5, 5)
-        assert m.commit_sketch(s, t) and len(m.get_shape(s).components) == 2
+        small = CoreTessik("p", None, Instant())
+        small.create_rectangle(5, 5)
+        small.create_rectangle(6, 6)
+        assert m.commit_sketch("deep", small) and len(m.get_shape("deep").components) == 2
         m.undo()
-        assert depth_of(m.get_shape(s)) == DEPTH + 1
+        assert depth_of(m.get_shape("deep")) == DEPTH + 1
         m.redo()
-        assert len(m.get_shape(s).components) == 2
-        assert m.remove_shape(s) and s not in m._shapes
+        assert len(m.get_shape("deep").components) == 2
         m.undo()
-        print("ok", k.area(m.get_shape(s).shape))
+        assert m.remove_shape("deep") and "deep" not in m._shapes
+        m.undo()
+        print("ok", k.area(m.get_shape("deep").shape))
     """,
     "restore and a copy on its own": """
         t, top = chain()

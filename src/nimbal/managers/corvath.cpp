@@ -9,6 +9,7 @@
 #include <TopoDS_Compound.hxx>
 
 #include "nimbal/errors.hpp"
+#include "nimbal/limits.hpp"
 #include "nimbal/managers/registry.hpp"
 
 namespace nimbal::managers {
@@ -228,12 +229,94 @@ TopoDS_Shape CoreCorvath::_create_shape_from_properties(ShapeType t, const Quenb
 }
 
 // ---------------------------------------------------------------------------
+// Limits
+
+namespace {
+
+// The copies an array's record makes (none for a count below one), capped
+// just above what a model may build.
+long long array_copies(const ManagedShape& ms) {
+  constexpr long long cap = limits::max_built_shapes + 1;
+  const auto* p = ms.properties ? as<ArrayProperties>(*ms.properties) : nullptr;
+  if (!p) return 1;
+  long long total = 1;
+  for (long long c : {p->count_x, p->count_y, p->count_z}) {
+    if (c <= 0) return 0;
+    total = c > cap / total ? cap : total * c;
+  }
+  return total;
+}
+
+// The kinds whose components a project file writes.
+bool holds_components(ShapeType t) {
+  const ShapeCategory cat = category(t);
+  return cat == ShapeCategory::BOOLEAN_OP || cat == ShapeCategory::MODIFIER_OP || t == ShapeType::SKETCH;
+}
+
+}  // namespace
+
+bool CoreCorvath::within_limits(const std::string& title, const std::vector<const ManagedShape*>& joining,
+                                const std::vector<const ManagedShape*>& leaving, const ManagedShape* original,
+                                const ManagedShape* replaced) {
+  // Counted as a project file counts its shape objects, without recursion.
+  struct Item {
+    const ManagedShape* ms;
+    int depth;
+    long long copies;
+  };
+  constexpr long long cap = limits::max_built_shapes + 1;
+  std::vector<Item> stack;
+  const std::unordered_set<const ManagedShape*> left(leaving.begin(), leaving.end());
+  for (const auto& [id, ms] : shapes_)
+    if (ms->top_level() && !left.count(ms.get())) stack.push_back({ms.get(), 0, 1});
+  for (const ManagedShape* ms : joining) stack.push_back({ms, 0, 1});
+  std::unordered_set<const ManagedShape*> seen;
+  std::size_t objects = 0;
+  long long built = 0;
+  const char* refusal = nullptr;
+  while (!stack.empty() && !refusal) {
+    Item item = stack.back();
+    stack.pop_back();
+    if (item.ms == original) item.ms = replaced;
+    if (!seen.insert(item.ms).second) continue;
+    if (++objects > limits::max_shape_objects) refusal = "hold more than";
+    if (!refusal && item.depth > limits::max_shape_depth) refusal = "nest shapes deeper than";
+    const ManagedShape& ms = *item.ms;
+    bool inner = false;
+    if (holds_components(ms.shape_type)) {
+      const long long copies = ms.shape_type == ShapeType::ARRAY
+                                   ? std::min(cap, item.copies * std::min(cap, array_copies(ms)))
+                                   : item.copies;
+      for (auto it = ms.components.rbegin(); it != ms.components.rend(); ++it)
+        if (*it) {
+          stack.push_back({it->get(), item.depth + 1, copies});
+          inner = true;
+        }
+    }
+    if (!refusal && !inner && (built = std::min(cap, built + item.copies)) > limits::max_built_shapes)
+      refusal = "build more than";
+  }
+  if (!refusal) return true;
+  const bool deep = std::string(refusal) == "nest shapes deeper than";
+  const std::string bound = deep ? std::to_string(limits::max_shape_depth) + " levels"
+                                 : std::to_string(refusal[0] == 'h' ? (long long)limits::max_shape_objects
+                                                                    : limits::max_built_shapes) +
+                                       " shapes";
+  _notify_operation_failed(title, std::string("The model would ") + refusal + " " + bound +
+                                      ", more than a project file can hold.");
+  return false;
+}
+
+// ---------------------------------------------------------------------------
 // Creation
 
 ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr& properties, const Color& color,
                                           std::optional<std::string> name) {
   if (!properties) throw WrongType("create_shape: properties must be a property record");
   std::string display = name ? *name : _generate_shape_name(shape_type);
+  ManagedShape leaf;
+  leaf.shape_type = shape_type;
+  if (!within_limits("Create " + title_of(shape_type), {&leaf})) return nullptr;
   TopoDS_Shape shape = _create_shape_from_properties(shape_type, *properties);
   if (shape.IsNull()) {
     _notify_operation_failed("Create " + title_of(shape_type),
@@ -264,6 +347,9 @@ ManagedShapePtr CoreCorvath::add_imported_shape(const TopoDS_Shape& shape, const
                                                 std::optional<std::string> name) {
   if (!properties) properties = std::make_shared<ImportedProperties>();
   std::string display = name ? *name : _generate_shape_name(ShapeType::IMPORTED);
+  ManagedShape leaf;
+  leaf.shape_type = ShapeType::IMPORTED;
+  if (!within_limits("Import File", {&leaf})) return nullptr;
   TopoDS_Shape placed = _apply_transformations(shape, *properties);
   return register_new("Import " + display, ShapeType::IMPORTED, display, placed, color, std::move(properties));
 }
@@ -271,6 +357,9 @@ ManagedShapePtr CoreCorvath::add_imported_shape(const TopoDS_Shape& shape, const
 ManagedShapePtr CoreCorvath::register_plane(const std::string& description,
                                             std::shared_ptr<PlaneProperties> props, const Color& color,
                                             std::string name) {
+  ManagedShape leaf;
+  leaf.shape_type = ShapeType::PLANE;
+  if (!within_limits("Create Plane", {&leaf})) return nullptr;
   return register_new(description, ShapeType::PLANE, std::move(name), {}, color, std::move(props));
 }
 
@@ -558,6 +647,13 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
   ManagedShapePtr ms = find(shape_id);
   if (!ms) return UpdateResult::none();
   if (!properties) throw WrongType("update_shape: properties must be a property record");
+  if (ms->shape_type == ShapeType::ARRAY && properties->is<ArrayProperties>()) {
+    // New counts multiply what the array holds, wherever it stands.
+    ManagedShape trial = *ms;
+    trial.properties = properties;
+    if (array_copies(trial) <= services::kMaxArrayCopies && !within_limits("Update Shape", {}, {}, ms.get(), &trial))
+      return UpdateResult::none();
+  }
   const std::optional<std::string> parent_id = ms->parent_id;
   const bool has_parent = parent_id && !parent_id->empty();
   auto snapshot_pair = [&] {
@@ -703,6 +799,14 @@ std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<
   const ShapeType type = fuse ? ShapeType::UNION : ShapeType::SUBTRACTION;
   const std::vector<ManagedShapePtr> inputs = registry::combination_inputs(shapes_, shape_ids);
   if (inputs.empty()) return std::nullopt;
+  {
+    ManagedShape node;
+    node.shape_type = type;
+    node.components.assign(inputs.begin(), inputs.end());
+    std::vector<const ManagedShape*> leaving;
+    for (const auto& in : inputs) leaving.push_back(in.get());
+    if (!within_limits(fuse ? "Boolean Union" : "Boolean Subtraction", {&node}, leaving)) return std::nullopt;
+  }
 
   StatePtr before = registry::combination_before(inputs);
   TopoDS_Shape result = inputs[0]->shape;
@@ -800,6 +904,15 @@ std::optional<std::string> CoreCorvath::modify(Modifier kind, const std::string&
   ManagedShapePtr base = find(base_shape_id);
   if (!base || !base->top_level()) return std::nullopt;
   if (!properties) throw WrongType("properties must be a property record");
+  {
+    ManagedShape node;
+    node.shape_type = mi.type;
+    node.properties = properties;
+    node.components.push_back(base);
+    // An array beyond one compound's copies is the kernel's to refuse.
+    if (array_copies(node) <= services::kMaxArrayCopies && !within_limits(mi.title, {&node}, {base.get()}))
+      return std::nullopt;
+  }
   auto before = new_state();
   before->set(base->shape_id, snapshot_of(*base));
   TopoDS_Shape result;
@@ -859,6 +972,15 @@ std::vector<std::string> CoreCorvath::split_to_faces(const std::string& shape_id
   if (!completed || faces.empty()) {
     _notify_operation_failed("Split to Faces", "No faces could be extracted from the shape.");
     return {};
+  }
+  {
+    std::vector<ManagedShape> leaves(faces.size());
+    std::vector<const ManagedShape*> joining;
+    for (auto& leaf : leaves) {
+      leaf.shape_type = ShapeType::FACE;
+      joining.push_back(&leaf);
+    }
+    if (!within_limits("Split to Faces", joining, {src.get()})) return {};
   }
   const std::string name = src->name;
   const Color color = src->color;

@@ -448,6 +448,14 @@ class CoreCorvath : public CoreManager {
   // `sketch_id`; changes nothing.
   SketchCopies prepare_sketch(SketchSource& tessik, const std::string& sketch_id, const Quenby& placement);
   void register_sketch_copies(const SketchCopies& copies);
+  // Whether the model stays within the limits of limits.hpp once the
+  // operation `title` is done: the top-level shapes but `leaving`, plus
+  // `joining` (shapes made, not registered yet), with `replaced` standing
+  // in for `original` wherever it is held. When it would not, the operation
+  // is reported failed and false returned: nothing may have changed yet.
+  bool within_limits(const std::string& title, const std::vector<const ManagedShape*>& joining,
+                     const std::vector<const ManagedShape*>& leaving = {}, const ManagedShape* original = nullptr,
+                     const ManagedShape* replaced = nullptr);
   std::shared_ptr<DrulenProtocol> geo_;
 };
 

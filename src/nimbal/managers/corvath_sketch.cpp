@@ -173,6 +173,9 @@ ManagedShapePtr CoreCorvath::create_sketch(const std::string& plane_id, const Co
   ManagedShapePtr plane = find(plane_id);
   if (!plane || plane->shape_type != ShapeType::PLANE) return nullptr;
   std::string display = name ? *name : _generate_shape_name(ShapeType::SKETCH);
+  ManagedShape leaf;
+  leaf.shape_type = ShapeType::SKETCH;
+  if (!within_limits("Create Sketch", {&leaf})) return nullptr;
   auto props = std::make_shared<SketchProperties>();
   props->plane_id = plane_id;
   return register_new("Create sketch", ShapeType::SKETCH, std::move(display), {}, color, std::move(props));
@@ -199,6 +202,9 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
   entry->properties = old->properties;
   entry->components = copies.components;
   entry->parent_id = parent_id;
+  // The elements deepen the tree the sketch stands in, and an array around
+  // it multiplies them.
+  if (!within_limits("Commit Sketch", {}, {}, old.get(), entry.get())) return false;
 
   // The parent as it will be: the new entry in the old one's place, its
   // shape recomputed and placed (kept when the kernel gives none).

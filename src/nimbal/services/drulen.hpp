@@ -23,6 +23,8 @@
 
 #include <TopoDS_Shape.hxx>
 
+#include "nimbal/limits.hpp"
+
 #include "nimbal/errors.hpp"
 #include "nimbal/host_value.hpp"
 #include "nimbal/log.hpp"
@@ -37,8 +39,9 @@ using PlaneParams = std::pair<Point3, Point3>;
 using Shapes = std::vector<TopoDS_Shape>;
 using Indices = std::vector<long long>;
 
-// The most copies create_array_compound makes in one compound.
-inline constexpr long long kMaxArrayCopies = 100000;
+// The most copies create_array_compound makes in one compound: no more than
+// a model may build in all.
+inline constexpr long long kMaxArrayCopies = limits::max_built_shapes;
 
 // The largest coordinate, in model units, a placement may give a shape.
 // Above about 4.5e8 the spacing of doubles exceeds the kernel's confusion

@@ -120,17 +120,6 @@ void set_name(CoreCorvath& corvath, const std::string& id, const std::optional<s
   managers::names_changed_outside();
 }
 
-// The fewest bytes the writer can spend on a chain of shape objects `depth`
-// levels deep: each object has at least ten lines (six members, three colour
-// items, the colour's close) indented two spaces per JSON level.
-constexpr unsigned long long smallest_chain_text(int depth) {
-  unsigned long long n = 0;
-  for (int k = 0; k <= depth; ++k) n += 10ull * 2 * static_cast<unsigned long long>(2 * k + 3);
-  return n;
-}
-static_assert(smallest_chain_text(ProjectLimits::max_shape_depth) > ProjectLimits::max_description_bytes,
-              "a savable model must stay under the load's nesting bound");
-
 // The copies an array's saved counts make, read as its rebuild reads them
 // (a record the rebuild cannot make counts once: that rebuild fails).
 long long array_copies(const Json& obj) {

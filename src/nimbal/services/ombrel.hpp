@@ -20,6 +20,7 @@
 #include <nlohmann/json.hpp>
 
 #include "nimbal/errors.hpp"
+#include "nimbal/limits.hpp"
 #include "nimbal/managers/corvath.hpp"
 #include "nimbal/ordered_map.hpp"
 #include "nimbal/services/drulen.hpp"
@@ -46,14 +47,10 @@ using StepFileSink = std::function<void(const std::string& entry, std::string by
 struct ProjectLimits {
   static constexpr std::size_t max_description_bytes = 64u << 20;  // project.json
   static constexpr std::size_t max_step_entry_bytes = 512u << 20;
-  static constexpr std::size_t max_shape_objects = 100000;
-  // Shapes the kernel builds for a file: arrays multiply their copies
-  // through nesting.
-  static constexpr long long max_built_shapes = kMaxArrayCopies;
-  // Shapes inside shapes. The writer indents every level, so a chain this
-  // deep is far larger than max_description_bytes (asserted in ombrel.cpp):
-  // every model a save can write stays under it.
-  static constexpr int max_shape_depth = 2000;
+  // The model's own bounds, which the manager keeps every model within.
+  static constexpr std::size_t max_shape_objects = limits::max_shape_objects;
+  static constexpr long long max_built_shapes = limits::max_built_shapes;
+  static constexpr int max_shape_depth = limits::max_shape_depth;
   // Two JSON levels per shape level, plus the properties' own nesting.
   static constexpr int max_json_depth = 2 * max_shape_depth + 16;
   // Values a parse may build: a sane description spends well over 16 bytes
