@@ -651,6 +651,49 @@ def test_planes_and_sketches(tmp_path, capture_logs):
     assert all(x.parent_id == "sketch_saved" for x in s.components)
 
 
+def test_sketches_whose_plane_was_removed_come_back(tmp_path, capture_logs):
+    src = DisplayHost()
+    plane = src.create_arbitrary_plane((0.0, 0.0, 40.0), (30.0, 0.0, 0.0))
+    flat = src.create_sketch(plane.shape_id, name="Flat")
+    t = CoreTessik(plane.shape_id, plane.properties)
+    t.create_rectangle(0.0, 0.0, 30.0, 20.0, filled=True)
+    assert src.commit_sketch(flat.shape_id, t)
+    prof = src.create_sketch(plane.shape_id, name="Profile")
+    t = CoreTessik(plane.shape_id, plane.properties)
+    t.create_circle(50.0, 0.0, 8.0, filled=True)
+    assert src.commit_sketch(prof.shape_id, t)
+    ext = src.extrude_shape(prof.shape_id, q.ExtrudeProperties(depth=12.0))
+    assert src.remove_shape(plane.shape_id)
+    shown = {i: measure(ms.shape) for i, ms in src.shown.items()}
+    assert len(shown) == 2
+
+    def trees(mgr):
+        return [(s.name, s.shape_type, measure(s.shape), [(c.name, measure(c.shape)) for c in s.components])
+                for s in top_level(mgr)]
+
+    expected = trees(src)
+    path = str(tmp_path / "p.vrex")
+    for step in range(2):  # saved, loaded, saved again from what was loaded
+        assert PS.save_project(path, src)
+        dst = DisplayHost()
+        capture_logs.clear()
+        assert PS.load_project(path, dst)
+        assert capture_logs.messages == []
+        assert trees(dst) == expected
+        # The host shows the same shapes, and no plane.
+        assert sorted(str(measure(ms.shape)) for ms in dst.shown.values()) == sorted(map(str, shown.values()))
+        assert all(ms.shape_type != T.PLANE for ms in dst._shapes.values())
+        assert dst.get_shape(flat.shape_id).properties.plane_id == plane.shape_id
+        src = dst
+    # A plane registered with the model is saved as itself, not with its sketch.
+    keep = CoreCorvath()
+    p2 = keep.create_plane_from_standard(StandardPlane.XY)
+    keep.create_sketch(p2.shape_id)
+    assert PS.save_project(path, keep)
+    with zipfile.ZipFile(path) as zf:
+        assert ["plane_properties" in o for o in json.load(zf.open("project.json"))["shapes"]] == [False, False]
+
+
 def test_sketch_on_a_box_and_a_taken_id(capture_logs):
     mgr = CoreCorvath()
     box = mgr.create_shape(T.BOX, q.BoxProperties())

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -132,9 +133,15 @@ class NamedRegistry {
   // Rebuilt first when a registered name was changed behind the manager's
   // back (names_changed_outside).
   const NameIndex& names();
+  // The record of the plane last registered under `id` that has left the
+  // registry since (removed, cleared, undone); null when none has. A sketch
+  // drawn on a removed plane still stands on that record.
+  RecordPtr dropped_plane(const std::string& id) const;
+  void remember_plane(const std::string& id, RecordPtr record);
 
  private:
   Registry shapes_;
+  std::unordered_map<std::string, RecordPtr> dropped_planes_;
   NameIndex names_;
   std::uint64_t epoch_;
 };
@@ -408,6 +415,14 @@ class CoreCorvath : public CoreManager {
   // with copies of their inputs), entered into the undo maps when given.
   ManagedShapePtr _build_sketch_comp(const ManagedShape& sketch_ms, const std::string& comp_parent_id,
                                      State* before = nullptr, State* after = nullptr);
+
+  // The record of the plane `plane_id` a sketch stands on: the registered
+  // plane's, else that of a plane of that id that has been removed; null
+  // when there is neither.
+  RecordPtr _sketch_plane_record(const std::string& plane_id) const;
+  // Keeps a plane record a restored sketch stands on reachable, though no
+  // plane of that id is registered.
+  void _remember_plane(const std::string& plane_id, RecordPtr record) { shapes_.remember_plane(plane_id, std::move(record)); }
 
   // ---- export ----
   bool export_shapes_to_step(const std::string& filename);

@@ -276,6 +276,14 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
   return true;
 }
 
+RecordPtr CoreCorvath::_sketch_plane_record(const std::string& plane_id) const {
+  if (ManagedShapePtr plane = find(plane_id))
+    if (plane->shape_type == ShapeType::PLANE && plane->properties && plane->properties->is<PlaneProperties>())
+      return plane->properties;
+  RecordPtr dropped = shapes_.dropped_plane(plane_id);
+  return dropped && dropped->is<PlaneProperties>() ? dropped : nullptr;
+}
+
 ManagedShapePtr CoreCorvath::restore_plane(const std::string& shape_id, const RecordPtr& properties,
                                            const Color& color, std::optional<std::string> name) {
   if (!properties) throw WrongType("restore_plane: properties must be a property record");

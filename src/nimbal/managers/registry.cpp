@@ -81,14 +81,26 @@ void NamedRegistry::add(const std::string& id, const ManagedShapePtr& ms) {
 
 void NamedRegistry::drop(const std::string& id) {
   if (const ManagedShapePtr* ms = shapes_.find(id)) {
+    if ((*ms)->shape_type == ShapeType::PLANE && (*ms)->properties) dropped_planes_[id] = (*ms)->properties;
     names_.remove((*ms)->name);
     shapes_.erase(id);
   }
 }
 
 void NamedRegistry::clear() {
+  for (const auto& [id, ms] : shapes_)
+    if (ms->shape_type == ShapeType::PLANE && ms->properties) dropped_planes_[id] = ms->properties;
   shapes_.clear();
   names_.clear();
+}
+
+RecordPtr NamedRegistry::dropped_plane(const std::string& id) const {
+  auto it = dropped_planes_.find(id);
+  return it == dropped_planes_.end() ? nullptr : it->second;
+}
+
+void NamedRegistry::remember_plane(const std::string& id, RecordPtr record) {
+  if (record) dropped_planes_[id] = std::move(record);
 }
 
 void NamedRegistry::rename(ManagedShape& ms, std::string name) {

@@ -153,6 +153,19 @@ Json shape_header(const ManagedShape& ms) {
   return d;
 }
 
+// A sketch whose plane was removed keeps that plane's record in its own
+// object, so the load can rebuild it where it stood; a sketch whose plane is
+// saved with the model has none.
+void write_removed_plane(const ManagedShape& sketch, Json& out, CoreCorvath& corvath) {
+  const auto* sp = sketch.properties ? dynamic_cast<const m::SketchProperties*>(sketch.properties.get()) : nullptr;
+  if (!sp) return;
+  ManagedShapePtr plane = corvath.get_shape(sp->plane_id);
+  if (plane && plane->shape_type == ShapeType::PLANE && plane->properties &&
+      plane->properties->is<m::PlaneProperties>())
+    return;
+  if (RecordPtr rec = corvath._sketch_plane_record(sp->plane_id)) out["plane_properties"] = m::to_dict(*rec);
+}
+
 bool has_components(ShapeType t) {
   const ShapeCategory cat = category(t);
   return cat == ShapeCategory::BOOLEAN_OP || cat == ShapeCategory::MODIFIER_OP || t == ShapeType::SKETCH;
@@ -293,6 +306,7 @@ Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, const
     check_depth(static_cast<int>(stack.size()));
     out = shape_header(ms);
     const ShapeType t = ms.shape_type;
+    if (t == ShapeType::SKETCH) write_removed_plane(ms, out, corvath);
     if (has_components(t)) {
       Json& comps = out["components"] = Json::array();
       // Reserved, so the element being filled never moves.

@@ -56,7 +56,17 @@ std::optional<std::string> ProjectSerializer::_deserialize_sketch(const Json& da
   const std::string id = sid->get<std::string>();
   auto rec = m::from_dict<m::SketchProperties>(properties_data);
   ManagedShapePtr plane = corvath.get_shape(rec->plane_id);
-  if (!plane || !plane->properties || !plane->properties->is<m::PlaneProperties>()) {
+  std::shared_ptr<m::PlaneProperties> plane_record;
+  bool saved_plane = false;
+  if (plane && plane->properties && plane->properties->is<m::PlaneProperties>()) {
+    // Bound to the plane's own record, not a copy.
+    plane_record = std::static_pointer_cast<m::PlaneProperties>(plane->properties);
+  } else if (const Json* saved = get(data, "plane_properties"); saved && saved->is_object()) {
+    // A sketch saved after its plane was removed stands on the plane's
+    // record saved with it; the plane itself stays removed.
+    plane_record = m::from_dict<m::PlaneProperties>(*saved);
+    saved_plane = true;
+  } else {
     root_log.warning("Cannot restore sketch " + id + ": plane " + rec->plane_id + " not found");
     return std::nullopt;
   }
@@ -65,9 +75,9 @@ std::optional<std::string> ProjectSerializer::_deserialize_sketch(const Json& da
     root_log.warning("Cannot restore sketch " + id + ": id already in use");
     return std::nullopt;
   }
-  // Bound to the plane's own record, not a copy.
-  auto tessik =
-      std::make_shared<CoreTessik>(rec->plane_id, std::static_pointer_cast<m::PlaneProperties>(plane->properties));
+  auto tessik = std::make_shared<CoreTessik>(rec->plane_id, plane_record);
+  // A later save finds the removed plane's record again.
+  if (saved_plane) corvath._remember_plane(rec->plane_id, plane_record);
   if (const Json* comps = get(data, "components"))
     for_each_item(*comps, [&](const Json& c) { _create_sketch_comp_in_manager(c, *tessik); });
   TessikSource source(*tessik);
