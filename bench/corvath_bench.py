@@ -97,6 +97,18 @@ def operations(tmp):
 
     row("chain of 20 unions", best_of(3, chain_setup_overlapping, chain), kernel("union_chain", 20))
 
+    def two_boxes():
+        m = CoreCorvath()
+        for x in (0.0, 5.0):
+            m.create_shape(ShapeType.BOX, q.BoxProperties(width=10, height=10, depth=10,
+                                                          translation=q.Translation(x=x)))
+        return m, m.get_all_shape_ids()
+
+    # Against the fuse alone: what the manager adds (the merge, the checks,
+    # the registry and undo work) shows in the ratio.
+    row("union of two boxes vs raw fuse",
+        best_of(20, two_boxes, lambda s: s[0].union_shapes(s[1])), kernel("fuse_two", 1))
+
     def one_box():
         m = CoreCorvath()
         m.create_shape(ShapeType.BOX, q.BoxProperties(width=10, height=10, depth=10))

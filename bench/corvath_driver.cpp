@@ -46,6 +46,12 @@ int main(int argc, char** argv) {
       TopoDS_Shape acc = boxes[0];
       for (int i = 1; i <= n; ++i) acc = geo.unify_same_domain(geo.fuse_shapes(acc, boxes[i]));
     });
+  } else if (op == "fuse_two") {
+    // The raw fuse of two overlapping boxes, as a caller of the kernel alone
+    // would make their union.
+    const TopoDS_Shape a = geo.create_box(10, 10, 10);
+    const TopoDS_Shape b = geo.translate_shape(geo.create_box(10, 10, 10), 5.0, 0, 0);
+    seconds = best_of(20, [&] { geo.fuse_shapes(a, b); });
   } else if (op == "fillet_box") {
     TopoDS_Shape box = geo.create_box(10, 10, 10);
     seconds = best_of(3, [&] { geo.apply_fillet(box, 1.0, {}); });
@@ -57,7 +63,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < n; ++i) boxes.push_back(geo.translate_shape(geo.create_box(10, 10, 10), i * 20.0, 0, 0));
     seconds = best_of(3, [&] { geo.export_shapes_to_step(boxes, path); });
   } else {
-    std::fprintf(stderr, "usage: %s box_place|union_chain|fillet_box|array|step_export N [path]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s box_place|union_chain|fuse_two|fillet_box|array|step_export N [path]\n", argv[0]);
     return 2;
   }
   std::printf("%s %.9f\n", op.c_str(), seconds);

@@ -110,13 +110,28 @@ def test_boolean_input_selection(host):
         ("removed", c.shape_id), ("removed", a.shape_id), ("removed", b.shape_id)]
 
 
-def test_the_same_input_twice(host):
-    a = cube(host)
+# A host's selection lists an object once per picked edge or face: each id
+# is taken once, at its first place.
+@pytest.mark.parametrize("op, volume", [("union_shapes", 1500.0), ("subtract_shapes", 500.0)])
+@pytest.mark.parametrize("given, taken", [("aa", ""), ("aba", "ab"), ("aab", "ab")])
+def test_a_repeated_id_is_taken_once(host, op, volume, given, taken):
+    named = {"a": cube(host), "b": cube(host, x=5.0)}
+    depth = host.undo_depth()
     host.log.clear()
-    uid = host.union_shapes([a.shape_id, a.shape_id])
-    assert uid is not None and list(host.get_shape(uid).components) == [a, a]
-    assert [e for e in host.events() if e[0] == "removed"] == [("removed", a.shape_id)] * 2
-    assert list(host._undo_stack[-1].before) == [a.shape_id, uid]
+    rid = getattr(host, op)([named[c].shape_id for c in given])
+    if not taken:  # one distinct input: nothing, as for a list of one id
+        assert rid is None and host.log == [] and host.undo_depth() == depth
+        assert named["a"].parent_id is None and host.get_all_shape_ids() == [named["a"].shape_id,
+                                                                            named["b"].shape_id]
+        return
+    result = host.get_shape(rid)
+    assert list(result.components) == [named[c] for c in taken]
+    assert k.volume(result.shape) == pytest.approx(volume) and k.is_valid(result.shape)
+    assert [e for e in host.events() if e[0] == "removed"] == [("removed", named[c].shape_id) for c in taken]
+    cmd = host._undo_stack[-1]
+    assert list(cmd.before) == list(cmd.after) == [named[c].shape_id for c in taken] + [rid]
+    host.undo()
+    assert host.get_all_shape_ids() == [named["a"].shape_id, named["b"].shape_id]
 
 
 @pytest.mark.parametrize("op, fails, title, message, scoped", [
@@ -160,6 +175,125 @@ def test_kernel_failures(op, fails, title, message, scoped):
         assert [e[0] for e in events] == ["failed"]
     assert host.undo_depth() == depth and host.get_all_shape_ids() == ids
     assert all(i.parent_id is None for i in inputs)
+
+
+# A shape the kernel builds without complaint and its checker refuses.
+BROKEN = Drulen.create_sphere(1e-300)
+
+
+class BreakingService(RecordingService):
+    """Answers BROKEN for the operations named in `breaks`."""
+
+    def __init__(self):
+        self.breaks = set()
+        super().__init__()
+
+    def _op(self, name):
+        real = super()._op(name)
+
+        def call(*args):
+            out = real(*args)
+            return BROKEN if name in self.breaks else out
+        return call
+
+
+# What the kernel answers successfully but invalid takes the failure path of
+# the operation, as an answer of none does. An array only places copies of
+# its registered base and is not checked.
+@pytest.mark.parametrize("op, fails, title, scoped", [
+    (lambda h, ids: h.union_shapes(ids), "fuse_shapes", "Boolean Union", True),
+    (lambda h, ids: h.subtract_shapes(ids), "cut_shapes", "Boolean Subtraction", True),
+    (lambda h, ids: h.fillet_shape(ids[0], q.FilletProperties()), "apply_fillet", "Apply Fillet", True),
+    (lambda h, ids: h.corner_round_shape(ids[0], q.CornerRoundProperties()), "apply_corner_round",
+     "Apply Corner Round", False),
+    (lambda h, ids: h.polyline_round_shape(ids[0], q.PolylineRoundProperties()), "apply_polyline_round",
+     "Apply Polyline Round", False),
+    (lambda h, ids: h.extrude_shape(ids[0], q.ExtrudeProperties()), "extrude_shape", "Extrude Shape", True),
+])
+def test_invalid_kernel_results_are_failures(op, fails, title, scoped):
+    assert not k.is_valid(BROKEN)
+    svc = BreakingService()
+    host = Host(svc)
+    inputs = [cube(host), cube(host, x=5.0), cube(host, x=9.0)]
+    ids = [i.shape_id for i in inputs]
+    depth = host.undo_depth()
+    svc.breaks.add(fails)
+    host.log.clear()
+    assert op(host, ids) is None
+    events = host.events()
+    assert [e[0] for e in events] == (["enter", "exit"] if scoped else []) + ["failed"]
+    assert events[-1][1] == title
+    assert host.undo_depth() == depth and host.get_all_shape_ids() == ids
+    assert all(i.parent_id is None for i in inputs) and len(host._shapes) == 3
+
+
+# A recomputation whose result is invalid changes nothing: not the shape,
+# not the edited record, not the undo history.
+@pytest.mark.parametrize("build, fails, edit", [
+    (lambda h, a, b: h.fillet_shape(a.shape_id, q.FilletProperties(fillet_radius=1.0)), "apply_fillet",
+     lambda h, a, b, rid: h.update_shape(rid, q.FilletProperties(fillet_radius=1.5))),
+    (lambda h, a, b: h.union_shapes([a.shape_id, b.shape_id]), "fuse_shapes",
+     lambda h, a, b, rid: h.update_shape(rid, q.BooleanProperties())),
+    (lambda h, a, b: h.union_shapes([a.shape_id, b.shape_id]), "fuse_shapes",
+     lambda h, a, b, rid: h.update_shape(a.shape_id, q.BoxProperties(width=12.0, height=10.0, depth=10.0))),
+    (lambda h, a, b: h.fillet_shape(a.shape_id, q.FilletProperties(fillet_radius=1.0)), "apply_fillet",
+     lambda h, a, b, rid: h.update_shape(a.shape_id, q.BoxProperties(width=12.0, height=10.0, depth=10.0))),
+], ids=["fillet", "union", "union component", "fillet component"])
+def test_invalid_recomputations_change_nothing(build, fails, edit):
+    svc = BreakingService()
+    host = Host(svc)
+    a, b = cube(host), cube(host, x=5.0)
+    rid = build(host, a, b)
+    tree = {i: (s.shape, s.properties) for i, s in host._shapes.items()}
+    depth = host.undo_depth()
+    svc.breaks.add(fails)
+    assert not edit(host, a, b, rid)
+    assert {i: (s.shape, s.properties) for i, s in host._shapes.items()} == tree
+    assert host.undo_depth() == depth and k.is_valid(host.get_shape(rid).shape)
+
+
+def box_and_two_tori(host):
+    box = host.create_shape(ShapeType.BOX, q.BoxProperties(width=20.0, height=20.0, depth=20.0))
+    tori = [host.create_shape(ShapeType.TORUS, q.TorusProperties(major_radius=8.0, minor_radius=2.0,
+                                                                 translation=q.Translation(*t)))
+            for t in ((8.0, 6.0, 0.0), (-10.0, 6.0, -10.0))]
+    uid = host.union_shapes([box.shape_id] + [t.shape_id for t in tori])
+    assert k.is_valid(host.get_shape(uid).shape)
+    return uid
+
+
+def test_an_invalid_fillet_of_a_valid_union_is_not_registered():
+    # The kernel's fillet of edges 2 and 3 of this union reports success with
+    # a shape its checker refuses (seen on shapes of its own, as an attempt
+    # leaves its mark on the shape it was given: a second one gives none).
+    fused = Drulen.unify_same_domain(Drulen.fuse_shapes(Drulen.fuse_shapes(
+        Drulen.create_box(20, 20, 20), Drulen.translate_shape(Drulen.create_torus(8, 2), 8, 6, 0)),
+        Drulen.translate_shape(Drulen.create_torus(8, 2), -10, 6, -10)))
+    broken = Drulen.apply_fillet(fused, 1.0, [2, 3])
+    assert broken is not None and not k.is_valid(broken)
+
+    host = Host()
+    uid = box_and_two_tori(host)
+    depth, shapes = host.undo_depth(), dict(host._shapes)
+    host.log.clear()
+    assert host.fillet_shape(uid, q.FilletProperties(fillet_radius=1.0, edge_indices=[2, 3])) is None
+    assert host.events() == [("enter", "Applying fillet..."), ("exit", "Applying fillet..."), (
+        "failed", "Apply Fillet", "The fillet could not be applied. The radius may be too large for the selected "
+                                  "edges.")]
+    assert dict(host._shapes) == shapes and host.undo_depth() == depth and host.get_all_shape_ids() == [uid]
+
+
+
+def test_editing_a_fillet_into_an_invalid_one_changes_nothing():
+    # Edge 9 of the same union fillets well.
+    host = Host()
+    uid = box_and_two_tori(host)
+    fid = host.fillet_shape(uid, q.FilletProperties(fillet_radius=1.0, edge_indices=[9]))
+    fillet = host.get_shape(fid)
+    good, depth = fillet.shape, host.undo_depth()
+    assert k.is_valid(good)
+    assert not host.update_shape(fid, q.FilletProperties(fillet_radius=1.0, edge_indices=[2, 3]))
+    assert fillet.shape == good and list(fillet.properties.edge_indices) == [9] and host.undo_depth() == depth
 
 
 def test_modifier_rules(host):

@@ -129,6 +129,49 @@ def test_negative_rectangle_size_goes_to_the_kernel(f):
     assert k.bounding_box(face) == pytest.approx((-60, 0, 0, 0, 40, 0), abs=1e-7)
 
 
+# The kernel builds these without failing; they have no size (a zero side,
+# or ends closer than its tolerance of 1e-7) and its checker refuses most.
+@pytest.mark.parametrize("build", [
+    lambda f: f.create_rectangle_on_plane(plane(), 0, 0, 0, 40),
+    lambda f: f.create_rectangle_on_plane(plane(), 0, 0, 60, 0, False),
+    lambda f: f.create_rectangle_on_plane(plane(), 0, 0, 1e-300, 40),
+    lambda f: f.create_rectangle_on_plane(plane(), 0, 0, 5e-8, 40, False),
+    lambda f: f.create_circle_on_plane(plane(), 0, 0, 0, False),
+    lambda f: f.create_circle_on_plane(plane(), 0, 0, 1e-9),
+    lambda f: f.create_circle_on_plane(plane(), 0, 0, 1e-9, False),
+], ids=["rect w0", "rect outline h0", "rect w1e-300", "rect outline w5e-8", "circle outline r0", "circle r1e-9",
+        "circle outline r1e-9"])
+def test_rectangles_and_circles_without_size_raise(f, build):
+    with pytest.raises(k.KernelError, match="^the kernel made no (rectangle|circle) (face|outline)"):
+        build(f)
+
+
+@pytest.mark.parametrize("build", [
+    lambda f: f.create_line_on_plane(plane(), (0, 0), (5e-8, 0)),
+    lambda f: f.create_arc_on_plane(plane(), (0, 0), (1e-8, 1e-8), (2e-8, 0)),
+    lambda f: f.create_polyline_on_plane(plane(), [(0, 0), (5e-8, 0)]),
+    lambda f: f.create_polyline_on_plane(plane(), [(0, 0), (10, 0), (10, 5e-8)], closed=True, filled=True),
+], ids=["line", "arc", "polyline", "closed polyline"])
+def test_lines_arcs_and_polylines_without_size_give_none(f, build):
+    assert build(f) is None
+
+
+@pytest.mark.parametrize("points", [
+    [(0, 0), (10, 0), (20, 0)],          # collinear
+    [(0, 0), (10, 0), (0, 0)],           # back where it started
+    [(0, 0), (10, 10), (10, 0), (0, 10)],  # crossing itself
+])
+def test_filled_polyline_enclosing_nothing_is_its_wire(f, points):
+    shape = f.create_polyline_on_plane(plane(), points, closed=True, filled=True)
+    assert isinstance(shape, k.TopoDS_Wire) and k.is_valid(shape)
+
+
+def test_elements_just_above_the_tolerance_build(f):
+    assert k.is_valid(f.create_rectangle_on_plane(plane(), 0, 0, 1e-6, 40))
+    assert k.is_valid(f.create_circle_on_plane(plane(), 0, 0, 1e-6, False))
+    assert k.length(f.create_line_on_plane(plane(), (0, 0), (2e-7, 0))) == pytest.approx(2e-7)
+
+
 # ---- line and arc ----
 
 @pytest.mark.parametrize("p1, p2, length", [

@@ -45,6 +45,7 @@ NAMES = [
     (["{P}_0", "{P}_-3"], "{P}_1"),
     (["{P}_1_000"], "{P}_1001"),
     (["{P}_ 7 "], "{P}_8"),
+    (["{P}_\u30007\u00a0", "{P}_\u20036"], "{P}_8"),  # int() strips Unicode white space too
     (["{P}_ 12 ", "{P}_1_0", "{P}_2.5"], "{P}_13"),
     (["{P}_+3"], "{P}_4"),
     # Numbers of any length: the next is one more than the largest.
@@ -106,3 +107,17 @@ def test_a_clashing_id_is_drawn_again(manager):
     assert second.shape_id != first.shape_id
     assert host.get_shape(first.shape_id) is first and host.get_shape(second.shape_id) is second
     assert len(host._shapes) == 2 and host.draws >= 3
+
+
+# Names are stripped of the white space the host's str.strip() strips: the
+# Unicode White_Space characters, not only ASCII ones.
+@pytest.mark.parametrize("given", [" Lid ", "\u00a0Lid\u00a0", "\u2003Lid\u2028", "\u3000\tLid\x1f\u205f",
+                                   "Lid\u3000\u3000", "\u3000", "\u2003\u2028", " \u00a0\x85 ", "\u200bLid",
+                                   "Lid\u00e9\u00a0", "\u4e00\u3000"])
+def test_rename_strips_as_text_is_stripped(manager, given):
+    host = manager.make()
+    ms = manager.named(host, "Old")
+    depth = len(host._undo_redo._undo_stack)
+    assert host.rename_shape(ms.shape_id, given) is bool(given.strip())
+    assert ms.name == (given.strip() or "Old")
+    assert len(host._undo_redo._undo_stack) == depth + (1 if given.strip() else 0)

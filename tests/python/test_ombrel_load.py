@@ -850,3 +850,39 @@ def test_a_placed_modifier_does_not_move_when_its_base_is_edited(kind):
     assert same_measure(measure(mgr.get_shape(mid).shape), at_creation)
     assert mgr.update_shape(mid, rec.__deepcopy__({})) is not None
     assert same_measure(measure(mgr.get_shape(mid).shape), at_creation)
+
+
+def edge_midpoints(shape):
+    """The centre of each edge's bounds, in the kernel's edge numbering,
+    rounded to compare."""
+    out = []
+    for e in k.sub_shapes(shape, k.TopAbs_ShapeEnum.TopAbs_EDGE):
+        box = k.bounding_box(e)
+        out.append(tuple(round((box[i] + box[i + 3]) / 2, 6) + 0.0 for i in range(3)))
+    return out
+
+
+def test_a_fillet_saved_by_edge_index_picks_the_edge_another_program_numbered(tmp_path):
+    """A file written by another program: a union whose fuse was merged on
+    same-domain edges only, then filleted on edge 9 of that numbering, the
+    inner edge where the upper box stands on the lower one."""
+    lower = shape_obj("box", "Lower", properties={"width": 30.0, "height": 10.0, "depth": 10.0})
+    upper = shape_obj("box", "Upper", properties={"width": 10.0, "height": 10.0, "depth": 10.0,
+                                                  "translation": {"x": 10.0, "y": 0.0, "z": 10.0}})
+    union = shape_obj("union", "U", properties={"remove_internal_edges": True}, components=[lower, upper])
+    fillet = shape_obj("fillet", "F", properties={"fillet_radius": 2.0, "edge_indices": [9]}, components=[union])
+    mgr = CoreCorvath()
+    assert PS.load_project(write_project(tmp_path / "other.vrex", project(fillet)), mgr)
+    (loaded,) = top_level(mgr)
+
+    # The other program's numbering: the raw fuse, merged by the kernel
+    # directly on edges and not faces.
+    fused = Drulen.fuse_shapes(Drulen.create_box(30, 10, 10),
+                               Drulen.translate_shape(Drulen.create_box(10, 10, 10), 10, 0, 10))
+    theirs = testing.unify_directly(fused, False)
+    assert edge_midpoints(theirs)[9] == (5.0, 0.0, 5.0)
+    expected = Drulen.apply_fillet(theirs, 2.0, [9])
+    assert k.is_valid(loaded.shape)
+    assert sorted(edge_midpoints(loaded.shape)) == sorted(edge_midpoints(expected))
+    assert k.volume(loaded.shape) == pytest.approx(k.volume(expected), rel=1e-9)
+    assert edge_midpoints(loaded.components[0].shape) == edge_midpoints(theirs)

@@ -11,6 +11,7 @@ from nimbal import kernel as k
 from nimbal.enums import ShapeType
 from nimbal.managers.tessik import DEFAULT_SKETCH_COLOR
 from nimbal.models import quenby as q
+from nimbal.services.drulen import Drulen
 from nimbal.services.fandor import Fandor
 
 
@@ -101,6 +102,11 @@ def test_given_names_are_taken_as_they_are(host):
     (lambda h: h.create_rectangle(float("nan"), 0.0), ValueError),
     (lambda h: h.create_circle(0.0, 0.0, radius=float("inf")), ValueError),
     (lambda h: h.create_circle(0.0, 0.0, radius=0.0), k.KernelError),
+    # Elements without size are refused as the circle of radius 0 is.
+    (lambda h: h.create_circle(0.0, 0.0, radius=0.0, filled=False), k.KernelError),
+    (lambda h: h.create_rectangle(0.0, 0.0, 0.0, 40.0), k.KernelError),
+    (lambda h: h.create_rectangle(0.0, 0.0, 60.0, 0.0, filled=False), k.KernelError),
+    (lambda h: h.create_rectangle(0.0, 0.0, 1e-300, 40.0), k.KernelError),
     (lambda h: h.create_line((0, 0), (1, 2, 3)), TypeError),
     (lambda h: h.create_line("ab", (1, 2)), TypeError),
     (lambda h: h.create_arc((0, 0), None, (1, 1)), TypeError),
@@ -113,6 +119,19 @@ def test_refused_input_changes_nothing(host, call, exc):
     with pytest.raises(exc):
         call(host)
     assert len(host._shapes) == 0 and not host.can_undo and host.log == []
+
+
+def test_elements_without_size_are_not_registered(host):
+    # Ends closer than the kernel's tolerance: one point to the kernel.
+    assert host.create_arc((0, 0), (1e-8, 1e-8), (2e-8, 0)) is None
+    assert host.create_sketch_polyline([(0, 0), (5e-8, 0)]) is None
+    assert len(host._shapes) == 0 and host.log == []
+    line = host.create_line((0, 0), (5e-8, 0))  # a line is registered without geometry
+    assert line.shape is None
+    rect = host.create_rectangle(0, 0, 60.0, 40.0)
+    with pytest.raises(k.KernelError):
+        host.update_shape(rect.shape_id, q.RectangleProperties(width=0.0, height=40.0))
+    assert k.area(rect.shape) == pytest.approx(2400.0) and rect.properties.width == 60.0
 
 
 # ---- editing ----
@@ -296,16 +315,26 @@ def test_union_with_hidden_and_repeated_ids(host):
                              ("created", new), ("undo_redo", True, False)]
     assert last_command(host).description == "Subtract sketch shapes"
 
-    h = Host()
-    x = h.create_rectangle(0, 0, 10.0, 10.0)
-    h.log.clear()
-    twice = h.union_shapes([x.shape_id, x.shape_id])
-    t = h.get_shape(twice)
-    assert list(t.components) == [x, x] and k.area(t.shape) == pytest.approx(100.0)
-    assert h.events()[:2] == [("removed", x.shape_id), ("removed", x.shape_id)]
-    cmd = last_command(h)
-    assert list(cmd.before.items()) == [(x.shape_id, cmd.before[x.shape_id]), (twice, None)]
-    assert list(cmd.after) == [x.shape_id, twice] and cmd.after[x.shape_id].parent_id == twice
+
+# Each id once, at its first place (see the geometry manager's test).
+@pytest.mark.parametrize("op, area", [("union_shapes", 300.0), ("subtract_shapes", 100.0)])
+@pytest.mark.parametrize("given, taken", [("aa", ""), ("aba", "ab"), ("aab", "ab")])
+def test_a_repeated_id_is_taken_once(host, op, area, given, taken):
+    named = dict(zip("ab", overlapping_pair(host)))
+    depth = len(host._undo_redo._undo_stack)
+    host.log.clear()
+    rid = getattr(host, op)([named[c].shape_id for c in given])
+    if not taken:
+        assert rid is None and host.log == [] and len(host._undo_redo._undo_stack) == depth
+        assert named["a"].parent_id is None
+        return
+    result = host.get_shape(rid)
+    assert list(result.components) == [named[c] for c in taken]
+    assert k.area(result.shape) == pytest.approx(area) and k.is_valid(result.shape)
+    assert host.events() == [("removed", named[c].shape_id) for c in taken] + [("created", rid),
+                                                                              ("undo_redo", True, False)]
+    cmd = last_command(host)
+    assert list(cmd.before) == list(cmd.after) == [named[c].shape_id for c in taken] + [rid]
 
 
 def test_union_record_colour_and_merge_step():
@@ -336,6 +365,43 @@ def test_a_fold_that_fails_midway_changes_nothing():
     assert svc.names()[-2:] == ["cut_shapes", "cut_shapes"] and h.log == []
     assert all(h.get_shape(i).parent_id is None for i in ids) and len(h._undo_redo._undo_stack) == 3
     assert h.get_all_shape_ids() == ids
+
+
+# A face the kernel builds without complaint and its checker refuses.
+BROKEN = Drulen.create_rectangle(0.0, 10.0)
+
+
+@pytest.mark.parametrize("op, step", [("union_shapes", "fuse_shapes"), ("subtract_shapes", "cut_shapes")])
+def test_an_invalid_boolean_result_is_none(op, step):
+    assert not k.is_valid(BROKEN)
+    h = Host("p", None, RecordingService(**{step: [BROKEN]}))
+    a, b = overlapping_pair(h)
+    depth = len(h._undo_redo._undo_stack)
+    h.log.clear()
+    assert getattr(h, op)([a.shape_id, b.shape_id]) is None
+    assert h.log == [] and len(h._undo_redo._undo_stack) == depth
+    assert len(h._shapes) == 2 and a.parent_id is None and b.parent_id is None
+
+
+def test_a_merge_that_breaks_a_valid_result_is_left_out():
+    h = Host("p", None, RecordingService(unify_same_domain=[BROKEN]))
+    u = h.get_shape(h.union_shapes([e.shape_id for e in overlapping_pair(h)]))
+    assert k.is_valid(u.shape) and k.area(u.shape) == pytest.approx(300.0) and faces(u.shape) == 3  # as fused
+
+
+def test_an_invalid_recomputation_changes_nothing():
+    svc = RecordingService()
+    h = Host("p", None, svc)
+    a, b = overlapping_pair(h)
+    u = h.get_shape(h.union_shapes([a.shape_id, b.shape_id]))
+    shape, props, depth = u.shape, u.properties, len(h._undo_redo._undo_stack)
+    svc.answers["fuse_shapes"] = [BROKEN]
+    assert h.update_shape(u.shape_id, q.BooleanProperties(remove_internal_edges=False)) is False
+    assert u.shape == shape and u.properties is props and len(h._undo_redo._undo_stack) == depth
+    # The component's edit stands; its union keeps the shape it had.
+    svc.answers["fuse_shapes"] = [BROKEN]
+    h.update_shape(a.shape_id, q.RectangleProperties(width=25.0, height=10.0))
+    assert u.shape == shape and k.is_valid(u.shape)
 
 
 def test_decompose_and_its_undo(host):

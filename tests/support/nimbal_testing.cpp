@@ -16,6 +16,7 @@
 #include <Standard_ConstructionError.hxx>
 #include <Standard_OutOfMemory.hxx>
 #include <TopoDS_Compound.hxx>
+#include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <gp_Pln.hxx>
 
 #include <algorithm>
@@ -75,6 +76,13 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     return c;
   });
   m.def("null_shape", []() -> TopoDS_Shape { return TopoDS_Shape(); });
+  // The kernel's merge of same-domain sub-shapes called directly, with
+  // nothing around it, as a program other than ours would call it.
+  m.def("unify_directly", [](const TopoDS_Shape& s, bool unify_faces) -> TopoDS_Shape {
+    ShapeUpgrade_UnifySameDomain unifier(s, /*UnifyEdges=*/true, unify_faces, /*ConcatBSplines=*/false);
+    unifier.Build();
+    return unifier.Shape();
+  });
 
   // Placement by geometric copy, the reference located placement must match.
   m.def("copy_translated", [](const TopoDS_Shape& s, double dx, double dy, double dz) -> TopoDS_Shape {

@@ -403,6 +403,8 @@ class CoreCorvath:
     def rename_shape(self, shape_id: str, new_name: str) -> bool:
         """Sets a shape's name, stripped of surrounding white space.
 
+        White space is what str.strip() strips (Unicode white space included).
+
         Returns False for an unknown id or an empty stripped name, True otherwise
         (also when the name was already that, with no command). Records
         "Rename <old> to <new>" and calls _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
@@ -447,11 +449,13 @@ class CoreCorvath:
         """Union of two or more top-level shapes as a new UNION shape.
 
         Args:
-            shape_ids: Ids of top-level shapes; unknown, hidden and repeated ids are
-                passed over, and at least two must remain.
+            shape_ids: Ids of top-level shapes; unknown and hidden ids are passed
+                over, an id given twice is taken once (at its first place), and
+                at least two must remain.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message).
+            The new shape's id, or None after _notify_operation_failed(title, message),
+            also when the kernel's result is one its checker refuses.
 
         The inputs stay registered as hidden components. Records one command; hooks:
         _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for each input, then
@@ -462,11 +466,13 @@ class CoreCorvath:
         """The first top-level shape with every further one cut from it, as a new SUBTRACTION shape.
 
         Args:
-            shape_ids: Ids of top-level shapes; unknown, hidden and repeated ids are
-                passed over, and at least two must remain.
+            shape_ids: Ids of top-level shapes; unknown and hidden ids are passed
+                over, an id given twice is taken once (at its first place), and
+                at least two must remain.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message).
+            The new shape's id, or None after _notify_operation_failed(title, message),
+            also when the kernel's result is one its checker refuses.
 
         The inputs stay registered as hidden components. Records one command; hooks:
         _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for each input, then
@@ -481,7 +487,9 @@ class CoreCorvath:
             properties: The modifier's record, kept as the new shape's own.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message).
+            The new shape's id, or None after _notify_operation_failed(title, message),
+            also when the kernel's result is one its checker refuses (an array's
+            copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
         command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
@@ -498,7 +506,9 @@ class CoreCorvath:
             properties: The modifier's record, kept as the new shape's own.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message).
+            The new shape's id, or None after _notify_operation_failed(title, message),
+            also when the kernel's result is one its checker refuses (an array's
+            copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
         command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
@@ -515,7 +525,9 @@ class CoreCorvath:
             properties: The modifier's record, kept as the new shape's own.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message).
+            The new shape's id, or None after _notify_operation_failed(title, message),
+            also when the kernel's result is one its checker refuses (an array's
+            copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
         command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
@@ -532,7 +544,9 @@ class CoreCorvath:
             properties: The modifier's record, kept as the new shape's own.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message).
+            The new shape's id, or None after _notify_operation_failed(title, message),
+            also when the kernel's result is one its checker refuses (an array's
+            copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
         command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
@@ -549,7 +563,9 @@ class CoreCorvath:
             properties: The modifier's record, kept as the new shape's own.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message).
+            The new shape's id, or None after _notify_operation_failed(title, message),
+            also when the kernel's result is one its checker refuses (an array's
+            copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
         command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then

@@ -176,6 +176,8 @@ Returns True, or False for an unknown id. For a top-level shape it records
 _notify_shape_updated; a hidden component changes without command or hook.)";
 constexpr const char* rename_shape = R"(Sets a shape's name, stripped of surrounding white space.
 
+White space is what str.strip() strips (Unicode white space included).
+
 Returns False for an unknown id or an empty stripped name, True otherwise
 (also when the name was already that, with no command). Records
 "Rename <old> to <new>" and calls )" NIMBAL_UNDO_HOOK R"(, then
@@ -207,11 +209,13 @@ constexpr const char* get_modifier_chain = R"(The chain from the base up to the 
   "\n" \
   "\n" \
   "Args:\n" \
-  "    shape_ids: Ids of top-level shapes; unknown, hidden and repeated ids are\n" \
-  "        passed over, and at least two must remain.\n" \
+  "    shape_ids: Ids of top-level shapes; unknown and hidden ids are passed\n" \
+  "        over, an id given twice is taken once (at its first place), and\n" \
+  "        at least two must remain.\n" \
   "\n" \
   "Returns:\n" \
-  "    The new shape's id, or None after _notify_operation_failed(title, message).\n" \
+  "    The new shape's id, or None after _notify_operation_failed(title, message),\n" \
+  "    also when the kernel's result is one its checker refuses.\n" \
   "\n" \
   "The inputs stay registered as hidden components. Records one command; hooks:\n" \
   NIMBAL_UNDO_HOOK \
@@ -230,7 +234,9 @@ constexpr const char* subtract_shapes =
   "    properties: The modifier's record, kept as the new shape's own.\n" \
   "\n" \
   "Returns:\n" \
-  "    The new shape's id, or None after _notify_operation_failed(title, message).\n" \
+  "    The new shape's id, or None after _notify_operation_failed(title, message),\n" \
+  "    also when the kernel's result is one its checker refuses (an array's\n" \
+  "    copies of its base are not checked).\n" \
   "\n" \
   "The base stays registered as the new shape's hidden component. Records one\n" \
   "command; hooks: " \

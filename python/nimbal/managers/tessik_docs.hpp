@@ -405,6 +405,8 @@ Hooks:
     _notify_undo_redo_changed, then _notify_shape_updated.)";
 constexpr const char* rename_shape = R"(Renames an element; the name is stripped of surrounding white space.
 
+White space is what str.strip() strips (Unicode white space included).
+
 Names need not be unique.
 
 Args:
@@ -445,8 +447,9 @@ Hooks:
 constexpr const char* union_shapes = R"(Unites two or more top-level elements into a new UNION element.
 
 Ids that are not registered or name hidden components are passed over; an
-id given twice enters twice. The inputs stay registered as hidden
-components of the new element, which takes the first input's colour.
+id given twice is taken once, at its first place. The inputs stay
+registered as hidden components of the new element, which takes the first
+input's colour.
 
 Args:
     shape_ids: Ids of the elements to unite, in order.
@@ -456,23 +459,25 @@ Args:
 
 Returns:
     The new element's id (undo command "Union sketch shapes"), or None,
-    with nothing changed, when fewer than two inputs are accepted, an input
-    has no shape, or the kernel fails.
+    with nothing changed, when fewer than two distinct inputs are accepted,
+    an input has no shape, or the kernel fails or gives a shape its checker
+    refuses (a merge that would make it so is left out).
 
 Raises:
     TypeError: shape_ids is not a sequence of str, or properties is not a
         BooleanProperties or None.
 
 Hooks:
-    _notify_shape_removed for every registered id of shape_ids, in argument
-    order; _notify_shape_created for the new element; then
+    _notify_shape_removed for every registered id of shape_ids, once each,
+    in argument order; _notify_shape_created for the new element; then
     _notify_undo_redo_changed.)";
 constexpr const char* subtract_shapes = R"(Cuts later top-level elements from the first into a SUBTRACTION.
 
 The first accepted id is the base and every further accepted one a tool
 cut from it in turn. Ids that are not registered or name hidden components
-are passed over. The inputs stay registered as hidden components of the new
-element, which takes the base's colour.
+are passed over; an id given twice is taken once, at its first place. The
+inputs stay registered as hidden components of the new element, which takes
+the base's colour.
 
 Args:
     shape_ids: Ids of the base, then the tools, in order.
@@ -482,16 +487,17 @@ Args:
 
 Returns:
     The new element's id (undo command "Subtract sketch shapes"), or None,
-    with nothing changed, when fewer than two inputs are accepted, an input
-    has no shape, or the kernel fails.
+    with nothing changed, when fewer than two distinct inputs are accepted,
+    an input has no shape, or the kernel fails or gives a shape its checker
+    refuses (a merge that would make it so is left out).
 
 Raises:
     TypeError: shape_ids is not a sequence of str, or properties is not a
         BooleanProperties or None.
 
 Hooks:
-    _notify_shape_removed for every registered id of shape_ids, in argument
-    order; _notify_shape_created for the new element; then
+    _notify_shape_removed for every registered id of shape_ids, once each,
+    in argument order; _notify_shape_created for the new element; then
     _notify_undo_redo_changed.)";
 constexpr const char* decompose_shape = R"(Dissolves a top-level union or subtraction into its components.
 

@@ -97,7 +97,9 @@ Returns:
 Raises:
     ValueError: a coordinate, size or the normal is not finite.
     nimbal.kernel.KernelError: the kernel cannot build it (e.g. a zero
-        normal); a zero or negative size is not refused.)";
+        normal), or what it builds has no size: a side of 0 or of no more
+        than the kernel's tolerance (1e-7). A negative size spans the other
+        way.)";
 constexpr const char* create_circle_on_plane = R"(Circle on the plane centred at (u, v).
 
 Its edge starts and ends at centre + radius * u_axis.
@@ -114,8 +116,9 @@ Returns:
 
 Raises:
     ValueError: a coordinate, the radius or the normal is not finite.
-    nimbal.kernel.KernelError: the kernel cannot build it (e.g. radius 0
-        or a zero normal).)";
+    nimbal.kernel.KernelError: the kernel cannot build it (e.g. a zero
+        normal), or what it builds has no size (a radius of 0 or too small
+        for the kernel's tolerance of 1e-7).)";
 constexpr const char* create_line_on_plane = R"(Wire of one straight edge from p1 to p2 on the plane.
 
 Args:
@@ -125,7 +128,8 @@ Args:
 
 Returns:
     A TopoDS_Wire, or None when the points coincide (within 1e-9, relative
-    or absolute) or the kernel cannot make the edge.
+    or absolute), lie within the kernel's tolerance (1e-7) of each other,
+    or the kernel cannot make the edge.
 
 Raises:
     TypeError: p1 or p2 is not a (u, v) pair of numbers.)";
@@ -139,7 +143,8 @@ Args:
 
 Returns:
     A TopoDS_Wire, or None when a point is not a pair of numbers, the
-    points are collinear or coincide, or the kernel fails.)";
+    points are collinear or coincide, the arc is no longer than the
+    kernel's tolerance (1e-7), or the kernel fails.)";
 constexpr const char* create_polyline_on_plane = R"(Wire through plane-local points, or the face it bounds.
 
 Runs of consecutive repeated points (within 1e-9) collapse into one; a
@@ -151,11 +156,13 @@ Args:
     closed: Adds an edge from the last point back to the first, unless they
         coincide.
     filled: With closed, a face on the plane bounded by the wire (the wire
-        itself when the face cannot be made).
+        itself when the face cannot be made or encloses no area: collinear
+        points, a path crossing itself or doubling back).
 
 Returns:
     A TopoDS_Wire or TopoDS_Face, or None when fewer than two points remain,
-    a kept point is not exactly a (u, v) pair, or the wire cannot be made.
+    a kept point is not exactly a (u, v) pair, or the wire cannot be made
+    or has an edge no longer than the kernel's tolerance (1e-7).
 
 Raises:
     TypeError: a point whose coordinates must be compared is not readable

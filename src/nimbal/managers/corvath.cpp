@@ -58,6 +58,10 @@ void require_record_of(ShapeType t, const Quenby& rec) {
 
 Indices indices_of(const IndexList& l) { return Indices(l.begin(), l.end()); }
 
+// A recomputed shape the kernel's checker refuses is no result: the shape
+// keeps what it had.
+TopoDS_Shape checked(const TopoDS_Shape& s) { return registry::valid_result(s) ? s : TopoDS_Shape(); }
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -500,7 +504,7 @@ TopoDS_Shape CoreCorvath::_recompute_boolean_from_components(const ManagedShape&
     acc = fuse ? geo_->fuse_shapes(acc, s) : geo_->cut_shapes(acc, s);
     if (acc.IsNull()) return {};
   }
-  return geo_->unify_same_domain(acc);
+  return registry::checked_merge(acc, geo_->unify_same_domain(acc));
 }
 
 TopoDS_Shape CoreCorvath::_build_array_compound(const TopoDS_Shape& base_shape, const ArrayProperties& p) {
@@ -516,27 +520,28 @@ TopoDS_Shape CoreCorvath::_recompute_array_from_component(const ManagedShape& ms
 TopoDS_Shape CoreCorvath::_recompute_fillet_from_component(const ManagedShape& ms, const RecordPtr& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<FilletProperties>(properties ? *properties : *ms.properties);
-  return geo_->apply_fillet(ms.components[0]->shape, p.fillet_radius, indices_of(p.edge_indices));
+  return checked(geo_->apply_fillet(ms.components[0]->shape, p.fillet_radius, indices_of(p.edge_indices)));
 }
 
 TopoDS_Shape CoreCorvath::_recompute_corner_round_from_component(const ManagedShape& ms,
                                                                  const RecordPtr& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<CornerRoundProperties>(properties ? *properties : *ms.properties);
-  return geo_->apply_corner_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices));
+  return checked(geo_->apply_corner_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices)));
 }
 
 TopoDS_Shape CoreCorvath::_recompute_polyline_round_from_component(const ManagedShape& ms,
                                                                    const RecordPtr& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<PolylineRoundProperties>(properties ? *properties : *ms.properties);
-  return geo_->apply_polyline_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices));
+  return checked(
+      geo_->apply_polyline_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices)));
 }
 
 TopoDS_Shape CoreCorvath::_recompute_extrude_from_component(const ManagedShape& ms, const RecordPtr& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<ExtrudeProperties>(properties ? *properties : *ms.properties);
-  return geo_->extrude_shape(ms.components[0]->shape, p.depth);
+  return checked(geo_->extrude_shape(ms.components[0]->shape, p.depth));
 }
 
 TopoDS_Shape CoreCorvath::_rebuild_sketch_compound(const ManagedShape& ms) const {
@@ -794,10 +799,12 @@ std::vector<std::string> CoreCorvath::decompose_shape(const std::string& shape_i
 // ---------------------------------------------------------------------------
 // Booleans and modifiers
 
-std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<std::string>& shape_ids) {
+std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<std::string>& given_ids) {
+  // Each id once: a repeated id is one input, reported removed once.
+  const std::vector<std::string> ids = registry::first_occurrences(given_ids);
   const bool fuse = kind == Boolean::Union;
   const ShapeType type = fuse ? ShapeType::UNION : ShapeType::SUBTRACTION;
-  const std::vector<ManagedShapePtr> inputs = registry::combination_inputs(shapes_, shape_ids);
+  const std::vector<ManagedShapePtr> inputs = registry::combination_inputs(shapes_, ids);
   if (inputs.empty()) return std::nullopt;
   {
     ManagedShape node;
@@ -811,26 +818,33 @@ std::optional<std::string> CoreCorvath::combine(Boolean kind, const std::vector<
   StatePtr before = registry::combination_before(inputs);
   TopoDS_Shape result = inputs[0]->shape;
   const Color color = inputs[0]->color;
+  auto report_failure = [&] {
+    _notify_operation_failed(fuse ? "Boolean Union" : "Boolean Subtraction",
+                             fuse ? "The shapes could not be fused. They may be invalid or non-manifold."
+                                  : "The shapes could not be subtracted. They may be invalid or non-manifold.");
+  };
   bool failed = false;
   const bool completed = _operation(fuse ? "Computing boolean union..." : "Computing boolean subtraction...", [&] {
     for (std::size_t i = 1; i < inputs.size(); ++i) {
       result = fuse ? geo_->fuse_shapes(result, inputs[i]->shape) : geo_->cut_shapes(result, inputs[i]->shape);
       if (result.IsNull()) {
         failed = true;
-        _notify_operation_failed(
-            fuse ? "Boolean Union" : "Boolean Subtraction",
-            fuse ? "The shapes could not be fused. They may be invalid or non-manifold."
-                 : "The shapes could not be subtracted. They may be invalid or non-manifold.");
+        report_failure();
         return;
       }
     }
   });
   if (failed || !completed) return std::nullopt;
 
-  result = geo_->unify_same_domain(result);
+  result = registry::checked_merge(result, geo_->unify_same_domain(result));
+  if (result.IsNull()) {
+    // The kernel reported success with a shape its checker refuses.
+    report_failure();
+    return std::nullopt;
+  }
   ManagedShapePtr ms =
       registry::combination_entry(*this, shapes_, type, result, color, std::make_shared<BooleanProperties>());
-  registry::register_combination(*this, shapes_, ms, inputs, shape_ids, before,
+  registry::register_combination(*this, shapes_, ms, inputs, ids, before,
                                  fuse ? "Union shapes" : "Subtract shapes");
   return ms->shape_id;
 }
@@ -921,7 +935,9 @@ std::optional<std::string> CoreCorvath::modify(Modifier kind, const std::string&
     completed = _operation(mi.progress, [&] { result = modifier_step(kind, base->shape, *properties); });
   else
     result = modifier_step(kind, base->shape, *properties);
-  if (!completed || result.IsNull()) {
+  // An array only places copies of the registered base; every other step
+  // computes new geometry, which the kernel can hand back invalid.
+  if (!completed || result.IsNull() || (kind != Modifier::Array && !registry::valid_result(result))) {
     _notify_operation_failed(mi.title, mi.message);
     return std::nullopt;
   }

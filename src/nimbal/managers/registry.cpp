@@ -1,6 +1,15 @@
 #include "nimbal/managers/registry.hpp"
 
 #include <atomic>
+#include <cmath>
+
+#include <BRep_Tool.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <gp_Pnt.hxx>
+
+#include "nimbal/kernel.hpp"
 
 namespace nimbal::managers {
 
@@ -190,6 +199,15 @@ std::vector<std::string> shape_ids(const NamedRegistry& shapes, bool top_level_o
   return ids;
 }
 
+std::vector<std::string> first_occurrences(const std::vector<std::string>& shape_ids) {
+  std::vector<std::string> ids;
+  ids.reserve(shape_ids.size());
+  std::unordered_set<std::string_view> seen;
+  for (const std::string& id : shape_ids)
+    if (seen.insert(id).second) ids.push_back(id);
+  return ids;
+}
+
 std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
                                                 const std::vector<std::string>& shape_ids) {
   std::vector<ManagedShapePtr> inputs;
@@ -198,6 +216,25 @@ std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
     if (ManagedShapePtr s = shapes.get(id); s && s->top_level()) inputs.push_back(std::move(s));
   if (inputs.size() < 2) inputs.clear();
   return inputs;
+}
+
+bool valid_result(const TopoDS_Shape& shape) {
+  if (shape.IsNull()) return false;
+  try {
+    for (TopExp_Explorer v(shape, TopAbs_VERTEX); v.More(); v.Next()) {
+      const gp_Pnt p = BRep_Tool::Pnt(TopoDS::Vertex(v.Current()));
+      if (!std::isfinite(p.X()) || !std::isfinite(p.Y()) || !std::isfinite(p.Z())) return false;
+    }
+    return kernel::is_valid(shape);
+  } catch (const Standard_Failure&) {
+    return false;
+  }
+}
+
+TopoDS_Shape checked_merge(const TopoDS_Shape& folded, const TopoDS_Shape& merged) {
+  if (valid_result(merged)) return merged;
+  if (!merged.IsSame(folded) && valid_result(folded)) return folded;
+  return {};
 }
 
 }  // namespace registry

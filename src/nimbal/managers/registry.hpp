@@ -41,12 +41,48 @@ inline std::string display_prefix(ShapeType t) {
   return prefix + '_';
 }
 
-// `text` without surrounding white space, as str.strip() sees it in ASCII.
+// Whether the code point is white space as the host's str.isspace() (and so
+// str.strip() and int()) sees it: the Unicode White_Space characters and the
+// four ASCII separators 0x1c to 0x1f.
+constexpr bool is_white_space(char32_t c) {
+  return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f) || c == 0x85 || c == 0xa0 ||
+         c == 0x1680 || (c >= 0x2000 && c <= 0x200a) || c == 0x2028 || c == 0x2029 || c == 0x202f ||
+         c == 0x205f || c == 0x3000;
+}
+
+// The byte length of the UTF-8 white space character that starts at `at`
+// in `text`, or 0 when none does. Text from the host is well-formed UTF-8;
+// a stray byte simply is no white space.
+inline std::size_t white_space_at(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  if (lead < 0x80) return is_white_space(lead) ? 1 : 0;
+  const std::size_t n = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 0;
+  if (n == 0 || at + n > text.size()) return 0;
+  char32_t c = lead & (0x7f >> n);
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((byte(at + i) & 0xc0) != 0x80) return 0;
+    c = (c << 6) | (byte(at + i) & 0x3f);
+  }
+  return is_white_space(c) ? n : 0;
+}
+
+// `text` without surrounding white space, as str.strip() leaves it.
 inline std::string_view stripped_view(std::string_view text) {
-  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || (c >= 0x1c && c <= 0x1f); };
   std::size_t b = 0, e = text.size();
-  while (b < e && space(static_cast<unsigned char>(text[b]))) ++b;
-  while (e > b && space(static_cast<unsigned char>(text[e - 1]))) --e;
+  while (b < e) {
+    const std::size_t n = white_space_at(text, b);
+    if (n == 0) break;
+    b += n;
+  }
+  while (e > b) {
+    // The last character starts at the last byte that is no continuation
+    // byte (at most four back).
+    std::size_t start = e - 1;
+    while (start > b && e - start < 4 && (static_cast<unsigned char>(text[start]) & 0xc0) == 0x80) --start;
+    if (white_space_at(text.substr(0, e), start) != e - start) break;
+    e = start;
+  }
   return text.substr(b, e - b);
 }
 
@@ -154,11 +190,32 @@ void drop_component_subtree(NamedRegistry& shapes, const ManagedShape& ms);
 // Registry order; hidden components left out when `top_level_only`.
 std::vector<std::string> shape_ids(const NamedRegistry& shapes, bool top_level_only);
 
-// The top-level entries a union or subtraction of `shape_ids` takes, in
-// argument order (a repeated id twice); none when fewer than two are given
-// or accepted.
+// Each id once, at its first place. A host's selection lists an object once
+// per picked edge or face; a shape combined with itself is no union and
+// subtracted from itself leaves nothing.
+std::vector<std::string> first_occurrences(const std::vector<std::string>& shape_ids);
+
+// The top-level entries a union or subtraction of `shape_ids` (each id once,
+// as first_occurrences gives them) takes, in argument order; none when
+// fewer than two are given or accepted.
 std::vector<ManagedShapePtr> combination_inputs(const NamedRegistry& shapes,
                                                 const std::vector<std::string>& shape_ids);
+
+// ---- results of the kernel ----
+
+// Whether a shape the kernel computed may be registered as an operation's
+// result: not null, and valid by the kernel's checker. Booleans and fillets
+// can hand back a shape the checker refuses while reporting success; such a
+// shape breaks every operation built on it later. A shape with a vertex
+// that is not finite is not valid (and is never given to the checker, which
+// does not survive such geometry).
+bool valid_result(const TopoDS_Shape& shape);
+
+// What a union or subtraction keeps once its result went through the merge
+// of same-domain sub-shapes: `merged` when it is valid; else `folded`, the
+// result before the merge, when that is (the merge only cleans up); else
+// null.
+TopoDS_Shape checked_merge(const TopoDS_Shape& folded, const TopoDS_Shape& merged);
 
 // The undo stacks of a manager, calling back into its own (overridable)
 // state application, hook and redo-of-clear.
@@ -197,11 +254,10 @@ ManagedShapePtr combination_entry(Manager& m, const NamedRegistry& shapes, Shape
   return ms;
 }
 
-// The before state of a combination: each input once, at its first place.
+// The before state of a combination: each input's snapshot.
 inline StatePtr combination_before(const std::vector<ManagedShapePtr>& inputs) {
   auto before = new_state();
-  for (const auto& in : inputs)
-    if (!before->contains(in->shape_id)) before->set(in->shape_id, snapshot_of(*in));
+  for (const auto& in : inputs) before->set(in->shape_id, snapshot_of(*in));
   return before;
 }
 
@@ -396,8 +452,9 @@ inline std::pair<ManagedShapePtr, Restored> restore_entry(NamedRegistry& shapes,
 
 // The common end of a union or subtraction in either manager, once `result`
 // carries its id, name, shape, type, colour and record: the inputs become
-// its hidden components, every registered argument id is reported removed
-// (argument order, duplicates included), the result is registered and
+// its hidden components, every registered id of `shape_ids` (each once, as
+// first_occurrences gives them) is reported removed in argument order, the
+// result is registered and
 // reported, and one command with the before and after states is recorded.
 template <class Manager>
 void register_combination(Manager& m, NamedRegistry& shapes, const ManagedShapePtr& result,

@@ -180,10 +180,14 @@ std::optional<TopoDS_Shape> CoreTessik::fold(bool fuse, const std::vector<Manage
     result = fuse ? fandor_->fuse_shapes(result, next) : fandor_->cut_shapes(result, next);
     if (result.IsNull()) return std::nullopt;
   }
-  if (rec) {
-    if (auto* b = as<BooleanProperties>(*rec); b && b->remove_internal_edges)
-      result = fandor_->unify_same_domain(result);
-  }
+  // The kernel can report success with a shape its checker refuses; the
+  // merge keeps only a valid result.
+  const auto* b = rec ? as<BooleanProperties>(*rec) : nullptr;
+  if (b && b->remove_internal_edges)
+    result = registry::checked_merge(result, fandor_->unify_same_domain(result));
+  else if (!registry::valid_result(result))
+    result.Nullify();
+  if (result.IsNull()) return std::nullopt;
   return result;
 }
 
@@ -238,11 +242,13 @@ bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& prop
 // ---------------------------------------------------------------------------
 // Booleans and decomposition
 
-std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<std::string>& shape_ids,
+std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<std::string>& given_ids,
                                                std::shared_ptr<BooleanProperties> properties) {
+  // Each id once: a repeated id is one input, reported removed once.
+  const std::vector<std::string> ids = registry::first_occurrences(given_ids);
   const bool fuse = kind == Boolean::Union;
   const ShapeType type = fuse ? ShapeType::UNION : ShapeType::SUBTRACTION;
-  const std::vector<ManagedShapePtr> inputs = registry::combination_inputs(shapes_, shape_ids);
+  const std::vector<ManagedShapePtr> inputs = registry::combination_inputs(shapes_, ids);
   if (inputs.empty()) return std::nullopt;
   for (const auto& in : inputs)
     if (in->shape.IsNull()) return std::nullopt;
@@ -254,7 +260,7 @@ std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<s
   if (!result) return std::nullopt;
 
   ManagedShapePtr ms = registry::combination_entry(*this, shapes_, type, *result, color, std::move(properties));
-  registry::register_combination(*this, shapes_, ms, inputs, shape_ids, before,
+  registry::register_combination(*this, shapes_, ms, inputs, ids, before,
                                  fuse ? "Union sketch shapes" : "Subtract sketch shapes");
   return ms->shape_id;
 }

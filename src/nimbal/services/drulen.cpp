@@ -275,48 +275,16 @@ TopoDS_Shape Drulen::ops::intersect_shapes(const TopoDS_Shape& shape1, const Top
                  [&] { return run_boolean<BRepAlgoAPI_Common>(shape1, shape2); });
 }
 
-namespace {
-
-// Whether `merged` still describes `original`: every face bounded by a wire,
-// valid where the original was, and the same volume and area.
-bool same_meaning(const TopoDS_Shape& original, const TopoDS_Shape& merged) {
-  if (merged.IsNull()) return false;
-  for (TopExp_Explorer face(merged, TopAbs_FACE); face.More(); face.Next())
-    if (!TopExp_Explorer(face.Current(), TopAbs_WIRE).More()) return false;
-  auto close = [](double a, double b) {
-    return std::abs(a - b) <= 1e-6 + 1e-5 * std::max(std::abs(a), std::abs(b));
-  };
-  if (!close(kernel::volume(original), kernel::volume(merged))) return false;
-  if (!close(kernel::area(original), kernel::area(merged))) return false;
-  // The original is checked only when the merge is not valid.
-  return kernel::is_valid(merged) || !kernel::is_valid(original);
-}
-
-TopoDS_Shape unified(const TopoDS_Shape& shape, bool faces) {
-  ShapeUpgrade_UnifySameDomain unifier(shape, /*UnifyEdges=*/true, faces, /*ConcatBSplines=*/false);
-  unifier.Build();
-  return unifier.Shape();
-}
-
-}  // namespace
-
 TopoDS_Shape Drulen::ops::unify_same_domain(const TopoDS_Shape& shape) {
   return guarded(GuardedOp::unify_same_domain, shape, [&] {
     require_shape(shape, "shape");
-    // Faces too: merging edges alone leaves a fused pair's split faces as
-    // they are, which is what the manager calls this to clean up. The kernel
-    // can merge faces into one with no boundary (two overlapping toroidal
-    // faces), so a merge that changes the shape's meaning is not kept. The
-    // face merge also rewrites geometry it shares with its input, which the
-    // boolean's operands share in turn: it works on a copy.
-    try {
-      TopoDS_Shape merged = unified(BRepBuilderAPI_Copy(shape, /*copyGeom=*/true).Shape(), /*faces=*/true);
-      if (same_meaning(shape, merged)) return merged;
-    } catch (const Standard_Failure&) {
-      // The edge merge alone may still work.
-    }
-    TopoDS_Shape merged = unified(shape, /*faces=*/false);
-    return same_meaning(shape, merged) ? merged : shape;
+    // Edges only: merging faces would renumber the edges of every union and
+    // subtraction, and fillets saved by edge index pick their edges by that
+    // numbering.
+    ShapeUpgrade_UnifySameDomain unifier(shape, /*UnifyEdges=*/true, /*UnifyFaces=*/false,
+                                         /*ConcatBSplines=*/false);
+    unifier.Build();
+    return unifier.Shape();
   });
 }
 

@@ -9,10 +9,12 @@
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepTools.hxx>
+#include <Precision.hxx>
 #include <GC_MakeArcOfCircle.hxx>
 #include <Geom_TrimmedCurve.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopTools_ListOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
@@ -70,11 +72,35 @@ int pixel(double p) {
 
 TopoDS_Wire wire_of(const TopoDS_Edge& edge) { return BRepBuilderAPI_MakeWire(edge).Wire(); }
 
+// Whether an element the kernel built has no size: its checker refuses it,
+// an edge is no longer than the kernel's tolerance (its two ends are one
+// point to the kernel), or a face is a strip no wider than that tolerance
+// (its area at most half its outline's length times it). The kernel builds such elements without
+// failing (a rectangle of width 0, a circle outline of radius 0), and every
+// operation on them later fails or measures nothing.
+bool degenerate(const TopoDS_Shape& shape) {
+  const double tol = Precision::Confusion();
+  if (!kernel::is_valid(shape)) return true;
+  for (TopExp_Explorer e(shape, TopAbs_EDGE); e.More(); e.Next())
+    if (kernel::length(e.Current()) <= tol) return true;
+  for (TopExp_Explorer f(shape, TopAbs_FACE); f.More(); f.Next())
+    if (kernel::area(f.Current()) <= 0.5 * tol * kernel::length(f.Current())) return true;
+  return false;
+}
+
 // Rectangles and circles yield a shape or raise: the kernel can hand back a
-// null face without failing (a circle of radius 0), which is no result.
+// null face without failing (a circle of radius 0), or one without size,
+// which is no result either.
 BuiltShape non_null(const TopoDS_Shape& shape, const char* what) {
   if (shape.IsNull()) throw kernel::KernelError(std::string("the kernel made no ") + what);
+  if (degenerate(shape)) throw kernel::KernelError(std::string("the kernel made no ") + what + " of any size");
   return BuiltShape(shape);
+}
+
+// A line, an arc or a polyline without size is none, as one the kernel
+// refuses to build.
+TopoDS_Shape sized(const TopoDS_Shape& shape) {
+  return shape.IsNull() || degenerate(shape) ? TopoDS_Shape() : shape;
 }
 
 }  // namespace
@@ -202,7 +228,7 @@ TopoDS_Shape Fandor::create_line_on_plane(const PlaneProperties& plane, const Po
     const Point3 b = local_to_world(plane, p2[0], p2[1]);
     require_finite(a, "line end point");
     require_finite(b, "line end point");
-    return wire_of(BRepBuilderAPI_MakeEdge(to_pnt(a), to_pnt(b)).Edge());
+    return sized(wire_of(BRepBuilderAPI_MakeEdge(to_pnt(a), to_pnt(b)).Edge()));
   } catch (const std::exception&) {
   } catch (const Standard_Failure&) {
   }
@@ -218,7 +244,7 @@ TopoDS_Shape Fandor::create_arc_on_plane(const PlaneProperties& plane, const Poi
     for (const auto& p : {a, b, c}) require_finite(p, "arc point");
     GC_MakeArcOfCircle arc(to_pnt(a), to_pnt(b), to_pnt(c));
     if (!arc.IsDone()) return {};
-    return wire_of(BRepBuilderAPI_MakeEdge(arc.Value()).Edge());
+    return sized(wire_of(BRepBuilderAPI_MakeEdge(arc.Value()).Edge()));
   } catch (const std::exception&) {
   } catch (const Standard_Failure&) {
   }
@@ -277,14 +303,16 @@ TopoDS_Shape Fandor::create_polyline_on_plane(const PlaneProperties& plane,
     }
     const TopoDS_Wire wire =
         kernel::polyline_wire(world, closed && !points_coincide(*kept.back(), *kept.front()));
-    if (wire.IsNull()) return {};
+    if (sized(wire).IsNull()) return {};
     if (filled && closed) {
       require_finite({plane.origin_x, plane.origin_y, plane.origin_z}, "plane origin");
       const gp_Pnt origin(plane.origin_x, plane.origin_y, plane.origin_z);
       const gp_Dir main = normal_dir(plane);
       const gp_Dir xd = x_dir(plane_local_axes(plane));
       BRepBuilderAPI_MakeFace face(gp_Pln(gp_Ax3(origin, main, xd)), wire);
-      if (face.IsDone()) return face.Face();
+      // A face without area (collinear or doubled-back points) counts as
+      // one the builder could not make.
+      if (face.IsDone() && !sized(face.Face()).IsNull()) return face.Face();
     }
     return wire;
   } catch (const std::exception&) {
