@@ -6,7 +6,7 @@ import math
 
 import pytest
 
-from manager_fixtures import CorvathHost, RecordingDrulen, RecordingFandor, TessikHost, bbox
+from manager_fixtures import CorvathHost, RecordingDrulen, RecordingFandor, TessikHost, bbox, faces
 from ombrel_fixtures import measure, same_measure
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
@@ -159,14 +159,45 @@ def test_a_sketch_element_is_rebuilt_on_its_plane(tmp_path):
     m = CorvathHost()
     plane, _, sketch = sketch_on_plane_at(m, 50.0, (0.0, 10.0), (30.0, 10.0))
     rect = sketch.components[0].shape_id
+    m.log.clear()
     new = q.RectangleProperties(width=20.0, height=5.0, local_u=5.0, local_v=2.0, plane_id=plane.shape_id)
     shape = m.update_shape(rect, new)
     assert bbox(shape) == pytest.approx((5.0, 2.0, 50.0, 25.0, 7.0, 50.0))
     assert bbox(sketch.shape)[2::3] == pytest.approx((50.0, 50.0))
     assert k.area(sketch.shape) == pytest.approx(200.0)
+    assert m.events() == [("updated", sketch.shape_id), ("undo_redo", True, False)]
     assert_same_model(m, reloaded(m, tmp_path))
     loaded = reloaded(m, tmp_path).get_shape(sketch.shape_id)
     assert bbox(loaded.components[0].shape) == pytest.approx(bbox(shape))
+    m.undo()
+    assert k.area(sketch.shape) == pytest.approx(200.0) and bbox(sketch.components[0].shape)[0] == 0.0
+    m.redo()
+    assert bbox(m.get_shape(rect).shape) == pytest.approx(bbox(shape))
+
+
+def test_an_element_of_a_sketch_union_is_refolded_on_the_plane(tmp_path):
+    m = CorvathHost()
+    plane = m.create_arbitrary_plane(translation=(0.0, 0.0, 50.0), rotation_deg=(30.0, 0.0, 0.0))
+    tessik = CoreTessik(plane.shape_id, plane.properties)
+    a = tessik.create_rectangle(0.0, 0.0, 20.0, 10.0).shape_id
+    tessik.union_shapes([a, tessik.create_rectangle(10.0, 0.0, 20.0, 10.0).shape_id])
+    sketch = m.create_sketch(plane.shape_id)
+    assert m.commit_sketch(sketch.shape_id, tessik)
+    sketch = m.get_shape(sketch.shape_id)
+    (union,) = sketch.components
+    assert k.area(sketch.shape) == pytest.approx(300.0)
+    m.log.clear()
+    wider = q.RectangleProperties(width=20.0, height=30.0, plane_id=plane.shape_id)
+    assert m.update_shape(union.components[0].shape_id, wider) is not None
+    assert k.area(union.shape) == pytest.approx(700.0) and k.area(sketch.shape) == pytest.approx(700.0)
+    assert faces(sketch.shape) == 1  # refolded and merged as the sketch manager folds
+    assert m.events() == [("updated", union.shape_id), ("updated", sketch.shape_id), ("undo_redo", True, False)]
+    # the same elements drawn on the plane directly
+    direct = CoreTessik(plane.shape_id, plane.properties)
+    b = direct.create_rectangle(0.0, 0.0, 20.0, 30.0).shape_id
+    expected = direct.get_shape(direct.union_shapes([b, direct.create_rectangle(10.0, 0.0, 20.0, 10.0).shape_id]))
+    assert same_measure(measure(union.shape), measure(expected.shape))
+    assert_same_model(m, reloaded(m, tmp_path))
 
 
 # ---- the sketch manager: an element under a union of a subtraction ----
@@ -316,6 +347,11 @@ def test_a_moved_plane_takes_its_sketches_and_what_is_built_on_them(tmp_path):
     assert_same_model(m, reloaded(m, tmp_path))
     m.redo()
     assert top_level_model(m) == edited
+    # a plane given its own position again leaves its sketches as they are
+    shape = sketch.shape
+    m.log.clear()
+    assert m.update_shape(plane.shape_id, q.PlaneProperties(source="custom", translation=q.Translation(z=20.0)))
+    assert sketch.shape.IsSame(shape) and m.events() == [("updated", plane.shape_id), ("undo_redo", True, False)]
 
 
 def test_a_plane_move_whose_sketch_holder_fails_changes_nothing():

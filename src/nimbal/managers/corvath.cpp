@@ -803,7 +803,12 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
         p.normal_x = n[0], p.normal_y = n[1], p.normal_z = n[2];
       }
     }
-    if (!moved || rebuild_sketches_on(work, shape_id, moved)) {
+    // A plane that stays where it is leaves its sketches as they are.
+    const auto* was = ms->properties ? as<PlaneProperties>(*ms->properties) : nullptr;
+    const bool stays = !moved || (was && was->origin_x == moved->origin_x && was->origin_y == moved->origin_y &&
+                                  was->origin_z == moved->origin_z && was->normal_x == moved->normal_x &&
+                                  was->normal_y == moved->normal_y && was->normal_z == moved->normal_z);
+    if (stays || rebuild_sketches_on(work, shape_id, moved)) {
       if (moved) {
         auto& p = static_cast<PlaneProperties&>(*properties);
         p.origin_x = moved->origin_x, p.origin_y = moved->origin_y, p.origin_z = moved->origin_z;
