@@ -198,22 +198,24 @@ def test_union_update_decides_the_merge_step(host):
     assert list(u.components) == [a, b]
 
 
-def test_updating_a_component_recomputes_its_direct_parent(host):
+def test_updating_a_component_recomputes_every_holder(host):
     a, b = overlapping_pair(host)
     c = host.create_rectangle(100.0, 0, 5.0, 5.0)
     inner = host.union_shapes([a.shape_id, b.shape_id])
     outer = host.get_shape(host.union_shapes([inner, c.shape_id]))
-    outer_shape = outer.shape
     host.log.clear()
     assert host.update_shape(a.shape_id, q.RectangleProperties(width=40.0, height=10.0))
     inner_ms = host.get_shape(inner)
     assert k.area(inner_ms.shape) == pytest.approx(400.0)
-    assert outer.shape == outer_shape  # one level only
-    assert host.events() == [("updated", inner), ("undo_redo", True, False), ("updated", a.shape_id)]
+    assert k.area(outer.shape) == pytest.approx(425.0)  # the top as well
+    assert host.events() == [("updated", inner), ("updated", outer.shape_id), ("undo_redo", True, False),
+                             ("updated", a.shape_id)]
     cmd = last_command(host)
-    assert cmd.description == "Update Rectangle_1" and list(cmd.before) == [a.shape_id, inner]
+    assert cmd.description == "Update Rectangle_1" and list(cmd.before) == [a.shape_id, inner, outer.shape_id]
+    assert list(cmd.after) == list(cmd.before)
     host.undo()
     assert k.area(inner_ms.shape) == pytest.approx(300.0) and a.properties.width == 20.0
+    assert k.area(outer.shape) == pytest.approx(325.0)
 
 
 def test_colour_rename_and_their_undo(host):

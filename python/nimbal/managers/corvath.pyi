@@ -378,8 +378,16 @@ class CoreCorvath:
             rebuilt shape is None; None when the id is unknown or the update failed
             (then _notify_operation_failed is called and nothing is changed).
 
-        Records "Update <name>"; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_updated for the shape and for each recomputed parent.
+        A hidden component's holders are recomputed up to the top-level one; an
+        element of a sketch is rebuilt on its sketch's plane. A moved plane takes its
+        sketches with it: their elements are rebuilt on it and what holds them is
+        recomputed. Everything is computed before anything changes: if one of them
+        gives no shape, the update fails.
+
+        Records "Update <name>" (the shape and everything recomputed); hooks:
+        _notify_shape_updated for the shape (unless it is a hidden component), for
+        each recomputed holder, innermost first, and for a moved plane's sketches and
+        their holders; then _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded.
         """
     def _update_component_shape(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None: ...
     def _recompute_boolean_from_components(self, managed_shape: ManagedShape) -> nimbal.kernel.TopoDS_Shape | None: ...
@@ -396,9 +404,10 @@ class CoreCorvath:
     def update_shape_color(self, shape_id: str, color: tuple[float, float, float]) -> bool:
         """Sets a registered shape's colour.
 
-        Returns True, or False for an unknown id. For a top-level shape it records
-        "Change color of <name>" and calls _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_updated; a hidden component changes without command or hook.
+        Returns True, or False for an unknown id. Records "Change color of <name>"
+        (for a hidden component too, so that undoing another command never brings
+        an older colour back) and calls _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
+        _notify_shape_updated.
         """
     def rename_shape(self, shape_id: str, new_name: str) -> bool:
         """Sets a shape's name, stripped of surrounding white space.
@@ -599,11 +608,14 @@ class CoreCorvath:
                 get_all_shape_ids and get_shape).
 
         Returns:
-            True, or False when the sketch is unknown or the commit failed (then
-            _notify_operation_failed is called and nothing is changed).
+            True, or False when the sketch is unknown (nothing is reported) or the
+            commit failed (then _notify_operation_failed is called and nothing is
+            changed): the sketch cannot be placed, or a shape built on it cannot be
+            recomputed from its new elements (an empty sketch under a union, an
+            array or an extrude).
 
         The sketch's shape becomes the compound of the copies and the shapes built on
-        the sketch are recomputed. Records "Commit sketch" (folded into a directly
+        the sketch are recomputed, up to the top-level one. Records "Commit sketch" (folded into a directly
         preceding "Create sketch"); hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
         _notify_shape_removed / _notify_shape_created / _notify_shape_updated as
         the sketch's place in the registry requires.

@@ -166,14 +166,23 @@ Returns:
     rebuilt shape is None; None when the id is unknown or the update failed
     (then _notify_operation_failed is called and nothing is changed).
 
-Records "Update <name>"; hooks: )" NIMBAL_UNDO_HOOK R"(, then
-_notify_shape_updated for the shape and for each recomputed parent.)";
+A hidden component's holders are recomputed up to the top-level one; an
+element of a sketch is rebuilt on its sketch's plane. A moved plane takes its
+sketches with it: their elements are rebuilt on it and what holds them is
+recomputed. Everything is computed before anything changes: if one of them
+gives no shape, the update fails.
+
+Records "Update <name>" (the shape and everything recomputed); hooks:
+_notify_shape_updated for the shape (unless it is a hidden component), for
+each recomputed holder, innermost first, and for a moved plane's sketches and
+their holders; then )" NIMBAL_UNDO_HOOK R"(.)";
 
 constexpr const char* update_shape_color = R"(Sets a registered shape's colour.
 
-Returns True, or False for an unknown id. For a top-level shape it records
-"Change color of <name>" and calls )" NIMBAL_UNDO_HOOK R"(, then
-_notify_shape_updated; a hidden component changes without command or hook.)";
+Returns True, or False for an unknown id. Records "Change color of <name>"
+(for a hidden component too, so that undoing another command never brings
+an older colour back) and calls )" NIMBAL_UNDO_HOOK R"(, then
+_notify_shape_updated.)";
 constexpr const char* rename_shape = R"(Sets a shape's name, stripped of surrounding white space.
 
 White space is what str.strip() strips (Unicode white space included).
@@ -275,11 +284,14 @@ Args:
         get_all_shape_ids and get_shape).
 
 Returns:
-    True, or False when the sketch is unknown or the commit failed (then
-    _notify_operation_failed is called and nothing is changed).
+    True, or False when the sketch is unknown (nothing is reported) or the
+    commit failed (then _notify_operation_failed is called and nothing is
+    changed): the sketch cannot be placed, or a shape built on it cannot be
+    recomputed from its new elements (an empty sketch under a union, an
+    array or an extrude).
 
 The sketch's shape becomes the compound of the copies and the shapes built on
-the sketch are recomputed. Records "Commit sketch" (folded into a directly
+the sketch are recomputed, up to the top-level one. Records "Commit sketch" (folded into a directly
 preceding "Create sketch"); hooks: )" NIMBAL_UNDO_HOOK R"(, then
 _notify_shape_removed / _notify_shape_created / _notify_shape_updated as
 the sketch's place in the registry requires.)";

@@ -105,7 +105,7 @@ class CoreTessik:
     def _notify_shape_updated(self, shape_id: str, ms: nimbal.managers.corvath.ManagedShape) -> None:
         """Hook: an element's shape, colour or name changed; does nothing here.
 
-        Called after update_shape (for the element and for a recomputed parent),
+        Called after update_shape (for the element and for each refolded holder),
         update_shape_color and rename_shape, and when undo or redo overwrites a
         record that is top-level before and after.
 
@@ -412,17 +412,19 @@ class CoreTessik:
         A union or subtraction with components is refolded from their current
         shapes, the record deciding the merge step; any other element is rebuilt
         by its own type from the record. The element then holds that very record.
-        If the element is a hidden component, its direct parent is refolded as
-        well (one level); a parent that fails to refold keeps its shape.
+        If the element is a hidden component, every union or subtraction that holds
+        it is refolded as well, up to the top-level one, innermost first; if one of
+        them fails to refold, nothing changes and False is returned.
 
         Args:
             shape_id: The element's id.
             properties: The new property record.
 
         Returns:
-            True when rebuilt (undo command "Update " + the element's name); False,
-            with no change, when the id is not registered or the rebuild yields no
-            shape (e.g. a record of another kind).
+            True when rebuilt (undo command "Update " + the element's name, holding
+            the element and every refolded holder); False, with no change, when the
+            id is not registered or the rebuild or a refold yields no shape (e.g. a
+            record of another kind).
 
         Raises:
             TypeError: properties is not a property record.
@@ -430,7 +432,7 @@ class CoreTessik:
                 cannot build; nothing has changed.
 
         Hooks:
-            _notify_shape_updated for a refolded parent, then
+            _notify_shape_updated for each refolded holder, innermost first, then
             _notify_undo_redo_changed, then _notify_shape_updated for the element.
         """
     def _build_shape_from_properties(self, shape_type: nimbal.enums.ShapeType, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None:

@@ -132,9 +132,10 @@ const RecordType& properties_class(ShapeType t) {
 // Frame
 
 CoreCorvath::CoreCorvath(std::shared_ptr<DrulenProtocol> geo_service)
-    // A hidden component's colour changes silently: its holder is what the
-    // host shows.
-    : CoreManager({false, registry::HiddenEdit::Silent, registry::RenameText::OldAndNewName,
+    // A hidden component's colour change is a command of its own, as a
+    // top-level shape's is: an undo of another command restores the
+    // component from a snapshot, which must not bring an older colour back.
+    : CoreManager({false, registry::HiddenEdit::Recorded, registry::RenameText::OldAndNewName,
                    registry::Removal::WithComponents, "Clear all"}),
       geo_(geo_service ? std::move(geo_service) : std::make_shared<services::Drulen>()) {}
 
@@ -573,78 +574,252 @@ TopoDS_Shape CoreCorvath::recompute_parent(const ManagedShape& parent) {
   return result.IsNull() ? result : _apply_transformations(result, *parent.properties);
 }
 
+namespace {
+
+bool is_sketch_element(ShapeType t) {
+  return t == ShapeType::RECTANGLE || t == ShapeType::CIRCLE || t == ShapeType::LINE || t == ShapeType::ARC ||
+         t == ShapeType::SKETCH_POLYLINE;
+}
+
+std::shared_ptr<SketchElementBuilder>& builder_slot() {
+  static std::shared_ptr<SketchElementBuilder> slot;
+  return slot;
+}
+
+}  // namespace
+
+void set_sketch_element_builder(std::shared_ptr<SketchElementBuilder> builder) {
+  builder_slot() = std::move(builder);
+}
+std::shared_ptr<SketchElementBuilder> sketch_element_builder() { return builder_slot(); }
+
+ManagedShapePtr CoreCorvath::Recomputation::copy_of(const ManagedShape& ms) {
+  auto it = copies.find(ms.shape_id);
+  if (it != copies.end()) return it->second;
+  auto copy = std::make_shared<ManagedShape>(ms);
+  copies.emplace(ms.shape_id, copy);
+  order.push_back(ms.shape_id);
+  return copy;
+}
+
+void CoreCorvath::Recomputation::relink(ManagedShape& ms) const {
+  for (auto& c : ms.components)
+    if (c)
+      if (auto it = copies.find(c->shape_id); it != copies.end() && it->second.get() != &ms) c = it->second;
+}
+
+std::vector<ManagedShapePtr> CoreCorvath::holders_of(const ManagedShape& ms) const {
+  std::vector<ManagedShapePtr> chain;
+  std::unordered_set<const ManagedShape*> seen{&ms};
+  std::optional<std::string> next = ms.parent_id;
+  while (next) {
+    ManagedShapePtr holder = find(*next);
+    // A chain that loops back is cut where it does.
+    if (!holder || !seen.insert(holder.get()).second) break;
+    chain.push_back(holder);
+    next = holder->parent_id;
+  }
+  return chain;
+}
+
+ManagedShapePtr CoreCorvath::sketch_holding(const ManagedShape& ms) const {
+  if (ms.shape_type == ShapeType::SKETCH) return find(ms.shape_id);
+  for (const ManagedShapePtr& h : holders_of(ms)) {
+    if (h->shape_type == ShapeType::SKETCH) return h;
+    if (!registry::is_boolean(h->shape_type)) return nullptr;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<PlaneProperties> CoreCorvath::plane_of_sketch(const ManagedShape& sketch) const {
+  const auto* props = sketch.properties ? as<SketchProperties>(*sketch.properties) : nullptr;
+  ManagedShapePtr plane = props ? find(props->plane_id) : nullptr;
+  if (!plane || plane->shape_type != ShapeType::PLANE || !plane->properties ||
+      !plane->properties->is<PlaneProperties>())
+    return nullptr;
+  return std::static_pointer_cast<PlaneProperties>(plane->properties);
+}
+
+TopoDS_Shape CoreCorvath::rebuild_sketch_element(const Recomputation& work, const ManagedShape& ms,
+                                                 const Quenby& record) {
+  const std::shared_ptr<SketchElementBuilder> builder = sketch_element_builder();
+  if (!builder) return {};
+  if (registry::is_boolean(ms.shape_type)) {
+    if (ms.components.empty()) return {};
+    ManagedShape trial = ms;
+    work.relink(trial);
+    for (const auto& c : trial.components)
+      if (!c || c->shape.IsNull()) return {};
+    return builder->combination(trial);
+  }
+  if (!is_sketch_element(ms.shape_type)) return {};
+  const ManagedShapePtr sketch = sketch_holding(ms);
+  const std::shared_ptr<PlaneProperties> plane = sketch ? plane_of_sketch(*sketch) : nullptr;
+  if (!plane) return {};
+  return builder->element(ms.shape_type, record, plane);
+}
+
+bool CoreCorvath::recompute_holder(Recomputation& work, const ManagedShape& holder) {
+  ManagedShapePtr copy = work.copy_of(holder);
+  work.relink(*copy);
+  TopoDS_Shape shape;
+  if (copy->shape_type == ShapeType::SKETCH) {
+    TopoDS_Compound compound;
+    BRep_Builder builder;
+    builder.MakeCompound(compound);
+    bool any = false;
+    for (const auto& c : copy->components) {
+      if (!c) continue;
+      // A component not recomputed here counts as registered now.
+      ManagedShapePtr part = work.copies.count(c->shape_id) ? c : find(c->shape_id);
+      if (!part || part->shape.IsNull()) continue;
+      builder.Add(compound, part->shape);
+      any = true;
+    }
+    if (any) shape = _apply_transformations(compound, *copy->properties);
+    if (shape.IsNull()) return false;
+  } else if (registry::is_boolean(copy->shape_type) && sketch_holding(holder)) {
+    shape = rebuild_sketch_element(work, *copy, *copy->properties);
+  } else {
+    // An input without geometry (an empty sketch) gives nothing to build on.
+    for (const auto& c : copy->components)
+      if (!c || c->shape.IsNull()) return false;
+    shape = recompute_parent(*copy);
+  }
+  if (shape.IsNull()) return false;
+  copy->shape = shape;
+  return true;
+}
+
+bool CoreCorvath::recompute_holders(Recomputation& work, const ManagedShape& ms) {
+  for (const ManagedShapePtr& holder : holders_of(ms))
+    if (!recompute_holder(work, *holder)) return false;
+  return true;
+}
+
+bool CoreCorvath::rebuild_sketches_on(Recomputation& work, const std::string& plane_id,
+                                      const std::shared_ptr<PlaneProperties>& plane) {
+  std::vector<ManagedShapePtr> sketches;
+  for (const auto& kv : shapes_) {
+    const ManagedShape& s = *kv.second;
+    if (s.shape_type != ShapeType::SKETCH || s.components.empty() || !s.properties) continue;
+    const auto* sp = as<SketchProperties>(*s.properties);
+    if (sp && sp->plane_id == plane_id) sketches.push_back(kv.second);
+  }
+  if (sketches.empty()) return true;
+  const std::shared_ptr<SketchElementBuilder> builder = sketch_element_builder();
+  if (!builder) return false;
+  for (const ManagedShapePtr& sketch : sketches) {
+    // Inputs before what holds them: pre-order reversed.
+    std::vector<const ManagedShape*> nodes;
+    registry::for_each_in_tree(*sketch, [&](const ManagedShape& n) {
+      if (&n != sketch.get()) nodes.push_back(&n);
+    });
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+      const ManagedShape& n = **it;
+      TopoDS_Shape shape;
+      if (registry::is_boolean(n.shape_type) && !n.components.empty()) {
+        ManagedShapePtr copy = work.copy_of(n);
+        work.relink(*copy);
+        for (const auto& c : copy->components)
+          if (!c || c->shape.IsNull()) return false;
+        shape = builder->combination(*copy);
+      } else if (is_sketch_element(n.shape_type) && n.properties) {
+        shape = builder->element(n.shape_type, *n.properties, plane);
+      } else {
+        continue;  // nothing of a plane's to rebuild
+      }
+      if (shape.IsNull()) return false;
+      work.copy_of(n)->shape = shape;
+    }
+    if (!recompute_holder(work, *sketch) || !recompute_holders(work, *sketch)) return false;
+  }
+  return true;
+}
+
+void CoreCorvath::store_recomputed(const Recomputation& work, const std::string& edited) {
+  for (const std::string& id : work.order) {
+    ManagedShapePtr live = find(id);
+    const ManagedShapePtr& copy = work.copies.at(id);
+    if (!live) continue;
+    live->shape = copy->shape;
+    if (id == edited) live->properties = copy->properties;
+  }
+}
+
 TopoDS_Shape CoreCorvath::_update_component_shape(const ManagedShapePtr& component, const RecordPtr& properties) {
   if (!component || !component->parent_id || !properties) return {};
   ManagedShapePtr parent = find(*component->parent_id);
   if (!parent) return {};
   ManagedShape& ms = *component;
   const bool has_components = !ms.components.empty();
+  Recomputation work;
 
   TopoDS_Shape base, fresh;
   bool placed = true;  // whether `base` still needs the record's placement
-  switch (ms.shape_type) {
-    case ShapeType::UNION:
-    case ShapeType::SUBTRACTION:
-      if (has_components) {
-        base = _recompute_boolean_from_components(ms);
-        break;
-      }
-      placed = false;
-      fresh = _create_shape_from_properties(ms.shape_type, *properties);
-      break;
-    case ShapeType::IMPORTED:
-      placed = false;
-      fresh = _update_transformed_shape(ms, *properties);
-      break;
-    case ShapeType::EXTRUDE:
-    case ShapeType::ARRAY:
-    case ShapeType::FILLET:
-    case ShapeType::CORNER_ROUND:
-    case ShapeType::POLYLINE_ROUND:
-      if (has_components) {
-        // Refused before anything changes, as on the top-level path.
-        require_record_of(ms.shape_type, *properties);
-        switch (ms.shape_type) {
-          case ShapeType::EXTRUDE: base = _recompute_extrude_from_component(ms, properties); break;
-          case ShapeType::ARRAY:
-            base = _build_array_compound(ms.components[0]->shape, require<ArrayProperties>(*properties));
-            break;
-          case ShapeType::FILLET: base = _recompute_fillet_from_component(ms, properties); break;
-          case ShapeType::CORNER_ROUND: base = _recompute_corner_round_from_component(ms, properties); break;
-          default: base = _recompute_polyline_round_from_component(ms, properties); break;
+  const ManagedShapePtr sketch = sketch_holding(ms);
+  // An element of a sketch stays on its sketch's plane (an element of a
+  // sketch whose plane is gone is built from its record alone, as before).
+  if (sketch && ((is_sketch_element(ms.shape_type) && plane_of_sketch(*sketch)) ||
+                 (registry::is_boolean(ms.shape_type) && has_components))) {
+    placed = false;
+    ManagedShape trial = ms;
+    trial.properties = properties;
+    fresh = rebuild_sketch_element(work, trial, *properties);
+  } else {
+    switch (ms.shape_type) {
+      case ShapeType::UNION:
+      case ShapeType::SUBTRACTION:
+        if (has_components) {
+          base = _recompute_boolean_from_components(ms);
+          break;
         }
+        placed = false;
+        fresh = _create_shape_from_properties(ms.shape_type, *properties);
         break;
-      }
-      [[fallthrough]];
-    default:
-      placed = false;
-      fresh = _create_shape_from_properties(ms.shape_type, *properties);
-      break;
+      case ShapeType::IMPORTED:
+        placed = false;
+        fresh = _update_transformed_shape(ms, *properties);
+        break;
+      case ShapeType::EXTRUDE:
+      case ShapeType::ARRAY:
+      case ShapeType::FILLET:
+      case ShapeType::CORNER_ROUND:
+      case ShapeType::POLYLINE_ROUND:
+        if (has_components) {
+          // Refused before anything changes, as on the top-level path.
+          require_record_of(ms.shape_type, *properties);
+          switch (ms.shape_type) {
+            case ShapeType::EXTRUDE: base = _recompute_extrude_from_component(ms, properties); break;
+            case ShapeType::ARRAY:
+              base = _build_array_compound(ms.components[0]->shape, require<ArrayProperties>(*properties));
+              break;
+            case ShapeType::FILLET: base = _recompute_fillet_from_component(ms, properties); break;
+            case ShapeType::CORNER_ROUND: base = _recompute_corner_round_from_component(ms, properties); break;
+            default: base = _recompute_polyline_round_from_component(ms, properties); break;
+          }
+          break;
+        }
+        [[fallthrough]];
+      default:
+        placed = false;
+        fresh = _create_shape_from_properties(ms.shape_type, *properties);
+        break;
+    }
   }
   if (placed) fresh = base.IsNull() ? TopoDS_Shape() : _apply_transformations(base, *properties);
   if (fresh.IsNull()) return {};
 
-  // Recompute the parent with the new component in place; the registry keeps
-  // the change only if the parent succeeds too.
-  const TopoDS_Shape old_shape = ms.shape;
-  const RecordPtr old_props = ms.properties;
-  ms.shape = fresh;
-  ms.properties = properties;
-  TopoDS_Shape result;
-  try {
-    result = recompute_parent(*parent);
-  } catch (...) {
-    ms.shape = old_shape;
-    ms.properties = old_props;
-    throw;
-  }
-  if (result.IsNull()) {
-    ms.shape = old_shape;
-    ms.properties = old_props;
-    return {};
-  }
-  parent->shape = result;
-  _notify_shape_updated(parent->shape_id, parent);
+  // Every holder up to the top is recomputed with the new component before
+  // anything is stored: if one gives no shape, nothing changes.
+  ManagedShapePtr copy = work.copy_of(ms);
+  copy->shape = fresh;
+  copy->properties = properties;
+  if (!recompute_holders(work, ms)) return {};
+  store_recomputed(work, ms.shape_id);
+  for (const std::string& id : work.order)
+    if (id != ms.shape_id)
+      if (ManagedShapePtr holder = find(id)) _notify_shape_updated(id, holder);
   return fresh;
 }
 
@@ -659,12 +834,13 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
     if (array_copies(trial) <= services::kMaxArrayCopies && !within_limits("Update Shape", {}, {}, ms.get(), &trial))
       return UpdateResult::none();
   }
-  const std::optional<std::string> parent_id = ms->parent_id;
-  const bool has_parent = parent_id && !parent_id->empty();
+  // The entry and every holder above it: a component's edit recomputes
+  // them all.
+  std::vector<std::string> touched{shape_id};
+  for (const ManagedShapePtr& h : holders_of(*ms)) touched.push_back(h->shape_id);
   auto snapshot_pair = [&] {
     auto s = new_state();
-    s->set(shape_id, _snapshot(shape_id));
-    if (has_parent) s->set(*parent_id, _snapshot(*parent_id));
+    for (const std::string& id : touched) s->set(id, _snapshot(id));
     return s;
   };
   StatePtr before = snapshot_pair();
@@ -715,17 +891,41 @@ UpdateResult CoreCorvath::update_shape(const std::string& shape_id, const Record
     store(placed);
     result = placed.IsNull() ? UpdateResult::yes() : UpdateResult::of(placed);
   } else if (t == ShapeType::PLANE) {
+    // The sketches on the plane move with it, and so does what is built on
+    // them: all computed on the plane as it will be before anything changes.
+    Recomputation work;
+    std::shared_ptr<PlaneProperties> moved;
     if (properties->is<PlaneProperties>()) {
-      auto& p = static_cast<PlaneProperties&>(*properties);
+      moved = std::static_pointer_cast<PlaneProperties>(properties->clone());
+      PlaneProperties& p = *moved;
       if (p.source == "custom") {
         p.origin_x = p.translation.x, p.origin_y = p.translation.y, p.origin_z = p.translation.z;
         const Point3 n = normal_from_rotation_deg(p.rotation.x, p.rotation.y, p.rotation.z);
         p.normal_x = n[0], p.normal_y = n[1], p.normal_z = n[2];
       }
     }
-    ms->properties = properties;
-    _notify_shape_updated(shape_id, ms);
-    result = UpdateResult::yes();
+    // A plane that stays where it is leaves its sketches as they are.
+    const auto* was = ms->properties ? as<PlaneProperties>(*ms->properties) : nullptr;
+    const bool stays = !moved || (was && was->origin_x == moved->origin_x && was->origin_y == moved->origin_y &&
+                                  was->origin_z == moved->origin_z && was->normal_x == moved->normal_x &&
+                                  was->normal_y == moved->normal_y && was->normal_z == moved->normal_z);
+    if (stays || rebuild_sketches_on(work, shape_id, moved)) {
+      if (moved) {
+        auto& p = static_cast<PlaneProperties&>(*properties);
+        p.origin_x = moved->origin_x, p.origin_y = moved->origin_y, p.origin_z = moved->origin_z;
+        p.normal_x = moved->normal_x, p.normal_y = moved->normal_y, p.normal_z = moved->normal_z;
+      }
+      for (const std::string& id : work.order) touched.push_back(id);
+      before = snapshot_pair();
+      ms->properties = properties;
+      store_recomputed(work);
+      _notify_shape_updated(shape_id, ms);
+      for (const std::string& id : work.order)
+        if (ManagedShapePtr moved_entry = find(id); moved_entry && (moved_entry->shape_type == ShapeType::SKETCH ||
+                                                                     !sketch_holding(*moved_entry)))
+          _notify_shape_updated(id, moved_entry);
+      result = UpdateResult::yes();
+    }
   } else {
     TopoDS_Shape s = _create_shape_from_properties(t, *properties);
     if (!s.IsNull()) {

@@ -196,6 +196,26 @@ std::string sketch_shape_id(const HostValue<std::string>& answer);
 // A record among its own components is refused (InvalidValue).
 ManagedShapePtr read_sketch_record(SketchRecordReader& root);
 
+// Builds sketch elements on their plane the way the sketch manager does, so
+// that an element rebuilt here (an edit, a moved plane) is what a project
+// load rebuilds. The sketch manager's library provides it: only it knows the
+// sketch plane service. Without one, sketch elements cannot be rebuilt here
+// and such edits fail.
+class SketchElementBuilder {
+ public:
+  virtual ~SketchElementBuilder() = default;
+  // The element of type `t` from its record on `plane`; null when the
+  // record gives no element. Kernel errors reach the caller.
+  virtual TopoDS_Shape element(ShapeType t, const Quenby& record,
+                               const std::shared_ptr<models::PlaneProperties>& plane) = 0;
+  // A sketch union or subtraction folded from its components' shapes and
+  // merged as its record asks; null when a step gives none.
+  virtual TopoDS_Shape combination(const ManagedShape& ms) = 0;
+};
+// The builder every geometry manager uses from now on (null: none).
+void set_sketch_element_builder(std::shared_ptr<SketchElementBuilder> builder);
+std::shared_ptr<SketchElementBuilder> sketch_element_builder();
+
 // The snapshot of a managed shape: its record deep-copied, the rest shared.
 SnapshotPtr snapshot_of(const ManagedShape& ms);
 
@@ -445,6 +465,43 @@ class CoreCorvath : public CoreManager {
   // A derived shape recomputed from its components and its own record,
   // placed; null when the kernel gives nothing.
   TopoDS_Shape recompute_parent(const ManagedShape& parent);
+
+  // ---- recomputing what holds an edited entry ----
+  // Entries recomputed but not stored yet: each a copy of the registered
+  // entry with its new shape, listing the other copies in place of the
+  // registered entries they stand for. `order` is the order they were made
+  // in, innermost first.
+  struct Recomputation {
+    std::unordered_map<std::string, ManagedShapePtr> copies;
+    std::vector<std::string> order;
+    // The copy of the registered `ms` (made on first use).
+    ManagedShapePtr copy_of(const ManagedShape& ms);
+    // `ms` with every component that has a copy replaced by that copy.
+    void relink(ManagedShape& ms) const;
+  };
+  // The holders of `ms`, its parent first, up to the top-level one.
+  std::vector<ManagedShapePtr> holders_of(const ManagedShape& ms) const;
+  // Recomputes `holder` (a copy in `work`) from its components as they
+  // stand in `work`; false, with nothing recorded, when it gives no shape.
+  bool recompute_holder(Recomputation& work, const ManagedShape& holder);
+  // Recomputes each holder of `ms` in turn, innermost first; false when one
+  // of them gives no shape.
+  bool recompute_holders(Recomputation& work, const ManagedShape& ms);
+  // Every sketch on plane `plane_id`, its elements rebuilt on `plane`, and
+  // what holds it; false when something gives no shape.
+  bool rebuild_sketches_on(Recomputation& work, const std::string& plane_id,
+                           const std::shared_ptr<models::PlaneProperties>& plane);
+  // Stores every copy's shape (and, for `edited`, its record) into the
+  // registered entry.
+  void store_recomputed(const Recomputation& work, const std::string& edited = {});
+  // The sketch that holds `ms` through sketch unions and subtractions, if
+  // any (`ms` itself when it is a sketch).
+  ManagedShapePtr sketch_holding(const ManagedShape& ms) const;
+  // The plane record of the sketch `sketch`; null when its plane is gone.
+  std::shared_ptr<models::PlaneProperties> plane_of_sketch(const ManagedShape& sketch) const;
+  // A sketch element (or sketch boolean) rebuilt on its sketch's plane from
+  // `record`; null when it cannot be.
+  TopoDS_Shape rebuild_sketch_element(const Recomputation& work, const ManagedShape& ms, const Quenby& record);
   // The sketch manager's top-level records with geometry.
   std::vector<ManagedShapePtr> sketch_records(SketchSource& tessik);
   // Copies of a sketch manager's records, made but not registered yet.

@@ -206,22 +206,15 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
   // it multiplies them.
   if (!within_limits("Commit Sketch", {}, {}, old.get(), entry.get())) return false;
 
-  // The parent as it will be: the new entry in the old one's place, its
-  // shape recomputed and placed (kept when the kernel gives none).
-  ComponentList parent_components;
-  TopoDS_Shape parent_shape;
-  if (parent) {
-    ManagedShape trial = *parent;
-    for (auto& c : trial.components)
-      if (c && c->shape_id == sketch_id) {
-        c = entry;
-        break;
-      }
-    // An extrude is swept again from its profile; a parent of another kind
-    // is recomputed its own way.
-    parent_shape = recompute_parent(trial);
-    if (parent_shape.IsNull()) parent_shape = parent->shape;
-    parent_components = trial.components;
+  // What holds the sketch as it will be, up to the top: the new entry in
+  // the old one's place, each holder recomputed and placed. A holder that
+  // gives no shape refuses the commit before anything changes.
+  Recomputation work;
+  work.copies.emplace(sketch_id, entry);
+  if (parent && !recompute_holders(work, *old)) {
+    _notify_operation_failed("Commit Sketch",
+                             "The shapes built on the sketch could not be recomputed from its new elements.");
+    return false;
   }
 
   StatePtr before = registry::single(sketch_id, snapshot_of(*old));
@@ -231,19 +224,14 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
       before->set(c->shape_id, snapshot_of(*reg));
       old_ids.push_back(c->shape_id);
     }
-  if (parent) before->set(*parent_id, snapshot_of(*parent));
+  for (const std::string& id : work.order) before->set(id, snapshot_of(*find(id)));
   StatePtr after = registry::all_none(*before);
   for (const auto& c : copies.order) {
     before->set(c->shape_id, nullptr);
     after->set(c->shape_id, snapshot_of(*c));
   }
   after->set(sketch_id, snapshot_of(*entry));
-  if (parent) {
-    ManagedShape next = *parent;
-    next.shape = parent_shape;
-    next.components = parent_components;
-    after->set(*parent_id, snapshot_of(next));
-  }
+  for (const std::string& id : work.order) after->set(id, snapshot_of(*work.copies.at(id)));
   // A sketch created and committed right after is one step of the history.
   services::CommandPtr last = undo_redo_.peek_last();
   bool merge = false;
@@ -258,8 +246,8 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
   register_sketch_copies(copies);
   shapes_.add(entry);
   if (parent) {
-    parent->components = std::move(parent_components);
-    parent->shape = parent_shape;
+    parent->components = work.copies.at(*parent_id)->components;
+    store_recomputed(work);
   }
 
   // ---- report and record
@@ -269,9 +257,10 @@ bool CoreCorvath::commit_sketch(const std::string& sketch_id, SketchSource& tess
     before->set(sketch_id, nullptr);
   }
   _push_undo("Commit sketch", before, after);
-  if (parent)
-    _notify_shape_updated(*parent_id, parent);
-  else if (!parent_id)
+  if (parent) {
+    for (const std::string& id : work.order)
+      if (ManagedShapePtr holder = find(id)) _notify_shape_updated(id, holder);
+  } else if (!parent_id)
     _notify_shape_created(sketch_id, entry);
   return true;
 }

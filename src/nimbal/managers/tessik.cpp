@@ -1,5 +1,7 @@
 #include "nimbal/managers/tessik.hpp"
 
+#include <unordered_set>
+
 #include "nimbal/errors.hpp"
 #include "nimbal/managers/registry.hpp"
 
@@ -202,38 +204,49 @@ bool CoreTessik::update_shape(const std::string& shape_id, const RecordPtr& prop
   if (!ms || !properties) return false;
   auto before = single(shape_id, snapshot_of(*ms));
   const std::optional<std::string> parent_id = ms->parent_id;
-  ManagedShapePtr parent;
   // An empty parent id names no parent.
   const bool has_parent = parent_id && !parent_id->empty();
+  // The booleans that hold the element, its parent first, up to the top.
+  std::vector<ManagedShapePtr> holders;
   if (has_parent) {
-    parent = find(*parent_id);
+    ManagedShapePtr parent = find(*parent_id);
     before->set(*parent_id, parent ? snapshot_of(*parent) : nullptr);
+    std::unordered_set<const ManagedShape*> seen{ms.get()};
+    for (ManagedShapePtr h = parent; h && seen.insert(h.get()).second;
+         h = h->parent_id && !h->parent_id->empty() ? find(*h->parent_id) : nullptr) {
+      holders.push_back(h);
+      if (h != parent) before->set(h->shape_id, snapshot_of(*h));
+    }
   }
   TopoDS_Shape shape = is_boolean(ms->shape_type) && !ms->components.empty()
                            ? _recompute_boolean_from_components(*ms, properties.get())
                            : _build_shape_from_properties(ms->shape_type, *properties);
   if (shape.IsNull()) return false;
-  const TopoDS_Shape old_shape = ms->shape;
-  const RecordPtr old_props = ms->properties;
+
+  // Each holder refolded in turn with the one below it as it will be; if
+  // any gives no shape, nothing changes.
+  auto below = std::make_shared<ManagedShape>(*ms);
+  below->shape = shape;
+  below->properties = properties;
+  std::vector<TopoDS_Shape> refolded;
+  for (const ManagedShapePtr& h : holders) {
+    auto trial = std::make_shared<ManagedShape>(*h);
+    for (auto& c : trial->components)
+      if (c && c->shape_id == below->shape_id) c = below;
+    trial->shape = _recompute_boolean_from_components(*trial);
+    if (trial->shape.IsNull()) return false;
+    refolded.push_back(trial->shape);
+    below = std::move(trial);
+  }
+
   ms->shape = shape;
   ms->properties = properties;
-  if (parent) {
-    TopoDS_Shape recomputed;
-    try {
-      recomputed = _recompute_boolean_from_components(*parent);
-    } catch (...) {
-      // A raising service must not leave an edit without its undo command.
-      ms->shape = old_shape;
-      ms->properties = old_props;
-      throw;
-    }
-    if (!recomputed.IsNull()) {
-      parent->shape = recomputed;
-      _notify_shape_updated(*parent_id, parent);
-    }
+  for (std::size_t i = 0; i < holders.size(); ++i) {
+    holders[i]->shape = refolded[i];
+    _notify_shape_updated(holders[i]->shape_id, holders[i]);
   }
   auto after = single(shape_id, snapshot_of(*ms));
-  if (parent) after->set(*parent_id, snapshot_of(*parent));
+  for (const ManagedShapePtr& h : holders) after->set(h->shape_id, snapshot_of(*h));
   _push_undo("Update " + ms->name, before, after);
   _notify_shape_updated(shape_id, ms);
   return true;
@@ -296,5 +309,30 @@ std::vector<std::string> CoreTessik::decompose_shape(const std::string& shape_id
   registry::finish_decomposition(*this, shapes_, shape_id, *ms, before, after, promoted);
   return promoted;
 }
+
+// ---------------------------------------------------------------------------
+// What the geometry manager rebuilds of a sketch, built as here
+
+namespace {
+
+class SketchBuilder final : public SketchElementBuilder {
+ public:
+  TopoDS_Shape element(ShapeType t, const Quenby& record, const PlanePtr& plane) override {
+    CoreTessik sketch("", plane);
+    return sketch._build_shape_from_properties(t, record);
+  }
+  TopoDS_Shape combination(const ManagedShape& ms) override {
+    CoreTessik sketch;
+    return sketch._recompute_boolean_from_components(ms);
+  }
+};
+
+// Loading this library gives every geometry manager the builder.
+[[maybe_unused]] const bool builder_installed = [] {
+  set_sketch_element_builder(std::make_shared<SketchBuilder>());
+  return true;
+}();
+
+}  // namespace
 
 }  // namespace nimbal::managers
