@@ -352,10 +352,20 @@ std::optional<std::string> overflowing_real_in_text(std::string_view text) {
 // The same for a file of either format. IGES lines are fixed columns: the
 // section letter and sequence number (columns 73-80) and the parameter
 // lines' entry pointers (65-72) run into the data's digits, and directory
-// lines hold integers only ("00010200D0000305" is no real), so only the
-// data columns of the global and parameter sections are read.
+// lines hold integers only ("00010200D0000305" is no real), so of a
+// well-formed line only the data columns of the global and parameter
+// sections are read. Any other line (longer or shorter than 80 columns, a
+// sequence field that is not a number) is read in full but for a section
+// letter and sequence number at its end: a real written longer than its
+// columns pushes the rest of its line out of place.
 std::optional<std::string> overflowing_real(std::string_view text, bool iges) {
   if (!iges) return overflowing_real_in_text(text);
+  auto sequence_at = [](std::string_view line, std::size_t at) {
+    if (line.size() < at + 8 || std::string_view("SGDPT").find(line[at]) == std::string_view::npos) return false;
+    for (std::size_t i = at + 1; i < at + 8; ++i)
+      if (!std::isdigit(static_cast<unsigned char>(line[i])) && line[i] != ' ') return false;
+    return true;
+  };
   for (std::size_t b = 0; b < text.size();) {
     std::size_t e = text.find('\n', b);
     if (e == std::string_view::npos) e = text.size();
@@ -363,11 +373,13 @@ std::optional<std::string> overflowing_real(std::string_view text, bool iges) {
     b = e + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::string_view data = line;
-    if (line.size() >= 73) {
+    if (line.size() == 80 && sequence_at(line, 72)) {
       const char section = line[72];
       if (section == 'G') data = line.substr(0, 72);
       else if (section == 'P') data = line.substr(0, 64);
       else continue;
+    } else if (line.size() >= 8 && sequence_at(line, line.size() - 8)) {
+      data = line.substr(0, line.size() - 8);
     }
     if (auto token = overflowing_real_in_text(data)) return token;
   }
@@ -389,7 +401,8 @@ ReadOutcome refused_number(const std::string& token) {
 }
 
 // The kernel's read, transfer and result of one input; runs in the child.
-ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSelect_ReturnStatus()>& read) {
+ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSelect_ReturnStatus()>& read,
+                              const std::string& file_type, const std::string& name) {
   ReadOutcome o;
   try {
     if (read() != IFSelect_RetDone) {
@@ -399,6 +412,10 @@ ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSe
     reader.TransferRoots();
     o.shape = reader.OneShape();
     o.kind = o.shape.IsNull() ? ReadOutcome::Kind::null_shape : ReadOutcome::Kind::shape;
+    if (std::optional<std::string> refusal = detail::refusal_of_read_shape(o.shape, file_type, name)) {
+      o = ReadOutcome();
+      o.error = std::move(*refusal);
+    }
   } catch (const Standard_Failure& f) {
     o.error = kernel::failure_text(f);
   } catch (const std::exception& e) {
@@ -530,7 +547,7 @@ TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std
         1,
         [&](std::size_t) {
           if (auto token = overflowing_real_in_file(filename, file_type == "IGES")) return refused_number(*token);
-          return read_and_transfer(reader, [&] { return reader.ReadFile(filename.c_str()); });
+          return read_and_transfer(reader, [&] { return reader.ReadFile(filename.c_str()); }, file_type, filename);
         },
         records);
   }
@@ -549,7 +566,8 @@ Shapes Drulen::ops::import_step_buffers(const std::vector<StepBuffer>& buffers) 
           if (auto token = overflowing_real(buffers[i].bytes, false)) return refused_number(*token);
           STEPControl_Reader reader;
           std::istringstream in(std::string(buffers[i].bytes), std::ios::binary);
-          return read_and_transfer(reader, [&] { return reader.ReadStream(buffers[i].name.c_str(), in); });
+          return read_and_transfer(reader, [&] { return reader.ReadStream(buffers[i].name.c_str(), in); }, "STEP",
+                                   buffers[i].name);
         },
         records);
   }
