@@ -318,8 +318,9 @@ std::vector<ReadOutcome> read_in_children(std::size_t count, const ReadOne& read
   return out;
 }
 
-// A real written beyond the range of a double ("1.E+400"): the kernel reads
-// it as infinity and its transfer then spins for ever. Quoted text is skipped.
+// A real written beyond the range of a double ("1.E+400", or a point after
+// more than 308 digits): the kernel reads it as infinity and its transfer
+// then spins for ever. Quoted text is skipped.
 std::optional<std::string> overflowing_real_in_text(std::string_view text) {
   auto numeric = [](char c) {
     return std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'E' ||
@@ -339,7 +340,7 @@ std::optional<std::string> overflowing_real_in_text(std::string_view text) {
     while (end < text.size() && numeric(text[end])) ++end;
     std::string token(text.substr(i, end - i));
     i = end - 1;
-    if (token.find_first_of("EeDd") == std::string::npos) continue;
+    if (token.find_first_of(".EeDd") == std::string::npos) continue;
     for (char& t : token)
       if (t == 'D' || t == 'd') t = 'E';
     errno = 0;
@@ -397,7 +398,10 @@ std::optional<std::string> overflowing_real_in_file(const std::string& filename,
 }
 
 ReadOutcome refused_number(const std::string& token) {
-  return failed("the file holds a number beyond the range of a double: " + token);
+  // A token of thousands of digits is cut in the message.
+  constexpr std::size_t shown = 40;
+  return failed("the file holds a number beyond the range of a double: " +
+                (token.size() > shown ? token.substr(0, shown) + "..." : token));
 }
 
 // The kernel's read, transfer and result of one input; runs in the child.
