@@ -85,7 +85,8 @@ DAMAGES = [
 def _seed(name):
     from nimbal.services.drulen import Drulen
     return {"box": lambda: Drulen.create_box(*BOX), "sphere": lambda: Drulen.create_sphere(6.0),
-            "circle": lambda: Drulen.create_circle(4.0), "torus": lambda: Drulen.create_torus(8.0, 2.0)}[name]()
+            "circle": lambda: Drulen.create_circle(4.0), "torus": lambda: Drulen.create_torus(8.0, 2.0),
+            "cylinder": lambda: Drulen.create_cylinder(3.0, 12.0)}[name]()
 
 
 def write_damaged(directory, name, suffix, damage, seed="box"):
