@@ -37,6 +37,7 @@
 #include "nimbal/log.hpp"
 #include "nimbal/models/quenby.hpp"
 #include "nimbal/services/drulen.hpp"
+#include "nimbal/services/drulen_detail.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
@@ -288,6 +289,10 @@ PYBIND11_MODULE(_nimbal_testing, m) {
                               BRep_Tool::Tolerance(face));
     out["face on a NaN plane"] = box;
     return out;
+  });
+  // The check a shape read from a file goes through: why it is refused, or none.
+  m.def("read_shape_refusal", [](const TopoDS_Shape& s) {
+    return nimbal::services::detail::refusal_of_read_shape(s, "STEP", "fixture.step");
   });
   // STEP data held in memory, read by the kernel service's many-buffer entry.
   m.def("import_step_buffers", [](const std::vector<std::pair<std::string, std::string>>& entries) {

@@ -320,7 +320,8 @@ std::vector<ReadOutcome> read_in_children(std::size_t count, const ReadOne& read
 
 // A real written beyond the range of a double ("1.E+400", or a point after
 // more than 308 digits): the kernel reads it as infinity and its transfer
-// then spins for ever. Quoted text is skipped.
+// then spins for ever. The same for a NAN or INF written as a parameter.
+// Quoted text is skipped.
 std::optional<std::string> overflowing_real_in_text(std::string_view text) {
   auto numeric = [](char c) {
     return std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'E' ||
@@ -332,6 +333,22 @@ std::optional<std::string> overflowing_real_in_text(std::string_view text) {
       std::size_t end = text.find('\'', i + 1);
       if (end == std::string_view::npos) break;
       i = end;
+      continue;
+    }
+    if (std::isalpha(static_cast<unsigned char>(c))) {
+      // NAN or INF where a parameter belongs: neither format has such a
+      // word, the kernel reads it as a number, and NaN geometry can make
+      // the transfer spin for ever as well.
+      std::size_t before = i;
+      if (before > 0 && (text[before - 1] == '-' || text[before - 1] == '+')) --before;
+      const bool parameter = before == 0 || std::strchr("(, \t", text[before - 1]) != nullptr;
+      std::size_t end = i;
+      while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_')) ++end;
+      std::string word(text.substr(i, end - i));
+      i = end - 1;
+      if (!parameter || (end < text.size() && text[end] == '(')) continue;
+      for (char& w : word) w = static_cast<char>(std::tolower(static_cast<unsigned char>(w)));
+      if (word == "nan" || word == "inf" || word == "infinity") return std::string(text.substr(before, end - before));
       continue;
     }
     if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.') continue;
@@ -398,6 +415,8 @@ std::optional<std::string> overflowing_real_in_file(const std::string& filename,
 }
 
 ReadOutcome refused_number(const std::string& token) {
+  if (token.find_first_of("0123456789.") == std::string::npos)
+    return failed("the file holds a number that is not finite: " + token);
   // A token of thousands of digits is cut in the message.
   constexpr std::size_t shown = 40;
   return failed("the file holds a number beyond the range of a double: " +
