@@ -205,7 +205,7 @@ std::vector<TopoDS_Shape> sub_shapes(const TopoDS_Shape& shape, TopAbs_ShapeEnum
 }
 
 bool is_valid(const TopoDS_Shape& shape) {
-  if (shape.IsNull()) return false;
+  if (shape.IsNull() || non_finite_geometry(shape)) return false;
   BRepCheck_Analyzer analyzer(shape);
   return analyzer.IsValid();
 }

@@ -47,8 +47,15 @@ std::optional<Bounds> bounding_box(const TopoDS_Shape& shape);
 // is the sub-shape index i used by fillets, rounds and selection.
 std::vector<TopoDS_Shape> sub_shapes(const TopoDS_Shape& shape, TopAbs_ShapeEnum type);
 
-// BRepCheck_Analyzer's verdict; a null shape is not valid.
+// BRepCheck_Analyzer's verdict; a null shape is not valid, nor one whose
+// geometry is not finite (the checker would crash on it).
 bool is_valid(const TopoDS_Shape& shape);
+
+// Where the shape's geometry holds NaN or an infinity ("vertex 3 at (nan,
+// 0, 0)": a vertex point or tolerance, a number a curve, curve on a surface
+// or surface is made of, a point on one, the bounding box); none when it is
+// finite throughout, or null. Runs no algorithm that such numbers upset.
+std::optional<std::string> non_finite_geometry(const TopoDS_Shape& shape);
 
 // The wire of straight edges through `points` in order, plus an edge from the
 // last point back to the first when `closing_edge`: the wire the kernel's

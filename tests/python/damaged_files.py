@@ -82,12 +82,20 @@ DAMAGES = [
 ]
 
 
-def write_damaged(directory, name, suffix, damage):
-    """The export of the box, damaged; returns its path."""
+def _seed(name):
+    from nimbal.services.drulen import Drulen
+    return {"box": lambda: Drulen.create_box(*BOX), "sphere": lambda: Drulen.create_sphere(6.0),
+            "circle": lambda: Drulen.create_circle(4.0), "torus": lambda: Drulen.create_torus(8.0, 2.0),
+            "cylinder": lambda: Drulen.create_cylinder(3.0, 12.0)}[name]()
+
+
+def write_damaged(directory, name, suffix, damage, seed="box"):
+    """The export of the seed shape (the box unless told), damaged; returns
+    its path."""
     from nimbal.services.drulen import Drulen
     clean = os.path.join(directory, "clean" + suffix)
-    box = Drulen.create_box(*BOX)
-    assert (Drulen.export_step if suffix == ".step" else Drulen.export_iges)(box, clean)
+    shape = _seed(seed)
+    assert (Drulen.export_step if suffix == ".step" else Drulen.export_iges)(shape, clean)
     with open(clean) as f:
         lines = f.read().splitlines()
     path = os.path.join(directory, re.sub(r"\W+", "_", name) + suffix)
@@ -126,15 +134,24 @@ class Records(logging.Handler):
         super().__init__(logging.DEBUG)
         self.messages = []
 
+        self.warnings = []
+
     def emit(self, record):
         if record.levelno >= logging.ERROR:
             self.messages.append(record.getMessage())
+        elif record.levelno == logging.WARNING:
+            self.warnings.append(record.getMessage())
 
 
 def import_everywhere(directory):
     """Imports every damaged file through the kernel service, the geometry
     manager and (STEP) a project file load; prints one JSON line per case,
     after a line naming the case it starts."""
+    import_cases(directory, [("undamaged step", ".step", list), ("undamaged iges", ".igs", list)] + DAMAGES)
+
+
+def import_cases(directory, cases):
+    """import_everywhere for `cases`: (name, suffix, damage[, seed])."""
     import zipfile
 
     from manager_fixtures import CorvathHost as Host
@@ -154,12 +171,14 @@ def import_everywhere(directory):
     project = os.path.join(directory, "clean.vrex")
     assert PS.save_project(project, src)
 
-    for name, suffix, damage in [("undamaged step", ".step", list), ("undamaged iges", ".igs", list)] + DAMAGES:
+    for name, suffix, damage, *seed in cases:
         emit(start=name)
-        path = write_damaged(directory, name, suffix, damage)
+        path = write_damaged(directory, name, suffix, damage, *seed)
         records.messages.clear()
+        records.warnings.clear()
         direct = measure(Drulen.import_file(path))
         direct_errors = list(records.messages)
+        direct_warnings = list(records.warnings)
         mgr = Host()
         mgr.import_shape(path)
         manager = {"shapes": [measure(mgr.get_shape(i).shape) for i in mgr.get_all_shape_ids()],
@@ -177,4 +196,5 @@ def import_everywhere(directory):
             ok = PS.load_project(mixed, mgr)
             loaded = {"ok": ok, "names": [mgr.get_shape(i).name for i in mgr.get_all_shape_ids()],
                       "failed": [e[1] for e in mgr.log if e[0] == "failed"]}
-        emit(case=name, direct=direct, errors=direct_errors, manager=manager, project=loaded)
+        emit(case=name, direct=direct, errors=direct_errors, warnings=direct_warnings, manager=manager,
+             project=loaded)

@@ -18,6 +18,14 @@
 #include <TopoDS_Compound.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <gp_Pln.hxx>
+#include <BRepBuilderAPI_Copy.hxx>
+#include <BRepBuilderAPI_MakeVertex.hxx>
+#include <Geom_Plane.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <STEPControl_Reader.hxx>
+#include <TopLoc_Location.hxx>
+
+#include <limits>
 
 #include <algorithm>
 #include <array>
@@ -30,6 +38,7 @@
 #include "nimbal/log.hpp"
 #include "nimbal/models/quenby.hpp"
 #include "nimbal/services/drulen.hpp"
+#include "nimbal/services/drulen_detail.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
@@ -263,6 +272,36 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     throw nimbal::NotFound(op);
   });
 
+  // What the kernel's STEP reader gives for a file, read in this process and
+  // not looked at: none when it reads nothing.
+  m.def("read_step_unchecked", [](const std::string& path) -> pyb::object {
+    STEPControl_Reader reader;
+    if (reader.ReadFile(path.c_str()) != IFSelect_RetDone) return pyb::none();
+    reader.TransferRoots();
+    return nimbal::py::shape_or_none(reader.OneShape());
+  });
+  // Shapes with NaN where a number belongs, by name: a vertex, a box placed
+  // by a NaN translation, a box with one face on a plane through NaN (its
+  // vertices all finite).
+  m.def("non_finite_shapes", [] {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    pyb::dict out;
+    out["vertex"] = TopoDS_Shape(BRepBuilderAPI_MakeVertex(gp_Pnt(nan, 0.0, 0.0)).Vertex());
+    gp_Trsf move;
+    move.SetTranslation(gp_Vec(0.0, nan, 0.0));
+    out["placed box"] = BRepPrimAPI_MakeBox(1.0, 2.0, 3.0).Shape().Moved(TopLoc_Location(move));
+    TopoDS_Shape box = BRepBuilderAPI_Copy(BRepPrimAPI_MakeBox(1.0, 2.0, 3.0).Shape()).Shape();
+    TopExp_Explorer faces(box, TopAbs_FACE);
+    const TopoDS_Face& face = TopoDS::Face(faces.Current());
+    BRep_Builder().UpdateFace(face, new Geom_Plane(gp_Pnt(0.0, 0.0, nan), gp_Dir(0.0, 0.0, 1.0)), TopLoc_Location(),
+                              BRep_Tool::Tolerance(face));
+    out["face on a NaN plane"] = box;
+    return out;
+  });
+  // The check a shape read from a file goes through: why it is refused, or none.
+  m.def("read_shape_refusal", [](const TopoDS_Shape& s) {
+    return nimbal::services::detail::refusal_of_read_shape(s, "STEP", "fixture.step");
+  });
   // STEP data held in memory, read by the kernel service's many-buffer entry.
   m.def("import_step_buffers", [](const std::vector<std::pair<std::string, std::string>>& entries) {
     std::vector<nimbal::services::StepBuffer> buffers;

@@ -1,6 +1,7 @@
 // Helpers shared by the sources of the geometry kernel service.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -25,6 +26,14 @@ gp_Dir direction(const Point3& d, const char* what);
 std::unordered_set<long long> index_set(const Indices& indices);
 // Map key `key` (1-based) is selected by an empty set or by index key - 1.
 bool selected(const std::unordered_set<long long>& set, int key);
+
+// Why the shape a reader gave for file `name` must not reach the host: a
+// coordinate that is not finite, or no face and no edge; none when it may
+// (and for a null shape). A shape the kernel's checker calls invalid is kept
+// with a warning on the service's logger. Runs where the reader runs: the
+// checker is safe only on finite geometry.
+std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, const std::string& file_type,
+                                                 const std::string& name);
 
 // Runs `body`; a kernel or core error is logged the way `op` logs its
 // failures and gives `fallback`.

@@ -318,8 +318,10 @@ std::vector<ReadOutcome> read_in_children(std::size_t count, const ReadOne& read
   return out;
 }
 
-// A real written beyond the range of a double ("1.E+400"): the kernel reads
-// it as infinity and its transfer then spins for ever. Quoted text is skipped.
+// A real written beyond the range of a double ("1.E+400", or a point after
+// more than 308 digits): the kernel reads it as infinity and its transfer
+// then spins for ever. The same for a NAN or INF written as a parameter.
+// Quoted text is skipped.
 std::optional<std::string> overflowing_real_in_text(std::string_view text) {
   auto numeric = [](char c) {
     return std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'E' ||
@@ -333,13 +335,29 @@ std::optional<std::string> overflowing_real_in_text(std::string_view text) {
       i = end;
       continue;
     }
+    if (std::isalpha(static_cast<unsigned char>(c))) {
+      // NAN or INF where a parameter belongs: neither format has such a
+      // word, the kernel reads it as a number, and NaN geometry can make
+      // the transfer spin for ever as well.
+      std::size_t before = i;
+      if (before > 0 && (text[before - 1] == '-' || text[before - 1] == '+')) --before;
+      const bool parameter = before == 0 || std::strchr("(, \t", text[before - 1]) != nullptr;
+      std::size_t end = i;
+      while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_')) ++end;
+      std::string word(text.substr(i, end - i));
+      i = end - 1;
+      if (!parameter || (end < text.size() && text[end] == '(')) continue;
+      for (char& w : word) w = static_cast<char>(std::tolower(static_cast<unsigned char>(w)));
+      if (word == "nan" || word == "inf" || word == "infinity") return std::string(text.substr(before, end - before));
+      continue;
+    }
     if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.') continue;
     if (i > 0 && (std::isalnum(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '_')) continue;
     std::size_t end = i;
     while (end < text.size() && numeric(text[end])) ++end;
     std::string token(text.substr(i, end - i));
     i = end - 1;
-    if (token.find_first_of("EeDd") == std::string::npos) continue;
+    if (token.find_first_of(".EeDd") == std::string::npos) continue;
     for (char& t : token)
       if (t == 'D' || t == 'd') t = 'E';
     errno = 0;
@@ -352,10 +370,20 @@ std::optional<std::string> overflowing_real_in_text(std::string_view text) {
 // The same for a file of either format. IGES lines are fixed columns: the
 // section letter and sequence number (columns 73-80) and the parameter
 // lines' entry pointers (65-72) run into the data's digits, and directory
-// lines hold integers only ("00010200D0000305" is no real), so only the
-// data columns of the global and parameter sections are read.
+// lines hold integers only ("00010200D0000305" is no real), so of a
+// well-formed line only the data columns of the global and parameter
+// sections are read. Any other line (longer or shorter than 80 columns, a
+// sequence field that is not a number) is read in full but for a section
+// letter and sequence number at its end: a real written longer than its
+// columns pushes the rest of its line out of place.
 std::optional<std::string> overflowing_real(std::string_view text, bool iges) {
   if (!iges) return overflowing_real_in_text(text);
+  auto sequence_at = [](std::string_view line, std::size_t at) {
+    if (line.size() < at + 8 || std::string_view("SGDPT").find(line[at]) == std::string_view::npos) return false;
+    for (std::size_t i = at + 1; i < at + 8; ++i)
+      if (!std::isdigit(static_cast<unsigned char>(line[i])) && line[i] != ' ') return false;
+    return true;
+  };
   for (std::size_t b = 0; b < text.size();) {
     std::size_t e = text.find('\n', b);
     if (e == std::string_view::npos) e = text.size();
@@ -363,11 +391,13 @@ std::optional<std::string> overflowing_real(std::string_view text, bool iges) {
     b = e + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::string_view data = line;
-    if (line.size() >= 73) {
+    if (line.size() == 80 && sequence_at(line, 72)) {
       const char section = line[72];
       if (section == 'G') data = line.substr(0, 72);
       else if (section == 'P') data = line.substr(0, 64);
       else continue;
+    } else if (line.size() >= 8 && sequence_at(line, line.size() - 8)) {
+      data = line.substr(0, line.size() - 8);
     }
     if (auto token = overflowing_real_in_text(data)) return token;
   }
@@ -385,11 +415,17 @@ std::optional<std::string> overflowing_real_in_file(const std::string& filename,
 }
 
 ReadOutcome refused_number(const std::string& token) {
-  return failed("the file holds a number beyond the range of a double: " + token);
+  if (token.find_first_of("0123456789.") == std::string::npos)
+    return failed("the file holds a number that is not finite: " + token);
+  // A token of thousands of digits is cut in the message.
+  constexpr std::size_t shown = 40;
+  return failed("the file holds a number beyond the range of a double: " +
+                (token.size() > shown ? token.substr(0, shown) + "..." : token));
 }
 
 // The kernel's read, transfer and result of one input; runs in the child.
-ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSelect_ReturnStatus()>& read) {
+ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSelect_ReturnStatus()>& read,
+                              const std::string& file_type, const std::string& name) {
   ReadOutcome o;
   try {
     if (read() != IFSelect_RetDone) {
@@ -399,6 +435,10 @@ ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSe
     reader.TransferRoots();
     o.shape = reader.OneShape();
     o.kind = o.shape.IsNull() ? ReadOutcome::Kind::null_shape : ReadOutcome::Kind::shape;
+    if (std::optional<std::string> refusal = detail::refusal_of_read_shape(o.shape, file_type, name)) {
+      o = ReadOutcome();
+      o.error = std::move(*refusal);
+    }
   } catch (const Standard_Failure& f) {
     o.error = kernel::failure_text(f);
   } catch (const std::exception& e) {
@@ -530,7 +570,7 @@ TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std
         1,
         [&](std::size_t) {
           if (auto token = overflowing_real_in_file(filename, file_type == "IGES")) return refused_number(*token);
-          return read_and_transfer(reader, [&] { return reader.ReadFile(filename.c_str()); });
+          return read_and_transfer(reader, [&] { return reader.ReadFile(filename.c_str()); }, file_type, filename);
         },
         records);
   }
@@ -549,7 +589,8 @@ Shapes Drulen::ops::import_step_buffers(const std::vector<StepBuffer>& buffers) 
           if (auto token = overflowing_real(buffers[i].bytes, false)) return refused_number(*token);
           STEPControl_Reader reader;
           std::istringstream in(std::string(buffers[i].bytes), std::ios::binary);
-          return read_and_transfer(reader, [&] { return reader.ReadStream(buffers[i].name.c_str(), in); });
+          return read_and_transfer(reader, [&] { return reader.ReadStream(buffers[i].name.c_str(), in); }, "STEP",
+                                   buffers[i].name);
         },
         records);
   }
