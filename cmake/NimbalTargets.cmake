@@ -15,6 +15,18 @@ function(nimbal_core_library name)
   install(TARGETS ${name} LIBRARY DESTINATION nimbal/.libs COMPONENT python)
 endfunction()
 
+# nimbal_core_executable(<name> SOURCES ... [LINKS ...])
+#   An executable beside the core libraries, installed with them.
+function(nimbal_core_executable name)
+  cmake_parse_arguments(A "" "" "SOURCES;LINKS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LINKS})
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY "${NIMBAL_LIB_DIR}"
+    INSTALL_RPATH "$ORIGIN")
+  install(TARGETS ${name} RUNTIME DESTINATION nimbal/.libs COMPONENT python)
+endfunction()
+
 # nimbal_python_module(<dotted.path> SOURCES ... LINKS ...)
 #   The extension module nimbal.<dotted.path> at its place in the package tree.
 function(nimbal_python_module dotted)

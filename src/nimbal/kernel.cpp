@@ -96,6 +96,16 @@ WaitScope::~WaitScope() {
   if (auto restore = g_wait_restore.load()) restore(state_);
 }
 
+namespace {
+std::atomic<void (*)()> g_interrupt_check{nullptr};
+}  // namespace
+
+void set_interrupt_check(void (*check)()) { g_interrupt_check.store(check); }
+
+void check_interrupt() {
+  if (auto check = g_interrupt_check.load()) check();
+}
+
 std::string current_error_text() {
   if (std::optional<std::string> own = g_policy.own_text()) return *own;
   return default_error_text();

@@ -110,6 +110,16 @@ class WaitScope {
   void* state_;
 };
 
+// How a long wait of the core (a read in the reader process) asks the
+// embedding layer whether the host wants it stopped: `check` returns
+// normally to let the wait go on, and throws the host's own interrupt to end
+// it (the Python face raises a pending KeyboardInterrupt in its main
+// thread). Called every few tenths of a second, without the embedding
+// layer's lock; set once by the embedding layer.
+void set_interrupt_check(void (*check)());
+// Calls the check set, if any; what it throws goes on.
+void check_interrupt();
+
 // Sends the kernel's own messages (exchange statistics, warnings) to the
 // logger "nimbal.kernel" instead of standard output. Idempotent.
 void route_kernel_messages();

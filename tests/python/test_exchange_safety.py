@@ -87,13 +87,6 @@ def test_damaged_file_through_every_import_path(imported, case):
         assert project == {"ok": True, "names": ["After"], "failed": ["Import File"]}
 
 
-# The sanitizer's allocator (GCC 12) takes no care of fork(): a reader process
-# forked while another thread allocates can block on that thread's lock.
-# Without the sanitizer the C library's allocator is fork-safe.
-not_under_sanitizer = pytest.mark.skipif(bool(os.environ.get("NIMBAL_SANITIZER")),
-                                         reason="the sanitizer's allocator is not fork-safe with threads")
-
-
 BUFFERS_CHILD = """
 import logging, json, sys
 import _nimbal_testing as t
@@ -150,7 +143,6 @@ d.emit(volumes=volumes)
 """
 
 
-@not_under_sanitizer
 @pytest.mark.parametrize("code", [CPP_THREADS_CHILD, PY_THREADS_CHILD], ids=["c++ threads", "python threads"])
 def test_eight_threads_exporting_and_importing_their_own_files(tmp_path, code):
     status, lines, stderr = run_in_child(code, str(tmp_path))
@@ -188,7 +180,6 @@ d.emit(volumes=sorted(results))
 """
 
 
-@not_under_sanitizer
 def test_manager_and_service_threads_share_the_exchange_lock_without_deadlock(tmp_path):
     # A deadlock would show as the child's timeout.
     status, lines, stderr = run_in_child(MIXED_THREADS_CHILD, str(tmp_path), timeout=60)

@@ -66,12 +66,15 @@ def test_wheel_names_its_platform_and_lists_every_file_with_its_hash(wheel):
         assert listed["nimbal-0.1.0.dist-info/RECORD"] == ("", "")
         assert set(listed) == names
     assert "Tag: cp312-cp312-linux_x86_64" in wheel_meta
+    with zipfile.ZipFile(wheel) as zf:
+        assert zf.getinfo("nimbal/.libs/nimbal-reader").external_attr >> 16 & 0o111 == 0o111
     assert "Root-Is-Purelib: false" in wheel_meta
     for expected in [
         "nimbal/__init__.py",
         "nimbal/enums.py",
         "nimbal/py.typed",
         "nimbal/.libs/libnimbal_kernel.so",
+        "nimbal/.libs/nimbal-reader",
         "nimbal/managers/corvath.cpython-312-x86_64-linux-gnu.so",
         "nimbal/services/pikalo.cpython-312-x86_64-linux-gnu.so",
     ]:
@@ -95,7 +98,21 @@ def test_every_module_imports_from_the_installed_package(wheel, venv, tmp_path):
         "from nimbal.models.quenby import BoxProperties\n"
         "ms = c.CoreCorvath().create_shape(ShapeType.BOX, BoxProperties(width=2, height=3, depth=4))\n"
         "print(round(k.volume(ms.shape), 6))\n"
+        # Reading runs the reader process installed beside the core libraries.
+        "from nimbal.services.drulen import Drulen\n"
+        "assert Drulen.export_step(ms.shape, 'box.step')\n"
+        "print(round(k.volume(Drulen.import_file('box.step')), 6))\n"
+        "import os\n"
+        "def child_exe(p):\n"
+        "    try:\n"
+        "        if open(f'/proc/{p}/stat').read().rsplit(')', 1)[1].split()[1] == str(os.getpid()):\n"
+        "            return os.readlink(f'/proc/{p}/exe')\n"
+        "    except OSError:\n"
+        "        pass\n"
+        "exe = {child_exe(p) for p in os.listdir('/proc') if p.isdigit()} - {None}\n"
+        "libs = os.path.realpath(os.path.join(os.path.dirname(c.__file__), '..', '.libs'))\n"
+        "print(exe == {os.path.join(libs, 'nimbal-reader')} or exe)\n"
     )
     r = run([str(venv), "-c", script], tmp_path)
     assert r.returncode == 0, r.stdout + r.stderr
-    assert r.stdout.strip() == "24.0"
+    assert r.stdout.split() == ["24.0", "24.0", "True"], r.stdout + r.stderr

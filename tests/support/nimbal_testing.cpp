@@ -27,7 +27,19 @@
 
 #include <limits>
 
+#include <Standard_ErrorHandler.hxx>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <sstream>
+#include <csignal>
+#include <deque>
+#include <memory>
+#include <pthread.h>
+#include <unistd.h>
 #include <array>
 #include <thread>
 #include <vector>
@@ -39,6 +51,7 @@
 #include "nimbal/models/quenby.hpp"
 #include "nimbal/services/drulen.hpp"
 #include "nimbal/services/drulen_detail.hpp"
+#include "nimbal/services/drulen_reader.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
@@ -46,6 +59,90 @@
 namespace pyb = pybind11;
 
 namespace {
+
+// Holds the kernel's process-wide error-handler mutex, as a thread inside
+// the kernel's handler bookkeeping does for an instant: a walker thread
+// searches a long chain of handlers (under the mutex) again and again, and a
+// signal stops it mid-search until released.
+class ErrorHandlerMutexHold {
+ public:
+  // True once a probe thread is seen blocked on the mutex.
+  bool start() {
+    if (::pipe(gate_) != 0) return false;
+    g_gate = gate_[0];
+    struct sigaction sa {};
+    sa.sa_handler = [](int) {
+      char c;
+      while (::read(g_gate, &c, 1) < 0 && errno == EINTR) {
+      }
+    };
+    ::sigaction(SIGUSR2, &sa, nullptr);
+    std::atomic<bool> chained{false};
+    owner_ = std::thread([this, &chained] {
+      // Handlers of this thread: other threads' searches walk past them all.
+      for (int i = 0; i < 20000; ++i) chain_.push_back(std::make_unique<Standard_ErrorHandler>());
+      chained = true;
+      std::unique_lock<std::mutex> lock(m_);
+      cv_.wait(lock, [&] { return finished_; });
+      while (!chain_.empty()) chain_.pop_back();  // last made first: each unlinks at the top
+    });
+    while (!chained) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    walker_ = std::thread([this] {
+      walker_id_ = ::pthread_self();
+      walker_ready_ = true;
+      while (!stop_walking_) Standard_ErrorHandler::IsInTryBlock();
+    });
+    while (!walker_ready_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      ::pthread_kill(walker_id_, SIGUSR2);
+      auto entered = std::make_shared<std::atomic<bool>>(false);
+      std::thread probe([entered] {
+        Standard_ErrorHandler h;
+        *entered = true;
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      if (!*entered) {
+        probes_.push_back(std::move(probe));
+        return true;
+      }
+      probe.join();
+      // The signal came between two searches: let the walker go and retry.
+      char c = 0;
+      if (::write(gate_[1], &c, 1) != 1) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+
+  void stop() {
+    stop_walking_ = true;
+    char c = 0;
+    for (int i = 0; i < 64; ++i)
+      if (::write(gate_[1], &c, 1) != 1) break;
+    if (walker_.joinable()) walker_.join();
+    for (auto& p : probes_) p.join();
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      finished_ = true;
+    }
+    cv_.notify_all();
+    if (owner_.joinable()) owner_.join();
+    ::close(gate_[0]);
+    ::close(gate_[1]);
+  }
+
+ private:
+  static inline int g_gate = -1;
+  int gate_[2] = {-1, -1};
+  std::deque<std::unique_ptr<Standard_ErrorHandler>> chain_;
+  std::thread owner_, walker_;
+  std::vector<std::thread> probes_;
+  pthread_t walker_id_{};
+  std::atomic<bool> walker_ready_{false}, stop_walking_{false};
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool finished_ = false;
+};
 
 template <class E>
 pyb::list enum_table() {
@@ -338,5 +435,39 @@ PYBIND11_MODULE(_nimbal_testing, m) {
       });
     for (auto& th : pool) th.join();
     return volumes;
+  });
+
+  // The reader process: a read that sleeps, reported as a STEP import.
+  m.def("reader_sleep", [](double seconds) {
+    std::ostringstream text;
+    text << seconds;
+    return nimbal::py::shape_or_none(
+        nimbal::services::reader::import_for_test(nimbal::services::reader::Request::sleep, text.str(), "sleep"));
+  });
+  m.def("reader_idle_pids", &nimbal::services::reader::idle_processes);
+  // A shape in the kernel's binary form, and buffers of it read back.
+  m.def("shape_bytes", [](const TopoDS_Shape& shape) { return pyb::bytes(nimbal::services::reader::shape_bytes(shape)); });
+  m.def("import_native_buffers", [](const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<nimbal::services::StepBuffer> buffers;
+    for (const auto& [name, bytes] : entries) buffers.push_back({name, bytes});
+    nimbal::services::Shapes shapes = nimbal::services::Drulen::ops::import_native_buffers(buffers);
+    pyb::list out;
+    for (const auto& shape : shapes) out.append(nimbal::py::shape_or_none(shape));
+    return out;
+  });
+  // Holds the kernel's error-handler mutex until release; False where no
+  // hold could be seen.
+  static ErrorHandlerMutexHold* hold = nullptr;
+  m.def("hold_error_handler_mutex", [] {
+    pyb::gil_scoped_release release;
+    hold = new ErrorHandlerMutexHold();
+    return hold->start();
+  });
+  m.def("release_error_handler_mutex", [] {
+    pyb::gil_scoped_release release;
+    if (!hold) return;
+    hold->stop();
+    delete hold;
+    hold = nullptr;
   });
 }

@@ -6,6 +6,9 @@
 // is never caught by the core's handlers).
 #pragma once
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "nimbal/kernel.hpp"
 #include "nimbal/log.hpp"
 #include "nimbal_py/common.hpp"
@@ -132,11 +135,21 @@ inline void restore_interpreter_after_wait(void* state) {
   PyEval_RestoreThread(static_cast<PyThreadState*>(state));
 }
 
+// A pending Ctrl-C (or another signal whose Python handler raises) stops a
+// wait of the core. Python runs signal handlers in its main thread only, so
+// other threads' waits go on without taking the interpreter lock.
+inline void raise_pending_interrupt() {
+  if (!Py_IsInitialized() || ::getpid() != static_cast<pid_t>(::syscall(SYS_gettid))) return;
+  pyb::gil_scoped_acquire gil;
+  if (PyErr_CheckSignals() != 0) throw pyb::error_already_set();
+}
+
 // At the kernel module's import: every other module imports it first.
 inline void install_host_hooks() {
   install_log_sink();
   nimbal::kernel::set_host_error_policy({&python_error_text, &python_error_printed, &python_error_catchable});
   nimbal::kernel::set_wait_hooks({&release_interpreter_for_wait, &restore_interpreter_after_wait});
+  nimbal::kernel::set_interrupt_check(&raise_pending_interrupt);
 }
 
 }  // namespace nimbal::py

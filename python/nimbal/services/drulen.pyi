@@ -149,10 +149,16 @@ class Drulen:
         """Independent copies of the shape's faces (those made so far on a failure)."""
     @staticmethod
     def apply_fillet(shape: nimbal.kernel.TopoDS_Shape, radius: float, edge_indices: typing.Iterable[int] = ...) -> nimbal.kernel.TopoDS_Shape | None:
-        """3D fillet of the chosen edges (all when none is chosen), or None."""
+        """3D fillet of the chosen edges (all when none is chosen), or None.
+
+        The kernel's fillet builder runs in the reader process: where it crashes, the failure is logged and None returned. Ctrl-C in the main thread stops it with KeyboardInterrupt.
+        """
     @staticmethod
     def apply_corner_round(shape: nimbal.kernel.TopoDS_Shape, radius: float, vertex_indices: typing.Iterable[int] = ...) -> nimbal.kernel.TopoDS_Shape | None:
-        """Rounding of the chosen corners of a planar face, or None."""
+        """Rounding of the chosen corners of a planar face, or None.
+
+        The kernel's 2D fillet runs in the reader process: where it crashes, the failure is logged and None returned.
+        """
     @staticmethod
     def apply_polyline_round(shape: nimbal.kernel.TopoDS_Shape, radius: float, vertex_indices: typing.Iterable[int] = ...) -> nimbal.kernel.TopoDS_Shape | None:
         """Arcs inserted at the chosen junctions of a polyline wire, or None."""
@@ -163,7 +169,16 @@ class Drulen:
     def _import_with_reader(reader: XSControl_Reader, filename: str, file_type: str) -> nimbal.kernel.TopoDS_Shape | None: ...
     @staticmethod
     def import_file(filename: str) -> nimbal.kernel.TopoDS_Shape | None:
-        """One shape holding every root of a STEP or IGES file (chosen by suffix), or None."""
+        """One shape holding every root of a STEP or IGES file (chosen by suffix), or None.
+
+        The file is read in a reader process of its own: a reader that crashes fails this import only (logged, None). Ctrl-C in the main thread stops the read within a second and raises KeyboardInterrupt; cancel_imports() from another thread, or the deadline set by set_import_deadline(), fails it (logged, None).
+        """
+    @staticmethod
+    def cancel_imports() -> None:
+        """Makes every import in progress, in any thread, fail as cancelled: logged, None returned."""
+    @staticmethod
+    def set_import_deadline(seconds: float | None) -> None:
+        """The longest one import may take, in seconds, before it fails (logged, None); None, the default, waits for ever. Raises ValueError for a value that is not positive."""
     @staticmethod
     def export_iges(shape: nimbal.kernel.TopoDS_Shape, filename: str) -> bool:
         """Writes one shape to an IGES file; True on success."""

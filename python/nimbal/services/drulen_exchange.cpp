@@ -33,6 +33,8 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   cls.def_static("_import_with_reader", or_none<&O::import_with_reader>{}, pyb::arg("reader"), pyb::arg("filename"),
                  pyb::arg("file_type"));
   cls.def_static("import_file", or_none<&O::import_file>{}, pyb::arg("filename"), doc::import_file);
+  cls.def_static("cancel_imports", &Drulen::cancel_imports, doc::cancel_imports);
+  cls.def_static("set_import_deadline", &Drulen::set_import_deadline, pyb::arg("seconds"), doc::set_import_deadline);
   def_logged(cls, "export_iges", GuardedOp::export_iges, unlocked<&O::export_iges>{}, pyb::arg("shape"),
              pyb::arg("filename"), doc::export_iges);
   def_logged(cls, "export_shapes_to_iges", GuardedOp::export_iges, unlocked<&O::export_shapes_to_iges>{},

@@ -47,6 +47,7 @@
 #include "nimbal/errors.hpp"
 #include "nimbal/kernel.hpp"
 #include "nimbal/services/drulen_detail.hpp"
+#include "nimbal/services/drulen_reader.hpp"
 
 namespace nimbal::services {
 
@@ -390,25 +391,37 @@ std::optional<TopoDS_Shape> Drulen::host_ops::unify_same_domain(const HostValue<
 
 // ---------------------------------------------------------------- rounds
 
-TopoDS_Shape Drulen::ops::apply_fillet(const TopoDS_Shape& shape, double radius, const Indices& edge_indices) {
-  return guarded(GuardedOp::fillet, TopoDS_Shape(), [&]() -> TopoDS_Shape {
-    require_shape(shape, "shape");
-    finite(radius, "radius");
-    BRepFilletAPI_MakeFillet builder(shape);
-    auto set = index_set(edge_indices);
-    TopTools_IndexedMapOfShape edges;
-    TopExp::MapShapes(shape, TopAbs_EDGE, edges);
-    const int extent = edges.Extent();
-    for (int i = 1; i <= extent; ++i)
-      if (selected(set, i)) builder.Add(radius, TopoDS::Edge(edges.FindKey(i)));
-    builder.Build();
-    if (!builder.IsDone()) return TopoDS_Shape();
-    TopoDS_Shape result = builder.Shape();
-    return result.IsNull() ? TopoDS_Shape() : result;
-  });
+namespace {
+
+// The kernel's fillet builders can crash on valid input: the builder runs in
+// the reader process, whose crash fails this operation only. BinTools keeps
+// the topology's order, so indices select there what they select here.
+TopoDS_Shape round_in_reader(reader::Request kind, const TopoDS_Shape& shape, double radius,
+                             const Indices& indices) {
+  std::vector<reader::LogRecord> records;
+  reader::Outcome o =
+      reader::run(kind, reader::shape_bytes(shape), reader::round_params(radius, indices), reader::Stops{}, records);
+  reader::replay(records);
+  switch (o.kind) {
+    case reader::Outcome::Kind::shape: return o.shape;
+    case reader::Outcome::Kind::null_shape: return TopoDS_Shape();
+    default: throw kernel::KernelError(o.error);
+  }
 }
 
-namespace {
+TopoDS_Shape fillet_here(const TopoDS_Shape& shape, double radius, const Indices& edge_indices) {
+  BRepFilletAPI_MakeFillet builder(shape);
+  auto set = index_set(edge_indices);
+  TopTools_IndexedMapOfShape edges;
+  TopExp::MapShapes(shape, TopAbs_EDGE, edges);
+  const int extent = edges.Extent();
+  for (int i = 1; i <= extent; ++i)
+    if (selected(set, i)) builder.Add(radius, TopoDS::Edge(edges.FindKey(i)));
+  builder.Build();
+  if (!builder.IsDone()) return TopoDS_Shape();
+  TopoDS_Shape result = builder.Shape();
+  return result.IsNull() ? TopoDS_Shape() : result;
+}
 
 // Steps shared by the corner and the polyline round: the selected vertices
 // in map order, or none when the shape has no vertex or none is selected.
@@ -425,19 +438,53 @@ std::optional<Shapes> target_vertices_of(const TopoDS_Shape& shape, const Indice
   return targets;
 }
 
+// The face a corner round rounds: the shape itself or its first face.
+TopoDS_Shape corner_round_face(const TopoDS_Shape& shape) {
+  if (shape.ShapeType() == TopAbs_FACE) return shape;
+  TopExp_Explorer faces(shape, TopAbs_FACE);
+  return faces.More() ? faces.Current() : TopoDS_Shape();
+}
+
+TopoDS_Shape corner_round_here(const TopoDS_Shape& shape, double radius, const Indices& vertex_indices) {
+  auto targets = target_vertices_of(shape, vertex_indices);
+  TopoDS_Shape face = corner_round_face(shape);
+  if (!targets || face.IsNull()) return TopoDS_Shape();
+  return Drulen::ops::fillet2d_face(face, radius, *targets);
+}
+
 }  // namespace
+
+TopoDS_Shape Drulen::ops::apply_fillet(const TopoDS_Shape& shape, double radius, const Indices& edge_indices) {
+  return guarded(GuardedOp::fillet, TopoDS_Shape(), [&]() -> TopoDS_Shape {
+    require_shape(shape, "shape");
+    finite(radius, "radius");
+    return round_in_reader(reader::Request::fillet, shape, radius, edge_indices);
+  });
+}
 
 TopoDS_Shape Drulen::ops::apply_corner_round(const TopoDS_Shape& shape, double radius,
                                              const Indices& vertex_indices) {
   return guarded(GuardedOp::corner_round, TopoDS_Shape(), [&]() -> TopoDS_Shape {
-    auto targets = target_vertices_of(shape, vertex_indices);
-    if (!targets) return TopoDS_Shape();
-    if (shape.ShapeType() == TopAbs_FACE) return fillet2d_face(shape, radius, *targets);
-    TopExp_Explorer faces(shape, TopAbs_FACE);
-    if (faces.More()) return fillet2d_face(faces.Current(), radius, *targets);
-    drulen_logger.warning("apply_corner_round: shape is not a face");
-    return TopoDS_Shape();
+    if (!target_vertices_of(shape, vertex_indices)) return TopoDS_Shape();
+    if (corner_round_face(shape).IsNull()) {
+      drulen_logger.warning("apply_corner_round: shape is not a face");
+      return TopoDS_Shape();
+    }
+    finite(radius, "radius");
+    return round_in_reader(reader::Request::corner_round, shape, radius, vertex_indices);
   });
+}
+
+reader::Outcome reader::serve_operation(Request kind, const std::string& a, const std::string& b) {
+  double radius = 0;
+  Indices indices;
+  if (!read_round_params(b, radius, indices)) return failed("the operation's parameters are damaged");
+  const TopoDS_Shape shape = shape_from_bytes(a);
+  if (shape.IsNull()) return failed("the operation's shape is damaged");
+  Outcome o;
+  o.shape = kind == Request::fillet ? fillet_here(shape, radius, indices) : corner_round_here(shape, radius, indices);
+  o.kind = o.shape.IsNull() ? Outcome::Kind::null_shape : Outcome::Kind::shape;
+  return o;
 }
 
 TopoDS_Shape Drulen::ops::fillet2d_face(const TopoDS_Shape& face, double radius, const Shapes& target_vertices) {

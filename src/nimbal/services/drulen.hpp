@@ -225,10 +225,15 @@ class Drulen : public DrulenProtocol {
     // `file_type` ("STEP" or "IGES") is used in messages only.
     static TopoDS_Shape import_with_reader(XSControl_Reader& reader, const std::string& filename,
                                            const std::string& file_type);
+    // Files and buffers are read in the reader process: a reader that
+    // crashes, is cancelled or passes the deadline fails that import only
+    // (logged, none); the host's interrupt (Ctrl-C) stops it and goes on.
     static TopoDS_Shape import_file(const std::string& filename);
     // One shape per buffer, none where it failed (logged as import_file logs
-    // its failures); every buffer read by the same reader process.
+    // its failures); a crash on one buffer fails that buffer only.
     static Shapes import_step_buffers(const std::vector<StepBuffer>& buffers);
+    // The same for buffers holding a shape in the kernel's binary form.
+    static Shapes import_native_buffers(const std::vector<StepBuffer>& buffers);
     static bool export_iges(const TopoDS_Shape& shape, const std::string& filename);
     static bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename);
     static bool export_shapes_to_step(const Shapes& shapes, const std::string& filename);
@@ -254,6 +259,13 @@ class Drulen : public DrulenProtocol {
     // Throws InvalidValue "Unknown standard plane: <shown>".
     static PlaneParams plane_params_for_standard(const PlaneKey& standard_plane);
   };
+
+  // Every import in progress at the call fails as cancelled (logged, none),
+  // whichever thread runs it.
+  static void cancel_imports();
+  // The longest one import may take before it fails (logged, none); none,
+  // the default, waits for ever. Throws InvalidValue for a value <= 0 or NaN.
+  static void set_import_deadline(std::optional<double> seconds);
 
   // The standard-plane normals, in table order.
   static const std::vector<std::pair<std::string, Point3>>& standard_plane_normals();

@@ -2,11 +2,12 @@
 // target and rename it into place, so a failed export never leaves a
 // half-written file; the temporary is removed on every path.
 //
-// The kernel's readers dereference null handles on damaged files, so files
-// are read in a forked child process that sends the shape back in the
-// kernel's binary form: a reader that crashes fails the import, not the host.
-// The kernel's exchange code is not thread-safe: one process-wide lock
-// serialises every read and write.
+// The kernel's readers dereference null handles on damaged files and may
+// spin on others, so files and buffers are read in the reader process
+// (drulen_reader.hpp), which sends the shape back in the kernel's binary
+// form: a reader that crashes fails the import, not the host, and a read can
+// be stopped. The kernel's exchange code is not thread-safe: in the host one
+// process-wide lock serialises every write.
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -22,10 +23,7 @@
 #include <sstream>
 
 #include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <BinTools.hxx>
@@ -40,6 +38,7 @@
 
 #include "nimbal/kernel.hpp"
 #include "nimbal/services/drulen_detail.hpp"
+#include "nimbal/services/drulen_reader.hpp"
 
 namespace nimbal::services {
 
@@ -91,232 +90,9 @@ class TempFile {
   std::string path_;
 };
 
-// ---- reading in a child process ----
+// ---- reading in the reader process ----
 
-struct LogRecord {
-  std::string logger;
-  log::Level level;
-  std::string message;
-};
-
-// What reading one input gave.
-struct ReadOutcome {
-  enum class Kind : unsigned char { shape, null_shape, refused, error };
-  Kind kind = Kind::error;
-  TopoDS_Shape shape;
-  std::string error;  // the error's text for Kind::error
-};
-
-using ReadOne = std::function<ReadOutcome(std::size_t)>;
-
-// Frames the child appends to the shared file, each whole or cut off by a
-// crash: 'L' level logger message (a log record), 'R' kind payload (an
-// outcome; the shape in binary form or the error text), 'E' (done).
-class FrameWriter {
- public:
-  explicit FrameWriter(int fd) : fd_(fd) {}
-  void frame(char tag, std::uint32_t head, const std::string& a, const std::string& b = std::string()) {
-    std::string buf(1, tag);
-    put(buf, head);
-    put(buf, a.size());
-    buf += a;
-    put(buf, b.size());
-    buf += b;
-    for (std::size_t done = 0; done < buf.size();) {
-      ssize_t n = ::write(fd_, buf.data() + done, buf.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) ::_exit(3);
-      done += static_cast<std::size_t>(n);
-    }
-  }
-
- private:
-  template <class T>
-  static void put(std::string& buf, T v) {
-    std::uint64_t u = static_cast<std::uint64_t>(v);
-    buf.append(reinterpret_cast<const char*>(&u), sizeof u);
-  }
-  int fd_;
-};
-
-class FrameReader {
- public:
-  explicit FrameReader(std::string data) : data_(std::move(data)) {}
-  // The next whole frame; false at the end or at a frame cut off.
-  bool next(char& tag, std::uint64_t& head, std::string& a, std::string& b) {
-    std::size_t p = pos_;
-    if (p >= data_.size()) return false;
-    tag = data_[p++];
-    std::uint64_t na = 0, nb = 0;
-    if (!get(p, head) || !get(p, na) || na > data_.size() - p) return false;
-    a.assign(data_, p, na);
-    p += na;
-    if (!get(p, nb) || nb > data_.size() - p) return false;
-    b.assign(data_, p, nb);
-    pos_ = p + nb;
-    return true;
-  }
-
- private:
-  bool get(std::size_t& p, std::uint64_t& v) const {
-    if (data_.size() - p < sizeof v) return false;
-    std::memcpy(&v, data_.data() + p, sizeof v);
-    p += sizeof v;
-    return true;
-  }
-  std::string data_;
-  std::size_t pos_ = 0;
-};
-
-// The child's log sink: records travel to the parent, which logs them. The
-// child must not run the embedding layer's code (another thread may have held
-// its locks at the fork).
-FrameWriter* g_child_frames = nullptr;
-std::size_t g_child_records = 0;
-// Enough for any file's messages; a flood from a broken file is cut.
-constexpr std::size_t kMaxChildRecords = 1000;
-
-void child_log_sink(std::string_view logger, log::Level level, std::string_view message, std::exception_ptr) {
-  if (!g_child_frames || ++g_child_records > kMaxChildRecords) return;
-  g_child_frames->frame('L', static_cast<std::uint32_t>(level), std::string(logger), std::string(message));
-}
-
-bool child_log_enabled(std::string_view, log::Level) { return g_child_records < kMaxChildRecords; }
-
-[[noreturn]] void run_child(int fd, pid_t parent, std::size_t first, std::size_t count, const ReadOne& read_one) {
-  // A reader left behind by a host that ended must not run on.
-  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-  if (::getppid() != parent) ::_exit(4);
-  // A crash ends the child quietly: the host's handlers (Python's
-  // faulthandler) must not run here.
-  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGINT}) std::signal(sig, SIG_DFL);
-  FrameWriter frames(fd);
-  g_child_frames = &frames;
-  log::set_sink(&child_log_sink, &child_log_enabled);
-  for (std::size_t i = first; i < count; ++i) {
-    ReadOutcome o = read_one(i);
-    std::string payload = o.error;
-    if (o.kind == ReadOutcome::Kind::shape) {
-      try {
-        std::ostringstream out(std::ios::binary);
-        BinTools::Write(o.shape, out);
-        payload = std::move(out).str();
-      } catch (const Standard_Failure& f) {
-        o.kind = ReadOutcome::Kind::error;
-        payload = kernel::failure_text(f);
-      } catch (const std::exception& e) {
-        o.kind = ReadOutcome::Kind::error;
-        payload = e.what();
-      }
-    }
-    frames.frame('R', static_cast<std::uint32_t>(o.kind), payload);
-  }
-  frames.frame('E', 0, std::string());
-  ::_exit(0);
-}
-
-std::string how_it_ended(int status) {
-  if (WIFSIGNALED(status)) {
-    const char* name = ::strsignal(WTERMSIG(status));
-    return "the reader process was killed by signal " + std::to_string(WTERMSIG(status)) +
-           (name ? std::string(" (") + name + ")" : std::string());
-  }
-  if (WIFEXITED(status)) return "the reader process ended with status " + std::to_string(WEXITSTATUS(status));
-  return "the reader process ended abnormally";
-}
-
-ReadOutcome failed(std::string text) {
-  ReadOutcome o;
-  o.error = std::move(text);
-  return o;
-}
-
-// One child reads inputs first..count-1; appends what it gave to `out` and,
-// when it ended before the last, the failure of the input it was reading.
-void read_in_one_child(std::size_t first, std::size_t count, const ReadOne& read_one,
-                       std::vector<ReadOutcome>& out, std::vector<LogRecord>& records) {
-  int fd = ::memfd_create("nimbal-read", MFD_CLOEXEC);
-  if (fd < 0) {
-    out.push_back(failed(std::string("could not start a reader process: ") + std::strerror(errno)));
-    return;
-  }
-  const pid_t parent = ::getpid();
-  pid_t pid = ::fork();
-  if (pid == 0) run_child(fd, parent, first, count, read_one);
-  if (pid < 0) {
-    int err = errno;
-    ::close(fd);
-    out.push_back(failed(std::string("could not start a reader process: ") + std::strerror(err)));
-    return;
-  }
-  int status = 0;
-  pid_t waited;
-  do waited = ::waitpid(pid, &status, 0);
-  while (waited < 0 && errno == EINTR);
-  // A host that reaps every child itself leaves no status: the end frame tells.
-  const bool status_known = waited == pid;
-  const bool exited_ok = status_known && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-
-  std::string data;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-    data.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < data.size()) {
-      ssize_t n = ::pread(fd, &data[done], data.size() - done, static_cast<off_t>(done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    data.resize(done);
-  }
-  ::close(fd);
-
-  FrameReader frames(std::move(data));
-  char tag;
-  std::uint64_t head;
-  std::string a, b;
-  bool ended = false;
-  while (!ended && frames.next(tag, head, a, b)) {
-    if (tag == 'L') {
-      records.push_back({a, static_cast<log::Level>(head), b});
-    } else if (tag == 'R') {
-      ReadOutcome o;
-      o.kind = static_cast<ReadOutcome::Kind>(head);
-      if (o.kind == ReadOutcome::Kind::shape) {
-        try {
-          std::istringstream in(a, std::ios::binary);
-          BinTools::Read(o.shape, in);
-          if (o.shape.IsNull()) o = failed("the shape read could not be restored");
-        } catch (const Standard_Failure& f) {
-          o = failed("the shape read could not be restored: " + kernel::failure_text(f));
-        }
-      } else if (o.kind != ReadOutcome::Kind::null_shape && o.kind != ReadOutcome::Kind::refused) {
-        o.kind = ReadOutcome::Kind::error;
-        o.error = a;
-      }
-      out.push_back(std::move(o));
-    } else {
-      ended = tag == 'E';
-      break;
-    }
-  }
-  const bool complete = ended && (exited_ok || !status_known);
-  if (!complete && out.size() < count)
-    out.push_back(failed(status_known ? how_it_ended(status) : "the reader process ended abnormally"));
-}
-
-// Reads inputs 0..count-1 with `read_one`, each in a child process: one child
-// for all, and after a crash a new one for the inputs left. Call with the
-// exchange lock held.
-std::vector<ReadOutcome> read_in_children(std::size_t count, const ReadOne& read_one,
-                                          std::vector<LogRecord>& records) {
-  std::vector<ReadOutcome> out;
-  out.reserve(count);
-  while (out.size() < count) read_in_one_child(out.size(), count, read_one, out, records);
-  out.resize(count);
-  return out;
-}
+using ReadOutcome = reader::Outcome;
 
 // A real written beyond the range of a double ("1.E+400", or a point after
 // more than 308 digits): the kernel reads it as infinity and its transfer
@@ -416,14 +192,15 @@ std::optional<std::string> overflowing_real_in_file(const std::string& filename,
 
 ReadOutcome refused_number(const std::string& token) {
   if (token.find_first_of("0123456789.") == std::string::npos)
-    return failed("the file holds a number that is not finite: " + token);
+    return reader::failed("the file holds a number that is not finite: " + token);
   // A token of thousands of digits is cut in the message.
   constexpr std::size_t shown = 40;
-  return failed("the file holds a number beyond the range of a double: " +
+  return reader::failed("the file holds a number beyond the range of a double: " +
                 (token.size() > shown ? token.substr(0, shown) + "..." : token));
 }
 
-// The kernel's read, transfer and result of one input; runs in the child.
+// The kernel's read, transfer and result of one input; runs in the reader
+// process.
 ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSelect_ReturnStatus()>& read,
                               const std::string& file_type, const std::string& name) {
   ReadOutcome o;
@@ -468,8 +245,13 @@ TopoDS_Shape report(const ReadOutcome& o, const std::string& name, const std::st
   return TopoDS_Shape();
 }
 
-void replay(const std::vector<LogRecord>& records) {
-  for (const auto& r : records) log::write(r.logger, r.level, r.message);
+// One input read in the reader process, reported as the import reports it.
+TopoDS_Shape import_one(reader::Request kind, const std::string& a, const std::string& b, const std::string& name,
+                        const std::string& file_type) {
+  std::vector<reader::LogRecord> records;
+  ReadOutcome outcome = reader::run(kind, a, b, reader::Stops{true}, records);
+  reader::replay(records);
+  return report(outcome, name, file_type);
 }
 
 bool write_step(const Shapes& shapes, const std::string& filename) {
@@ -554,7 +336,7 @@ bool Drulen::ops::export_iges(const TopoDS_Shape& shape, const std::string& file
   return export_shapes_to_iges(Shapes{shape}, filename);
 }
 
-TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std::string& filename,
+TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader&, const std::string& filename,
                                              const std::string& file_type) {
   try {
     require_plain_name(filename);
@@ -562,42 +344,25 @@ TopoDS_Shape Drulen::ops::import_with_reader(XSControl_Reader& reader, const std
     drulen_logger.exception("Error importing " + file_type + " file: " + detail::current_error_text());
     return TopoDS_Shape();
   }
-  std::vector<LogRecord> records;
-  std::vector<ReadOutcome> outcome;
-  {
-    ExchangeLock lock;
-    outcome = read_in_children(
-        1,
-        [&](std::size_t) {
-          if (auto token = overflowing_real_in_file(filename, file_type == "IGES")) return refused_number(*token);
-          return read_and_transfer(reader, [&] { return reader.ReadFile(filename.c_str()); }, file_type, filename);
-        },
-        records);
-  }
-  replay(records);
-  return report(outcome[0], filename, file_type);
+  const auto kind = file_type == "IGES" ? reader::Request::read_iges_file : reader::Request::read_step_file;
+  return import_one(kind, filename, std::string(), filename, file_type);
 }
 
 Shapes Drulen::ops::import_step_buffers(const std::vector<StepBuffer>& buffers) {
-  std::vector<LogRecord> records;
-  std::vector<ReadOutcome> outcomes;
-  {
-    ExchangeLock lock;
-    outcomes = read_in_children(
-        buffers.size(),
-        [&](std::size_t i) {
-          if (auto token = overflowing_real(buffers[i].bytes, false)) return refused_number(*token);
-          STEPControl_Reader reader;
-          std::istringstream in(std::string(buffers[i].bytes), std::ios::binary);
-          return read_and_transfer(reader, [&] { return reader.ReadStream(buffers[i].name.c_str(), in); }, "STEP",
-                                   buffers[i].name);
-        },
-        records);
-  }
-  replay(records);
   Shapes shapes;
   shapes.reserve(buffers.size());
-  for (std::size_t i = 0; i < buffers.size(); ++i) shapes.push_back(report(outcomes[i], buffers[i].name, "STEP"));
+  for (const StepBuffer& buffer : buffers)
+    shapes.push_back(import_one(reader::Request::read_step_buffer, buffer.name, std::string(buffer.bytes),
+                                buffer.name, "STEP"));
+  return shapes;
+}
+
+Shapes Drulen::ops::import_native_buffers(const std::vector<StepBuffer>& buffers) {
+  Shapes shapes;
+  shapes.reserve(buffers.size());
+  for (const StepBuffer& buffer : buffers)
+    shapes.push_back(import_one(reader::Request::read_native_buffer, buffer.name, std::string(buffer.bytes),
+                                buffer.name, "native"));
   return shapes;
 }
 
@@ -605,18 +370,66 @@ TopoDS_Shape Drulen::ops::import_file(const std::string& filename) {
   std::string lower(filename);
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::optional<reader::Request> kind;
+  std::string file_type;
   if (ends_with(lower, ".step") || ends_with(lower, ".stp")) {
-    ExchangeLock lock;  // the reader's creation sets the kernel's globals
-    STEPControl_Reader reader;
-    return import_with_reader(reader, filename, "STEP");
+    kind = reader::Request::read_step_file;
+    file_type = "STEP";
+  } else if (ends_with(lower, ".iges") || ends_with(lower, ".igs")) {
+    kind = reader::Request::read_iges_file;
+    file_type = "IGES";
+  } else {
+    drulen_logger.warning("Unsupported file format: " + filename);
+    return TopoDS_Shape();
   }
-  if (ends_with(lower, ".iges") || ends_with(lower, ".igs")) {
-    ExchangeLock lock;
-    IGESControl_Reader reader;
-    return import_with_reader(reader, filename, "IGES");
+  try {
+    require_plain_name(filename);
+  } catch (const InvalidValue&) {
+    drulen_logger.exception("Error importing " + file_type + " file: " + detail::current_error_text());
+    return TopoDS_Shape();
   }
-  drulen_logger.warning("Unsupported file format: " + filename);
-  return TopoDS_Shape();
+  return import_one(*kind, filename, std::string(), filename, file_type);
+}
+
+void Drulen::cancel_imports() { reader::cancel_imports(); }
+
+void Drulen::set_import_deadline(std::optional<double> seconds) { reader::set_import_deadline(seconds); }
+
+TopoDS_Shape reader::import_for_test(Request kind, const std::string& a, const std::string& name) {
+  return import_one(kind, a, std::string(), name, "STEP");
+}
+
+reader::Outcome reader::serve_read(Request kind, const std::string& a, const std::string& b) {
+  switch (kind) {
+    case Request::read_step_file:
+    case Request::read_iges_file: {
+      const bool iges = kind == Request::read_iges_file;
+      if (auto token = overflowing_real_in_file(a, iges)) return refused_number(*token);
+      if (iges) {
+        IGESControl_Reader r;
+        return read_and_transfer(r, [&] { return r.ReadFile(a.c_str()); }, "IGES", a);
+      }
+      STEPControl_Reader r;
+      return read_and_transfer(r, [&] { return r.ReadFile(a.c_str()); }, "STEP", a);
+    }
+    case Request::read_step_buffer: {
+      if (auto token = overflowing_real(b, false)) return refused_number(*token);
+      STEPControl_Reader r;
+      std::istringstream in(b, std::ios::binary);
+      return read_and_transfer(r, [&] { return r.ReadStream(a.c_str(), in); }, "STEP", a);
+    }
+    case Request::read_native_buffer: {
+      Outcome o;
+      o.shape = shape_from_bytes(b);
+      o.kind = o.shape.IsNull() ? Outcome::Kind::null_shape : Outcome::Kind::shape;
+      if (!o.shape.IsNull())
+        if (std::optional<std::string> refusal = detail::refusal_of_read_shape(o.shape, "native", a))
+          return reader::failed(std::move(*refusal));
+      return o;
+    }
+    default: break;
+  }
+  return failed("not a read");
 }
 
 }  // namespace nimbal::services
