@@ -9,8 +9,8 @@ import zipfile
 import pytest
 
 from manager_fixtures import CorvathHost as Host
-from ombrel_fixtures import (fill_every_kind, listing, measure, same_measure, same_tree, step_file, tree,
-                             write_project)
+from ombrel_fixtures import (fill_every_kind, listing, measure, same_measure, same_tree, step_entries_only,
+                             step_file, tree, write_project)
 import _nimbal_testing as testing
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
@@ -423,6 +423,7 @@ def test_geometry_out_of_memory_fails_the_load_naming_the_shape(tmp_path, tmpdir
     imp = saver.import_shape(step_file(tmp_path), name="Bracket")
     path = tmp_path / "p.vrex"
     assert PS.save_project(str(path), saver)
+    step_entries_only(path)  # read through the service's STEP import
     mgr = CoreCorvath(testing.OutOfMemoryReader())
     capture_logs.clear()
     assert PS.load_project(str(path), mgr) is False

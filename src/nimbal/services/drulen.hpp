@@ -226,6 +226,9 @@ class Drulen : public DrulenProtocol {
     // One shape per buffer, none where it failed (logged as import_file logs
     // its failures); every buffer read by the same reader process.
     static Shapes import_step_buffers(const std::vector<StepBuffer>& buffers);
+    // The same for shapes in the kernel's native binary form (BinTools):
+    // untrusted bytes, read in the reader process like STEP data.
+    static Shapes import_native_buffers(const std::vector<StepBuffer>& buffers);
     static bool export_iges(const TopoDS_Shape& shape, const std::string& filename);
     static bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename);
     static bool export_shapes_to_step(const Shapes& shapes, const std::string& filename);
