@@ -281,3 +281,7 @@ def test_an_export_through_links_writes_their_target_and_keeps_its_mode(tmp_path
     assert k.area(D.import_file(str(target))) == pytest.approx(22.0)
     assert sorted(os.listdir(tmp_path)) == sorted(["real", "first" + suffix, "second" + suffix])
     assert os.listdir(tmp_path / "real") == ["model" + suffix]
+    # A plain file keeps its mode too.
+    os.chmod(target, 0o640)
+    assert export(D.create_box(1, 1, 1), str(target)) is True
+    assert os.stat(target).st_mode & 0o777 == 0o640 and k.area(D.import_file(str(target))) == pytest.approx(6.0)

@@ -276,6 +276,10 @@ def test_hostile_files_fail_before_the_model_is_cleared(tmp_path, tmpdir_env, ca
                       [("shapes/a.step", b"ISO-10303-21;")])
     _patch_central_size(p, "shapes/a.step", 0xFFFFFFF0)
     cases.append((p, "entry 'shapes/a.step' is larger than 536870912 bytes"))
+    p = write_project(tmp_path / "native.vrex", project(shape_obj("imported", step_file="shapes/a.step")),
+                      [("shapes/a.step", b"ISO-10303-21;"), ("shapes/a.bin", b"x")])
+    _patch_central_size(p, "shapes/a.bin", 0xFFFFFFF0)
+    cases.append((p, "entry 'shapes/a.bin' is larger than 536870912 bytes"))
     cases.append((write_project(tmp_path / "deep.vrex", "[" * 100000), "project.json is nested too deeply"))
     cases.append((write_project(tmp_path / "shapes.vrex", '{"shapes": [' + _chain(2001) + "]}"),
                   "shapes nested too deeply (more than 2000 levels)"))
