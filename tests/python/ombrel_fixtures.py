@@ -103,5 +103,16 @@ def write_project(path, description, extra=()):
     return str(path)
 
 
+def step_entries_only(path):
+    """Rewrites a saved project as a file of another writer: its native
+    copies (".bin" entries) taken out, the STEP entries and project.json kept."""
+    with zipfile.ZipFile(path) as zf:
+        entries = [(i.filename, zf.read(i)) for i in zf.infolist() if not i.filename.endswith(".bin")]
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as zf:
+        for name, data in entries:
+            zf.writestr(name, data)
+    return str(path)
+
+
 def listing(folder):
     return sorted(os.listdir(folder))

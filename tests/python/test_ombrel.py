@@ -112,9 +112,11 @@ def test_entries_follow_a_depth_first_walk(tmp_path):
     path = str(tmp_path / "order.vrex")
     assert ProjectSerializer.save_project(path, mgr)
     with zipfile.ZipFile(path) as zf:
-        assert zf.namelist() == ["project.json"] + [f"shapes/{s.shape_id}.step" for s in (a, b, c)]
+        # Each STEP entry is followed by its lossless native copy.
+        assert zf.namelist() == ["project.json"] + [f"shapes/{s.shape_id}{x}" for s in (a, b, c)
+                                                    for x in (".step", ".bin")]
         assert all(i.compress_type == zipfile.ZIP_DEFLATED for i in zf.infolist())
-        assert all(d.startswith(b"ISO-10303-21") for d in map(zf.read, zf.namelist()[1:]))
+        assert all(d.startswith(b"ISO-10303-21") for d in map(zf.read, zf.namelist()[1::2]))
         data = json.loads(zf.read("project.json"))
     shapes = data["shapes"]
     assert [s["shape_id"] for s in shapes] == [a.shape_id, uid, c.shape_id]
@@ -433,7 +435,7 @@ def test_serialize_and_export_helpers(tmp_path, tmpdir_env):
     uid = mgr.union_shapes([box.shape_id, imp.shape_id])
     files = {}
     obj = ProjectSerializer._serialize_managed_shape(mgr.get_shape(uid), files, mgr)
-    assert list(files) == [f"shapes/{imp.shape_id}.step"]
+    assert list(files) == [f"shapes/{imp.shape_id}.step", f"shapes/{imp.shape_id}.bin"]
     assert obj["components"][1]["step_file"] == f"shapes/{imp.shape_id}.step"
     data = ProjectSerializer._export_shape_to_bytes(imp, mgr)
     assert isinstance(data, bytes) and data.startswith(b"ISO-10303-21")
@@ -462,7 +464,7 @@ def test_serialize_keeps_the_entries_made_before_a_failed_export(tmp_path, tmpdi
     files = {"kept": b"x"}
     with pytest.raises(ValueError, match=f"could not export the geometry of 'Second' \\({second.shape_id}\\)"):
         ProjectSerializer._serialize_managed_shape(mgr.get_shape(uid), files, mgr)
-    assert list(files) == ["kept", f"shapes/{first.shape_id}.step"]
+    assert list(files) == ["kept", f"shapes/{first.shape_id}.step", f"shapes/{first.shape_id}.bin"]
     assert files[f"shapes/{first.shape_id}.step"].startswith(b"ISO-10303-21")
     assert listing(tmpdir_env) == []
 

@@ -9,8 +9,8 @@ import zipfile
 import pytest
 
 from manager_fixtures import CorvathHost as Host
-from ombrel_fixtures import (fill_every_kind, listing, measure, same_measure, same_tree, step_file, tree,
-                             write_project)
+from ombrel_fixtures import (fill_every_kind, listing, measure, same_measure, same_tree, step_entries_only,
+                             step_file, tree, write_project)
 import _nimbal_testing as testing
 from nimbal import kernel as k
 from nimbal.enums import ShapeType, StandardPlane
@@ -411,6 +411,10 @@ def test_hostile_files_fail_before_the_model_is_cleared(tmp_path, tmpdir_env, ca
                       [("shapes/a.step", b"ISO-10303-21;")])
     _patch_central_size(p, "shapes/a.step", 0xFFFFFFF0)
     cases.append((p, "entry 'shapes/a.step' is larger than 536870912 bytes"))
+    p = write_project(tmp_path / "native.vrex", project(shape_obj("imported", step_file="shapes/a.step")),
+                      [("shapes/a.step", b"ISO-10303-21;"), ("shapes/a.bin", b"x")])
+    _patch_central_size(p, "shapes/a.bin", 0xFFFFFFF0)
+    cases.append((p, "entry 'shapes/a.bin' is larger than 536870912 bytes"))
     cases.append((write_project(tmp_path / "deep.vrex", "[" * 100000), "project.json is nested too deeply"))
     cases.append((write_project(tmp_path / "shapes.vrex", '{"shapes": [' + _chain(501) + "]}"),
                   "shapes nested too deeply (more than 500 levels)"))
@@ -558,6 +562,7 @@ def test_geometry_out_of_memory_fails_the_load_naming_the_shape(tmp_path, tmpdir
     imp = saver.import_shape(step_file(tmp_path), name="Bracket")
     path = tmp_path / "p.vrex"
     assert PS.save_project(str(path), saver)
+    step_entries_only(path)  # read through the service's STEP import
     mgr = CoreCorvath(testing.OutOfMemoryReader())
     mine = mgr.create_shape(T.SPHERE, q.SphereProperties())
     capture_logs.clear()

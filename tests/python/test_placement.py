@@ -186,6 +186,10 @@ def solids_facts(shape):
                    for s in k.sub_shapes(shape, k.TopAbs_SOLID)])
 
 
+def faces_facts(shape):
+    return sorted([[round(x, 5) for x in [k.area(f), *k.bounding_box(f)]] for f in k.sub_shapes(shape, k.TopAbs_FACE)])
+
+
 @pytest.mark.parametrize("kind", ["step", "iges"])
 def test_exports_of_located_shapes_are_flat_lists_of_solids(kind, tmp_path):
     steps = PLACEMENTS["rotations then a move"]
@@ -204,7 +208,9 @@ def test_exports_of_located_shapes_are_flat_lists_of_solids(kind, tmp_path):
         e = entities(paths[0])
         assert e["MANIFOLD_SOLID_BREP"] == 6 and "NEXT_ASSEMBLY_USAGE_OCCURRENCE" not in e
     back = [D.import_file(p) for p in paths]
-    assert solids_facts(back[0]) == solids_facts(back[1]) == solids_facts(t.compound_of(copied))
+    # IGES carries trimmed faces, not solids: their areas and bounds come back.
+    facts = solids_facts if kind == "step" else faces_facts
+    assert facts(back[0]) == facts(back[1]) == facts(t.compound_of(copied))
     assert all(k.is_valid(b) for b in back)
 
 

@@ -1,5 +1,10 @@
 // Fixtures for the Python tests.
 #include <BRepBuilderAPI_MakeEdge.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <IGESControl_Writer.hxx>
+#include <Interface_Static.hxx>
+#include <STEPControl_Controller.hxx>
+#include <STEPControl_Writer.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
@@ -169,6 +174,47 @@ PYBIND11_MODULE(_nimbal_testing, m) {
   pyb::class_<OutOfMemoryReader, nimbal::services::Drulen, std::unique_ptr<OutOfMemoryReader>>(m, "OutOfMemoryReader")
       .def(pyb::init<>());
 
+  // A file as another program's writer makes it: STEP with the kernel's
+  // pcurves (surface-curve mode 1), IGES in BRep mode (entity 186). The
+  // settings are the process's: put back.
+  m.def("write_with_other_writer", [](const TopoDS_Shape& shape, const std::string& path) {
+    nimbal::services::ExchangeLock lock;
+    const bool iges = path.size() > 4 && path.compare(path.size() - 4, 4, ".igs") == 0;
+    if (iges) {
+      IGESControl_Writer writer(Interface_Static::CVal("write.iges.unit"), /*modecr=*/1);
+      writer.AddShape(shape);
+      writer.ComputeModel();
+      return bool(writer.Write(path.c_str()));
+    }
+    STEPControl_Controller::Init();
+    const std::string schema = Interface_Static::CVal("write.step.schema");
+    const int assembly = Interface_Static::IVal("write.step.assembly");
+    const int curves = Interface_Static::IVal("write.surfacecurve.mode");
+    Interface_Static::SetCVal("write.step.schema", "AP203");
+    Interface_Static::SetIVal("write.step.assembly", 0);
+    Interface_Static::SetIVal("write.surfacecurve.mode", 1);
+    STEPControl_Writer writer;
+    bool ok = writer.Transfer(shape, STEPControl_AsIs) == IFSelect_RetDone &&
+              writer.Write(path.c_str()) == IFSelect_RetDone;
+    Interface_Static::SetCVal("write.step.schema", schema.c_str());
+    Interface_Static::SetIVal("write.step.assembly", assembly);
+    Interface_Static::SetIVal("write.surfacecurve.mode", curves);
+    return ok;
+  });
+  // A kernel exchange setting as the process holds it: (integer, text).
+  m.def("exchange_setting", [](const std::string& name) {
+    nimbal::services::ExchangeLock lock;
+    STEPControl_Controller::Init();
+    const char* text = Interface_Static::CVal(name.c_str());
+    return std::make_pair(int(Interface_Static::IVal(name.c_str())), std::string(text ? text : ""));
+  });
+  // Sets a kernel exchange setting, as a host's own writer would.
+  m.def("set_exchange_setting", [](const std::string& name, pyb::object value) {
+    nimbal::services::ExchangeLock lock;
+    STEPControl_Controller::Init();
+    if (pyb::isinstance<pyb::int_>(value)) return bool(Interface_Static::SetIVal(name.c_str(), value.cast<int>()));
+    return bool(Interface_Static::SetCVal(name.c_str(), value.cast<std::string>().c_str()));
+  });
   m.def("make_box", [](double dx, double dy, double dz) -> TopoDS_Shape {
     return BRepPrimAPI_MakeBox(dx, dy, dz).Shape();
   });
@@ -429,7 +475,11 @@ PYBIND11_MODULE(_nimbal_testing, m) {
             const std::string path = base + suffix;
             const bool written = suffix[1] == 's' ? s::Drulen::ops::export_step(box, path)
                                                   : s::Drulen::ops::export_iges(box, path);
-            volumes[t].push_back(written ? nimbal::kernel::volume(s::Drulen::ops::import_file(path)) : 0.0);
+            // IGES carries faces: their area is what comes back.
+            const TopoDS_Shape back = written ? s::Drulen::ops::import_file(path) : TopoDS_Shape();
+            volumes[t].push_back(back.IsNull() ? 0.0
+                                 : suffix[1] == 's' ? nimbal::kernel::volume(back)
+                                                    : nimbal::kernel::area(back));
           }
         }
       });

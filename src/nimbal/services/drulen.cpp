@@ -297,7 +297,13 @@ Shapes Drulen::ops::explode_to_faces(const TopoDS_Shape& shape) {
     if (shape.IsNull()) return faces;
     for (TopExp_Explorer exp(shape, TopAbs_FACE); exp.More(); exp.Next()) {
       BRepBuilderAPI_Copy copy(exp.Current(), /*copyGeom=*/true);
-      faces.push_back(copy.Shape());
+      TopoDS_Shape face = copy.Shape();
+      // A face inside a solid (oriented INTERNAL or EXTERNAL) bounds nothing
+      // on its own; as a shape of its own it faces forward, which exchange
+      // formats can write.
+      const TopAbs_Orientation o = face.Orientation();
+      if (o == TopAbs_INTERNAL || o == TopAbs_EXTERNAL) face.Orientation(TopAbs_FORWARD);
+      faces.push_back(face);
     }
   } catch (const Standard_Failure&) {
     log_caught(GuardedOp::explode_to_faces);

@@ -232,7 +232,8 @@ class Drulen : public DrulenProtocol {
     // One shape per buffer, none where it failed (logged as import_file logs
     // its failures); a crash on one buffer fails that buffer only.
     static Shapes import_step_buffers(const std::vector<StepBuffer>& buffers);
-    // The same for buffers holding a shape in the kernel's binary form.
+    // The same for shapes in the kernel's native binary form (BinTools):
+    // untrusted bytes, read in the reader process like STEP data.
     static Shapes import_native_buffers(const std::vector<StepBuffer>& buffers);
     static bool export_iges(const TopoDS_Shape& shape, const std::string& filename);
     static bool export_shapes_to_iges(const Shapes& shapes, const std::string& filename);

@@ -34,6 +34,11 @@
 #include <STEPControl_Reader.hxx>
 #include <STEPControl_Controller.hxx>
 #include <STEPControl_Writer.hxx>
+#include <StepData_StepModel.hxx>
+#include <StepShape_Face.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
 #include <XSControl_Reader.hxx>
 
 #include "nimbal/kernel.hpp"
@@ -54,19 +59,65 @@ void require_plain_name(const std::string& filename) {
   if (filename.find('\0') != std::string::npos) throw InvalidValue("file name contains a NUL character");
 }
 
-// A fresh file beside `target`, removed on destruction unless committed.
+// Where a chain of symbolic links at `path` ends (a relative target is read
+// beside its link): an export replaces that file, so the link stays a link.
+// Throws OsFailure when the chain cannot be followed.
+struct OsFailure {
+  int err;
+};
+
+std::string resolve_links(std::string path) {
+  for (int hops = 0;; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (hops == 40) throw OsFailure{ELOOP};
+    std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0) throw OsFailure{errno};
+    if (static_cast<std::size_t>(n) >= buf.size()) throw OsFailure{ENAMETOOLONG};
+    std::string target(buf.data(), static_cast<std::size_t>(n));
+    if (target.empty()) throw OsFailure{ENOENT};
+    if (target[0] != '/') {
+      auto slash = path.rfind('/');
+      if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+    }
+    path = std::move(target);
+  }
+}
+
+// A fresh file beside the file `target` names (links followed), removed on
+// destruction unless committed. It gets the mode of the file it replaces,
+// or the one a plain create would give. When it cannot be made, why() says
+// why and the export logs it.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target) : target_(target) {
-    std::string pattern = target + ".tmp-XXXXXX";
+  explicit TempFile(const std::string& target) {
+    try {
+      target_ = resolve_links(target);
+    } catch (const OsFailure& f) {
+      fail(f.err, target);
+      return;
+    }
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode_t mode = 0666 & ~mask;
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) {
+        fail(EISDIR, target_);
+        return;
+      }
+      mode = st.st_mode & 07777;
+    }
+    std::string pattern = target_ + ".tmp-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkstemp(buf.data());
-    if (fd < 0) return;
-    // mkstemp makes the file private; give it the mode a plain create would.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    if (fd < 0) {
+      fail(errno, target_);
+      return;
+    }
+    ::fchmod(fd, mode);  // mkstemp makes the file private
     ::close(fd);
     path_.assign(buf.data());
   }
@@ -78,16 +129,24 @@ class TempFile {
 
   bool ok() const { return !path_.empty(); }
   const std::string& path() const { return path_; }
+  const std::string& why() const { return why_; }
   // Moves the written file onto the target.
   bool commit() {
-    if (std::rename(path_.c_str(), target_.c_str()) != 0) return false;
+    if (std::rename(path_.c_str(), target_.c_str()) != 0) {
+      fail(errno, target_);
+      return false;
+    }
     path_.clear();
     return true;
   }
 
  private:
+  void fail(int err, const std::string& name) {
+    why_ = "cannot write " + name + ": " + std::strerror(err);
+  }
   std::string target_;
   std::string path_;
+  std::string why_;
 };
 
 // ---- reading in the reader process ----
@@ -254,16 +313,75 @@ TopoDS_Shape import_one(reader::Request kind, const std::string& a, const std::s
   return report(outcome, name, file_type);
 }
 
+// Kernel exchange settings changed for one write and put back when it ends,
+// whatever the way out: a host's own writer must not inherit ours. Used with
+// the exchange lock held.
+class StaticSettings {
+ public:
+  StaticSettings() = default;
+  StaticSettings(const StaticSettings&) = delete;
+  StaticSettings& operator=(const StaticSettings&) = delete;
+  ~StaticSettings() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      if (it->integer) Interface_Static::SetIVal(it->name, it->ival);
+      else Interface_Static::SetCVal(it->name, it->cval.c_str());
+    }
+  }
+  void set(const char* name, int value) {
+    saved_.push_back({name, true, Interface_Static::IVal(name), {}});
+    Interface_Static::SetIVal(name, value);
+  }
+  void set(const char* name, const char* value) {
+    const char* old = Interface_Static::CVal(name);
+    saved_.push_back({name, false, 0, old ? old : ""});
+    Interface_Static::SetCVal(name, value);
+  }
+
+ private:
+  struct Saved {
+    const char* name;
+    bool integer;
+    int ival;
+    std::string cval;
+  };
+  std::vector<Saved> saved_;
+};
+
+// Faces of `shapes` that the file the writer's model holds would lack: the
+// writer leaves out a face it cannot write (one oriented INTERNAL, for one)
+// and still reports the transfer done. A shape placed twice may be written
+// twice, never less than once.
+std::size_t faces_left_out(STEPControl_Writer& writer, const Shapes& shapes) {
+  TopTools_IndexedMapOfShape faces;
+  for (const TopoDS_Shape& s : shapes) TopExp::MapShapes(s, TopAbs_FACE, faces);
+  const Handle(StepData_StepModel) model = writer.Model();
+  std::size_t written = 0;
+  for (int i = 1, n = model.IsNull() ? 0 : model->NbEntities(); i <= n; ++i)
+    if (model->Value(i)->IsKind(STANDARD_TYPE(StepShape_Face))) ++written;
+  const auto wanted = static_cast<std::size_t>(faces.Extent());
+  return written < wanted ? wanted - written : 0;
+}
+
+bool commit_written(TempFile& tmp, bool written) {
+  if (written && tmp.commit()) return true;
+  if (!tmp.why().empty()) drulen_logger.warning(tmp.why());
+  return false;
+}
+
 bool write_step(const Shapes& shapes, const std::string& filename) {
   require_plain_name(filename);
   // The writer's model takes the schema when it is made, and the settings
   // exist once the controller is initialised: set them in between, or the
   // first file of a process comes out in the default schema.
   STEPControl_Controller::Init();
-  Interface_Static::SetCVal("write.step.schema", "AP203");
+  StaticSettings settings;
+  settings.set("write.step.schema", "AP203");
   // Shapes placed by location stay parts of their own: in assembly mode the
   // writer would turn each into an instance of a shared product.
-  Interface_Static::SetIVal("write.step.assembly", 0);
+  settings.set("write.step.assembly", 0);
+  // The pcurves the writer computes for some faces (those of fused spheres)
+  // are wrong, and readers trim by them: the 3D curves alone read back whole.
+  settings.set("write.surfacecurve.mode", 0);
   STEPControl_Writer writer;
   for (std::size_t i = 0; i < shapes.size(); ++i) {
     if (shapes[i].IsNull()) throw kernel::KernelError("shape " + std::to_string(i) + " is null");
@@ -274,17 +392,19 @@ bool write_step(const Shapes& shapes, const std::string& filename) {
     if (status != IFSelect_RetDone)
       throw kernel::KernelError("shape " + std::to_string(i) + " could not be transferred");
   }
+  // A file that lacks part of a shape would read back as another shape.
+  if (std::size_t n = faces_left_out(writer, shapes))
+    throw kernel::KernelError(std::to_string(n) + (n == 1 ? " face" : " faces") + " could not be written");
   TempFile tmp(filename);
-  if (!tmp.ok()) return false;
-  if (writer.Write(tmp.path().c_str()) != IFSelect_RetDone) return false;
-  return tmp.commit();
+  if (!tmp.ok()) return commit_written(tmp, false);
+  return commit_written(tmp, writer.Write(tmp.path().c_str()) == IFSelect_RetDone);
 }
 
 bool write_iges(const Shapes& shapes, const std::string& filename) {
   require_plain_name(filename);
-  // BRep mode: solids travel as solids (the face mode, the kernel's default,
-  // would bring a solid back as loose faces without its volume).
-  IGESControl_Writer writer(Interface_Static::CVal("write.iges.unit"), /*modecr=*/1);
+  // The kernel's default writer: faces as trimmed surfaces, what other
+  // programs reading IGES expect.
+  IGESControl_Writer writer;
   for (std::size_t i = 0; i < shapes.size(); ++i) {
     if (shapes[i].IsNull()) throw kernel::KernelError("shape " + std::to_string(i) + " is null");
     if (!writer.AddShape(shapes[i]))
@@ -292,11 +412,9 @@ bool write_iges(const Shapes& shapes, const std::string& filename) {
   }
   writer.ComputeModel();
   TempFile tmp(filename);
-  if (!tmp.ok()) return false;
-  if (!writer.Write(tmp.path().c_str())) return false;
-  return tmp.commit();
+  if (!tmp.ok()) return commit_written(tmp, false);
+  return commit_written(tmp, writer.Write(tmp.path().c_str()));
 }
-
 
 }  // namespace
 
@@ -365,6 +483,7 @@ Shapes Drulen::ops::import_native_buffers(const std::vector<StepBuffer>& buffers
                                 buffer.name, "native"));
   return shapes;
 }
+
 
 TopoDS_Shape Drulen::ops::import_file(const std::string& filename) {
   std::string lower(filename);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <BRepBuilderAPI_Copy.hxx>
+#include <BinTools.hxx>
 #include <Standard_Failure.hxx>
 #include <Standard_OutOfMemory.hxx>
 
@@ -19,6 +20,7 @@
 #include "nimbal/kernel.hpp"
 #include "nimbal/log.hpp"
 #include "nimbal/managers/registry.hpp"
+#include "nimbal/services/drulen.hpp"
 #include "nimbal/services/ombrel_json.hpp"
 
 namespace nimbal::services {
@@ -171,6 +173,30 @@ bool has_components(ShapeType t) {
   return cat == ShapeCategory::BOOLEAN_OP || cat == ShapeCategory::MODIFIER_OP || t == ShapeType::SKETCH;
 }
 
+// The entry beside a STEP entry "x.step" that holds the same geometry in the
+// kernel's native form, "x.bin": lossless where STEP is not (a face stays a
+// face, sub-shapes keep their order). None for another name.
+std::optional<std::string> native_entry_for(const std::string& step_entry) {
+  static constexpr char suffix[] = ".step";
+  constexpr std::size_t n = sizeof suffix - 1;
+  if (step_entry.size() <= n || step_entry.compare(step_entry.size() - n, n, suffix) != 0) return std::nullopt;
+  return step_entry.substr(0, step_entry.size() - n) + ".bin";
+}
+
+// The geometry a shape's entries hold: its kernel shape without the
+// placement of its record, which the load applies again.
+TopoDS_Shape bare_geometry(const ManagedShape& ms, CoreCorvath& corvath) {
+  if (ms.shape.IsNull() || !ms.properties || !has_placement(*ms.properties)) return ms.shape;
+  return corvath._update_transformed_shape(ms, m::Quenby());
+}
+
+std::string native_bytes(const TopoDS_Shape& shape) {
+  std::ostringstream out(std::ios::binary);
+  BinTools::Write(shape, out, /*theWithTriangles=*/Standard_False, /*theWithNormals=*/Standard_False,
+                  BinTools_FormatVersion_CURRENT);
+  return std::move(out).str();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- errors
@@ -319,6 +345,10 @@ Json ProjectSerializer::_serialize_managed_shape(const ManagedShape& root, const
         throw InvalidValue("could not export the geometry of '" + ms.name + "' (" + ms.shape_id + ") to STEP");
       std::string entry = "shapes/" + ms.shape_id + ".step";
       step_files(entry, std::move(*bytes));
+      // The lossless copy, of the geometry the export wrote.
+      ManagedShapePtr current = corvath.get_shape(ms.shape_id);
+      const TopoDS_Shape bare = current ? bare_geometry(*current, corvath) : TopoDS_Shape();
+      if (!bare.IsNull()) step_files(*native_entry_for(entry), native_bytes(bare));
       out["step_file"] = std::move(entry);
     }
   };
@@ -363,6 +393,10 @@ void ProjectSerializer::check_description(const Json& doc, ProjectArchive* zf) {
         if (std::optional<std::uint64_t> size = zf->declared_size(entry);
             size && *size > ProjectLimits::max_step_entry_bytes)
           throw entry_too_large(entry, ProjectLimits::max_step_entry_bytes);
+        if (std::optional<std::string> native = native_entry_for(entry))
+          if (std::optional<std::uint64_t> size = zf->declared_size(*native);
+              size && *size > ProjectLimits::max_step_entry_bytes)
+            throw entry_too_large(*native, ProjectLimits::max_step_entry_bytes);
       }
     const Json* comps = nullptr;
     if (item.obj->is_object())
@@ -394,7 +428,7 @@ std::optional<std::string> ProjectSerializer::_export_shape_to_bytes(const Manag
   if (ms && !ms->shape.IsNull() && ms->properties && has_placement(*ms->properties)) {
     // The entry holds the geometry without its record's placement, which the
     // load applies again through the import (so it is applied once).
-    TopoDS_Shape bare = corvath._update_transformed_shape(*ms, m::Quenby());
+    TopoDS_Shape bare = bare_geometry(*ms, corvath);
     if (!bare.IsNull())
       corvath._operation("Exporting to STEP...",
                          [&] { ok = corvath._geo_service().export_shapes_to_step({bare}, tmp.path()); });
@@ -680,20 +714,38 @@ std::optional<std::string> ProjectSerializer::_deserialize_from_step(const Json&
     // Each shape owns its geometry, as two imports of one file would.
     shape = BRepBuilderAPI_Copy(cached->second).Shape();
   } else {
-    // The entry name is looked up inside the container only.
-    const std::string bytes = zf.read(entry);
-    TempFile tmp(".step");
-    tmp.write_and_close(bytes);
-    rec = placement();
-    try {
-      shape = corvath.read_import_file(tmp.path());
-    } catch (const Standard_OutOfMemory&) {
-      throw out_of_memory(name, entry);
-    } catch (const std::bad_alloc&) {
-      throw out_of_memory(name, entry);
+    // The native copy beside the entry when the file has one; the STEP entry
+    // when it has none (a file of another writer) or it cannot be read.
+    // Entry names are looked up inside the container only.
+    if (std::optional<std::string> native = native_entry_for(entry); native && zf.contains(*native)) {
+      const std::string bytes = zf.read(*native);
+      rec = placement();
+      try {
+        corvath._operation("Importing file...", [&] {
+          Shapes read = Drulen::ops::import_native_buffers({StepBuffer{*native, bytes}});
+          if (!read.empty()) shape = read.front();
+        });
+      } catch (const Standard_OutOfMemory&) {
+        throw out_of_memory(name, *native);
+      } catch (const std::bad_alloc&) {
+        throw out_of_memory(name, *native);
+      }
     }
-    // An unreadable entry was reported by the manager as a failed import.
-    if (shape.IsNull()) return std::nullopt;
+    if (shape.IsNull()) {
+      const std::string bytes = zf.read(entry);
+      TempFile tmp(".step");
+      tmp.write_and_close(bytes);
+      rec = placement();
+      try {
+        shape = corvath.read_import_file(tmp.path());
+      } catch (const Standard_OutOfMemory&) {
+        throw out_of_memory(name, entry);
+      } catch (const std::bad_alloc&) {
+        throw out_of_memory(name, entry);
+      }
+      // An unreadable entry was reported by the manager as a failed import.
+      if (shape.IsNull()) return std::nullopt;
+    }
     zf.read_shapes.emplace(entry, shape);
   }
   ManagedShapePtr ms = corvath.add_imported_shape(shape, color, rec, name);

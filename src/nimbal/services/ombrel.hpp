@@ -83,6 +83,9 @@ class ProjectArchive {
   virtual std::string read(const std::string& name) = 0;
   // The size the container declares for an entry, when it declares one.
   virtual std::optional<std::uint64_t> declared_size(const std::string& name) { return std::nullopt; }
+  // Whether the container holds an entry of that name, when it can tell
+  // without raising (a host's container cannot: false).
+  virtual bool contains(const std::string& name) { return false; }
 
   // Kernel shapes read from entries while this container is open, by entry
   // name: an entry that many shapes name is inflated and parsed once.
@@ -98,6 +101,7 @@ class ZipArchive final : public ProjectArchive {
   ZipArchive& operator=(const ZipArchive&) = delete;
   std::string read(const std::string& name) override;
   std::optional<std::uint64_t> declared_size(const std::string& name) override;
+  bool contains(const std::string& name) override;
 
  private:
   struct zip* za_ = nullptr;

@@ -206,6 +206,10 @@ ZipArchive::ZipArchive(const std::string& path) {
   }
 }
 
+bool ZipArchive::contains(const std::string& name) {
+  return name.find('\0') == std::string::npos && zip_name_locate(za_, name.c_str(), 0) >= 0;
+}
+
 std::optional<std::uint64_t> ZipArchive::declared_size(const std::string& name) {
   if (name.find('\0') != std::string::npos) return std::nullopt;
   zip_stat_t st;
