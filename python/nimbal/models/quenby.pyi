@@ -49,7 +49,7 @@ class IndexList:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> int:
+    def pop(self, index: int = -1) -> int:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -119,7 +119,7 @@ class Point2List:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> tuple[float, float]:
+    def pop(self, index: int = -1) -> tuple[float, float]:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -189,7 +189,7 @@ class Point3List:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> tuple[float, float, float]:
+    def pop(self, index: int = -1) -> tuple[float, float, float]:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
