@@ -66,6 +66,12 @@ class Lumbra:
     override _setup_trihedron, set_projection_type, _configure_shape_edges,
     _build_plane_face, _plane_display_size and select_shapes; the service's
     own calls use the overrides.
+
+    A host drives it from a manager's hooks (CoreCorvath's docstring says which
+    hook calls which operation; examples/host.py does it): shapes through
+    display_shape and erase_shape, reference planes through display_plane and
+    erase_plane with the origin and normal of their PlaneProperties. When one
+    operation fires many hooks, pass update=False and redraw once at the end.
     """
     def __init__(self, view: nimbal.kernel.V3d_View, viewer: nimbal.kernel.V3d_Viewer, context: nimbal.kernel.AIS_InteractiveContext) -> None:
         """Creates the service over the host's viewer objects.
