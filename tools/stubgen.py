@@ -292,14 +292,24 @@ _COMPARISONS = {"__eq__", "__ne__"}
 _DUNDERS_SKIPPED = {"__doc__", "__module__", "__dict__", "__weakref__", "__entries", "__getstate__", "__setstate__"}
 
 
+def plain_default(value):
+    """A record field's default as a stub writes it: a number, text, truth
+    value or None as itself, anything else as `...`."""
+    if value is None or isinstance(value, (bool, int, float, str)):
+        text = repr(value)
+        return text if default_value("", text) == text else "..."
+    return "..."
+
+
 def record_init(mod, cls, indent):
     """A record's __init__ takes its fields by position or keyword, each as its setter does."""
     ps = ["self"]
+    fresh = cls()
     for field in cls.__match_args__:
         prop = getattr(cls, field)
         (args, _), = signatures(prop.fset.__doc__)
         value_t = split_top(args)[1].partition(": ")[2]
-        ps.append(f"{field}: {mod.type(value_t)} = ...")
+        ps.append(f"{field}: {mod.type(value_t)} = {plain_default(getattr(fresh, field))}")
     return f"{indent}def __init__({', '.join(ps)}) -> None: ..."
 
 

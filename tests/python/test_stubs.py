@@ -213,3 +213,37 @@ def test_public_signatures_name_their_types():
 def test_signatures_spell_the_types(where, fragment):
     lines = [line for w, line in public_signatures() if w == where]
     assert any(fragment in line for line in lines), lines
+
+
+@pytest.mark.parametrize("annotation, text, written", [
+    ("str | None", "None", "None"),
+    ("float", "0.6", "0.6"),
+    ("int", "-1", "-1"),
+    ("str", "''", "''"),
+    ("bool", "True", "True"),
+    ("tuple[float, float, float]", "(0.7, 0.75, 0.8)", "(0.7, 0.75, 0.8)"),
+    ("typing.Iterable[int]", "()", "()"),
+    ("Aspect_GradientFillMethod", "<Aspect_GradientFillMethod.Aspect_GradientFillMethod_Vertical: 2>",
+     "Aspect_GradientFillMethod.Aspect_GradientFillMethod_Vertical"),
+    ("nimbal.kernel.Aspect_TypeOfTriedronPosition | None",
+     "<Aspect_TypeOfTriedronPosition.Aspect_TOTP_CENTER: 0>",
+     "nimbal.kernel.Aspect_TypeOfTriedronPosition.Aspect_TOTP_CENTER"),
+    # Not plain: a kernel object's repr, a member of a type the annotation does not name.
+    ("Quantity_Color", "Quantity_Color(1.000000, 1.000000, 1.000000, Quantity_TOC_RGB)", "..."),
+    ("int", "<Other.X: 1>", "..."),
+])
+def test_stub_defaults_are_written_as_their_values_where_plain(annotation, text, written):
+    sys.path.insert(0, str(ROOT / "tools"))
+    from stubgen import default_value
+
+    assert default_value(annotation, text) == written
+
+
+def test_committed_stubs_show_real_defaults():
+    corvath = (PACKAGE / "managers" / "corvath.pyi").read_text()
+    assert ("def create_shape(self, shape_type: nimbal.enums.ShapeType, properties: nimbal.models.quenby.Quenby, "
+            "color: tuple[float, float, float] = (0.7, 0.75, 0.8), name: str | None = None)") in corvath
+    lumbra = (PACKAGE / "services" / "lumbra.pyi").read_text()
+    assert "def get_shape_info(self, shape_id: str) -> ShapeInfo | None:" in lumbra
+    assert "def get_plane_ais(self, shape_id: str) -> nimbal.kernel.AIS_Shape | None:" in lumbra
+    assert "def get_shape_id_for_ais_shape(self, ais_shape: object) -> str | None:" in lumbra

@@ -722,7 +722,7 @@ class CoreCorvath:
         """Writes every top-level shape with geometry to one file; True on success.
 
         The kernel service's export runs inside _operation; False when it fails
-        (nothing else is reported).
+        (no failure hook is called).
 
         Hooks, in order: _operation.
         """
@@ -730,7 +730,7 @@ class CoreCorvath:
         """Writes every top-level shape with geometry to one file; True on success.
 
         The kernel service's export runs inside _operation; False when it fails
-        (nothing else is reported).
+        (no failure hook is called).
 
         Hooks, in order: _operation.
         """

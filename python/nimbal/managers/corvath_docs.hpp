@@ -376,7 +376,7 @@ Hooks, in order: _notify_shape_created.)";
 constexpr const char* export_all = R"(Writes every top-level shape with geometry to one file; True on success.
 
 The kernel service's export runs inside _operation; False when it fails
-(nothing else is reported).
+(no failure hook is called).
 
 Hooks, in order: _operation.)";
 constexpr const char* export_one = R"(Writes one registered shape to a file; True on success.
