@@ -276,11 +276,88 @@ def offscreen_view(out_dir: str) -> None:
     pikalo.move_to(x, y, view)
     print(f"hovered at pixel ({x}, {y}): {pikalo.get_hovered_shape_id(lumbra)}")
     box_info = lumbra.get_shape_info("box_1")
+    if box_info is None:  # None for an id the view does not show
+        return
     pikalo.set_mode(SelectionMode.EDGE)
     pikalo.select_edges_by_index(box_info.ais_shape, box_info.ais_shape.Shape(), [3, 0])
     edges = pikalo.get_selected_subshapes()
     print(f"edges selected by index: {pikalo.get_selected_edge_indices(box_info.ais_shape.Shape())}, "
           f"lengths {sorted(k.length(e) for e in edges)}")
+
+
+def wired_view(out_dir: str) -> None:
+    print("== a view wired to the manager's hooks: a project loaded, shown with one redraw ==")
+    if not os.environ.get("DISPLAY"):
+        print("skipped: no X server (DISPLAY is not set; try xvfb-run)")
+        return
+    from nimbal import kernel as k
+    from nimbal.enums import StandardPlane
+    from nimbal.managers.corvath import CoreCorvath
+    from nimbal.services.lumbra import Lumbra
+    from nimbal.services.ombrel import ProjectSerializer
+
+    class ViewHost(CoreCorvath):
+        """Each hook calls the view; nothing redraws until the operation is over."""
+
+        def __init__(self, lumbra: Lumbra) -> None:
+            super().__init__()
+            self.lumbra = lumbra
+
+        def show(self, shape_id: str, ms: ManagedShape) -> None:
+            props = ms.properties
+            if isinstance(props, quenby.PlaneProperties):  # a plane has no kernel shape
+                self.lumbra.display_plane(shape_id, (props.origin_x, props.origin_y, props.origin_z),
+                                          (props.normal_x, props.normal_y, props.normal_z), update=False)
+            elif ms.shape is not None:  # display_shape replaces what the id showed
+                self.lumbra.display_shape(ms.shape, shape_id, ms.color, update=False)
+            else:
+                self.lumbra.erase_shape(shape_id, update=False)
+
+        def _notify_shape_created(self, shape_id: str, ms: ManagedShape) -> None:
+            self.show(shape_id, ms)
+
+        def _notify_shape_updated(self, shape_id: str, ms: ManagedShape) -> None:
+            self.show(shape_id, ms)
+
+        def _notify_shape_removed(self, shape_id: str) -> None:
+            if self.lumbra.get_plane_ais(shape_id) is not None:
+                self.lumbra.erase_plane(shape_id, update=False)
+            else:
+                self.lumbra.erase_shape(shape_id, update=False)
+
+        def _notify_all_cleared(self) -> None:
+            self.lumbra.erase_all()
+
+    display = k.Aspect_DisplayConnection()
+    viewer = k.V3d_Viewer(k.OpenGl_GraphicDriver(display))
+    view = viewer.CreateView()
+    window = k.Xw_Window(display, "nimbal", 0, 0, 320, 240)
+    window.SetVirtual(True)
+    view.SetWindow(window)
+    lumbra = Lumbra(view, viewer, k.AIS_InteractiveContext(viewer))
+    lumbra.setup_initial_view()
+
+    part = CoreCorvath()
+    part.create_plane_from_standard(StandardPlane.XY)
+    for x in (0.0, 50.0, 100.0):
+        part.create_shape(ShapeType.BOX, quenby.BoxProperties(translation=quenby.Translation(x, 0.0, 0.0)))
+    path = os.path.join(out_dir, "wired.vrex")
+    ProjectSerializer.save_project(path, part)
+
+    host = ViewHost(lumbra)
+    print(f"loaded: {ProjectSerializer.load_project(path, host)}")
+    lumbra.fit_all()
+    lumbra.update_plane_display_sizes()
+    lumbra.redraw()  # once, after the operation
+    planes = [i for i in host.get_all_shape_ids() if lumbra.get_plane_ais(i) is not None]
+    print(f"shown: {lumbra.get_shape_count()} shapes and {len(planes)} plane")
+    first = host.get_all_shape_ids()[-1]
+    host.remove_shape(first)
+    lumbra.redraw()
+    print(f"after removing one: {lumbra.get_shape_count()} shapes; undo brings it back:")
+    host.undo()
+    lumbra.redraw()
+    print(f"  {lumbra.get_shape_count()} shapes")
 
 
 def project_file(out_dir: str) -> None:
@@ -334,6 +411,7 @@ def main() -> None:
         manager(out_dir)
         project_file(out_dir)
         offscreen_view(out_dir)
+        wired_view(out_dir)
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@ prose of each docstring is kept, and Python classes defined by a module are
 written from their annotations. Fails on a type it cannot spell as Python.
 """
 
+import ast
 import importlib
 import inspect
 import os
@@ -157,6 +158,37 @@ def signatures(doc):
     return out
 
 
+_MEMBER = re.compile(r"^<(\w+)\.(\w+): .*>$")
+
+
+def plain_literal(node):
+    """Whether node is a number, text, bytes, a truth value, None, or a tuple of those."""
+    if isinstance(node, ast.Constant):
+        return node.value is not Ellipsis
+    if isinstance(node, ast.UnaryOp) and isinstance(node.op, (ast.USub, ast.UAdd)):
+        return isinstance(node.operand, ast.Constant) and isinstance(node.operand.value, (int, float))
+    if isinstance(node, ast.Tuple):
+        return all(plain_literal(e) for e in node.elts)
+    return False
+
+
+def default_value(annotation, text):
+    """A default as the stub writes it: plain values and enumeration members as
+    themselves, anything else as `...`."""
+    member = _MEMBER.match(text)
+    if member:
+        enum_name, member_name = member.groups()
+        for t in split_top(annotation, "|"):
+            if t == enum_name or t.endswith("." + enum_name):
+                return f"{t}.{member_name}"
+        return "..."
+    try:
+        node = ast.parse(text, mode="eval").body
+    except SyntaxError:
+        return "..."
+    return text if plain_literal(node) else "..."
+
+
 def params(mod, text, kind):
     """Stub parameter list; kind is 'method', 'static' or 'class'."""
     out = []
@@ -178,7 +210,7 @@ def params(mod, text, kind):
             out.append("self" if kind == "method" else "cls")
             continue
         annotation = mod.type(parts[0])
-        out.append(f"{name}: {annotation}" + (" = ..." if len(parts) > 1 else ""))
+        out.append(f"{name}: {annotation}" + (f" = {default_value(annotation, parts[1])}" if len(parts) > 1 else ""))
     if kind in ("method", "class") and not out:
         out.append("self" if kind == "method" else "cls")
     return ", ".join(out)
@@ -260,14 +292,24 @@ _COMPARISONS = {"__eq__", "__ne__"}
 _DUNDERS_SKIPPED = {"__doc__", "__module__", "__dict__", "__weakref__", "__entries", "__getstate__", "__setstate__"}
 
 
+def plain_default(value):
+    """A record field's default as a stub writes it: a number, text, truth
+    value or None as itself, anything else as `...`."""
+    if value is None or isinstance(value, (bool, int, float, str)):
+        text = repr(value)
+        return text if default_value("", text) == text else "..."
+    return "..."
+
+
 def record_init(mod, cls, indent):
     """A record's __init__ takes its fields by position or keyword, each as its setter does."""
     ps = ["self"]
+    fresh = cls()
     for field in cls.__match_args__:
         prop = getattr(cls, field)
         (args, _), = signatures(prop.fset.__doc__)
         value_t = split_top(args)[1].partition(": ")[2]
-        ps.append(f"{field}: {mod.type(value_t)} = ...")
+        ps.append(f"{field}: {mod.type(value_t)} = {plain_default(getattr(fresh, field))}")
     return f"{indent}def __init__({', '.join(ps)}) -> None: ..."
 
 

@@ -608,7 +608,7 @@ class AIS_InteractiveObject:
         """Sets the line width in pixels."""
     def Width(self) -> float:
         """The line width in pixels."""
-    def SetTransparency(self, value: float = ...) -> None:
+    def SetTransparency(self, value: float = 0.6) -> None:
         """Sets the transparency, 0 (opaque) to 1."""
     def Transparency(self) -> float:
         """The transparency, 0 (opaque) to 1."""
@@ -649,7 +649,7 @@ class OpenGl_GraphicDriver(Graphic3d_GraphicDriver):
 
     Without an open connection (or with initialize False) the driver is not initialised and views of it cannot draw.
     """
-    def __init__(self, display_connection: Aspect_DisplayConnection, initialize: bool = ...) -> None: ...
+    def __init__(self, display_connection: Aspect_DisplayConnection, initialize: bool = True) -> None: ...
 
 class Aspect_Window:
     """A window a view draws into."""
@@ -667,7 +667,14 @@ class Aspect_Window:
 class Xw_Window(Aspect_Window):
     """An X11 window on a display connection.
 
-    Raises KernelError when the connection is None or not open, or the size is not 1 to 16384 pixels.
+    Xw_Window(display_connection, title, x, y, width, height) opens a window of
+    its own; Xw_Window(display_connection, native_window_id) draws into a
+    toolkit's window (in Tk, frame.winfo_id()), which must be mapped first:
+    call update() (Tk) after packing the frame, before making the Xw_Window.
+
+    Raises KernelError when the connection is None or not open, when there is
+    no such window on the connection (not mapped yet, say), or the size is not
+    1 to 16384 pixels.
     """
     @typing.overload
     def __init__(self, display_connection: Aspect_DisplayConnection, title: str, x: int, y: int, width: int, height: int) -> None: ...
@@ -784,15 +791,15 @@ class V3d_View:
 
         Raises KernelError when the view has no window.
         """
-    def FitAll(self, margin: float = ..., update: bool = ...) -> None:
+    def FitAll(self, margin: float = 0.01, update: bool = True) -> None:
         """Frames every displayed object, leaving margin around them."""
-    def ZFitAll(self, scale_factor: float = ...) -> None:
+    def ZFitAll(self, scale_factor: float = 1.0) -> None:
         """Fits the depth range to the displayed objects."""
     def Redraw(self) -> None:
         """Redraws the view."""
     def MustBeResized(self) -> None:
         """Adapts the view to its window's new size."""
-    def StartRotation(self, x: int, y: int, z_rotation_threshold: float = ...) -> None:
+    def StartRotation(self, x: int, y: int, z_rotation_threshold: float = 0.0) -> None:
         """Starts a rotation by the mouse at pixel (x, y).
 
         Raises KernelError when the view has no window.
@@ -802,12 +809,12 @@ class V3d_View:
 
         Raises KernelError when the view has no window.
         """
-    def Pan(self, dx: int, dy: int, zoom_factor: float = ..., start: bool = ...) -> None:
+    def Pan(self, dx: int, dy: int, zoom_factor: float = 1.0, start: bool = True) -> None:
         """Moves the view by (dx, dy) pixels at the zoom factor.
 
         Raises KernelError when the view has no window.
         """
-    def SetZoom(self, coef: float, start: bool = ...) -> None:
+    def SetZoom(self, coef: float, start: bool = True) -> None:
         """Zooms by coef (relative to the start of the zoom when start is False)."""
     def Scale(self) -> float:
         """The view's scale."""
@@ -815,11 +822,11 @@ class V3d_View:
         """Sets a plain background colour."""
     def BackgroundColor(self) -> Quantity_Color:
         """The plain background colour."""
-    def SetBgGradientColors(self, color1: Quantity_Color, color2: Quantity_Color, method: Aspect_GradientFillMethod = ..., update: bool = ...) -> None:
+    def SetBgGradientColors(self, color1: Quantity_Color, color2: Quantity_Color, method: Aspect_GradientFillMethod = Aspect_GradientFillMethod.Aspect_GradientFillMethod_Horizontal, update: bool = False) -> None:
         """Sets a gradient background from color1 to color2 by the fill method."""
     def GradientBackground(self) -> tuple[typing.Any, ...]:
         """(color1, color2, method) of the gradient background."""
-    def TriedronDisplay(self, position: Aspect_TypeOfTriedronPosition = ..., color: Quantity_Color = ..., scale: float = ..., mode: V3d_TypeOfVisualization = ...) -> None:
+    def TriedronDisplay(self, position: Aspect_TypeOfTriedronPosition = Aspect_TypeOfTriedronPosition.Aspect_TOTP_CENTER, color: Quantity_Color = ..., scale: float = 0.02, mode: V3d_TypeOfVisualization = V3d_TypeOfVisualization.V3d_WIREFRAME) -> None:
         """Shows the axis trihedron at a corner of the view.
 
         Raises KernelError when the scale is not positive and finite.
@@ -842,7 +849,7 @@ class AIS_InteractiveContext:
     def Display(self, obj: AIS_InteractiveObject, update: bool) -> None: ...
     @typing.overload
     def Display(self, obj: AIS_InteractiveObject, display_mode: int, selection_mode: int, update: bool) -> None: ...
-    def Redisplay(self, obj: AIS_InteractiveObject, update: bool, all_modes: bool = ...) -> None:
+    def Redisplay(self, obj: AIS_InteractiveObject, update: bool, all_modes: bool = False) -> None:
         """Recomputes obj's presentation after a change.
 
         Raises KernelError when obj is None.
@@ -897,9 +904,9 @@ class AIS_InteractiveContext:
     def SelectedShape(self) -> TopoDS_Shape:
         """The shape of the current owner (its sub-shape for a sub-shape selection), or None."""
     @typing.overload
-    def Activate(self, mode: int, force: bool = ...) -> None: ...
+    def Activate(self, mode: int, force: bool = False) -> None: ...
     @typing.overload
-    def Activate(self, obj: AIS_InteractiveObject, mode: int = ..., force: bool = ...) -> None: ...
+    def Activate(self, obj: AIS_InteractiveObject, mode: int = 0, force: bool = False) -> None: ...
     @typing.overload
     def Deactivate(self) -> None: ...
     @typing.overload

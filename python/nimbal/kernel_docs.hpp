@@ -127,7 +127,14 @@ constexpr const char* Map = "Shows the window on the display.";
 constexpr const char* IsMapped = "Whether the window is shown.";
 constexpr const char* x_window = R"(An X11 window on a display connection.
 
-Raises KernelError when the connection is None or not open, or the size is not 1 to 16384 pixels.)";
+Xw_Window(display_connection, title, x, y, width, height) opens a window of
+its own; Xw_Window(display_connection, native_window_id) draws into a
+toolkit's window (in Tk, frame.winfo_id()), which must be mapped first:
+call update() (Tk) after packing the frame, before making the Xw_Window.
+
+Raises KernelError when the connection is None or not open, when there is
+no such window on the connection (not mapped yet, say), or the size is not
+1 to 16384 pixels.)";
 }  // namespace window
 
 // ---- camera, viewer and view ----

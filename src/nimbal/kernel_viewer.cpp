@@ -91,7 +91,9 @@ Handle(Xw_Window) x_window(const Handle(Aspect_DisplayConnection)& display, cons
 Handle(Xw_Window) x_window_over(const Handle(Aspect_DisplayConnection)& display, unsigned long native_window_id) {
   int w = 0, h = 0;
   if (!x_window_size(open_display(display), native_window_id, w, h))
-    throw Standard_ProgramError("Xw_Window: no such window on the display connection");
+    throw Standard_ProgramError(
+        "Xw_Window: no such window on the display connection (a toolkit's window must be mapped first, "
+        "e.g. by update() in Tk)");
   drawable_size(w, h);
   return new Xw_Window(display, static_cast<Aspect_Drawable>(native_window_id));
 }

@@ -105,7 +105,8 @@ WINDOWED = [
     ("window of no pixels", lambda s, d: k.Xw_Window(d, "w", 0, 0, 0, 10),
      "Standard_ProgramError: Xw_Window: the size must be positive"),
     ("window over no window", lambda s, d: k.Xw_Window(d, 0),
-     "Standard_ProgramError: Xw_Window: no such window on the display connection"),
+     "Standard_ProgramError: Xw_Window: no such window on the display connection (a toolkit's window must be "
+     "mapped first, e.g. by update() in Tk)"),
     ("no window", lambda s, d: s.view.SetWindow(None), "Standard_NullObject: the window is None"),
     ("detection in another viewer's view", lambda s, d: Scene(True).context.MoveTo(1, 2, s.view, False),
      "Standard_ProgramError: AIS_InteractiveContext::MoveTo: the view belongs to another viewer"),

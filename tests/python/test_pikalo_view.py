@@ -95,6 +95,20 @@ def test_edge_mode_does_not_detect_face_interiors(scene):
     assert scene.hover(inside).ShapeType() == k.TopAbs_FACE
 
 
+@pytest.mark.parametrize("first_sweep", [
+    lambda p: p.set_mode(SelectionMode.VOLUME),
+    lambda p: p.set_enabled(True),
+], ids=["set_mode", "set_enabled"])
+def test_a_new_service_says_enabled_but_picks_nothing_until_the_first_sweep(scene, first_sweep):
+    # What both docstrings tell a host: is_enabled() is True from the start,
+    # yet the context has no active selection mode until a sweep runs.
+    p = scene.pikalo
+    assert p.is_enabled() is True
+    assert scene.hover(SIDE_CENTRE) is None
+    first_sweep(p)
+    assert scene.hover(SIDE_CENTRE).ShapeType() == k.TopAbs_SOLID
+
+
 def test_disabling_makes_nothing_detectable_and_enabling_restores_the_mode(scene):
     p = scene.pikalo
     p.set_mode(SelectionMode.EDGE)

@@ -115,9 +115,11 @@ template <class T>
 struct arg_name<nimbal::HostValue<T>> {
   static constexpr auto name = pyb::detail::make_caster<T>::name;
 };
-// The view service's lookup takes None too.
+// The view service's lookup takes any object: what is not one of its own
+// displayed objects (None, an interactive object of another kind) has no id.
+NIMBAL_PY_NAME(any_object_name, "object");
 template <>
-struct arg_name<nimbal::HostValue<Handle(AIS_Shape)>> : typing::class_or_none<AIS_Shape> {};
+struct arg_name<nimbal::HostValue<Handle(AIS_Shape)>> : any_object_name {};
 template <>
 struct arg_name<std::set<long long>> {
   static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");

@@ -30,7 +30,9 @@ struct MappingOf {
   static bool contains(const View& v, pyb::handle key) {
     return PyUnicode_Check(key.ptr()) && M::map(v).contains(key.cast<std::string>());
   }
-  static pyb::object getitem(const View& v, const std::string& key) { return M::to_py(M::entry(M::map(v), key)); }
+  static typed<typename M::item_name> getitem(const View& v, const std::string& key) {
+    return M::to_py(M::entry(M::map(v), key));
+  }
   static any_arg get(const View& v, const std::string& key, any_arg dflt) {
     const auto* value = M::map(v).find(key);
     return value ? any_arg(M::to_py(*value)) : dflt;

@@ -59,7 +59,7 @@ class ComponentList:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> ManagedShape:
+    def pop(self, index: int = -1) -> ManagedShape:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -90,12 +90,13 @@ class ManagedShape:
     otherwise a hidden component of the shape parent_id names. Compares and
     hashes by identity.
     """
-    def __init__(self, shape_id: str, shape: nimbal.kernel.TopoDS_Shape | None, shape_type: nimbal.enums.ShapeType, name: str, color: tuple[float, float, float], properties: nimbal.models.quenby.Quenby, components: typing.Iterable[ManagedShape] | None = ..., parent_id: str | None = ...) -> None:
+    def __init__(self, shape_id: str, shape: nimbal.kernel.TopoDS_Shape | None, shape_type: nimbal.enums.ShapeType, name: str, color: tuple[float, float, float], properties: nimbal.models.quenby.Quenby, components: typing.Iterable[ManagedShape] | None = None, parent_id: str | None = None) -> None:
         """Builds a record; it is not registered anywhere.
 
         Args:
             shape_id: The id the shape is registered under.
-            shape: Its kernel shape, or None (a sketch before its first commit).
+            shape: Its kernel shape, or None (a reference plane, or a sketch with
+                no element that has a shape).
             shape_type: Its ShapeType.
             name: Its display name.
             color: (red, green, blue), each 0 to 1, stored as a copy.
@@ -113,7 +114,7 @@ class ManagedShape:
     def shape_id(self, value: str) -> None: ...
     @property
     def shape(self) -> nimbal.kernel.TopoDS_Shape | None:
-        """The kernel shape, or None (a sketch before its first commit)."""
+        """The kernel shape, or None: always for a reference plane, and for a sketch with no element that has a shape."""
     @shape.setter
     def shape(self, value: nimbal.kernel.TopoDS_Shape | None) -> None: ...
     @property
@@ -151,9 +152,9 @@ class ManagedShape:
 class ShapeRegistry:
     """The manager's shapes by id, hidden components included, in registration order (a live, read-only view)."""
     def __len__(self) -> int: ...
-    def __getitem__(self, arg0: str) -> object: ...
+    def __getitem__(self, arg0: str) -> ManagedShape: ...
     def __contains__(self, arg0: typing.Any) -> bool: ...
-    def get(self, key: str, default: typing.Any = ...) -> typing.Any:
+    def get(self, key: str, default: typing.Any = None) -> typing.Any:
         """The shape registered under key, or default."""
     def keys(self) -> list[str]:
         """Every registered id, in registration order."""
@@ -182,9 +183,27 @@ class CoreCorvath:
     they do nothing here. A modelling operation that yields no result does not
     raise: it calls ``_notify_operation_failed(title, message)`` and returns None,
     False or an empty list. Errors the kernel service lets through and errors of
-    hook overrides reach the caller.
+    hook overrides reach the caller. Each operation's docstring gives the order
+    of its hooks.
+
+    Wiring a view (a Lumbra) to the hooks, as examples/host.py does:
+    _notify_shape_created displays ms.shape with display_shape(ms.shape,
+    shape_id, ms.color), or, for a PLANE, display_plane(shape_id, (origin_x,
+    origin_y, origin_z), (normal_x, normal_y, normal_z)) with the values of its
+    PlaneProperties (a plane has no kernel shape); _notify_shape_updated displays
+    it again the same way (display_shape replaces the presentation recorded under
+    the id, display_plane moves the plane); _notify_shape_removed calls
+    erase_shape(shape_id) or, for a plane id, erase_plane(shape_id);
+    _notify_all_cleared calls erase_all(). One operation can fire many hooks (a
+    load, an undo, a split): pass update=False to each display and erase call
+    and redraw once when the operation returns, rather than render the whole
+    view at every hook.
+
+    A host that keys its own state by shape id: a loaded project gives its
+    solids new ids, while its reference planes and sketches keep the ids they
+    were saved with.
     """
-    def __init__(self, geo_service: nimbal.services.drulen.Drulen | None = ...) -> None:
+    def __init__(self, geo_service: nimbal.services.drulen.Drulen | None = None) -> None:
         """Creates a manager with an empty registry and empty undo and redo stacks.
 
         Args:
@@ -241,34 +260,47 @@ class CoreCorvath:
     def undo(self) -> None:
         """Undoes the newest edit: restores the shapes it changed and calls their hooks.
 
-        Hooks: _notify_shape_removed / _notify_shape_created / _notify_shape_updated
-        for each shape the stored state touches, then
-        _notify_undo_redo_changed(can_undo, can_redo). Does nothing when there is
-        nothing to undo.
+        The stored state calls _notify_shape_removed, _notify_shape_created or
+        _notify_shape_updated for each top-level shape it touches (removals
+        first), then _notify_undo_redo_changed(can_undo, can_redo) follows. Does
+        nothing when there is nothing to undo.
+
+        Hooks, in order, for the undo of a union: _notify_shape_removed (the
+        union), _notify_shape_created (each input), _notify_undo_redo_changed.
         """
     def redo(self) -> None:
         """Redoes the newest undone edit, with the same hooks as undo.
 
         Redoing "Clear all" empties the registry and calls _notify_all_cleared().
+
+        Hooks, in order, for the redo of a union: _notify_shape_removed (each
+        input), _notify_shape_created (the union), _notify_undo_redo_changed.
+
+        Hooks, in order, for the redo of "Clear all": _notify_all_cleared,
+        _notify_undo_redo_changed.
         """
     def clear_undo_history(self) -> None:
-        """Empties both undo stacks; calls _notify_undo_redo_changed(False, False)."""
+        """Empties both undo stacks.
+
+        Hooks, in order: _notify_undo_redo_changed (with False, False).
+        """
     def undo_depth(self) -> int:
         """Number of edits on the undo stack."""
     def trim_undo_to(self, depth: int) -> None:
         """Keeps the oldest depth edits of the undo stack and empties the redo stack.
 
-        A negative depth drops that many from the newest end. Calls
-        _notify_undo_redo_changed(can_undo, can_redo).
+        A negative depth drops that many from the newest end.
+
+        Hooks, in order: _notify_undo_redo_changed.
         """
-    def _push_undo(self, description: str, before: nimbal.services.hathel.State | dict[str, typing.Any], after: nimbal.services.hathel.State | dict[str, typing.Any], *, redo_clears_all: bool = ...) -> None: ...
+    def _push_undo(self, description: str, before: nimbal.services.hathel.State | dict[str, typing.Any], after: nimbal.services.hathel.State | dict[str, typing.Any], *, redo_clears_all: bool = False) -> None: ...
     def _snapshot(self, shape_id: str) -> nimbal.services.hathel._ShapeSnapshot: ...
     def _collect_snapshots(self, ms: ManagedShape, out: nimbal.services.hathel.State | dict[str, typing.Any]) -> None: ...
     def _apply_state(self, state: nimbal.services.hathel.State | dict[str, typing.Any]) -> None: ...
     def _restore_from_snapshot(self, shape_id: str, snapshot: nimbal.services.hathel._ShapeSnapshot) -> None: ...
     def _new_shape_id(self, shape_type: nimbal.enums.ShapeType) -> str: ...
     def _generate_shape_name(self, shape_type: nimbal.enums.ShapeType) -> str: ...
-    def create_shape(self, shape_type: nimbal.enums.ShapeType, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float] = ..., name: str | None = ...) -> ManagedShape | None:
+    def create_shape(self, shape_type: nimbal.enums.ShapeType, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float] = (0.7, 0.75, 0.8), name: str | None = None) -> ManagedShape | None:
         """Builds a shape from its record and registers it as a new top-level shape.
 
         Args:
@@ -282,10 +314,13 @@ class CoreCorvath:
             The new ManagedShape, or None when no geometry results (then
             _notify_operation_failed("Create <Type>", message) is called).
 
-        Records "Create <type>"; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_created(id, shape). Kernel errors are not caught.
+        Records "Create <type>". Kernel errors are not caught.
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
+
+        Hooks, in order, when no geometry results: _notify_operation_failed.
         """
-    def import_shape(self, filename: str, color: tuple[float, float, float] = ..., properties: nimbal.models.quenby.Quenby | None = ..., name: str | None = ...) -> ManagedShape | None:
+    def import_shape(self, filename: str, color: tuple[float, float, float] = (0.7, 0.75, 0.8), properties: nimbal.models.quenby.Quenby | None = None, name: str | None = None) -> ManagedShape | None:
         """Reads a STEP or IGES file (chosen by suffix) and registers it as an IMPORTED shape.
 
         Args:
@@ -298,10 +333,15 @@ class CoreCorvath:
             The new ManagedShape, or None when the file yields no shape (then
             _notify_operation_failed is called).
 
-        Records "Import <name>"; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
+        Records "Import <name>".
+
+        Hooks, in order: _operation, _notify_undo_redo_changed,
         _notify_shape_created.
+
+        Hooks, in order, when the file yields no shape: _operation,
+        _notify_operation_failed.
         """
-    def create_plane_from_standard(self, standard_plane: nimbal.enums.StandardPlane, color: tuple[float, float, float] = ..., name: str | None = ...) -> ManagedShape | None:
+    def create_plane_from_standard(self, standard_plane: nimbal.enums.StandardPlane, color: tuple[float, float, float] = (0.4, 0.8, 1.0), name: str | None = None) -> ManagedShape | None:
         """Registers the reference plane XY, XZ or YZ through the origin.
 
         Args:
@@ -313,10 +353,11 @@ class CoreCorvath:
             The new PLANE ManagedShape, or None when the plane cannot be made
             (nothing is reported then).
 
-        Records one "Create plane ..." command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_created.
+        Records one "Create plane ..." command.
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def create_arbitrary_plane(self, translation: tuple[float, float, float] = ..., rotation_deg: tuple[float, float, float] = ..., color: tuple[float, float, float] = ..., name: str | None = ...) -> ManagedShape | None:
+    def create_arbitrary_plane(self, translation: tuple[float, float, float] = (0.0, 0.0, 0.0), rotation_deg: tuple[float, float, float] = (0.0, 0.0, 0.0), color: tuple[float, float, float] = (0.4, 0.8, 1.0), name: str | None = None) -> ManagedShape | None:
         """Registers a reference plane through translation whose normal is Z turned by rotation_deg.
 
         Args:
@@ -333,10 +374,11 @@ class CoreCorvath:
             The new PLANE ManagedShape, or None when the plane cannot be made
             (nothing is reported then).
 
-        Records one "Create plane ..." command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_created.
+        Records one "Create plane ..." command.
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def create_plane_from_face_shape(self, face_topo: nimbal.kernel.TopoDS_Shape, color: tuple[float, float, float] = ..., name: str | None = ...) -> ManagedShape | None:
+    def create_plane_from_face_shape(self, face_topo: nimbal.kernel.TopoDS_Shape, color: tuple[float, float, float] = (0.4, 0.8, 1.0), name: str | None = None) -> ManagedShape | None:
         """Registers the reference plane carrying a planar kernel face.
 
         Args:
@@ -348,10 +390,11 @@ class CoreCorvath:
             The new PLANE ManagedShape, or None when the plane cannot be made
             (nothing is reported then).
 
-        Records one "Create plane ..." command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_created.
+        Records one "Create plane ..." command.
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def create_plane_from_face(self, face_shape_id: str, color: tuple[float, float, float] = ..., name: str | None = ...) -> ManagedShape | None:
+    def create_plane_from_face(self, face_shape_id: str, color: tuple[float, float, float] = (0.4, 0.8, 1.0), name: str | None = None) -> ManagedShape | None:
         """Registers the reference plane carrying the planar FACE shape face_shape_id.
 
         Args:
@@ -363,8 +406,9 @@ class CoreCorvath:
             The new PLANE ManagedShape, or None when the plane cannot be made
             (nothing is reported then).
 
-        Records one "Create plane ..." command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_created.
+        Records one "Create plane ..." command.
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
     def update_shape(self, shape_id: str, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | bool | None:
         """Gives a registered shape a new record and rebuilds it and every shape built on it.
@@ -375,28 +419,31 @@ class CoreCorvath:
 
         Returns:
             The new kernel shape; True for a reference plane, and for a sketch whose
-            rebuilt shape is None; None when the id is unknown or the update failed
-            (then _notify_operation_failed is called and nothing is changed).
+            rebuilt shape is None; None when the id is unknown (nothing is reported
+            then) or the update or a recomputation above it failed (then
+            _notify_operation_failed is called and nothing is changed).
 
         A hidden component's holders are recomputed up to the top-level one; an
         element of a sketch is rebuilt on its sketch's plane. A moved plane takes its
         sketches with it: their elements are rebuilt on it and what holds them is
         recomputed. Everything is computed before anything changes: if one of them
-        gives no shape, the update fails.
+        gives no shape, the update fails. Records one command "Update <name>" (the
+        shape and everything recomputed).
 
-        Records "Update <name>" (the shape and everything recomputed); hooks:
-        _notify_shape_updated for the shape (unless it is a hidden component), for
-        each recomputed holder, innermost first, and for a moved plane's sketches and
-        their holders; then _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded.
+        Hooks, in order: _notify_shape_updated (the shape itself unless it is a
+        hidden component, then each recomputed holder, innermost first, and a moved
+        plane's sketches and their holders), _notify_undo_redo_changed.
+
+        Hooks, in order, when the update fails: _notify_operation_failed.
         """
     def _update_component_shape(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None: ...
     def _recompute_boolean_from_components(self, managed_shape: ManagedShape) -> nimbal.kernel.TopoDS_Shape | None: ...
     def _build_array_compound(self, base_shape: nimbal.kernel.TopoDS_Shape, props: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None: ...
     def _recompute_array_from_component(self, array_shape: ManagedShape) -> nimbal.kernel.TopoDS_Shape | None: ...
-    def _recompute_fillet_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = ...) -> nimbal.kernel.TopoDS_Shape | None: ...
-    def _recompute_corner_round_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = ...) -> nimbal.kernel.TopoDS_Shape | None: ...
-    def _recompute_polyline_round_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = ...) -> nimbal.kernel.TopoDS_Shape | None: ...
-    def _recompute_extrude_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = ...) -> nimbal.kernel.TopoDS_Shape | None: ...
+    def _recompute_fillet_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = None) -> nimbal.kernel.TopoDS_Shape | None: ...
+    def _recompute_corner_round_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = None) -> nimbal.kernel.TopoDS_Shape | None: ...
+    def _recompute_polyline_round_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = None) -> nimbal.kernel.TopoDS_Shape | None: ...
+    def _recompute_extrude_from_component(self, managed_shape: ManagedShape, properties: nimbal.models.quenby.Quenby | None = None) -> nimbal.kernel.TopoDS_Shape | None: ...
     def _create_shape_from_properties(self, shape_type: nimbal.enums.ShapeType, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None: ...
     def _apply_transformations(self, shape: nimbal.kernel.TopoDS_Shape, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None: ...
     def _update_transformed_shape(self, managed_shape: ManagedShape, new_properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None: ...
@@ -404,9 +451,11 @@ class CoreCorvath:
     def update_shape_color(self, shape_id: str, color: tuple[float, float, float]) -> bool:
         """Sets a registered shape's colour.
 
-        Returns True, or False for an unknown id. Records "Change color of <name>"
-        (for a hidden component too, so that undoing another command never brings
-        an older colour back) and calls _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
+        Returns True, or False for an unknown id. Records "Change color of <name>",
+        for a hidden component too, so that undoing another command never brings an
+        older colour back.
+
+        Hooks, in order: _notify_undo_redo_changed,
         _notify_shape_updated.
         """
     def rename_shape(self, shape_id: str, new_name: str) -> bool:
@@ -415,30 +464,36 @@ class CoreCorvath:
         White space is what str.strip() strips (Unicode white space included).
 
         Returns False for an unknown id or an empty stripped name, True otherwise
-        (also when the name was already that, with no command). Records
-        "Rename <old> to <new>" and calls _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_updated.
+        (also when the name was already that, with no command or hook). Records
+        "Rename <old> to <new>".
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.
         """
     def remove_shape(self, shape_id: str) -> bool:
         """Removes a top-level shape with all its hidden components.
 
         Returns False for an unknown id or a hidden component, True when removed.
-        Records "Remove <name>" and calls _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_removed(id) for the shape only.
+        Records "Remove <name>".
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_removed (the
+        shape only, not its components).
         """
     def decompose_shape(self, shape_id: str) -> list[str]:
         """Dissolves a top-level union, subtraction or modifier and makes its direct components top-level.
 
         Returns the promoted ids in component order, or an empty list when the
         shape is unknown, hidden, of another type or has no components. Records
-        "Decompose <name>"; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for
-        the dissolved shape, then _notify_shape_created for each promoted one.
+        "Decompose <name>".
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_removed (the
+        dissolved shape), _notify_shape_created (each promoted component).
         """
     def clear_all(self) -> None:
         """Removes every shape, recording one undoable "Clear all".
 
-        Hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then _notify_all_cleared() (no removed hook for
-        the single shapes).
+        No removed hook is called for the single shapes.
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_all_cleared.
         """
     def get_shape(self, shape_id: str) -> ManagedShape | None:
         """The registered shape with that id (hidden components included), or None."""
@@ -458,35 +513,47 @@ class CoreCorvath:
         """Union of two or more top-level shapes as a new UNION shape.
 
         Args:
-            shape_ids: Ids of top-level shapes; unknown and hidden ids are passed
-                over, an id given twice is taken once (at its first place), and
-                at least two must remain.
+            shape_ids: Ids of top-level shapes, each taken once, in the order of
+                its first occurrence; unknown and hidden ids are passed over.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message),
-            also when the kernel's result is one its checker refuses.
+            The new shape's id; None, with nothing reported or changed, when fewer
+            than two usable ids remain; None after
+            _notify_operation_failed(title, message) when the kernel gives no
+            result or one its checker finds invalid.
 
-        The inputs stay registered as hidden components. Records one command; hooks:
-        _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for each input, then
-        _notify_shape_created for the result. The kernel step runs inside
-        _operation.
+        The inputs stay registered as hidden components. Records one command. The
+        kernel step runs inside _operation.
+
+        Hooks, in order: _operation, _notify_shape_removed (each input),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, with fewer than two usable ids: none.
+
+        Hooks, in order, when the kernel fails: _operation, _notify_operation_failed.
         """
     def subtract_shapes(self, shape_ids: list[str]) -> str | None:
         """The first top-level shape with every further one cut from it, as a new SUBTRACTION shape.
 
         Args:
-            shape_ids: Ids of top-level shapes; unknown and hidden ids are passed
-                over, an id given twice is taken once (at its first place), and
-                at least two must remain.
+            shape_ids: Ids of top-level shapes, each taken once, in the order of
+                its first occurrence; unknown and hidden ids are passed over.
 
         Returns:
-            The new shape's id, or None after _notify_operation_failed(title, message),
-            also when the kernel's result is one its checker refuses.
+            The new shape's id; None, with nothing reported or changed, when fewer
+            than two usable ids remain; None after
+            _notify_operation_failed(title, message) when the kernel gives no
+            result or one its checker finds invalid.
 
-        The inputs stay registered as hidden components. Records one command; hooks:
-        _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for each input, then
-        _notify_shape_created for the result. The kernel step runs inside
-        _operation.
+        The inputs stay registered as hidden components. Records one command. The
+        kernel step runs inside _operation.
+
+        Hooks, in order: _operation, _notify_shape_removed (each input),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, with fewer than two usable ids: none.
+
+        Hooks, in order, when the kernel fails: _operation, _notify_operation_failed.
         """
     def create_shape_array(self, base_shape_id: str, properties: nimbal.models.quenby.Quenby) -> str | None:
         """Copies of a shape on a grid (ArrayProperties), as a new ARRAY shape.
@@ -501,8 +568,12 @@ class CoreCorvath:
             copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
-        command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
-        _notify_shape_created for the result.
+        command.
+
+        Hooks, in order: _operation, _notify_shape_removed (the base),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, when the kernel fails: _operation, _notify_operation_failed.
 
         Raises:
             AttributeError: when properties is a record of another kind.
@@ -520,8 +591,12 @@ class CoreCorvath:
             copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
-        command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
-        _notify_shape_created for the result.
+        command.
+
+        Hooks, in order: _operation, _notify_shape_removed (the base),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, when the kernel fails: _operation, _notify_operation_failed.
 
         Raises:
             AttributeError: when properties is a record of another kind.
@@ -539,8 +614,12 @@ class CoreCorvath:
             copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
-        command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
-        _notify_shape_created for the result.
+        command.
+
+        Hooks, in order: _notify_shape_removed (the base),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, when the kernel fails: _notify_operation_failed.
 
         Raises:
             AttributeError: when properties is a record of another kind.
@@ -558,8 +637,12 @@ class CoreCorvath:
             copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
-        command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
-        _notify_shape_created for the result.
+        command.
+
+        Hooks, in order: _notify_shape_removed (the base),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, when the kernel fails: _notify_operation_failed.
 
         Raises:
             AttributeError: when properties is a record of another kind.
@@ -577,8 +660,12 @@ class CoreCorvath:
             copies of its base are not checked).
 
         The base stays registered as the new shape's hidden component. Records one
-        command; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for the base, then
-        _notify_shape_created for the result.
+        command.
+
+        Hooks, in order: _operation, _notify_shape_removed (the base),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, when the kernel fails: _operation, _notify_operation_failed.
 
         Raises:
             AttributeError: when properties is a record of another kind.
@@ -588,16 +675,19 @@ class CoreCorvath:
 
         Returns the new ids in face order, or an empty list when nothing was done
         (after _notify_operation_failed when no face could be extracted). Records
-        "Split <name> to faces"; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, _notify_shape_removed for
-        the source, then _notify_shape_created for each face.
+        "Split <name> to faces".
+
+        Hooks, in order: _operation, _notify_shape_removed (the source),
+        _notify_shape_created (each face), _notify_undo_redo_changed.
         """
-    def create_sketch(self, plane_id: str, color: tuple[float, float, float] = ..., name: str | None = ...) -> ManagedShape | None:
+    def create_sketch(self, plane_id: str, color: tuple[float, float, float] = (0.4, 0.8, 1.0), name: str | None = None) -> ManagedShape | None:
         """Registers an empty SKETCH shape on the registered reference plane plane_id.
 
         Returns the new ManagedShape (its shape is None until the first commit), or
         None when plane_id names no registered plane (nothing is reported then).
-        Records "Create sketch"; hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_created.
+        Records "Create sketch".
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
     def commit_sketch(self, sketch_id: str, tessik: nimbal.managers.tessik.CoreTessik) -> bool:
         """Makes a sketch hold copies of a sketch manager's top-level elements.
@@ -615,44 +705,69 @@ class CoreCorvath:
             array or an extrude).
 
         The sketch's shape becomes the compound of the copies and the shapes built on
-        the sketch are recomputed, up to the top-level one. Records "Commit sketch" (folded into a directly
-        preceding "Create sketch"); hooks: _notify_undo_redo_changed(can_undo, can_redo) when the command is recorded, then
-        _notify_shape_removed / _notify_shape_created / _notify_shape_updated as
-        the sketch's place in the registry requires.
+        the sketch are recomputed, up to the top-level one. Records "Commit sketch",
+        which takes the place of a directly preceding "Create sketch" of the same
+        sketch (taking that command off reports the undo state once more). A
+        top-level sketch is reported removed and created again under the same id,
+        now last among the top-level shapes; a sketch that is an extrude's profile
+        is not reported, the shapes built on it are.
+
+        Hooks, in order, when the commit takes the place of "Create sketch":
+        _notify_shape_removed, _notify_undo_redo_changed,
+        _notify_undo_redo_changed, _notify_shape_created.
+
+        Hooks, in order, for a top-level sketch otherwise: _notify_shape_removed,
+        _notify_undo_redo_changed, _notify_shape_created.
+
+        Hooks, in order, for the profile of an extrude: _notify_undo_redo_changed,
+        _notify_shape_updated (each shape built on it, innermost first).
         """
-    def restore_plane(self, shape_id: str, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float] = ..., name: str | None = ...) -> ManagedShape | None:
+    def restore_plane(self, shape_id: str, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float] = (0.4, 0.8, 1.0), name: str | None = None) -> ManagedShape | None:
         """Registers a saved plane under its saved id, without an undo command.
 
-        Returns the new ManagedShape, or None when the plane cannot be made. Calls
-        _notify_shape_created.
+        Returns the new ManagedShape, or None when the plane cannot be made.
+
+        Hooks, in order: _notify_shape_created.
         """
-    def restore_sketch(self, shape_id: str, properties: nimbal.models.quenby.Quenby, tessik: nimbal.managers.tessik.CoreTessik, color: tuple[float, float, float] = ..., name: str | None = ...) -> str:
+    def restore_sketch(self, shape_id: str, properties: nimbal.models.quenby.Quenby, tessik: nimbal.managers.tessik.CoreTessik, color: tuple[float, float, float] = (0.7, 0.75, 0.8), name: str | None = None) -> str:
         """Registers a saved sketch and copies of tessik's elements under the saved id, without an undo command.
 
-        Returns the sketch's id. Calls _notify_shape_created.
+        Returns the sketch's id.
+
+        Hooks, in order: _notify_shape_created.
         """
-    def _build_sketch_comp(self, sketch_ms: ManagedShape, comp_parent_id: str, before: nimbal.services.hathel.State | dict[str, typing.Any] | None = ..., after: nimbal.services.hathel.State | dict[str, typing.Any] | None = ...) -> ManagedShape: ...
+    def _build_sketch_comp(self, sketch_ms: ManagedShape, comp_parent_id: str, before: nimbal.services.hathel.State | dict[str, typing.Any] | None = None, after: nimbal.services.hathel.State | dict[str, typing.Any] | None = None) -> ManagedShape: ...
     def export_shapes_to_step(self, filename: str) -> bool:
         """Writes every top-level shape with geometry to one file; True on success.
 
-        The kernel service's export runs inside _operation; False when it fails.
+        The kernel service's export runs inside _operation; False when it fails
+        (no failure hook is called).
+
+        Hooks, in order: _operation.
         """
     def export_shapes_to_iges(self, filename: str) -> bool:
         """Writes every top-level shape with geometry to one file; True on success.
 
-        The kernel service's export runs inside _operation; False when it fails.
+        The kernel service's export runs inside _operation; False when it fails
+        (no failure hook is called).
+
+        Hooks, in order: _operation.
         """
     def export_shape_to_step(self, shape_id: str, filename: str) -> bool:
         """Writes one registered shape to a file; True on success.
 
         False for an unknown id, a shape without geometry or a kernel failure. Runs
         inside _operation.
+
+        Hooks, in order: _operation.
         """
     def export_shape_to_iges(self, shape_id: str, filename: str) -> bool:
         """Writes one registered shape to a file; True on success.
 
         False for an unknown id, a shape without geometry or a kernel failure. Runs
         inside _operation.
+
+        Hooks, in order: _operation.
         """
     _PROPERTIES_CLASS: typing.ClassVar[dict[typing.Any, typing.Any]]
     @staticmethod

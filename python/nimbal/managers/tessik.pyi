@@ -42,7 +42,7 @@ class CoreTessik:
     do nothing here. Nothing is logged and there is no failure hook: operations
     that fail return None, False or an empty list.
     """
-    def __init__(self, plane_id: str = ..., plane_props: nimbal.models.quenby.PlaneProperties | None = ..., fandor: nimbal.services.fandor.Fandor | None = ..., **kwargs: typing.Any) -> None:
+    def __init__(self, plane_id: str = '', plane_props: nimbal.models.quenby.PlaneProperties | None = None, fandor: nimbal.services.fandor.Fandor | None = None, **kwargs: typing.Any) -> None:
         """Creates an empty sketch on one reference plane.
 
         Extra keywords go first to the initialiser that follows this class in the
@@ -186,9 +186,12 @@ class CoreTessik:
         Applies the command's before state through _apply_state, then moves it to
         the redo stack.
 
-        Hooks:
-            Those of the state application (_notify_shape_removed, _created,
-            _updated), then _notify_undo_redo_changed.
+        The state application calls _notify_shape_removed, _notify_shape_created
+        or _notify_shape_updated for each top-level element it touches; then
+        _notify_undo_redo_changed follows.
+
+        Hooks, in order, for the undo of a union: _notify_shape_removed (the
+        union), _notify_shape_created (each input), _notify_undo_redo_changed.
         """
     def redo(self) -> None:
         """Redoes the newest undone command; nothing when there is none.
@@ -196,19 +199,22 @@ class CoreTessik:
         Applies the command's after state through _apply_state (a clear-all command
         calls _on_redo_clears_all instead), then moves it back to the undo stack.
 
-        Hooks:
-            Those of the state application, or _notify_all_cleared for a clear-all,
-            then _notify_undo_redo_changed.
+        Hooks, in order, for the redo of a union: _notify_shape_removed (each
+        input), _notify_shape_created (the union), _notify_undo_redo_changed.
+
+        Hooks, in order, for the redo of a clear-all: _notify_all_cleared,
+        _notify_undo_redo_changed.
         """
     def _on_redo_clears_all(self) -> None:
         """Empties the registry for the redo of clear_all.
 
         Overridable; the undo stacks call it. Hidden components go as well.
 
-        Hooks:
-            _notify_all_cleared (no _notify_shape_removed per element).
+        No _notify_shape_removed is called per element.
+
+        Hooks, in order: _notify_all_cleared.
         """
-    def _push_undo(self, description: str, before: nimbal.services.hathel.State | dict[str, typing.Any], after: nimbal.services.hathel.State | dict[str, typing.Any], *, redo_clears_all: bool = ...) -> None:
+    def _push_undo(self, description: str, before: nimbal.services.hathel.State | dict[str, typing.Any], after: nimbal.services.hathel.State | dict[str, typing.Any], *, redo_clears_all: bool = False) -> None:
         """Records one command on the undo stack and empties the redo stack.
 
         Beyond 50 commands the oldest is dropped.
@@ -225,8 +231,7 @@ class CoreTessik:
         Raises:
             TypeError: before or after is not such a mapping.
 
-        Hooks:
-            _notify_undo_redo_changed.
+        Hooks, in order: _notify_undo_redo_changed.
         """
     def _apply_state(self, state: nimbal.services.hathel.State | dict[str, typing.Any]) -> None:
         """Makes the registry agree with a state; undo and redo call it.
@@ -241,9 +246,8 @@ class CoreTessik:
         Raises:
             TypeError: state is not such a mapping.
 
-        Hooks:
-            _notify_shape_removed for each top-level record removed, then those of
-            _restore_from_snapshot.
+        It calls _notify_shape_removed for each top-level record removed, then the
+        hooks of _restore_from_snapshot.
         """
     def _restore_from_snapshot(self, shape_id: str, snapshot: nimbal.services.hathel._ShapeSnapshot) -> None:
         """Creates or overwrites the record of one id from a snapshot.
@@ -259,13 +263,12 @@ class CoreTessik:
         Raises:
             TypeError: snapshot is not a _ShapeSnapshot.
 
-        Hooks:
-            _notify_shape_created when the record is new and top-level or becomes
-            top-level; _notify_shape_removed when it becomes hidden;
-            _notify_shape_updated when it stays top-level; none while it stays
-            hidden.
+        It calls one hook: _notify_shape_created when the record is new and
+        top-level or becomes top-level; _notify_shape_removed when it becomes
+        hidden; _notify_shape_updated when it stays top-level; none while it stays
+        hidden.
         """
-    def create_rectangle(self, u: float, v: float, width: float = ..., height: float = ..., color: tuple[float, float, float] = ..., name: str | None = ..., filled: bool = ...) -> nimbal.managers.corvath.ManagedShape | None:
+    def create_rectangle(self, u: float, v: float, width: float = 60.0, height: float = 40.0, color: tuple[float, float, float] = (0.45, 0.56, 0.7), name: str | None = None, filled: bool = True) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a rectangle element on the sketch plane.
 
         Args:
@@ -286,10 +289,9 @@ class CoreTessik:
             nimbal.kernel.KernelError: the kernel could not build it; nothing is
                 registered.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_created.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def create_circle(self, u: float, v: float, radius: float = ..., color: tuple[float, float, float] = ..., name: str | None = ..., filled: bool = ...) -> nimbal.managers.corvath.ManagedShape | None:
+    def create_circle(self, u: float, v: float, radius: float = 30.0, color: tuple[float, float, float] = (0.45, 0.56, 0.7), name: str | None = None, filled: bool = True) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a circle element on the sketch plane.
 
         Args:
@@ -309,10 +311,9 @@ class CoreTessik:
             nimbal.kernel.KernelError: the kernel could not build it (e.g. radius
                 0); nothing is registered.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_created.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def create_line(self, p1: tuple[float, float], p2: tuple[float, float], color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape | None:
+    def create_line(self, p1: tuple[float, float], p2: tuple[float, float], color: tuple[float, float, float] = (0.45, 0.56, 0.7), name: str | None = None) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a straight line element from p1 to p2.
 
         The element is registered even when the points coincide (within 1e-9) or
@@ -332,10 +333,9 @@ class CoreTessik:
             TypeError: a point is not a (u, v) pair of numbers, color not three
                 numbers, or name not a str or None.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_created.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def create_arc(self, start: tuple[float, float], mid: tuple[float, float], end: tuple[float, float], color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape | None:
+    def create_arc(self, start: tuple[float, float], mid: tuple[float, float], end: tuple[float, float], color: tuple[float, float, float] = (0.45, 0.56, 0.7), name: str | None = None) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a circular arc element from start through mid to end.
 
         Args:
@@ -354,10 +354,9 @@ class CoreTessik:
             TypeError: a point is not a (u, v) pair of numbers, color not three
                 numbers, or name not a str or None.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_created.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def create_sketch_polyline(self, points_uv: typing.Iterable[tuple[float, float]], closed: bool = ..., filled: bool = ..., color: tuple[float, float, float] = ..., name: str | None = ...) -> nimbal.managers.corvath.ManagedShape | None:
+    def create_sketch_polyline(self, points_uv: typing.Iterable[tuple[float, float]], closed: bool = False, filled: bool = False, color: tuple[float, float, float] = (0.45, 0.56, 0.7), name: str | None = None) -> nimbal.managers.corvath.ManagedShape | None:
         """Creates a polyline element through plane-local points.
 
         Consecutive repeated points (within 1e-9) collapse into one.
@@ -379,8 +378,7 @@ class CoreTessik:
             TypeError: points_uv is not a sequence of (u, v) pairs of numbers,
                 color not three numbers, or name not a str or None.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_created.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
     def _register_shape(self, shape_type: nimbal.enums.ShapeType, shape: nimbal.kernel.TopoDS_Shape, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float], name: str | None) -> nimbal.managers.corvath.ManagedShape:
         """Names, identifies, stores and records a new top-level element.
@@ -403,8 +401,7 @@ class CoreTessik:
             TypeError: shape is not a kernel shape or None, properties is not a
                 property record, or name is not a str or None.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_created.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
     def update_shape(self, shape_id: str, properties: nimbal.models.quenby.Quenby) -> bool:
         """Rebuilds an element from a new property record.
@@ -431,9 +428,12 @@ class CoreTessik:
             ValueError, nimbal.kernel.KernelError: a rectangle or circle the kernel
                 cannot build; nothing has changed.
 
-        Hooks:
-            _notify_shape_updated for each refolded holder, innermost first, then
-            _notify_undo_redo_changed, then _notify_shape_updated for the element.
+        Hooks, in order, for a top-level element: _notify_undo_redo_changed,
+        _notify_shape_updated.
+
+        Hooks, in order, for a hidden component: _notify_shape_updated (each
+        refolded holder, innermost first), _notify_undo_redo_changed,
+        _notify_shape_updated (the component).
         """
     def _build_shape_from_properties(self, shape_type: nimbal.enums.ShapeType, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None:
         """Builds the kernel shape of an element type from a property record.
@@ -454,7 +454,7 @@ class CoreTessik:
             ValueError, nimbal.kernel.KernelError: a rectangle or circle the kernel
                 cannot build.
         """
-    def _recompute_boolean_from_components(self, ms: nimbal.managers.corvath.ManagedShape, override_props: nimbal.models.quenby.Quenby | None = ...) -> nimbal.kernel.TopoDS_Shape | None:
+    def _recompute_boolean_from_components(self, ms: nimbal.managers.corvath.ManagedShape, override_props: nimbal.models.quenby.Quenby | None = None) -> nimbal.kernel.TopoDS_Shape | None:
         """Refolds a union or subtraction from its components' current shapes.
 
         Fuses (union) or cuts (subtraction, the first minus each later one) in
@@ -489,8 +489,7 @@ class CoreTessik:
         Raises:
             TypeError: color is not three numbers.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_updated.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.
         """
     def rename_shape(self, shape_id: str, new_name: str) -> bool:
         """Renames an element; the name is stripped of surrounding white space.
@@ -508,9 +507,9 @@ class CoreTessik:
             when the name is already that; False when the stripped name is empty or
             the id is not registered.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_updated; none when the
-            name was already that.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.
+
+        Hooks, in order, when the name was already that: none.
         """
     def remove_shape(self, shape_id: str) -> bool:
         """Removes one element from the registry.
@@ -525,8 +524,7 @@ class CoreTessik:
             True (undo command "Remove " + name); False when the id is not
             registered.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_removed.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_removed.
         """
     def clear_all(self) -> None:
         """Empties the sketch, hidden components included.
@@ -534,15 +532,15 @@ class CoreTessik:
         Records "Clear all sketch shapes" even for an empty sketch; its redo
         empties the registry again through _on_redo_clears_all.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_all_cleared (no
-            _notify_shape_removed per element).
+        No _notify_shape_removed is called per element.
+
+        Hooks, in order: _notify_undo_redo_changed, _notify_all_cleared.
         """
-    def union_shapes(self, shape_ids: list[str], properties: nimbal.models.quenby.BooleanProperties | None = ...) -> str | None:
+    def union_shapes(self, shape_ids: list[str], properties: nimbal.models.quenby.BooleanProperties | None = None) -> str | None:
         """Unites two or more top-level elements into a new UNION element.
 
-        Ids that are not registered or name hidden components are passed over; an
-        id given twice is taken once, at its first place. The inputs stay
+        Each id is taken once, in the order of its first occurrence; ids that are
+        not registered or name hidden components are passed over. The inputs stay
         registered as hidden components of the new element, which takes the first
         input's colour.
 
@@ -554,27 +552,27 @@ class CoreTessik:
 
         Returns:
             The new element's id (undo command "Union sketch shapes"), or None,
-            with nothing changed, when fewer than two distinct inputs are accepted,
-            an input has no shape, or the kernel fails or gives a shape its checker
-            refuses (a merge that would make it so is left out).
+            with nothing changed, when fewer than two inputs are accepted, an input
+            has no shape, or the kernel fails or gives a result its checker finds
+            invalid.
 
         Raises:
             TypeError: shape_ids is not a sequence of str, or properties is not a
                 BooleanProperties or None.
 
-        Hooks:
-            _notify_shape_removed for every registered id of shape_ids, once each,
-            in argument order; _notify_shape_created for the new element; then
-            _notify_undo_redo_changed.
+        Hooks, in order: _notify_shape_removed (each input, in the order taken),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, with fewer than two inputs accepted: none.
         """
-    def subtract_shapes(self, shape_ids: list[str], properties: nimbal.models.quenby.BooleanProperties | None = ...) -> str | None:
+    def subtract_shapes(self, shape_ids: list[str], properties: nimbal.models.quenby.BooleanProperties | None = None) -> str | None:
         """Cuts later top-level elements from the first into a SUBTRACTION.
 
         The first accepted id is the base and every further accepted one a tool
-        cut from it in turn. Ids that are not registered or name hidden components
-        are passed over; an id given twice is taken once, at its first place. The
-        inputs stay registered as hidden components of the new element, which takes
-        the base's colour.
+        cut from it in turn. Each id is taken once, in the order of its first
+        occurrence; ids that are not registered or name hidden components are
+        passed over. The inputs stay registered as hidden components of the new
+        element, which takes the base's colour.
 
         Args:
             shape_ids: Ids of the base, then the tools, in order.
@@ -584,18 +582,18 @@ class CoreTessik:
 
         Returns:
             The new element's id (undo command "Subtract sketch shapes"), or None,
-            with nothing changed, when fewer than two distinct inputs are accepted,
-            an input has no shape, or the kernel fails or gives a shape its checker
-            refuses (a merge that would make it so is left out).
+            with nothing changed, when fewer than two inputs are accepted, an input
+            has no shape, or the kernel fails or gives a result its checker finds
+            invalid.
 
         Raises:
             TypeError: shape_ids is not a sequence of str, or properties is not a
                 BooleanProperties or None.
 
-        Hooks:
-            _notify_shape_removed for every registered id of shape_ids, once each,
-            in argument order; _notify_shape_created for the new element; then
-            _notify_undo_redo_changed.
+        Hooks, in order: _notify_shape_removed (each input, in the order taken),
+        _notify_shape_created, _notify_undo_redo_changed.
+
+        Hooks, in order, with fewer than two inputs accepted: none.
         """
     def decompose_shape(self, shape_id: str) -> list[str]:
         """Dissolves a top-level union or subtraction into its components.
@@ -612,7 +610,6 @@ class CoreTessik:
             is not registered, is no union or subtraction, has no components, or is
             itself hidden.
 
-        Hooks:
-            _notify_undo_redo_changed, then _notify_shape_removed for the element,
-            then _notify_shape_created for each component.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_removed (the
+        element), _notify_shape_created (each component).
         """

@@ -128,23 +128,29 @@ constexpr const char* undo = R"(Undoes the newest command; nothing when there is
 Applies the command's before state through _apply_state, then moves it to
 the redo stack.
 
-Hooks:
-    Those of the state application (_notify_shape_removed, _created,
-    _updated), then _notify_undo_redo_changed.)";
+The state application calls _notify_shape_removed, _notify_shape_created
+or _notify_shape_updated for each top-level element it touches; then
+_notify_undo_redo_changed follows.
+
+Hooks, in order, for the undo of a union: _notify_shape_removed (the
+union), _notify_shape_created (each input), _notify_undo_redo_changed.)";
 constexpr const char* redo = R"(Redoes the newest undone command; nothing when there is none.
 
 Applies the command's after state through _apply_state (a clear-all command
 calls _on_redo_clears_all instead), then moves it back to the undo stack.
 
-Hooks:
-    Those of the state application, or _notify_all_cleared for a clear-all,
-    then _notify_undo_redo_changed.)";
+Hooks, in order, for the redo of a union: _notify_shape_removed (each
+input), _notify_shape_created (the union), _notify_undo_redo_changed.
+
+Hooks, in order, for the redo of a clear-all: _notify_all_cleared,
+_notify_undo_redo_changed.)";
 constexpr const char* on_redo_clears_all = R"(Empties the registry for the redo of clear_all.
 
 Overridable; the undo stacks call it. Hidden components go as well.
 
-Hooks:
-    _notify_all_cleared (no _notify_shape_removed per element).)";
+No _notify_shape_removed is called per element.
+
+Hooks, in order: _notify_all_cleared.)";
 constexpr const char* push_undo = R"(Records one command on the undo stack and empties the redo stack.
 
 Beyond 50 commands the oldest is dropped.
@@ -161,8 +167,7 @@ Args:
 Raises:
     TypeError: before or after is not such a mapping.
 
-Hooks:
-    _notify_undo_redo_changed.)";
+Hooks, in order: _notify_undo_redo_changed.)";
 constexpr const char* apply_state = R"(Makes the registry agree with a state; undo and redo call it.
 
 Overridable. Three passes in the state's order: ids mapped to None leave
@@ -175,9 +180,8 @@ Args:
 Raises:
     TypeError: state is not such a mapping.
 
-Hooks:
-    _notify_shape_removed for each top-level record removed, then those of
-    _restore_from_snapshot.)";
+It calls _notify_shape_removed for each top-level record removed, then the
+hooks of _restore_from_snapshot.)";
 constexpr const char* restore_from_snapshot = R"(Creates or overwrites the record of one id from a snapshot.
 
 A new record goes to the end of the registry; an existing one is updated
@@ -191,11 +195,10 @@ Args:
 Raises:
     TypeError: snapshot is not a _ShapeSnapshot.
 
-Hooks:
-    _notify_shape_created when the record is new and top-level or becomes
-    top-level; _notify_shape_removed when it becomes hidden;
-    _notify_shape_updated when it stays top-level; none while it stays
-    hidden.)";
+It calls one hook: _notify_shape_created when the record is new and
+top-level or becomes top-level; _notify_shape_removed when it becomes
+hidden; _notify_shape_updated when it stays top-level; none while it stays
+hidden.)";
 
 constexpr const char* create_rectangle = R"(Creates a rectangle element on the sketch plane.
 
@@ -217,8 +220,7 @@ Raises:
     nimbal.kernel.KernelError: the kernel could not build it; nothing is
         registered.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_created.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.)";
 constexpr const char* create_circle = R"(Creates a circle element on the sketch plane.
 
 Args:
@@ -238,8 +240,7 @@ Raises:
     nimbal.kernel.KernelError: the kernel could not build it (e.g. radius
         0); nothing is registered.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_created.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.)";
 constexpr const char* create_line = R"(Creates a straight line element from p1 to p2.
 
 The element is registered even when the points coincide (within 1e-9) or
@@ -259,8 +260,7 @@ Raises:
     TypeError: a point is not a (u, v) pair of numbers, color not three
         numbers, or name not a str or None.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_created.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.)";
 constexpr const char* create_arc = R"(Creates a circular arc element from start through mid to end.
 
 Args:
@@ -279,8 +279,7 @@ Raises:
     TypeError: a point is not a (u, v) pair of numbers, color not three
         numbers, or name not a str or None.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_created.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.)";
 constexpr const char* create_sketch_polyline = R"(Creates a polyline element through plane-local points.
 
 Consecutive repeated points (within 1e-9) collapse into one.
@@ -302,8 +301,7 @@ Raises:
     TypeError: points_uv is not a sequence of (u, v) pairs of numbers,
         color not three numbers, or name not a str or None.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_created.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.)";
 constexpr const char* register_shape = R"(Names, identifies, stores and records a new top-level element.
 
 The common last step of the creation operations. The name is made before
@@ -324,8 +322,7 @@ Raises:
     TypeError: shape is not a kernel shape or None, properties is not a
         property record, or name is not a str or None.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_created.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.)";
 
 constexpr const char* update_shape = R"(Rebuilds an element from a new property record.
 
@@ -351,9 +348,12 @@ Raises:
     ValueError, nimbal.kernel.KernelError: a rectangle or circle the kernel
         cannot build; nothing has changed.
 
-Hooks:
-    _notify_shape_updated for each refolded holder, innermost first, then
-    _notify_undo_redo_changed, then _notify_shape_updated for the element.)";
+Hooks, in order, for a top-level element: _notify_undo_redo_changed,
+_notify_shape_updated.
+
+Hooks, in order, for a hidden component: _notify_shape_updated (each
+refolded holder, innermost first), _notify_undo_redo_changed,
+_notify_shape_updated (the component).)";
 constexpr const char* build_shape_from_properties = R"(Builds the kernel shape of an element type from a property record.
 
 Dispatches to the sketch plane service's builder on this sketch's plane;
@@ -403,8 +403,7 @@ Returns:
 Raises:
     TypeError: color is not three numbers.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_updated.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.)";
 constexpr const char* rename_shape = R"(Renames an element; the name is stripped of surrounding white space.
 
 White space is what str.strip() strips (Unicode white space included).
@@ -420,9 +419,9 @@ Returns:
     when the name is already that; False when the stripped name is empty or
     the id is not registered.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_updated; none when the
-    name was already that.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.
+
+Hooks, in order, when the name was already that: none.)";
 constexpr const char* remove_shape = R"(Removes one element from the registry.
 
 Only that entry goes: the components of a removed union or subtraction
@@ -435,21 +434,20 @@ Returns:
     True (undo command "Remove " + name); False when the id is not
     registered.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_removed.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_removed.)";
 constexpr const char* clear_all = R"(Empties the sketch, hidden components included.
 
 Records "Clear all sketch shapes" even for an empty sketch; its redo
 empties the registry again through _on_redo_clears_all.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_all_cleared (no
-    _notify_shape_removed per element).)";
+No _notify_shape_removed is called per element.
+
+Hooks, in order: _notify_undo_redo_changed, _notify_all_cleared.)";
 
 constexpr const char* union_shapes = R"(Unites two or more top-level elements into a new UNION element.
 
-Ids that are not registered or name hidden components are passed over; an
-id given twice is taken once, at its first place. The inputs stay
+Each id is taken once, in the order of its first occurrence; ids that are
+not registered or name hidden components are passed over. The inputs stay
 registered as hidden components of the new element, which takes the first
 input's colour.
 
@@ -461,25 +459,25 @@ Args:
 
 Returns:
     The new element's id (undo command "Union sketch shapes"), or None,
-    with nothing changed, when fewer than two distinct inputs are accepted,
-    an input has no shape, or the kernel fails or gives a shape its checker
-    refuses (a merge that would make it so is left out).
+    with nothing changed, when fewer than two inputs are accepted, an input
+    has no shape, or the kernel fails or gives a result its checker finds
+    invalid.
 
 Raises:
     TypeError: shape_ids is not a sequence of str, or properties is not a
         BooleanProperties or None.
 
-Hooks:
-    _notify_shape_removed for every registered id of shape_ids, once each,
-    in argument order; _notify_shape_created for the new element; then
-    _notify_undo_redo_changed.)";
+Hooks, in order: _notify_shape_removed (each input, in the order taken),
+_notify_shape_created, _notify_undo_redo_changed.
+
+Hooks, in order, with fewer than two inputs accepted: none.)";
 constexpr const char* subtract_shapes = R"(Cuts later top-level elements from the first into a SUBTRACTION.
 
 The first accepted id is the base and every further accepted one a tool
-cut from it in turn. Ids that are not registered or name hidden components
-are passed over; an id given twice is taken once, at its first place. The
-inputs stay registered as hidden components of the new element, which takes
-the base's colour.
+cut from it in turn. Each id is taken once, in the order of its first
+occurrence; ids that are not registered or name hidden components are
+passed over. The inputs stay registered as hidden components of the new
+element, which takes the base's colour.
 
 Args:
     shape_ids: Ids of the base, then the tools, in order.
@@ -489,18 +487,18 @@ Args:
 
 Returns:
     The new element's id (undo command "Subtract sketch shapes"), or None,
-    with nothing changed, when fewer than two distinct inputs are accepted,
-    an input has no shape, or the kernel fails or gives a shape its checker
-    refuses (a merge that would make it so is left out).
+    with nothing changed, when fewer than two inputs are accepted, an input
+    has no shape, or the kernel fails or gives a result its checker finds
+    invalid.
 
 Raises:
     TypeError: shape_ids is not a sequence of str, or properties is not a
         BooleanProperties or None.
 
-Hooks:
-    _notify_shape_removed for every registered id of shape_ids, once each,
-    in argument order; _notify_shape_created for the new element; then
-    _notify_undo_redo_changed.)";
+Hooks, in order: _notify_shape_removed (each input, in the order taken),
+_notify_shape_created, _notify_undo_redo_changed.
+
+Hooks, in order, with fewer than two inputs accepted: none.)";
 constexpr const char* decompose_shape = R"(Dissolves a top-level union or subtraction into its components.
 
 The element leaves the registry; its still registered components become
@@ -515,8 +513,7 @@ Returns:
     is not registered, is no union or subtraction, has no components, or is
     itself hidden.
 
-Hooks:
-    _notify_undo_redo_changed, then _notify_shape_removed for the element,
-    then _notify_shape_created for each component.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_removed (the
+element), _notify_shape_created (each component).)";
 
 }  // namespace nimbal::py::tessik::doc

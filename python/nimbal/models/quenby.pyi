@@ -49,7 +49,7 @@ class IndexList:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> int:
+    def pop(self, index: int = -1) -> int:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -119,7 +119,7 @@ class Point2List:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> tuple[float, float]:
+    def pop(self, index: int = -1) -> tuple[float, float]:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -189,7 +189,7 @@ class Point3List:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> tuple[float, float, float]:
+    def pop(self, index: int = -1) -> tuple[float, float, float]:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -215,7 +215,7 @@ class Point3List:
 
 class Translation:
     """3D translation/position."""
-    def __init__(self, x: float = ..., y: float = ..., z: float = ...) -> None: ...
+    def __init__(self, x: float = 0.0, y: float = 0.0, z: float = 0.0) -> None: ...
     @property
     def x(self) -> float:
         """Component along X (a translation in model units, a rotation in degrees)."""
@@ -248,7 +248,7 @@ class Translation:
 
 class Rotation:
     """3D rotation in degrees."""
-    def __init__(self, x: float = ..., y: float = ..., z: float = ...) -> None: ...
+    def __init__(self, x: float = 0.0, y: float = 0.0, z: float = 0.0) -> None: ...
     @property
     def x(self) -> float:
         """Component along X (a translation in model units, a rotation in degrees)."""
@@ -310,7 +310,7 @@ class Quenby:
 
 class BoxProperties(Quenby):
     """Properties for box shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., width: float = ..., height: float = ..., depth: float = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., width: float = 50.0, height: float = 50.0, depth: float = 50.0) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -354,7 +354,7 @@ class BoxProperties(Quenby):
 
 class SphereProperties(Quenby):
     """Properties for sphere shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., radius: float = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., radius: float = 30.0) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -388,7 +388,7 @@ class SphereProperties(Quenby):
 
 class CylinderProperties(Quenby):
     """Properties for cylinder shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., radius: float = ..., height: float = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., radius: float = 20.0, height: float = 60.0) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -427,7 +427,7 @@ class CylinderProperties(Quenby):
 
 class ConeProperties(Quenby):
     """Properties for cone shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., base_radius: float = ..., top_radius: float = ..., height: float = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., base_radius: float = 30.0, top_radius: float = 10.0, height: float = 70.0) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -471,7 +471,7 @@ class ConeProperties(Quenby):
 
 class TorusProperties(Quenby):
     """Properties for torus shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., major_radius: float = ..., minor_radius: float = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., major_radius: float = 25.0, minor_radius: float = 10.0) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -510,7 +510,7 @@ class TorusProperties(Quenby):
 
 class RectangleProperties(Quenby):
     """Properties for rectangle shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., width: float = ..., height: float = ..., plane_id: str = ..., local_u: float = ..., local_v: float = ..., filled: bool = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., width: float = 60.0, height: float = 40.0, plane_id: str = '', local_u: float = 0.0, local_v: float = 0.0, filled: bool = True) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -569,7 +569,7 @@ class RectangleProperties(Quenby):
 
 class CircleProperties(Quenby):
     """Properties for circle shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., radius: float = ..., plane_id: str = ..., local_u: float = ..., local_v: float = ..., filled: bool = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., radius: float = 30.0, plane_id: str = '', local_u: float = 0.0, local_v: float = 0.0, filled: bool = True) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -623,7 +623,7 @@ class CircleProperties(Quenby):
 
 class PolylineProperties(Quenby):
     """Properties for a 3D polyline drawn as a wire in the OCP viewport."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., points: typing.Iterable[tuple[float, float, float]] = ..., closed: bool = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., points: typing.Iterable[tuple[float, float, float]] = ..., closed: bool = False) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -720,7 +720,7 @@ class FaceProperties(Quenby):
 
 class PlaneProperties(Quenby):
     """Properties for an auxiliary reference plane."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., normal_x: float = ..., normal_y: float = ..., normal_z: float = ..., origin_x: float = ..., origin_y: float = ..., origin_z: float = ..., source: str = ..., standard_plane: str = ..., source_face_id: str = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., normal_x: float = 0.0, normal_y: float = 0.0, normal_z: float = 1.0, origin_x: float = 0.0, origin_y: float = 0.0, origin_z: float = 0.0, source: str = 'standard', standard_plane: str = 'xy', source_face_id: str = '') -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -823,7 +823,7 @@ class ModifierProperties(Quenby):
 
 class ArrayProperties(ModifierProperties):
     """Properties for rectangular shape arrays (1D, 2D, or 3D)."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., count_x: int = ..., count_y: int = ..., count_z: int = ..., spacing_x: float = ..., spacing_y: float = ..., spacing_z: float = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., count_x: int = 2, count_y: int = 1, count_z: int = 1, spacing_x: float = 100.0, spacing_y: float = 100.0, spacing_z: float = 100.0) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -882,7 +882,7 @@ class ArrayProperties(ModifierProperties):
 
 class FilletProperties(ModifierProperties):
     """Properties for a fillet applied to selected edges of a volume shape."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., fillet_radius: float = ..., edge_indices: typing.Iterable[int] = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., fillet_radius: float = 1.0, edge_indices: typing.Iterable[int] = ...) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -921,7 +921,7 @@ class FilletProperties(ModifierProperties):
 
 class CornerRoundProperties(ModifierProperties):
     """Properties for corner rounding applied to selected vertices of a planar face (RECTANGLE)."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., corner_radius: float = ..., vertex_indices: typing.Iterable[int] = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., corner_radius: float = 1.0, vertex_indices: typing.Iterable[int] = ...) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -960,7 +960,7 @@ class CornerRoundProperties(ModifierProperties):
 
 class PolylineRoundProperties(ModifierProperties):
     """Properties for corner rounding applied to selected vertices of a polyline."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., corner_radius: float = ..., vertex_indices: typing.Iterable[int] = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., corner_radius: float = 1.0, vertex_indices: typing.Iterable[int] = ...) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -999,7 +999,7 @@ class PolylineRoundProperties(ModifierProperties):
 
 class ExtrudeProperties(ModifierProperties):
     """Properties for extruding a planar source shape along its face normal."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., depth: float = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., depth: float = 20.0) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -1033,7 +1033,7 @@ class ExtrudeProperties(ModifierProperties):
 
 class BooleanProperties(Quenby):
     """Properties for UNION and SUBTRACTION boolean shapes."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., remove_internal_edges: bool = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., remove_internal_edges: bool = True) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -1067,7 +1067,7 @@ class BooleanProperties(Quenby):
 
 class SketchProperties(Quenby):
     """Properties for a sketch on a reference plane."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = '') -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -1101,7 +1101,7 @@ class SketchProperties(Quenby):
 
 class LineProperties(Quenby):
     """Properties for a line segment on a sketch plane."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = ..., p1: tuple[float, float] = ..., p2: tuple[float, float] = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = '', p1: tuple[float, float] = ..., p2: tuple[float, float] = ...) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -1145,7 +1145,7 @@ class LineProperties(Quenby):
 
 class ArcProperties(Quenby):
     """Properties for a 3-point arc on a sketch plane (start → mid → end)."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = ..., start: tuple[float, float] = ..., mid: tuple[float, float] = ..., end: tuple[float, float] = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = '', start: tuple[float, float] = ..., mid: tuple[float, float] = ..., end: tuple[float, float] = ...) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""
@@ -1194,7 +1194,7 @@ class ArcProperties(Quenby):
 
 class SketchPolylineProperties(Quenby):
     """Properties for a multi-segment polyline on a sketch plane."""
-    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = ..., points_uv: typing.Iterable[tuple[float, float]] = ..., closed: bool = ..., filled: bool = ...) -> None: ...
+    def __init__(self, translation: Translation = ..., rotation: Rotation = ..., plane_id: str = '', points_uv: typing.Iterable[tuple[float, float]] = ..., closed: bool = False, filled: bool = False) -> None: ...
     @property
     def translation(self) -> Translation:
         """Where the shape is placed: a Translation, applied after the rotation."""

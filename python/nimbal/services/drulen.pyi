@@ -85,19 +85,19 @@ class Drulen:
     def __init__(self) -> None: ...
     _STANDARD_PLANE_NORMALS: typing.ClassVar[dict[typing.Any, typing.Any]]
     @staticmethod
-    def create_box(width: float, height: float, depth: float, position: tuple[float, float, float] = ...) -> nimbal.kernel.TopoDS_Shape:
+    def create_box(width: float, height: float, depth: float, position: tuple[float, float, float] = (0, 0, 0)) -> nimbal.kernel.TopoDS_Shape:
         """Box of the three extents centred on position."""
     @staticmethod
-    def create_sphere(radius: float, center: tuple[float, float, float] = ...) -> nimbal.kernel.TopoDS_Shape:
+    def create_sphere(radius: float, center: tuple[float, float, float] = (0, 0, 0)) -> nimbal.kernel.TopoDS_Shape:
         """Sphere about center."""
     @staticmethod
-    def create_cylinder(radius: float, height: float, position: tuple[float, float, float] = ..., direction: tuple[float, float, float] = ...) -> nimbal.kernel.TopoDS_Shape:
+    def create_cylinder(radius: float, height: float, position: tuple[float, float, float] = (0, 0, 0), direction: tuple[float, float, float] = (0, 0, 1)) -> nimbal.kernel.TopoDS_Shape:
         """Cylinder along direction whose axis midpoint is position."""
     @staticmethod
-    def create_cone(radius1: float, radius2: float, height: float, position: tuple[float, float, float] = ..., direction: tuple[float, float, float] = ...) -> nimbal.kernel.TopoDS_Shape:
+    def create_cone(radius1: float, radius2: float, height: float, position: tuple[float, float, float] = (0, 0, 0), direction: tuple[float, float, float] = (0, 0, 1)) -> nimbal.kernel.TopoDS_Shape:
         """Cone or truncated cone with its base centre at position."""
     @staticmethod
-    def create_torus(major_radius: float, minor_radius: float, position: tuple[float, float, float] = ..., direction: tuple[float, float, float] = ...) -> nimbal.kernel.TopoDS_Shape:
+    def create_torus(major_radius: float, minor_radius: float, position: tuple[float, float, float] = (0, 0, 0), direction: tuple[float, float, float] = (0, 0, 1)) -> nimbal.kernel.TopoDS_Shape:
         """Torus about position with axis direction."""
     @staticmethod
     def create_rectangle(width: float, height: float) -> nimbal.kernel.TopoDS_Shape:
@@ -123,7 +123,7 @@ class Drulen:
     def plane_params_from_face(face_shape: nimbal.kernel.TopoDS_Shape) -> tuple[tuple[float, float, float], tuple[float, float, float]]:
         """(origin, normal) of the plane carrying a planar face."""
     @staticmethod
-    def create_polyline(points: list[tuple[float, float, float]], closed: bool = ...) -> nimbal.kernel.TopoDS_Shape | None:
+    def create_polyline(points: list[tuple[float, float, float]], closed: bool = False) -> nimbal.kernel.TopoDS_Shape | None:
         """Wire of straight edges through the points, or None."""
     @staticmethod
     def _fillet2d_face(face: nimbal.kernel.TopoDS_Shape, radius: float, target_vertices: list[nimbal.kernel.TopoDS_Shape]) -> nimbal.kernel.TopoDS_Shape | None: ...
@@ -148,19 +148,19 @@ class Drulen:
     def explode_to_faces(shape: nimbal.kernel.TopoDS_Shape) -> list[nimbal.kernel.TopoDS_Face]:
         """Independent copies of the shape's faces (those made so far on a failure)."""
     @staticmethod
-    def apply_fillet(shape: nimbal.kernel.TopoDS_Shape, radius: float, edge_indices: typing.Iterable[int] = ...) -> nimbal.kernel.TopoDS_Shape | None:
+    def apply_fillet(shape: nimbal.kernel.TopoDS_Shape, radius: float, edge_indices: typing.Iterable[int] = ()) -> nimbal.kernel.TopoDS_Shape | None:
         """3D fillet of the chosen edges (all when none is chosen), or None.
 
         The kernel's fillet builder runs in the reader process: where it crashes, the failure is logged and None returned. Ctrl-C in the main thread stops it with KeyboardInterrupt.
         """
     @staticmethod
-    def apply_corner_round(shape: nimbal.kernel.TopoDS_Shape, radius: float, vertex_indices: typing.Iterable[int] = ...) -> nimbal.kernel.TopoDS_Shape | None:
+    def apply_corner_round(shape: nimbal.kernel.TopoDS_Shape, radius: float, vertex_indices: typing.Iterable[int] = ()) -> nimbal.kernel.TopoDS_Shape | None:
         """Rounding of the chosen corners of a planar face, or None.
 
         The kernel's 2D fillet runs in the reader process: where it crashes, the failure is logged and None returned.
         """
     @staticmethod
-    def apply_polyline_round(shape: nimbal.kernel.TopoDS_Shape, radius: float, vertex_indices: typing.Iterable[int] = ...) -> nimbal.kernel.TopoDS_Shape | None:
+    def apply_polyline_round(shape: nimbal.kernel.TopoDS_Shape, radius: float, vertex_indices: typing.Iterable[int] = ()) -> nimbal.kernel.TopoDS_Shape | None:
         """Arcs inserted at the chosen junctions of a polyline wire, or None."""
     @staticmethod
     def export_step(shape: nimbal.kernel.TopoDS_Shape, filename: str) -> bool:

@@ -94,7 +94,7 @@ class Fandor:
         Raises:
             TypeError: plane_props is not a PlaneProperties.
         """
-    def create_rectangle_on_plane(self, plane_props: nimbal.models.quenby.PlaneProperties, u: float, v: float, width: float, height: float, filled: bool = ...) -> nimbal.kernel.TopoDS_Shape:
+    def create_rectangle_on_plane(self, plane_props: nimbal.models.quenby.PlaneProperties, u: float, v: float, width: float, height: float, filled: bool = True) -> nimbal.kernel.TopoDS_Shape:
         """Rectangle on the plane with its bottom-left corner at (u, v).
 
         It spans u to u + width along the u axis and v to v + height along the v
@@ -118,7 +118,7 @@ class Fandor:
                 than the kernel's tolerance (1e-7). A negative size spans the other
                 way.
         """
-    def create_circle_on_plane(self, plane_props: nimbal.models.quenby.PlaneProperties, u: float, v: float, radius: float, filled: bool = ...) -> nimbal.kernel.TopoDS_Shape:
+    def create_circle_on_plane(self, plane_props: nimbal.models.quenby.PlaneProperties, u: float, v: float, radius: float, filled: bool = True) -> nimbal.kernel.TopoDS_Shape:
         """Circle on the plane centred at (u, v).
 
         Its edge starts and ends at centre + radius * u_axis.
@@ -169,7 +169,7 @@ class Fandor:
             points are collinear or coincide, the arc is no longer than the
             kernel's tolerance (1e-7), or the kernel fails.
         """
-    def create_polyline_on_plane(self, plane_props: nimbal.models.quenby.PlaneProperties, points_uv: typing.Iterable[typing.Sequence[float]], closed: bool = ..., filled: bool = ...) -> nimbal.kernel.TopoDS_Shape | None:
+    def create_polyline_on_plane(self, plane_props: nimbal.models.quenby.PlaneProperties, points_uv: typing.Iterable[typing.Sequence[float]], closed: bool = False, filled: bool = False) -> nimbal.kernel.TopoDS_Shape | None:
         """Wire through plane-local points, or the face it bounds.
 
         Runs of consecutive repeated points (within 1e-9) collapse into one; a

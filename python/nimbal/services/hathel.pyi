@@ -53,7 +53,7 @@ class IdList:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> str:
+    def pop(self, index: int = -1) -> str:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -123,7 +123,7 @@ class CommandList:
 
         Raises TypeError for an item the list cannot hold.
         """
-    def pop(self, index: int = ...) -> _UndoCommand:
+    def pop(self, index: int = -1) -> _UndoCommand:
         """Removes and returns the item at index (the last by default).
 
         Raises IndexError when the list is empty or index is out of range.
@@ -155,7 +155,7 @@ class State:
     def __init__(self, mapping: typing.Mapping[str, _ShapeSnapshot | None]) -> None: ...
     def __len__(self) -> int: ...
     def __contains__(self, arg0: typing.Any) -> bool: ...
-    def __getitem__(self, arg0: str) -> object: ...
+    def __getitem__(self, arg0: str) -> _ShapeSnapshot | None: ...
     def __setitem__(self, arg0: str, arg1: _ShapeSnapshot | None) -> None: ...
     def __delitem__(self, arg0: str) -> None: ...
     def __iter__(self) -> typing.Iterator[str]: ...
@@ -165,7 +165,7 @@ class State:
         """The snapshots (None where the shape must not exist), in insertion order."""
     def items(self) -> list[tuple[str, _ShapeSnapshot | None]]:
         """(shape id, snapshot or None) pairs, in insertion order."""
-    def get(self, key: str, default: typing.Any = ...) -> typing.Any:
+    def get(self, key: str, default: typing.Any = None) -> typing.Any:
         """The entry for key, or default when there is none."""
     def clear(self) -> None:
         """Removes every entry."""
@@ -218,7 +218,7 @@ class _ShapeSnapshot:
 
 class _UndoCommand:
     """One undoable edit: the states before and after it."""
-    def __init__(self, description: str, before: State | dict[str, _ShapeSnapshot | None] | None = ..., after: State | dict[str, _ShapeSnapshot | None] | None = ..., redo_clears_all: bool = ...) -> None: ...
+    def __init__(self, description: str, before: State | dict[str, _ShapeSnapshot | None] | None = None, after: State | dict[str, _ShapeSnapshot | None] | None = None, redo_clears_all: bool = False) -> None: ...
     @property
     def description(self) -> str: ...
     @description.setter
@@ -239,7 +239,7 @@ class _UndoCommand:
 
 class Hathel:
     """Bounded undo and redo stacks of one manager."""
-    def __init__(self, apply_state: typing.Callable[[State], None], on_change: typing.Callable[[bool, bool], None], on_redo_clears_all: typing.Callable[[], None] | None = ..., max_steps: int = ...) -> None:
+    def __init__(self, apply_state: typing.Callable[[State], None], on_change: typing.Callable[[bool, bool], None], on_redo_clears_all: typing.Callable[[], None] | None = None, max_steps: int = 50) -> None:
         """Empty undo and redo stacks of one manager.
 
         Args:

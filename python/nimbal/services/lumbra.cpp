@@ -118,16 +118,18 @@ PYBIND11_MODULE(lumbra, m) {
       .def("erase_all", &Lumbra::erase_all, doc::erase_all)
       .def("erase_shape", guarded_args(err::erase_shape, &Lumbra::erase_shape),
            pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_shape)
-      .def("get_all_shapes", &Lumbra::get_all_shapes, doc::get_all_shapes)
-      .def("get_shape_info", &Lumbra::get_shape_info, pyb::arg("shape_id"), doc::get_shape_info)
-      .def("set_shape_visibility", guarded_args(err::set_shape_visibility, &Lumbra::set_shape_visibility),
+      .def("get_all_shapes", &Lumbra::get_all_shapes, doc::get_all_shapes);
+  // Both lookups give None for an unknown id, and their signatures say so.
+  nimbal::py::def(cls, "get_shape_info", &Lumbra::get_shape_info, pyb::arg("shape_id"), doc::get_shape_info);
+  cls.def("set_shape_visibility", guarded_args(err::set_shape_visibility, &Lumbra::set_shape_visibility),
            pyb::arg("shape_id"), pyb::arg("visible"), pyb::arg("update") = true, doc::set_shape_visibility)
       .def("is_shape_visible", &Lumbra::is_shape_visible, pyb::arg("shape_id"), doc::is_shape_visible)
       // reference planes
       .def("display_plane", guarded_args(err::display_plane, &Lumbra::display_plane),
-           pyb::arg("shape_id"), pyb::arg("origin"), pyb::arg("normal"), pyb::arg("update") = true, doc::display_plane)
-      .def("get_plane_ais", &Lumbra::get_plane_ais, pyb::arg("shape_id"), doc::get_plane_ais)
-      .def("erase_plane", guarded_args(err::erase_plane, &Lumbra::erase_plane),
+           pyb::arg("shape_id"), pyb::arg("origin"), pyb::arg("normal"), pyb::arg("update") = true, doc::display_plane);
+  nimbal::py::def<nimbal::py::convert::result_named<nimbal::py::typing::class_or_none<AIS_Shape>>>(
+      cls, "get_plane_ais", &Lumbra::get_plane_ais, pyb::arg("shape_id"), doc::get_plane_ais);
+  cls.def("erase_plane", guarded_args(err::erase_plane, &Lumbra::erase_plane),
            pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_plane)
       .def("update_plane_display_sizes", &Lumbra::update_plane_display_sizes, doc::update_plane_display_sizes);
   nimbal::py::def(cls, "_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),

@@ -17,7 +17,7 @@ class ShapeInfo:
 
     Reference planes have none. The attributes are plain and writable.
     """
-    def __init__(self, shape_id: str, ais_shape: nimbal.kernel.AIS_Shape, color: tuple[float, float, float] | None = ..., visible: bool = ...) -> None:
+    def __init__(self, shape_id: str, ais_shape: nimbal.kernel.AIS_Shape, color: tuple[float, float, float] | None = None, visible: bool = True) -> None:
         """Creates the record.
 
         Args:
@@ -66,6 +66,12 @@ class Lumbra:
     override _setup_trihedron, set_projection_type, _configure_shape_edges,
     _build_plane_face, _plane_display_size and select_shapes; the service's
     own calls use the overrides.
+
+    A host drives it from a manager's hooks (CoreCorvath's docstring says which
+    hook calls which operation; examples/host.py does it): shapes through
+    display_shape and erase_shape, reference planes through display_plane and
+    erase_plane with the origin and normal of their PlaneProperties. When one
+    operation fires many hooks, pass update=False and redraw once at the end.
     """
     def __init__(self, view: nimbal.kernel.V3d_View, viewer: nimbal.kernel.V3d_Viewer, context: nimbal.kernel.AIS_InteractiveContext) -> None:
         """Creates the service over the host's viewer objects.
@@ -190,7 +196,7 @@ class Lumbra:
         Raises:
             Nothing: failures are logged as "Error resizing view: ...".
         """
-    def display_shape(self, shape: nimbal.kernel.TopoDS_Shape, shape_id: str, color: tuple[float, float, float] | None = ..., update: bool = ..., width: float = ...) -> str | None:
+    def display_shape(self, shape: nimbal.kernel.TopoDS_Shape, shape_id: str, color: tuple[float, float, float] | None = None, update: bool = True, width: float = 1.0) -> str | None:
         """Displays a kernel shape under a shape id and records it.
 
         The presentation takes the colour, the width (when not 1.0), the global
@@ -235,7 +241,7 @@ class Lumbra:
         Raises:
             AttributeError: ais_shape is None; kernel errors reach the caller.
         """
-    def update_shape(self, ais_shape: nimbal.kernel.AIS_Shape | None, update: bool = ...) -> None:
+    def update_shape(self, ais_shape: nimbal.kernel.AIS_Shape | None, update: bool = True) -> None:
         """Redisplays one presentation, recorded or not.
 
         Args:
@@ -245,7 +251,7 @@ class Lumbra:
         Raises:
             Nothing: failures are logged as "Error updating shape: ...".
         """
-    def set_shape_color(self, ais_shape: nimbal.kernel.AIS_Shape | None, color: tuple[float, float, float], update: bool = ...) -> None:
+    def set_shape_color(self, ais_shape: nimbal.kernel.AIS_Shape | None, color: tuple[float, float, float], update: bool = True) -> None:
         """Gives one presentation a new colour.
 
         The record's color keeps the colour given at display.
@@ -268,7 +274,7 @@ class Lumbra:
             Nothing: failures are logged as "Error erasing all shapes: ..."; the
             tables are then kept.
         """
-    def erase_shape(self, shape_id: str, update: bool = ...) -> None:
+    def erase_shape(self, shape_id: str, update: bool = True) -> None:
         """Removes one recorded shape from the context and the tables.
 
         An id without a record (a plane id included) does nothing.
@@ -286,7 +292,7 @@ class Lumbra:
         Returns:
             A new dict of shape id to the registry's own ShapeInfo records.
         """
-    def get_shape_info(self, shape_id: str) -> ShapeInfo:
+    def get_shape_info(self, shape_id: str) -> ShapeInfo | None:
         """The record of one shape.
 
         Args:
@@ -295,7 +301,7 @@ class Lumbra:
         Returns:
             The registry's own ShapeInfo, or None (also for a plane id).
         """
-    def set_shape_visibility(self, shape_id: str, visible: bool, update: bool = ...) -> None:
+    def set_shape_visibility(self, shape_id: str, visible: bool, update: bool = True) -> None:
         """Hides or shows one shape or reference plane.
 
         The id is looked up among the shapes first, then the planes. A hidden one
@@ -321,7 +327,7 @@ class Lumbra:
             The shape's visible flag, else the plane's (true without an entry);
             False for an unknown id.
         """
-    def display_plane(self, shape_id: str, origin: tuple[float, float, float], normal: tuple[float, float, float], update: bool = ...) -> None:
+    def display_plane(self, shape_id: str, origin: tuple[float, float, float], normal: tuple[float, float, float], update: bool = True) -> None:
         """Shows a reference plane as a light-blue translucent square, or moves it.
 
         The square is centred on the origin and sized from the camera
@@ -338,7 +344,7 @@ class Lumbra:
             Nothing: failures (e.g. a zero normal) are logged as "Error displaying
             plane <id>: ..."; the tables are then unchanged.
         """
-    def get_plane_ais(self, shape_id: str) -> nimbal.kernel.AIS_Shape:
+    def get_plane_ais(self, shape_id: str) -> nimbal.kernel.AIS_Shape | None:
         """The presentation of a displayed reference plane.
 
         Args:
@@ -347,7 +353,7 @@ class Lumbra:
         Returns:
             Its AIS_Shape, or None (also for a shape id).
         """
-    def erase_plane(self, shape_id: str, update: bool = ...) -> None:
+    def erase_plane(self, shape_id: str, update: bool = True) -> None:
         """Removes one reference plane from the context and the plane tables.
 
         An unknown id does nothing.
@@ -413,7 +419,7 @@ class Lumbra:
         Args:
             shape_id: The shape's id.
         """
-    def get_shape_id_for_ais_shape(self, ais_shape: nimbal.kernel.AIS_Shape | None) -> str | None:
+    def get_shape_id_for_ais_shape(self, ais_shape: object) -> str | None:
         """The id a presentation is displayed under.
 
         The selection service asks this for the detected object.
@@ -485,7 +491,7 @@ class Lumbra:
             Nothing: failures (e.g. not three numbers) are logged as "Error setting
             background color: ...".
         """
-    def set_background_gradient(self, color1: tuple[float, float, float], color2: tuple[float, float, float], method: nimbal.kernel.Aspect_GradientFillMethod = ...) -> None:
+    def set_background_gradient(self, color1: tuple[float, float, float], color2: tuple[float, float, float], method: nimbal.kernel.Aspect_GradientFillMethod = nimbal.kernel.Aspect_GradientFillMethod.Aspect_GradientFillMethod_Vertical) -> None:
         """Sets a two-colour gradient background.
 
         The view is redrawn; setup_initial_view applies the gradient again. The
@@ -500,7 +506,7 @@ class Lumbra:
             Nothing: failures are logged as "Error setting background gradient:
             ...".
         """
-    def set_global_transparency(self, transparency: float, update: bool = ...) -> None:
+    def set_global_transparency(self, transparency: float, update: bool = True) -> None:
         """Gives every recorded shape one transparency, and later shapes too.
 
         Reference planes keep their own. The value is not clamped.

@@ -39,7 +39,13 @@ kernel catch errors of the Exception kind, log them on
 None; accessors and table lookups let errors through. A subclass may
 override _setup_trihedron, set_projection_type, _configure_shape_edges,
 _build_plane_face, _plane_display_size and select_shapes; the service's
-own calls use the overrides.)";
+own calls use the overrides.
+
+A host drives it from a manager's hooks (CoreCorvath's docstring says which
+hook calls which operation; examples/host.py does it): shapes through
+display_shape and erase_shape, reference planes through display_plane and
+erase_plane with the origin and normal of their PlaneProperties. When one
+operation fires many hooks, pass update=False and redraw once at the end.)";
 constexpr const char* init = R"(Creates the service over the host's viewer objects.
 
 Makes no call on them; the host calls setup_initial_view next. The tables

@@ -13,10 +13,10 @@ Args:
     corvath: The geometry manager whose registry is saved; it is not changed.
 
 Returns:
-    True when the whole file was written; False on any ordinary error, which
-    is logged (error level, with its traceback) through this module's logger,
-    a corvath that is no CoreCorvath included. Errors such as
-    KeyboardInterrupt pass through.)";
+    True when the whole file was written; False on any ordinary error, a
+    corvath that is no CoreCorvath included. The error is logged on the root
+    logger at error level, without a traceback, as "Failed to save project
+    '<filepath>': <error>". Errors such as KeyboardInterrupt pass through.)";
 constexpr const char* load_project = R"(Replaces the shapes of corvath with those of a project file.
 
 Args:
@@ -25,15 +25,18 @@ Args:
 
 Returns:
     True when every shape object of the file was handed to the rebuild; False
-    on any ordinary error (logged on the root logger).
+    on any ordinary error. The error is logged on the root logger at error
+    level, without a traceback, as "Failed to load project '<filepath>':
+    <error>".
 
-After the description is read and checked, corvath.clear_all() runs (hooks:
-_notify_undo_redo_changed, _notify_all_cleared); each shape is then rebuilt
-through the manager's own operations, with their hooks (_notify_shape_created
-and the rest). A shape whose rebuild makes nothing (an unreadable STEP entry)
-is reported through _notify_operation_failed and skipped; the load goes on.
-When the load succeeds, the undo history is emptied: the model as loaded is
-its base.
+A successful load replaces the registry and starts a fresh history: there
+is no undoable "Clear all", and both undo stacks are empty afterwards. Each
+shape is rebuilt through the manager's own operations, which call their
+hooks (_notify_shape_created and the rest). A shape whose rebuild makes
+nothing (an unreadable STEP entry) is reported through
+_notify_operation_failed and skipped; the load goes on. Solids, imported
+shapes and the shapes built on them get new ids; reference planes and
+sketches keep the ids they were saved with.
 
 A load that fails leaves corvath as it was: a file that cannot be read,
 parsed or passes no bound changes nothing and calls no hook. One that fails

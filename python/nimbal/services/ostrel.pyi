@@ -22,7 +22,7 @@ class Ostrel:
     _build_grid_compound; snap_point and the two grid operations go through
     them.
     """
-    def __init__(self, fandor: nimbal.services.fandor.Fandor | None = ...) -> None:
+    def __init__(self, fandor: nimbal.services.fandor.Fandor | None = None) -> None:
         """Creates the grid service.
 
         Args:
@@ -66,7 +66,7 @@ class Ostrel:
         Raises:
             ValueError, OverflowError: as snap.
         """
-    def create_minor_grid(self, plane_props: nimbal.models.quenby.PlaneProperties, spacing: float, extent: float = ...) -> nimbal.kernel.TopoDS_Compound:
+    def create_minor_grid(self, plane_props: nimbal.models.quenby.PlaneProperties, spacing: float, extent: float = 500.0) -> nimbal.kernel.TopoDS_Compound:
         """Grid lines on the plane at the spacing.
 
         Args:
@@ -85,7 +85,7 @@ class Ostrel:
             nimbal.kernel.KernelError: the lines are too short for the kernel (e.g.
                 extent 0).
         """
-    def create_major_grid(self, plane_props: nimbal.models.quenby.PlaneProperties, spacing: float, major_factor: float = ..., extent: float = ...) -> nimbal.kernel.TopoDS_Compound:
+    def create_major_grid(self, plane_props: nimbal.models.quenby.PlaneProperties, spacing: float, major_factor: float = 5, extent: float = 500.0) -> nimbal.kernel.TopoDS_Compound:
         """Grid lines on the plane at spacing * major_factor.
 
         Args:

@@ -24,9 +24,10 @@ class Pikalo:
     def __init__(self, context: nimbal.kernel.AIS_InteractiveContext) -> None:
         """Creates the service on the host's interactive context.
 
-        Makes no kernel call: nothing is selectable until set_mode or
-        set_enabled(True). Starts enabled, in SelectionMode.VOLUME, with no
-        excluded objects.
+        Makes no kernel call. Starts enabled (is_enabled() is True), in
+        SelectionMode.VOLUME, with no excluded objects; yet nothing is pickable
+        until set_mode or set_enabled(True) runs the first activation sweep: call
+        one of them once the shapes are displayed.
 
         Args:
             context: The AIS_InteractiveContext the view service displays in.
@@ -76,7 +77,11 @@ class Pikalo:
             Nothing: failures are logged as "Error setting selection enabled: ...".
         """
     def is_enabled(self) -> bool:
-        """The very value last given to set_enabled (True at first)."""
+        """The very value last given to set_enabled (True at first).
+
+        True on a new service does not mean anything is pickable yet: selection
+        starts working at the first set_mode or set_enabled(True).
+        """
     def get_mode(self) -> nimbal.enums.SelectionMode | None:
         """The very value last given to set_mode (SelectionMode.VOLUME at first)."""
     def configure_selection_colors(self) -> None:
@@ -135,7 +140,7 @@ class Pikalo:
         Raises:
             Nothing: failures are logged as "Error clearing selection: ...".
         """
-    def move_to(self, x: float, y: float, view: nimbal.kernel.V3d_View | None, update: bool = ...) -> None:
+    def move_to(self, x: float, y: float, view: nimbal.kernel.V3d_View | None, update: bool = True) -> None:
         """Detects and highlights what lies under a pixel (mouse motion).
 
         Args:
@@ -148,7 +153,7 @@ class Pikalo:
             Nothing: failures (including a bad pixel or view) are logged as "Error
             in move_to: ...".
         """
-    def select(self, x: float, y: float, view: nimbal.kernel.V3d_View | None, replace: bool = ...) -> None:
+    def select(self, x: float, y: float, view: nimbal.kernel.V3d_View | None, replace: bool = True) -> None:
         """Picks what lies under a pixel (mouse click).
 
         Detects afresh at the pixel, then replaces the selection with the detected

@@ -18,9 +18,10 @@ through. A subclass may override set_mode, configure_selection_colors and
 get_selected_subshapes; the service's own calls use the overrides.)";
 constexpr const char* init = R"(Creates the service on the host's interactive context.
 
-Makes no kernel call: nothing is selectable until set_mode or
-set_enabled(True). Starts enabled, in SelectionMode.VOLUME, with no
-excluded objects.
+Makes no kernel call. Starts enabled (is_enabled() is True), in
+SelectionMode.VOLUME, with no excluded objects; yet nothing is pickable
+until set_mode or set_enabled(True) runs the first activation sweep: call
+one of them once the shapes are displayed.
 
 Args:
     context: The AIS_InteractiveContext the view service displays in.
@@ -59,7 +60,10 @@ Args:
 
 Raises:
     Nothing: failures are logged as "Error setting selection enabled: ...".)";
-constexpr const char* is_enabled = "The very value last given to set_enabled (True at first).";
+constexpr const char* is_enabled = R"(The very value last given to set_enabled (True at first).
+
+True on a new service does not mean anything is pickable yet: selection
+starts working at the first set_mode or set_enabled(True).)";
 constexpr const char* get_mode = "The very value last given to set_mode (SelectionMode.VOLUME at first).";
 constexpr const char* configure_selection_colors = R"(Sets the highlight colours: cyan on hover, red when selected.
 
