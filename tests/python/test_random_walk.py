@@ -90,3 +90,26 @@ def test_a_boolean_leaves_its_inputs_intact():
     m.undo()
     assert k.is_valid(m.get_shape(a.shape_id).shape)
     assert k.volume(m.get_shape(a.shape_id).shape) == pytest.approx(volume)
+
+
+def test_a_sketch_elements_saved_placement_comes_back(tmp_path):
+    """The element builders take no placement, so a placement given through
+    the geometry manager lived in the record only and the load dropped it."""
+    m = CoreCorvath()
+    plane = m.create_plane_from_standard(StandardPlane.XY)
+    sk = m.create_sketch(plane.shape_id)
+    tessik = CoreTessik(plane.shape_id, plane.properties)
+    tessik.create_rectangle(1.0, 2.0, 4.0, 3.0)
+    assert m.commit_sketch(sk.shape_id, tessik)
+    element = m.get_shape(sk.shape_id).components[0]
+    props = q.RectangleProperties(local_u=1.0, local_v=2.0, width=5.0, height=3.0, plane_id=plane.shape_id,
+                                  translation=q.Translation(x=-24.8), rotation=q.Rotation(z=90.0))
+    assert m.update_shape(element.shape_id, props) is not None
+    area = k.area(m.get_shape(sk.shape_id).shape)
+    path = str(tmp_path / "placed.vrex")
+    assert PS.save_project(path, m)
+    fresh = CoreCorvath()
+    assert PS.load_project(path, fresh)
+    back = fresh.get_shape(sk.shape_id)
+    assert back.components[0].properties == m.get_shape(sk.shape_id).components[0].properties
+    assert k.area(back.shape) == pytest.approx(area)

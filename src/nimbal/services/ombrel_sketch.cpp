@@ -93,31 +93,37 @@ std::optional<std::string> ProjectSerializer::_create_sketch_comp_in_manager(con
   const managers::Color color = element_color(item(comp_data, "color"));
   const std::optional<std::string> name = name_of(item(comp_data, "name"));
 
-  auto id_of = [](const ManagedShapePtr& ms) -> std::optional<std::string> {
+  // An element's placement does not move it off its plane, but its record
+  // keeps what was saved: the element builders take no placement.
+  auto placed = [](const ManagedShapePtr& ms, const m::Quenby& saved) -> std::optional<std::string> {
     if (!ms) return std::nullopt;
+    if (ms->properties) {
+      ms->properties->translation = saved.translation;
+      ms->properties->rotation = saved.rotation;
+    }
     return ms->shape_id;
   };
   switch (t) {
     case ShapeType::RECTANGLE: {
       auto r = m::from_dict<m::RectangleProperties>(props);
-      return id_of(tessik.create_rectangle(r->local_u, r->local_v, r->width, r->height, color, name, r->filled));
+      return placed(tessik.create_rectangle(r->local_u, r->local_v, r->width, r->height, color, name, r->filled), *r);
     }
     case ShapeType::CIRCLE: {
       auto r = m::from_dict<m::CircleProperties>(props);
-      return id_of(tessik.create_circle(r->local_u, r->local_v, r->radius, color, name, r->filled));
+      return placed(tessik.create_circle(r->local_u, r->local_v, r->radius, color, name, r->filled), *r);
     }
     case ShapeType::LINE: {
       auto r = m::from_dict<m::LineProperties>(props);
-      return id_of(tessik.create_line(r->p1, r->p2, color, name));
+      return placed(tessik.create_line(r->p1, r->p2, color, name), *r);
     }
     case ShapeType::ARC: {
       auto r = m::from_dict<m::ArcProperties>(props);
-      return id_of(tessik.create_arc(r->start, r->mid, r->end, color, name));
+      return placed(tessik.create_arc(r->start, r->mid, r->end, color, name), *r);
     }
     case ShapeType::SKETCH_POLYLINE: {
       auto r = m::from_dict<m::SketchPolylineProperties>(props);
       std::vector<managers::Point2> pts(r->points_uv.begin(), r->points_uv.end());
-      return id_of(tessik.create_sketch_polyline(pts, r->closed, r->filled, color, name));
+      return placed(tessik.create_sketch_polyline(pts, r->closed, r->filled, color, name), *r);
     }
     case ShapeType::UNION:
     case ShapeType::SUBTRACTION: {
