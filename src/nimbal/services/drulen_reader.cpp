@@ -345,7 +345,7 @@ Outcome run(Request kind, const std::string& a, const std::string& b, Stops stop
   std::optional<Lease> lease;
   try {
     lease.emplace();
-  } catch (const kernel::KernelError& e) {
+  } catch (const std::exception& e) {  // no process, no thread to spawn it
     return failed(e.what());
   }
   const int fd = lease->process().fd;
