@@ -504,7 +504,7 @@ SCENARIOS = {
         "create_plane_from_face")},
     ("CoreCorvath.update_shape", ""): [c_update, c_update_nested],
     ("CoreCorvath.update_shape", "when the update fails"): c_update_fails,
-    ("CoreCorvath.update_shape_color", "for a top-level shape"): c_plain("update_shape_color", ID, (1.0, 0.0, 0.0)),
+    ("CoreCorvath.update_shape_color", ""): c_plain("update_shape_color", ID, (1.0, 0.0, 0.0)),
     ("CoreCorvath.rename_shape", ""): c_plain("rename_shape", ID, "Part"),
     ("CoreCorvath.remove_shape", ""): c_plain("remove_shape", ID),
     ("CoreCorvath.decompose_shape", ""): c_decompose,

@@ -206,23 +206,26 @@ Returns:
     then) or the update or a recomputation above it failed (then
     _notify_operation_failed is called and nothing is changed).
 
-Records one command "Update <name>". Editing a hidden component recomputes
-every shape above it, up to the top-level one.
+A hidden component's holders are recomputed up to the top-level one; an
+element of a sketch is rebuilt on its sketch's plane. A moved plane takes its
+sketches with it: their elements are rebuilt on it and what holds them is
+recomputed. Everything is computed before anything changes: if one of them
+gives no shape, the update fails. Records one command "Update <name>" (the
+shape and everything recomputed).
 
-Hooks, in order: _notify_shape_updated (the shape itself, or each
-recomputed shape above a component, innermost first),
-_notify_undo_redo_changed.
+Hooks, in order: _notify_shape_updated (each of: the shape unless it is a
+hidden component, every recomputed holder innermost first, a moved plane's
+sketches and their holders), _notify_undo_redo_changed.
 
 Hooks, in order, when the update fails: _notify_operation_failed.)";
 
 constexpr const char* update_shape_color = R"(Sets a registered shape's colour.
 
-Returns True, or False for an unknown id. For a top-level shape it records
-"Change color of <name>"; a hidden component changes without command or
-hook.
+Returns True, or False for an unknown id. Records "Change color of <name>"
+(for a hidden component too, so that undoing another command never brings
+an older colour back).
 
-Hooks, in order, for a top-level shape: _notify_undo_redo_changed,
-_notify_shape_updated.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.)";
 constexpr const char* rename_shape = R"(Sets a shape's name, stripped of surrounding white space.
 
 Returns False for an unknown id or an empty stripped name, True otherwise
@@ -342,11 +345,14 @@ Args:
         get_all_shape_ids and get_shape).
 
 Returns:
-    True, or False when the sketch is unknown or the commit failed (then
-    _notify_operation_failed is called and nothing is changed).
+    True, or False when the sketch is unknown (nothing is reported) or the
+    commit failed (then _notify_operation_failed is called and nothing is
+    changed): the sketch cannot be placed, or a shape built on it cannot be
+    recomputed from its new elements (an empty sketch under a union, an
+    array or an extrude).
 
 The sketch's shape becomes the compound of the copies and the shapes built on
-the sketch are recomputed. Records "Commit sketch", which takes the place
+the sketch are recomputed, up to the top-level one. Records "Commit sketch", which takes the place
 of a directly preceding "Create sketch" of the same sketch (taking that
 command off reports the undo state once more). A top-level sketch is
 reported removed and created again under the same id, now last among the
@@ -361,7 +367,7 @@ Hooks, in order, for a top-level sketch otherwise: _notify_shape_removed,
 _notify_undo_redo_changed, _notify_shape_created.
 
 Hooks, in order, for the profile of an extrude: _notify_undo_redo_changed,
-_notify_shape_updated (the extrude).)";
+_notify_shape_updated (each shape built on the sketch, innermost first).)";
 constexpr const char* restore_plane = R"(Registers a saved plane under its saved id, without an undo command.
 
 Returns the new ManagedShape, or None when the plane cannot be made.

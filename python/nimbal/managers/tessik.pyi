@@ -429,9 +429,9 @@ class CoreTessik:
         Hooks, in order, for a top-level element: _notify_undo_redo_changed,
         _notify_shape_updated.
 
-        Hooks, in order, for a hidden component: _notify_shape_updated (the
-        refolded parent), _notify_undo_redo_changed, _notify_shape_updated (the
-        component).
+        Hooks, in order, for a hidden component: _notify_shape_updated (each
+        refolded holder, innermost first), _notify_undo_redo_changed,
+        _notify_shape_updated (the component).
         """
     def _build_shape_from_properties(self, shape_type: nimbal.enums.ShapeType, properties: nimbal.models.quenby.Quenby) -> nimbal.kernel.TopoDS_Shape | None:
         """Builds the kernel shape of an element type from a property record.

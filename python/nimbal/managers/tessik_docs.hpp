@@ -349,9 +349,9 @@ Raises:
 Hooks, in order, for a top-level element: _notify_undo_redo_changed,
 _notify_shape_updated.
 
-Hooks, in order, for a hidden component: _notify_shape_updated (the
-refolded parent), _notify_undo_redo_changed, _notify_shape_updated (the
-component).)";
+Hooks, in order, for a hidden component: _notify_shape_updated (each
+refolded holder, innermost first), _notify_undo_redo_changed,
+_notify_shape_updated (the component).)";
 constexpr const char* build_shape_from_properties = R"(Builds the kernel shape of an element type from a property record.
 
 Dispatches to the sketch plane service's builder on this sketch's plane;

@@ -37,16 +37,20 @@ class ProjectSerializer:
             True when every shape object of the file was handed to the rebuild; False
             on any ordinary error. The error is logged on the root logger at error
             level, without a traceback, as "Failed to load project '<filepath>':
-            <error>". A load that fails leaves corvath as it was: its shapes, its
-            undo and redo stacks and what its hooks showed.
+            <error>".
 
-        A successful load replaces the registry and starts a fresh history: there
-        is no undoable "Clear all", and both undo stacks are empty afterwards. Each
-        shape is rebuilt through the manager's own operations, which call their
-        hooks (_notify_shape_created and the rest). Solids, imported shapes and the
-        shapes built on them get new ids; reference planes and sketches keep the
-        ids they were saved with. Overrides of the ``_deserialize_*`` class methods
-        in a subclass are not called.
+        After the description is read and checked, corvath.clear_all() runs (it calls
+        _notify_undo_redo_changed, _notify_all_cleared); each shape is then rebuilt
+        through the manager's own operations, with their hooks (_notify_shape_created
+        and the rest). A successful load starts a fresh history: the undo and redo
+        stacks are emptied at the end (a last _notify_undo_redo_changed), so no
+        "Clear all" is left to undo and the model as loaded is the base. Solids,
+        imported shapes and the shapes built on them get new ids; reference planes
+        and sketches keep the ids they were saved with.
+
+        A load that fails leaves corvath as it was: its registry, its undo and redo
+        stacks and what its hooks last showed. Overrides of the ``_deserialize_*``
+        class methods in a subclass are not called.
         """
     @classmethod
     def _serialize_managed_shape(cls, arg0: object, arg1: dict[typing.Any, typing.Any], arg2: object) -> object: ...
