@@ -430,9 +430,9 @@ class CoreCorvath:
         gives no shape, the update fails. Records one command "Update <name>" (the
         shape and everything recomputed).
 
-        Hooks, in order: _notify_shape_updated (the shape itself unless it is a
-        hidden component, then each recomputed holder, innermost first, and a moved
-        plane's sketches and their holders), _notify_undo_redo_changed.
+        Hooks, in order: _notify_shape_updated (each of: the shape unless it is a
+        hidden component, every recomputed holder innermost first, a moved plane's
+        sketches and their holders), _notify_undo_redo_changed.
 
         Hooks, in order, when the update fails: _notify_operation_failed.
         """
@@ -451,12 +451,11 @@ class CoreCorvath:
     def update_shape_color(self, shape_id: str, color: tuple[float, float, float]) -> bool:
         """Sets a registered shape's colour.
 
-        Returns True, or False for an unknown id. Records "Change color of <name>",
-        for a hidden component too, so that undoing another command never brings an
-        older colour back.
+        Returns True, or False for an unknown id. Records "Change color of <name>"
+        (for a hidden component too, so that undoing another command never brings
+        an older colour back).
 
-        Hooks, in order: _notify_undo_redo_changed,
-        _notify_shape_updated.
+        Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.
         """
     def rename_shape(self, shape_id: str, new_name: str) -> bool:
         """Sets a shape's name, stripped of surrounding white space.
@@ -705,12 +704,12 @@ class CoreCorvath:
             array or an extrude).
 
         The sketch's shape becomes the compound of the copies and the shapes built on
-        the sketch are recomputed, up to the top-level one. Records "Commit sketch",
-        which takes the place of a directly preceding "Create sketch" of the same
-        sketch (taking that command off reports the undo state once more). A
-        top-level sketch is reported removed and created again under the same id,
-        now last among the top-level shapes; a sketch that is an extrude's profile
-        is not reported, the shapes built on it are.
+        the sketch are recomputed, up to the top-level one. Records "Commit sketch", which takes the place
+        of a directly preceding "Create sketch" of the same sketch (taking that
+        command off reports the undo state once more). A top-level sketch is
+        reported removed and created again under the same id, now last among the
+        top-level shapes; a sketch that is an extrude's profile is not reported,
+        the extrude is.
 
         Hooks, in order, when the commit takes the place of "Create sketch":
         _notify_shape_removed, _notify_undo_redo_changed,
@@ -720,7 +719,7 @@ class CoreCorvath:
         _notify_undo_redo_changed, _notify_shape_created.
 
         Hooks, in order, for the profile of an extrude: _notify_undo_redo_changed,
-        _notify_shape_updated (each shape built on it, innermost first).
+        _notify_shape_updated (each shape built on the sketch, innermost first).
         """
     def restore_plane(self, shape_id: str, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float] = (0.4, 0.8, 1.0), name: str | None = None) -> ManagedShape | None:
         """Registers a saved plane under its saved id, without an undo command.

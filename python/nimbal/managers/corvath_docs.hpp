@@ -213,20 +213,19 @@ recomputed. Everything is computed before anything changes: if one of them
 gives no shape, the update fails. Records one command "Update <name>" (the
 shape and everything recomputed).
 
-Hooks, in order: _notify_shape_updated (the shape itself unless it is a
-hidden component, then each recomputed holder, innermost first, and a moved
-plane's sketches and their holders), _notify_undo_redo_changed.
+Hooks, in order: _notify_shape_updated (each of: the shape unless it is a
+hidden component, every recomputed holder innermost first, a moved plane's
+sketches and their holders), _notify_undo_redo_changed.
 
 Hooks, in order, when the update fails: _notify_operation_failed.)";
 
 constexpr const char* update_shape_color = R"(Sets a registered shape's colour.
 
-Returns True, or False for an unknown id. Records "Change color of <name>",
-for a hidden component too, so that undoing another command never brings an
-older colour back.
+Returns True, or False for an unknown id. Records "Change color of <name>"
+(for a hidden component too, so that undoing another command never brings
+an older colour back).
 
-Hooks, in order: _notify_undo_redo_changed,
-_notify_shape_updated.)";
+Hooks, in order: _notify_undo_redo_changed, _notify_shape_updated.)";
 constexpr const char* rename_shape = R"(Sets a shape's name, stripped of surrounding white space.
 
 White space is what str.strip() strips (Unicode white space included).
@@ -357,12 +356,12 @@ Returns:
     array or an extrude).
 
 The sketch's shape becomes the compound of the copies and the shapes built on
-the sketch are recomputed, up to the top-level one. Records "Commit sketch",
-which takes the place of a directly preceding "Create sketch" of the same
-sketch (taking that command off reports the undo state once more). A
-top-level sketch is reported removed and created again under the same id,
-now last among the top-level shapes; a sketch that is an extrude's profile
-is not reported, the shapes built on it are.
+the sketch are recomputed, up to the top-level one. Records "Commit sketch", which takes the place
+of a directly preceding "Create sketch" of the same sketch (taking that
+command off reports the undo state once more). A top-level sketch is
+reported removed and created again under the same id, now last among the
+top-level shapes; a sketch that is an extrude's profile is not reported,
+the extrude is.
 
 Hooks, in order, when the commit takes the place of "Create sketch":
 _notify_shape_removed, _notify_undo_redo_changed,
@@ -372,7 +371,7 @@ Hooks, in order, for a top-level sketch otherwise: _notify_shape_removed,
 _notify_undo_redo_changed, _notify_shape_created.
 
 Hooks, in order, for the profile of an extrude: _notify_undo_redo_changed,
-_notify_shape_updated (each shape built on it, innermost first).)";
+_notify_shape_updated (each shape built on the sketch, innermost first).)";
 constexpr const char* restore_plane = R"(Registers a saved plane under its saved id, without an undo command.
 
 Returns the new ManagedShape, or None when the plane cannot be made.

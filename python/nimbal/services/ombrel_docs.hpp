@@ -29,14 +29,16 @@ Returns:
     level, without a traceback, as "Failed to load project '<filepath>':
     <error>".
 
-A successful load replaces the registry and starts a fresh history: there
-is no undoable "Clear all", and both undo stacks are empty afterwards. Each
-shape is rebuilt through the manager's own operations, which call their
-hooks (_notify_shape_created and the rest). A shape whose rebuild makes
-nothing (an unreadable STEP entry) is reported through
-_notify_operation_failed and skipped; the load goes on. Solids, imported
-shapes and the shapes built on them get new ids; reference planes and
-sketches keep the ids they were saved with.
+After the description is read and checked, corvath.clear_all() runs (it calls
+_notify_undo_redo_changed, _notify_all_cleared); each shape is then rebuilt
+through the manager's own operations, with their hooks (_notify_shape_created
+and the rest). A shape whose rebuild makes nothing (an unreadable STEP entry)
+is reported through _notify_operation_failed and skipped; the load goes on.
+A successful load starts a fresh history: the undo and redo stacks are
+emptied at the end (a last _notify_undo_redo_changed), so no "Clear all" is
+left to undo and the model as loaded is the base. Solids, imported shapes and
+the shapes built on them get new ids; reference planes and sketches keep the
+ids they were saved with.
 
 A load that fails leaves corvath as it was: a file that cannot be read,
 parsed or passes no bound changes nothing and calls no hook. One that fails
