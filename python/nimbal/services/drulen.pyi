@@ -146,7 +146,7 @@ class Drulen:
         """Common part of the two, or None."""
     @staticmethod
     def explode_to_faces(shape: nimbal.kernel.TopoDS_Shape) -> list[nimbal.kernel.TopoDS_Face]:
-        """Independent copies of the shape's faces (those made so far on a failure)."""
+        """Independent copies of the shape's faces (those made so far on a failure); one oriented INTERNAL or EXTERNAL faces forward."""
     @staticmethod
     def apply_fillet(shape: nimbal.kernel.TopoDS_Shape, radius: float, edge_indices: typing.Iterable[int] = ()) -> nimbal.kernel.TopoDS_Shape | None:
         """3D fillet of the chosen edges (all when none is chosen), or None.
@@ -164,7 +164,7 @@ class Drulen:
         """Arcs inserted at the chosen junctions of a polyline wire, or None."""
     @staticmethod
     def export_step(shape: nimbal.kernel.TopoDS_Shape, filename: str) -> bool:
-        """Writes one shape to a STEP file (AP203); True on success."""
+        """Writes one shape to a STEP file, as export_shapes_to_step does; True on success."""
     @staticmethod
     def _import_with_reader(reader: XSControl_Reader, filename: str, file_type: str) -> nimbal.kernel.TopoDS_Shape | None: ...
     @staticmethod
@@ -181,12 +181,12 @@ class Drulen:
         """The longest one import may take, in seconds, before it fails (logged, None); None, the default, waits for ever. Raises ValueError for a value that is not positive."""
     @staticmethod
     def export_iges(shape: nimbal.kernel.TopoDS_Shape, filename: str) -> bool:
-        """Writes one shape to an IGES file; True on success."""
+        """Writes one shape to an IGES file, as export_shapes_to_iges does; True on success."""
     @staticmethod
     def export_shapes_to_iges(shapes: typing.Iterable[nimbal.kernel.TopoDS_Shape], filename: str) -> bool:
-        """Writes all shapes to one IGES file; True on success."""
+        """Writes all shapes to one IGES file, faces as trimmed surfaces; True on success. A link at filename is followed and an existing file keeps its mode; False with a warning when the file cannot be made."""
     def export_shapes_to_step(self, shapes: typing.Iterable[nimbal.kernel.TopoDS_Shape], filename: str) -> bool:
-        """Writes all shapes to one STEP file (AP203); True on success."""
+        """Writes all shapes to one STEP file (AP203, 3D curves only); True on success. False with an error logged when a face could not be written, with a warning when the file cannot be made. A link at filename is followed and an existing file keeps its mode; the kernel's exchange settings are put back."""
 
 class XSControl_Reader:
     """A kernel file reader, as _import_with_reader takes it."""

@@ -132,7 +132,7 @@ constexpr const char* fuse_shapes = "Boolean union, or None.";
 constexpr const char* cut_shapes = "shape1 with shape2 removed, or None.";
 constexpr const char* unify_same_domain = "shape with its same-domain edges merged; shape itself when the kernel fails.";
 constexpr const char* intersect_shapes = "Common part of the two, or None.";
-constexpr const char* explode_to_faces = "Independent copies of the shape's faces (those made so far on a failure).";
+constexpr const char* explode_to_faces = "Independent copies of the shape's faces (those made so far on a failure); one oriented INTERNAL or EXTERNAL faces forward.";
 constexpr const char* apply_fillet =
     "3D fillet of the chosen edges (all when none is chosen), or None.\n\n"
     "The kernel's fillet builder runs in the reader process: where it crashes, the failure is logged and None "
@@ -141,7 +141,7 @@ constexpr const char* apply_corner_round =
     "Rounding of the chosen corners of a planar face, or None.\n\n"
     "The kernel's 2D fillet runs in the reader process: where it crashes, the failure is logged and None returned.";
 constexpr const char* apply_polyline_round = "Arcs inserted at the chosen junctions of a polyline wire, or None.";
-constexpr const char* export_step = "Writes one shape to a STEP file (AP203); True on success.";
+constexpr const char* export_step = "Writes one shape to a STEP file, as export_shapes_to_step does; True on success.";
 constexpr const char* import_file =
     "One shape holding every root of a STEP or IGES file (chosen by suffix), or None.\n\n"
     "The file is read in a reader process of its own: a reader that crashes fails this import only (logged, None). "
@@ -152,9 +152,12 @@ constexpr const char* cancel_imports =
 constexpr const char* set_import_deadline =
     "The longest one import may take, in seconds, before it fails (logged, None); None, the default, waits for "
     "ever. Raises ValueError for a value that is not positive.";
-constexpr const char* export_iges = "Writes one shape to an IGES file; True on success.";
-constexpr const char* export_shapes_to_iges = "Writes all shapes to one IGES file; True on success.";
-constexpr const char* export_shapes_to_step = "Writes all shapes to one STEP file (AP203); True on success.";
+constexpr const char* export_iges = "Writes one shape to an IGES file, as export_shapes_to_iges does; True on success.";
+constexpr const char* export_shapes_to_iges = "Writes all shapes to one IGES file, faces as trimmed surfaces; True on success. "
+    "A link at filename is followed and an existing file keeps its mode; False with a warning when the file cannot be made.";
+constexpr const char* export_shapes_to_step = "Writes all shapes to one STEP file (AP203, 3D curves only); True on success. "
+    "False with an error logged when a face could not be written, with a warning when the file cannot be made. "
+    "A link at filename is followed and an existing file keeps its mode; the kernel's exchange settings are put back.";
 constexpr const char* reader = "A kernel file reader, as _import_with_reader takes it.";
 constexpr const char* step_reader = "The kernel's STEP file reader.";
 constexpr const char* new_step_reader = "A new STEP reader with nothing read yet.";
