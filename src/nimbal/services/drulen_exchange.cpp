@@ -41,6 +41,7 @@
 #include <TopoDS.hxx>
 #include <XSControl_Reader.hxx>
 
+#include "nimbal/file_links.hpp"
 #include "nimbal/kernel.hpp"
 #include "nimbal/services/drulen_detail.hpp"
 #include "nimbal/services/drulen_reader.hpp"
@@ -67,22 +68,8 @@ struct OsFailure {
 };
 
 std::string resolve_links(std::string path) {
-  for (int hops = 0;; ++hops) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    if (hops == 40) throw OsFailure{ELOOP};
-    std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
-    ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
-    if (n < 0) throw OsFailure{errno};
-    if (static_cast<std::size_t>(n) >= buf.size()) throw OsFailure{ENAMETOOLONG};
-    std::string target(buf.data(), static_cast<std::size_t>(n));
-    if (target.empty()) throw OsFailure{ENOENT};
-    if (target[0] != '/') {
-      auto slash = path.rfind('/');
-      if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
-    }
-    path = std::move(target);
-  }
+  if (int err = nimbal::resolve_links(path)) throw OsFailure{err};
+  return path;
 }
 
 // A fresh file beside the file `target` names (links followed), removed on

@@ -15,6 +15,7 @@
 #include <zip.h>
 
 #include "nimbal/errors.hpp"
+#include "nimbal/file_links.hpp"
 #include "nimbal/services/ombrel.hpp"
 
 namespace nimbal::services {
@@ -123,22 +124,8 @@ std::string build_archive(const std::vector<std::pair<std::string, const std::st
 // (a link's relative target is read beside the link), so the link stays a
 // link and its target gets the new contents.
 std::string resolve_links(std::string path) {
-  for (int hops = 0;; ++hops) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    if (hops == 40) throw OsError(ELOOP, path);
-    std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
-    ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
-    if (n < 0) throw OsError(errno, path);
-    if (static_cast<std::size_t>(n) >= buf.size()) throw OsError(ENAMETOOLONG, path);
-    std::string target(buf.data(), static_cast<std::size_t>(n));
-    if (target.empty()) throw OsError(ENOENT, path);
-    if (target[0] != '/') {
-      auto slash = path.rfind('/');
-      if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
-    }
-    path = std::move(target);
-  }
+  if (int err = nimbal::resolve_links(path)) throw OsError(err, path);
+  return path;
 }
 
 }  // namespace
