@@ -279,6 +279,11 @@ TEXT_REFUSALS = [
      "the file defines entity #1 more than once"),
     ("step entity #1 defined again as #0001", ".step", _at_data_end(["#0001 = DIRECTION('',(0.,0.,1.));"]), "box",
      "the file defines entity #0001 more than once"),
+    # A string left open by damage ends with its line for the scan, as the
+    # kernel's parser recovers after it (found so, defined twice after it).
+    ("step entity #1 defined twice after a string left open", ".step",
+     _at_data_end(["#9999 = PERSON('x,$);", "#1 = DIRECTION('',(0.,0.,1.));"]), "box",
+     "the file defines entity #1 more than once"),
     ("step sphere centred at 1.E308", ".step", _sphere_centred_at("1.E308"), "sphere",
      "the file holds a number too large to model with: 1.E308"),
     ("step sphere centred at 1.E16", ".step", _sphere_centred_at("1.E16"), "sphere",

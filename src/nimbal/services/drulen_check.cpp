@@ -33,18 +33,20 @@ std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, cons
 }
 
 std::optional<std::string> repeated_entity_number(std::string_view text) {
-  // One pass: strings and comments skipped, and only a "#digits =" that
-  // starts a statement is a definition (a reference never does).
+  // One pass, strings and comments skipped. A reference is never followed by
+  // "=", so every "#digits =" is a definition, also where a damaged
+  // statement left out its ";" and the kernel's parser starts anew.
   std::unordered_set<std::string_view> defined;
   defined.reserve(text.size() / 64);
-  bool statement_start = true;
   for (std::size_t i = 0, n = text.size(); i < n; ++i) {
     const char c = text[i];
-    if (c == '\'') {  // a doubled quote inside a string closes and reopens it
-      std::size_t end = text.find('\'', i + 1);
+    if (c == '\'') {
+      // A doubled quote inside a string closes and reopens it. A string is
+      // taken to end with its line: one left open by damage must not hide
+      // the rest of the file (the kernel's parser recovers after it).
+      std::size_t end = text.find_first_of("'\n", i + 1);
       if (end == std::string_view::npos) break;
       i = end;
-      statement_start = false;
       continue;
     }
     if (c == '/' && i + 1 < n && text[i + 1] == '*') {
@@ -53,25 +55,17 @@ std::optional<std::string> repeated_entity_number(std::string_view text) {
       i = end + 1;
       continue;
     }
-    if (c == ';') {
-      statement_start = true;
-      continue;
-    }
-    if (std::isspace(static_cast<unsigned char>(c))) continue;
     if (c == '&' && text.compare(i, 6, "&SCOPE") == 0) return std::nullopt;
-    if (statement_start && c == '#') {
-      std::size_t j = i + 1;
-      while (j < n && text[j] == '0') ++j;  // the kernel reads "#007" as #7
-      const std::size_t digits = j;
-      while (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) ++j;
-      std::size_t k = j;
-      while (k < n && std::isspace(static_cast<unsigned char>(text[k]))) ++k;
-      if (j > i + 1 && k < n && text[k] == '=' &&
-          !defined.insert(text.substr(digits, j - digits)).second)
-        return std::string(text.substr(i, j - i));
-      i = j - 1;
-    }
-    statement_start = false;
+    if (c != '#') continue;
+    std::size_t j = i + 1;
+    while (j < n && text[j] == '0') ++j;  // the kernel reads "#007" as #7
+    const std::size_t digits = j;
+    while (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) ++j;
+    std::size_t k = j;
+    while (k < n && std::isspace(static_cast<unsigned char>(text[k]))) ++k;
+    if (j > i + 1 && k < n && text[k] == '=' && !defined.insert(text.substr(digits, j - digits)).second)
+      return std::string(text.substr(i, j - i));
+    i = j - 1;
   }
   return std::nullopt;
 }

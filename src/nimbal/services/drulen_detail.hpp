@@ -36,8 +36,8 @@ bool selected(const std::unordered_set<long long>& set, int key);
 std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, const std::string& file_type,
                                                  const std::string& name);
 
-// An entity number a STEP file's text defines twice ("#12=" on two
-// statements), written as in the file; none when each is defined once. The
+// An entity number a STEP file's text defines twice ("#12=" twice), written
+// as in the file; none when each is defined once. The
 // kernel's second pass over such a file reads memory it never set and may
 // spin or crash. Files with SCOPE sections, where a number may be reused in
 // another scope, are not looked at.
