@@ -13,6 +13,7 @@ the host counts too.
 
     tools/fuzz/mutate_exchange.py [--seconds 600] [--workers 3] [--timeout 30]
                                   [--out build-fuzz/exchange] [--seed N]
+                                  [--formats step,igs]
 
 Run it with the project's environment (source scripts/env.sh). Findings
 land in OUT/hang, OUT/crash and OUT/fooled, with OUT/summary.json.
@@ -106,11 +107,21 @@ def worker():
         shape = D.import_file(path)
         r = {"shape": shape is not None}
         if shape is not None:
-            box = k.bounding_box(shape)
-            r.update(box=None if box is None else [v if math.isfinite(v) else str(v) for v in box],
-                     finite=box is not None and all(math.isfinite(v) for v in box),
-                     faces=len(k.sub_shapes(shape, T.TopAbs_FACE)), edges=len(k.sub_shapes(shape, T.TopAbs_EDGE)),
-                     volume=k.volume(shape), valid=k.is_valid(shape))
+            # A query that raises on a degenerate shape the checker warned
+            # about is an answer; only a worker that dies or hangs is not.
+            def ask(query):
+                try:
+                    return query(shape), None
+                except k.KernelError as e:
+                    return None, str(e)
+            box, raised = ask(k.bounding_box)
+            r.update(box=raised or (None if box is None else [v if math.isfinite(v) else str(v) for v in box]),
+                     finite=raised is not None or (box is not None and all(math.isfinite(v) for v in box)))
+            for name, query in (("faces", lambda s: len(k.sub_shapes(s, T.TopAbs_FACE))),
+                                ("edges", lambda s: len(k.sub_shapes(s, T.TopAbs_EDGE))),
+                                ("volume", k.volume), ("valid", k.is_valid)):
+                value, raised = ask(query)
+                r[name] = value if raised is None else "raised: " + raised
         print(json.dumps(r), flush=True)
 
 
@@ -138,7 +149,8 @@ def campaign(args):
     rng = random.Random(args.seed)
     counts = {"cases": 0, "shape": 0, "none": 0, "hang": 0, "crash": 0, "fooled": 0}
     with tempfile.TemporaryDirectory() as tmp:
-        seeds = [(p, pathlib.Path(p).read_bytes()) for p in make_seeds(tmp)]
+        seeds = [(p, pathlib.Path(p).read_bytes()) for p in make_seeds(tmp)
+                 if pathlib.Path(p).suffix.lstrip(".") in args.formats.split(",")]
         workers = [Worker() for _ in range(args.workers)]
         end = time.monotonic() + args.seconds
         serial = 0
@@ -155,7 +167,7 @@ def campaign(args):
             if result is None:
                 pass
             elif result["shape"]:
-                if not result["finite"] or (result["faces"] == 0 and result["edges"] == 0):
+                if not result["finite"] or (result["faces"] in (0, None) and result["edges"] in (0, None)):
                     keep("fooled", case)
                 else:
                     counts["shape"] += 1
@@ -205,6 +217,8 @@ def campaign(args):
             w.stop()
     counts["seconds"] = args.seconds
     counts["timeout"] = args.timeout
+    counts["seed"] = args.seed
+    counts["formats"] = args.formats
     (out / "summary.json").write_text(json.dumps(counts, indent=1) + "\n")
     print(json.dumps(counts), flush=True)
     return 0 if counts["hang"] == counts["crash"] == counts["fooled"] == 0 else 1
@@ -217,6 +231,7 @@ def main():
     p.add_argument("--workers", type=int, default=3)
     p.add_argument("--timeout", type=float, default=30)
     p.add_argument("--seed", type=int, default=1)
+    p.add_argument("--formats", default="step,igs", help="seed formats, by suffix: step, igs or both")
     p.add_argument("--out", default="build-fuzz/exchange")
     args = p.parse_args()
     if args.worker:

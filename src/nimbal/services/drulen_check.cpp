@@ -1,6 +1,10 @@
 // What a reader gives is looked at before the host sees it: a damaged file
 // can transfer into NaN coordinates or a shell with nothing in it, and the
-// reader reports success for both.
+// reader reports success for both. Some damage is refused from the file's
+// text, before the kernel reads it.
+#include <cctype>
+#include <unordered_set>
+
 #include <BRepCheck_Analyzer.hxx>
 #include <TopExp_Explorer.hxx>
 
@@ -25,6 +29,44 @@ std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, cons
   } catch (const Standard_Failure&) {
   }
   if (!valid) drulen_logger.warning("The shape read from " + file_type + " file " + name + " is not valid by the kernel's checker");
+  return std::nullopt;
+}
+
+std::optional<std::string> repeated_entity_number(std::string_view text) {
+  // One pass, strings and comments skipped. A reference is never followed by
+  // "=", so every "#digits =" is a definition, also where a damaged
+  // statement left out its ";" and the kernel's parser starts anew.
+  std::unordered_set<std::string_view> defined;
+  defined.reserve(text.size() / 64);
+  for (std::size_t i = 0, n = text.size(); i < n; ++i) {
+    const char c = text[i];
+    if (c == '\'') {
+      // A doubled quote inside a string closes and reopens it. A string is
+      // taken to end with its line: one left open by damage must not hide
+      // the rest of the file (the kernel's parser recovers after it).
+      std::size_t end = text.find_first_of("'\n", i + 1);
+      if (end == std::string_view::npos) break;
+      i = end;
+      continue;
+    }
+    if (c == '/' && i + 1 < n && text[i + 1] == '*') {
+      std::size_t end = text.find("*/", i + 2);
+      if (end == std::string_view::npos) break;
+      i = end + 1;
+      continue;
+    }
+    if (c == '&' && text.compare(i, 6, "&SCOPE") == 0) return std::nullopt;
+    if (c != '#') continue;
+    std::size_t j = i + 1;
+    while (j < n && text[j] == '0') ++j;  // the kernel reads "#007" as #7
+    const std::size_t digits = j;
+    while (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) ++j;
+    std::size_t k = j;
+    while (k < n && std::isspace(static_cast<unsigned char>(text[k]))) ++k;
+    if (j > i + 1 && k < n && text[k] == '=' && !defined.insert(text.substr(digits, j - digits)).second)
+      return std::string(text.substr(i, j - i));
+    i = j - 1;
+  }
   return std::nullopt;
 }
 

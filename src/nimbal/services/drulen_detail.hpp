@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include <gp_Dir.hxx>
@@ -34,6 +35,13 @@ bool selected(const std::unordered_set<long long>& set, int key);
 // checker is safe only on finite geometry.
 std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, const std::string& file_type,
                                                  const std::string& name);
+
+// An entity number a STEP file's text defines twice ("#12=" twice), written
+// as in the file; none when each is defined once. The
+// kernel's second pass over such a file reads memory it never set and may
+// spin or crash. Files with SCOPE sections, where a number may be reused in
+// another scope, are not looked at.
+std::optional<std::string> repeated_entity_number(std::string_view text);
 
 // Runs `body`; a kernel or core error is logged the way `op` logs its
 // failures and gives `fallback`.

@@ -140,11 +140,18 @@ class TempFile {
 
 using ReadOutcome = reader::Outcome;
 
+// Beyond this magnitude doubles are spaced more than 1 apart, so no feature
+// of unit size survives next to such a coordinate: the transfer's healing
+// then classifies points on faces it cannot resolve and spins (a sphere of
+// radius 6 centred at 1e16 or at 1e308 does).
+constexpr double kLargestModelledReal = 4503599627370496.0;  // 2^52
+
 // A real written beyond the range of a double ("1.E+400", or a point after
 // more than 308 digits): the kernel reads it as infinity and its transfer
-// then spins for ever. The same for a NAN or INF written as a parameter.
-// Quoted text is skipped.
-std::optional<std::string> overflowing_real_in_text(std::string_view text) {
+// then spins for ever. The same for a NAN or INF written as a parameter and,
+// when `bounded`, for a finite real beyond kLargestModelledReal. Quoted text
+// is skipped.
+std::optional<std::string> overflowing_real_in_text(std::string_view text, bool bounded = true) {
   auto numeric = [](char c) {
     return std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'E' ||
            c == 'e' || c == 'D' || c == 'd';
@@ -184,7 +191,7 @@ std::optional<std::string> overflowing_real_in_text(std::string_view text) {
       if (t == 'D' || t == 'd') t = 'E';
     errno = 0;
     double v = std::strtod(token.c_str(), nullptr);
-    if (std::isinf(v)) return token;
+    if (std::isinf(v) || (bounded && std::fabs(v) > kLargestModelledReal)) return token;
   }
   return std::nullopt;
 }
@@ -213,36 +220,47 @@ std::optional<std::string> overflowing_real(std::string_view text, bool iges) {
     b = e + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::string_view data = line;
+    char section = 0;
     if (line.size() == 80 && sequence_at(line, 72)) {
-      const char section = line[72];
+      section = line[72];
       if (section == 'G') data = line.substr(0, 72);
       else if (section == 'P') data = line.substr(0, 64);
       else continue;
     } else if (line.size() >= 8 && sequence_at(line, line.size() - 8)) {
+      section = line[line.size() - 8];
       data = line.substr(0, line.size() - 8);
     }
-    if (auto token = overflowing_real_in_text(data)) return token;
+    // The global section's limits (the largest coordinate value, for one)
+    // are no geometry.
+    if (auto token = overflowing_real_in_text(data, section != 'G')) return token;
   }
   return std::nullopt;
 }
 
-std::optional<std::string> overflowing_real_in_file(const std::string& filename, bool iges) {
+// The file's bytes; none when it cannot be opened (the reader reports it).
+std::optional<std::string> file_text(const std::string& filename) {
   std::FILE* f = std::fopen(filename.c_str(), "rb");
-  if (!f) return std::nullopt;  // the reader reports it
+  if (!f) return std::nullopt;
   std::string text;
   char buf[1 << 16];
   for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
   std::fclose(f);
-  return overflowing_real(text, iges);
+  return text;
 }
 
-ReadOutcome refused_number(const std::string& token) {
+ReadOutcome refused_number(std::string token) {
   if (token.find_first_of("0123456789.") == std::string::npos)
     return reader::failed("the file holds a number that is not finite: " + token);
+  const bool infinite = std::isinf(std::strtod(token.c_str(), nullptr));
   // A token of thousands of digits is cut in the message.
   constexpr std::size_t shown = 40;
-  return reader::failed("the file holds a number beyond the range of a double: " +
-                (token.size() > shown ? token.substr(0, shown) + "..." : token));
+  if (token.size() > shown) token = token.substr(0, shown) + "...";
+  if (infinite) return reader::failed("the file holds a number beyond the range of a double: " + token);
+  return reader::failed("the file holds a number too large to model with: " + token);
+}
+
+ReadOutcome refused_entity_number(const std::string& number) {
+  return reader::failed("the file defines entity " + number + " more than once");
 }
 
 // The kernel's read, transfer and result of one input; runs in the reader
@@ -510,7 +528,11 @@ reader::Outcome reader::serve_read(Request kind, const std::string& a, const std
     case Request::read_step_file:
     case Request::read_iges_file: {
       const bool iges = kind == Request::read_iges_file;
-      if (auto token = overflowing_real_in_file(a, iges)) return refused_number(*token);
+      if (std::optional<std::string> text = file_text(a)) {
+        if (auto token = overflowing_real(*text, iges)) return refused_number(*token);
+        if (!iges)
+          if (auto number = detail::repeated_entity_number(*text)) return refused_entity_number(*number);
+      }
       if (iges) {
         IGESControl_Reader r;
         return read_and_transfer(r, [&] { return r.ReadFile(a.c_str()); }, "IGES", a);
@@ -520,6 +542,7 @@ reader::Outcome reader::serve_read(Request kind, const std::string& a, const std
     }
     case Request::read_step_buffer: {
       if (auto token = overflowing_real(b, false)) return refused_number(*token);
+      if (auto number = detail::repeated_entity_number(b)) return refused_entity_number(*number);
       STEPControl_Reader r;
       std::istringstream in(b, std::ios::binary);
       return read_and_transfer(r, [&] { return r.ReadStream(a.c_str(), in); }, "STEP", a);
