@@ -155,10 +155,14 @@ def sketch_on_plane_at(m, z, *rects):
     return plane, tessik, m.get_shape(sketch.shape_id)
 
 
-def test_a_sketch_element_is_rebuilt_on_its_plane(tmp_path):
+@pytest.mark.parametrize("plane_removed", [False, True], ids=["plane kept", "plane removed"])
+def test_a_sketch_element_is_rebuilt_on_its_plane(tmp_path, plane_removed):
+    # A removed plane's record stays with the sketch and is saved with it.
     m = CorvathHost()
     plane, _, sketch = sketch_on_plane_at(m, 50.0, (0.0, 10.0), (30.0, 10.0))
     rect = sketch.components[0].shape_id
+    if plane_removed:
+        assert m.remove_shape(plane.shape_id)
     m.log.clear()
     new = q.RectangleProperties(width=20.0, height=5.0, local_u=5.0, local_v=2.0, plane_id=plane.shape_id)
     shape = m.update_shape(rect, new)

@@ -633,11 +633,10 @@ ManagedShapePtr CoreCorvath::sketch_holding(const ManagedShape& ms) const {
 
 std::shared_ptr<PlaneProperties> CoreCorvath::plane_of_sketch(const ManagedShape& sketch) const {
   const auto* props = sketch.properties ? as<SketchProperties>(*sketch.properties) : nullptr;
-  ManagedShapePtr plane = props ? find(props->plane_id) : nullptr;
-  if (!plane || plane->shape_type != ShapeType::PLANE || !plane->properties ||
-      !plane->properties->is<PlaneProperties>())
-    return nullptr;
-  return std::static_pointer_cast<PlaneProperties>(plane->properties);
+  // A removed plane's record is kept, and saved with the sketch: its
+  // elements go on being built where the file will rebuild them.
+  RecordPtr plane = props ? _sketch_plane_record(props->plane_id) : nullptr;
+  return plane ? std::static_pointer_cast<PlaneProperties>(plane) : nullptr;
 }
 
 TopoDS_Shape CoreCorvath::rebuild_sketch_element(const Recomputation& work, const ManagedShape& ms,
@@ -758,8 +757,9 @@ TopoDS_Shape CoreCorvath::_update_component_shape(const ManagedShapePtr& compone
   TopoDS_Shape base, fresh;
   bool placed = true;  // whether `base` still needs the record's placement
   const ManagedShapePtr sketch = sketch_holding(ms);
-  // An element of a sketch stays on its sketch's plane (an element of a
-  // sketch whose plane is gone is built from its record alone, as before).
+  // An element of a sketch stays on its sketch's plane, a removed one's
+  // included (an element of a sketch with no plane record at all is built
+  // from its record alone).
   if (sketch && ((is_sketch_element(ms.shape_type) && plane_of_sketch(*sketch)) ||
                  (registry::is_boolean(ms.shape_type) && has_components))) {
     placed = false;
