@@ -129,8 +129,9 @@ class ValidityCache:
 # (a sweep of a curved face, some fillets of booleans); the walk takes such a
 # step back and counts it, so the rest of the model stays checkable.
 # Booleans of valid operands can be invalid too (a sphere fused with a
-# placed extrusion).
-KERNEL_MADE = {T.FILLET, T.EXTRUDE, T.UNION, T.SUBTRACTION, T.CORNER_ROUND, T.POLYLINE_ROUND}
+# placed extrusion). The kernel's STEP round trip of a valid subtraction can
+# give one its checker refuses: an import keeps such a shape, with a warning.
+KERNEL_MADE = {T.FILLET, T.EXTRUDE, T.UNION, T.SUBTRACTION, T.CORNER_ROUND, T.POLYLINE_ROUND, T.IMPORTED}
 
 
 def check_history(mgr):
