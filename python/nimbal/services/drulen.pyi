@@ -106,15 +106,15 @@ class Drulen:
     def create_circle(radius: float) -> nimbal.kernel.TopoDS_Shape:
         """Disc face in the XY plane centred on the origin."""
     @staticmethod
-    def translate_shape(shape: nimbal.kernel.TopoDS_Shape, dx: float, dy: float, dz: float) -> nimbal.kernel.TopoDS_Shape:
+    def translate_shape(shape: nimbal.kernel.TopoDS_Shape, dx: float, dy: float, dz: float) -> nimbal.kernel.TopoDS_Shape | None:
         """Translated copy of shape."""
     @staticmethod
-    def rotate_shape(shape: nimbal.kernel.TopoDS_Shape, axis_point: tuple[float, float, float], axis_direction: tuple[float, float, float], angle_degrees: float) -> nimbal.kernel.TopoDS_Shape:
+    def rotate_shape(shape: nimbal.kernel.TopoDS_Shape, axis_point: tuple[float, float, float], axis_direction: tuple[float, float, float], angle_degrees: float) -> nimbal.kernel.TopoDS_Shape | None:
         """Copy of shape rotated about the axis through axis_point."""
     @staticmethod
-    def scale_shape(shape: nimbal.kernel.TopoDS_Shape, center: tuple[float, float, float], factor: float) -> nimbal.kernel.TopoDS_Shape:
+    def scale_shape(shape: nimbal.kernel.TopoDS_Shape, center: tuple[float, float, float], factor: float) -> nimbal.kernel.TopoDS_Shape | None:
         """Copy of shape scaled uniformly about center."""
-    def create_array_compound(self, base_shape: nimbal.kernel.TopoDS_Shape, count: tuple[int, int, int], spacing: tuple[float, float, float]) -> nimbal.kernel.TopoDS_Shape:
+    def create_array_compound(self, base_shape: nimbal.kernel.TopoDS_Shape, count: tuple[int, int, int], spacing: tuple[float, float, float]) -> nimbal.kernel.TopoDS_Shape | None:
         """Compound of copies of base_shape on a grid, each placed by this object's translate_shape."""
     @staticmethod
     def plane_params_for_standard(standard_plane: str) -> tuple[tuple[float, float, float], tuple[float, float, float]]:
@@ -126,9 +126,9 @@ class Drulen:
     def create_polyline(points: list[tuple[float, float, float]], closed: bool = False) -> nimbal.kernel.TopoDS_Shape | None:
         """Wire of straight edges through the points, or None."""
     @staticmethod
-    def _fillet2d_face(face: nimbal.kernel.TopoDS_Shape, radius: float, target_vertices: list[nimbal.kernel.TopoDS_Shape]) -> nimbal.kernel.TopoDS_Shape | None: ...
+    def _fillet2d_face(face: nimbal.kernel.TopoDS_Shape, radius: float, target_vertices: typing.Iterable[nimbal.kernel.TopoDS_Shape]) -> nimbal.kernel.TopoDS_Shape | None: ...
     @staticmethod
-    def _apply_corner_round_wire(wire: nimbal.kernel.TopoDS_Shape, radius: float, target_vertices: list[nimbal.kernel.TopoDS_Shape]) -> nimbal.kernel.TopoDS_Shape | None: ...
+    def _apply_corner_round_wire(wire: nimbal.kernel.TopoDS_Shape, radius: float, target_vertices: typing.Iterable[nimbal.kernel.TopoDS_Shape]) -> nimbal.kernel.TopoDS_Shape | None: ...
     @staticmethod
     def extrude_shape(shape: nimbal.kernel.TopoDS_Shape, depth: float) -> nimbal.kernel.TopoDS_Shape | None:
         """Prism of a planar face or wire along its normal, or None."""
