@@ -106,15 +106,15 @@ class Drulen:
     def create_circle(radius: float) -> nimbal.kernel.TopoDS_Shape:
         """Disc face in the XY plane centred on the origin."""
     @staticmethod
-    def translate_shape(shape: nimbal.kernel.TopoDS_Shape, dx: float, dy: float, dz: float) -> nimbal.kernel.TopoDS_Shape | None:
+    def translate_shape(shape: nimbal.kernel.TopoDS_Shape, dx: float, dy: float, dz: float) -> nimbal.kernel.TopoDS_Shape:
         """Translated copy of shape."""
     @staticmethod
-    def rotate_shape(shape: nimbal.kernel.TopoDS_Shape, axis_point: tuple[float, float, float], axis_direction: tuple[float, float, float], angle_degrees: float) -> nimbal.kernel.TopoDS_Shape | None:
+    def rotate_shape(shape: nimbal.kernel.TopoDS_Shape, axis_point: tuple[float, float, float], axis_direction: tuple[float, float, float], angle_degrees: float) -> nimbal.kernel.TopoDS_Shape:
         """Copy of shape rotated about the axis through axis_point."""
     @staticmethod
-    def scale_shape(shape: nimbal.kernel.TopoDS_Shape, center: tuple[float, float, float], factor: float) -> nimbal.kernel.TopoDS_Shape | None:
+    def scale_shape(shape: nimbal.kernel.TopoDS_Shape, center: tuple[float, float, float], factor: float) -> nimbal.kernel.TopoDS_Shape:
         """Copy of shape scaled uniformly about center."""
-    def create_array_compound(self, base_shape: nimbal.kernel.TopoDS_Shape, count: tuple[int, int, int], spacing: tuple[float, float, float]) -> nimbal.kernel.TopoDS_Shape | None:
+    def create_array_compound(self, base_shape: nimbal.kernel.TopoDS_Shape, count: tuple[int, int, int], spacing: tuple[float, float, float]) -> nimbal.kernel.TopoDS_Shape:
         """Compound of copies of base_shape on a grid, each placed by this object's translate_shape."""
     @staticmethod
     def plane_params_for_standard(standard_plane: str) -> tuple[tuple[float, float, float], tuple[float, float, float]]:

@@ -50,15 +50,41 @@ void bind_builders(DrulenClass& cls) {
                  doc::create_rectangle);
   cls.def_static("create_circle", &O::create_circle, pyb::arg("radius"), doc::create_circle);
 
-  def(cls, "translate_shape", &O::translate_shape, as_static, pyb::arg("shape"), pyb::arg("dx"), pyb::arg("dy"),
-      pyb::arg("dz"), doc::translate_shape);
-  def(cls, "rotate_shape", &O::rotate_shape, as_static, pyb::arg("shape"), pyb::arg("axis_point"),
-      pyb::arg("axis_direction"), pyb::arg("angle_degrees"), doc::rotate_shape);
-  def(cls, "scale_shape", &O::scale_shape, as_static, pyb::arg("shape"), pyb::arg("center"), pyb::arg("factor"),
-      doc::scale_shape);
+  // The transforms and the array answer a shape object, never None.
+  using Shown = typing::typed<typing::shape_name>;
+  def(
+      cls, "translate_shape",
+      [](const TopoDS_Shape& shape, double dx, double dy, double dz) -> Shown {
+        return pyb::cast(O::translate_shape(shape, dx, dy, dz));
+      },
+      as_static, pyb::arg("shape"), pyb::arg("dx"), pyb::arg("dy"), pyb::arg("dz"), doc::translate_shape);
+  def(
+      cls, "rotate_shape",
+      [](const TopoDS_Shape& shape, const services::Point3& axis_point, const services::Point3& axis_direction,
+         double angle_degrees) -> Shown {
+        return pyb::cast(O::rotate_shape(shape, axis_point, axis_direction, angle_degrees));
+      },
+      as_static, pyb::arg("shape"), pyb::arg("axis_point"), pyb::arg("axis_direction"), pyb::arg("angle_degrees"),
+      doc::rotate_shape);
+  def(
+      cls, "scale_shape",
+      [](const TopoDS_Shape& shape, const services::Point3& center, double factor) -> Shown {
+        return pyb::cast(O::scale_shape(shape, center, factor));
+      },
+      as_static, pyb::arg("shape"), pyb::arg("center"), pyb::arg("factor"), doc::scale_shape);
 
-  def(cls, "create_array_compound", &O::create_array_compound, unlocked, pyb::arg("base_shape"), pyb::arg("count"),
-      pyb::arg("spacing"), doc::create_array_compound);
+  def(
+      cls, "create_array_compound",
+      [](Drulen& self, const TopoDS_Shape& base_shape, const services::Count3& count,
+         const services::Point3& spacing) -> Shown {
+        TopoDS_Shape out;
+        {
+          pyb::gil_scoped_release release;
+          out = O::create_array_compound(self, base_shape, count, spacing);
+        }
+        return pyb::cast(out);
+      },
+      pyb::arg("base_shape"), pyb::arg("count"), pyb::arg("spacing"), doc::create_array_compound);
   def(cls, "plane_params_for_standard", &plane_params_for_standard, as_static, pyb::arg("standard_plane"),
       doc::plane_params_for_standard);
   def(cls, "plane_params_from_face", &Drulen::host_ops::plane_params_from_face, as_static, unlocked,
