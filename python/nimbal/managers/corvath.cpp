@@ -7,9 +7,10 @@
 
 #include "corvath_bind.hpp"
 #include "corvath_docs.hpp"
+#include "manager_bind.hpp"
 #include "nimbal_py/convert.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
-#include "nimbal_py/guarded_args.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/manager_hooks.hpp"
@@ -18,12 +19,11 @@
 namespace pyb = pybind11;
 namespace from_py = nimbal::py::from_py;
 using namespace nimbal::managers;
+using namespace nimbal::py::manager_bind;
 using namespace nimbal::py::corvath;
 using nimbal::ShapeType;
 using namespace nimbal::py::typing;
-using nimbal::py::convert::AlwaysGiven;
-using nimbal::py::convert::MapGiven;
-using nimbal::py::convert::RecordsOrNone;
+using nimbal::py::def;
 
 namespace {
 
@@ -125,24 +125,62 @@ class PySketchSource final : public SketchSource {
 
 }  // namespace
 
+// The core's own argument types of this module.
+namespace nimbal::py::convert {
+
 // The sketch manager a commit or restore reads: any object offering its two
 // methods.
-namespace nimbal::py::convert {
 struct SketchArg {
   PySketchSource source;
   operator SketchSource&() { return source; }
 };
-inline SketchArg value(pyb::handle v, tag<SketchArg>, std::string_view) {
+inline SketchArg value(pyb::handle v, tag<SketchSource>, std::string_view) {
   return {PySketchSource(pyb::reinterpret_borrow<pyb::object>(v))};
 }
 NIMBAL_PY_NAME(tessik_name, "nimbal.managers.tessik.CoreTessik");
 template <>
-struct arg_name<SketchArg> : tessik_name {};
-template <>
-struct arrives<SketchSource&> {
-  using type = SketchArg;
+struct arg_name<SketchSource> : tessik_name {};
+
+// create_arbitrary_plane's vectors: any iterable, walked only when the core
+// asks (its items are then read as they arrive).
+class PyVector final : public managers::HostVector::Source {
+ public:
+  explicit PyVector(pyb::handle v) : v_(pyb::reinterpret_borrow<pyb::object>(v)) {}
+  bool is_none() const override { return v_.is_none(); }
+  std::optional<std::vector<nimbal::HostValue<double>>> get() const override {
+    std::vector<nimbal::HostValue<double>> items;
+    for (pyb::handle item : pyb::list(pyb::iter(v_))) items.push_back(GivenValue<double>(item));
+    return items;
+  }
+  std::string type_name() const override { return py::type_name(v_); }
+
+ private:
+  pyb::object v_;
 };
+inline managers::HostVector value(pyb::handle v, tag<managers::HostVector>, std::string_view) {
+  return managers::HostVector(std::make_shared<PyVector>(v));
+}
+template <>
+struct arg_name<managers::HostVector> : typing::point3_name {};
+
 }  // namespace nimbal::py::convert
+
+namespace pybind11::detail {
+// update_shape's answer: the new shape, True, or None.
+template <>
+struct type_caster<nimbal::managers::UpdateResult> {
+  PYBIND11_TYPE_CASTER(nimbal::managers::UpdateResult, const_name("nimbal.kernel.TopoDS_Shape | bool | None"));
+  bool load(handle, bool) { return false; }
+  static handle cast(const nimbal::managers::UpdateResult& r, return_value_policy, handle) {
+    using Kind = nimbal::managers::UpdateResult::Kind;
+    switch (r.kind) {
+      case Kind::Shape: return nimbal::py::shape_or_none(r.shape).release();
+      case Kind::True: return pybind11::bool_(true).release();
+      default: return pybind11::none().release();
+    }
+  }
+};
+}  // namespace pybind11::detail
 
 namespace {
 
@@ -168,7 +206,7 @@ PYBIND11_MODULE(corvath, m) {
   bind_types(m);
   m.attr("DEFAULT_SHAPE_COLOR") = pyb::cast(DEFAULT_SHAPE_COLOR);
   m.attr("DEFAULT_PLANE_COLOR") = pyb::cast(DEFAULT_PLANE_COLOR);
-  m.def("_normal_from_rotation_deg", &normal_from_rotation_deg, pyb::arg("rx"), pyb::arg("ry"), pyb::arg("rz"));
+  def(m, "_normal_from_rotation_deg", &normal_from_rotation_deg, pyb::arg("rx"), pyb::arg("ry"), pyb::arg("rz"));
 
   pyb::class_<NullScope>(m, "_NullScope")
       .def("__enter__", [](NullScope&) { return pyb::none(); })
@@ -190,57 +228,53 @@ PYBIND11_MODULE(corvath, m) {
 
   // ---- hooks (nothing here) and the progress scope ----
   def_hooks(c, {doc::hook_created, doc::hook_updated, doc::hook_removed, doc::hook_cleared, doc::hook_undo_redo});
-  c.def("_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
-           pyb::arg("message"), doc::hook_failed)
-      .def("_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
-           pyb::arg("message"), doc::hook_operation)
-      .def("_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
+  def(c, "_notify_operation_failed", &CoreCorvath::_notify_operation_failed, pyb::arg("operation"),
+      pyb::arg("message"), doc::hook_failed);
+  def(
+      c, "_operation", [](CoreCorvath&, const std::string&) { return typed<scope_name>(pyb::cast(NullScope{})); },
+      pyb::arg("message"), doc::hook_operation);
+  def(c, "_on_redo_clears_all", &CoreCorvath::_on_redo_clears_all, doc::on_redo_clears_all);
 
   // ---- undo facade and state application ----
   def_undo_facade(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
-  c.def("clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history)
-      .def("undo_depth", &CoreCorvath::undo_depth, doc::undo_depth)
-      .def("trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
+  def(c, "clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history);
+  def(c, "undo_depth", &CoreCorvath::undo_depth, doc::undo_depth);
+  def(c, "trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
   def_push_undo<CoreCorvath>(c, nullptr);
-  c.def("_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"));
-  nimbal::py::def<MapGiven>(c, "_collect_snapshots", &CoreCorvath::_collect_snapshots, pyb::arg("ms"), pyb::arg("out"));
+  def(c, "_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"));
+  def(c, "_collect_snapshots", &CoreCorvath::_collect_snapshots, pyb::arg("ms"), pyb::arg("out"));
   def_apply_state<CoreCorvath>(c, nullptr);
-  c.def("_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
+  def(c, "_restore_from_snapshot", &CoreCorvath::_restore_from_snapshot, pyb::arg("shape_id"), pyb::arg("snapshot"));
 
   // ---- ids and names ----
   def_id_drawing(c, nullptr, nullptr);
 
   // ---- creation ----
-  nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
-                  pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(), doc::create_shape);
-  nimbal::py::def<RecordsOrNone>(c, "import_shape", &CoreCorvath::import_shape, pyb::arg("filename"),
-                                 pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("properties") = pyb::none(),
-                                 pyb::arg("name") = pyb::none(), doc::import_shape);
-  nimbal::py::def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard, pyb::arg("standard_plane"),
-                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
-                  doc::create_plane_from_standard);
-  nimbal::py::def(c, "create_arbitrary_plane", &CoreCorvath::create_arbitrary_plane_as_given,
-                  pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
-                  pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
-                  pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
-  nimbal::py::def(c, "create_plane_from_face_shape", &CoreCorvath::create_plane_from_face_shape, pyb::arg("face_topo"),
-                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(),
-                  doc::create_plane_from_face_shape);
-  nimbal::py::def(c, "create_plane_from_face", &CoreCorvath::create_plane_from_face, pyb::arg("face_shape_id"),
-                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
+  def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"), pyb::arg("properties"),
+      pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(), doc::create_shape);
+  def(c, "import_shape", &CoreCorvath::import_shape, pyb::arg("filename"), pyb::arg("color") = DEFAULT_SHAPE_COLOR,
+      pyb::arg("properties") = pyb::none(), pyb::arg("name") = pyb::none(), doc::import_shape);
+  def(c, "create_plane_from_standard", &CoreCorvath::create_plane_from_standard, pyb::arg("standard_plane"),
+      pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_standard);
+  def(c, "create_arbitrary_plane", &CoreCorvath::create_arbitrary_plane_as_given,
+      pyb::arg("translation") = pyb::make_tuple(0.0, 0.0, 0.0),
+      pyb::arg("rotation_deg") = pyb::make_tuple(0.0, 0.0, 0.0), pyb::arg("color") = DEFAULT_PLANE_COLOR,
+      pyb::arg("name") = pyb::none(), doc::create_arbitrary_plane);
+  def(c, "create_plane_from_face_shape", &CoreCorvath::create_plane_from_face_shape, pyb::arg("face_topo"),
+      pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face_shape);
+  def(c, "create_plane_from_face", &CoreCorvath::create_plane_from_face, pyb::arg("face_shape_id"),
+      pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_plane_from_face);
 
   // ---- update and recomputation ----
-  nimbal::py::def(c, "update_shape", &CoreCorvath::update_shape, pyb::arg("shape_id"), pyb::arg("properties"),
-                  doc::update_shape);
-  nimbal::py::def(c, "_update_component_shape", &CoreCorvath::_update_component_shape, pyb::arg("managed_shape"),
-                  pyb::arg("properties"));
-  nimbal::py::def(c, "_recompute_boolean_from_components", &CoreCorvath::_recompute_boolean_from_components,
-                  pyb::arg("managed_shape"));
-  nimbal::py::def(c, "_build_array_compound", &CoreCorvath::_build_array_compound, pyb::arg("base_shape"),
-                  pyb::arg("props"));
-  nimbal::py::def(c, "_recompute_array_from_component", &CoreCorvath::_recompute_array_from_component,
-                  pyb::arg("array_shape"));
-  using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const RecordPtr&);
+  def(c, "update_shape", &CoreCorvath::update_shape, pyb::arg("shape_id"), pyb::arg("properties"),
+      doc::update_shape);
+  def(c, "_update_component_shape", &CoreCorvath::_update_component_shape, pyb::arg("managed_shape"),
+      pyb::arg("properties"));
+  def(c, "_recompute_boolean_from_components", &CoreCorvath::_recompute_boolean_from_components,
+      pyb::arg("managed_shape"));
+  def(c, "_build_array_compound", &CoreCorvath::_build_array_compound, pyb::arg("base_shape"), pyb::arg("props"));
+  def(c, "_recompute_array_from_component", &CoreCorvath::_recompute_array_from_component, pyb::arg("array_shape"));
+  using Recompute = TopoDS_Shape (CoreCorvath::*)(const ManagedShape&, const nimbal::Nullable<Quenby>&);
   const std::pair<const char*, Recompute> recomputes[] = {
       {"_recompute_fillet_from_component", &CoreCorvath::_recompute_fillet_from_component},
       {"_recompute_corner_round_from_component", &CoreCorvath::_recompute_corner_round_from_component},
@@ -248,28 +282,27 @@ PYBIND11_MODULE(corvath, m) {
       {"_recompute_extrude_from_component", &CoreCorvath::_recompute_extrude_from_component},
   };
   for (auto [name, fn] : recomputes)
-    nimbal::py::def<RecordsOrNone>(c, name, fn, pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
-  nimbal::py::def(c, "_create_shape_from_properties", &CoreCorvath::_create_shape_from_properties,
-                  pyb::arg("shape_type"), pyb::arg("properties"));
-  nimbal::py::def(c, "_apply_transformations", &CoreCorvath::_apply_transformations, pyb::arg("shape"),
-                  pyb::arg("properties"));
-  nimbal::py::def(c, "_update_transformed_shape", &CoreCorvath::_update_transformed_shape, pyb::arg("managed_shape"),
-                  pyb::arg("new_properties"));
-  nimbal::py::def(c, "_rebuild_sketch_compound", &CoreCorvath::_rebuild_sketch_compound, pyb::arg("managed_shape"));
+    def(c, name, fn, pyb::arg("managed_shape"), pyb::arg("properties") = pyb::none());
+  def(c, "_create_shape_from_properties", &CoreCorvath::_create_shape_from_properties, pyb::arg("shape_type"),
+      pyb::arg("properties"));
+  def(c, "_apply_transformations", &CoreCorvath::_apply_transformations, pyb::arg("shape"), pyb::arg("properties"));
+  def(c, "_update_transformed_shape", &CoreCorvath::_update_transformed_shape, pyb::arg("managed_shape"),
+      pyb::arg("new_properties"));
+  def(c, "_rebuild_sketch_compound", &CoreCorvath::_rebuild_sketch_compound, pyb::arg("managed_shape"));
 
   // ---- editing and queries ----
   def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
-  c.def("decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape)
-      .def("clear_all", &CoreCorvath::clear_all, doc::clear_all);
+  def(c, "decompose_shape", &CoreCorvath::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape);
+  def(c, "clear_all", &CoreCorvath::clear_all, doc::clear_all);
   def_queries(c, doc::get_shape, doc::get_all_shape_ids);
-  nimbal::py::def(c, "get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"), doc::get_base_shape);
-  c.def("get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain);
-  nimbal::py::def(c, "_remove_shape", &CoreCorvath::_remove_shape, pyb::arg("managed_shape"));
-  nimbal::py::def(c, "_remove_component_subtree", &CoreCorvath::_remove_component_subtree, pyb::arg("managed_shape"));
+  def(c, "get_base_shape", &CoreCorvath::get_base_shape, pyb::arg("shape_id"), doc::get_base_shape);
+  def(c, "get_modifier_chain", &CoreCorvath::get_modifier_chain, pyb::arg("shape_id"), doc::get_modifier_chain);
+  def(c, "_remove_shape", &CoreCorvath::_remove_shape, pyb::arg("managed_shape"));
+  def(c, "_remove_component_subtree", &CoreCorvath::_remove_component_subtree, pyb::arg("managed_shape"));
 
   // ---- booleans, modifiers, split ----
-  c.def("union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes)
-      .def("subtract_shapes", &CoreCorvath::subtract_shapes, pyb::arg("shape_ids"), doc::subtract_shapes);
+  def(c, "union_shapes", &CoreCorvath::union_shapes, pyb::arg("shape_ids"), doc::union_shapes);
+  def(c, "subtract_shapes", &CoreCorvath::subtract_shapes, pyb::arg("shape_ids"), doc::subtract_shapes);
   using ModifierOp = std::optional<std::string> (CoreCorvath::*)(const std::string&, const RecordPtr&);
   const std::tuple<const char*, ModifierOp, const char*> modifiers[] = {
       {"create_shape_array", &CoreCorvath::create_shape_array, doc::create_shape_array},
@@ -278,29 +311,29 @@ PYBIND11_MODULE(corvath, m) {
       {"polyline_round_shape", &CoreCorvath::polyline_round_shape, doc::polyline_round_shape},
       {"extrude_shape", &CoreCorvath::extrude_shape, doc::extrude_shape},
   };
-  for (auto [name, fn, text] : modifiers)
-    nimbal::py::def(c, name, fn, pyb::arg("base_shape_id"), pyb::arg("properties"), text);
-  c.def("split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"), doc::split_to_faces);
+  for (auto [name, fn, text] : modifiers) def(c, name, fn, pyb::arg("base_shape_id"), pyb::arg("properties"), text);
+  def(c, "split_to_faces", &CoreCorvath::split_to_faces, pyb::arg("shape_id"), doc::split_to_faces);
 
   // ---- sketches ----
-  nimbal::py::def(c, "create_sketch", &CoreCorvath::create_sketch, pyb::arg("plane_id"),
-                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::create_sketch);
-  nimbal::py::def(c, "commit_sketch", &CoreCorvath::commit_sketch, pyb::arg("sketch_id"), pyb::arg("tessik"),
-                  doc::commit_sketch);
-  nimbal::py::def(c, "restore_plane", &CoreCorvath::restore_plane, pyb::arg("shape_id"), pyb::arg("properties"),
-                  pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::restore_plane);
-  nimbal::py::def(c, "restore_sketch", &CoreCorvath::restore_sketch, pyb::arg("shape_id"), pyb::arg("properties"),
-                  pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(),
-                  doc::restore_sketch);
-  nimbal::py::def<AlwaysGiven>(c, "_build_sketch_comp", &CoreCorvath::_build_sketch_comp, pyb::arg("sketch_ms"),
-                               pyb::arg("comp_parent_id"), pyb::arg("before") = pyb::none(),
-                               pyb::arg("after") = pyb::none());
+  def(c, "create_sketch", &CoreCorvath::create_sketch, pyb::arg("plane_id"), pyb::arg("color") = DEFAULT_PLANE_COLOR,
+      pyb::arg("name") = pyb::none(), doc::create_sketch);
+  def(c, "commit_sketch", &CoreCorvath::commit_sketch, pyb::arg("sketch_id"), pyb::arg("tessik"),
+      doc::commit_sketch);
+  def(c, "restore_plane", &CoreCorvath::restore_plane, pyb::arg("shape_id"), pyb::arg("properties"),
+      pyb::arg("color") = DEFAULT_PLANE_COLOR, pyb::arg("name") = pyb::none(), doc::restore_plane);
+  def(c, "restore_sketch", &CoreCorvath::restore_sketch, pyb::arg("shape_id"), pyb::arg("properties"),
+      pyb::arg("tessik"), pyb::arg("color") = DEFAULT_SHAPE_COLOR, pyb::arg("name") = pyb::none(),
+      doc::restore_sketch);
+  def(c, "_build_sketch_comp", &CoreCorvath::_build_sketch_comp, pyb::arg("sketch_ms"), pyb::arg("comp_parent_id"),
+      pyb::arg("before") = pyb::none(), pyb::arg("after") = pyb::none());
 
   // ---- export ----
-  c.def("export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all)
-      .def("export_shapes_to_iges", &CoreCorvath::export_shapes_to_iges, pyb::arg("filename"), doc::export_all)
-      .def("export_shape_to_step", &CoreCorvath::export_shape_to_step, pyb::arg("shape_id"), pyb::arg("filename"), doc::export_one)
-      .def("export_shape_to_iges", &CoreCorvath::export_shape_to_iges, pyb::arg("shape_id"), pyb::arg("filename"), doc::export_one);
+  def(c, "export_shapes_to_step", &CoreCorvath::export_shapes_to_step, pyb::arg("filename"), doc::export_all);
+  def(c, "export_shapes_to_iges", &CoreCorvath::export_shapes_to_iges, pyb::arg("filename"), doc::export_all);
+  def(c, "export_shape_to_step", &CoreCorvath::export_shape_to_step, pyb::arg("shape_id"), pyb::arg("filename"),
+      doc::export_one);
+  def(c, "export_shape_to_iges", &CoreCorvath::export_shape_to_iges, pyb::arg("shape_id"), pyb::arg("filename"),
+      doc::export_one);
 
   // ---- record classes by shape type ----
   pyb::dict table;
@@ -310,9 +343,11 @@ PYBIND11_MODULE(corvath, m) {
       "create_properties_for_type",
       [](ShapeType shape_type, pyb::kwargs values) { return record_arg(record_class(shape_type)(**values)); },
       pyb::arg("shape_type"), doc::create_properties_for_type);
-  c.def_static(
-      "properties_from_dict",
-      [](ShapeType shape_type, typed<mapping_name> data) { return record_arg(record_class(shape_type).attr("from_dict")(data)); },
-      pyb::arg("shape_type"), pyb::arg("data"), doc::properties_from_dict);
+  def(
+      c, "properties_from_dict",
+      [](ShapeType shape_type, typed<mapping_name> data) {
+        return record_arg(record_class(shape_type).attr("from_dict")(data));
+      },
+      nimbal::py::as_static, pyb::arg("shape_type"), pyb::arg("data"), doc::properties_from_dict);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -8,6 +8,10 @@
 
 namespace nimbal::py::corvath {
 
+using namespace nimbal::managers;
+using manager_bind::managed_from_py;
+using manager_bind::RegistryView;
+
 namespace {
 
 struct ComponentElem {

@@ -6,7 +6,8 @@
 #include <pybind11/functional.h>
 #include <pybind11/stl.h>
 
-#include "corvath_bind.hpp"
+#include "manager_bind.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/manager_hooks.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "tessik_bind.hpp"
@@ -16,43 +17,30 @@ namespace pyb = pybind11;
 namespace from_py = nimbal::py::from_py;
 namespace doc = nimbal::py::tessik::doc;
 using namespace nimbal::managers;
-using namespace nimbal::py::corvath;
+using namespace nimbal::py::manager_bind;
 using nimbal::ShapeType;
 using nimbal::models::PlaneProperties;
-using nimbal::py::convert::AlwaysGiven;
+using nimbal::py::def;
 using namespace nimbal::py::typing;
 
 // Plane-local points, as the sketch manager's messages name them.
 namespace nimbal::py::convert {
 
-struct UV {
-  services::Point2 p;
-  operator const services::Point2&() const { return p; }
-};
-struct UVs {
-  std::vector<services::Point2> points;
-  operator const std::vector<services::Point2>&() const { return points; }
-};
 NIMBAL_PY_NAME(points2_name, "typing.Iterable[tuple[float, float]]");
 
-inline UV value(pyb::handle v, tag<UV>, std::string_view what) {
-  return {from_py::point<2>(v, what, "a (u, v) pair of numbers")};
+inline managers::PlanePoint value(pyb::handle v, tag<managers::PlanePoint>, std::string_view what) {
+  return from_py::point<2>(v, what, "a (u, v) pair of numbers");
 }
-inline UVs value(pyb::handle v, tag<UVs>, std::string_view what) {
-  return {from_py::points<2>(v, what, "a sequence of (u, v) pairs", "each point", "a (u, v) pair of numbers")};
+inline std::vector<managers::PlanePoint> value(pyb::handle v, tag<std::vector<managers::PlanePoint>>,
+                                               std::string_view what) {
+  const auto points =
+      from_py::points<2>(v, what, "a sequence of (u, v) pairs", "each point", "a (u, v) pair of numbers");
+  return {points.begin(), points.end()};
 }
 template <>
-struct arg_name<UV> : typing::point2_name {};
+struct arg_name<managers::PlanePoint> : typing::point2_name {};
 template <>
-struct arg_name<UVs> : points2_name {};
-template <>
-struct arrives<const services::Point2&> {
-  using type = UV;
-};
-template <>
-struct arrives<const std::vector<services::Point2>&> {
-  using type = UVs;
-};
+struct arg_name<std::vector<managers::PlanePoint>> : points2_name {};
 
 }  // namespace nimbal::py::convert
 
@@ -134,45 +122,45 @@ PYBIND11_MODULE(tessik, m) {
 
   // ---- undo ----
   def_undo_facade(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
-  c.def("_on_redo_clears_all", &CoreTessik::_on_redo_clears_all, doc::on_redo_clears_all);
+  def(c, "_on_redo_clears_all", &CoreTessik::_on_redo_clears_all, doc::on_redo_clears_all);
   def_push_undo<CoreTessik>(c, doc::push_undo);
   def_apply_state<CoreTessik>(c, doc::apply_state);
-  nimbal::py::def(c, "_restore_from_snapshot", &CoreTessik::_restore_from_snapshot, pyb::arg("shape_id"),
+  def(c, "_restore_from_snapshot", &CoreTessik::_restore_from_snapshot, pyb::arg("shape_id"),
                   pyb::arg("snapshot"), doc::restore_from_snapshot);
 
   // ---- creation ----
-  nimbal::py::def(c, "create_rectangle", &CoreTessik::create_rectangle, pyb::arg("u"), pyb::arg("v"),
+  def(c, "create_rectangle", &CoreTessik::create_rectangle, pyb::arg("u"), pyb::arg("v"),
                   pyb::arg("width") = 60.0, pyb::arg("height") = 40.0, pyb::arg("color") = DEFAULT_SKETCH_COLOR,
                   pyb::arg("name") = pyb::none(), pyb::arg("filled") = true, doc::create_rectangle);
-  nimbal::py::def(c, "create_circle", &CoreTessik::create_circle, pyb::arg("u"), pyb::arg("v"),
+  def(c, "create_circle", &CoreTessik::create_circle, pyb::arg("u"), pyb::arg("v"),
                   pyb::arg("radius") = 30.0, pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(),
                   pyb::arg("filled") = true, doc::create_circle);
-  nimbal::py::def(c, "create_line", &CoreTessik::create_line, pyb::arg("p1"), pyb::arg("p2"),
+  def(c, "create_line", &CoreTessik::create_line, pyb::arg("p1"), pyb::arg("p2"),
                   pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_line);
-  nimbal::py::def(c, "create_arc", &CoreTessik::create_arc, pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
+  def(c, "create_arc", &CoreTessik::create_arc, pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
                   pyb::arg("color") = DEFAULT_SKETCH_COLOR, pyb::arg("name") = pyb::none(), doc::create_arc);
-  nimbal::py::def(c, "create_sketch_polyline", &CoreTessik::create_sketch_polyline, pyb::arg("points_uv"),
+  def(c, "create_sketch_polyline", &CoreTessik::create_sketch_polyline, pyb::arg("points_uv"),
                   pyb::arg("closed") = false, pyb::arg("filled") = false, pyb::arg("color") = DEFAULT_SKETCH_COLOR,
                   pyb::arg("name") = pyb::none(), doc::create_sketch_polyline);
-  nimbal::py::def<AlwaysGiven>(c, "_register_shape", &CoreTessik::_register_shape, pyb::arg("shape_type"),
+  def(c, "_register_shape", &CoreTessik::_register_shape, pyb::arg("shape_type"),
                                pyb::arg("shape"), pyb::arg("properties"), pyb::arg("color"), pyb::arg("name"),
                                doc::register_shape);
 
   // ---- editing ----
-  nimbal::py::def(c, "update_shape", &CoreTessik::update_shape, pyb::arg("shape_id"), pyb::arg("properties"),
+  def(c, "update_shape", &CoreTessik::update_shape, pyb::arg("shape_id"), pyb::arg("properties"),
                   doc::update_shape);
-  nimbal::py::def(c, "_build_shape_from_properties", &CoreTessik::_build_shape_from_properties, pyb::arg("shape_type"),
+  def(c, "_build_shape_from_properties", &CoreTessik::_build_shape_from_properties, pyb::arg("shape_type"),
                   pyb::arg("properties"), doc::build_shape_from_properties);
-  nimbal::py::def(c, "_recompute_boolean_from_components", &CoreTessik::_recompute_boolean_from_components,
+  def(c, "_recompute_boolean_from_components", &CoreTessik::_recompute_boolean_from_components,
                   pyb::arg("ms"), pyb::arg("override_props") = pyb::none(), doc::recompute_boolean_from_components);
   def_entry_edits(c, doc::update_shape_color, doc::rename_shape, doc::remove_shape);
-  c.def("clear_all", &CoreTessik::clear_all, doc::clear_all);
+  def(c, "clear_all", &CoreTessik::clear_all, doc::clear_all);
 
   // ---- booleans and decomposition ----
-  nimbal::py::def(c, "union_shapes", &CoreTessik::union_shapes, pyb::arg("shape_ids"),
+  def(c, "union_shapes", &CoreTessik::union_shapes, pyb::arg("shape_ids"),
                   pyb::arg("properties") = pyb::none(), doc::union_shapes);
-  nimbal::py::def(c, "subtract_shapes", &CoreTessik::subtract_shapes, pyb::arg("shape_ids"),
+  def(c, "subtract_shapes", &CoreTessik::subtract_shapes, pyb::arg("shape_ids"),
                   pyb::arg("properties") = pyb::none(), doc::subtract_shapes);
-  c.def("decompose_shape", &CoreTessik::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape);
+  def(c, "decompose_shape", &CoreTessik::decompose_shape, pyb::arg("shape_id"), doc::decompose_shape);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -380,7 +380,7 @@ class CoreTessik:
 
         Hooks, in order: _notify_undo_redo_changed, _notify_shape_created.
         """
-    def _register_shape(self, shape_type: nimbal.enums.ShapeType, shape: nimbal.kernel.TopoDS_Shape, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float], name: str | None) -> nimbal.managers.corvath.ManagedShape:
+    def _register_shape(self, shape_type: nimbal.enums.ShapeType, shape: nimbal.kernel.TopoDS_Shape | None, properties: nimbal.models.quenby.Quenby, color: tuple[float, float, float], name: str | None) -> nimbal.managers.corvath.ManagedShape:
         """Names, identifies, stores and records a new top-level element.
 
         The common last step of the creation operations. The name is made before

@@ -23,8 +23,8 @@ pyb::dict standard_normals() {
 }
 
 // Each normal as a tuple made once: the same object on every call.
-typed<plane_params_name> plane_params_for_standard(const PlaneKey& standard_plane) {
-  static auto* normals = new std::map<Point3, pyb::object>();  // lives as long as the interpreter
+typing::typed<plane_params_name> plane_params_for_standard(const services::PlaneKey& standard_plane) {
+  static auto* normals = new std::map<services::Point3, pyb::object>();  // lives as long as the interpreter
   const auto [origin, normal] = Drulen::host_ops::plane_params_for_standard(standard_plane);
   pyb::object& made = (*normals)[normal];
   if (!made) made = point_to_tuple<3>(normal);
@@ -50,26 +50,52 @@ void bind_builders(DrulenClass& cls) {
                  doc::create_rectangle);
   cls.def_static("create_circle", &O::create_circle, pyb::arg("radius"), doc::create_circle);
 
-  cls.def_static("translate_shape", &O::translate_shape, pyb::arg("shape"), pyb::arg("dx"), pyb::arg("dy"),
-                 pyb::arg("dz"), doc::translate_shape);
-  cls.def_static("rotate_shape", &O::rotate_shape, pyb::arg("shape"), pyb::arg("axis_point"),
-                 pyb::arg("axis_direction"), pyb::arg("angle_degrees"), doc::rotate_shape);
-  cls.def_static("scale_shape", &O::scale_shape, pyb::arg("shape"), pyb::arg("center"), pyb::arg("factor"),
-                 doc::scale_shape);
+  // The transforms and the array answer a shape object, never None.
+  using Shown = typing::typed<typing::shape_name>;
+  def(
+      cls, "translate_shape",
+      [](const TopoDS_Shape& shape, double dx, double dy, double dz) -> Shown {
+        return pyb::cast(O::translate_shape(shape, dx, dy, dz));
+      },
+      as_static, pyb::arg("shape"), pyb::arg("dx"), pyb::arg("dy"), pyb::arg("dz"), doc::translate_shape);
+  def(
+      cls, "rotate_shape",
+      [](const TopoDS_Shape& shape, const services::Point3& axis_point, const services::Point3& axis_direction,
+         double angle_degrees) -> Shown {
+        return pyb::cast(O::rotate_shape(shape, axis_point, axis_direction, angle_degrees));
+      },
+      as_static, pyb::arg("shape"), pyb::arg("axis_point"), pyb::arg("axis_direction"), pyb::arg("angle_degrees"),
+      doc::rotate_shape);
+  def(
+      cls, "scale_shape",
+      [](const TopoDS_Shape& shape, const services::Point3& center, double factor) -> Shown {
+        return pyb::cast(O::scale_shape(shape, center, factor));
+      },
+      as_static, pyb::arg("shape"), pyb::arg("center"), pyb::arg("factor"), doc::scale_shape);
 
-  cls.def("create_array_compound", unlocked<&O::create_array_compound, false>{}, pyb::arg("base_shape"),
-          pyb::arg("count"), pyb::arg("spacing"), doc::create_array_compound);
-  def_with(cls, "plane_params_for_standard", &plane_params_for_standard, convert::rethrow{}, pyb::arg("standard_plane"),
-           doc::plane_params_for_standard);
-  def_with<plane_params_name>(cls, "plane_params_from_face", unlocked<&Drulen::host_ops::plane_params_from_face>{},
-                              convert::rethrow{}, pyb::arg("face_shape"), doc::plane_params_from_face);
-  def_with(cls, "create_polyline", unlocked<&O::create_polyline>{}, convert::rethrow{}, pyb::arg("points"),
-           pyb::arg("closed") = false, doc::create_polyline);
+  def(
+      cls, "create_array_compound",
+      [](Drulen& self, const TopoDS_Shape& base_shape, const services::Count3& count,
+         const services::Point3& spacing) -> Shown {
+        TopoDS_Shape out;
+        {
+          pyb::gil_scoped_release release;
+          out = O::create_array_compound(self, base_shape, count, spacing);
+        }
+        return pyb::cast(out);
+      },
+      pyb::arg("base_shape"), pyb::arg("count"), pyb::arg("spacing"), doc::create_array_compound);
+  def(cls, "plane_params_for_standard", &plane_params_for_standard, as_static, pyb::arg("standard_plane"),
+      doc::plane_params_for_standard);
+  def(cls, "plane_params_from_face", &Drulen::host_ops::plane_params_from_face, as_static, unlocked,
+      pyb::arg("face_shape"), doc::plane_params_from_face);
+  def(cls, "create_polyline", &O::create_polyline, as_static, unlocked, pyb::arg("points"),
+      pyb::arg("closed") = false, doc::create_polyline);
 
-  cls.def_static("_fillet2d_face", or_none<&O::fillet2d_face>{}, pyb::arg("face"), pyb::arg("radius"),
-                 pyb::arg("target_vertices"));
-  cls.def_static("_apply_corner_round_wire", or_none<&O::apply_corner_round_wire>{}, pyb::arg("wire"),
-                 pyb::arg("radius"), pyb::arg("target_vertices"));
+  def(cls, "_fillet2d_face", &O::fillet2d_face, as_static, unlocked, pyb::arg("face"), pyb::arg("radius"),
+      pyb::arg("target_vertices"));
+  def(cls, "_apply_corner_round_wire", &O::apply_corner_round_wire, as_static, unlocked, pyb::arg("wire"),
+      pyb::arg("radius"), pyb::arg("target_vertices"));
 }
 
 }  // namespace nimbal::py::drulen_bind

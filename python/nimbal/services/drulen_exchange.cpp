@@ -16,7 +16,7 @@ namespace {
 template <class Reader>
 void bind_reader(pyb::module_& m, const char* name, const char* doc, const char* init_doc) {
   pyb::class_<Reader, XSControl_Reader>(m, name, pyb::module_local(), doc)
-      .def(pyb::init(&new_exchange_reader<Reader>), init_doc);
+      .def(pyb::init(&services::new_exchange_reader<Reader>), init_doc);
 }
 
 }  // namespace
@@ -28,19 +28,26 @@ void bind_exchange(pyb::module_& m, DrulenClass& cls) {
   bind_reader<STEPControl_Reader>(m, "STEPControl_Reader", doc::step_reader, doc::new_step_reader);
   bind_reader<IGESControl_Reader>(m, "IGESControl_Reader", doc::iges_reader, doc::new_iges_reader);
 
-  def_logged(cls, "export_step", GuardedOp::export_step, unlocked<&O::export_step>{}, pyb::arg("shape"),
-             pyb::arg("filename"), doc::export_step);
-  cls.def_static("_import_with_reader", or_none<&O::import_with_reader>{}, pyb::arg("reader"), pyb::arg("filename"),
-                 pyb::arg("file_type"));
-  cls.def_static("import_file", or_none<&O::import_file>{}, pyb::arg("filename"), doc::import_file);
-  cls.def_static("cancel_imports", &Drulen::cancel_imports, doc::cancel_imports);
-  cls.def_static("set_import_deadline", &Drulen::set_import_deadline, pyb::arg("seconds"), doc::set_import_deadline);
-  def_logged(cls, "export_iges", GuardedOp::export_iges, unlocked<&O::export_iges>{}, pyb::arg("shape"),
-             pyb::arg("filename"), doc::export_iges);
-  def_logged(cls, "export_shapes_to_iges", GuardedOp::export_iges, unlocked<&O::export_shapes_to_iges>{},
-             pyb::arg("shapes"), pyb::arg("filename"), doc::export_shapes_to_iges);
-  def_logged<void, Drulen&>(cls, "export_shapes_to_step", GuardedOp::export_step, unlocked<&O::export_shapes_to_step>{},
-                            pyb::arg("shapes"), pyb::arg("filename"), doc::export_shapes_to_step);
+  def(cls, "export_step", &O::export_step, as_static, unlocked, logged_as(GuardedOp::export_step), pyb::arg("shape"),
+      pyb::arg("filename"), doc::export_step);
+  def(cls, "_import_with_reader", &O::import_with_reader, as_static, unlocked, pyb::arg("reader"),
+      pyb::arg("filename"), pyb::arg("file_type"));
+  def(cls, "import_file", &O::import_file, as_static, unlocked, pyb::arg("filename"), doc::import_file);
+  def(cls, "cancel_imports", &Drulen::cancel_imports, as_static, doc::cancel_imports);
+  def(cls, "set_import_deadline", &Drulen::set_import_deadline, as_static, pyb::arg("seconds"),
+      doc::set_import_deadline);
+  def(cls, "export_iges", &O::export_iges, as_static, unlocked, logged_as(GuardedOp::export_iges), pyb::arg("shape"),
+      pyb::arg("filename"), doc::export_iges);
+  def(cls, "export_shapes_to_iges", &O::export_shapes_to_iges, as_static, unlocked,
+      logged_as(GuardedOp::export_iges), pyb::arg("shapes"), pyb::arg("filename"), doc::export_shapes_to_iges);
+  // A method of the instance, as the protocol has it.
+  def(
+      cls, "export_shapes_to_step",
+      [](Drulen&, const services::Shapes& shapes, const std::string& filename) {
+        return O::export_shapes_to_step(shapes, filename);
+      },
+      unlocked, logged_as(GuardedOp::export_step), pyb::arg("shapes"), pyb::arg("filename"),
+      doc::export_shapes_to_step);
 }
 
 }  // namespace nimbal::py::drulen_bind

@@ -12,34 +12,38 @@ namespace nimbal::py::drulen_bind {
 namespace {
 
 // The core's "as given" is the very object given.
-ShapeResult unify_same_domain(const GivenValue<TopoDS_Shape>& shape) {
-  const std::optional<TopoDS_Shape> out = unlocked<&Drulen::host_ops::unify_same_domain>{}(shape);
-  return out ? shape_or_none(*out) : ShapeResult(shape.object);
+typing::typed<typing::shape_or_none_name> unify_same_domain(const GivenValue<TopoDS_Shape>& shape) {
+  std::optional<TopoDS_Shape> out;
+  {
+    pyb::gil_scoped_release release;
+    out = Drulen::host_ops::unify_same_domain(shape);
+  }
+  return out ? shape_or_none(*out) : typing::typed<typing::shape_or_none_name>(shape.object);
 }
 
 }  // namespace
 
 void bind_modelling(DrulenClass& cls) {
   using O = Drulen::ops;
-  def_with(cls, "extrude_shape", unlocked<&Drulen::host_ops::extrude_shape>{}, convert::rethrow{}, pyb::arg("shape"),
-           pyb::arg("depth"), doc::extrude_shape);
-  def_logged(cls, "fuse_shapes", GuardedOp::fuse, unlocked<&O::fuse_shapes>{}, pyb::arg("shape1"), pyb::arg("shape2"),
-             doc::fuse_shapes);
-  def_logged(cls, "cut_shapes", GuardedOp::cut, unlocked<&O::cut_shapes>{}, pyb::arg("shape1"), pyb::arg("shape2"),
-             doc::cut_shapes);
-  def_with(cls, "unify_same_domain", &unify_same_domain, convert::rethrow{}, pyb::arg("shape"), doc::unify_same_domain);
-  def_logged(cls, "intersect_shapes", GuardedOp::intersect, unlocked<&O::intersect_shapes>{}, pyb::arg("shape1"),
-             pyb::arg("shape2"), doc::intersect_shapes);
-  def_logged<faces_name>(cls, "explode_to_faces", GuardedOp::explode_to_faces, unlocked<&O::explode_to_faces>{},
-                         pyb::arg("shape"), doc::explode_to_faces);
+  def(cls, "extrude_shape", &Drulen::host_ops::extrude_shape, as_static, unlocked, pyb::arg("shape"),
+      pyb::arg("depth"), doc::extrude_shape);
+  def(cls, "fuse_shapes", &O::fuse_shapes, as_static, unlocked, logged_as(GuardedOp::fuse), pyb::arg("shape1"),
+      pyb::arg("shape2"), doc::fuse_shapes);
+  def(cls, "cut_shapes", &O::cut_shapes, as_static, unlocked, logged_as(GuardedOp::cut), pyb::arg("shape1"),
+      pyb::arg("shape2"), doc::cut_shapes);
+  def(cls, "unify_same_domain", &unify_same_domain, as_static, pyb::arg("shape"), doc::unify_same_domain);
+  def(cls, "intersect_shapes", &O::intersect_shapes, as_static, unlocked, logged_as(GuardedOp::intersect),
+      pyb::arg("shape1"), pyb::arg("shape2"), doc::intersect_shapes);
+  def(cls, "explode_to_faces", &O::explode_to_faces, as_static, unlocked, logged_as(GuardedOp::explode_to_faces),
+      pyb::arg("shape"), doc::explode_to_faces);
 
-  def_logged(cls, "apply_fillet", GuardedOp::fillet, unlocked<&O::apply_fillet>{}, pyb::arg("shape"),
-             pyb::arg("radius"), pyb::arg("edge_indices") = pyb::tuple(), doc::apply_fillet);
-  def_logged(cls, "apply_corner_round", GuardedOp::corner_round, unlocked<&O::apply_corner_round>{}, pyb::arg("shape"),
-             pyb::arg("radius"), pyb::arg("vertex_indices") = pyb::tuple(), doc::apply_corner_round);
-  def_logged(cls, "apply_polyline_round", GuardedOp::polyline_round, unlocked<&O::apply_polyline_round>{},
-             pyb::arg("shape"), pyb::arg("radius"), pyb::arg("vertex_indices") = pyb::tuple(),
-             doc::apply_polyline_round);
+  def(cls, "apply_fillet", &O::apply_fillet, as_static, unlocked, logged_as(GuardedOp::fillet), pyb::arg("shape"),
+      pyb::arg("radius"), pyb::arg("edge_indices") = pyb::tuple(), doc::apply_fillet);
+  def(cls, "apply_corner_round", &O::apply_corner_round, as_static, unlocked, logged_as(GuardedOp::corner_round),
+      pyb::arg("shape"), pyb::arg("radius"), pyb::arg("vertex_indices") = pyb::tuple(), doc::apply_corner_round);
+  def(cls, "apply_polyline_round", &O::apply_polyline_round, as_static, unlocked,
+      logged_as(GuardedOp::polyline_round), pyb::arg("shape"), pyb::arg("radius"),
+      pyb::arg("vertex_indices") = pyb::tuple(), doc::apply_polyline_round);
 }
 
 }  // namespace nimbal::py::drulen_bind

@@ -2,6 +2,7 @@
 // frame operations are virtual and forward to a Python override, so a
 // subclass's plane_local_axes changes every conversion and builder.
 #include "nimbal_py/convert.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/service_module.hpp"
 
@@ -145,19 +146,11 @@ NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
 template <>
 struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
 
-template <>
-struct arg_name<nimbal::HostValue<TopoDS_Shape>> : typing::shape_name {};
-
 // A builder's shape: signatures show a shape, never None.
 template <>
 struct result_name<nimbal::services::BuiltShape> : typing::shape_name {};
 
 }  // namespace nimbal::py::convert
-
-namespace nimbal::services {
-// Found from convert::wrap by argument-dependent lookup.
-inline pybind11::object result(BuiltShape&& s) { return pybind11::cast(static_cast<const TopoDS_Shape&>(s)); }
-}  // namespace nimbal::services
 
 namespace {
 
@@ -169,6 +162,8 @@ using ArcFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const Poly
 using BooleanOfGiven = TopoDS_Shape (*)(const HostValue<TopoDS_Shape>&, const HostValue<TopoDS_Shape>&);
 
 using namespace nimbal::py::typing;
+using nimbal::py::as_static;
+using nimbal::py::def;
 NIMBAL_PY_NAME(point2_or_none_name, "tuple[float, float] | None");
 
 }  // namespace
@@ -182,45 +177,41 @@ PYBIND11_MODULE(fandor, m) {
   pyb::class_<Fandor, PyFandor, std::shared_ptr<Fandor>> cls(
       m, "Fandor", doc::cls);
   cls.def(pyb::init<>(), doc::init);
-  cls.def("plane_local_axes", &Fandor::plane_local_axes, pyb::arg("plane_props"),
-          doc::plane_local_axes);
-  cls.def("local_to_world", &Fandor::local_to_world, pyb::arg("plane_props"), pyb::arg("u"),
-          pyb::arg("v"), doc::local_to_world);
-  cls.def("world_to_local", &Fandor::world_to_local, pyb::arg("plane_props"), pyb::arg("x"),
-          pyb::arg("y"), pyb::arg("z"), doc::world_to_local);
-  nimbal::py::def(
+  def(cls, "plane_local_axes", &Fandor::plane_local_axes, pyb::arg("plane_props"), doc::plane_local_axes);
+  def(cls, "local_to_world", &Fandor::local_to_world, pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"),
+      doc::local_to_world);
+  def(cls, "world_to_local", &Fandor::world_to_local, pyb::arg("plane_props"), pyb::arg("x"), pyb::arg("y"),
+      pyb::arg("z"), doc::world_to_local);
+  def(
       cls, "screen_to_plane_coords",
-      [](const Fandor& self, PyObjectView view, nimbal::py::convert::record_ref<PlaneProperties> plane, double px,
+      [](const Fandor& self, PyObjectView view, const PlaneProperties& plane, double px,
          double py) -> typed<point2_or_none_name> {
         return nimbal::py::convert::result(self.screen_to_plane_coords(view, plane, px, py));
       },
       pyb::arg("v3d_view"), pyb::arg("plane_props"), pyb::arg("px"), pyb::arg("py"), doc::screen_to_plane_coords);
-  nimbal::py::def(cls, "create_rectangle_on_plane", &Fandor::create_rectangle_on_plane,
-                  pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("width"), pyb::arg("height"),
-                  pyb::arg("filled") = true, doc::create_rectangle_on_plane);
-  nimbal::py::def(cls, "create_circle_on_plane", &Fandor::create_circle_on_plane,
-                  pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"), pyb::arg("radius"),
-                  pyb::arg("filled") = true, doc::create_circle_on_plane);
-  nimbal::py::def(cls, "create_line_on_plane", LineFromGiven{&Fandor::create_line_on_plane},
-                  pyb::arg("plane_props"), pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
-  nimbal::py::def(cls, "create_arc_on_plane", ArcFromGiven{&Fandor::create_arc_on_plane},
-                  pyb::arg("plane_props"), pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"),
-                  doc::create_arc_on_plane);
-  nimbal::py::def(cls, "create_polyline_on_plane", &Fandor::create_polyline_on_plane,
-                  pyb::arg("plane_props"), pyb::arg("points_uv"), pyb::arg("closed") = false,
-                  pyb::arg("filled") = false, doc::create_polyline_on_plane);
-  nimbal::py::def_static(cls, "fuse_shapes", BooleanOfGiven{&Fandor::fuse_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
-             doc::fuse_shapes);
-  nimbal::py::def_static(cls, "cut_shapes", BooleanOfGiven{&Fandor::cut_shapes}, pyb::arg("shape1"), pyb::arg("shape2"),
-             doc::cut_shapes);
-  nimbal::py::def_static(
+  def(cls, "create_rectangle_on_plane", &Fandor::create_rectangle_on_plane, pyb::arg("plane_props"), pyb::arg("u"),
+      pyb::arg("v"), pyb::arg("width"), pyb::arg("height"), pyb::arg("filled") = true,
+      doc::create_rectangle_on_plane);
+  def(cls, "create_circle_on_plane", &Fandor::create_circle_on_plane, pyb::arg("plane_props"), pyb::arg("u"),
+      pyb::arg("v"), pyb::arg("radius"), pyb::arg("filled") = true, doc::create_circle_on_plane);
+  def(cls, "create_line_on_plane", LineFromGiven{&Fandor::create_line_on_plane}, pyb::arg("plane_props"),
+      pyb::arg("p1"), pyb::arg("p2"), doc::create_line_on_plane);
+  def(cls, "create_arc_on_plane", ArcFromGiven{&Fandor::create_arc_on_plane}, pyb::arg("plane_props"),
+      pyb::arg("start"), pyb::arg("mid"), pyb::arg("end"), doc::create_arc_on_plane);
+  def(cls, "create_polyline_on_plane", &Fandor::create_polyline_on_plane, pyb::arg("plane_props"),
+      pyb::arg("points_uv"), pyb::arg("closed") = false, pyb::arg("filled") = false, doc::create_polyline_on_plane);
+  def(cls, "fuse_shapes", BooleanOfGiven{&Fandor::fuse_shapes}, as_static, pyb::arg("shape1"), pyb::arg("shape2"),
+      doc::fuse_shapes);
+  def(cls, "cut_shapes", BooleanOfGiven{&Fandor::cut_shapes}, as_static, pyb::arg("shape1"), pyb::arg("shape2"),
+      doc::cut_shapes);
+  def(
       cls, "unify_same_domain",
       [](const nimbal::py::GivenValue<TopoDS_Shape>& shape) -> typed<shape_name> {
         auto out = Fandor::unify_same_domain(shape);
         return out ? pyb::cast(*out) : shape.object;  // unchanged or failed: the very input
       },
-      pyb::arg("shape"), doc::unify_same_domain);
-  cls.def("up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"),
-          pyb::arg("nz"), doc::up_vector_for_normal);
+      as_static, pyb::arg("shape"), doc::unify_same_domain);
+  def(cls, "up_vector_for_normal", &Fandor::up_vector_for_normal, pyb::arg("nx"), pyb::arg("ny"), pyb::arg("nz"),
+      doc::up_vector_for_normal);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -6,8 +6,9 @@
 #include "nimbal/services/lumbra.hpp"
 
 #include "nimbal/kernel.hpp"
-#include "nimbal_py/guarded_args.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_args.hpp"
 #include "nimbal_py/service_module.hpp"
 #include "nimbal_py/viewer.hpp"
 #include "lumbra_docs.hpp"
@@ -16,9 +17,11 @@ namespace pyb = pybind11;
 using nimbal::services::Components;
 using nimbal::services::Lumbra;
 using nimbal::services::ShapeInfo;
-using nimbal::py::guarded_args;
+using nimbal::py::def;
+using nimbal::py::logged;
 
 using nimbal::py::typing::class_name;
+using nimbal::py::typing::class_or_none;
 using nimbal::py::typing::str_name;
 using nimbal::py::typing::typed;
 
@@ -94,75 +97,80 @@ PYBIND11_MODULE(lumbra, m) {
       .def_property_readonly("_background_color", nimbal::py::as_object(&Lumbra::background_color),
                              doc::_background_color)
       .def_property_readonly("_background_gradient", nimbal::py::as_object(&Lumbra::background_gradient),
-                             doc::_background_gradient)
-      // initial view, camera, fitting
-      .def("setup_initial_view", &Lumbra::setup_initial_view, doc::setup_initial_view)
-      .def("_setup_trihedron", &Lumbra::_setup_trihedron, doc::setup_trihedron);
-  nimbal::py::def(cls, "set_projection", &Lumbra::set_projection, pyb::arg("direction"), doc::set_projection);
-  nimbal::py::def(cls, "set_projection_type", &Lumbra::set_projection_type, pyb::arg("projection_type"),
-                  doc::set_projection_type);
-  cls.def("fit_all", &Lumbra::fit_all, doc::fit_all)
-      .def("redraw", &Lumbra::redraw, doc::redraw)
-      .def("must_be_resized", &Lumbra::must_be_resized, doc::must_be_resized)
-      // shapes
-      .def("display_shape", guarded_args(err::display_shape, &Lumbra::display_shape),
-           pyb::arg("shape"), pyb::arg("shape_id"), pyb::arg("color") = pyb::none(), pyb::arg("update") = true,
-           pyb::arg("width") = 1.0, doc::display_shape);
-  nimbal::py::def(cls, "set_display_mode", &Lumbra::set_display_mode, pyb::arg("mode"), doc::set_display_mode);
-  cls.def("_configure_shape_edges", &Lumbra::_configure_shape_edges, pyb::arg("ais_shape"), pyb::arg("enable"),
-          doc::configure_shape_edges)
-      .def("update_shape", guarded_args(err::update_shape, &Lumbra::update_shape),
-           pyb::arg("ais_shape"), pyb::arg("update") = true, doc::update_shape)
-      .def("set_shape_color", guarded_args(err::set_shape_color, &Lumbra::set_shape_color),
-           pyb::arg("ais_shape"), pyb::arg("color"), pyb::arg("update") = true, doc::set_shape_color)
-      .def("erase_all", &Lumbra::erase_all, doc::erase_all)
-      .def("erase_shape", guarded_args(err::erase_shape, &Lumbra::erase_shape),
-           pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_shape)
-      .def("get_all_shapes", &Lumbra::get_all_shapes, doc::get_all_shapes);
+                             doc::_background_gradient);
+  // initial view, camera, fitting
+  def(cls, "setup_initial_view", &Lumbra::setup_initial_view, doc::setup_initial_view);
+  def(cls, "_setup_trihedron", &Lumbra::_setup_trihedron, doc::setup_trihedron);
+  def(cls, "set_projection", &Lumbra::set_projection, pyb::arg("direction"), doc::set_projection);
+  def(cls, "set_projection_type", &Lumbra::set_projection_type, pyb::arg("projection_type"),
+      doc::set_projection_type);
+  def(cls, "fit_all", &Lumbra::fit_all, doc::fit_all);
+  def(cls, "redraw", &Lumbra::redraw, doc::redraw);
+  def(cls, "must_be_resized", &Lumbra::must_be_resized, doc::must_be_resized);
+  // shapes
+  def(cls, "display_shape", &Lumbra::display_shape, logged{err::display_shape}, pyb::arg("shape"),
+      pyb::arg("shape_id"), pyb::arg("color") = pyb::none(), pyb::arg("update") = true, pyb::arg("width") = 1.0,
+      doc::display_shape);
+  def(cls, "set_display_mode", &Lumbra::set_display_mode, pyb::arg("mode"), doc::set_display_mode);
+  def(cls, "_configure_shape_edges", &Lumbra::_configure_shape_edges, pyb::arg("ais_shape"), pyb::arg("enable"),
+      doc::configure_shape_edges);
+  def(cls, "update_shape", &Lumbra::update_shape, logged{err::update_shape}, pyb::arg("ais_shape"),
+      pyb::arg("update") = true, doc::update_shape);
+  def(cls, "set_shape_color", &Lumbra::set_shape_color, logged{err::set_shape_color}, pyb::arg("ais_shape"),
+      pyb::arg("color"), pyb::arg("update") = true, doc::set_shape_color);
+  def(cls, "erase_all", &Lumbra::erase_all, doc::erase_all);
+  def(cls, "erase_shape", &Lumbra::erase_shape, logged{err::erase_shape}, pyb::arg("shape_id"),
+      pyb::arg("update") = true, doc::erase_shape);
+  def(cls, "get_all_shapes", &Lumbra::get_all_shapes, doc::get_all_shapes);
   // Both lookups give None for an unknown id, and their signatures say so.
-  nimbal::py::def(cls, "get_shape_info", &Lumbra::get_shape_info, pyb::arg("shape_id"), doc::get_shape_info);
-  cls.def("set_shape_visibility", guarded_args(err::set_shape_visibility, &Lumbra::set_shape_visibility),
-           pyb::arg("shape_id"), pyb::arg("visible"), pyb::arg("update") = true, doc::set_shape_visibility)
-      .def("is_shape_visible", &Lumbra::is_shape_visible, pyb::arg("shape_id"), doc::is_shape_visible)
-      // reference planes
-      .def("display_plane", guarded_args(err::display_plane, &Lumbra::display_plane),
-           pyb::arg("shape_id"), pyb::arg("origin"), pyb::arg("normal"), pyb::arg("update") = true, doc::display_plane);
-  nimbal::py::def<nimbal::py::convert::result_named<nimbal::py::typing::class_or_none<AIS_Shape>>>(
-      cls, "get_plane_ais", &Lumbra::get_plane_ais, pyb::arg("shape_id"), doc::get_plane_ais);
-  cls.def("erase_plane", guarded_args(err::erase_plane, &Lumbra::erase_plane),
-           pyb::arg("shape_id"), pyb::arg("update") = true, doc::erase_plane)
-      .def("update_plane_display_sizes", &Lumbra::update_plane_display_sizes, doc::update_plane_display_sizes);
-  nimbal::py::def(cls, "_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),
-                  pyb::arg("size"), doc::build_plane_face);
-  cls.def("_plane_display_size", &Lumbra::_plane_display_size, doc::plane_display_size)
-      // selection by id, lookup
-      .def("select_shapes", guarded_args(err::select_shapes, &Lumbra::select_given_ids),
-           pyb::arg("shape_ids"), doc::select_shapes)
-      // Through the object's own select_shapes (a subclass's, too), which
-      // takes any id and logs what it cannot use.
-      .def("select_shape",
-           [](typed<class_name<Lumbra>> self, typed<str_name> shape_id) {
-             self.attr("select_shapes")(std::vector<pyb::object>{shape_id});
-           },
-           pyb::arg("shape_id"), doc::select_shape);
-  nimbal::py::def(cls, "get_shape_id_for_ais_shape", &Lumbra::get_shape_id_for_ais_shape, pyb::arg("ais_shape"),
-                  doc::get_shape_id_for_ais_shape);
-  cls.def("get_shape_count", &Lumbra::get_shape_count, doc::get_shape_count)
-      // navigation, accessors, background, transparency
-      .def("start_rotation", guarded_args(err::start_rotation, &Lumbra::start_rotation),
-           pyb::arg("x"), pyb::arg("y"), doc::start_rotation)
-      .def("rotate", guarded_args(err::rotate, &Lumbra::rotate), pyb::arg("x"), pyb::arg("y"), doc::rotate)
-      .def("pan", guarded_args(err::pan, &Lumbra::pan), pyb::arg("dx"), pyb::arg("dy"), doc::pan)
-      .def("zoom", guarded_args(err::zoom, &Lumbra::zoom), pyb::arg("factor"), doc::zoom)
-      .def("get_view", &Lumbra::get_view, doc::get_view)
-      .def("get_viewer", &Lumbra::get_viewer, doc::get_viewer)
-      .def("get_context", &Lumbra::get_context, doc::get_context)
-      .def("set_background_color", guarded_args(err::set_background_color, &Lumbra::set_background_color),
-           pyb::arg("color"), doc::set_background_color)
-      .def("set_background_gradient", guarded_args(err::set_background_gradient, &Lumbra::set_background_gradient),
-           pyb::arg("color1"), pyb::arg("color2"), pyb::arg("method") = Aspect_GradientFillMethod_Vertical,
-           doc::set_background_gradient)
-      .def("set_global_transparency", guarded_args(err::set_global_transparency, &Lumbra::set_global_transparency),
-           pyb::arg("transparency"), pyb::arg("update") = true, doc::set_global_transparency);
+  def(cls, "get_shape_info", &Lumbra::get_shape_info, pyb::arg("shape_id"), doc::get_shape_info);
+  def(cls, "set_shape_visibility", &Lumbra::set_shape_visibility, logged{err::set_shape_visibility},
+      pyb::arg("shape_id"), pyb::arg("visible"), pyb::arg("update") = true, doc::set_shape_visibility);
+  def(cls, "is_shape_visible", &Lumbra::is_shape_visible, pyb::arg("shape_id"), doc::is_shape_visible);
+  // reference planes
+  def(cls, "display_plane", &Lumbra::display_plane, logged{err::display_plane}, pyb::arg("shape_id"),
+      pyb::arg("origin"), pyb::arg("normal"), pyb::arg("update") = true, doc::display_plane);
+  def(
+      cls, "get_plane_ais",
+      [](const Lumbra& self, const std::string& shape_id) -> typed<class_or_none<AIS_Shape>> {
+        return pyb::cast(self.get_plane_ais(shape_id));
+      },
+      pyb::arg("shape_id"), doc::get_plane_ais);
+  def(cls, "erase_plane", &Lumbra::erase_plane, logged{err::erase_plane}, pyb::arg("shape_id"),
+      pyb::arg("update") = true, doc::erase_plane);
+  def(cls, "update_plane_display_sizes", &Lumbra::update_plane_display_sizes, doc::update_plane_display_sizes);
+  def(cls, "_build_plane_face", &Lumbra::_build_plane_face, pyb::arg("origin"), pyb::arg("normal"),
+      pyb::arg("size"), doc::build_plane_face);
+  def(cls, "_plane_display_size", &Lumbra::_plane_display_size, doc::plane_display_size);
+  // selection by id, lookup
+  def(cls, "select_shapes", &Lumbra::select_given_ids, logged{err::select_shapes}, pyb::arg("shape_ids"),
+      doc::select_shapes);
+  // Through the object's own select_shapes (a subclass's, too), which
+  // takes any id and logs what it cannot use.
+  def(
+      cls, "select_shape",
+      [](typed<class_name<Lumbra>> self, typed<str_name> shape_id) {
+        self.attr("select_shapes")(std::vector<pyb::object>{shape_id});
+      },
+      pyb::arg("shape_id"), doc::select_shape);
+  def(cls, "get_shape_id_for_ais_shape", &Lumbra::get_shape_id_for_ais_shape, pyb::arg("ais_shape"),
+      doc::get_shape_id_for_ais_shape);
+  def(cls, "get_shape_count", &Lumbra::get_shape_count, doc::get_shape_count);
+  // navigation, accessors, background, transparency
+  def(cls, "start_rotation", &Lumbra::start_rotation, logged{err::start_rotation}, pyb::arg("x"), pyb::arg("y"),
+      doc::start_rotation);
+  def(cls, "rotate", &Lumbra::rotate, logged{err::rotate}, pyb::arg("x"), pyb::arg("y"), doc::rotate);
+  def(cls, "pan", &Lumbra::pan, logged{err::pan}, pyb::arg("dx"), pyb::arg("dy"), doc::pan);
+  def(cls, "zoom", &Lumbra::zoom, logged{err::zoom}, pyb::arg("factor"), doc::zoom);
+  def(cls, "get_view", &Lumbra::get_view, doc::get_view);
+  def(cls, "get_viewer", &Lumbra::get_viewer, doc::get_viewer);
+  def(cls, "get_context", &Lumbra::get_context, doc::get_context);
+  def(cls, "set_background_color", &Lumbra::set_background_color, logged{err::set_background_color},
+      pyb::arg("color"), doc::set_background_color);
+  def(cls, "set_background_gradient", &Lumbra::set_background_gradient, logged{err::set_background_gradient},
+      pyb::arg("color1"), pyb::arg("color2"), pyb::arg("method") = Aspect_GradientFillMethod_Vertical,
+      doc::set_background_gradient);
+  def(cls, "set_global_transparency", &Lumbra::set_global_transparency, logged{err::set_global_transparency},
+      pyb::arg("transparency"), pyb::arg("update") = true, doc::set_global_transparency);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -228,7 +228,7 @@ class Lumbra:
         Raises:
             Nothing: failures are logged as "Error setting display mode: ...".
         """
-    def _configure_shape_edges(self, ais_shape: nimbal.kernel.AIS_Shape, enable: bool) -> None:
+    def _configure_shape_edges(self, ais_shape: nimbal.kernel.AIS_Shape | None, enable: bool) -> None:
         """Switches the drawing of face boundaries of one presentation.
 
         Overridable; display_shape and set_display_mode call it. Boundaries are

@@ -6,15 +6,17 @@
 #include "nimbal/services/pikalo.hpp"
 
 #include "nimbal/kernel.hpp"
-#include "nimbal_py/guarded_args.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/method_guard.hpp"
+#include "nimbal_py/service_args.hpp"
 #include "nimbal_py/service_module.hpp"
 #include "nimbal_py/viewer.hpp"
 #include "pikalo_docs.hpp"
 
 namespace pyb = pybind11;
 using nimbal::services::Pikalo;
-using nimbal::py::guarded_args;
+using nimbal::py::def;
+using nimbal::py::logged;
 
 namespace doc = nimbal::py::pikalo::doc;
 namespace err = nimbal::services::pikalo_errors;
@@ -51,58 +53,65 @@ PyPikalo& alias(Pikalo& p) { return dynamic_cast<PyPikalo&>(p); }
 PYBIND11_MODULE(pikalo, m) {
   nimbal::py::begin_service_module(m, doc::module, {"nimbal.enums"});
 
-  // Its truth value is the first step of the guarded body.
-  auto set_enabled = guarded_args(err::set_enabled, &Pikalo::set_enabled);
-
   pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>> cls(m, "Pikalo", doc::cls);
   cls.def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"), doc::init)
       .def_property_readonly("_context", &Pikalo::context, doc::_context)
       .def_property_readonly("_selection_enabled", [](Pikalo& p) { return alias(p).enabled_obj; }, doc::_selection_enabled)
       .def_property_readonly("_selection_mode", [](Pikalo& p) { return alias(p).mode_obj; }, doc::_selection_mode)
-      .def_property_readonly("_excluded", [](const Pikalo& p) { return pyb::list(pyb::cast(p.excluded())); }, doc::_excluded)
-      // modes, enabling, colours
-      .def("set_mode",
-           [](Pikalo& p, typed<mode_or_none_name> mode) {
-             alias(p).mode_obj = mode;
-             p.Pikalo::set_mode(nimbal::py::from_py::member_or_none<nimbal::SelectionMode>(mode));
-           },
-           pyb::arg("mode"), doc::set_mode)
-      .def("set_enabled",
-           [set_enabled](Pikalo& p, bool_arg enabled) {
-             alias(p).enabled_obj = enabled;  // kept also when its truth fails
-             set_enabled(p, enabled);
-           },
-           pyb::arg("enabled"), doc::set_enabled)
-      .def("is_enabled", [](Pikalo& p) { return bool_arg(alias(p).enabled_obj); }, doc::is_enabled)
-      .def("get_mode", [](Pikalo& p) { return typed<mode_or_none_name>(alias(p).mode_obj); }, doc::get_mode)
-      .def("configure_selection_colors", [](Pikalo& p) { p.Pikalo::configure_selection_colors(); }, doc::configure_selection_colors)
-      // exclusion, priorities, clearing
-      .def("exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"), doc::exclude_from_selection);
-  nimbal::py::def(cls, "remove_excluded", &Pikalo::remove_excluded, pyb::arg("ais_obj"), doc::remove_excluded);
-  cls.def("clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded)
-      .def("set_shape_selection_priority",
-           guarded_args(err::set_shape_selection_priority, &Pikalo::set_shape_selection_priority),
-           pyb::arg("ais_obj"), pyb::arg("priority"), doc::set_shape_selection_priority)
-      .def("clear", &Pikalo::clear, doc::clear)
-      // hover, pick, reading the selection
-      .def("move_to", guarded_args(err::move_to, &Pikalo::move_to),
-           pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("update") = true,
-           doc::move_to)
-      .def("select", guarded_args(err::select, &Pikalo::select),
-           pyb::arg("x"), pyb::arg("y"), pyb::arg("view"), pyb::arg("replace") = true, doc::select);
-  nimbal::py::def(cls, "get_hovered_shape_id", &Pikalo::get_hovered_shape_id, pyb::arg("lumbra"),
-                  doc::get_hovered_shape_id);
-  cls.def("get_selected_shapes", &Pikalo::get_selected_shapes, doc::get_selected_shapes);
+      .def_property_readonly("_excluded", [](const Pikalo& p) { return pyb::list(pyb::cast(p.excluded())); }, doc::_excluded);
+  // modes, enabling, colours
+  def(
+      cls, "set_mode",
+      [](Pikalo& p, typed<mode_or_none_name> mode) {
+        alias(p).mode_obj = mode;
+        p.Pikalo::set_mode(nimbal::py::from_py::member_or_none<nimbal::SelectionMode>(mode));
+      },
+      pyb::arg("mode"), doc::set_mode);
+  def(
+      cls, "set_enabled",
+      [](Pikalo& p, bool_arg enabled) {
+        alias(p).enabled_obj = enabled;  // kept also when its truth fails
+        // Its truth value is the first step of the guarded body.
+        bool on = false;
+        try {
+          on = nimbal::py::from_py::truth(enabled, "an argument");
+        } catch (...) {
+          logged{err::set_enabled}(nimbal::py::convert::tag<void>{}, enabled);
+          return;
+        }
+        p.set_enabled(on);
+      },
+      pyb::arg("enabled"), doc::set_enabled);
+  def(cls, "is_enabled", [](Pikalo& p) { return bool_arg(alias(p).enabled_obj); }, doc::is_enabled);
+  def(cls, "get_mode", [](Pikalo& p) { return typed<mode_or_none_name>(alias(p).mode_obj); }, doc::get_mode);
+  def(cls, "configure_selection_colors", [](Pikalo& p) { p.Pikalo::configure_selection_colors(); },
+      doc::configure_selection_colors);
+  // exclusion, priorities, clearing
+  def(cls, "exclude_from_selection", &Pikalo::exclude_from_selection, pyb::arg("ais_obj"),
+      doc::exclude_from_selection);
+  def(cls, "remove_excluded", &Pikalo::remove_excluded, pyb::arg("ais_obj"), doc::remove_excluded);
+  def(cls, "clear_excluded", &Pikalo::clear_excluded, doc::clear_excluded);
+  def(cls, "set_shape_selection_priority", &Pikalo::set_shape_selection_priority,
+      logged{err::set_shape_selection_priority}, pyb::arg("ais_obj"), pyb::arg("priority"),
+      doc::set_shape_selection_priority);
+  def(cls, "clear", &Pikalo::clear, doc::clear);
+  // hover, pick, reading the selection
+  def(cls, "move_to", &Pikalo::move_to, logged{err::move_to}, pyb::arg("x"), pyb::arg("y"), pyb::arg("view"),
+      pyb::arg("update") = true, doc::move_to);
+  def(cls, "select", &Pikalo::select, logged{err::select}, pyb::arg("x"), pyb::arg("y"), pyb::arg("view"),
+      pyb::arg("replace") = true, doc::select);
+  def(cls, "get_hovered_shape_id", &Pikalo::get_hovered_shape_id, pyb::arg("lumbra"), doc::get_hovered_shape_id);
+  def(cls, "get_selected_shapes", &Pikalo::get_selected_shapes, doc::get_selected_shapes);
   // sub-shapes by index
-  nimbal::py::def(cls, "select_edges_by_index", &Pikalo::select_edges_by_index, pyb::arg("ais_shape"),
-                  pyb::arg("base_shape"), pyb::arg("edge_indices"), doc::select_edges_by_index);
-  nimbal::py::def(cls, "select_vertices_by_index", &Pikalo::select_vertices_by_index, pyb::arg("ais_shape"),
-                  pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index);
-  cls.def("get_selected_subshapes", [](Pikalo& p) { return p.Pikalo::get_selected_subshapes(); },
-          doc::get_selected_subshapes);
-  nimbal::py::def(cls, "get_selected_edge_indices", &Pikalo::get_selected_edge_indices, pyb::arg("base_shape"),
-                  doc::get_selected_edge_indices);
-  nimbal::py::def(cls, "get_selected_vertex_indices", &Pikalo::get_selected_vertex_indices, pyb::arg("base_shape"),
-                  doc::get_selected_vertex_indices);
+  def(cls, "select_edges_by_index", &Pikalo::select_edges_by_index, pyb::arg("ais_shape"), pyb::arg("base_shape"),
+      pyb::arg("edge_indices"), doc::select_edges_by_index);
+  def(cls, "select_vertices_by_index", &Pikalo::select_vertices_by_index, pyb::arg("ais_shape"),
+      pyb::arg("base_shape"), pyb::arg("vertex_indices"), doc::select_vertices_by_index);
+  def(cls, "get_selected_subshapes", [](Pikalo& p) { return p.Pikalo::get_selected_subshapes(); },
+      doc::get_selected_subshapes);
+  def(cls, "get_selected_edge_indices", &Pikalo::get_selected_edge_indices, pyb::arg("base_shape"),
+      doc::get_selected_edge_indices);
+  def(cls, "get_selected_vertex_indices", &Pikalo::get_selected_vertex_indices, pyb::arg("base_shape"),
+      doc::get_selected_vertex_indices);
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

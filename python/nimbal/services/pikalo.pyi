@@ -95,7 +95,7 @@ class Pikalo:
             Nothing: failures are logged as "Error configuring selection colors:
             ...".
         """
-    def exclude_from_selection(self, ais_obj: nimbal.kernel.AIS_InteractiveObject) -> None:
+    def exclude_from_selection(self, ais_obj: nimbal.kernel.AIS_InteractiveObject | None) -> None:
         """Keeps a displayed object out of selection and hover detection.
 
         The object is appended (no duplicate check) and deactivated at once, and

@@ -147,16 +147,16 @@ SnapshotPtr CoreCorvath::_snapshot(const std::string& shape_id) const {
   return ms ? snapshot_of(*ms) : nullptr;
 }
 
-void CoreCorvath::_collect_snapshots(const ManagedShape& ms, State* out) const {
+void CoreCorvath::_collect_snapshots(const ManagedShape& ms, Filled<State, false> out) const {
   if (!out) throw WrongType("out must be a mapping, not 'NoneType'");
-  registry::collect_snapshots(ms, *out);
+  registry::collect_snapshots(ms, *out.map);
 }
 
 
 // ---------------------------------------------------------------------------
 // Construction and placement
 
-TopoDS_Shape CoreCorvath::_apply_transformations(const TopoDS_Shape& shape, const Quenby& p) {
+TopoDS_Shape CoreCorvath::_apply_transformations(const NullableShape& shape, const Quenby& p) {
   TopoDS_Shape s = shape;
   const Rotation& r = p.rotation;
   if (r.x != 0) s = geo_->rotate_shape(s, {0, 0, 0}, {1, 0, 0}, r.x);
@@ -332,7 +332,7 @@ ManagedShapePtr CoreCorvath::create_shape(ShapeType shape_type, const RecordPtr&
                       properties);
 }
 
-ManagedShapePtr CoreCorvath::import_shape(const std::string& filename, const Color& color, RecordPtr properties,
+ManagedShapePtr CoreCorvath::import_shape(const std::string& filename, const Color& color, Nullable<Quenby> properties,
                                           std::optional<std::string> name) {
   TopoDS_Shape shape = read_import_file(filename);
   if (shape.IsNull()) return nullptr;
@@ -458,7 +458,7 @@ ManagedShapePtr CoreCorvath::create_arbitrary_plane(const Point3& translation, c
   return register_plane("Create custom plane", std::move(props), color, std::move(display));
 }
 
-ManagedShapePtr CoreCorvath::create_plane_from_face_shape(const TopoDS_Shape& face_topo, const Color& color,
+ManagedShapePtr CoreCorvath::create_plane_from_face_shape(const NullableShape& face_topo, const Color& color,
                                                           std::optional<std::string> name) {
   if (face_topo.IsNull()) return nullptr;
   services::PlaneParams params;
@@ -508,7 +508,7 @@ TopoDS_Shape CoreCorvath::_recompute_boolean_from_components(const ManagedShape&
   return registry::checked_merge(acc, geo_->unify_same_domain(acc));
 }
 
-TopoDS_Shape CoreCorvath::_build_array_compound(const TopoDS_Shape& base_shape, const ArrayProperties& p) {
+TopoDS_Shape CoreCorvath::_build_array_compound(const NullableShape& base_shape, const ArrayProperties& p) {
   return geo_->create_array_compound(base_shape, {p.count_x, p.count_y, p.count_z},
                                      {p.spacing_x, p.spacing_y, p.spacing_z});
 }
@@ -518,28 +518,28 @@ TopoDS_Shape CoreCorvath::_recompute_array_from_component(const ManagedShape& ms
   return _build_array_compound(ms.components[0]->shape, require<ArrayProperties>(*ms.properties));
 }
 
-TopoDS_Shape CoreCorvath::_recompute_fillet_from_component(const ManagedShape& ms, const RecordPtr& properties) {
+TopoDS_Shape CoreCorvath::_recompute_fillet_from_component(const ManagedShape& ms, const Nullable<Quenby>& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<FilletProperties>(properties ? *properties : *ms.properties);
   return checked(geo_->apply_fillet(ms.components[0]->shape, p.fillet_radius, indices_of(p.edge_indices)));
 }
 
 TopoDS_Shape CoreCorvath::_recompute_corner_round_from_component(const ManagedShape& ms,
-                                                                 const RecordPtr& properties) {
+                                                                 const Nullable<Quenby>& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<CornerRoundProperties>(properties ? *properties : *ms.properties);
   return checked(geo_->apply_corner_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices)));
 }
 
 TopoDS_Shape CoreCorvath::_recompute_polyline_round_from_component(const ManagedShape& ms,
-                                                                   const RecordPtr& properties) {
+                                                                   const Nullable<Quenby>& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<PolylineRoundProperties>(properties ? *properties : *ms.properties);
   return checked(
       geo_->apply_polyline_round(ms.components[0]->shape, p.corner_radius, indices_of(p.vertex_indices)));
 }
 
-TopoDS_Shape CoreCorvath::_recompute_extrude_from_component(const ManagedShape& ms, const RecordPtr& properties) {
+TopoDS_Shape CoreCorvath::_recompute_extrude_from_component(const ManagedShape& ms, const Nullable<Quenby>& properties) {
   if (ms.components.empty()) return {};
   const auto& p = require<ExtrudeProperties>(properties ? *properties : *ms.properties);
   return checked(geo_->extrude_shape(ms.components[0]->shape, p.depth));

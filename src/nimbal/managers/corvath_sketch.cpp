@@ -155,8 +155,8 @@ void CoreCorvath::register_sketch_copies(const SketchCopies& copies) {
   for (const auto& copy : copies.order) shapes_.add(copy);
 }
 
-ManagedShapePtr CoreCorvath::_build_sketch_comp(const ManagedShape& rec, const std::string& comp_parent_id,
-                                                State* before, State* after) {
+NeverNull<ManagedShape> CoreCorvath::_build_sketch_comp(const ManagedShape& rec, const std::string& comp_parent_id,
+                                                        Filled<State, true> before, Filled<State, true> after) {
   std::unordered_set<std::string> taken;
   std::vector<ManagedShapePtr> order;
   ManagedShapePtr copy = copy_sketch_record(rec, comp_parent_id, taken, order);

@@ -15,7 +15,8 @@ using registry::single;
 
 namespace {
 
-std::vector<PolylinePoint> polyline_points(const std::vector<Point2>& points) {
+template <class P>
+std::vector<PolylinePoint> polyline_points(const std::vector<P>& points) {
   return std::vector<PolylinePoint>(points.begin(), points.end());
 }
 
@@ -78,8 +79,9 @@ CoreTessik::CoreTessik(std::string plane_id, PlanePtr plane_props, std::shared_p
 // ---------------------------------------------------------------------------
 // Creation
 
-ManagedShapePtr CoreTessik::_register_shape(ShapeType shape_type, const TopoDS_Shape& shape, RecordPtr properties,
-                                            const Color& color, std::optional<std::string> name) {
+NeverNull<ManagedShape> CoreTessik::_register_shape(ShapeType shape_type, const NullableShape& shape,
+                                                    RecordPtr properties, const Color& color,
+                                                    std::optional<std::string> name) {
   // The name before the id.
   std::string n = name ? std::move(*name) : _generate_shape_name(shape_type);
   return register_new("Create " + std::string(enum_value(shape_type)), shape_type, std::move(n), shape, color,
@@ -111,7 +113,7 @@ ManagedShapePtr CoreTessik::create_circle(double u, double v, double radius, con
   return _register_shape(ShapeType::CIRCLE, shape, std::move(rec), color, std::move(name));
 }
 
-ManagedShapePtr CoreTessik::create_line(const Point2& p1, const Point2& p2, const Color& color,
+ManagedShapePtr CoreTessik::create_line(const PlanePoint& p1, const PlanePoint& p2, const Color& color,
                                         std::optional<std::string> name) {
   auto rec = std::make_shared<LineProperties>();
   rec->plane_id = plane_id_;
@@ -122,7 +124,8 @@ ManagedShapePtr CoreTessik::create_line(const Point2& p1, const Point2& p2, cons
   return _register_shape(ShapeType::LINE, shape, std::move(rec), color, std::move(name));
 }
 
-ManagedShapePtr CoreTessik::create_arc(const Point2& start, const Point2& mid, const Point2& end, const Color& color,
+ManagedShapePtr CoreTessik::create_arc(const PlanePoint& start, const PlanePoint& mid, const PlanePoint& end,
+                                       const Color& color,
                                        std::optional<std::string> name) {
   auto rec = std::make_shared<ArcProperties>();
   rec->plane_id = plane_id_;
@@ -134,7 +137,7 @@ ManagedShapePtr CoreTessik::create_arc(const Point2& start, const Point2& mid, c
   return _register_shape(ShapeType::ARC, shape, std::move(rec), color, std::move(name));
 }
 
-ManagedShapePtr CoreTessik::create_sketch_polyline(const std::vector<Point2>& points_uv, bool closed, bool filled,
+ManagedShapePtr CoreTessik::create_sketch_polyline(const std::vector<PlanePoint>& points_uv, bool closed, bool filled,
                                                    const Color& color, std::optional<std::string> name) {
   auto rec = std::make_shared<SketchPolylineProperties>();
   rec->plane_id = plane_id_;
@@ -193,9 +196,10 @@ std::optional<TopoDS_Shape> CoreTessik::fold(bool fuse, const std::vector<Manage
   return result;
 }
 
-TopoDS_Shape CoreTessik::_recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props) {
+TopoDS_Shape CoreTessik::_recompute_boolean_from_components(const ManagedShape& ms,
+                                                            const Nullable<const Quenby>& override_props) {
   if (ms.components.empty() || !is_boolean(ms.shape_type)) return ms.shape;
-  return fold(ms.shape_type == ShapeType::UNION, ms.components, override_props ? override_props : ms.properties.get())
+  return fold(ms.shape_type == ShapeType::UNION, ms.components, override_props ? override_props.get() : ms.properties.get())
       .value_or(TopoDS_Shape());
 }
 
@@ -279,12 +283,12 @@ std::optional<std::string> CoreTessik::combine(Boolean kind, const std::vector<s
 }
 
 std::optional<std::string> CoreTessik::union_shapes(const std::vector<std::string>& shape_ids,
-                                                    std::shared_ptr<BooleanProperties> properties) {
+                                                    Nullable<BooleanProperties> properties) {
   return combine(Boolean::Union, shape_ids, std::move(properties));
 }
 
 std::optional<std::string> CoreTessik::subtract_shapes(const std::vector<std::string>& shape_ids,
-                                                       std::shared_ptr<BooleanProperties> properties) {
+                                                       Nullable<BooleanProperties> properties) {
   return combine(Boolean::Subtraction, shape_ids, std::move(properties));
 }
 

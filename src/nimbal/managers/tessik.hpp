@@ -25,6 +25,13 @@ using services::Point2;
 using services::PolylinePoint;
 using PlanePtr = std::shared_ptr<PlaneProperties>;
 
+// A (u, v) position on the sketch plane, as the host gives one to the
+// sketch manager.
+struct PlanePoint : Point2 {
+  PlanePoint() = default;
+  PlanePoint(const Point2& p) : Point2(p) {}  // NOLINT: implicit on purpose
+};
+
 inline constexpr Color DEFAULT_SKETCH_COLOR{0.45, 0.56, 0.7};
 
 // What the sketch manager asks of its sketch plane service: the element
@@ -89,29 +96,30 @@ class CoreTessik : public CoreManager {
                                    std::optional<std::string> name = std::nullopt, bool filled = true);
   ManagedShapePtr create_circle(double u, double v, double radius = 30.0, const Color& color = DEFAULT_SKETCH_COLOR,
                                 std::optional<std::string> name = std::nullopt, bool filled = true);
-  ManagedShapePtr create_line(const Point2& p1, const Point2& p2, const Color& color = DEFAULT_SKETCH_COLOR,
+  ManagedShapePtr create_line(const PlanePoint& p1, const PlanePoint& p2, const Color& color = DEFAULT_SKETCH_COLOR,
                               std::optional<std::string> name = std::nullopt);
-  ManagedShapePtr create_arc(const Point2& start, const Point2& mid, const Point2& end,
+  ManagedShapePtr create_arc(const PlanePoint& start, const PlanePoint& mid, const PlanePoint& end,
                              const Color& color = DEFAULT_SKETCH_COLOR,
                              std::optional<std::string> name = std::nullopt);
   // The builder gets the points as given; the record keeps its own copy.
-  ManagedShapePtr create_sketch_polyline(const std::vector<Point2>& points_uv, bool closed = false,
+  ManagedShapePtr create_sketch_polyline(const std::vector<PlanePoint>& points_uv, bool closed = false,
                                          bool filled = false, const Color& color = DEFAULT_SKETCH_COLOR,
                                          std::optional<std::string> name = std::nullopt);
-  ManagedShapePtr _register_shape(ShapeType shape_type, const TopoDS_Shape& shape, RecordPtr properties,
+  NeverNull<ManagedShape> _register_shape(ShapeType shape_type, const NullableShape& shape, RecordPtr properties,
                                   const Color& color, std::optional<std::string> name);
 
   // ---- editing ----
   bool update_shape(const std::string& shape_id, const RecordPtr& properties);
   TopoDS_Shape _build_shape_from_properties(ShapeType shape_type, const Quenby& properties);
-  TopoDS_Shape _recompute_boolean_from_components(const ManagedShape& ms, const Quenby* override_props = nullptr);
+  TopoDS_Shape _recompute_boolean_from_components(const ManagedShape& ms,
+                                                  const Nullable<const Quenby>& override_props = nullptr);
 
   // ---- booleans and decomposition ----
   // A null record means a new BooleanProperties.
   std::optional<std::string> union_shapes(const std::vector<std::string>& shape_ids,
-                                          std::shared_ptr<models::BooleanProperties> properties = nullptr);
+                                          Nullable<models::BooleanProperties> properties = nullptr);
   std::optional<std::string> subtract_shapes(const std::vector<std::string>& shape_ids,
-                                             std::shared_ptr<models::BooleanProperties> properties = nullptr);
+                                             Nullable<models::BooleanProperties> properties = nullptr);
   std::vector<std::string> decompose_shape(const std::string& shape_id);
 
   SketchPlaneService& _fandor() { return *fandor_; }

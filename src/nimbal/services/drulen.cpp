@@ -291,7 +291,7 @@ TopoDS_Shape Drulen::ops::unify_same_domain(const TopoDS_Shape& shape) {
 
 // ---------------------------------------------------------------- derived shapes
 
-Shapes Drulen::ops::explode_to_faces(const TopoDS_Shape& shape) {
+Faces Drulen::ops::explode_to_faces(const TopoDS_Shape& shape) {
   Shapes faces;
   try {
     if (shape.IsNull()) return faces;

@@ -23,6 +23,7 @@
 
 #include <TopoDS_Shape.hxx>
 
+#include "nimbal/arguments.hpp"
 #include "nimbal/limits.hpp"
 
 #include "nimbal/errors.hpp"
@@ -37,6 +38,11 @@ using Point3 = std::array<double, 3>;
 using Count3 = std::array<long long, 3>;
 using PlaneParams = std::pair<Point3, Point3>;
 using Shapes = std::vector<TopoDS_Shape>;
+// Shapes that are faces, each of them.
+struct Faces : Shapes {
+  Faces() = default;
+  Faces(Shapes s) : Shapes(std::move(s)) {}  // NOLINT: implicit on purpose
+};
 using Indices = std::vector<long long>;
 
 // The most copies create_array_compound makes in one compound: no more than
@@ -128,6 +134,13 @@ struct ServiceAnswer {
   static constexpr bool refusal_answers = false;
   static R read(R answer, std::string_view) { return answer; }
 };
+// A shape may be None: the null shape.
+template <>
+struct ServiceAnswer<TopoDS_Shape> {
+  using type = NullableShape;
+  static constexpr bool refusal_answers = false;
+  static TopoDS_Shape read(const NullableShape& answer, std::string_view) { return answer; }
+};
 template <>
 struct ServiceAnswer<Shapes> {
   using type = std::optional<Shapes>;
@@ -205,7 +218,7 @@ class Drulen : public DrulenProtocol {
     // The input shape itself when the kernel fails.
     static TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape);
     static TopoDS_Shape intersect_shapes(const TopoDS_Shape& shape1, const TopoDS_Shape& shape2);
-    static Shapes explode_to_faces(const TopoDS_Shape& shape);
+    static Faces explode_to_faces(const TopoDS_Shape& shape);
     static TopoDS_Shape apply_fillet(const TopoDS_Shape& shape, double radius, const Indices& edge_indices);
     static TopoDS_Shape apply_corner_round(const TopoDS_Shape& shape, double radius,
                                            const Indices& vertex_indices);

@@ -122,7 +122,7 @@ std::optional<std::string> ProjectSerializer::_create_sketch_comp_in_manager(con
     }
     case ShapeType::SKETCH_POLYLINE: {
       auto r = m::from_dict<m::SketchPolylineProperties>(props);
-      std::vector<managers::Point2> pts(r->points_uv.begin(), r->points_uv.end());
+      std::vector<managers::PlanePoint> pts(r->points_uv.begin(), r->points_uv.end());
       return placed(tessik.create_sketch_polyline(pts, r->closed, r->filled, color, name), *r);
     }
     case ShapeType::UNION:

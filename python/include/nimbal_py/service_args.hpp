@@ -1,73 +1,32 @@
-// Arguments and results of the view and selection services: the guarded
-// operations, the host values, and the converters and casters of the
-// services' own types.
+// Arguments and results of the view and selection services: the rules and
+// casters of the services' own types.
 //
-// A GUI calls the operations from its event handlers with what it has at
+// A GUI calls their operations from its event handlers with what it has at
 // hand: pixel positions as floats, ids from wherever it keeps them. A value
-// the operation cannot use must not raise out of the handler; it takes the
+// an operation cannot use must not raise out of the handler; it takes the
 // operation's own error path instead (one error record with the
 // operation's message and the error attached, nothing returned), as any
-// error inside the operation does.
+// error inside the operation does:
 //
-//   .def("pan", guarded_args(lumbra_errors::pan, &Lumbra::pan),
-//        pyb::arg("dx"), pyb::arg("dy"))
+//   nimbal::py::def(cls, "pan", &Lumbra::pan, nimbal::py::logged{lumbra_errors::pan},
+//                   pyb::arg("dx"), pyb::arg("dy"), doc::pan);
 //
-// The core function states the types; every argument after self arrives as
-// any object and is converted here. A "%s" in the head is the text of the
-// first argument (an id). A HostValue<T> argument is not converted: the core
-// tests it itself once the operation reaches it.
+// A "%s" in the head is the text of the first argument (an id). A
+// HostValue<T> argument is tested by the core itself once the operation
+// reaches it.
 #pragma once
 
 #include <set>
 #include <string>
-#include <type_traits>
 
 #include "nimbal/host_value.hpp"
 #include "nimbal/services/lumbra.hpp"
 #include "nimbal/services/pikalo.hpp"
 #include "nimbal_py/convert.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/viewer.hpp"
 
 namespace nimbal::py {
-
-namespace guarded_detail {
-
-// A failed conversion, logged as the operation's own error; the result is None.
-struct log_error {
-  nimbal::ErrorHead head;
-  template <class... Raw>
-  pyb::object operator()(const Raw&... raw) const {
-    log_refused(head, [&]() -> std::string {
-      if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
-      return {};
-    });
-    return pyb::none();
-  }
-};
-
-// A refused argument answers None: the result must be able to be None.
-template <class R>
-struct may_be_none : std::is_void<R> {};
-template <class T>
-struct may_be_none<std::optional<T>> : std::true_type {};
-
-}  // namespace guarded_detail
-
-// `f` (whose first parameter is self) with its arguments converted, a
-// refused one taking the operation's error path. No argument names: the
-// message is the operation's.
-template <class F>
-auto guarded_args(const nimbal::ErrorHead& head, F f) {
-  using T = convert::traits<F, true>;
-  using Args = typename T::args;
-  static_assert(guarded_detail::may_be_none<typename T::ret>::value, "a guarded operation answers None when refused");
-  constexpr std::size_t n = std::tuple_size_v<Args>;
-  std::array<const char*, n> names;
-  names.fill("an argument");
-  return convert::wrap<typename T::self, typename T::ret, convert::result_name<typename T::ret>>(
-      std::move(f), names, guarded_detail::log_error{head}, static_cast<Args*>(nullptr),
-      std::make_index_sequence<n>{});
-}
 
 namespace convert {
 
@@ -111,15 +70,6 @@ inline std::optional<services::Components> value(pyb::handle v, tag<std::optiona
   return value(v, tag<services::Components>{}, what);
 }
 
-template <class T>
-struct arg_name<nimbal::HostValue<T>> {
-  static constexpr auto name = pyb::detail::make_caster<T>::name;
-};
-// The view service's lookup takes any object: what is not one of its own
-// displayed objects (None, an interactive object of another kind) has no id.
-NIMBAL_PY_NAME(any_object_name, "object");
-template <>
-struct arg_name<nimbal::HostValue<Handle(AIS_Shape)>> : any_object_name {};
 template <>
 struct arg_name<std::set<long long>> {
   static constexpr auto name = pyb::detail::const_name("typing.Iterable[int]");

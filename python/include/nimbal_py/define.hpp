@@ -1,0 +1,277 @@
+// The one way a method (or a module function) is bound: the core function,
+// its argument names, its docstring, and options.
+//
+//   nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"),
+//                   pyb::arg("properties"), pyb::arg("name") = pyb::none(), doc::create_shape);
+//
+// Every argument is taken as a plain object and read by the one rule of its
+// C++ parameter type (convert.hpp; a module's own value type has its rule
+// beside the module's binding, in nimbal::py::convert); signatures and
+// stubs show the Python type each rule accepts. Every parameter needs its
+// pyb::arg (checked when the binding compiles). Options, anywhere among
+// the extras:
+//   nimbal::py::unlocked          the core call runs with the interpreter lock
+//                                 released (a Python override it calls takes
+//                                 it back);
+//   nimbal::py::as_static         on a class: a static method (no self);
+//   nimbal::py::logged{head}      a refused argument takes the operation's
+//                                 own error path (logged under `head`, None);
+//   nimbal::py::on_refusal(f)     a refused argument is answered by
+//                                 f(tag<R>, raw arguments...).
+// A member function's self is its class (a base class's member binds on the
+// derived class); a lambda's or a plain function's first parameter is self
+// on a class unless as_static; a module function has none.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "nimbal/host_value.hpp"
+#include "nimbal_py/common.hpp"
+#include "nimbal_py/convert.hpp"
+
+namespace nimbal::py {
+
+namespace define {
+
+struct unlocked_t {
+  explicit constexpr unlocked_t() = default;
+};
+struct static_t {
+  explicit constexpr static_t() = default;
+};
+
+// A failed conversion answered otherwise than by raising it.
+template <class Answer>
+struct refusal {
+  Answer answer;
+  template <class R, class... Raw>
+  pyb::object operator()(convert::tag<R> t, const Raw&... raw) const {
+    return answer(t, raw...);
+  }
+};
+
+struct rethrow {
+  template <class R, class... Raw>
+  pyb::object operator()(convert::tag<R>, const Raw&...) const {
+    throw;
+  }
+};
+
+// A refused argument answers None: the result must be able to be None.
+template <class R>
+struct may_be_none : std::is_void<R> {};
+template <class T>
+struct may_be_none<std::optional<T>> : std::true_type {};
+
+}  // namespace define
+
+inline constexpr define::unlocked_t unlocked{};
+inline constexpr define::static_t as_static{};
+
+// A refused argument logged as the operation's own error under `head` (a
+// "%s" in it is the text of the first argument); the answer is None. The
+// message is the operation's: the arguments go unnamed in it.
+struct logged {
+  nimbal::ErrorHead head;
+  template <class R, class... Raw>
+  pyb::object operator()(convert::tag<R>, const Raw&... raw) const {
+    static_assert(define::may_be_none<R>::value, "a logged operation answers None when refused");
+    log_refused(head, [&]() -> std::string {
+      if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
+      return {};
+    });
+    return pyb::none();
+  }
+};
+
+template <class Answer>
+define::refusal<Answer> on_refusal(Answer answer) {
+  return {std::move(answer)};
+}
+
+namespace define {
+
+template <class X>
+struct is_refusal : std::false_type {};
+template <class A>
+struct is_refusal<refusal<A>> : std::true_type {};
+template <>
+struct is_refusal<logged> : std::true_type {};
+
+template <class X>
+constexpr bool is_option =
+    std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || is_refusal<X>::value;
+
+inline rethrow find_refusal() { return {}; }
+template <class X, class... Rest>
+auto find_refusal(const X& x, const Rest&... rest) {
+  if constexpr (is_refusal<X>::value) return x;
+  else return find_refusal(rest...);
+}
+
+// The extras pybind11 takes (argument names, docstring, policies).
+template <class X>
+auto pybind_extra(const X& x) {
+  if constexpr (is_option<X>) return std::tuple<>();
+  else return std::tuple<const X&>(x);
+}
+
+// What a callable is: its result, its self (void for none) and its
+// parameters as they are read. A member function's self is its class; a
+// callable object's (a lambda's) or a plain function's is its first
+// parameter when WithSelf.
+template <class R, class S, class... A>
+struct signature {
+  using ret = R;
+  using self = S;
+  using kinds = std::tuple<convert::read_kind_t<A>...>;
+};
+
+template <class M, bool WithSelf>
+struct call_operator;
+template <class R, class L, class S, class... A>
+struct call_operator<R (L::*)(S, A...) const, true> : signature<R, S, A...> {};
+template <class R, class L, class... A>
+struct call_operator<R (L::*)(A...) const, false> : signature<R, void, A...> {};
+
+template <class F, bool WithSelf>
+struct traits : call_operator<decltype(&F::operator()), WithSelf> {};
+template <class R, class C, class... A, bool W>
+struct traits<R (C::*)(A...), W> : signature<R, C&, A...> {};
+template <class R, class C, class... A, bool W>
+struct traits<R (C::*)(A...) const, W> : signature<R, const C&, A...> {};
+template <class R, class... A>
+struct traits<R (*)(A...), false> : signature<R, void, A...> {};
+template <class R, class S, class... A>
+struct traits<R (*)(S, A...), true> : signature<R, S, A...> {};
+
+// The self a method of class C takes: C itself where the callable's self is
+// a base class of it (pybind11 knows only the classes it binds).
+template <class C, class S>
+struct self_as {
+  using type = S;
+};
+template <class C, class B>
+struct self_as<C, B&> {
+  using Derived = std::conditional_t<std::is_const_v<B>, const C, C>;
+  using type = std::conditional_t<std::is_base_of_v<std::remove_const_t<B>, C>, Derived&, B&>;
+};
+
+template <class Target, class S, bool Static>
+struct self_of {
+  using type = void;
+};
+template <class Target, class S>
+struct self_of<Target, S, false> {
+  using type = typename self_as<typename Target::type, S>::type;
+};
+
+// The names of the pyb::arg items among a definition's extras, in order.
+template <std::size_t N, class... Extra>
+std::array<const char*, N> arg_names(const Extra&... extra) {
+  std::array<const char*, N> names{};
+  std::size_t i = 0;
+  auto take = [&](const auto& x) {
+    if constexpr (std::is_base_of_v<pyb::arg, std::decay_t<decltype(x)>>) names[i++] = x.name;
+  };
+  (take(extra), ...);
+  return names;
+}
+
+// What a kind that fills the caller's argument hands back after the call
+// (the int overload wins where A has put()).
+template <class A>
+auto hand_back(A& a, int) -> decltype(void(a.put())) {
+  a.put();
+}
+template <class A>
+void hand_back(A&, long) {}
+
+template <class K>
+using held_t = decltype(convert::read<K>(std::declval<pyb::handle>(), std::string_view{}));
+
+// `f` with every parameter read by its rule; `on_error`, given the raw
+// arguments, answers a failed conversion (rethrowing it by default).
+template <class Self, class R, bool Unlock, class F, class OnError, class... K, std::size_t... I>
+auto wrap(F f, std::array<const char*, sizeof...(K)> names, OnError on_error, std::tuple<K...>*,
+          std::index_sequence<I...>) {
+  auto call = [f = std::move(f), names, on_error = std::move(on_error)](auto&& self, auto&... raw) -> pyb::object {
+    std::optional<std::tuple<held_t<K>...>> args;
+    try {
+      args.emplace(std::tuple<held_t<K>...>{convert::read<K>(raw, names[I])...});
+    } catch (...) {
+      return on_error(convert::tag<R>{}, raw...);
+    }
+    auto invoke = [&]() -> decltype(auto) {
+      if constexpr (std::is_void_v<Self>) return std::invoke(f, std::move(std::get<I>(*args))...);
+      else return std::invoke(f, self, std::move(std::get<I>(*args))...);
+    };
+    pyb::object r = pyb::none();
+    if constexpr (std::is_void_v<R>) {
+      if constexpr (Unlock) {
+        pyb::gil_scoped_release release;
+        invoke();
+      } else {
+        invoke();
+      }
+    } else if constexpr (Unlock) {
+      std::optional<R> out;
+      {
+        pyb::gil_scoped_release release;
+        out.emplace(invoke());
+      }
+      r = convert::result(std::move(*out));
+    } else {
+      r = convert::result(invoke());
+    }
+    (hand_back(std::get<I>(*args), 0), ...);
+    return r;
+  };
+  using Result = typing::typed<convert::result_name<R>>;
+  if constexpr (std::is_void_v<Self>) {
+    return [call](typing::typed<convert::arg_name<K>>... raw) -> Result { return call(nullptr, raw...); };
+  } else {
+    return [call](Self self, typing::typed<convert::arg_name<K>>... raw) -> Result { return call(self, raw...); };
+  }
+}
+
+}  // namespace define
+
+// Defines `name` on `target` (a class, or a module for a module function)
+// as `f` with every argument read by the rule of its type; see above.
+template <class Target, class F, class... Extra>
+Target& def(Target& target, const char* name, F f, const Extra&... extra) {
+  constexpr bool is_module = std::is_same_v<Target, pyb::module_>;
+  constexpr bool is_static = is_module || (std::is_same_v<Extra, define::static_t> || ...);
+  constexpr bool unlock = (std::is_same_v<Extra, define::unlocked_t> || ...);
+  using T = define::traits<F, !is_static || std::is_member_function_pointer_v<F>>;
+  using Kinds = typename T::kinds;
+  constexpr std::size_t n = std::tuple_size_v<Kinds>;
+  constexpr std::size_t named = (std::size_t{std::is_base_of_v<pyb::arg, Extra>} + ... + 0);
+  static_assert(named == n, "a pyb::arg is needed for every parameter, and no more");
+  using Self = typename define::self_of<Target, typename T::self, is_static>::type;
+  static_assert(is_static || std::is_class_v<std::remove_reference_t<Self>>,
+                "a method's first parameter is its self (or give as_static)");
+  auto on_error = define::find_refusal(extra...);
+  std::array<const char*, n> names = define::arg_names<n>(extra...);
+  if constexpr (std::is_same_v<decltype(on_error), logged>) names.fill("an argument");
+  auto wrapped = define::wrap<Self, typename T::ret, unlock>(std::move(f), names, std::move(on_error),
+                                                             static_cast<Kinds*>(nullptr), std::make_index_sequence<n>{});
+  std::apply(
+      [&](const auto&... e) {
+        if constexpr (is_module) target.def(name, std::move(wrapped), e...);
+        else if constexpr (is_static) target.def_static(name, std::move(wrapped), e...);
+        else target.def(name, std::move(wrapped), e...);
+      },
+      std::tuple_cat(define::pybind_extra(extra)...));
+  return target;
+}
+
+}  // namespace nimbal::py
