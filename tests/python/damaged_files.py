@@ -86,17 +86,18 @@ def _seed(name):
     from nimbal.services.drulen import Drulen
     return {"box": lambda: Drulen.create_box(*BOX), "sphere": lambda: Drulen.create_sphere(6.0),
             "circle": lambda: Drulen.create_circle(4.0), "torus": lambda: Drulen.create_torus(8.0, 2.0),
-            "cylinder": lambda: Drulen.create_cylinder(3.0, 12.0)}[name]()
+            "cylinder": lambda: Drulen.create_cylinder(3.0, 12.0),
+            "union": lambda: Drulen.fuse_shapes(Drulen.create_box(*BOX), Drulen.create_sphere(6.0))}[name]()
 
 
-def write_damaged(directory, name, suffix, damage, seed="box"):
+def write_damaged(directory, name, suffix, damage, seed="box", iges_faces=False):
     """The seed shape (the box unless told) written, then damaged; returns
-    its path."""
+    its path. IGES is written in BRep mode unless `iges_faces`."""
     import _nimbal_testing as t
     clean = os.path.join(directory, "clean" + suffix)
     # Damages are made to the lines of another writer's file (pcurves in
     # STEP, BRep entities in IGES), whatever our own exports become.
-    assert t.write_with_other_writer(_seed(seed), clean)
+    assert t.write_with_other_writer(_seed(seed), clean, iges_faces)
     with open(clean) as f:
         lines = f.read().splitlines()
     path = os.path.join(directory, re.sub(r"\W+", "_", name) + suffix)

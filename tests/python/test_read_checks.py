@@ -121,6 +121,46 @@ def test_a_finite_shape_the_checker_calls_invalid_is_imported_with_a_warning(tmp
     assert r["project"] == {"ok": True, "names": ["Imported", "After"], "failed": []}
 
 
+def _curve_pole_at(value):
+    """The first number of the middle data line of the first B-spline curve
+    (IGES entity 126), a pole's coordinate, written `value`."""
+    def damage(lines):
+        data = [i for i, line in enumerate(lines) if len(line) == 80 and line[72] == "P"]
+        first = next(i for i in data if lines[i].startswith("126,"))
+        own = [i for i in data if lines[i][64:72] == lines[first][64:72]]
+        at = own[len(own) // 2]
+        text = re.sub(r"^-?[\d.]+(E[-+]?\d+)?", value, lines[at][:64]).rstrip()
+        return lines[:at] + [text.ljust(64) + lines[at][64:]] + lines[at + 1:]
+    return damage
+
+
+UNMEASURABLE_CHILD = r"""
+import os, sys, damaged_files as d, test_read_checks as t
+from nimbal.services.drulen import Drulen
+d.import_cases(sys.argv[1], [("pole at 2^31", ".igs", t._curve_pole_at("2147483648."), "union", True)])
+d.emit(next_import=d.measure(Drulen.import_file(os.path.join(sys.argv[1], "clean-import.step"))))
+"""
+
+
+def test_a_shape_whose_box_the_kernel_never_finishes_fails_the_import(tmp_path):
+    # Found by tools/fuzz/mutate_exchange.py: a sphere's trimmed face whose
+    # curve has a pole at 2^31 imports, then the host's bounding box spins
+    # for ever (BRepBndLib::AddOptimal, in the face classifier). The reader
+    # measures it first, under a time limit, and ends in its place.
+    status, lines, stderr = run_in_child(UNMEASURABLE_CHILD, str(tmp_path))
+    assert status == 0, stderr[-2000:]
+    (r,) = [line for line in lines if "case" in line]
+    assert r["direct"] is None
+    assert r["errors"] == ["Error importing IGES file: a kernel call on what was read did not finish within its "
+                           "time limit"]
+    assert r["manager"]["shapes"] == []
+    ((operation, message),) = r["manager"]["failed"]
+    assert operation == "Import File" and message.startswith("Could not import '")
+    # The reader ended is started again for the next import.
+    (after,) = [line["next_import"] for line in lines if "next_import" in line]
+    assert after["valid"] and after["volume"] == pytest.approx(6000.0)
+
+
 NAN_WRITTEN = "the file holds a number that is not finite: "
 
 # (case, suffix, damage, seed, the error's text). Each spun the reader or

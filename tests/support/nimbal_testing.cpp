@@ -175,13 +175,14 @@ PYBIND11_MODULE(_nimbal_testing, m) {
       .def(pyb::init<>());
 
   // A file as another program's writer makes it: STEP with the kernel's
-  // pcurves (surface-curve mode 1), IGES in BRep mode (entity 186). The
-  // settings are the process's: put back.
-  m.def("write_with_other_writer", [](const TopoDS_Shape& shape, const std::string& path) {
+  // pcurves (surface-curve mode 1), IGES in BRep mode (entity 186) unless
+  // told faces (trimmed surfaces, entity 144). The settings are the
+  // process's: put back.
+  m.def("write_with_other_writer", [](const TopoDS_Shape& shape, const std::string& path, bool iges_faces) {
     nimbal::services::ExchangeLock lock;
     const bool iges = path.size() > 4 && path.compare(path.size() - 4, 4, ".igs") == 0;
     if (iges) {
-      IGESControl_Writer writer(Interface_Static::CVal("write.iges.unit"), /*modecr=*/1);
+      IGESControl_Writer writer(Interface_Static::CVal("write.iges.unit"), /*modecr=*/iges_faces ? 0 : 1);
       writer.AddShape(shape);
       writer.ComputeModel();
       return bool(writer.Write(path.c_str()));
@@ -200,7 +201,7 @@ PYBIND11_MODULE(_nimbal_testing, m) {
     Interface_Static::SetIVal("write.step.assembly", assembly);
     Interface_Static::SetIVal("write.surfacecurve.mode", curves);
     return ok;
-  });
+  }, pyb::arg("shape"), pyb::arg("path"), pyb::arg("iges_faces") = false);
   // A kernel exchange setting as the process holds it: (integer, text).
   m.def("exchange_setting", [](const std::string& name) {
     nimbal::services::ExchangeLock lock;

@@ -16,7 +16,9 @@ the host counts too.
                                   [--formats step,igs]
 
 Run it with the project's environment (source scripts/env.sh). Findings
-land in OUT/hang, OUT/crash and OUT/fooled, with OUT/summary.json.
+land in OUT/hang (each name led by the stage that hung: import, box,
+faces, edges, volume or valid), OUT/crash and OUT/fooled, with
+OUT/summary.json.
 """
 
 import argparse
@@ -102,25 +104,30 @@ def worker():
     import logging
     logging.disable(logging.CRITICAL)
     T = k.TopAbs_ShapeEnum
+    def at(stage):  # the campaign names a hang by the last stage it saw
+        print(json.dumps({"at": stage}), flush=True)
+
     for line in sys.stdin:
         path = line.strip()
+        at("import")
         shape = D.import_file(path)
         r = {"shape": shape is not None}
         if shape is not None:
             # A query that raises on a degenerate shape the checker warned
             # about is an answer; only a worker that dies or hangs is not.
-            def ask(query):
+            def ask(query, name):
+                at(name)
                 try:
                     return query(shape), None
                 except k.KernelError as e:
                     return None, str(e)
-            box, raised = ask(k.bounding_box)
+            box, raised = ask(k.bounding_box, "box")
             r.update(box=raised or (None if box is None else [v if math.isfinite(v) else str(v) for v in box]),
                      finite=raised is not None or (box is not None and all(math.isfinite(v) for v in box)))
             for name, query in (("faces", lambda s: len(k.sub_shapes(s, T.TopAbs_FACE))),
                                 ("edges", lambda s: len(k.sub_shapes(s, T.TopAbs_EDGE))),
                                 ("volume", k.volume), ("valid", k.is_valid)):
-                value, raised = ask(query)
+                value, raised = ask(query, name)
                 r[name] = value if raised is None else "raised: " + raised
         print(json.dumps(r), flush=True)
 
@@ -134,7 +141,7 @@ class Worker:
         self.buf = b""
 
     def give(self, case):
-        self.case, self.started, self.buf = case, time.monotonic(), b""
+        self.case, self.started, self.buf, self.stage = case, time.monotonic(), b"", None
         self.proc.stdin.write((case["path"] + "\n").encode())
 
     def stop(self):
@@ -156,10 +163,14 @@ def campaign(args):
         serial = 0
         last_report = time.monotonic()
 
-        def keep(kind, case):
+        def keep(kind, case, stage=None):
             counts[kind] += 1
-            dest = out / kind / pathlib.Path(case["path"]).name
-            dest.write_bytes(pathlib.Path(case["path"]).read_bytes())
+            name = pathlib.Path(case["path"]).name
+            if stage is not None:  # where it hung: the import or a host-side query
+                counts.setdefault("hang_at", {}).setdefault(stage, 0)
+                counts["hang_at"][stage] += 1
+                name = f"{stage}-{name}"
+            (out / kind / name).write_bytes(pathlib.Path(case["path"]).read_bytes())
 
         def finish(w, result):
             case = w.case
@@ -203,9 +214,13 @@ def campaign(args):
                         continue
                     w.buf += chunk
                     if w.buf.endswith(b"\n"):
-                        finish(w, json.loads(w.buf.decode().splitlines()[-1]))
+                        last = json.loads(w.buf.decode().splitlines()[-1])
+                        if "at" in last:
+                            w.stage = last["at"]
+                        else:
+                            finish(w, last)
                 elif time.monotonic() - w.started > args.timeout:
-                    keep("hang", w.case)
+                    keep("hang", w.case, w.stage)
                     counts["cases"] += 1
                     os.remove(w.case["path"])
                     w.stop()

@@ -2,6 +2,7 @@
 // can transfer into NaN coordinates or a shell with nothing in it, and the
 // reader reports success for both. Some damage is refused from the file's
 // text, before the kernel reads it.
+#include <algorithm>
 #include <cctype>
 #include <unordered_set>
 
@@ -11,6 +12,7 @@
 #include "nimbal/kernel.hpp"
 #include "nimbal/log.hpp"
 #include "nimbal/services/drulen_detail.hpp"
+#include "nimbal/services/drulen_reader.hpp"
 
 namespace nimbal::services::detail {
 
@@ -21,6 +23,14 @@ std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, cons
     return "the shape read has a coordinate that is not finite: " + *where;
   if (!TopExp_Explorer(shape, TopAbs_FACE).More() && !TopExp_Explorer(shape, TopAbs_EDGE).More())
     return "the shape read has no face or edge: " + kernel::describe(shape);
+  // A damaged curve (a pole at 2^31, say) can leave a face whose exact box
+  // the kernel never finishes measuring, and the host measures what it
+  // shows: measure it here first, where a spin ends only this process.
+  {
+    const std::size_t faces = std::min<std::size_t>(kernel::sub_shapes(shape, TopAbs_FACE).size(), 1u << 24);
+    reader::TimeLimit limit(static_cast<unsigned>(5 + faces / 20));
+    kernel::bounding_box(shape);
+  }
   // Many files other programs write are slightly off by the checker's
   // measure and still of use: such a shape is kept, with a warning.
   bool valid = false;

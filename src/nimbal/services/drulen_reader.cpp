@@ -262,6 +262,8 @@ void release(const Process& p) {
 
 std::string how_it_ended(int status) {
   if (status == -1) return "the reader process ended abnormally";
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)  // a TimeLimit ran out
+    return "a kernel call on what was read did not finish within its time limit";
   if (WIFSIGNALED(status)) {
     const char* name = ::strsignal(WTERMSIG(status));
     return "the reader process was killed by signal " + std::to_string(WTERMSIG(status)) +
@@ -492,8 +494,17 @@ Outcome dispatch(Request kind, const std::string& a, const std::string& b) {
 
 }  // namespace
 
+TimeLimit::TimeLimit(unsigned seconds) : armed_(g_serve_fd >= 0) {
+  if (armed_) ::alarm(std::max(1u, seconds));
+}
+
+TimeLimit::~TimeLimit() {
+  if (armed_) ::alarm(0);
+}
+
 int serve(int fd) {
   g_serve_fd = fd;
+  std::signal(SIGALRM, SIG_DFL);  // a TimeLimit's end, whatever the spawner left
   log::set_sink(&serve_log_sink, &serve_log_enabled);
   kernel::route_kernel_messages();
   for (;;) {

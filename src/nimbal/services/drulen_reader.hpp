@@ -82,6 +82,19 @@ std::vector<int> idle_processes();
 
 // Answers requests on `fd` until it closes; the executable's whole work.
 int serve(int fd);
+// A kernel call that may never finish, given `seconds` in the reader
+// process: past them the process ends by SIGALRM, which the host reports
+// as a limit reached. Outside the reader process it does nothing.
+class TimeLimit {
+ public:
+  explicit TimeLimit(unsigned seconds);
+  ~TimeLimit();
+  TimeLimit(const TimeLimit&) = delete;
+  TimeLimit& operator=(const TimeLimit&) = delete;
+
+ private:
+  bool armed_;
+};
 // The handlers, beside the code they run.
 Outcome serve_read(Request kind, const std::string& a, const std::string& b);
 Outcome serve_operation(Request kind, const std::string& a, const std::string& b);
