@@ -87,7 +87,9 @@ def _seed(name):
     return {"box": lambda: Drulen.create_box(*BOX), "sphere": lambda: Drulen.create_sphere(6.0),
             "circle": lambda: Drulen.create_circle(4.0), "torus": lambda: Drulen.create_torus(8.0, 2.0),
             "cylinder": lambda: Drulen.create_cylinder(3.0, 12.0),
-            "union": lambda: Drulen.fuse_shapes(Drulen.create_box(*BOX), Drulen.create_sphere(6.0))}[name]()
+            "union": lambda: Drulen.fuse_shapes(Drulen.create_box(*BOX), Drulen.create_sphere(6.0)),
+            "cylinders": lambda: Drulen().create_array_compound(Drulen.create_cylinder(3.0, 12.0), (3, 1, 1),
+                                                                (10.0, 0.0, 0.0))}[name]()
 
 
 def write_damaged(directory, name, suffix, damage, seed="box", iges_faces=False):

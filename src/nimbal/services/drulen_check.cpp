@@ -3,10 +3,14 @@
 // reader reports success for both. Some damage is refused from the file's
 // text, before the kernel reads it.
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <unordered_set>
+#include <vector>
 
 #include <BRepCheck_Analyzer.hxx>
+#include <OSD_Parallel.hxx>
+#include <TopoDS_Iterator.hxx>
 #include <TopExp_Explorer.hxx>
 
 #include "nimbal/kernel.hpp"
@@ -15,6 +19,37 @@
 #include "nimbal/services/drulen_reader.hpp"
 
 namespace nimbal::services::detail {
+
+namespace {
+
+// The kernel's checker over a shape, a compound's parts side by side: they
+// are independent shapes, and checking them is most of what an import costs
+// beyond the kernel's own read.
+bool checker_passes(const TopoDS_Shape& shape) {
+  std::vector<TopoDS_Shape> parts;
+  std::vector<TopoDS_Shape> open{shape};
+  while (!open.empty()) {
+    TopoDS_Shape s = std::move(open.back());
+    open.pop_back();
+    if (s.ShapeType() != TopAbs_COMPOUND) {
+      parts.push_back(std::move(s));
+      continue;
+    }
+    for (TopoDS_Iterator it(s); it.More(); it.Next()) open.push_back(it.Value());
+  }
+  std::atomic<bool> valid{true};
+  OSD_Parallel::For(0, static_cast<int>(parts.size()), [&](int i) {
+    if (!valid.load(std::memory_order_relaxed)) return;
+    try {
+      if (!BRepCheck_Analyzer(parts[static_cast<std::size_t>(i)]).IsValid()) valid = false;
+    } catch (const Standard_Failure&) {
+      valid = false;
+    }
+  });
+  return valid;
+}
+
+}  // namespace
 
 std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, const std::string& file_type,
                                                  const std::string& name) {
@@ -33,12 +68,7 @@ std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, cons
   }
   // Many files other programs write are slightly off by the checker's
   // measure and still of use: such a shape is kept, with a warning.
-  bool valid = false;
-  try {
-    valid = BRepCheck_Analyzer(shape).IsValid();
-  } catch (const Standard_Failure&) {
-  }
-  if (!valid) drulen_logger.warning("The shape read from " + file_type + " file " + name + " is not valid by the kernel's checker");
+  if (!checker_passes(shape)) drulen_logger.warning("The shape read from " + file_type + " file " + name + " is not valid by the kernel's checker");
   return std::nullopt;
 }
 
