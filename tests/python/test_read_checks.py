@@ -170,6 +170,17 @@ def test_a_shape_whose_box_the_kernel_never_finishes_fails_the_import(tmp_path):
 
 NAN_WRITTEN = "the file holds a number that is not finite: "
 
+def _quote_lost_then_last_point_at(value):
+    def damage(lines):
+        lines = list(lines)
+        first = next(i for i, line in enumerate(lines) if line.startswith("FILE_DESCRIPTION(("))
+        lines[first] = lines[first].replace("(('", "((", 1)
+        last = max(i for i, line in enumerate(lines) if "CARTESIAN_POINT('',(" in line)
+        lines[last] = re.sub(r"CARTESIAN_POINT\('',\([^,]*", f"CARTESIAN_POINT('',({value}", lines[last])
+        return lines
+    return damage
+
+
 # (case, suffix, damage, seed, the error's text). Each spun the reader or
 # gave a shape with NaN or junk coordinates and no message before; the scan
 # refuses them before any reading. The last two were found by
@@ -186,6 +197,10 @@ OVERFLOWS = [
     ("step 2D direction written INF", ".step",
      lambda lines: [line.replace("DIRECTION('',(1.,0.));", "DIRECTION('',(INF,0.));", 1) for line in lines], "torus",
      NAN_WRITTEN + "INF"),
+    # Found by the campaign: a quote lost to damage early in the file must
+    # not hide what follows inside one long "string".
+    ("step 1.E+400 after a string left open", ".step", _quote_lost_then_last_point_at("1.E+400"), "box",
+     OVERFLOW + "1.E+400"),
 ]
 
 OVERFLOW_CHILD = r"""

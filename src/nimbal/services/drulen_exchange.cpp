@@ -150,7 +150,7 @@ constexpr double kLargestModelledReal = 4503599627370496.0;  // 2^52
 // more than 308 digits): the kernel reads it as infinity and its transfer
 // then spins for ever. The same for a NAN or INF written as a parameter and,
 // when `bounded`, for a finite real beyond kLargestModelledReal. Quoted text
-// is skipped.
+// is skipped, up to the end of its line.
 std::optional<std::string> overflowing_real_in_text(std::string_view text, bool bounded = true) {
   auto numeric = [](char c) {
     return std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-' || c == 'E' ||
@@ -159,7 +159,9 @@ std::optional<std::string> overflowing_real_in_text(std::string_view text, bool 
   for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     if (c == '\'') {
-      std::size_t end = text.find('\'', i + 1);
+      // A string ends with its line, as for the repeated-number scan: a
+      // quote lost to damage must not hide the rest of the file.
+      std::size_t end = text.find_first_of("'\n", i + 1);
       if (end == std::string_view::npos) break;
       i = end;
       continue;

@@ -494,6 +494,8 @@ Outcome dispatch(Request kind, const std::string& a, const std::string& b) {
 
 }  // namespace
 
+// The spawn gave the process default dispositions and an empty mask, so
+// SIGALRM ends it.
 TimeLimit::TimeLimit(unsigned seconds) : armed_(g_serve_fd >= 0) {
   if (armed_) ::alarm(std::max(1u, seconds));
 }
@@ -504,7 +506,6 @@ TimeLimit::~TimeLimit() {
 
 int serve(int fd) {
   g_serve_fd = fd;
-  std::signal(SIGALRM, SIG_DFL);  // a TimeLimit's end, whatever the spawner left
   log::set_sink(&serve_log_sink, &serve_log_enabled);
   kernel::route_kernel_messages();
   for (;;) {
