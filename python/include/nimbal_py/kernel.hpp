@@ -84,7 +84,7 @@ inline std::vector<TopoDS_Shape> shapes(pyb::handle v, std::string_view what) {
 }  // namespace from_py
 
 // None for "no kernel shape", the shape (as its subtype) otherwise.
-inline typed<shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {
+inline typing::typed<typing::shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {
   if (s.IsNull()) return pyb::none();
   return pyb::cast(s);
 }
