@@ -3,10 +3,13 @@
 // look at a shape.
 #include "nimbal/kernel.hpp"
 
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "kernel_docs.hpp"
+
+using namespace nimbal::py::typing;  // the type names signatures show
 
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
@@ -46,17 +49,17 @@ PYBIND11_MODULE(kernel, m) {
                         TopAbs_WIRE, TopAbs_EDGE, TopAbs_VERTEX, TopAbs_SHAPE);
   NIMBAL_PY_KERNEL_ENUM(m, TopAbs_Orientation, TopAbs_FORWARD, TopAbs_REVERSED, TopAbs_INTERNAL, TopAbs_EXTERNAL);
 
-  pyb::class_<TopoDS_Shape>(m, "TopoDS_Shape", doc::shape::cls)
-      .def(pyb::init<>())
-      .def("IsNull", &TopoDS_Shape::IsNull, doc::shape::IsNull)
-      .def("ShapeType", &k::shape_type, doc::shape::ShapeType)
-      .def("Orientation", &k::orientation, doc::shape::Orientation)
-      .def("IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"), doc::shape::IsSame)
-      .def("IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"), doc::shape::IsEqual)
-      .def("IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"), doc::shape::IsPartner)
-      .def("Reversed", &k::reversed, doc::shape::Reversed)
-      .def("NbChildren", &TopoDS_Shape::NbChildren, doc::shape::NbChildren)
-      .def("__eq__", &TopoDS_Shape::IsSame, pyb::is_operator())
+  pyb::class_<TopoDS_Shape> shape(m, "TopoDS_Shape", doc::shape::cls);
+  shape.def(pyb::init<>());
+  nimbal::py::def(shape, "IsNull", &TopoDS_Shape::IsNull, doc::shape::IsNull);
+  nimbal::py::def(shape, "ShapeType", &k::shape_type, doc::shape::ShapeType);
+  nimbal::py::def(shape, "Orientation", &k::orientation, doc::shape::Orientation);
+  nimbal::py::def(shape, "IsSame", &TopoDS_Shape::IsSame, pyb::arg("other"), doc::shape::IsSame);
+  nimbal::py::def(shape, "IsEqual", &TopoDS_Shape::IsEqual, pyb::arg("other"), doc::shape::IsEqual);
+  nimbal::py::def(shape, "IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"), doc::shape::IsPartner);
+  nimbal::py::def(shape, "Reversed", nimbal::py::kernel_shape<&k::reversed>, doc::shape::Reversed);
+  nimbal::py::def(shape, "NbChildren", &TopoDS_Shape::NbChildren, doc::shape::NbChildren);
+  shape.def("__eq__", &TopoDS_Shape::IsSame, pyb::is_operator())
       .def("__ne__", &k::not_same, pyb::is_operator())
       .def("__hash__", &k::hash_code)
       .def("__repr__", &k::describe);
@@ -69,12 +72,12 @@ PYBIND11_MODULE(kernel, m) {
   bind_subtype<TopoDS_Edge>(m, "TopoDS_Edge", doc::shape::edge);
   bind_subtype<TopoDS_Vertex>(m, "TopoDS_Vertex", doc::shape::vertex);
 
-  m.def("volume", &k::volume, pyb::arg("shape"), doc::volume);
-  m.def("area", &k::area, pyb::arg("shape"), doc::area);
-  m.def("length", &k::length, pyb::arg("shape"), doc::length);
-  m.def("bounding_box", &k::bounding_box, pyb::arg("shape"), doc::bounding_box);
-  m.def("sub_shapes", &k::sub_shapes, pyb::arg("shape"), pyb::arg("type"), doc::sub_shapes);
-  m.def("is_valid", &k::is_valid, pyb::arg("shape"), doc::is_valid);
+  nimbal::py::def(m, "volume", &k::volume, pyb::arg("shape"), doc::volume);
+  nimbal::py::def(m, "area", &k::area, pyb::arg("shape"), doc::area);
+  nimbal::py::def(m, "length", &k::length, pyb::arg("shape"), doc::length);
+  nimbal::py::def(m, "bounding_box", &k::bounding_box, pyb::arg("shape"), doc::bounding_box);
+  nimbal::py::def(m, "sub_shapes", &k::sub_shapes, pyb::arg("shape"), pyb::arg("type"), doc::sub_shapes);
+  nimbal::py::def(m, "is_valid", &k::is_valid, pyb::arg("shape"), doc::is_valid);
   void nimbal_bind_kernel_viewer(pyb::module_&); nimbal_bind_kernel_viewer(m);  // kernel_viewer.cpp
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }

@@ -575,7 +575,7 @@ class Prs3d_Drawer:
         """Sets whether face boundaries are drawn."""
     def FaceBoundaryDraw(self) -> bool:
         """Whether face boundaries are drawn."""
-    def SetFaceBoundaryAspect(self, aspect: Prs3d_LineAspect) -> None:
+    def SetFaceBoundaryAspect(self, aspect: Prs3d_LineAspect | None) -> None:
         """Sets how face boundaries are drawn.
 
         Raises KernelError when aspect is None.
@@ -616,7 +616,7 @@ class AIS_InteractiveObject:
         """Makes the object opaque again."""
     def Attributes(self) -> Prs3d_Drawer:
         """The object's drawing attributes."""
-    def SetAttributes(self, drawer: Prs3d_Drawer) -> None:
+    def SetAttributes(self, drawer: Prs3d_Drawer | None) -> None:
         """Replaces the object's drawing attributes.
 
         Raises KernelError when drawer is None.
@@ -758,7 +758,7 @@ class V3d_Viewer:
 
 class V3d_View:
     """A view: a camera looking at a viewer's objects, drawn into a window."""
-    def SetWindow(self, window: Aspect_Window) -> None:
+    def SetWindow(self, window: Aspect_Window | None) -> None:
         """Makes the view draw into window.
 
         Raises KernelError when window is None.
@@ -846,27 +846,27 @@ class AIS_InteractiveContext:
     """
     def __init__(self, viewer: V3d_Viewer) -> None: ...
     @typing.overload
-    def Display(self, obj: AIS_InteractiveObject, update: bool) -> None: ...
+    def Display(self, obj: AIS_InteractiveObject | None, update: bool) -> None: ...
     @typing.overload
-    def Display(self, obj: AIS_InteractiveObject, display_mode: int, selection_mode: int, update: bool) -> None: ...
-    def Redisplay(self, obj: AIS_InteractiveObject, update: bool, all_modes: bool = False) -> None:
+    def Display(self, obj: AIS_InteractiveObject | None, display_mode: int, selection_mode: int, update: bool) -> None: ...
+    def Redisplay(self, obj: AIS_InteractiveObject | None, update: bool, all_modes: bool = False) -> None:
         """Recomputes obj's presentation after a change.
 
         Raises KernelError when obj is None.
         """
-    def Erase(self, obj: AIS_InteractiveObject, update: bool) -> None:
+    def Erase(self, obj: AIS_InteractiveObject | None, update: bool) -> None:
         """Hides obj, keeping it in the context.
 
         Raises KernelError when obj is None.
         """
-    def Remove(self, obj: AIS_InteractiveObject, update: bool) -> None:
+    def Remove(self, obj: AIS_InteractiveObject | None, update: bool) -> None:
         """Takes obj out of the context.
 
         Raises KernelError when obj is None.
         """
     def RemoveAll(self, update: bool) -> None:
         """Takes every object out of the context."""
-    def IsDisplayed(self, obj: AIS_InteractiveObject) -> bool:
+    def IsDisplayed(self, obj: AIS_InteractiveObject | None) -> bool:
         """Whether obj is displayed.
 
         Raises KernelError when obj is None.
@@ -881,12 +881,12 @@ class AIS_InteractiveContext:
         """Redraws the viewer."""
     def ClearSelected(self, update: bool) -> None:
         """Empties the selection."""
-    def AddOrRemoveSelected(self, obj: AIS_InteractiveObject, update: bool) -> None:
+    def AddOrRemoveSelected(self, obj: AIS_InteractiveObject | None, update: bool) -> None:
         """Selects obj, or deselects it when it is selected.
 
         Raises KernelError when obj is None.
         """
-    def IsSelected(self, obj: AIS_InteractiveObject) -> bool:
+    def IsSelected(self, obj: AIS_InteractiveObject | None) -> bool:
         """Whether obj is selected.
 
         Raises KernelError when obj is None.
@@ -910,8 +910,8 @@ class AIS_InteractiveContext:
     @typing.overload
     def Deactivate(self) -> None: ...
     @typing.overload
-    def Deactivate(self, obj: AIS_InteractiveObject) -> None: ...
-    def MoveTo(self, x: int, y: int, view: V3d_View, update: bool) -> int:
+    def Deactivate(self, obj: AIS_InteractiveObject | None) -> None: ...
+    def MoveTo(self, x: int, y: int, view: V3d_View | None, update: bool) -> int:
         """Detects what lies under pixel (x, y) of view and highlights it; returns the detection status.
 
         Raises KernelError when the view has no window or belongs to another viewer.

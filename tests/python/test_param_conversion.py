@@ -6,8 +6,8 @@ it, and a wrong type is refused, each the same way wherever it appears.
 Refusals come in the module's own forms: a TypeError naming the argument
 ("shape must be a kernel shape, not 'NoneType'"); for the operations that
 log their failures (the kernel service's guarded operations, the view and
-selection services), an error record and no result; for the kernel
-objects' own module, pybind11's "incompatible function arguments"."""
+selection services), an error record and no result. The kernel objects'
+own module refuses in the same words as every other."""
 import ast
 import logging
 import pathlib
@@ -159,9 +159,6 @@ def call(module, cls, fn, params, target, given, scene):
     return f(*args)
 
 
-# The kernel objects' own module refuses as pybind11 does.
-KERNEL_REFUSAL = "incompatible (function|constructor) arguments"
-
 # Shapes the operation tests itself, when it reaches them: None or a value of
 # another kind is no shape there, answered as the operation answers no shape
 # (plane_params_from_face: the ValueError of a face that gives no plane).
@@ -174,8 +171,6 @@ TESTED_BY_THE_OPERATION = {
 
 
 def refusal_pattern(module, target, wrong, nullable):
-    if module == "nimbal.kernel":
-        return KERNEL_REFUSAL
     kind = "a kernel shape or None" if nullable else "a kernel shape"
     return rf"^{target} must be {kind}, not '{type(wrong).__name__}'$"
 

@@ -61,6 +61,8 @@
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/drulen_adapter.hpp"
 
+using namespace nimbal::py::typing;  // the type names signatures show
+
 namespace pyb = pybind11;
 
 namespace {

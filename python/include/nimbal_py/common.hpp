@@ -131,7 +131,6 @@ using any_arg = typed<any_name>;
 using record_arg = typed<record_name>;
 
 }  // namespace typing
-using namespace typing;
 
 }  // namespace nimbal::py
 

@@ -84,7 +84,7 @@ inline std::vector<TopoDS_Shape> shapes(pyb::handle v, std::string_view what) {
 }  // namespace from_py
 
 // None for "no kernel shape", the shape (as its subtype) otherwise.
-inline typed<shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {
+inline typing::typed<typing::shape_or_none_name> shape_or_none(const TopoDS_Shape& s) {
   if (s.IsNull()) return pyb::none();
   return pyb::cast(s);
 }
@@ -142,6 +142,23 @@ struct tupled_call<F, R (C::*)(A...) const> {
 };
 template <auto F>
 constexpr auto tupled = &tupled_call<F>::call;
+
+// A kernel call answering a shape as the kernel's own objects do: a null
+// shape is a shape object too (IsNull() is true), not None.
+template <auto F, class Signature = decltype(F)>
+struct shape_call;
+template <auto F, class R, class... A>
+struct shape_call<F, R (*)(A...)> {
+  static typing::typed<typing::shape_name> call(A... a) { return pyb::cast(TopoDS_Shape(F(std::forward<A>(a)...))); }
+};
+template <auto F, class R, class C, class... A>
+struct shape_call<F, R (C::*)(A...) const> {
+  static typing::typed<typing::shape_name> call(const C& self, A... a) {
+    return pyb::cast(TopoDS_Shape((self.*F)(std::forward<A>(a)...)));
+  }
+};
+template <auto F>
+constexpr auto kernel_shape = &shape_call<F>::call;
 
 // Kernel objects held by handle compare and hash as the object: two Python
 // wrappers of one kernel object are equal and hash alike.

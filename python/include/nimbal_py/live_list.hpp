@@ -68,9 +68,9 @@ using iterator_of_name = generic_of<iterator_generic, E>;
 
 template <class L, class E>
 pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
-  using Item = typed<typename E::item_name>;
-  using Items = typed<list_of_name<E>>;
-  using ItemsIn = typed<iterable_of_name<E>>;
+  using Item = typing::typed<typename E::item_name>;
+  using Items = typing::typed<list_of_name<E>>;
+  using ItemsIn = typing::typed<iterable_of_name<E>>;
   pyb::class_<L> cls(scope, E::name, doc);
   cls.def(pyb::init([] { return L(); }))
       .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"))
@@ -90,7 +90,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("__delitem__", [](L& l, pyb::slice s) { list_edit::erase_slice(l, slice_of(s, l.size())); })
       // Iterates a snapshot: changing the list while iterating cannot
       // invalidate anything.
-      .def("__iter__", [](const L& l) { return typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); })
+      .def("__iter__", [](const L& l) { return typing::typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); })
       .def("__contains__", [](const L& l, Item v) { return list_edit::contains(l, item_or_none<L, E>(v)); })
       .def("__eq__",
            [](const L& l, pyb::handle other) -> pyb::object {
@@ -110,7 +110,7 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
       .def("copy", [](const L& l) { return Items(to_pylist<L, E>(l)); }, live_list_doc::copy)
       .def("__add__", [](const L& l, ItemsIn other) { return Items(to_pylist<L, E>(l) + pyb::list(pyb::iter(other))); })
       .def("__iadd__",
-           [](pyb::object self, ItemsIn other) -> typed<class_name<L>> {
+           [](pyb::object self, ItemsIn other) -> typing::typed<typing::class_name<L>> {
              list_edit::append_all(self.cast<L&>(), list_from_iterable<L, E>(other));
              return self;
            })

@@ -30,25 +30,25 @@ struct MappingOf {
   static bool contains(const View& v, pyb::handle key) {
     return PyUnicode_Check(key.ptr()) && M::map(v).contains(key.cast<std::string>());
   }
-  static typed<typename M::item_name> getitem(const View& v, const std::string& key) {
+  static typing::typed<typename M::item_name> getitem(const View& v, const std::string& key) {
     return M::to_py(M::entry(M::map(v), key));
   }
-  static any_arg get(const View& v, const std::string& key, any_arg dflt) {
+  static typing::any_arg get(const View& v, const std::string& key, typing::any_arg dflt) {
     const auto* value = M::map(v).find(key);
-    return value ? any_arg(M::to_py(*value)) : dflt;
+    return value ? typing::any_arg(M::to_py(*value)) : dflt;
   }
-  static typed<keys_name> keys(const View& v) {
+  static typing::typed<keys_name> keys(const View& v) {
     return each(v, [](const std::string& k, const auto&) { return pyb::str(k); });
   }
-  static typed<list_of_name<M>> values(const View& v) {
+  static typing::typed<list_of_name<M>> values(const View& v) {
     return each(v, [](const std::string&, const auto& value) { return M::to_py(value); });
   }
-  static typed<items_name> items(const View& v) {
+  static typing::typed<items_name> items(const View& v) {
     return each(v, [](const std::string& k, const auto& value) { return pyb::make_tuple(k, M::to_py(value)); });
   }
   // Iterates a snapshot of the keys: changing the map meanwhile cannot
   // invalidate anything.
-  static typed<key_iterator_name> iter(const View& v) { return pyb::iter(keys(v)); }
+  static typing::typed<key_iterator_name> iter(const View& v) { return pyb::iter(keys(v)); }
   static std::string repr(const View& v) {
     return dict_text_form(M::map(v), text_style().text,
                           [](const auto& value) { return std::string(pyb::repr(M::to_py(value))); });

@@ -36,10 +36,10 @@ struct ShapeFields {
 
   // The constructor, its parameters in the fields' order.
   static auto init(const char* field) {
-    return pyb::init([field](const std::string& shape_id, typed<shape_or_none_name> shape,
+    return pyb::init([field](const std::string& shape_id, typing::typed<typing::shape_or_none_name> shape,
                              decltype(S::shape_type) shape_type, const std::string& name,
-                             const decltype(S::color)& color, record_arg properties, typed<parts_in_name> components,
-                             str_or_none parent_id) {
+                             const decltype(S::color)& color, typing::record_arg properties, typing::typed<parts_in_name> components,
+                             typing::str_or_none parent_id) {
       auto s = std::make_shared<S>();
       s->shape_id = shape_id;
       s->shape = from_py::shape_or_null(shape, "shape");
@@ -60,20 +60,20 @@ struct ShapeFields {
     return cls.def_readwrite("shape_id", &S::shape_id, doc.shape_id)
         .def_property(
             "shape", [](const S& s) { return shape_or_none(s.shape); },
-            [](S& s, typed<shape_or_none_name> v) { s.shape = from_py::shape_or_null(v, "shape"); }, doc.shape)
+            [](S& s, typing::typed<typing::shape_or_none_name> v) { s.shape = from_py::shape_or_null(v, "shape"); }, doc.shape)
         .def_readwrite("shape_type", &S::shape_type, doc.shape_type)
         .def_property("name", [](const S& s) { return s.name; }, set_name, doc.name)
         .def_readwrite("color", &S::color, doc.color)
         .def_property(
             "properties", [](const S& s) { return s.properties; },
-            [](S& s, record_arg v) { s.properties = from_py::record(v, "properties"); }, doc.properties)
+            [](S& s, typing::record_arg v) { s.properties = from_py::record(v, "properties"); }, doc.properties)
         .def_property(
             field, [](S& s) -> L& { return s.*Parts; },
-            [field](S& s, typed<iterable_of_name<E>> v) { s.*Parts = list_from_iterable<L, E>(v, field); },
+            [field](S& s, typing::typed<iterable_of_name<E>> v) { s.*Parts = list_from_iterable<L, E>(v, field); },
             doc.components)
         .def_property(
             "parent_id", [](const S& s) { return s.parent_id; },
-            [](S& s, str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); }, doc.parent_id);
+            [](S& s, typing::str_or_none v) { s.parent_id = from_py::text_or_none(v, "parent_id"); }, doc.parent_id);
   }
 };
 

@@ -6,6 +6,8 @@
 #include "nimbal_py/mapping.hpp"
 #include "nimbal_py/shape_fields.hpp"
 
+using namespace nimbal::py::typing;  // the type names signatures show
+
 namespace nimbal::py::corvath {
 
 using namespace nimbal::managers;

@@ -13,6 +13,8 @@
 #include "quenby_bind.hpp"
 #include "quenby_docs.hpp"
 
+using namespace nimbal::py::typing;  // the type names signatures show
+
 namespace nimbal::py::quenby {
 namespace {
 

@@ -32,11 +32,11 @@ template <std::size_t N, class L> struct PointElem {
 };
 template <> struct Elem<models::Point2List> : PointElem<2, models::Point2List> {
   static constexpr const char* name = "Point2List";
-  using item_name = point2_name;
+  using item_name = typing::point2_name;
 };
 template <> struct Elem<models::Point3List> : PointElem<3, models::Point3List> {
   static constexpr const char* name = "Point3List";
-  using item_name = point3_name;
+  using item_name = typing::point3_name;
 };
 
 // The live list types of record fields (IndexList, Point2List, Point3List).

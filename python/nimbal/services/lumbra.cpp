@@ -13,6 +13,8 @@
 #include "nimbal_py/viewer.hpp"
 #include "lumbra_docs.hpp"
 
+using namespace nimbal::py::typing;  // the type names signatures show
+
 namespace pyb = pybind11;
 using nimbal::services::Components;
 using nimbal::services::Lumbra;
