@@ -126,39 +126,35 @@ pyb::tuple flat_tuple(const T& v) {
 
 }  // namespace to_py
 
-// A kernel call whose answer (points, directions, pairs and tuples of them)
-// Python reads as one flat tuple, as the kernel's out-parameters give it:
-// `.def("Proj", tupled<&k::projection>, doc)`. A member function's self is
-// its class.
-template <auto F, class Signature = decltype(F)>
-struct tupled_call;
-template <auto F, class R, class... A>
-struct tupled_call<F, R (*)(A...)> {
-  static pyb::tuple call(A... a) { return to_py::flat_tuple(F(std::forward<A>(a)...)); }
+// A kernel call whose answer Python reads in the kernel's own form, `Form`
+// turning it into that: a member function's self is its class.
+template <class Form, auto F, class Signature = decltype(F)>
+struct answered_call;
+template <class Form, auto F, class R, class... A>
+struct answered_call<Form, F, R (*)(A...)> {
+  static auto call(A... a) { return Form{}(F(std::forward<A>(a)...)); }
 };
-template <auto F, class R, class C, class... A>
-struct tupled_call<F, R (C::*)(A...) const> {
-  static pyb::tuple call(const C& self, A... a) { return to_py::flat_tuple((self.*F)(std::forward<A>(a)...)); }
+template <class Form, auto F, class R, class C, class... A>
+struct answered_call<Form, F, R (C::*)(A...) const> {
+  static auto call(const C& self, A... a) { return Form{}((self.*F)(std::forward<A>(a)...)); }
 };
-template <auto F>
-constexpr auto tupled = &tupled_call<F>::call;
 
-// A kernel call answering a shape as the kernel's own objects do: a null
-// shape is a shape object too (IsNull() is true), not None.
-template <auto F, class Signature = decltype(F)>
-struct shape_call;
-template <auto F, class R, class... A>
-struct shape_call<F, R (*)(A...)> {
-  static typing::typed<typing::shape_name> call(A... a) { return pyb::cast(TopoDS_Shape(F(std::forward<A>(a)...))); }
+struct flat_tuple_form {
+  template <class T>
+  pyb::tuple operator()(const T& v) const { return to_py::flat_tuple(v); }
 };
-template <auto F, class R, class C, class... A>
-struct shape_call<F, R (C::*)(A...) const> {
-  static typing::typed<typing::shape_name> call(const C& self, A... a) {
-    return pyb::cast(TopoDS_Shape((self.*F)(std::forward<A>(a)...)));
-  }
+struct shape_object_form {
+  typing::typed<typing::shape_name> operator()(const TopoDS_Shape& s) const { return pyb::cast(s); }
 };
+
+// Points, directions, pairs and tuples of them as one flat tuple, as the
+// kernel's out-parameters give it: `def(view, "Proj", tupled<&k::projection>, doc)`.
 template <auto F>
-constexpr auto kernel_shape = &shape_call<F>::call;
+constexpr auto tupled = &answered_call<flat_tuple_form, F>::call;
+// A shape as the kernel's own objects answer one: a null shape is a shape
+// object too (IsNull() is true), not None.
+template <auto F>
+constexpr auto kernel_shape = &answered_call<shape_object_form, F>::call;
 
 // Kernel objects held by handle compare and hash as the object: two Python
 // wrappers of one kernel object are equal and hash alike.
