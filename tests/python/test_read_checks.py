@@ -10,14 +10,17 @@ import pytest
 from damaged_files import run_in_child
 
 
-def _first_point_nan(lines):
-    out, done = [], False
-    for line in lines:
-        if not done and "CARTESIAN_POINT('',(" in line:
-            line = re.sub(r"CARTESIAN_POINT\('',\([^,]*", "CARTESIAN_POINT('',(NAN", line, count=1)
-            done = True
-        out.append(line)
-    return out
+def _first_point_at(value):
+    """The first coordinate of the first point written `value`."""
+    def damage(lines):
+        out, done = [], False
+        for line in lines:
+            if not done and "CARTESIAN_POINT('',(" in line:
+                line = re.sub(r"CARTESIAN_POINT\('',\([^,]*", f"CARTESIAN_POINT('',({value}", line, count=1)
+                done = True
+            out.append(line)
+        return out
+    return damage
 
 
 def _directory_line_repeated(index):
@@ -170,14 +173,12 @@ def test_a_shape_whose_box_the_kernel_never_finishes_fails_the_import(tmp_path):
 
 NAN_WRITTEN = "the file holds a number that is not finite: "
 
-def _quote_lost_then_last_point_at(value):
+
+def _quote_lost_then_first_point_at(value):
+    """A header string's opening quote lost, then the first point damaged."""
     def damage(lines):
-        lines = list(lines)
-        first = next(i for i, line in enumerate(lines) if line.startswith("FILE_DESCRIPTION(("))
-        lines[first] = lines[first].replace("(('", "((", 1)
-        last = max(i for i, line in enumerate(lines) if "CARTESIAN_POINT('',(" in line)
-        lines[last] = re.sub(r"CARTESIAN_POINT\('',\([^,]*", f"CARTESIAN_POINT('',({value}", lines[last])
-        return lines
+        lines = [line.replace("(('", "((", 1) if line.startswith("FILE_DESCRIPTION((") else line for line in lines]
+        return _first_point_at(value)(lines)
     return damage
 
 
@@ -193,13 +194,13 @@ OVERFLOWS = [
     ("step point after 400 nines", ".step",
      lambda lines: [line.replace("15.", "9" * 400 + "5.") if "CARTESIAN_POINT" in line else line for line in lines],
      "box", OVERFLOW + "9" * 40 + "..."),
-    ("step point written NAN", ".step", _first_point_nan, "box", NAN_WRITTEN + "NAN"),
+    ("step point written NAN", ".step", _first_point_at("NAN"), "box", NAN_WRITTEN + "NAN"),
     ("step 2D direction written INF", ".step",
      lambda lines: [line.replace("DIRECTION('',(1.,0.));", "DIRECTION('',(INF,0.));", 1) for line in lines], "torus",
      NAN_WRITTEN + "INF"),
     # Found by the campaign: a quote lost to damage early in the file must
     # not hide what follows inside one long "string".
-    ("step 1.E+400 after a string left open", ".step", _quote_lost_then_last_point_at("1.E+400"), "box",
+    ("step 1.E+400 after a string left open", ".step", _quote_lost_then_first_point_at("1.E+400"), "box",
      OVERFLOW + "1.E+400"),
 ]
 
@@ -263,7 +264,7 @@ import faulthandler, sys
 faulthandler.enable()
 import _nimbal_testing as t, damaged_files as d, test_read_checks as r
 import nimbal.kernel as k
-path = d.write_damaged(sys.argv[1], "nan point", ".step", r._first_point_nan)
+path = d.write_damaged(sys.argv[1], "nan point", ".step", r._first_point_at("NAN"))
 read = t.read_step_unchecked(path)
 box = k.bounding_box(read)
 d.emit(case="read", nan_box=box is not None and any(v != v for v in box))
