@@ -120,6 +120,22 @@ def test_a_killed_reader_fails_that_import_only_and_the_next_import_restarts_it(
     assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
 
 
+def test_a_reader_that_ended_while_idle_is_not_given_the_next_import(step_file, errors):
+    assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
+    idle = t.reader_idle_pids()
+    assert idle
+    for pid in idle:
+        os.kill(pid, signal.SIGKILL)
+    for pid in idle:  # dead, not yet reaped by the host
+        while (pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]) != "Z":
+            time.sleep(0.01)
+    assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
+    assert errors == []
+    assert not set(idle) & set(t.reader_idle_pids())
+    for pid in idle:  # reaped
+        assert not pathlib.Path(f"/proc/{pid}").exists()
+
+
 def test_concurrent_callers_each_lease_a_reader(step_file):
     seen = []
     threads = [threading.Thread(target=lambda: seen.append(t.reader_sleep(1.0))) for _ in range(3)]

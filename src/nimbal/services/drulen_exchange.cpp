@@ -536,18 +536,24 @@ reader::Outcome reader::serve_read(Request kind, const std::string& a, const std
           if (auto number = detail::repeated_entity_number(*text)) return refused_entity_number(*number);
       }
       if (iges) {
-        IGESControl_Reader r;
-        return read_and_transfer(r, [&] { return r.ReadFile(a.c_str()); }, "IGES", a);
+        auto r = std::make_shared<IGESControl_Reader>();
+        Outcome o = read_and_transfer(*r, [&] { return r->ReadFile(a.c_str()); }, "IGES", a);
+        o.spent = std::move(r);
+        return o;
       }
-      STEPControl_Reader r;
-      return read_and_transfer(r, [&] { return r.ReadFile(a.c_str()); }, "STEP", a);
+      auto r = std::make_shared<STEPControl_Reader>();
+      Outcome o = read_and_transfer(*r, [&] { return r->ReadFile(a.c_str()); }, "STEP", a);
+      o.spent = std::move(r);
+      return o;
     }
     case Request::read_step_buffer: {
       if (auto token = overflowing_real(b, false)) return refused_number(*token);
       if (auto number = detail::repeated_entity_number(b)) return refused_entity_number(*number);
-      STEPControl_Reader r;
+      auto r = std::make_shared<STEPControl_Reader>();
       std::istringstream in(b, std::ios::binary);
-      return read_and_transfer(r, [&] { return r.ReadStream(a.c_str(), in); }, "STEP", a);
+      Outcome o = read_and_transfer(*r, [&] { return r->ReadStream(a.c_str(), in); }, "STEP", a);
+      o.spent = std::move(r);
+      return o;
     }
     case Request::read_native_buffer: {
       Outcome o;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ struct Outcome {
   Kind kind = Kind::error;
   TopoDS_Shape shape;
   std::string error;  // the error's text for Kind::error
+  // In the reader process: what the request used, freed once the answer is
+  // sent (a read's model: the host need not wait for it to be freed).
+  std::shared_ptr<void> spent;
 };
 
 Outcome failed(std::string text);
