@@ -232,6 +232,15 @@ def _arrays(mgr):
     return {"inner": inner, "outer": mgr.create_shape_array(inner, q.ArrayProperties(count_x=2, spacing_z=2.0))}
 
 
+def _arrays_undone_and_redone(mgr):
+    made = _arrays(mgr)
+    for _ in range(3):
+        mgr.undo()
+    for _ in range(3):
+        mgr.redo()
+    return made
+
+
 def _sketch_in_an_array(mgr):
     plane = mgr.create_plane_from_standard(StandardPlane.XY)
     sk = mgr.create_sketch(plane.shape_id)
@@ -264,6 +273,8 @@ LIMIT_CASES = [
     ("a sketch commit inside an array", _sketch_in_an_array,
      lambda m, f: m.commit_sketch(f["sketch"], f["tessik"]) or None, "Commit Sketch", "100000 shapes"),
     ("a new box beside the most a model builds", _arrays,
+     lambda m, f: m.create_shape(T.BOX, q.BoxProperties()), "Create Box", "100000 shapes"),
+    ("a new box beside arrays undone and redone", _arrays_undone_and_redone,
      lambda m, f: m.create_shape(T.BOX, q.BoxProperties()), "Create Box", "100000 shapes"),
 ]
 

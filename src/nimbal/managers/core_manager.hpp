@@ -119,6 +119,9 @@ class NamedRegistry {
   Registry::const_iterator begin() const { return shapes_.begin(); }
   Registry::const_iterator end() const { return shapes_.end(); }
   std::size_t size() const { return shapes_.size(); }
+  // Registered arrays, of any depth (as registered: a type changed behind
+  // the manager's back is not seen).
+  std::size_t arrays() const { return arrays_; }
   bool contains(const std::string& id) const { return shapes_.contains(id); }
   const ManagedShapePtr* find(const std::string& id) const { return shapes_.find(id); }
   // Null when `id` is not registered.
@@ -144,6 +147,7 @@ class NamedRegistry {
   std::unordered_map<std::string, RecordPtr> dropped_planes_;
   NameIndex names_;
   std::uint64_t epoch_;
+  std::size_t arrays_ = 0;
 };
 
 // The snapshot of a managed shape: its record deep-copied, the rest shared.

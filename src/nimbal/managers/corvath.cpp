@@ -263,6 +263,16 @@ bool holds_components(ShapeType t) {
 bool CoreCorvath::within_limits(const std::string& title, const std::vector<const ManagedShape*>& joining,
                                 const std::vector<const ManagedShape*>& leaving, const ManagedShape* original,
                                 const ManagedShape* replaced) {
+  // New shapes without components beside the model, none leaving: the
+  // model's depth cannot change, and with no array each registered shape
+  // (components are registered) is one object built once, so the registry
+  // bounds both counts. The walk below costs the whole model: without this,
+  // creating n shapes costs n squared.
+  if (leaving.empty() && !original && shapes_.arrays() == 0 &&
+      std::all_of(joining.begin(), joining.end(), [](const ManagedShape* ms) { return ms->components.empty(); }) &&
+      shapes_.size() + joining.size() <= std::min<std::size_t>(limits::max_shape_objects,
+                                                               static_cast<std::size_t>(limits::max_built_shapes)))
+    return true;
   // Counted as a project file counts its shape objects, without recursion.
   struct Item {
     const ManagedShape* ms;

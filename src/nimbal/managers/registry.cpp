@@ -83,15 +83,20 @@ ManagedShapePtr NamedRegistry::get(const std::string& id) const {
 }
 
 void NamedRegistry::add(const std::string& id, const ManagedShapePtr& ms) {
-  if (const ManagedShapePtr* old = shapes_.find(id)) names_.remove((*old)->name);
+  if (const ManagedShapePtr* old = shapes_.find(id)) {
+    names_.remove((*old)->name);
+    arrays_ -= (*old)->shape_type == ShapeType::ARRAY;
+  }
   shapes_.set(id, ms);
   names_.add(ms->name);
+  arrays_ += ms->shape_type == ShapeType::ARRAY;
 }
 
 void NamedRegistry::drop(const std::string& id) {
   if (const ManagedShapePtr* ms = shapes_.find(id)) {
     if ((*ms)->shape_type == ShapeType::PLANE && (*ms)->properties) dropped_planes_[id] = (*ms)->properties;
     names_.remove((*ms)->name);
+    arrays_ -= (*ms)->shape_type == ShapeType::ARRAY;
     shapes_.erase(id);
   }
 }
@@ -101,6 +106,7 @@ void NamedRegistry::clear() {
     if (ms->shape_type == ShapeType::PLANE && ms->properties) dropped_planes_[id] = ms->properties;
   shapes_.clear();
   names_.clear();
+  arrays_ = 0;
 }
 
 RecordPtr NamedRegistry::dropped_plane(const std::string& id) const {
