@@ -120,20 +120,45 @@ def test_a_killed_reader_fails_that_import_only_and_the_next_import_restarts_it(
     assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
 
 
+def kill_idle(pids):
+    """Kills idle readers and waits until each is dead, not yet reaped."""
+    for pid in pids:
+        os.kill(pid, signal.SIGKILL)
+    for pid in pids:
+        while pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] != "Z":
+            time.sleep(0.01)
+
+
 def test_a_reader_that_ended_while_idle_is_not_given_the_next_import(step_file, errors):
     assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
     idle = t.reader_idle_pids()
     assert idle
-    for pid in idle:
-        os.kill(pid, signal.SIGKILL)
-    for pid in idle:  # dead, not yet reaped by the host
-        while (pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]) != "Z":
-            time.sleep(0.01)
+    kill_idle(idle)
     assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
     assert errors == []
     assert not set(idle) & set(t.reader_idle_pids())
     for pid in idle:  # reaped
         assert not pathlib.Path(f"/proc/{pid}").exists()
+
+
+def reader_environment(pid):
+    return pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+
+
+@pytest.mark.skipif(bool(os.environ.get("NIMBAL_SANITIZER")),
+                    reason="under the address sanitizer the kernel keeps the allocator the sanitizer sees")
+def test_the_reader_uses_the_scalable_allocator_unless_the_host_chose_one(step_file, monkeypatch):
+    monkeypatch.delenv("MMGT_OPT", raising=False)
+    kill_idle(t.reader_idle_pids())  # started before this test's environment
+    assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
+    (pid,) = t.reader_idle_pids()
+    assert b"MMGT_OPT=2" in reader_environment(pid)
+    monkeypatch.setenv("MMGT_OPT", "0")
+    kill_idle([pid])
+    assert k.volume(Drulen.import_file(step_file)) == pytest.approx(VOLUME)
+    (pid,) = t.reader_idle_pids()
+    env = reader_environment(pid)
+    assert b"MMGT_OPT=0" in env and b"MMGT_OPT=2" not in env
 
 
 def test_concurrent_callers_each_lease_a_reader(step_file):
