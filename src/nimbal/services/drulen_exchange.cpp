@@ -292,6 +292,16 @@ ReadOutcome read_and_transfer(XSControl_Reader& reader, const std::function<IFSe
   return o;
 }
 
+// read_and_transfer with a reader of its own, whose model (the whole file's
+// entities) is freed after the answer is sent.
+template <class Reader, class Read>
+ReadOutcome read_with(const std::string& file_type, const std::string& name, Read read) {
+  auto reader = std::make_shared<Reader>();
+  ReadOutcome o = read_and_transfer(*reader, [&] { return read(*reader); }, file_type, name);
+  o.spent = std::move(reader);
+  return o;
+}
+
 // The result of an import as the operation reports it: the shape, or none
 // with the failure logged. Called without the exchange lock.
 TopoDS_Shape report(const ReadOutcome& o, const std::string& name, const std::string& file_type) {
@@ -535,25 +545,14 @@ reader::Outcome reader::serve_read(Request kind, const std::string& a, const std
         if (!iges)
           if (auto number = detail::repeated_entity_number(*text)) return refused_entity_number(*number);
       }
-      if (iges) {
-        auto r = std::make_shared<IGESControl_Reader>();
-        Outcome o = read_and_transfer(*r, [&] { return r->ReadFile(a.c_str()); }, "IGES", a);
-        o.spent = std::move(r);
-        return o;
-      }
-      auto r = std::make_shared<STEPControl_Reader>();
-      Outcome o = read_and_transfer(*r, [&] { return r->ReadFile(a.c_str()); }, "STEP", a);
-      o.spent = std::move(r);
-      return o;
+      if (iges) return read_with<IGESControl_Reader>("IGES", a, [&](auto& r) { return r.ReadFile(a.c_str()); });
+      return read_with<STEPControl_Reader>("STEP", a, [&](auto& r) { return r.ReadFile(a.c_str()); });
     }
     case Request::read_step_buffer: {
       if (auto token = overflowing_real(b, false)) return refused_number(*token);
       if (auto number = detail::repeated_entity_number(b)) return refused_entity_number(*number);
-      auto r = std::make_shared<STEPControl_Reader>();
       std::istringstream in(b, std::ios::binary);
-      Outcome o = read_and_transfer(*r, [&] { return r->ReadStream(a.c_str(), in); }, "STEP", a);
-      o.spent = std::move(r);
-      return o;
+      return read_with<STEPControl_Reader>("STEP", a, [&](auto& r) { return r.ReadStream(a.c_str(), in); });
     }
     case Request::read_native_buffer: {
       Outcome o;
