@@ -60,11 +60,12 @@ std::optional<std::string> refusal_of_read_shape(const TopoDS_Shape& shape, cons
     return "the shape read has no face or edge: " + kernel::describe(shape);
   // A damaged curve (a pole at 2^31, say) can leave a face whose exact box
   // the kernel never finishes measuring, and the host measures what it
-  // shows: measure it here first, where a spin ends only this process.
+  // shows: measure it here first, where a spin ends only this process. A
+  // shape with no extent (its one edge a point) is nothing a host can show.
   {
     const std::size_t faces = std::min<std::size_t>(kernel::sub_shapes(shape, TopAbs_FACE).size(), 1u << 24);
     reader::TimeLimit limit(static_cast<unsigned>(5 + faces / 20));
-    kernel::bounding_box(shape);
+    if (!kernel::bounding_box(shape)) return "the shape read has no extent: " + kernel::describe(shape);
   }
   // Many files other programs write are slightly off by the checker's
   // measure and still of use: such a shape is kept, with a warning.
