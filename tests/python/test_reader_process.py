@@ -121,11 +121,14 @@ def test_a_killed_reader_fails_that_import_only_and_the_next_import_restarts_it(
 
 
 def kill_idle(pids):
-    """Kills idle readers and waits until each is dead, not yet reaped."""
+    """Kills idle readers and waits until each is dead, not yet reaped: a
+    zombie whose other threads have ended too (they hold its descriptors
+    until then)."""
     for pid in pids:
         os.kill(pid, signal.SIGKILL)
     for pid in pids:
-        while pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] != "Z":
+        while (pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] != "Z"
+               or len(os.listdir(f"/proc/{pid}/task")) > 1):
             time.sleep(0.01)
 
 
