@@ -31,6 +31,12 @@ struct Nullable : std::shared_ptr<R> {
   Nullable(R* p) : std::shared_ptr<R>(std::shared_ptr<void>(), p) {}       // NOLINT: implicit on purpose
 };
 
+// A shape result the call always makes (never null): where the kernel makes
+// none the call raises.
+struct BuiltShape : TopoDS_Shape {
+  explicit BuiltShape(TopoDS_Shape shape) : TopoDS_Shape(std::move(shape)) {}
+};
+
 // A pointer result the call always fills (never null).
 template <class T>
 struct NeverNull : std::shared_ptr<T> {

@@ -368,6 +368,8 @@ struct result_name<nimbal::NeverNull<T>> : typing::class_name<T> {};
 template <>
 struct result_name<TopoDS_Shape> : typing::shape_or_none_name {};
 template <>
+struct result_name<nimbal::BuiltShape> : typing::shape_name {};
+template <>
 struct result_name<void> {  // pybind11's caster of void is that of void*
   static constexpr auto name = pyb::detail::const_name("None");
 };

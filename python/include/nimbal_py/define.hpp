@@ -178,7 +178,7 @@ template <std::size_t N, class... Extra>
 std::array<const char*, N> arg_names(const Extra&... extra) {
   std::array<const char*, N> names{};
   std::size_t i = 0;
-  auto take = [&](const auto& x) {
+  [[maybe_unused]] auto take = [&](const auto& x) {
     if constexpr (std::is_base_of_v<pyb::arg, std::decay_t<decltype(x)>>) names[i++] = x.name;
   };
   (take(extra), ...);

@@ -146,9 +146,6 @@ NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
 template <>
 struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
 
-// A builder's shape: signatures show a shape, never None.
-template <>
-struct result_name<nimbal::services::BuiltShape> : typing::shape_name {};
 
 }  // namespace nimbal::py::convert
 

@@ -198,16 +198,16 @@ class Drulen : public DrulenProtocol {
  public:
   // ---- the static operations (the Python face's static members) ----
   struct ops {
-    static TopoDS_Shape create_box(double width, double height, double depth, const Point3& position);
-    static TopoDS_Shape create_sphere(double radius, const Point3& center);
-    static TopoDS_Shape create_cylinder(double radius, double height, const Point3& position,
+    static BuiltShape create_box(double width, double height, double depth, const Point3& position);
+    static BuiltShape create_sphere(double radius, const Point3& center);
+    static BuiltShape create_cylinder(double radius, double height, const Point3& position,
                                         const Point3& direction);
-    static TopoDS_Shape create_cone(double radius1, double radius2, double height, const Point3& position,
+    static BuiltShape create_cone(double radius1, double radius2, double height, const Point3& position,
                                     const Point3& direction);
-    static TopoDS_Shape create_torus(double major_radius, double minor_radius, const Point3& position,
+    static BuiltShape create_torus(double major_radius, double minor_radius, const Point3& position,
                                      const Point3& direction);
-    static TopoDS_Shape create_rectangle(double width, double height);
-    static TopoDS_Shape create_circle(double radius);
+    static BuiltShape create_rectangle(double width, double height);
+    static BuiltShape create_circle(double radius);
     static TopoDS_Shape extrude_shape(const TopoDS_Shape& shape, double depth);
     static TopoDS_Shape translate_shape(const TopoDS_Shape& shape, double dx, double dy, double dz);
     static TopoDS_Shape rotate_shape(const TopoDS_Shape& shape, const Point3& axis_point,

@@ -12,6 +12,7 @@
 
 #include <TopoDS_Shape.hxx>
 
+#include "nimbal/arguments.hpp"
 #include "nimbal/errors.hpp"
 #include "nimbal/host_value.hpp"
 #include "nimbal/models/quenby.hpp"
@@ -53,11 +54,7 @@ class HostView {
 // name for its type (for messages). Each builder decides what it needs: the
 // polyline filter reads only what it compares and building needs exact
 // pairs; lines and arcs need the first two items.
-// A builder's shape, never null: where the kernel makes none the builder
-// raises.
-struct BuiltShape : TopoDS_Shape {
-  explicit BuiltShape(TopoDS_Shape shape) : TopoDS_Shape(std::move(shape)) {}
-};
+using nimbal::BuiltShape;
 
 struct PolylinePoint {
   std::optional<double> u, v;
