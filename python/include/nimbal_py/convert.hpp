@@ -69,12 +69,13 @@ class PyValue : public nimbal::HostValue<T>::Source {
 // A host value read where it arrives, for a core operation that tests its
 // kind only when it reaches it, perhaps with the interpreter lock released:
 // what PyValue answers, read while the lock is held; `object` is the value
-// itself, for an answer that must be that very object.
-template <class T>
-class GivenValue final : public nimbal::HostValue<T> {
+// itself, for an answer that must be that very object. Base is the core's
+// kind of host value.
+template <class T, class Base = nimbal::HostValue<T>>
+class GivenValue final : public Base {
  public:
   explicit GivenValue(pyb::handle v)
-      : nimbal::HostValue<T>(std::make_shared<Read>(PyValue<T>(v))), object(pyb::reinterpret_borrow<pyb::object>(v)) {}
+      : Base(std::make_shared<Read>(PyValue<T>(v))), object(pyb::reinterpret_borrow<pyb::object>(v)) {}
   pyb::object object;
 
  private:
@@ -253,13 +254,21 @@ struct arg_name<nimbal::HostValue<Handle(AIS_Shape)>> : any_object_name {};
 template <>
 struct arg_name<nimbal::HostValue<std::string>> : typing::str_or_none_name {};
 
-// The value itself too, for an answer that must be the very object given.
-template <class T>
-GivenValue<T> value(pyb::handle v, tag<GivenValue<T>>, std::string_view) {
-  return GivenValue<T>(v);
+// Any value where a shape is looked for: never refused here.
+inline GivenValue<TopoDS_Shape, nimbal::MaybeShape> value(pyb::handle v, tag<nimbal::MaybeShape>, std::string_view) {
+  return GivenValue<TopoDS_Shape, nimbal::MaybeShape>(v);
 }
-template <class T>
-struct arg_name<GivenValue<T>> : arg_name<nimbal::HostValue<T>> {};
+NIMBAL_PY_NAME(maybe_shape_name, "nimbal.kernel.TopoDS_Shape | object");
+template <>
+struct arg_name<nimbal::MaybeShape> : maybe_shape_name {};
+
+// The value itself too, for an answer that must be the very object given.
+template <class T, class Base>
+GivenValue<T, Base> value(pyb::handle v, tag<GivenValue<T, Base>>, std::string_view) {
+  return GivenValue<T, Base>(v);
+}
+template <class T, class Base>
+struct arg_name<GivenValue<T, Base>> : arg_name<Base> {};
 
 // ---- records and bound objects ----
 

@@ -14,7 +14,7 @@ namespace nimbal::py::drulen_bind {
 namespace {
 
 // The core's "as given" is the very object given.
-typing::typed<typing::shape_or_none_name> unify_same_domain(const GivenValue<TopoDS_Shape>& shape) {
+typing::typed<typing::shape_or_none_name> unify_same_domain(const GivenValue<TopoDS_Shape, MaybeShape>& shape) {
   std::optional<TopoDS_Shape> out;
   {
     pyb::gil_scoped_release release;

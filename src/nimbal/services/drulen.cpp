@@ -162,12 +162,10 @@ PlaneFromFaceError plane_from_face_failure() {
                             std::current_exception());
 }
 
-// A shape the host gave; None too when `or_none` (as the null shape).
-TopoDS_Shape given_shape(const HostValue<TopoDS_Shape>& value, const std::string& what, bool or_none = false) {
-  if (or_none && value.is_none()) return TopoDS_Shape();
+// A shape the host gave.
+TopoDS_Shape given_shape(const MaybeShape& value, const std::string& what) {
   if (auto shape = value.get()) return *shape;
-  throw WrongType(what + " must be a kernel shape" + (or_none ? " or None" : "") + ", not '" + value.type_name() +
-                  "'");
+  throw WrongType(what + " must be a kernel shape, not '" + value.type_name() + "'");
 }
 
 }  // namespace
@@ -372,8 +370,8 @@ TopoDS_Shape Drulen::ops::extrude_shape(const TopoDS_Shape& shape, double depth)
   });
 }
 
-TopoDS_Shape Drulen::host_ops::extrude_shape(const HostValue<TopoDS_Shape>& shape, const HostValue<double>& depth) {
-  const TopoDS_Shape s = given_shape(shape, "shape", /*or_none=*/true);
+TopoDS_Shape Drulen::host_ops::extrude_shape(const NullableShape& shape, const HostValue<double>& depth) {
+  const TopoDS_Shape& s = shape;
   if (s.IsNull()) return TopoDS_Shape();
   return guarded(GuardedOp::extrude, TopoDS_Shape(), [&] {
     const std::optional<double> d = depth.get();
@@ -382,7 +380,7 @@ TopoDS_Shape Drulen::host_ops::extrude_shape(const HostValue<TopoDS_Shape>& shap
   });
 }
 
-std::optional<TopoDS_Shape> Drulen::host_ops::unify_same_domain(const HostValue<TopoDS_Shape>& shape) {
+std::optional<TopoDS_Shape> Drulen::host_ops::unify_same_domain(const MaybeShape& shape) {
   TopoDS_Shape in;
   try {
     in = given_shape(shape, "shape");
@@ -564,7 +562,7 @@ PlaneParams Drulen::ops::plane_params_from_face(const TopoDS_Shape& face_shape) 
   }
 }
 
-PlaneParams Drulen::host_ops::plane_params_from_face(const HostValue<TopoDS_Shape>& face_shape) {
+PlaneParams Drulen::host_ops::plane_params_from_face(const MaybeShape& face_shape) {
   TopoDS_Shape face;
   try {
     face = given_shape(face_shape, "face_shape");

@@ -261,15 +261,15 @@ class Drulen : public DrulenProtocol {
   // A value of the wrong kind is refused as the embedding layer's own
   // readers word it ("shape must be a kernel shape, not 'int'").
   struct host_ops {
-    // A value that is no shape raises; no shape (None or null) is no prism
-    // whatever the depth, and only then is the depth read: a wrong one is
-    // logged as the operation's failure.
-    static TopoDS_Shape extrude_shape(const HostValue<TopoDS_Shape>& shape, const HostValue<double>& depth);
+    // No shape (None or null) is no prism whatever the depth, and only
+    // then is the depth read: a wrong one is logged as the operation's
+    // failure.
+    static TopoDS_Shape extrude_shape(const NullableShape& shape, const HostValue<double>& depth);
     // None: the shape as it was given (a value that is no shape is logged
     // as the operation's failure, and the kernel's failure gives it back).
-    static std::optional<TopoDS_Shape> unify_same_domain(const HostValue<TopoDS_Shape>& shape);
+    static std::optional<TopoDS_Shape> unify_same_domain(const MaybeShape& shape);
     // A value that is no shape fails as a kernel failure does.
-    static PlaneParams plane_params_from_face(const HostValue<TopoDS_Shape>& face_shape);
+    static PlaneParams plane_params_from_face(const MaybeShape& face_shape);
     // Throws InvalidValue "Unknown standard plane: <shown>".
     static PlaneParams plane_params_for_standard(const PlaneKey& standard_plane);
   };
