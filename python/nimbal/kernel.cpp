@@ -9,8 +9,6 @@
 #include "nimbal_py/method_guard.hpp"
 #include "kernel_docs.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
 namespace doc = nimbal::py::kernel::doc;

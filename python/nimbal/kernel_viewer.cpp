@@ -12,8 +12,6 @@
 #include "nimbal_py/define.hpp"
 #include "kernel_docs.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
 
