@@ -262,10 +262,11 @@ NIMBAL_PY_NAME(maybe_shape_name, "nimbal.kernel.TopoDS_Shape | object");
 template <>
 struct arg_name<nimbal::MaybeShape> : maybe_shape_name {};
 
-// The value itself too, for an answer that must be the very object given.
+// The value itself too, for an answer that must be the very object given:
+// read by the rule of its kind of host value.
 template <class T, class Base>
-GivenValue<T, Base> value(pyb::handle v, tag<GivenValue<T, Base>>, std::string_view) {
-  return GivenValue<T, Base>(v);
+GivenValue<T, Base> value(pyb::handle v, tag<GivenValue<T, Base>>, std::string_view what) {
+  return value(v, tag<Base>{}, what);
 }
 template <class T, class Base>
 struct arg_name<GivenValue<T, Base>> : arg_name<Base> {};
