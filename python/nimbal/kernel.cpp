@@ -3,6 +3,7 @@
 // look at a shape.
 #include "nimbal/kernel.hpp"
 
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"

@@ -9,6 +9,7 @@
 #include <AIS_DisplayMode.hxx>
 
 #include "nimbal/kernel_viewer.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "kernel_docs.hpp"
 

@@ -4,6 +4,7 @@
 
 #include <pybind11/functional.h>
 
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/kernel.hpp"

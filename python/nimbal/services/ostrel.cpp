@@ -1,5 +1,6 @@
 // Python face of the sketch grid. snap and _build_grid_compound forward to a
 // Python subclass's overrides, so snap_point and the grid builders use them.
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/service_module.hpp"
