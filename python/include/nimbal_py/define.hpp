@@ -5,9 +5,11 @@
 //                   pyb::arg("properties"), pyb::arg("name") = pyb::none(), doc::create_shape);
 //
 // Every argument is taken as a plain object and read by the one rule of its
-// C++ parameter type (convert.hpp; a module's own value type has its rule
-// beside the module's binding, in nimbal::py::convert); signatures and
-// stubs show the Python type each rule accepts. Every parameter needs its
+// C++ parameter type (value_rules.hpp for plain values; convert.hpp, which a
+// binding that passes kernel or host values includes first, for those; a
+// module's own value type has its rule beside the module's binding, in
+// nimbal::py::convert); signatures and stubs show the Python type each rule
+// accepts. Every parameter needs its
 // pyb::arg (checked when the binding compiles). Options, anywhere among
 // the extras:
 //   nimbal::py::unlocked          the core call runs with the interpreter lock
