@@ -3,13 +3,12 @@
 // look at a shape.
 #include "nimbal/kernel.hpp"
 
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/logging.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "kernel_docs.hpp"
-
-using namespace nimbal::py::typing;  // the type names signatures show
 
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
@@ -59,10 +58,11 @@ PYBIND11_MODULE(kernel, m) {
   nimbal::py::def(shape, "IsPartner", &TopoDS_Shape::IsPartner, pyb::arg("other"), doc::shape::IsPartner);
   nimbal::py::def(shape, "Reversed", nimbal::py::kernel_shape<&k::reversed>, doc::shape::Reversed);
   nimbal::py::def(shape, "NbChildren", &TopoDS_Shape::NbChildren, doc::shape::NbChildren);
+  // Operators stay pybind11's: a foreign operand answers NotImplemented.
   shape.def("__eq__", &TopoDS_Shape::IsSame, pyb::is_operator())
-      .def("__ne__", &k::not_same, pyb::is_operator())
-      .def("__hash__", &k::hash_code)
-      .def("__repr__", &k::describe);
+      .def("__ne__", &k::not_same, pyb::is_operator());
+  nimbal::py::def(shape, "__hash__", &k::hash_code);
+  nimbal::py::def(shape, "__repr__", &k::describe);
   bind_subtype<TopoDS_Compound>(m, "TopoDS_Compound", doc::shape::compound);
   bind_subtype<TopoDS_CompSolid>(m, "TopoDS_CompSolid", doc::shape::compsolid);
   bind_subtype<TopoDS_Solid>(m, "TopoDS_Solid", doc::shape::solid);

@@ -9,10 +9,9 @@
 #include <AIS_DisplayMode.hxx>
 
 #include "nimbal/kernel_viewer.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "kernel_docs.hpp"
-
-using namespace nimbal::py::typing;  // the type names signatures show
 
 namespace pyb = pybind11;
 namespace k = nimbal::kernel;
@@ -57,8 +56,8 @@ void bind_color(pyb::module_& m) {
   def(color, "Blue", &Quantity_Color::Blue, doc::color::Blue);
   def(color, "Values", tupled<&k::values>, pyb::arg("type"), doc::color::Values);
   def(color, "IsEqual", &Quantity_Color::IsEqual, pyb::arg("other"), doc::color::IsEqual);
-  color.def("__eq__", &Quantity_Color::IsEqual, pyb::is_operator())
-      .def("__repr__", pyb::overload_cast<const Quantity_Color&>(&k::describe));
+  color.def("__eq__", &Quantity_Color::IsEqual, pyb::is_operator());
+  def(color, "__repr__", pyb::overload_cast<const Quantity_Color&>(&k::describe));
 }
 
 void bind_drawer(pyb::module_& m) {
@@ -88,8 +87,8 @@ void bind_drawer(pyb::module_& m) {
 void bind_objects(pyb::module_& m) {
   using Object = AIS_InteractiveObject;
   pyb::class_<Object, Handle(Object)> object(m, "AIS_InteractiveObject", doc::object::cls);
-  object.def("__eq__", &nimbal::py::same_object<Object>, pyb::is_operator())
-      .def("__hash__", &nimbal::py::object_hash<Object>);
+  object.def("__eq__", &nimbal::py::same_object<Object>, pyb::is_operator());
+  def(object, "__hash__", &nimbal::py::object_hash<Object>);
   def(object, "SetColor", &Object::SetColor, pyb::arg("color"), doc::object::SetColor);
   def(object, "Color", &k::object_color, doc::object::Color);
   def(object, "HasColor", &Object::HasColor, doc::object::HasColor);

@@ -5,19 +5,22 @@
 //                   pyb::arg("properties"), pyb::arg("name") = pyb::none(), doc::create_shape);
 //
 // Every argument is taken as a plain object and read by the one rule of its
-// C++ parameter type (convert.hpp; a module's own value type has its rule
-// beside the module's binding, in nimbal::py::convert); signatures and
-// stubs show the Python type each rule accepts. Every parameter needs its
+// C++ parameter type (value_rules.hpp for plain values; convert.hpp, which a
+// binding that passes kernel or host values includes first, for those; a
+// module's own value type has its rule beside the module's binding, in
+// nimbal::py::convert); signatures and stubs show the Python type each rule
+// accepts. Every parameter needs its
 // pyb::arg (checked when the binding compiles). Options, anywhere among
 // the extras:
 //   nimbal::py::unlocked          the core call runs with the interpreter lock
 //                                 released (a Python override it calls takes
 //                                 it back);
 //   nimbal::py::as_static         on a class: a static method (no self);
-//   nimbal::py::logged{head}      a refused argument takes the operation's
-//                                 own error path (logged under `head`, None);
 //   nimbal::py::on_refusal(f)     a refused argument is answered by
-//                                 f(tag<R>, raw arguments...).
+//                                 f(tag<R>, raw arguments...);
+//   nimbal::py::logged{head}      a refused argument takes the operation's
+//                                 own error path (logged under `head`, None;
+//                                 service_args.hpp).
 // A member function's self is its class (a base class's member binds on the
 // derived class); a lambda's or a plain function's first parameter is self
 // on a class unless as_static; a module function has none.
@@ -32,9 +35,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "nimbal/host_value.hpp"
 #include "nimbal_py/common.hpp"
-#include "nimbal_py/convert.hpp"
+#include "nimbal_py/value_rules.hpp"
 
 namespace nimbal::py {
 
@@ -47,9 +49,15 @@ struct static_t {
   explicit constexpr static_t() = default;
 };
 
+// What every way of answering a failed conversion is; one whose answer
+// words the operation's own message leaves the arguments unnamed.
+struct refusal_option {
+  static constexpr bool names_arguments = true;
+};
+
 // A failed conversion answered otherwise than by raising it.
 template <class Answer>
-struct refusal {
+struct refusal : refusal_option {
   Answer answer;
   template <class R, class... Raw>
   pyb::object operator()(convert::tag<R> t, const Raw&... raw) const {
@@ -57,62 +65,35 @@ struct refusal {
   }
 };
 
-struct rethrow {
+struct rethrow : refusal_option {
   template <class R, class... Raw>
   pyb::object operator()(convert::tag<R>, const Raw&...) const {
     throw;
   }
 };
 
-// A refused argument answers None: the result must be able to be None.
-template <class R>
-struct may_be_none : std::is_void<R> {};
-template <class T>
-struct may_be_none<std::optional<T>> : std::true_type {};
-
 }  // namespace define
 
 inline constexpr define::unlocked_t unlocked{};
 inline constexpr define::static_t as_static{};
 
-// A refused argument logged as the operation's own error under `head` (a
-// "%s" in it is the text of the first argument); the answer is None. The
-// message is the operation's: the arguments go unnamed in it.
-struct logged {
-  nimbal::ErrorHead head;
-  template <class R, class... Raw>
-  pyb::object operator()(convert::tag<R>, const Raw&... raw) const {
-    static_assert(define::may_be_none<R>::value, "a logged operation answers None when refused");
-    log_refused(head, [&]() -> std::string {
-      if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
-      return {};
-    });
-    return pyb::none();
-  }
-};
-
 template <class Answer>
 define::refusal<Answer> on_refusal(Answer answer) {
-  return {std::move(answer)};
+  return {{}, std::move(answer)};
 }
 
 namespace define {
 
 template <class X>
-struct is_refusal : std::false_type {};
-template <class A>
-struct is_refusal<refusal<A>> : std::true_type {};
-template <>
-struct is_refusal<logged> : std::true_type {};
+constexpr bool is_refusal = std::is_base_of_v<refusal_option, X>;
 
 template <class X>
-constexpr bool is_option =
-    std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || is_refusal<X>::value;
+constexpr bool is_option = std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || is_refusal<X>;
 
 inline rethrow find_refusal() { return {}; }
 template <class X, class... Rest>
 auto find_refusal(const X& x, const Rest&... rest) {
-  if constexpr (is_refusal<X>::value) return x;
+  if constexpr (is_refusal<X>) return x;
   else return find_refusal(rest...);
 }
 
@@ -178,7 +159,7 @@ template <std::size_t N, class... Extra>
 std::array<const char*, N> arg_names(const Extra&... extra) {
   std::array<const char*, N> names{};
   std::size_t i = 0;
-  auto take = [&](const auto& x) {
+  [[maybe_unused]] auto take = [&](const auto& x) {
     if constexpr (std::is_base_of_v<pyb::arg, std::decay_t<decltype(x)>>) names[i++] = x.name;
   };
   (take(extra), ...);
@@ -261,7 +242,7 @@ Target& def(Target& target, const char* name, F f, const Extra&... extra) {
                 "a method's first parameter is its self (or give as_static)");
   auto on_error = define::find_refusal(extra...);
   std::array<const char*, n> names = define::arg_names<n>(extra...);
-  if constexpr (std::is_same_v<decltype(on_error), logged>) names.fill("an argument");
+  if constexpr (!decltype(on_error)::names_arguments) names.fill("an argument");
   auto wrapped = define::wrap<Self, typename T::ret, unlock>(std::move(f), names, std::move(on_error),
                                                              static_cast<Kinds*>(nullptr), std::make_index_sequence<n>{});
   std::apply(

@@ -6,7 +6,6 @@
 #include "nimbal/services/hathel.hpp"
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/convert.hpp"
-#include "nimbal_py/records.hpp"
 
 namespace nimbal::py {
 

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include <Standard_Handle.hxx>
-#include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 #include <TopoDS_CompSolid.hxx>
 #include <TopoDS_Edge.hxx>

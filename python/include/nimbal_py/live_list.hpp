@@ -11,6 +11,7 @@
 
 #include "nimbal/list_edit.hpp"
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/live_list_docs.hpp"
 
 namespace nimbal::py {
@@ -66,16 +67,50 @@ using iterable_of_name = generic_of<iterable_generic, E>;
 template <class E>
 using iterator_of_name = generic_of<iterator_generic, E>;
 
+namespace convert {
+
+// An item given to a live list of E, read as the list reads its items; the
+// object given too, for messages that show it.
+template <class E>
+struct list_item {
+  decltype(E::from_py(std::declval<pyb::handle>())) value;
+  pyb::object object;
+};
+template <class E>
+list_item<E> value(pyb::handle v, tag<list_item<E>>, std::string_view) {
+  return {E::from_py(v), pyb::reinterpret_borrow<pyb::object>(v)};
+}
+template <class E>
+struct arg_name<list_item<E>> : E::item_name {};
+
+// Items for a live list L of E, from any iterable (a list L is copied).
+template <class L, class E>
+struct list_items {
+  L items;
+};
+template <class L, class E>
+list_items<L, E> value(pyb::handle v, tag<list_items<L, E>>, std::string_view) {
+  return {list_from_iterable<L, E>(v)};
+}
+template <class L, class E>
+struct arg_name<list_items<L, E>> : iterable_of_name<E> {};
+
+}  // namespace convert
+
 template <class L, class E>
 pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
   using Item = typing::typed<typename E::item_name>;
   using Items = typing::typed<list_of_name<E>>;
   using ItemsIn = typing::typed<iterable_of_name<E>>;
+  using Given = convert::list_item<E>;
+  using GivenItems = convert::list_items<L, E>;
   pyb::class_<L> cls(scope, E::name, doc);
   cls.def(pyb::init([] { return L(); }))
-      .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"))
-      .def("__len__", [](const L& l) { return l.size(); })
-      .def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[list_edit::at_index(l.size(), i)])); })
+      .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"));
+  def(cls, "__len__", [](const L& l) { return l.size(); });
+  // Item access by index or by slice: pybind11 picks the overload by the
+  // key's type, as a list does.
+  cls.def("__getitem__", [](const L& l, Py_ssize_t i) { return Item(E::to_py(l[list_edit::at_index(l.size(), i)])); })
       .def("__getitem__", [](const L& l, pyb::slice s) {
         return Items(to_pylist<L, E>(list_edit::items_at(l, slice_of(s, l.size()))));
       })
@@ -87,56 +122,58 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
              list_edit::assign_slice(l, slice_of(s, l.size()), items);
            })
       .def("__delitem__", &list_edit::erase_at<L>)
-      .def("__delitem__", [](L& l, pyb::slice s) { list_edit::erase_slice(l, slice_of(s, l.size())); })
-      // Iterates a snapshot: changing the list while iterating cannot
-      // invalidate anything.
-      .def("__iter__", [](const L& l) { return typing::typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); })
-      .def("__contains__", [](const L& l, Item v) { return list_edit::contains(l, item_or_none<L, E>(v)); })
-      .def("__eq__",
-           [](const L& l, pyb::handle other) -> pyb::object {
-             if (pyb::isinstance<L>(other)) return pyb::bool_(l == other.cast<const L&>());
-             if (!PyList_Check(other.ptr())) return not_implemented();
-             return pyb::bool_(to_pylist<L, E>(l).equal(other));
-           })
-      .def("__ne__",
-           [](pyb::handle self, pyb::handle other) -> pyb::object {
-             pyb::object eq = self.attr("__eq__")(other);
-             if (eq.is(not_implemented())) return eq;
-             return pyb::bool_(!eq.cast<bool>());
-           })
-      .def("__repr__", [](const L& l) { return pyb::repr(to_pylist<L, E>(l)); })
-      .def("__copy__", [](const L& l) { return L(l); })
-      .def("__deepcopy__", [](const L& l, pyb::handle) { return L(l); }, pyb::arg("memo"))
-      .def("copy", [](const L& l) { return Items(to_pylist<L, E>(l)); }, live_list_doc::copy)
-      .def("__add__", [](const L& l, ItemsIn other) { return Items(to_pylist<L, E>(l) + pyb::list(pyb::iter(other))); })
-      .def("__iadd__",
-           [](pyb::object self, ItemsIn other) -> typing::typed<typing::class_name<L>> {
-             list_edit::append_all(self.cast<L&>(), list_from_iterable<L, E>(other));
-             return self;
-           })
-      .def("append", [](L& l, Item v) { l.push_back(E::from_py(v)); }, pyb::arg("item"), live_list_doc::append)
-      .def("extend", [](L& l, ItemsIn it) { list_edit::append_all(l, list_from_iterable<L, E>(it)); },
-           pyb::arg("iterable"), live_list_doc::extend)
-      .def("insert", [](L& l, Py_ssize_t i, Item v) { list_edit::insert_at(l, i, E::from_py(v)); },
-           pyb::arg("index"), pyb::arg("item"), live_list_doc::insert)
-      .def("pop", [](L& l, Py_ssize_t i) { return Item(E::to_py(list_edit::pop_at(l, i))); },
-           pyb::arg("index") = -1, live_list_doc::pop)
-      .def("remove", [](L& l, Item v) { list_edit::remove_first(l, E::from_py(v)); }, pyb::arg("item"),
-           live_list_doc::remove)
-      .def("clear", [](L& l) { l.clear(); }, live_list_doc::clear)
-      .def("index", [](const L& l, Item v) { return list_edit::index_of(l, E::from_py(v), pyb::repr(v)); },
-           pyb::arg("item"), live_list_doc::index)
-      .def("count", [](const L& l, Item v) { return std::count(l.begin(), l.end(), E::from_py(v)); },
-           pyb::arg("item"), live_list_doc::count)
-      .def("reverse", [](L& l) { std::reverse(l.begin(), l.end()); }, live_list_doc::reverse)
-      // Exactly list.sort (key, reverse, stability), applied to a copy.
-      .def("sort",
-           [](L& l, pyb::args args, pyb::kwargs kwargs) {
-             pyb::list tmp = to_pylist<L, E>(l);
-             tmp.attr("sort")(*args, **kwargs);
-             l = list_from_iterable<L, E>(tmp);
-           },
-           live_list_doc::sort);
+      .def("__delitem__", [](L& l, pyb::slice s) { list_edit::erase_slice(l, slice_of(s, l.size())); });
+  // Iterates a snapshot: changing the list while iterating cannot
+  // invalidate anything.
+  def(cls, "__iter__", [](const L& l) { return typing::typed<iterator_of_name<E>>(pyb::iter(to_pylist<L, E>(l))); });
+  // Anything may be asked for: what is no item is not contained.
+  def(cls, "__contains__", [](const L& l, Item v) { return list_edit::contains(l, item_or_none<L, E>(v)); },
+      pyb::arg("arg0"));
+  def(cls, "__eq__", [](const L& l, pyb::object other) -> pyb::object {
+    if (pyb::isinstance<L>(other)) return pyb::bool_(l == other.cast<const L&>());
+    if (!PyList_Check(other.ptr())) return not_implemented();
+    return pyb::bool_(to_pylist<L, E>(l).equal(other));
+  }, pyb::arg("other"));
+  def(cls, "__ne__", [](pyb::object self, pyb::object other) -> pyb::object {
+    pyb::object eq = self.attr("__eq__")(other);
+    if (eq.is(not_implemented())) return eq;
+    return pyb::bool_(!eq.cast<bool>());
+  }, pyb::arg("other"));
+  def(cls, "__repr__", [](const L& l) { return pyb::repr(to_pylist<L, E>(l)); });
+  def(cls, "__copy__", [](const L& l) { return L(l); });
+  def(cls, "__deepcopy__", [](const L& l, pyb::object) { return L(l); }, pyb::arg("memo"));
+  def(cls, "copy", [](const L& l) { return Items(to_pylist<L, E>(l)); }, live_list_doc::copy);
+  // A plain list of the items and of whatever the other iterable holds.
+  def(cls, "__add__", [](const L& l, ItemsIn other) { return Items(to_pylist<L, E>(l) + pyb::list(pyb::iter(other))); },
+      pyb::arg("arg0"));
+  def(cls, "__iadd__", [](pyb::object self, GivenItems other) -> typing::typed<typing::class_name<L>> {
+    list_edit::append_all(self.cast<L&>(), other.items);
+    return self;
+  }, pyb::arg("arg0"));
+  def(cls, "append", [](L& l, Given v) { l.push_back(std::move(v.value)); }, pyb::arg("item"), live_list_doc::append);
+  def(cls, "extend", [](L& l, GivenItems it) { list_edit::append_all(l, it.items); }, pyb::arg("iterable"),
+      live_list_doc::extend);
+  def(cls, "insert", [](L& l, long long i, Given v) { list_edit::insert_at(l, i, std::move(v.value)); },
+      pyb::arg("index"), pyb::arg("item"), live_list_doc::insert);
+  def(cls, "pop", [](L& l, long long i) { return Item(E::to_py(list_edit::pop_at(l, i))); }, pyb::arg("index") = -1,
+      live_list_doc::pop);
+  def(cls, "remove", [](L& l, Given v) { list_edit::remove_first(l, v.value); }, pyb::arg("item"),
+      live_list_doc::remove);
+  def(cls, "clear", [](L& l) { l.clear(); }, live_list_doc::clear);
+  def(cls, "index", [](const L& l, Given v) { return list_edit::index_of(l, v.value, pyb::repr(v.object)); },
+      pyb::arg("item"), live_list_doc::index);
+  def(cls, "count", [](const L& l, Given v) { return std::count(l.begin(), l.end(), v.value); }, pyb::arg("item"),
+      live_list_doc::count);
+  def(cls, "reverse", [](L& l) { std::reverse(l.begin(), l.end()); }, live_list_doc::reverse);
+  // Exactly list.sort (key, reverse, stability), applied to a copy; its
+  // arguments pass to list.sort as they came.
+  cls.def("sort",
+          [](L& l, pyb::args args, pyb::kwargs kwargs) {
+            pyb::list tmp = to_pylist<L, E>(l);
+            tmp.attr("sort")(*args, **kwargs);
+            l = list_from_iterable<L, E>(tmp);
+          },
+          live_list_doc::sort);
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableSequence").attr("register")(cls);
   return cls;

@@ -27,7 +27,7 @@ struct MappingOf {
   };
 
   static std::size_t len(const View& v) { return M::map(v).size(); }
-  static bool contains(const View& v, pyb::handle key) {
+  static bool contains(const View& v, pyb::object key) {
     return PyUnicode_Check(key.ptr()) && M::map(v).contains(key.cast<std::string>());
   }
   static typing::typed<typename M::item_name> getitem(const View& v, const std::string& key) {

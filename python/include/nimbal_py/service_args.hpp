@@ -16,8 +16,11 @@
 // reaches it.
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
+#include <tuple>
+#include <type_traits>
 
 #include "nimbal/host_value.hpp"
 #include "nimbal/services/lumbra.hpp"
@@ -27,6 +30,32 @@
 #include "nimbal_py/viewer.hpp"
 
 namespace nimbal::py {
+
+namespace define {
+template <class R>
+struct may_be_none : std::is_void<R> {};
+template <class T>
+struct may_be_none<std::optional<T>> : std::true_type {};
+}  // namespace define
+
+// A refused argument logged as the operation's own error under `head` (a
+// "%s" in it is the text of the first argument); the answer is None (the
+// result must be able to be None). The message is the operation's: the
+// arguments go unnamed in it.
+struct logged : define::refusal_option {
+  static constexpr bool names_arguments = false;
+  constexpr logged(nimbal::ErrorHead h) : head(h) {}  // NOLINT: implicit on purpose
+  nimbal::ErrorHead head;
+  template <class R, class... Raw>
+  pyb::object operator()(convert::tag<R>, const Raw&... raw) const {
+    static_assert(define::may_be_none<R>::value, "a logged operation answers None when refused");
+    log_refused(head, [&]() -> std::string {
+      if constexpr (sizeof...(Raw) > 0) return pyb::str(pyb::handle(std::get<0>(std::tie(raw...))));
+      return {};
+    });
+    return pyb::none();
+  }
+};
 
 namespace convert {
 

@@ -7,11 +7,8 @@
 
 #include "nimbal_py/kernel.hpp"
 
-#include <AIS_InteractiveContext.hxx>
 #include <AIS_InteractiveObject.hxx>
 #include <AIS_Shape.hxx>
-#include <V3d_View.hxx>
-#include <V3d_Viewer.hxx>
 
 namespace pybind11 {
 template <>

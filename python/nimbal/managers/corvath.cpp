@@ -208,9 +208,10 @@ PYBIND11_MODULE(corvath, m) {
   m.attr("DEFAULT_PLANE_COLOR") = pyb::cast(DEFAULT_PLANE_COLOR);
   def(m, "_normal_from_rotation_deg", &normal_from_rotation_deg, pyb::arg("rx"), pyb::arg("ry"), pyb::arg("rz"));
 
-  pyb::class_<NullScope>(m, "_NullScope")
-      .def("__enter__", [](NullScope&) { return pyb::none(); })
-      .def("__exit__", [](NullScope&, pyb::handle, pyb::handle, pyb::handle) { return false; });
+  pyb::class_<NullScope> null_scope(m, "_NullScope");
+  def(null_scope, "__enter__", [](NullScope&) {});
+  def(null_scope, "__exit__", [](NullScope&, pyb::object, pyb::object, pyb::object) { return false; }, pyb::arg("arg0"),
+      pyb::arg("arg1"), pyb::arg("arg2"));
 
   pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath", doc::cls);
   c.def(pyb::init([drulen](typed<geo_service_name> geo_service) {

@@ -45,22 +45,22 @@ void bind_types(pyb::module_& m) {
          pyb::arg("parent_id") = pyb::none(), doc::managed_init);
   ManagedFields::def(ms, "components", &rename_outside,
                      {doc::shape_id, doc::shape, doc::shape_type, doc::name, doc::color, doc::properties,
-                      doc::components, doc::parent_id})
-      .def("__repr__", [](pyb::handle self) {
-        return text_form(self.cast<const ManagedShape&>(), text_style().text,
-                         [&](const char* field) { return std::string(pyb::repr(self.attr(field))); });
-      });
+                      doc::components, doc::parent_id});
+  def(ms, "__repr__", [](pyb::object self) {
+    return text_form(self.cast<const ManagedShape&>(), text_style().text,
+                     [&](const char* field) { return std::string(pyb::repr(self.attr(field))); });
+  });
 
   pyb::class_<RegistryView> reg(m, "ShapeRegistry", doc::registry_cls);
-  reg.def("__len__", &RegistryMap::len)
-      .def("__getitem__", &RegistryMap::getitem)
-      .def("__contains__", &RegistryMap::contains)
-      .def("get", &RegistryMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::registry_get)
-      .def("keys", &RegistryMap::keys, doc::registry_keys)
-      .def("values", &RegistryMap::values, doc::registry_values)
-      .def("items", &RegistryMap::items, doc::registry_items)
-      .def("__iter__", &RegistryMap::iter)
-      .def("__repr__", &RegistryMap::repr);
+  def(reg, "__len__", &RegistryMap::len);
+  def(reg, "__getitem__", &RegistryMap::getitem, pyb::arg("arg0"));
+  def(reg, "__contains__", &RegistryMap::contains, pyb::arg("arg0"));
+  def(reg, "get", &RegistryMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::registry_get);
+  def(reg, "keys", &RegistryMap::keys, doc::registry_keys);
+  def(reg, "values", &RegistryMap::values, doc::registry_values);
+  def(reg, "items", &RegistryMap::items, doc::registry_items);
+  def(reg, "__iter__", &RegistryMap::iter);
+  def(reg, "__repr__", &RegistryMap::repr);
   pyb::module_::import("collections.abc").attr("Mapping").attr("register")(reg);
 }
 

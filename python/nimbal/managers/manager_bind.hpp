@@ -77,8 +77,8 @@ void def_hooks(Cls& c, const HookDocs& doc) {
 
 template <class Core, class Cls>
 void def_push_undo(Cls& c, const char* doc) {
-  c.def(
-      "_push_undo",
+  def(
+      c, "_push_undo",
       [](Core& self, const std::string& description, typing::typed<state_name> before,
          typing::typed<state_name> after, bool redo_clears_all) {
         // Read in the order given, so a refusal names the first wrong one.
@@ -94,8 +94,8 @@ void def_push_undo(Cls& c, const char* doc) {
 // reaches it must not reach itself again.
 template <class Core, class Cls>
 void def_apply_state(Cls& c, const char* doc) {
-  c.def(
-      "_apply_state",
+  def(
+      c, "_apply_state",
       [](Core& self, typing::typed<state_name> state) { self.Core::_apply_state(state_from_py(state)); },
       pyb::arg("state"), doc);
 }

@@ -7,6 +7,7 @@
 #include <pybind11/stl.h>
 
 #include "manager_bind.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "nimbal_py/manager_hooks.hpp"
 #include "nimbal_py/method_guard.hpp"

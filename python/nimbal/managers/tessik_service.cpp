@@ -3,8 +3,6 @@
 
 #include "nimbal_py/forwarding.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace nimbal::py::forwarding {
 
 // The manager's arguments as a sketch plane service is given them.

@@ -7,6 +7,7 @@
 #include <typeinfo>
 
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/json.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/records.hpp"
@@ -140,23 +141,23 @@ void bind_fields(C& cls, std::string_view name, const Fields& fields, const char
     return obj;
   }), init_doc);
   for (const auto& f : fields) def_field<Owner>(cls, name, f);
-  cls.def("__repr__", [](pyb::handle self) { return text_form(self.cast<const T&>(), text_style(), class_qualname(self)); });
+  def(cls, "__repr__", [](pyb::handle self) { return text_form(self.cast<const T&>(), text_style(), class_qualname(self)); });
   cls.attr("__hash__") = pyb::none();
   cls.attr("__match_args__") = pyb::tuple(pyb::cast(names_of(fields)));
-  cls.def("__eq__", [](pyb::handle a, pyb::handle b) -> pyb::object {
+  def(cls, "__eq__", [](pyb::handle a, pyb::object b) -> pyb::object {
     if (Py_TYPE(a.ptr()) != Py_TYPE(b.ptr())) return not_implemented();
     return pyb::bool_(a.cast<const T&>() == b.cast<const T&>());
-  });
+  }, pyb::arg("other"));
   // A record copies as its own class, a Python subclass too; Translation
   // and Rotation as themselves.
   const auto copy = [](pyb::handle self) {
     if constexpr (record) return instance_of(pyb::type::handle_of(self), self.cast<const Quenby&>());
     else return T(self.cast<const T&>());
   };
-  cls.def("__copy__", copy);
-  cls.def("__deepcopy__", [copy](pyb::handle self, pyb::handle) { return copy(self); }, pyb::arg("memo"));
-  cls.def("to_dict", [](const T& v) { return typed<dict_name>(json_to_py(to_dict(v))); },
-          record ? doc::to_dict : doc::vec3_to_dict);
+  def(cls, "__copy__", copy);
+  def(cls, "__deepcopy__", [copy](pyb::handle self, pyb::object) { return copy(self); }, pyb::arg("memo"));
+  def(cls, "to_dict", [](const T& v) { return typed<dict_name>(json_to_py(to_dict(v))); },
+      record ? doc::to_dict : doc::vec3_to_dict);
   if constexpr (record) cls.attr("_SKIP_FIELDS") = pyb::frozenset(pyb::cast(T::record_type().skip_fields));
   set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
     if constexpr (record) {

@@ -4,8 +4,6 @@
 #include "quenby_bind.hpp"
 #include "quenby_docs.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace nimbal::py::quenby {
 
 void bind_lists(pyb::module_& m) {

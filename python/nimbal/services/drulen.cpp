@@ -5,8 +5,6 @@
 #include "drulen_docs.hpp"
 #include "nimbal_py/method_guard.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace pyb = pybind11;
 using namespace nimbal::services;
 namespace b = nimbal::py::drulen_bind;

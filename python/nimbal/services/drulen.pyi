@@ -120,7 +120,7 @@ class Drulen:
     def plane_params_for_standard(standard_plane: str) -> tuple[tuple[float, float, float], tuple[float, float, float]]:
         """(origin, normal) of the standard plane 'xy', 'xz' or 'yz'."""
     @staticmethod
-    def plane_params_from_face(face_shape: nimbal.kernel.TopoDS_Shape) -> tuple[tuple[float, float, float], tuple[float, float, float]]:
+    def plane_params_from_face(face_shape: nimbal.kernel.TopoDS_Shape | object) -> tuple[tuple[float, float, float], tuple[float, float, float]]:
         """(origin, normal) of the plane carrying a planar face."""
     @staticmethod
     def create_polyline(points: list[tuple[float, float, float]], closed: bool = False) -> nimbal.kernel.TopoDS_Shape | None:
@@ -130,7 +130,7 @@ class Drulen:
     @staticmethod
     def _apply_corner_round_wire(wire: nimbal.kernel.TopoDS_Shape, radius: float, target_vertices: typing.Iterable[nimbal.kernel.TopoDS_Shape]) -> nimbal.kernel.TopoDS_Shape | None: ...
     @staticmethod
-    def extrude_shape(shape: nimbal.kernel.TopoDS_Shape, depth: float) -> nimbal.kernel.TopoDS_Shape | None:
+    def extrude_shape(shape: nimbal.kernel.TopoDS_Shape | None, depth: float) -> nimbal.kernel.TopoDS_Shape | None:
         """Prism of a planar face or wire along its normal, or None."""
     @staticmethod
     def fuse_shapes(shape1: nimbal.kernel.TopoDS_Shape, shape2: nimbal.kernel.TopoDS_Shape) -> nimbal.kernel.TopoDS_Shape | None:
@@ -139,7 +139,7 @@ class Drulen:
     def cut_shapes(shape1: nimbal.kernel.TopoDS_Shape, shape2: nimbal.kernel.TopoDS_Shape) -> nimbal.kernel.TopoDS_Shape | None:
         """shape1 with shape2 removed, or None."""
     @staticmethod
-    def unify_same_domain(shape: nimbal.kernel.TopoDS_Shape) -> nimbal.kernel.TopoDS_Shape | None:
+    def unify_same_domain(shape: nimbal.kernel.TopoDS_Shape | object) -> nimbal.kernel.TopoDS_Shape | None:
         """shape with its same-domain edges merged; shape itself when the kernel fails."""
     @staticmethod
     def intersect_shapes(shape1: nimbal.kernel.TopoDS_Shape, shape2: nimbal.kernel.TopoDS_Shape) -> nimbal.kernel.TopoDS_Shape | None:

@@ -5,8 +5,6 @@
 #include "drulen_bind.hpp"
 #include "drulen_docs.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace pyb = pybind11;
 namespace doc = nimbal::py::drulen_docs;
 
@@ -38,19 +36,19 @@ typing::typed<plane_params_name> plane_params_for_standard(const services::Plane
 void bind_builders(DrulenClass& cls) {
   using O = Drulen::ops;
   cls.attr("_STANDARD_PLANE_NORMALS") = standard_normals();
-  cls.def_static("create_box", &O::create_box, pyb::arg("width"), pyb::arg("height"), pyb::arg("depth"),
+  def(cls, "create_box", &O::create_box, nimbal::py::as_static, pyb::arg("width"), pyb::arg("height"), pyb::arg("depth"),
                  pyb::arg("position") = zero3(), doc::create_box);
-  cls.def_static("create_sphere", &O::create_sphere, pyb::arg("radius"), pyb::arg("center") = zero3(),
+  def(cls, "create_sphere", &O::create_sphere, nimbal::py::as_static, pyb::arg("radius"), pyb::arg("center") = zero3(),
                  doc::create_sphere);
-  cls.def_static("create_cylinder", &O::create_cylinder, pyb::arg("radius"), pyb::arg("height"),
+  def(cls, "create_cylinder", &O::create_cylinder, nimbal::py::as_static, pyb::arg("radius"), pyb::arg("height"),
                  pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(), doc::create_cylinder);
-  cls.def_static("create_cone", &O::create_cone, pyb::arg("radius1"), pyb::arg("radius2"), pyb::arg("height"),
+  def(cls, "create_cone", &O::create_cone, nimbal::py::as_static, pyb::arg("radius1"), pyb::arg("radius2"), pyb::arg("height"),
                  pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(), doc::create_cone);
-  cls.def_static("create_torus", &O::create_torus, pyb::arg("major_radius"), pyb::arg("minor_radius"),
+  def(cls, "create_torus", &O::create_torus, nimbal::py::as_static, pyb::arg("major_radius"), pyb::arg("minor_radius"),
                  pyb::arg("position") = zero3(), pyb::arg("direction") = z_axis(), doc::create_torus);
-  cls.def_static("create_rectangle", &O::create_rectangle, pyb::arg("width"), pyb::arg("height"),
+  def(cls, "create_rectangle", &O::create_rectangle, nimbal::py::as_static, pyb::arg("width"), pyb::arg("height"),
                  doc::create_rectangle);
-  cls.def_static("create_circle", &O::create_circle, pyb::arg("radius"), doc::create_circle);
+  def(cls, "create_circle", &O::create_circle, nimbal::py::as_static, pyb::arg("radius"), doc::create_circle);
 
   // The transforms and the array answer a shape object, never None.
   using Shown = typing::typed<typing::shape_name>;

@@ -6,8 +6,6 @@
 #include "drulen_bind.hpp"
 #include "drulen_docs.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace pyb = pybind11;
 namespace doc = nimbal::py::drulen_docs;
 

@@ -4,8 +4,6 @@
 #include "drulen_bind.hpp"
 #include "drulen_docs.hpp"
 
-using namespace nimbal::py::typing;  // the type names signatures show
-
 namespace pyb = pybind11;
 namespace doc = nimbal::py::drulen_docs;
 
@@ -14,7 +12,7 @@ namespace nimbal::py::drulen_bind {
 namespace {
 
 // The core's "as given" is the very object given.
-typing::typed<typing::shape_or_none_name> unify_same_domain(const GivenValue<TopoDS_Shape>& shape) {
+typing::typed<typing::shape_or_none_name> unify_same_domain(const GivenValue<TopoDS_Shape, MaybeShape>& shape) {
   std::optional<TopoDS_Shape> out;
   {
     pyb::gil_scoped_release release;

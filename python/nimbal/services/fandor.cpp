@@ -146,9 +146,6 @@ NIMBAL_PY_NAME(polyline_points_name, "typing.Iterable[typing.Sequence[float]]");
 template <>
 struct arg_name<std::vector<PolylinePoint>> : polyline_points_name {};
 
-// A builder's shape: signatures show a shape, never None.
-template <>
-struct result_name<nimbal::services::BuiltShape> : typing::shape_name {};
 
 }  // namespace nimbal::py::convert
 
@@ -159,7 +156,7 @@ using LineFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const Pol
                                                const PolylinePoint&) const;
 using ArcFromGiven = TopoDS_Shape (Fandor::*)(const PlaneProperties&, const PolylinePoint&,
                                               const PolylinePoint&, const PolylinePoint&) const;
-using BooleanOfGiven = TopoDS_Shape (*)(const HostValue<TopoDS_Shape>&, const HostValue<TopoDS_Shape>&);
+using BooleanOfGiven = TopoDS_Shape (*)(const nimbal::MaybeShape&, const nimbal::MaybeShape&);
 
 using namespace nimbal::py::typing;
 using nimbal::py::as_static;
@@ -206,7 +203,7 @@ PYBIND11_MODULE(fandor, m) {
       doc::cut_shapes);
   def(
       cls, "unify_same_domain",
-      [](const nimbal::py::GivenValue<TopoDS_Shape>& shape) -> typed<shape_name> {
+      [](const nimbal::py::GivenValue<TopoDS_Shape, nimbal::MaybeShape>& shape) -> typed<shape_name> {
         auto out = Fandor::unify_same_domain(shape);
         return out ? pyb::cast(*out) : shape.object;  // unchanged or failed: the very input
       },

@@ -194,7 +194,7 @@ class Fandor:
                 as numbers.
         """
     @staticmethod
-    def fuse_shapes(shape1: nimbal.kernel.TopoDS_Shape, shape2: nimbal.kernel.TopoDS_Shape) -> nimbal.kernel.TopoDS_Shape | None:
+    def fuse_shapes(shape1: nimbal.kernel.TopoDS_Shape | object, shape2: nimbal.kernel.TopoDS_Shape | object) -> nimbal.kernel.TopoDS_Shape | None:
         """Boolean union of two shapes.
 
         Args:
@@ -206,7 +206,7 @@ class Fandor:
             the kernel fails.
         """
     @staticmethod
-    def cut_shapes(shape1: nimbal.kernel.TopoDS_Shape, shape2: nimbal.kernel.TopoDS_Shape) -> nimbal.kernel.TopoDS_Shape | None:
+    def cut_shapes(shape1: nimbal.kernel.TopoDS_Shape | object, shape2: nimbal.kernel.TopoDS_Shape | object) -> nimbal.kernel.TopoDS_Shape | None:
         """Boolean difference: shape1 with shape2 removed from it.
 
         Args:
@@ -218,7 +218,7 @@ class Fandor:
             or the kernel fails.
         """
     @staticmethod
-    def unify_same_domain(shape: nimbal.kernel.TopoDS_Shape) -> nimbal.kernel.TopoDS_Shape:
+    def unify_same_domain(shape: nimbal.kernel.TopoDS_Shape | object) -> nimbal.kernel.TopoDS_Shape:
         """Merges the shape's coplanar faces and collinear edges.
 
         Args:

@@ -4,6 +4,7 @@
 
 #include <pybind11/functional.h>
 
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "nimbal_py/hathel.hpp"
 #include "nimbal_py/kernel.hpp"
@@ -18,6 +19,7 @@ namespace pyb = pybind11;
 namespace from_py = nimbal::py::from_py;
 using namespace nimbal::services;
 using nimbal::models::Quenby;
+using nimbal::py::def;
 namespace doc = nimbal::py::hathel::doc;
 
 using namespace nimbal::py::typing;
@@ -82,28 +84,28 @@ void bind_state(pyb::module_& m) {
       .def(pyb::init([](typed<state_in_name> mapping) {
              return std::make_shared<State>(*nimbal::py::state_from_py(mapping));
            }),
-           pyb::arg("mapping"))
-      .def("__len__", &StateMap::len)
-      .def("__contains__", &StateMap::contains)
-      .def("__getitem__", &StateMap::getitem)
-      .def("__setitem__", [](State& s, const std::string& k, typed<snapshot_or_none_name> v) {
-        s.set(k, nimbal::py::snapshot_or_null(v, "state values"));
-      })
-      .def("__delitem__", &erase_state_entry)
-      .def("__iter__", &StateMap::iter)
-      .def("keys", &StateMap::keys, doc::state_keys)
-      .def("values", &StateMap::values, doc::state_values)
-      .def("items", &StateMap::items, doc::state_items)
-      .def("get", &StateMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::state_get)
-      .def("clear", &State::clear, doc::state_clear)
-      .def("copy", [](const State& s) { return typed<state_dict_name>(pyb::dict(StateMap::items(s))); },
-           doc::state_copy)
-      .def("__eq__", [](const State& s, pyb::object other) -> pyb::object {
-        if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
-          return pyb::bool_(pyb::dict(StateMap::items(s)).equal(pyb::dict(other)));
-        return nimbal::py::not_implemented();
-      })
-      .def("__repr__", &StateMap::repr);
+           pyb::arg("mapping"));
+  def(cls, "__len__", &StateMap::len);
+  def(cls, "__contains__", &StateMap::contains, pyb::arg("arg0"));
+  def(cls, "__getitem__", &StateMap::getitem, pyb::arg("arg0"));
+  def(cls, "__setitem__", [](State& s, const std::string& k, typed<snapshot_or_none_name> v) {
+    s.set(k, nimbal::py::snapshot_or_null(v, "state values"));
+  }, pyb::arg("arg0"), pyb::arg("arg1"));
+  def(cls, "__delitem__", &erase_state_entry, pyb::arg("arg0"));
+  def(cls, "__iter__", &StateMap::iter);
+  def(cls, "keys", &StateMap::keys, doc::state_keys);
+  def(cls, "values", &StateMap::values, doc::state_values);
+  def(cls, "items", &StateMap::items, doc::state_items);
+  def(cls, "get", &StateMap::get, pyb::arg("key"), pyb::arg("default") = pyb::none(), doc::state_get);
+  def(cls, "clear", &State::clear, doc::state_clear);
+  def(cls, "copy", [](const State& s) { return typed<state_dict_name>(pyb::dict(StateMap::items(s))); },
+      doc::state_copy);
+  def(cls, "__eq__", [](const State& s, pyb::object other) -> pyb::object {
+    if (pyb::isinstance<State>(other) || PyDict_Check(other.ptr()))
+      return pyb::bool_(pyb::dict(StateMap::items(s)).equal(pyb::dict(other)));
+    return nimbal::py::not_implemented();
+  }, pyb::arg("other"));
+  def(cls, "__repr__", &StateMap::repr);
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableMapping").attr("register")(cls);
 }
@@ -112,14 +114,14 @@ void bind_snapshot(pyb::module_& m) {
   pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot", doc::snapshot_cls);
   cls.def(SnapshotFields::init("component_ids"), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"),
           pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
-  SnapshotFields::def(cls, "component_ids", [](ShapeSnapshot& s, std::string name) { s.name = std::move(name); })
-      .def("__eq__", [](const ShapeSnapshot& a, pyb::handle b) -> pyb::object {
-        if (!pyb::isinstance<ShapeSnapshot>(b)) return nimbal::py::not_implemented();
-        return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
-      })
-      .def("__repr__", [](pyb::handle self) {
-        return snapshot_text_form([self](const char* f) { return std::string(pyb::repr(self.attr(f))); });
-      });
+  SnapshotFields::def(cls, "component_ids", [](ShapeSnapshot& s, std::string name) { s.name = std::move(name); });
+  def(cls, "__eq__", [](const ShapeSnapshot& a, pyb::object b) -> pyb::object {
+    if (!pyb::isinstance<ShapeSnapshot>(b)) return nimbal::py::not_implemented();
+    return pyb::bool_(a == b.cast<const ShapeSnapshot&>());
+  }, pyb::arg("other"));
+  def(cls, "__repr__", [](pyb::object self) {
+    return snapshot_text_form([self](const char* f) { return std::string(pyb::repr(self.attr(f))); });
+  });
   cls.attr("__hash__") = pyb::none();
   nimbal::py::set_classmethod(cls, "from_managed", pyb::cpp_function(
       [](pyb::handle cls, typed<managed_name> ms) -> typed<self_name> {
@@ -150,10 +152,10 @@ void bind_command(pyb::module_& m) {
   cls.def_readwrite("description", &UndoCommand::description)
       .def_property("before", [](const UndoCommand& c) { return c.before; }, set_state(&UndoCommand::before, "before"))
       .def_property("after", [](const UndoCommand& c) { return c.after; }, set_state(&UndoCommand::after, "after"))
-      .def_readwrite("redo_clears_all", &UndoCommand::redo_clears_all)
-      .def("__repr__", [](const UndoCommand& c) {
-        return text_form(c, nimbal::py::text_style(), nimbal::py::snapshot_text);
-      });
+      .def_readwrite("redo_clears_all", &UndoCommand::redo_clears_all);
+  def(cls, "__repr__", [](const UndoCommand& c) {
+    return text_form(c, nimbal::py::text_style(), nimbal::py::snapshot_text);
+  });
 }
 
 void bind_hathel(pyb::module_& m) {
@@ -167,15 +169,15 @@ void bind_hathel(pyb::module_& m) {
           pyb::arg("max_steps") = MAX_UNDO_STEPS, doc::hathel_init);
   cls.def_property_readonly("can_undo", &Hathel::can_undo, doc::can_undo)
       .def_property_readonly("can_redo", &Hathel::can_redo, doc::can_redo);
-  nimbal::py::def(cls, "push", &Hathel::push, pyb::arg("cmd"), doc::push)
-      .def("undo", &Hathel::undo, doc::undo)
-      .def("redo", &Hathel::redo, doc::redo)
-      .def("clear", &Hathel::clear, doc::clear)
-      .def("depth", &Hathel::depth, doc::depth)
-      .def("trim_to", &Hathel::trim_to, pyb::arg("depth"), doc::trim_to)
-      .def("peek_last", &Hathel::peek_last, doc::peek_last)
-      .def("pop_last", &Hathel::pop_last, doc::pop_last)
-      .def_property_readonly("_max_steps", &Hathel::max_steps)
+  def(cls, "push", &Hathel::push, pyb::arg("cmd"), doc::push);
+  def(cls, "undo", &Hathel::undo, doc::undo);
+  def(cls, "redo", &Hathel::redo, doc::redo);
+  def(cls, "clear", &Hathel::clear, doc::clear);
+  def(cls, "depth", &Hathel::depth, doc::depth);
+  def(cls, "trim_to", &Hathel::trim_to, pyb::arg("depth"), doc::trim_to);
+  def(cls, "peek_last", &Hathel::peek_last, doc::peek_last);
+  def(cls, "pop_last", &Hathel::pop_last, doc::pop_last);
+  cls.def_property_readonly("_max_steps", &Hathel::max_steps)
       .def_property_readonly("_apply_state", &Hathel::apply_state_callback)
       .def_property_readonly("_on_change", &Hathel::on_change_callback)
       // An unset callback reads as None.

@@ -269,9 +269,9 @@ class Hathel:
         """Number of commands on the undo stack."""
     def trim_to(self, depth: int) -> None:
         """Keeps the oldest depth commands of the undo stack (a negative depth drops that many from the newest end), empties the redo stack and calls on_change(can_undo, can_redo)."""
-    def peek_last(self) -> _UndoCommand:
+    def peek_last(self) -> _UndoCommand | None:
         """The newest command on the undo stack, or None."""
-    def pop_last(self) -> _UndoCommand:
+    def pop_last(self) -> _UndoCommand | None:
         """Takes the newest command off the undo stack and returns it (None when empty), calling on_change(can_undo, can_redo) when one was taken."""
     @property
     def _max_steps(self) -> int: ...

@@ -6,6 +6,7 @@
 #include "nimbal/services/lumbra.hpp"
 
 #include "nimbal/kernel.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/define.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/service_args.hpp"

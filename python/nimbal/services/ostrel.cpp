@@ -1,5 +1,7 @@
 // Python face of the sketch grid. snap and _build_grid_compound forward to a
 // Python subclass's overrides, so snap_point and the grid builders use them.
+#include "nimbal_py/convert.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/service_module.hpp"
 
@@ -68,18 +70,18 @@ PYBIND11_MODULE(ostrel, m) {
           }),
           pyb::arg("fandor") = pyb::none(), pyb::keep_alive<1, 2>(), doc::init);
   cls.def_property_readonly("_fandor", &Ostrel::fandor, doc::fandor);
-  cls.def("snap", &Ostrel::snap, pyb::arg("coord"), pyb::arg("spacing"),
+  nimbal::py::def(cls, "snap", &Ostrel::snap, pyb::arg("coord"), pyb::arg("spacing"),
           doc::snap);
-  cls.def("snap_point", &Ostrel::snap_point, pyb::arg("u"), pyb::arg("v"), pyb::arg("spacing"),
+  nimbal::py::def(cls, "snap_point", &Ostrel::snap_point, pyb::arg("u"), pyb::arg("v"), pyb::arg("spacing"),
           doc::snap_point);
-  cls.def("create_minor_grid", &Ostrel::create_minor_grid, pyb::arg("plane_props"),
+  nimbal::py::def(cls, "create_minor_grid", &Ostrel::create_minor_grid, pyb::arg("plane_props"),
           pyb::arg("spacing"), pyb::arg("extent") = nimbal::services::kDefaultExtent,
           doc::create_minor_grid);
-  cls.def("create_major_grid", &Ostrel::create_major_grid, pyb::arg("plane_props"),
+  nimbal::py::def(cls, "create_major_grid", &Ostrel::create_major_grid, pyb::arg("plane_props"),
           pyb::arg("spacing"), pyb::arg("major_factor") = nimbal::services::kDefaultMajorFactor,
           pyb::arg("extent") = nimbal::services::kDefaultExtent,
           doc::create_major_grid);
-  cls.def("_build_grid_compound", &Ostrel::build_grid_compound, pyb::arg("plane_props"),
+  nimbal::py::def(cls, "_build_grid_compound", &Ostrel::build_grid_compound, pyb::arg("plane_props"),
           pyb::arg("spacing"), pyb::arg("extent"),
           doc::build_grid_compound);
   nimbal::py::guard_method_self(m);  // last: after every class is bound

@@ -191,7 +191,7 @@ class Pikalo:
             A new list; after a failure, logged as "Error getting selected shapes:
             ...", the objects collected until then.
         """
-    def select_edges_by_index(self, ais_shape: nimbal.kernel.AIS_InteractiveObject, base_shape: nimbal.kernel.TopoDS_Shape, edge_indices: typing.Iterable[int]) -> None:
+    def select_edges_by_index(self, ais_shape: nimbal.kernel.AIS_InteractiveObject, base_shape: nimbal.kernel.TopoDS_Shape | object, edge_indices: typing.Iterable[int]) -> None:
         """Toggles the selection of a displayed object's edges, given by index.
 
         Index i names the (i + 1)-th unique edge of base_shape in the kernel's
@@ -211,7 +211,7 @@ class Pikalo:
                 (before any viewer call). Later failures are logged as "Error
                 pre-selecting edges: ...".
         """
-    def select_vertices_by_index(self, ais_shape: nimbal.kernel.AIS_InteractiveObject, base_shape: nimbal.kernel.TopoDS_Shape, vertex_indices: typing.Iterable[int]) -> None:
+    def select_vertices_by_index(self, ais_shape: nimbal.kernel.AIS_InteractiveObject, base_shape: nimbal.kernel.TopoDS_Shape | object, vertex_indices: typing.Iterable[int]) -> None:
         """Toggles the selection of a displayed object's vertices, given by index.
 
         Index i names the (i + 1)-th unique vertex of base_shape in the kernel's
@@ -241,7 +241,7 @@ class Pikalo:
             A new list of TopoDS_Shape; after a failure, logged as "Error getting
             selected subshapes: ...", those collected until then.
         """
-    def get_selected_edge_indices(self, base_shape: nimbal.kernel.TopoDS_Shape) -> list[int]:
+    def get_selected_edge_indices(self, base_shape: nimbal.kernel.TopoDS_Shape | object) -> list[int]:
         """Indices in base_shape of the selected edges, through get_selected_subshapes.
 
         Selected sub-shapes that are no edge of base_shape are skipped; an edge
@@ -257,7 +257,7 @@ class Pikalo:
             TypeError: base_shape is not a kernel shape while something is
                 selected.
         """
-    def get_selected_vertex_indices(self, base_shape: nimbal.kernel.TopoDS_Shape) -> list[int]:
+    def get_selected_vertex_indices(self, base_shape: nimbal.kernel.TopoDS_Shape | object) -> list[int]:
         """Indices in base_shape of the selected vertices, through get_selected_subshapes.
 
         Selected sub-shapes that are no vertex of base_shape are skipped.

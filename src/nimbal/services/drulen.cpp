@@ -162,12 +162,10 @@ PlaneFromFaceError plane_from_face_failure() {
                             std::current_exception());
 }
 
-// A shape the host gave; None too when `or_none` (as the null shape).
-TopoDS_Shape given_shape(const HostValue<TopoDS_Shape>& value, const std::string& what, bool or_none = false) {
-  if (or_none && value.is_none()) return TopoDS_Shape();
+// A shape the host gave.
+TopoDS_Shape given_shape(const MaybeShape& value, const std::string& what) {
   if (auto shape = value.get()) return *shape;
-  throw WrongType(what + " must be a kernel shape" + (or_none ? " or None" : "") + ", not '" + value.type_name() +
-                  "'");
+  throw WrongType(what + " must be a kernel shape, not '" + value.type_name() + "'");
 }
 
 }  // namespace
@@ -184,55 +182,55 @@ void Drulen::log_caught(GuardedOp op) {
 
 // ---------------------------------------------------------------- primitives
 
-TopoDS_Shape Drulen::ops::create_box(double width, double height, double depth, const Point3& position) {
+BuiltShape Drulen::ops::create_box(double width, double height, double depth, const Point3& position) {
   gp_Pnt corner(finite(position[0], "position") - finite(width, "width") / 2.0,
                 finite(position[1], "position") - finite(height, "height") / 2.0,
                 finite(position[2], "position") - finite(depth, "depth") / 2.0);
-  return BRepPrimAPI_MakeBox(corner, width, height, depth).Shape();
+  return BuiltShape(BRepPrimAPI_MakeBox(corner, width, height, depth).Shape());
 }
 
-TopoDS_Shape Drulen::ops::create_sphere(double radius, const Point3& center) {
-  return BRepPrimAPI_MakeSphere(point(center, "center"), finite(radius, "radius")).Shape();
+BuiltShape Drulen::ops::create_sphere(double radius, const Point3& center) {
+  return BuiltShape(BRepPrimAPI_MakeSphere(point(center, "center"), finite(radius, "radius")).Shape());
 }
 
-TopoDS_Shape Drulen::ops::create_cylinder(double radius, double height, const Point3& position,
+BuiltShape Drulen::ops::create_cylinder(double radius, double height, const Point3& position,
                                           const Point3& direction) {
   gp_Dir d = detail::direction(direction, "direction");
   double half = finite(height, "height") / 2.0;
   gp_Pnt base(finite(position[0], "position") - d.X() * half, finite(position[1], "position") - d.Y() * half,
               finite(position[2], "position") - d.Z() * half);
-  return BRepPrimAPI_MakeCylinder(gp_Ax2(base, d), finite(radius, "radius"), height).Shape();
+  return BuiltShape(BRepPrimAPI_MakeCylinder(gp_Ax2(base, d), finite(radius, "radius"), height).Shape());
 }
 
-TopoDS_Shape Drulen::ops::create_cone(double radius1, double radius2, double height, const Point3& position,
+BuiltShape Drulen::ops::create_cone(double radius1, double radius2, double height, const Point3& position,
                                       const Point3& direction) {
   gp_Ax2 frame(point(position, "position"), detail::direction(direction, "direction"));
-  return BRepPrimAPI_MakeCone(frame, finite(radius1, "radius1"), finite(radius2, "radius2"),
+  return BuiltShape(BRepPrimAPI_MakeCone(frame, finite(radius1, "radius1"), finite(radius2, "radius2"),
                               finite(height, "height"))
-      .Shape();
+      .Shape());
 }
 
-TopoDS_Shape Drulen::ops::create_torus(double major_radius, double minor_radius, const Point3& position,
+BuiltShape Drulen::ops::create_torus(double major_radius, double minor_radius, const Point3& position,
                                        const Point3& direction) {
   gp_Ax2 frame(point(position, "position"), detail::direction(direction, "direction"));
-  return BRepPrimAPI_MakeTorus(frame, finite(major_radius, "major_radius"), finite(minor_radius, "minor_radius"))
-      .Shape();
+  return BuiltShape(BRepPrimAPI_MakeTorus(frame, finite(major_radius, "major_radius"), finite(minor_radius, "minor_radius"))
+      .Shape());
 }
 
-TopoDS_Shape Drulen::ops::create_rectangle(double width, double height) {
+BuiltShape Drulen::ops::create_rectangle(double width, double height) {
   gp_Pln plane(gp_Ax3(gp_Pnt(0.0, 0.0, 0.0), gp_Dir(0.0, 0.0, 1.0)));
   double hw = finite(width, "width") / 2.0, hh = finite(height, "height") / 2.0;
-  return BRepBuilderAPI_MakeFace(plane, -hw, hw, -hh, hh).Face();
+  return BuiltShape(BRepBuilderAPI_MakeFace(plane, -hw, hw, -hh, hh).Face());
 }
 
-TopoDS_Shape Drulen::ops::create_circle(double radius) {
+BuiltShape Drulen::ops::create_circle(double radius) {
   gp_Circ circle(gp_Ax2(gp_Pnt(0.0, 0.0, 0.0), gp_Dir(0.0, 0.0, 1.0)), finite(radius, "radius"));
   TopoDS_Edge edge = BRepBuilderAPI_MakeEdge(circle).Edge();
   TopoDS_Wire wire = BRepBuilderAPI_MakeWire(edge).Wire();
   TopoDS_Face face = BRepBuilderAPI_MakeFace(wire).Face();
   // A builder yields a shape or raises; the face maker can hand back nothing.
   if (face.IsNull()) throw Standard_ConstructionError("create_circle: the kernel made no face");
-  return face;
+  return BuiltShape(face);
 }
 
 // ---------------------------------------------------------------- transforms
@@ -372,8 +370,8 @@ TopoDS_Shape Drulen::ops::extrude_shape(const TopoDS_Shape& shape, double depth)
   });
 }
 
-TopoDS_Shape Drulen::host_ops::extrude_shape(const HostValue<TopoDS_Shape>& shape, const HostValue<double>& depth) {
-  const TopoDS_Shape s = given_shape(shape, "shape", /*or_none=*/true);
+TopoDS_Shape Drulen::host_ops::extrude_shape(const NullableShape& shape, const HostValue<double>& depth) {
+  const TopoDS_Shape& s = shape;
   if (s.IsNull()) return TopoDS_Shape();
   return guarded(GuardedOp::extrude, TopoDS_Shape(), [&] {
     const std::optional<double> d = depth.get();
@@ -382,7 +380,7 @@ TopoDS_Shape Drulen::host_ops::extrude_shape(const HostValue<TopoDS_Shape>& shap
   });
 }
 
-std::optional<TopoDS_Shape> Drulen::host_ops::unify_same_domain(const HostValue<TopoDS_Shape>& shape) {
+std::optional<TopoDS_Shape> Drulen::host_ops::unify_same_domain(const MaybeShape& shape) {
   TopoDS_Shape in;
   try {
     in = given_shape(shape, "shape");
@@ -564,7 +562,7 @@ PlaneParams Drulen::ops::plane_params_from_face(const TopoDS_Shape& face_shape) 
   }
 }
 
-PlaneParams Drulen::host_ops::plane_params_from_face(const HostValue<TopoDS_Shape>& face_shape) {
+PlaneParams Drulen::host_ops::plane_params_from_face(const MaybeShape& face_shape) {
   TopoDS_Shape face;
   try {
     face = given_shape(face_shape, "face_shape");

@@ -198,16 +198,16 @@ class Drulen : public DrulenProtocol {
  public:
   // ---- the static operations (the Python face's static members) ----
   struct ops {
-    static TopoDS_Shape create_box(double width, double height, double depth, const Point3& position);
-    static TopoDS_Shape create_sphere(double radius, const Point3& center);
-    static TopoDS_Shape create_cylinder(double radius, double height, const Point3& position,
+    static BuiltShape create_box(double width, double height, double depth, const Point3& position);
+    static BuiltShape create_sphere(double radius, const Point3& center);
+    static BuiltShape create_cylinder(double radius, double height, const Point3& position,
                                         const Point3& direction);
-    static TopoDS_Shape create_cone(double radius1, double radius2, double height, const Point3& position,
+    static BuiltShape create_cone(double radius1, double radius2, double height, const Point3& position,
                                     const Point3& direction);
-    static TopoDS_Shape create_torus(double major_radius, double minor_radius, const Point3& position,
+    static BuiltShape create_torus(double major_radius, double minor_radius, const Point3& position,
                                      const Point3& direction);
-    static TopoDS_Shape create_rectangle(double width, double height);
-    static TopoDS_Shape create_circle(double radius);
+    static BuiltShape create_rectangle(double width, double height);
+    static BuiltShape create_circle(double radius);
     static TopoDS_Shape extrude_shape(const TopoDS_Shape& shape, double depth);
     static TopoDS_Shape translate_shape(const TopoDS_Shape& shape, double dx, double dy, double dz);
     static TopoDS_Shape rotate_shape(const TopoDS_Shape& shape, const Point3& axis_point,
@@ -261,15 +261,15 @@ class Drulen : public DrulenProtocol {
   // A value of the wrong kind is refused as the embedding layer's own
   // readers word it ("shape must be a kernel shape, not 'int'").
   struct host_ops {
-    // A value that is no shape raises; no shape (None or null) is no prism
-    // whatever the depth, and only then is the depth read: a wrong one is
-    // logged as the operation's failure.
-    static TopoDS_Shape extrude_shape(const HostValue<TopoDS_Shape>& shape, const HostValue<double>& depth);
+    // No shape (None or null) is no prism whatever the depth, and only
+    // then is the depth read: a wrong one is logged as the operation's
+    // failure.
+    static TopoDS_Shape extrude_shape(const NullableShape& shape, const HostValue<double>& depth);
     // None: the shape as it was given (a value that is no shape is logged
     // as the operation's failure, and the kernel's failure gives it back).
-    static std::optional<TopoDS_Shape> unify_same_domain(const HostValue<TopoDS_Shape>& shape);
+    static std::optional<TopoDS_Shape> unify_same_domain(const MaybeShape& shape);
     // A value that is no shape fails as a kernel failure does.
-    static PlaneParams plane_params_from_face(const HostValue<TopoDS_Shape>& face_shape);
+    static PlaneParams plane_params_from_face(const MaybeShape& face_shape);
     // Throws InvalidValue "Unknown standard plane: <shown>".
     static PlaneParams plane_params_for_standard(const PlaneKey& standard_plane);
   };

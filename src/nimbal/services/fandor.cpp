@@ -364,18 +364,18 @@ TopoDS_Shape Fandor::unify_same_domain(const TopoDS_Shape& shape) {
 }
 
 namespace {
-TopoDS_Shape shape_or_null(const HostValue<TopoDS_Shape>& given) { return given.get().value_or(TopoDS_Shape()); }
+TopoDS_Shape shape_or_null(const MaybeShape& given) { return given.get().value_or(TopoDS_Shape()); }
 }  // namespace
 
-TopoDS_Shape Fandor::fuse_shapes(const HostValue<TopoDS_Shape>& shape1, const HostValue<TopoDS_Shape>& shape2) {
+TopoDS_Shape Fandor::fuse_shapes(const MaybeShape& shape1, const MaybeShape& shape2) {
   return fuse_shapes(shape_or_null(shape1), shape_or_null(shape2));
 }
 
-TopoDS_Shape Fandor::cut_shapes(const HostValue<TopoDS_Shape>& shape1, const HostValue<TopoDS_Shape>& shape2) {
+TopoDS_Shape Fandor::cut_shapes(const MaybeShape& shape1, const MaybeShape& shape2) {
   return cut_shapes(shape_or_null(shape1), shape_or_null(shape2));
 }
 
-std::optional<TopoDS_Shape> Fandor::unify_same_domain(const HostValue<TopoDS_Shape>& shape) {
+std::optional<TopoDS_Shape> Fandor::unify_same_domain(const MaybeShape& shape) {
   const TopoDS_Shape in = shape_or_null(shape);
   TopoDS_Shape out = unify_same_domain(in);
   if (out.IsEqual(in)) return std::nullopt;

@@ -12,6 +12,7 @@
 
 #include <TopoDS_Shape.hxx>
 
+#include "nimbal/arguments.hpp"
 #include "nimbal/errors.hpp"
 #include "nimbal/host_value.hpp"
 #include "nimbal/models/quenby.hpp"
@@ -53,11 +54,7 @@ class HostView {
 // name for its type (for messages). Each builder decides what it needs: the
 // polyline filter reads only what it compares and building needs exact
 // pairs; lines and arcs need the first two items.
-// A builder's shape, never null: where the kernel makes none the builder
-// raises.
-struct BuiltShape : TopoDS_Shape {
-  explicit BuiltShape(TopoDS_Shape shape) : TopoDS_Shape(std::move(shape)) {}
-};
+using nimbal::BuiltShape;
 
 struct PolylinePoint {
   std::optional<double> u, v;
@@ -146,11 +143,11 @@ class Fandor {
   static TopoDS_Shape unify_same_domain(const TopoDS_Shape& shape);
   // As the host passes them: a value that is no kernel shape reads as the
   // null shape, which the booleans answer with none.
-  static TopoDS_Shape fuse_shapes(const HostValue<TopoDS_Shape>& shape1, const HostValue<TopoDS_Shape>& shape2);
-  static TopoDS_Shape cut_shapes(const HostValue<TopoDS_Shape>& shape1, const HostValue<TopoDS_Shape>& shape2);
+  static TopoDS_Shape fuse_shapes(const MaybeShape& shape1, const MaybeShape& shape2);
+  static TopoDS_Shape cut_shapes(const MaybeShape& shape1, const MaybeShape& shape2);
   // None when the answer is the given value itself (unchanged, or merging
   // failed).
-  static std::optional<TopoDS_Shape> unify_same_domain(const HostValue<TopoDS_Shape>& shape);
+  static std::optional<TopoDS_Shape> unify_same_domain(const MaybeShape& shape);
 
   // Up direction for a view looking straight at a plane with this normal.
   Vec3 up_vector_for_normal(double nx, double ny, double nz) const;

@@ -48,7 +48,7 @@ T none_or(const HostValue<T>& v, const char* kind) {
 }
 
 Handle(AIS_InteractiveObject) object(const ObjectValue& v) { return none_or(v, "an AIS_InteractiveObject"); }
-TopoDS_Shape shape(const ShapeValue& v) { return none_or(v, "a kernel shape"); }
+TopoDS_Shape shape(const MaybeShape& v) { return none_or(v, "a kernel shape"); }
 
 }  // namespace
 
@@ -210,18 +210,18 @@ std::vector<Handle(AIS_InteractiveObject)> Pikalo::get_selected_shapes() {
 
 // ---- sub-shapes by index ----
 
-void Pikalo::select_edges_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
+void Pikalo::select_edges_by_index(const ObjectValue& ais_shape, const MaybeShape& base_shape,
                                    const std::set<long long>& indices) {
   select_by_index(TopAbs_EDGE, "Error pre-selecting edges: ", ais_shape, base_shape, indices);
 }
 
-void Pikalo::select_vertices_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
+void Pikalo::select_vertices_by_index(const ObjectValue& ais_shape, const MaybeShape& base_shape,
                                       const std::set<long long>& indices) {
   select_by_index(TopAbs_VERTEX, "Error pre-selecting vertices: ", ais_shape, base_shape, indices);
 }
 
 void Pikalo::select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectValue& ais_shape,
-                             const ShapeValue& base_shape, const std::set<long long>& indices) {
+                             const MaybeShape& base_shape, const std::set<long long>& indices) {
   if (indices.empty()) return;
   // Unguarded: a base shape the kernel cannot explore is the caller's error.
   TopTools_IndexedMapOfShape map;
@@ -262,15 +262,15 @@ std::vector<TopoDS_Shape> Pikalo::get_selected_subshapes() {
   return out;
 }
 
-std::vector<int> Pikalo::get_selected_edge_indices(const ShapeValue& base_shape) {
+std::vector<int> Pikalo::get_selected_edge_indices(const MaybeShape& base_shape) {
   return selected_indices(TopAbs_EDGE, base_shape);
 }
 
-std::vector<int> Pikalo::get_selected_vertex_indices(const ShapeValue& base_shape) {
+std::vector<int> Pikalo::get_selected_vertex_indices(const MaybeShape& base_shape) {
   return selected_indices(TopAbs_VERTEX, base_shape);
 }
 
-std::vector<int> Pikalo::selected_indices(TopAbs_ShapeEnum kind, const ShapeValue& base_shape) {
+std::vector<int> Pikalo::selected_indices(TopAbs_ShapeEnum kind, const MaybeShape& base_shape) {
   std::vector<TopoDS_Shape> selected = get_selected_subshapes();  // an override's answer counts
   std::vector<int> out;
   if (selected.empty()) return out;

@@ -24,6 +24,7 @@
 #include <TopoDS_Shape.hxx>
 #include <V3d_View.hxx>
 
+#include "nimbal/arguments.hpp"
 #include "nimbal/enums.hpp"
 #include "nimbal/errors.hpp"
 #include "nimbal/host_value.hpp"
@@ -32,7 +33,6 @@
 namespace nimbal::services {
 
 using ObjectValue = HostValue<Handle(AIS_InteractiveObject)>;
-using ShapeValue = HostValue<TopoDS_Shape>;
 
 // What the service asks of the view service: the id of a detected object,
 // as the host answered (the service tests the answer). The host's view
@@ -84,14 +84,14 @@ class Pikalo {
   // ---- sub-shapes by index ----
   // The base shape is tested only for indices that are not empty, the
   // object only once there are sub-shapes to look for (inside the guard).
-  void select_edges_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
+  void select_edges_by_index(const ObjectValue& ais_shape, const MaybeShape& base_shape,
                              const std::set<long long>& indices);
-  void select_vertices_by_index(const ObjectValue& ais_shape, const ShapeValue& base_shape,
+  void select_vertices_by_index(const ObjectValue& ais_shape, const MaybeShape& base_shape,
                                 const std::set<long long>& indices);
   virtual std::vector<TopoDS_Shape> get_selected_subshapes();
   // The base shape is tested only when something is selected.
-  std::vector<int> get_selected_edge_indices(const ShapeValue& base_shape);
-  std::vector<int> get_selected_vertex_indices(const ShapeValue& base_shape);
+  std::vector<int> get_selected_edge_indices(const MaybeShape& base_shape);
+  std::vector<int> get_selected_vertex_indices(const MaybeShape& base_shape);
 
   const Handle(AIS_InteractiveContext)& context() const { return context_; }
 
@@ -99,8 +99,8 @@ class Pikalo {
   const Handle(AIS_InteractiveContext)& ctx(const char* member) const;
   AIS_NListOfEntityOwner active_owners() const;  // the owners active in the main selector
   void select_by_index(TopAbs_ShapeEnum kind, const char* message, const ObjectValue& ais_shape,
-                       const ShapeValue& base_shape, const std::set<long long>& indices);
-  std::vector<int> selected_indices(TopAbs_ShapeEnum kind, const ShapeValue& base_shape);
+                       const MaybeShape& base_shape, const std::set<long long>& indices);
+  std::vector<int> selected_indices(TopAbs_ShapeEnum kind, const MaybeShape& base_shape);
 
   Handle(AIS_InteractiveContext) context_;
   bool enabled_ = true;
