@@ -46,6 +46,12 @@ def step_file(tmp_path):
     return write_damaged(str(tmp_path), "clean", ".step", list)
 
 
+def stat_fields(pid):
+    """The fields of /proc/<pid>/stat after the command's name: state,
+    parent, process group, ..."""
+    return pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+
+
 def readers():
     """Our reader processes: pid -> (parent, process group)."""
     out = {}
@@ -55,7 +61,7 @@ def readers():
         try:
             if not os.readlink(entry / "exe").endswith("/nimbal-reader"):
                 continue
-            fields = (entry / "stat").read_text().rsplit(")", 1)[1].split()
+            fields = stat_fields(entry.name)
         except OSError:
             continue
         if int(fields[1]) == os.getpid():
@@ -127,8 +133,7 @@ def kill_idle(pids):
     for pid in pids:
         os.kill(pid, signal.SIGKILL)
     for pid in pids:
-        while (pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] != "Z"
-               or len(os.listdir(f"/proc/{pid}/task")) > 1):
+        while stat_fields(pid)[0] != "Z" or len(os.listdir(f"/proc/{pid}/task")) > 1:
             time.sleep(0.01)
 
 
