@@ -270,9 +270,10 @@ Process acquire() {
         ::close(p.fd);
         continue;
       }
-      // An idle process has nothing to say: one that hung up or spoke ended
-      // after its last answer (killed, or crashed freeing what it used), and
-      // would fail a request that is not at fault.
+      // An idle process has nothing to say. One that hung up ended after its
+      // last answer (killed, or crashed freeing what it used); one that
+      // speaks unasked is out of step. Either would fail a request that is
+      // not at fault.
       pollfd pfd{p.fd, POLLIN, 0};
       if (::poll(&pfd, 1, 0) == 0) return p;
       stop(p);
