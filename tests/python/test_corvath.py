@@ -82,6 +82,8 @@ def test_properties_factories(shape_type, kwargs, cls):
 def test_properties_factory_refusals_and_table():
     with pytest.raises(TypeError):
         cv.CoreCorvath.create_properties_for_type(ShapeType.LINE, p1=(0, 0))
+    with pytest.raises(TypeError, match=r"^shape_type must be a nimbal\.enums\.ShapeType, not 'str'$"):
+        cv.CoreCorvath.create_properties_for_type("box", width=1.0)
     table = cv.CoreCorvath._PROPERTIES_CLASS
     assert len(table) == 19 and list(table)[:3] == [ShapeType.BOX, ShapeType.SPHERE, ShapeType.CYLINDER]
     assert list(table)[-2:] == [ShapeType.UNION, ShapeType.SUBTRACTION]

@@ -616,6 +616,30 @@ def test_modifiers(op, kind, props):
         assert m.properties.count_x == 3
 
 
+def test_the_private_class_methods_refuse_a_wrong_argument_by_its_name():
+    """Each argument is read in order by the rule of its kind; nothing is
+    rebuilt, and a list of pairs is no dict of entries to fill."""
+    mgr = CoreCorvath()
+    box = mgr.create_shape(T.BOX, CoreCorvath.create_properties_for_type(T.BOX))
+    calls = [
+        (lambda: PS._deserialize_boolean({}, 1, (0, 0, 0), "B", {}, mgr, Archive()),
+         "shape_type must be a nimbal.enums.ShapeType, not 'int'"),
+        (lambda: PS._deserialize_plane({}, 1, "P", {}, mgr), "color must be a sequence of three numbers, not 'int'"),
+        (lambda: PS._deserialize_fillet({}, (0, 0, 0), 3, {}, mgr, Archive()), "name must be a str or None, not 'int'"),
+        (lambda: PS._deserialize_shape({}, "mgr", Archive()), "corvath must be a CoreCorvath, not 'str'"),
+        (lambda: PS._create_sketch_comp_in_manager({}, mgr), "tessik must be a CoreTessik, not 'CoreCorvath'"),
+        (lambda: PS._serialize_managed_shape(box, [("a", b"")], mgr), "step_files must be a dict, not 'list'"),
+        (lambda: PS._serialize_managed_shape(box.shape, {}, mgr),
+         "managed_shape must be a ManagedShape, not 'TopoDS_Solid'"),
+        (lambda: PS._export_shape_to_bytes(box, None), "corvath must be a CoreCorvath, not 'NoneType'"),
+    ]
+    for call, message in calls:
+        with pytest.raises(TypeError) as e:
+            call()
+        assert str(e.value) == message
+    assert mgr.get_all_shape_ids() == [box.shape_id]
+
+
 def test_planes_and_sketches(tmp_path, capture_logs):
     plane = shape_obj("plane", "My plane", properties={"normal_x": 1.0, "normal_z": 0.0, "origin_x": 5.0})
     rect = shape_obj("rectangle", "R", properties={"local_u": 10.0, "local_v": 5.0, "width": 20.0, "height": 8.0,

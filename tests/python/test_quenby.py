@@ -332,7 +332,12 @@ def test_list_fields_are_live():
     rec.edge_indices[1:] = [7]
     rec.edge_indices.insert(0, 5)
     rec.edge_indices.sort(reverse=True)
-    assert list(rec.edge_indices) == [9, 7, 5] and rec.edge_indices.pop() == 5
+    assert list(rec.edge_indices) == [9, 7, 5]
+    rec.edge_indices.sort(key=lambda i: i % 3)  # stable, as list.sort is
+    assert list(rec.edge_indices) == [9, 7, 5]
+    with pytest.raises(TypeError, match="no positional arguments"):
+        rec.edge_indices.sort(None)
+    assert rec.edge_indices.pop() == 5
     assert len(rec.edge_indices) == 2 and 9 in rec.edge_indices and 5 not in rec.edge_indices
     assert rec.edge_indices is rec.edge_indices
     assert isinstance(rec.edge_indices, collections.abc.MutableSequence)

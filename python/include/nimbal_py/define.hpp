@@ -16,6 +16,9 @@
 //                                 released (a Python override it calls takes
 //                                 it back);
 //   nimbal::py::as_static         on a class: a static method (no self);
+//   nimbal::py::as_classmethod    on a class: a class method, whose first
+//                                 parameter is the class it is called on
+//                                 (shown as `cls`);
 //   nimbal::py::on_refusal(f)     a refused argument is answered by
 //                                 f(tag<R>, raw arguments...);
 //   nimbal::py::logged{head}      a refused argument takes the operation's
@@ -23,7 +26,9 @@
 //                                 service_args.hpp).
 // A member function's self is its class (a base class's member binds on the
 // derived class); a lambda's or a plain function's first parameter is self
-// on a class unless as_static; a module function has none.
+// on a class unless as_static; a module function has none. Trailing
+// pyb::args and pyb::kwargs parameters take the rest of the call as
+// pybind11 gives it (they need no pyb::arg).
 #pragma once
 
 #include <array>
@@ -47,6 +52,9 @@ struct unlocked_t {
 };
 struct static_t {
   explicit constexpr static_t() = default;
+};
+struct class_t {
+  explicit constexpr class_t() = default;
 };
 
 // What every way of answering a failed conversion is; one whose answer
@@ -76,6 +84,7 @@ struct rethrow : refusal_option {
 
 inline constexpr define::unlocked_t unlocked{};
 inline constexpr define::static_t as_static{};
+inline constexpr define::class_t as_classmethod{};
 
 template <class Answer>
 define::refusal<Answer> on_refusal(Answer answer) {
@@ -88,7 +97,8 @@ template <class X>
 constexpr bool is_refusal = std::is_base_of_v<refusal_option, X>;
 
 template <class X>
-constexpr bool is_option = std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || is_refusal<X>;
+constexpr bool is_option =
+    std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || std::is_same_v<X, class_t> || is_refusal<X>;
 
 inline rethrow find_refusal() { return {}; }
 template <class X, class... Rest>
@@ -178,6 +188,26 @@ void hand_back(A&, long) {}
 template <class K>
 using held_t = decltype(convert::read<K>(std::declval<pyb::handle>(), std::string_view{}));
 
+// *args and **kwargs: the rest of the call, taken as pybind11 collects it.
+template <class K>
+constexpr bool is_rest = std::is_same_v<K, pyb::args> || std::is_same_v<K, pyb::kwargs>;
+template <class K>
+using raw_t = std::conditional_t<is_rest<K>, K, typing::typed<convert::arg_name<K>>>;
+
+// How many parameters at the end are rest parameters; rest_is_last says
+// whether those are all there are.
+template <class... K>
+constexpr std::size_t rest_count(std::tuple<K...>*) {
+  constexpr bool rest[] = {false, is_rest<K>...};
+  std::size_t count = 0;
+  while (count < sizeof...(K) && rest[sizeof...(K) - count]) ++count;
+  return count;
+}
+template <class... K>
+constexpr bool rest_is_last(std::tuple<K...>* kinds) {
+  return (std::size_t{is_rest<K>} + ... + 0) == define::rest_count(kinds);  // qualified: no lookup that completes the tuple
+}
+
 // `f` with every parameter read by its rule; `on_error`, given the raw
 // arguments, answers a failed conversion (rethrowing it by default).
 template <class Self, class R, bool Unlock, class F, class OnError, class... K, std::size_t... I>
@@ -217,9 +247,9 @@ auto wrap(F f, std::array<const char*, sizeof...(K)> names, OnError on_error, st
   };
   using Result = typing::typed<convert::result_name<R>>;
   if constexpr (std::is_void_v<Self>) {
-    return [call](typing::typed<convert::arg_name<K>>... raw) -> Result { return call(nullptr, raw...); };
+    return [call](raw_t<K>... raw) -> Result { return call(nullptr, raw...); };
   } else {
-    return [call](Self self, typing::typed<convert::arg_name<K>>... raw) -> Result { return call(self, raw...); };
+    return [call](Self self, raw_t<K>... raw) -> Result { return call(self, raw...); };
   }
 }
 
@@ -231,17 +261,23 @@ template <class Target, class F, class... Extra>
 Target& def(Target& target, const char* name, F f, const Extra&... extra) {
   constexpr bool is_module = std::is_same_v<Target, pyb::module_>;
   constexpr bool is_static = is_module || (std::is_same_v<Extra, define::static_t> || ...);
+  constexpr bool is_class = (std::is_same_v<Extra, define::class_t> || ...);
+  static_assert(!is_class || !(is_static || std::is_member_function_pointer_v<F>),
+                "a class method is a callable whose first parameter is the class");
   constexpr bool unlock = (std::is_same_v<Extra, define::unlocked_t> || ...);
   using T = define::traits<F, !is_static || std::is_member_function_pointer_v<F>>;
   using Kinds = typename T::kinds;
   constexpr std::size_t n = std::tuple_size_v<Kinds>;
+  static_assert(define::rest_is_last(static_cast<Kinds*>(nullptr)), "pyb::args and pyb::kwargs come last");
+  constexpr std::size_t rest = define::rest_count(static_cast<Kinds*>(nullptr));
   constexpr std::size_t named = (std::size_t{std::is_base_of_v<pyb::arg, Extra>} + ... + 0);
-  static_assert(named == n, "a pyb::arg is needed for every parameter, and no more");
+  static_assert(named + rest == n, "a pyb::arg is needed for every parameter but *args and **kwargs, and no more");
   using Self = typename define::self_of<Target, typename T::self, is_static>::type;
   static_assert(is_static || std::is_class_v<std::remove_reference_t<Self>>,
                 "a method's first parameter is its self (or give as_static)");
   auto on_error = define::find_refusal(extra...);
   std::array<const char*, n> names = define::arg_names<n>(extra...);
+  for (std::size_t i = named; i < n; ++i) names[i] = "the rest of the arguments";
   if constexpr (!decltype(on_error)::names_arguments) names.fill("an argument");
   auto wrapped = define::wrap<Self, typename T::ret, unlock>(std::move(f), names, std::move(on_error),
                                                              static_cast<Kinds*>(nullptr), std::make_index_sequence<n>{});
@@ -249,6 +285,8 @@ Target& def(Target& target, const char* name, F f, const Extra&... extra) {
       [&](const auto&... e) {
         if constexpr (is_module) target.def(name, std::move(wrapped), e...);
         else if constexpr (is_static) target.def_static(name, std::move(wrapped), e...);
+        else if constexpr (is_class)
+          set_classmethod(target, name, pyb::cpp_function(std::move(wrapped), pyb::name(name), pyb::arg("cls"), e...));
         else target.def(name, std::move(wrapped), e...);
       },
       std::tuple_cat(define::pybind_extra(extra)...));

@@ -6,6 +6,7 @@
 
 #include "nimbal/models/dict_form.hpp"
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/value_rules.hpp"
 
 namespace nimbal::py {
 
@@ -78,5 +79,17 @@ inline models::dict_form::KeyLookup key_lookup(pyb::handle data) {
     return py_to_json(v);
   };
 }
+
+namespace convert {
+
+// A parameter or result in the dictionary form: any value of it.
+inline Json value(pyb::handle v, tag<Json>, std::string_view) { return py_to_json(v); }
+template <>
+struct arg_name<Json> : typing::any_name {};
+inline pyb::object result_value(const Json& j, tag<Json>) { return json_to_py(j); }
+template <>
+struct result_name<Json> : typing::any_name {};
+
+}  // namespace convert
 
 }  // namespace nimbal::py

@@ -167,13 +167,11 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
   def(cls, "reverse", [](L& l) { std::reverse(l.begin(), l.end()); }, live_list_doc::reverse);
   // Exactly list.sort (key, reverse, stability), applied to a copy; its
   // arguments pass to list.sort as they came.
-  cls.def("sort",
-          [](L& l, pyb::args args, pyb::kwargs kwargs) {
-            pyb::list tmp = to_pylist<L, E>(l);
-            tmp.attr("sort")(*args, **kwargs);
-            l = list_from_iterable<L, E>(tmp);
-          },
-          live_list_doc::sort);
+  def(cls, "sort", [](L& l, pyb::args args, pyb::kwargs kwargs) {
+    pyb::list tmp = to_pylist<L, E>(l);
+    tmp.attr("sort")(*args, **kwargs);
+    l = list_from_iterable<L, E>(tmp);
+  }, live_list_doc::sort);
   cls.attr("__hash__") = pyb::none();
   pyb::module_::import("collections.abc").attr("MutableSequence").attr("register")(cls);
   return cls;

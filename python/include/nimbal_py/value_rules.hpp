@@ -153,6 +153,12 @@ struct arg_name<std::optional<E>, std::enable_if_t<std::is_enum_v<E>>> {
 
 template <class T>
 T cast_value(pyb::handle v, std::string_view what) {
+  if constexpr (pyb::detail::is_pyobject<T>::value) {
+    // A Python type is taken as it is: pybind11's cast would convert (a
+    // list of pairs into a new dict the caller never sees).
+    if (!pyb::isinstance<T>(v)) from_py::wrong_type(what, from_py::kind_of<T>(), v);
+    return pyb::reinterpret_borrow<T>(v);
+  }
   try {
     return pyb::cast<T>(v);
   } catch (const pyb::cast_error&) {

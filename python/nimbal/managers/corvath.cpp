@@ -340,10 +340,10 @@ PYBIND11_MODULE(corvath, m) {
   pyb::dict table;
   for (const auto& [type, rt] : properties_class_table()) table[pyb::cast(type)] = record_class(type);
   c.attr("_PROPERTIES_CLASS") = table;
-  c.def_static(
-      "create_properties_for_type",
+  def(
+      c, "create_properties_for_type",
       [](ShapeType shape_type, pyb::kwargs values) { return record_arg(record_class(shape_type)(**values)); },
-      pyb::arg("shape_type"), doc::create_properties_for_type);
+      nimbal::py::as_static, pyb::arg("shape_type"), doc::create_properties_for_type);
   def(
       c, "properties_from_dict",
       [](ShapeType shape_type, typed<mapping_name> data) {

@@ -21,8 +21,6 @@ namespace {
 
 using namespace nimbal::models;
 
-NIMBAL_PY_NAME(type_name_tag, "type");
-
 // ---- field access through the field lists ----
 
 template <class M> struct member_of;
@@ -159,14 +157,14 @@ void bind_fields(C& cls, std::string_view name, const Fields& fields, const char
   def(cls, "to_dict", [](const T& v) { return typed<dict_name>(json_to_py(to_dict(v))); },
       record ? doc::to_dict : doc::vec3_to_dict);
   if constexpr (record) cls.attr("_SKIP_FIELDS") = pyb::frozenset(pyb::cast(T::record_type().skip_fields));
-  set_classmethod(cls, "from_dict", pyb::cpp_function([](typed<type_name_tag> cls, typed<mapping_name> data) -> typed<self_name> {
+  def(cls, "from_dict", [](pyb::type cls, typed<mapping_name> data) -> typed<self_name> {
     if constexpr (record) {
       const RecordType& t = record_type_of(cls);
       return instance_of(cls, *from_dict(t, key_lookup(data)));
     } else {
       return instance_of(cls, T::from_dict(key_lookup(data)));
     }
-  }, pyb::arg("cls"), pyb::arg("data"), record ? doc::from_dict : doc::vec3_from_dict));
+  }, as_classmethod, pyb::arg("data"), record ? doc::from_dict : doc::vec3_from_dict);
 }
 
 template <class V>

@@ -123,15 +123,13 @@ void bind_snapshot(pyb::module_& m) {
     return snapshot_text_form([self](const char* f) { return std::string(pyb::repr(self.attr(f))); });
   });
   cls.attr("__hash__") = pyb::none();
-  nimbal::py::set_classmethod(cls, "from_managed", pyb::cpp_function(
-      [](pyb::handle cls, typed<managed_name> ms) -> typed<self_name> {
-        SnapshotPtr s = snapshot_from_managed(ms);
-        if (cls.is(pyb::type::of<ShapeSnapshot>())) return pyb::cast(s);
-        // A subclass made in Python: an instance of it with the same values.
-        return cls(s->shape_id, nimbal::py::shape_or_none(s->shape), s->shape_type, s->name, s->color,
-                   s->properties, pyb::cast(s->component_ids), s->parent_id);
-      },
-      pyb::arg("cls"), pyb::arg("ms")));
+  def(cls, "from_managed", [](pyb::type cls, typed<managed_name> ms) -> typed<self_name> {
+    SnapshotPtr s = snapshot_from_managed(ms);
+    if (cls.is(pyb::type::of<ShapeSnapshot>())) return pyb::cast(s);
+    // A subclass made in Python: an instance of it with the same values.
+    return cls(s->shape_id, nimbal::py::shape_or_none(s->shape), s->shape_type, s->name, s->color, s->properties,
+               pyb::cast(s->component_ids), s->parent_id);
+  }, nimbal::py::as_classmethod, pyb::arg("ms"));
 }
 
 // A command's state, set from a State (kept as it is) or any mapping (copied).

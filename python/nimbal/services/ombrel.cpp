@@ -9,6 +9,7 @@
 
 #include "nimbal/managers/tessik.hpp"
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/define.hpp"
 #include "nimbal_py/json.hpp"
 #include "nimbal_py/method_guard.hpp"
 #include "nimbal_py/service_module.hpp"
@@ -26,6 +27,7 @@ using nimbal::py::json_to_py;
 using nimbal::py::py_to_json;
 using nimbal::py::type_name;
 using nimbal::services::Json;
+using Name = std::optional<std::string>;
 using nimbal::services::ProjectArchive;
 using nimbal::services::ProjectSerializer;
 using PS = nimbal::services::ProjectSerializer;
@@ -51,26 +53,6 @@ class PyArchive final : public ProjectArchive {
   pyb::object zf_;
 };
 
-template <class T>
-struct tag {};
-template <class T>
-using ref = std::reference_wrapper<T>;
-
-// The private class methods' arguments, read by the core parameter's type
-// (the parameter's name words a refusal); the container is read when the
-// core asks.
-Json read(pyb::handle v, tag<Json>) { return py_to_json(v); }
-Color read(pyb::handle v, tag<Color>) { return from_py::point<3>(v, "color"); }
-using Name = std::optional<std::string>;
-Name read(pyb::handle v, tag<Name>) { return from_py::text_or_none(v, "name"); }
-ref<CoreCorvath> read(pyb::handle v, tag<CoreCorvath>) { return from_py::instance<CoreCorvath>(v, "corvath"); }
-ref<ManagedShape> read(pyb::handle v, tag<ManagedShape>) { return from_py::instance<ManagedShape>(v, "managed_shape"); }
-ref<CoreTessik> read(pyb::handle v, tag<CoreTessik>) { return from_py::instance<CoreTessik>(v, "tessik"); }
-PyArchive read(pyb::handle v, tag<ProjectArchive>) { return PyArchive(pyb::reinterpret_borrow<pyb::object>(v)); }
-ShapeType read(ShapeType t, tag<ShapeType>) { return t; }
-
-pyb::object opt(const std::optional<std::string>& v) { return v ? pyb::cast(*v) : pyb::none(); }
-
 // save_project and load_project: the path as the host's file functions take
 // it (str, bytes or path-like), converted inside the guarded body so that a
 // bad one is logged and answered with False like any failure.
@@ -92,33 +74,26 @@ using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(path_name, "str | bytes | os.PathLike[str]");
 
 NIMBAL_PY_NAME(corvath_name, "nimbal.managers.corvath.CoreCorvath");
+NIMBAL_PY_NAME(bytes_or_none_name, "bytes | None");
 
-template <class F, class... Extra>
-void def_classmethod(pyb::object& cls, const char* name, F&& f, const Extra&... extra) {
-  nimbal::py::set_classmethod(cls, name,
-                              pyb::cpp_function(std::forward<F>(f), pyb::name(name), pyb::is_method(pyb::none()), extra...));
+}  // namespace
+
+namespace nimbal::py::convert {
+
+// The open container, read when the core asks.
+struct HostArchive {
+  PyArchive archive;
+  operator ProjectArchive&() { return archive; }  // NOLINT: implicit on purpose
+};
+inline HostArchive value(pyb::handle v, tag<ProjectArchive>, std::string_view) {
+  return {PyArchive(pyb::reinterpret_borrow<pyb::object>(v))};
 }
+template <>
+struct arg_name<ProjectArchive> : typing::any_name {};
 
-// What a private class method takes for core parameter type P: any object,
-// or a member the signature names.
-template <class P>
-using raw_t = std::conditional_t<std::is_enum_v<P>, P, pyb::object>;
+}  // namespace nimbal::py::convert
 
-// A private class method that reads the core parameters P (in order) and
-// answers f's id, or None.
-template <class... P, class F>
-void def_rebuild(pyb::object& cls, const char* name, F f) {
-  def_classmethod(cls, name, [f](pyb::object, raw_t<P>... raw) {
-    std::tuple<decltype(read(raw, tag<P>{}))...> args{read(raw, tag<P>{})...};
-    return opt(std::apply(f, args));
-  });
-}
-// The same for a core function that takes just those parameters.
-template <class R, class... A>
-void def_rebuild(pyb::object& cls, const char* name, R (*f)(A...)) {
-  def_rebuild<std::decay_t<A>...>(cls, name, [f](auto&... a) { return f(a...); });
-}
-
+namespace {
 }  // namespace
 
 PYBIND11_MODULE(ombrel, m) {
@@ -140,40 +115,51 @@ PYBIND11_MODULE(ombrel, m) {
   pyb::class_<ProjectSerializerClass> c(m, "ProjectSerializer", doc::cls);
   c.def(pyb::init<>());
   c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
-  pyb::object cls = c;
 
-  def_classmethod(cls, "save_project", [](pyb::object klass, typed<path_name> filepath, typed<corvath_name> corvath) {
+  using nimbal::py::as_classmethod;
+  using nimbal::py::def;
+  def(c, "save_project", [](pyb::type cls, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(true, filepath, [&](const std::string& path) {
-      CoreCorvath& cv = read(corvath, tag<CoreCorvath>{});
-      Json version = py_to_json(klass.attr("FORMAT_VERSION"));
-      return PS::save_project(path, cv, version);
+      CoreCorvath& cv = from_py::instance<CoreCorvath>(corvath, "corvath");
+      return PS::save_project(path, cv, py_to_json(cls.attr("FORMAT_VERSION")));
     });
-  }, pyb::arg("filepath"), pyb::arg("corvath"), doc::save_project);
-  def_classmethod(cls, "load_project", [](pyb::object, typed<path_name> filepath, typed<corvath_name> corvath) {
+  }, as_classmethod, pyb::arg("filepath"), pyb::arg("corvath"), doc::save_project);
+  def(c, "load_project", [](pyb::type, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(false, filepath, [&](const std::string& path) {
-      return PS::load_project(path, read(corvath, tag<CoreCorvath>{}));
+      return PS::load_project(path, from_py::instance<CoreCorvath>(corvath, "corvath"));
     });
-  }, pyb::arg("filepath"), pyb::arg("corvath"), doc::load_project);
-  def_classmethod(cls, "_serialize_managed_shape",
-                  [](pyb::object, pyb::object managed_shape, pyb::dict step_files, pyb::object corvath) {
-                    auto store = [&](const std::string& entry, std::string bytes) {
-                      step_files[pyb::str(entry)] = pyb::bytes(bytes);
-                    };
-                    return json_to_py(PS::_serialize_managed_shape(read(managed_shape, tag<ManagedShape>{}), store,
-                                                                   read(corvath, tag<CoreCorvath>{})));
-                  });
-  def_classmethod(cls, "_export_shape_to_bytes", [](pyb::object, pyb::object managed_shape, pyb::object corvath) {
-    std::optional<std::string> bytes =
-        PS::_export_shape_to_bytes(read(managed_shape, tag<ManagedShape>{}), read(corvath, tag<CoreCorvath>{}));
-    return bytes ? pyb::object(pyb::bytes(*bytes)) : pyb::none();
-  });
-  // Past the host's arguments, the core's nesting depth starts at its default.
-  def_rebuild<Json, CoreCorvath, ProjectArchive>(cls, "_deserialize_shape",
-                                                  [](auto&... a) { return PS::_deserialize_shape(a...); });
-  def_rebuild(cls, "_deserialize_plane", &PS::_deserialize_plane);
-  def_rebuild(cls, "_deserialize_sketch", &PS::_deserialize_sketch);
-  def_rebuild<Json, ShapeType, Color, Name, Json, CoreCorvath, ProjectArchive>(
-      cls, "_deserialize_boolean", [](auto&... a) { return PS::_deserialize_boolean(a...); });
+  }, as_classmethod, pyb::arg("filepath"), pyb::arg("corvath"), doc::load_project);
+  def(c, "_serialize_managed_shape",
+      [](pyb::type, const ManagedShape& managed_shape, pyb::dict step_files, CoreCorvath& corvath) {
+        auto store = [&](const std::string& entry, std::string bytes) { step_files[pyb::str(entry)] = pyb::bytes(bytes); };
+        return PS::_serialize_managed_shape(managed_shape, store, corvath);
+      },
+      as_classmethod, pyb::arg("managed_shape"), pyb::arg("step_files"), pyb::arg("corvath"));
+  def(c, "_export_shape_to_bytes", [](pyb::type, const ManagedShape& managed_shape, CoreCorvath& corvath) {
+    std::optional<std::string> bytes = PS::_export_shape_to_bytes(managed_shape, corvath);
+    return typed<bytes_or_none_name>(bytes ? pyb::object(pyb::bytes(*bytes)) : pyb::none());
+  }, as_classmethod, pyb::arg("managed_shape"), pyb::arg("corvath"));
+
+  // The rebuilders: each answers the rebuilt shape's id, or None. Past the
+  // host's arguments, the core's nesting depth starts at its default.
+  const auto data = pyb::arg("data"), color = pyb::arg("color"), name = pyb::arg("name"),
+             properties = pyb::arg("properties_data"), corvath = pyb::arg("corvath"), zf = pyb::arg("zf");
+  def(c, "_deserialize_shape", [](pyb::type, const Json& data, CoreCorvath& corvath, ProjectArchive& zf) {
+    return PS::_deserialize_shape(data, corvath, zf);
+  }, as_classmethod, data, corvath, zf);
+  def(c, "_deserialize_plane", [](pyb::type, const Json& data, const Color& color, const Name& name,
+                                  const Json& properties_data, CoreCorvath& corvath) {
+    return PS::_deserialize_plane(data, color, name, properties_data, corvath);
+  }, as_classmethod, data, color, name, properties, corvath);
+  def(c, "_deserialize_sketch", [](pyb::type, const Json& data, const Color& color, const Name& name,
+                                   const Json& properties_data, CoreCorvath& corvath, ProjectArchive& zf) {
+    return PS::_deserialize_sketch(data, color, name, properties_data, corvath, zf);
+  }, as_classmethod, data, color, name, properties, corvath, zf);
+  def(c, "_deserialize_boolean", [](pyb::type, const Json& data, ShapeType shape_type, const Color& color,
+                                    const Name& name, const Json& properties_data, CoreCorvath& corvath,
+                                    ProjectArchive& zf) {
+    return PS::_deserialize_boolean(data, shape_type, color, name, properties_data, corvath, zf);
+  }, as_classmethod, data, pyb::arg("shape_type"), color, name, properties, corvath, zf);
   const std::pair<const char*, ShapeType> modifiers[] = {
       {"_deserialize_array", ShapeType::ARRAY},
       {"_deserialize_fillet", ShapeType::FILLET},
@@ -181,11 +167,17 @@ PYBIND11_MODULE(ombrel, m) {
       {"_deserialize_polyline_round", ShapeType::POLYLINE_ROUND},
       {"_deserialize_extrude", ShapeType::EXTRUDE},
   };
-  for (auto [name, type] : modifiers)
-    def_rebuild<Json, Color, Name, Json, CoreCorvath, ProjectArchive>(
-        cls, name, [type = type](auto&... a) { return PS::_deserialize_modifier(type, a...); });
-  def_rebuild(cls, "_deserialize_from_step", &PS::_deserialize_from_step);
-  def_rebuild<Json, CoreTessik>(cls, "_create_sketch_comp_in_manager",
-                                [](auto&... a) { return PS::_create_sketch_comp_in_manager(a...); });
+  for (auto [method, type] : modifiers)
+    def(c, method, [type = type](pyb::type, const Json& data, const Color& color, const Name& name,
+                                 const Json& properties_data, CoreCorvath& corvath, ProjectArchive& zf) {
+      return PS::_deserialize_modifier(type, data, color, name, properties_data, corvath, zf);
+    }, as_classmethod, data, color, name, properties, corvath, zf);
+  def(c, "_deserialize_from_step", [](pyb::type, const Json& data, const Color& color, const Name& name,
+                                      const Json& properties_data, CoreCorvath& corvath, ProjectArchive& zf) {
+    return PS::_deserialize_from_step(data, color, name, properties_data, corvath, zf);
+  }, as_classmethod, data, color, name, properties, corvath, zf);
+  def(c, "_create_sketch_comp_in_manager", [](pyb::type, const Json& comp_data, CoreTessik& tessik) {
+    return PS::_create_sketch_comp_in_manager(comp_data, tessik);
+  }, as_classmethod, pyb::arg("comp_data"), pyb::arg("tessik"));
   nimbal::py::guard_method_self(m);  // last: after every class is bound
 }
