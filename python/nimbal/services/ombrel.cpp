@@ -76,6 +76,12 @@ NIMBAL_PY_NAME(path_name, "str | bytes | os.PathLike[str]");
 NIMBAL_PY_NAME(corvath_name, "nimbal.managers.corvath.CoreCorvath");
 NIMBAL_PY_NAME(bytes_or_none_name, "bytes | None");
 
+// A core function as a class method that does not read its class.
+template <class R, class... A>
+auto ignoring_class(R (*f)(A...)) {
+  return [f](pyb::type, A... a) { return f(a...); };
+}
+
 }  // namespace
 
 namespace nimbal::py::convert {
@@ -147,14 +153,10 @@ PYBIND11_MODULE(ombrel, m) {
   def(c, "_deserialize_shape", [](pyb::type, const Json& data, CoreCorvath& corvath, ProjectArchive& zf) {
     return PS::_deserialize_shape(data, corvath, zf);
   }, as_classmethod, data, corvath, zf);
-  def(c, "_deserialize_plane", [](pyb::type, const Json& data, const Color& color, const Name& name,
-                                  const Json& properties_data, CoreCorvath& corvath) {
-    return PS::_deserialize_plane(data, color, name, properties_data, corvath);
-  }, as_classmethod, data, color, name, properties, corvath);
-  def(c, "_deserialize_sketch", [](pyb::type, const Json& data, const Color& color, const Name& name,
-                                   const Json& properties_data, CoreCorvath& corvath, ProjectArchive& zf) {
-    return PS::_deserialize_sketch(data, color, name, properties_data, corvath, zf);
-  }, as_classmethod, data, color, name, properties, corvath, zf);
+  def(c, "_deserialize_plane", ignoring_class(&PS::_deserialize_plane), as_classmethod, data, color, name, properties,
+      corvath);
+  def(c, "_deserialize_sketch", ignoring_class(&PS::_deserialize_sketch), as_classmethod, data, color, name,
+      properties, corvath, zf);
   def(c, "_deserialize_boolean", [](pyb::type, const Json& data, ShapeType shape_type, const Color& color,
                                     const Name& name, const Json& properties_data, CoreCorvath& corvath,
                                     ProjectArchive& zf) {
@@ -172,10 +174,8 @@ PYBIND11_MODULE(ombrel, m) {
                                  const Json& properties_data, CoreCorvath& corvath, ProjectArchive& zf) {
       return PS::_deserialize_modifier(type, data, color, name, properties_data, corvath, zf);
     }, as_classmethod, data, color, name, properties, corvath, zf);
-  def(c, "_deserialize_from_step", [](pyb::type, const Json& data, const Color& color, const Name& name,
-                                      const Json& properties_data, CoreCorvath& corvath, ProjectArchive& zf) {
-    return PS::_deserialize_from_step(data, color, name, properties_data, corvath, zf);
-  }, as_classmethod, data, color, name, properties, corvath, zf);
+  def(c, "_deserialize_from_step", ignoring_class(&PS::_deserialize_from_step), as_classmethod, data, color, name,
+      properties, corvath, zf);
   def(c, "_create_sketch_comp_in_manager", [](pyb::type, const Json& comp_data, CoreTessik& tessik) {
     return PS::_create_sketch_comp_in_manager(comp_data, tessik);
   }, as_classmethod, pyb::arg("comp_data"), pyb::arg("tessik"));
