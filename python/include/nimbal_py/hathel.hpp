@@ -54,6 +54,15 @@ inline services::CommandPtr command_item(pyb::handle v) {
 }
 
 namespace convert {
+// A state the call reads: as state_from_py reads it (None is none).
+inline services::StatePtr value(pyb::handle v, tag<services::StatePtr>, std::string_view what) {
+  return state_from_py(v, std::string(what));
+}
+template <>
+struct arg_name<services::StatePtr> {
+  static constexpr auto name = pyb::detail::const_name(
+      "nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None]");
+};
 inline services::CommandPtr value(pyb::handle v, tag<services::CommandPtr>, std::string_view) { return command_item(v); }
 template <>
 struct arg_name<services::CommandPtr> : typing::class_name<services::UndoCommand> {};

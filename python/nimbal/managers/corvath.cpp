@@ -241,7 +241,7 @@ PYBIND11_MODULE(corvath, m) {
   def(c, "clear_undo_history", &CoreCorvath::clear_undo_history, doc::clear_undo_history);
   def(c, "undo_depth", &CoreCorvath::undo_depth, doc::undo_depth);
   def(c, "trim_undo_to", &CoreCorvath::trim_undo_to, pyb::arg("depth"), doc::trim_undo_to);
-  def_push_undo<CoreCorvath>(c, nullptr);
+  def_push_undo(c, nullptr);
   def(c, "_snapshot", &CoreCorvath::_snapshot, pyb::arg("shape_id"));
   def(c, "_collect_snapshots", &CoreCorvath::_collect_snapshots, pyb::arg("ms"), pyb::arg("out"));
   def_apply_state<CoreCorvath>(c, nullptr);

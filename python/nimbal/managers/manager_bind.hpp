@@ -75,19 +75,10 @@ void def_hooks(Cls& c, const HookDocs& doc) {
       pyb::arg("can_redo"), doc.undo_redo);
 }
 
-template <class Core, class Cls>
+template <class Cls>
 void def_push_undo(Cls& c, const char* doc) {
-  def(
-      c, "_push_undo",
-      [](Core& self, const std::string& description, typing::typed<state_name> before,
-         typing::typed<state_name> after, bool redo_clears_all) {
-        // Read in the order given, so a refusal names the first wrong one.
-        services::StatePtr b = state_from_py(before, "before");
-        services::StatePtr a = state_from_py(after, "after");
-        self._push_undo(description, std::move(b), std::move(a), redo_clears_all);
-      },
-      pyb::arg("description"), pyb::arg("before"), pyb::arg("after"), pyb::kw_only(),
-      pyb::arg("redo_clears_all") = false, doc);
+  def(c, "_push_undo", &CoreManager::_push_undo, pyb::arg("description"), pyb::arg("before"), pyb::arg("after"),
+      pyb::kw_only(), pyb::arg("redo_clears_all") = false, doc);
 }
 
 // The base class's state application, called as such: an override that
@@ -96,7 +87,7 @@ template <class Core, class Cls>
 void def_apply_state(Cls& c, const char* doc) {
   def(
       c, "_apply_state",
-      [](Core& self, typing::typed<state_name> state) { self.Core::_apply_state(state_from_py(state)); },
+      [](Core& self, const services::StatePtr& state) { self.Core::_apply_state(state); },
       pyb::arg("state"), doc);
 }
 

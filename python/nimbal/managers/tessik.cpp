@@ -124,7 +124,7 @@ PYBIND11_MODULE(tessik, m) {
   // ---- undo ----
   def_undo_facade(c, doc::can_undo, doc::can_redo, doc::undo, doc::redo);
   def(c, "_on_redo_clears_all", &CoreTessik::_on_redo_clears_all, doc::on_redo_clears_all);
-  def_push_undo<CoreTessik>(c, doc::push_undo);
+  def_push_undo(c, doc::push_undo);
   def_apply_state<CoreTessik>(c, doc::apply_state);
   def(c, "_restore_from_snapshot", &CoreTessik::_restore_from_snapshot, pyb::arg("shape_id"),
                   pyb::arg("snapshot"), doc::restore_from_snapshot);

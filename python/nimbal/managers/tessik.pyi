@@ -214,7 +214,7 @@ class CoreTessik:
 
         Hooks, in order: _notify_all_cleared.
         """
-    def _push_undo(self, description: str, before: nimbal.services.hathel.State | dict[str, typing.Any], after: nimbal.services.hathel.State | dict[str, typing.Any], *, redo_clears_all: bool = False) -> None:
+    def _push_undo(self, description: str, before: nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None], after: nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None], *, redo_clears_all: bool = False) -> None:
         """Records one command on the undo stack and empties the redo stack.
 
         Beyond 50 commands the oldest is dropped.
@@ -233,7 +233,7 @@ class CoreTessik:
 
         Hooks, in order: _notify_undo_redo_changed.
         """
-    def _apply_state(self, state: nimbal.services.hathel.State | dict[str, typing.Any]) -> None:
+    def _apply_state(self, state: nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None]) -> None:
         """Makes the registry agree with a state; undo and redo call it.
 
         Overridable. Three passes in the state's order: ids mapped to None leave

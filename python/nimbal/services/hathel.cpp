@@ -25,7 +25,7 @@ namespace doc = nimbal::py::hathel::doc;
 using namespace nimbal::py::typing;
 NIMBAL_PY_NAME(snapshot_or_none_name, "nimbal.services.hathel._ShapeSnapshot | None");
 NIMBAL_PY_NAME(state_in_name, "typing.Mapping[str, nimbal.services.hathel._ShapeSnapshot | None]");
-NIMBAL_PY_NAME(state_arg_name, "nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None]");
+using state_arg_name = nimbal::py::convert::arg_name<StatePtr>;
 NIMBAL_PY_NAME(state_or_none_name,
                "nimbal.services.hathel.State | dict[str, nimbal.services.hathel._ShapeSnapshot | None] | None");
 NIMBAL_PY_NAME(state_dict_name, "dict[str, nimbal.services.hathel._ShapeSnapshot | None]");
