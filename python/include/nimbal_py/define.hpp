@@ -9,9 +9,9 @@
 // binding that passes kernel or host values includes first, for those; a
 // module's own value type has its rule beside the module's binding, in
 // nimbal::py::convert); signatures and stubs show the Python type each rule
-// accepts. Every parameter needs its
-// pyb::arg (checked when the binding compiles). Options, anywhere among
-// the extras:
+// accepts. Every parameter needs its pyb::arg (checked when the binding
+// compiles), except trailing pyb::args and pyb::kwargs, which take the rest
+// of the call as pybind11 collects it. Options, anywhere among the extras:
 //   nimbal::py::unlocked          the core call runs with the interpreter lock
 //                                 released (a Python override it calls takes
 //                                 it back);
@@ -26,9 +26,7 @@
 //                                 service_args.hpp).
 // A member function's self is its class (a base class's member binds on the
 // derived class); a lambda's or a plain function's first parameter is self
-// on a class unless as_static; a module function has none. Trailing
-// pyb::args and pyb::kwargs parameters take the rest of the call as
-// pybind11 gives it (they need no pyb::arg).
+// on a class unless as_static; a module function has none.
 #pragma once
 
 #include <array>
