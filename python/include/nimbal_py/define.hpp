@@ -203,7 +203,8 @@ constexpr std::size_t rest_count(std::tuple<K...>*) {
 }
 template <class... K>
 constexpr bool rest_is_last(std::tuple<K...>* kinds) {
-  return (std::size_t{is_rest<K>} + ... + 0) == define::rest_count(kinds);  // qualified: no lookup that completes the tuple
+  // Qualified: a lookup by argument would complete the tuple of kinds.
+  return (std::size_t{is_rest<K>} + ... + 0) == define::rest_count(kinds);
 }
 
 // `f` with every parameter read by its rule; `on_error`, given the raw

@@ -23,7 +23,6 @@ using nimbal::managers::Color;
 using nimbal::managers::CoreCorvath;
 using nimbal::managers::CoreTessik;
 using nimbal::managers::ManagedShape;
-using nimbal::py::json_to_py;
 using nimbal::py::py_to_json;
 using nimbal::py::type_name;
 using nimbal::services::Json;
@@ -137,7 +136,9 @@ PYBIND11_MODULE(ombrel, m) {
   }, as_classmethod, pyb::arg("filepath"), pyb::arg("corvath"), doc::load_project);
   def(c, "_serialize_managed_shape",
       [](pyb::type, const ManagedShape& managed_shape, pyb::dict step_files, CoreCorvath& corvath) {
-        auto store = [&](const std::string& entry, std::string bytes) { step_files[pyb::str(entry)] = pyb::bytes(bytes); };
+        auto store = [&](const std::string& entry, std::string bytes) {
+          step_files[pyb::str(entry)] = pyb::bytes(bytes);
+        };
         return PS::_serialize_managed_shape(managed_shape, store, corvath);
       },
       as_classmethod, pyb::arg("managed_shape"), pyb::arg("step_files"), pyb::arg("corvath"));
@@ -148,20 +149,21 @@ PYBIND11_MODULE(ombrel, m) {
 
   // The rebuilders: each answers the rebuilt shape's id, or None. Past the
   // host's arguments, the core's nesting depth starts at its default.
-  const auto data = pyb::arg("data"), color = pyb::arg("color"), name = pyb::arg("name"),
-             properties = pyb::arg("properties_data"), corvath = pyb::arg("corvath"), zf = pyb::arg("zf");
+  const struct {
+    pyb::arg data{"data"}, color{"color"}, name{"name"}, properties{"properties_data"}, corvath{"corvath"}, zf{"zf"};
+  } a;
   def(c, "_deserialize_shape", [](pyb::type, const Json& data, CoreCorvath& corvath, ProjectArchive& zf) {
     return PS::_deserialize_shape(data, corvath, zf);
-  }, as_classmethod, data, corvath, zf);
-  def(c, "_deserialize_plane", ignoring_class(&PS::_deserialize_plane), as_classmethod, data, color, name, properties,
-      corvath);
-  def(c, "_deserialize_sketch", ignoring_class(&PS::_deserialize_sketch), as_classmethod, data, color, name,
-      properties, corvath, zf);
+  }, as_classmethod, a.data, a.corvath, a.zf);
+  def(c, "_deserialize_plane", ignoring_class(&PS::_deserialize_plane), as_classmethod, a.data, a.color, a.name,
+      a.properties, a.corvath);
+  def(c, "_deserialize_sketch", ignoring_class(&PS::_deserialize_sketch), as_classmethod, a.data, a.color, a.name,
+      a.properties, a.corvath, a.zf);
   def(c, "_deserialize_boolean", [](pyb::type, const Json& data, ShapeType shape_type, const Color& color,
                                     const Name& name, const Json& properties_data, CoreCorvath& corvath,
                                     ProjectArchive& zf) {
     return PS::_deserialize_boolean(data, shape_type, color, name, properties_data, corvath, zf);
-  }, as_classmethod, data, pyb::arg("shape_type"), color, name, properties, corvath, zf);
+  }, as_classmethod, a.data, pyb::arg("shape_type"), a.color, a.name, a.properties, a.corvath, a.zf);
   const std::pair<const char*, ShapeType> modifiers[] = {
       {"_deserialize_array", ShapeType::ARRAY},
       {"_deserialize_fillet", ShapeType::FILLET},
@@ -173,9 +175,9 @@ PYBIND11_MODULE(ombrel, m) {
     def(c, method, [type = type](pyb::type, const Json& data, const Color& color, const Name& name,
                                  const Json& properties_data, CoreCorvath& corvath, ProjectArchive& zf) {
       return PS::_deserialize_modifier(type, data, color, name, properties_data, corvath, zf);
-    }, as_classmethod, data, color, name, properties, corvath, zf);
-  def(c, "_deserialize_from_step", ignoring_class(&PS::_deserialize_from_step), as_classmethod, data, color, name,
-      properties, corvath, zf);
+    }, as_classmethod, a.data, a.color, a.name, a.properties, a.corvath, a.zf);
+  def(c, "_deserialize_from_step", ignoring_class(&PS::_deserialize_from_step), as_classmethod, a.data, a.color, a.name,
+      a.properties, a.corvath, a.zf);
   def(c, "_create_sketch_comp_in_manager", [](pyb::type, const Json& comp_data, CoreTessik& tessik) {
     return PS::_create_sketch_comp_in_manager(comp_data, tessik);
   }, as_classmethod, pyb::arg("comp_data"), pyb::arg("tessik"));
