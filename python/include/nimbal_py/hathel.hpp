@@ -54,7 +54,7 @@ inline services::CommandPtr command_item(pyb::handle v) {
 }
 
 namespace convert {
-// A state the call reads: as state_from_py reads it (None is none).
+// A state the call reads, as state_from_py reads it (None is refused).
 inline services::StatePtr value(pyb::handle v, tag<services::StatePtr>, std::string_view what) {
   return state_from_py(v, std::string(what));
 }

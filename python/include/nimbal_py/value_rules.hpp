@@ -158,11 +158,12 @@ T cast_value(pyb::handle v, std::string_view what) {
     // list of pairs into a new dict the caller never sees).
     if (!pyb::isinstance<T>(v)) from_py::wrong_type(what, from_py::kind_of<T>(), v);
     return pyb::reinterpret_borrow<T>(v);
-  }
-  try {
-    return pyb::cast<T>(v);
-  } catch (const pyb::cast_error&) {
-    from_py::wrong_type(what, from_py::kind_of<T>(), v);
+  } else {
+    try {
+      return pyb::cast<T>(v);
+    } catch (const pyb::cast_error&) {
+      from_py::wrong_type(what, from_py::kind_of<T>(), v);
+    }
   }
 }
 
