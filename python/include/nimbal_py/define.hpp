@@ -19,6 +19,10 @@
 //   nimbal::py::as_classmethod    on a class: a class method, whose first
 //                                 parameter is the class it is called on
 //                                 (shown as `cls`);
+//   nimbal::py::as_constructor    on a class, named "__init__": f is the
+//                                 factory pybind11::init takes (it returns
+//                                 the object, its holder or a pointer to it;
+//                                 on a class with a trampoline, to that);
 //   nimbal::py::on_refusal(f)     a refused argument is answered by
 //                                 f(tag<R>, raw arguments...);
 //   nimbal::py::logged{head}      a refused argument takes the operation's
@@ -33,7 +37,9 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -53,6 +59,9 @@ struct static_t {
 };
 struct class_t {
   explicit constexpr class_t() = default;
+};
+struct constructor_t {
+  explicit constexpr constructor_t() = default;
 };
 
 // What every way of answering a failed conversion is; one whose answer
@@ -83,6 +92,7 @@ struct rethrow : refusal_option {
 inline constexpr define::unlocked_t unlocked{};
 inline constexpr define::static_t as_static{};
 inline constexpr define::class_t as_classmethod{};
+inline constexpr define::constructor_t as_constructor{};
 
 template <class Answer>
 define::refusal<Answer> on_refusal(Answer answer) {
@@ -96,7 +106,8 @@ constexpr bool is_refusal = std::is_base_of_v<refusal_option, X>;
 
 template <class X>
 constexpr bool is_option =
-    std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || std::is_same_v<X, class_t> || is_refusal<X>;
+    std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || std::is_same_v<X, class_t> ||
+    std::is_same_v<X, constructor_t> || is_refusal<X>;
 
 inline rethrow find_refusal() { return {}; }
 template <class X, class... Rest>
@@ -252,6 +263,15 @@ auto wrap(F f, std::array<const char*, sizeof...(K)> names, OnError on_error, st
   }
 }
 
+// A factory for pybind11::init with every parameter read by its rule.
+template <class R, class F, class... K, std::size_t... I>
+auto wrap_factory(F f, std::array<const char*, sizeof...(K)> names, std::tuple<K...>*, std::index_sequence<I...>) {
+  return [f = std::move(f), names](raw_t<K>... raw) -> R {
+    std::tuple<held_t<K>...> args{convert::read<K>(raw, names[I])...};  // in order: braces sequence them
+    return std::invoke(f, std::move(std::get<I>(args))...);
+  };
+}
+
 }  // namespace define
 
 // Defines `name` on `target` (a class, or a module for a module function)
@@ -259,7 +279,8 @@ auto wrap(F f, std::array<const char*, sizeof...(K)> names, OnError on_error, st
 template <class Target, class F, class... Extra>
 Target& def(Target& target, const char* name, F f, const Extra&... extra) {
   constexpr bool is_module = std::is_same_v<Target, pyb::module_>;
-  constexpr bool is_static = is_module || (std::is_same_v<Extra, define::static_t> || ...);
+  constexpr bool is_init = (std::is_same_v<Extra, define::constructor_t> || ...);
+  constexpr bool is_static = is_module || is_init || (std::is_same_v<Extra, define::static_t> || ...);
   constexpr bool is_class = (std::is_same_v<Extra, define::class_t> || ...);
   static_assert(!is_class || !(is_static || std::is_member_function_pointer_v<F>),
                 "a class method is a callable whose first parameter is the class");
@@ -278,17 +299,27 @@ Target& def(Target& target, const char* name, F f, const Extra&... extra) {
   std::array<const char*, n> names = define::arg_names<n>(extra...);
   for (std::size_t i = named; i < n; ++i) names[i] = "the rest of the arguments";
   if constexpr (!decltype(on_error)::names_arguments) names.fill("an argument");
-  auto wrapped = define::wrap<Self, typename T::ret, unlock>(std::move(f), names, std::move(on_error),
-                                                             static_cast<Kinds*>(nullptr), std::make_index_sequence<n>{});
-  std::apply(
-      [&](const auto&... e) {
-        if constexpr (is_module) target.def(name, std::move(wrapped), e...);
-        else if constexpr (is_static) target.def_static(name, std::move(wrapped), e...);
-        else if constexpr (is_class)
-          set_classmethod(target, name, pyb::cpp_function(std::move(wrapped), pyb::name(name), pyb::arg("cls"), e...));
-        else target.def(name, std::move(wrapped), e...);
-      },
-      std::tuple_cat(define::pybind_extra(extra)...));
+  if constexpr (is_init) {
+    static_assert(!unlock && std::is_same_v<decltype(on_error), define::rethrow>,
+                  "a constructor raises a refusal and keeps the interpreter lock");
+    if (std::string_view(name) != "__init__") throw std::logic_error("a constructor is named __init__");
+    auto factory = define::wrap_factory<typename T::ret>(std::move(f), names, static_cast<Kinds*>(nullptr),
+                                                         std::make_index_sequence<n>{});
+    std::apply([&](const auto&... e) { target.def(pyb::init(std::move(factory)), e...); },
+               std::tuple_cat(define::pybind_extra(extra)...));
+  } else {
+    auto wrapped = define::wrap<Self, typename T::ret, unlock>(
+        std::move(f), names, std::move(on_error), static_cast<Kinds*>(nullptr), std::make_index_sequence<n>{});
+    std::apply(
+        [&](const auto&... e) {
+          if constexpr (is_module) target.def(name, std::move(wrapped), e...);
+          else if constexpr (is_static) target.def_static(name, std::move(wrapped), e...);
+          else if constexpr (is_class)
+            set_classmethod(target, name, pyb::cpp_function(std::move(wrapped), pyb::name(name), pyb::arg("cls"), e...));
+          else target.def(name, std::move(wrapped), e...);
+        },
+        std::tuple_cat(define::pybind_extra(extra)...));
+  }
   return target;
 }
 

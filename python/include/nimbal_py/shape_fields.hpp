@@ -6,9 +6,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "nimbal_py/common.hpp"
+#include "nimbal_py/convert.hpp"
 #include "nimbal_py/kernel.hpp"
 #include "nimbal_py/live_list.hpp"
 #include "nimbal_py/records.hpp"
@@ -34,23 +36,22 @@ struct ShapeFields {
     static constexpr auto name = iterable_of_name<E>::name + pyb::detail::const_name<NoneIsEmpty>(" | None", "");
   };
 
-  // The constructor, its parameters in the fields' order.
-  static auto init(const char* field) {
-    return pyb::init([field](const std::string& shape_id, typing::typed<typing::shape_or_none_name> shape,
-                             decltype(S::shape_type) shape_type, const std::string& name,
-                             const decltype(S::color)& color, typing::record_arg properties, typing::typed<parts_in_name> components,
-                             typing::str_or_none parent_id) {
+  // The constructor's factory, its parameters in the fields' order.
+  static auto factory(const char* field) {
+    return [field](std::string shape_id, NullableShape shape, decltype(S::shape_type) shape_type, std::string name,
+                   const decltype(S::color)& color, typing::record_arg properties,
+                   typing::typed<parts_in_name> components, std::optional<std::string> parent_id) {
       auto s = std::make_shared<S>();
-      s->shape_id = shape_id;
-      s->shape = from_py::shape_or_null(shape, "shape");
+      s->shape_id = std::move(shape_id);
+      s->shape = std::move(shape);
       s->shape_type = shape_type;
-      s->name = name;
+      s->name = std::move(name);
       s->color = color;
       s->properties = from_py::record(properties, "properties");
       if (!(NoneIsEmpty && components.is_none())) (*s).*Parts = list_from_iterable<L, E>(components, field);
-      s->parent_id = from_py::text_or_none(parent_id, "parent_id");
+      s->parent_id = std::move(parent_id);
       return s;
-    });
+    };
   }
 
   // The fields as properties, the components one named `field`; `set_name`

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include <pybind11/functional.h>
 
 #include "nimbal_py/common.hpp"
 #include "nimbal_py/records.hpp"
@@ -148,6 +151,23 @@ template <class E>
 struct arg_name<std::optional<E>, std::enable_if_t<std::is_enum_v<E>>> {
   static constexpr auto name = pyb::detail::make_caster<E>::name + pyb::detail::const_name(" | None");
 };
+
+// ---- callbacks ----
+
+// A callable, called back as pybind11 calls one (None stays an empty
+// callback, which the core does not call).
+template <class R, class... A>
+std::function<R(A...)> value(pyb::handle v, tag<std::function<R(A...)>>, std::string_view what) {
+  if (!v.is_none() && !PyCallable_Check(v.ptr())) from_py::wrong_type(what, "a callable", v);
+  return pyb::cast<std::function<R(A...)>>(v);
+}
+// A callback that may be left out: None is none.
+template <class R, class... A>
+std::optional<std::function<R(A...)>> value(pyb::handle v, tag<std::optional<std::function<R(A...)>>>,
+                                            std::string_view what) {
+  if (v.is_none()) return std::nullopt;
+  return value(v, tag<std::function<R(A...)>>{}, what);
+}
 
 // ---- everything else: through its registered caster ----
 

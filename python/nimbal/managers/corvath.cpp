@@ -214,11 +214,10 @@ PYBIND11_MODULE(corvath, m) {
       pyb::arg("arg1"), pyb::arg("arg2"));
 
   pyb::class_<CoreCorvath, PyCoreCorvath, std::shared_ptr<CoreCorvath>> c(m, "CoreCorvath", doc::cls);
-  c.def(pyb::init([drulen](typed<geo_service_name> geo_service) {
-          pyb::object obj = service_or_new(geo_service, drulen.attr("Drulen"));
-          return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
-        }),
-        pyb::arg("geo_service") = pyb::none(), doc::init);
+  def(c, "__init__", [drulen](typed<geo_service_name> geo_service) {
+    pyb::object obj = service_or_new(geo_service, drulen.attr("Drulen"));
+    return std::make_shared<PyCoreCorvath>(nimbal::py::drulen_protocol_from(obj), obj);
+  }, nimbal::py::as_constructor, pyb::arg("geo_service") = pyb::none(), doc::init);
 
   // ---- attributes ----
   c.def_property_readonly("_shapes", registry_view<CoreCorvath>());

@@ -40,9 +40,9 @@ void bind_types(pyb::module_& m) {
   bind_live_list<ComponentList, ComponentElem>(m, doc::component_list_cls);
 
   pyb::class_<ManagedShape, ManagedShapePtr> ms(m, "ManagedShape", pyb::dynamic_attr(), doc::managed_cls);
-  ms.def(ManagedFields::init("components"), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"),
-         pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("components") = pyb::none(),
-         pyb::arg("parent_id") = pyb::none(), doc::managed_init);
+  def(ms, "__init__", ManagedFields::factory("components"), as_constructor, pyb::arg("shape_id"), pyb::arg("shape"),
+      pyb::arg("shape_type"), pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"),
+      pyb::arg("components") = pyb::none(), pyb::arg("parent_id") = pyb::none(), doc::managed_init);
   ManagedFields::def(ms, "components", &rename_outside,
                      {doc::shape_id, doc::shape, doc::shape_type, doc::name, doc::color, doc::properties,
                       doc::components, doc::parent_id});

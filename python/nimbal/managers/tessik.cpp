@@ -86,14 +86,14 @@ PYBIND11_MODULE(tessik, m) {
 
   pyb::class_<CoreTessik, PyCoreTessik, std::shared_ptr<CoreTessik>> c(m, "CoreTessik", doc::cls);
   pyb::object fandor_cls = fandor.attr("Fandor");
-  c.def(pyb::init([fandor_cls](const std::string& plane_id, typed<plane_or_none_name> plane_props,
-                               typed<fandor_or_none_name> fandor_obj) {
-          PlanePtr plane = from_py::record_or_null_of<PlaneProperties>(plane_props, "plane_props");
-          pyb::object service = service_or_new(fandor_obj, fandor_cls);
-          return std::make_shared<PyCoreTessik>(plane_id, std::move(plane),
-                                                nimbal::py::tessik::sketch_service_from(service), service);
-        }),
-        pyb::arg("plane_id") = "", pyb::arg("plane_props") = pyb::none(), pyb::arg("fandor") = pyb::none());
+  def(c, "__init__", [fandor_cls](const std::string& plane_id, typed<plane_or_none_name> plane_props,
+                                  typed<fandor_or_none_name> fandor_obj) {
+    PlanePtr plane = from_py::record_or_null_of<PlaneProperties>(plane_props, "plane_props");
+    pyb::object service = service_or_new(fandor_obj, fandor_cls);
+    return std::make_shared<PyCoreTessik>(plane_id, std::move(plane), nimbal::py::tessik::sketch_service_from(service),
+                                          service);
+  }, nimbal::py::as_constructor, pyb::arg("plane_id") = "", pyb::arg("plane_props") = pyb::none(),
+      pyb::arg("fandor") = pyb::none());
 
   // Extra keywords go to the initialiser after this class in the instance's
   // hierarchy (a host's UI base class), before anything is set: a Python

@@ -132,12 +132,12 @@ template <class T, class C, class Fields>
 void bind_fields(C& cls, std::string_view name, const Fields& fields, const char* init_doc) {
   constexpr bool record = std::is_base_of_v<Quenby, T>;
   using Owner = std::conditional_t<record, record_name, class_name<T>>;
-  cls.def(pyb::init([name, &fields, names = names_of(fields)](pyb::args args, pyb::kwargs kwargs) {
+  def(cls, "__init__", [name, &fields, names = names_of(fields)](pyb::args args, pyb::kwargs kwargs) {
     // Values are set on an object of its own, so a bad argument leaves nothing behind.
     typename C::holder_type obj(new T());
     init_fields(pyb::cast(obj.get(), pyb::return_value_policy::reference), name, fields, names, args, kwargs);
     return obj;
-  }), init_doc);
+  }, as_constructor, init_doc);
   for (const auto& f : fields) def_field<Owner>(cls, name, f);
   def(cls, "__repr__", [](pyb::handle self) { return text_form(self.cast<const T&>(), text_style(), class_qualname(self)); });
   cls.attr("__hash__") = pyb::none();

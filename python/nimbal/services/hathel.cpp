@@ -19,6 +19,7 @@ namespace pyb = pybind11;
 namespace from_py = nimbal::py::from_py;
 using namespace nimbal::services;
 using nimbal::models::Quenby;
+using nimbal::py::as_constructor;
 using nimbal::py::def;
 namespace doc = nimbal::py::hathel::doc;
 
@@ -79,12 +80,11 @@ using StateMap = nimbal::py::MappingOf<StateEntries>;
 
 void bind_state(pyb::module_& m) {
   pyb::class_<State, StatePtr> cls(m, "State", doc::state_cls);
-  cls.def(pyb::init([] { return std::make_shared<State>(); }))
-      // A new State, even of a State.
-      .def(pyb::init([](typed<state_in_name> mapping) {
-             return std::make_shared<State>(*nimbal::py::state_from_py(mapping));
-           }),
-           pyb::arg("mapping"));
+  def(cls, "__init__", [] { return std::make_shared<State>(); }, as_constructor);
+  // A new State, even of a State.
+  def(cls, "__init__", [](typed<state_in_name> mapping) {
+    return std::make_shared<State>(*nimbal::py::state_from_py(mapping));
+  }, as_constructor, pyb::arg("mapping"));
   def(cls, "__len__", &StateMap::len);
   def(cls, "__contains__", &StateMap::contains, pyb::arg("arg0"));
   def(cls, "__getitem__", &StateMap::getitem, pyb::arg("arg0"));
@@ -112,8 +112,9 @@ void bind_state(pyb::module_& m) {
 
 void bind_snapshot(pyb::module_& m) {
   pyb::class_<ShapeSnapshot, SnapshotPtr> cls(m, "_ShapeSnapshot", doc::snapshot_cls);
-  cls.def(SnapshotFields::init("component_ids"), pyb::arg("shape_id"), pyb::arg("shape"), pyb::arg("shape_type"),
-          pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"), pyb::arg("parent_id"));
+  def(cls, "__init__", SnapshotFields::factory("component_ids"), as_constructor, pyb::arg("shape_id"), pyb::arg("shape"),
+      pyb::arg("shape_type"), pyb::arg("name"), pyb::arg("color"), pyb::arg("properties"), pyb::arg("component_ids"),
+      pyb::arg("parent_id"));
   SnapshotFields::def(cls, "component_ids", [](ShapeSnapshot& s, std::string name) { s.name = std::move(name); });
   def(cls, "__eq__", [](const ShapeSnapshot& a, pyb::object b) -> pyb::object {
     if (!pyb::isinstance<ShapeSnapshot>(b)) return nimbal::py::not_implemented();
@@ -139,14 +140,13 @@ auto set_state(StatePtr UndoCommand::*field, const char* what) {
 
 void bind_command(pyb::module_& m) {
   pyb::class_<UndoCommand, CommandPtr> cls(m, "_UndoCommand", doc::command_cls);
-  cls.def(pyb::init([](const std::string& description, typed<state_or_none_name> before,
-                       typed<state_or_none_name> after, bool redo_clears_all) {
-            // Read in order: a call's arguments are not.
-            StatePtr from = nimbal::py::state_or_null(before, "before");
-            return make_command(description, from, nimbal::py::state_or_null(after, "after"), redo_clears_all);
-          }),
-          pyb::arg("description"), pyb::arg("before") = pyb::none(), pyb::arg("after") = pyb::none(),
-          pyb::arg("redo_clears_all") = false);
+  def(cls, "__init__", [](const std::string& description, typed<state_or_none_name> before,
+                          typed<state_or_none_name> after, bool redo_clears_all) {
+    // Read in order: a call's arguments are not.
+    StatePtr from = nimbal::py::state_or_null(before, "before");
+    return make_command(description, from, nimbal::py::state_or_null(after, "after"), redo_clears_all);
+  }, as_constructor, pyb::arg("description"), pyb::arg("before") = pyb::none(), pyb::arg("after") = pyb::none(),
+      pyb::arg("redo_clears_all") = false);
   cls.def_readwrite("description", &UndoCommand::description)
       .def_property("before", [](const UndoCommand& c) { return c.before; }, set_state(&UndoCommand::before, "before"))
       .def_property("after", [](const UndoCommand& c) { return c.after; }, set_state(&UndoCommand::after, "after"))
@@ -158,13 +158,12 @@ void bind_command(pyb::module_& m) {
 
 void bind_hathel(pyb::module_& m) {
   pyb::class_<Hathel, std::shared_ptr<Hathel>> cls(m, "Hathel", doc::hathel_cls);
-  cls.def(pyb::init([](Hathel::ApplyState apply_state, Hathel::OnChange on_change,
-                       std::optional<Hathel::OnRedoClearsAll> on_redo_clears_all, long long max_steps) {
-            return std::make_shared<Hathel>(std::move(apply_state), std::move(on_change),
-                                            on_redo_clears_all.value_or(Hathel::OnRedoClearsAll{}), max_steps);
-          }),
-          pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
-          pyb::arg("max_steps") = MAX_UNDO_STEPS, doc::hathel_init);
+  def(cls, "__init__", [](Hathel::ApplyState apply_state, Hathel::OnChange on_change,
+                          std::optional<Hathel::OnRedoClearsAll> on_redo_clears_all, long long max_steps) {
+    return std::make_shared<Hathel>(std::move(apply_state), std::move(on_change),
+                                    on_redo_clears_all.value_or(Hathel::OnRedoClearsAll{}), max_steps);
+  }, as_constructor, pyb::arg("apply_state"), pyb::arg("on_change"), pyb::arg("on_redo_clears_all") = pyb::none(),
+      pyb::arg("max_steps") = MAX_UNDO_STEPS, doc::hathel_init);
   cls.def_property_readonly("can_undo", &Hathel::can_undo, doc::can_undo)
       .def_property_readonly("can_redo", &Hathel::can_redo, doc::can_redo);
   def(cls, "push", &Hathel::push, pyb::arg("cmd"), doc::push);

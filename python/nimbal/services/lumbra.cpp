@@ -20,6 +20,7 @@ namespace pyb = pybind11;
 using nimbal::services::Components;
 using nimbal::services::Lumbra;
 using nimbal::services::ShapeInfo;
+using nimbal::py::as_constructor;
 using nimbal::py::def;
 using nimbal::py::logged;
 
@@ -74,19 +75,24 @@ PYBIND11_MODULE(lumbra, m) {
   m.attr("PLANE_COLOR") = nimbal::services::PLANE_COLOR;
   m.attr("PLANE_TRANSPARENCY") = nimbal::services::PLANE_TRANSPARENCY;
 
-  pyb::class_<ShapeInfo, std::shared_ptr<ShapeInfo>>(m, "ShapeInfo", doc::info_cls)
-      .def(pyb::init<std::string, Handle(AIS_Shape), std::optional<Components>, bool>(),
-           pyb::arg("shape_id"), pyb::arg("ais_shape"), pyb::arg("color") = pyb::none(),
-           pyb::arg("visible") = true, doc::info_init)
-      .def_readwrite("shape_id", &ShapeInfo::shape_id, doc::info_shape_id)
+  pyb::class_<ShapeInfo, std::shared_ptr<ShapeInfo>> info(m, "ShapeInfo", doc::info_cls);
+  // The colour is read as its field is set (None, or any numbers, kept as
+  // given), not as display_shape reads one.
+  def(info, "__init__", [](std::string shape_id, Handle(AIS_Shape) ais_shape,
+                           typed<nimbal::py::color_or_none_name> color, bool visible) {
+    return ShapeInfo{std::move(shape_id), std::move(ais_shape), color.cast<std::optional<Components>>(), visible};
+  }, as_constructor, pyb::arg("shape_id"), pyb::arg("ais_shape"), pyb::arg("color") = pyb::none(),
+      pyb::arg("visible") = true, doc::info_init);
+  info.def_readwrite("shape_id", &ShapeInfo::shape_id, doc::info_shape_id)
       .def_readwrite("ais_shape", &ShapeInfo::ais_shape, doc::info_ais_shape)
       .def_readwrite("color", &ShapeInfo::color, doc::info_color)
       .def_readwrite("visible", &ShapeInfo::visible, doc::info_visible);
 
   pyb::class_<Lumbra, PyLumbra> cls(m, "Lumbra", doc::cls);
-  cls.def(pyb::init<Handle(V3d_View), Handle(V3d_Viewer), Handle(AIS_InteractiveContext)>(), pyb::arg("view"),
-          pyb::arg("viewer"), pyb::arg("context"), doc::init)
-      // state
+  def(cls, "__init__", [](Handle(V3d_View) view, Handle(V3d_Viewer) viewer, Handle(AIS_InteractiveContext) context) {
+    return new PyLumbra(std::move(view), std::move(viewer), std::move(context));
+  }, as_constructor, pyb::arg("view"), pyb::arg("viewer"), pyb::arg("context"), doc::init);
+  cls  // state
       .def_property_readonly("_view", &Lumbra::get_view, doc::_view)
       .def_property_readonly("_viewer", &Lumbra::get_viewer, doc::_viewer)
       .def_property_readonly("_context", &Lumbra::get_context, doc::_context)

@@ -17,7 +17,7 @@ class ShapeInfo:
 
     Reference planes have none. The attributes are plain and writable.
     """
-    def __init__(self, shape_id: str, ais_shape: nimbal.kernel.AIS_Shape, color: tuple[float, float, float] | None = None, visible: bool = True) -> None:
+    def __init__(self, shape_id: str, ais_shape: nimbal.kernel.AIS_Shape | None, color: tuple[float, float, float] | None = None, visible: bool = True) -> None:
         """Creates the record.
 
         Args:
@@ -73,7 +73,7 @@ class Lumbra:
     erase_plane with the origin and normal of their PlaneProperties. When one
     operation fires many hooks, pass update=False and redraw once at the end.
     """
-    def __init__(self, view: nimbal.kernel.V3d_View, viewer: nimbal.kernel.V3d_Viewer, context: nimbal.kernel.AIS_InteractiveContext) -> None:
+    def __init__(self, view: nimbal.kernel.V3d_View | None, viewer: nimbal.kernel.V3d_Viewer | None, context: nimbal.kernel.AIS_InteractiveContext | None) -> None:
         """Creates the service over the host's viewer objects.
 
         Makes no call on them; the host calls setup_initial_view next. The tables

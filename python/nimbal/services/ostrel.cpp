@@ -58,17 +58,15 @@ PYBIND11_MODULE(ostrel, m) {
 
   pyb::class_<Ostrel, PyOstrel, std::shared_ptr<Ostrel>> cls(
       m, "Ostrel", doc::cls);
-  cls.def(pyb::init([](typed<fandor_or_none_name> fandor) {
-            // Any false value (None included) means a service of our own.
-            std::shared_ptr<Fandor> f;
-            if (nimbal::py::from_py::truth(fandor, "fandor")) {
-              if (!pyb::isinstance<Fandor>(fandor))
-                throw Ostrel::not_a_fandor(nimbal::py::type_name(fandor));
-              f = fandor.cast<std::shared_ptr<Fandor>>();
-            }
-            return std::make_shared<PyOstrel>(std::move(f));
-          }),
-          pyb::arg("fandor") = pyb::none(), pyb::keep_alive<1, 2>(), doc::init);
+  nimbal::py::def(cls, "__init__", [](typed<fandor_or_none_name> fandor) {
+    // Any false value (None included) means a service of our own.
+    std::shared_ptr<Fandor> f;
+    if (nimbal::py::from_py::truth(fandor, "fandor")) {
+      if (!pyb::isinstance<Fandor>(fandor)) throw Ostrel::not_a_fandor(nimbal::py::type_name(fandor));
+      f = fandor.cast<std::shared_ptr<Fandor>>();
+    }
+    return std::make_shared<PyOstrel>(std::move(f));
+  }, nimbal::py::as_constructor, pyb::arg("fandor") = pyb::none(), pyb::keep_alive<1, 2>(), doc::init);
   cls.def_property_readonly("_fandor", &Ostrel::fandor, doc::fandor);
   nimbal::py::def(cls, "snap", &Ostrel::snap, pyb::arg("coord"), pyb::arg("spacing"),
           doc::snap);

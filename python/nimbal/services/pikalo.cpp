@@ -55,8 +55,10 @@ PYBIND11_MODULE(pikalo, m) {
   nimbal::py::begin_service_module(m, doc::module, {"nimbal.enums"});
 
   pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>> cls(m, "Pikalo", doc::cls);
-  cls.def(pyb::init_alias<Handle(AIS_InteractiveContext)>(), pyb::arg("context"), doc::init)
-      .def_property_readonly("_context", &Pikalo::context, doc::_context)
+  // Always the trampoline: the stored mode and enabling live in it.
+  def(cls, "__init__", [](Handle(AIS_InteractiveContext) context) { return new PyPikalo(std::move(context)); },
+      nimbal::py::as_constructor, pyb::arg("context"), doc::init);
+  cls.def_property_readonly("_context", &Pikalo::context, doc::_context)
       .def_property_readonly("_selection_enabled", [](Pikalo& p) { return alias(p).enabled_obj; }, doc::_selection_enabled)
       .def_property_readonly("_selection_mode", [](Pikalo& p) { return alias(p).mode_obj; }, doc::_selection_mode)
       .def_property_readonly("_excluded", [](const Pikalo& p) { return pyb::list(pyb::cast(p.excluded())); }, doc::_excluded);

@@ -21,7 +21,7 @@ class Pikalo:
     through. A subclass may override set_mode, configure_selection_colors and
     get_selected_subshapes; the service's own calls use the overrides.
     """
-    def __init__(self, context: nimbal.kernel.AIS_InteractiveContext) -> None:
+    def __init__(self, context: nimbal.kernel.AIS_InteractiveContext | None) -> None:
         """Creates the service on the host's interactive context.
 
         Makes no kernel call. Starts enabled (is_enabled() is True), in
