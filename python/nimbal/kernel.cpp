@@ -18,7 +18,8 @@ namespace {
 
 template <class T>
 void bind_subtype(pyb::module_& m, const char* name, const char* text) {
-  pyb::class_<T, TopoDS_Shape>(m, name, text).def(pyb::init<>(), doc::shape::subtype_init);
+  pyb::class_<T, TopoDS_Shape> cls(m, name, text);
+  nimbal::py::def(cls, "__init__", nimbal::py::made<T>, nimbal::py::as_constructor, doc::shape::subtype_init);
 }
 
 }  // namespace
@@ -49,7 +50,7 @@ PYBIND11_MODULE(kernel, m) {
   NIMBAL_PY_KERNEL_ENUM(m, TopAbs_Orientation, TopAbs_FORWARD, TopAbs_REVERSED, TopAbs_INTERNAL, TopAbs_EXTERNAL);
 
   pyb::class_<TopoDS_Shape> shape(m, "TopoDS_Shape", doc::shape::cls);
-  shape.def(pyb::init<>());
+  nimbal::py::def(shape, "__init__", nimbal::py::made<TopoDS_Shape>, nimbal::py::as_constructor);
   nimbal::py::def(shape, "IsNull", &TopoDS_Shape::IsNull, doc::shape::IsNull);
   nimbal::py::def(shape, "ShapeType", &k::shape_type, doc::shape::ShapeType);
   nimbal::py::def(shape, "Orientation", &k::orientation, doc::shape::Orientation);

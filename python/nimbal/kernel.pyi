@@ -649,7 +649,7 @@ class OpenGl_GraphicDriver(Graphic3d_GraphicDriver):
 
     Without an open connection (or with initialize False) the driver is not initialised and views of it cannot draw.
     """
-    def __init__(self, display_connection: Aspect_DisplayConnection, initialize: bool = True) -> None: ...
+    def __init__(self, display_connection: Aspect_DisplayConnection | None, initialize: bool = True) -> None: ...
 
 class Aspect_Window:
     """A window a view draws into."""
@@ -677,9 +677,9 @@ class Xw_Window(Aspect_Window):
     1 to 16384 pixels.
     """
     @typing.overload
-    def __init__(self, display_connection: Aspect_DisplayConnection, title: str, x: int, y: int, width: int, height: int) -> None: ...
+    def __init__(self, display_connection: Aspect_DisplayConnection | None, title: str, x: int, y: int, width: int, height: int) -> None: ...
     @typing.overload
-    def __init__(self, display_connection: Aspect_DisplayConnection, native_window_id: int) -> None: ...
+    def __init__(self, display_connection: Aspect_DisplayConnection | None, native_window_id: int) -> None: ...
 
 class Graphic3d_Camera:
     """A view's camera."""

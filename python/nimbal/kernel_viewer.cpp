@@ -17,7 +17,9 @@ namespace pyb = pybind11;
 namespace k = nimbal::kernel;
 
 namespace doc = nimbal::py::kernel::doc;
+using nimbal::py::as_constructor;
 using nimbal::py::def;
+using nimbal::py::made;
 using nimbal::py::tupled;
 
 namespace {
@@ -48,9 +50,9 @@ void bind_enums(pyb::module_& m) {
 
 void bind_color(pyb::module_& m) {
   pyb::class_<Quantity_Color> color(m, "Quantity_Color", doc::color::cls);
-  color.def(pyb::init<>())
-      .def(pyb::init<Quantity_NameOfColor>(), pyb::arg("name"))
-      .def(pyb::init(&k::color), pyb::arg("r"), pyb::arg("g"), pyb::arg("b"), pyb::arg("type"));
+  def(color, "__init__", made<Quantity_Color>, as_constructor);
+  def(color, "__init__", made<Quantity_Color, Quantity_NameOfColor>, as_constructor, pyb::arg("name"));
+  def(color, "__init__", &k::color, as_constructor, pyb::arg("r"), pyb::arg("g"), pyb::arg("b"), pyb::arg("type"));
   def(color, "Red", &Quantity_Color::Red, doc::color::Red);
   def(color, "Green", &Quantity_Color::Green, doc::color::Green);
   def(color, "Blue", &Quantity_Color::Blue, doc::color::Blue);
@@ -62,8 +64,8 @@ void bind_color(pyb::module_& m) {
 
 void bind_drawer(pyb::module_& m) {
   pyb::class_<Prs3d_LineAspect, Handle(Prs3d_LineAspect)> aspect(m, "Prs3d_LineAspect", doc::line_aspect::cls);
-  aspect.def(pyb::init<const Quantity_Color&, Aspect_TypeOfLine, double>(), pyb::arg("color"), pyb::arg("type"),
-             pyb::arg("width"));
+  def(aspect, "__init__", made<Prs3d_LineAspect, Quantity_Color, Aspect_TypeOfLine, double>, as_constructor,
+      pyb::arg("color"), pyb::arg("type"), pyb::arg("width"));
   def(aspect, "SetColor", &Prs3d_LineAspect::SetColor, pyb::arg("color"), doc::line_aspect::SetColor);
   def(aspect, "SetTypeOfLine", &Prs3d_LineAspect::SetTypeOfLine, pyb::arg("type"), doc::line_aspect::SetTypeOfLine);
   def(aspect, "SetWidth", &Prs3d_LineAspect::SetWidth, pyb::arg("width"), doc::line_aspect::SetWidth);
@@ -72,7 +74,7 @@ void bind_drawer(pyb::module_& m) {
   def(aspect, "Width", &k::line_width, doc::line_aspect::Width);
 
   pyb::class_<Prs3d_Drawer, Handle(Prs3d_Drawer)> drawer(m, "Prs3d_Drawer", doc::drawer::cls);
-  drawer.def(pyb::init<>());
+  def(drawer, "__init__", made<Prs3d_Drawer>, as_constructor);
   def(drawer, "SetFaceBoundaryDraw", &Prs3d_Drawer::SetFaceBoundaryDraw, pyb::arg("enable"),
       doc::drawer::SetFaceBoundaryDraw);
   def(drawer, "FaceBoundaryDraw", &Prs3d_Drawer::FaceBoundaryDraw, doc::drawer::FaceBoundaryDraw);
@@ -104,23 +106,22 @@ void bind_objects(pyb::module_& m) {
   def(object, "HasInteractiveContext", &Object::HasInteractiveContext, doc::object::HasInteractiveContext);
 
   pyb::class_<AIS_Shape, Object, Handle(AIS_Shape)> shape(m, "AIS_Shape", doc::ais_shape::cls);
-  // Read by the shape rule, as every shape parameter is.
-  shape.def(pyb::init([](nimbal::py::typing::typed<nimbal::py::typing::shape_name> s) {
-              return Handle(AIS_Shape)(new AIS_Shape(nimbal::py::convert::read<TopoDS_Shape>(s, "shape")));
-            }),
-            pyb::arg("shape"));
+  def(shape, "__init__", made<AIS_Shape, TopoDS_Shape>, as_constructor, pyb::arg("shape"));
   def(shape, "Shape", nimbal::py::kernel_shape<&AIS_Shape::Shape>, doc::ais_shape::Shape);
   def(shape, "SetShape", &AIS_Shape::SetShape, pyb::arg("shape"), doc::ais_shape::SetShape);
 }
 
 void bind_windows(pyb::module_& m) {
-  pyb::class_<Aspect_DisplayConnection, Handle(Aspect_DisplayConnection)>(m, "Aspect_DisplayConnection", doc::display_connection)
-      .def(pyb::init<>())
-      .def(pyb::init(&k::display_connection), pyb::arg("display_name"));
+  pyb::class_<Aspect_DisplayConnection, Handle(Aspect_DisplayConnection)> display(m, "Aspect_DisplayConnection",
+                                                                                  doc::display_connection);
+  def(display, "__init__", made<Aspect_DisplayConnection>, as_constructor);
+  def(display, "__init__", &k::display_connection, as_constructor, pyb::arg("display_name"));
 
   pyb::class_<Graphic3d_GraphicDriver, Handle(Graphic3d_GraphicDriver)>(m, "Graphic3d_GraphicDriver", doc::graphic_driver);
-  pyb::class_<OpenGl_GraphicDriver, Graphic3d_GraphicDriver, Handle(OpenGl_GraphicDriver)>(m, "OpenGl_GraphicDriver", doc::opengl_driver)
-      .def(pyb::init(&k::graphic_driver), pyb::arg("display_connection"), pyb::arg("initialize") = true);
+  pyb::class_<OpenGl_GraphicDriver, Graphic3d_GraphicDriver, Handle(OpenGl_GraphicDriver)> driver(
+      m, "OpenGl_GraphicDriver", doc::opengl_driver);
+  def(driver, "__init__", &k::graphic_driver, as_constructor, pyb::arg("display_connection"),
+      pyb::arg("initialize") = true);
 
   pyb::class_<Aspect_Window, Handle(Aspect_Window)> window(m, "Aspect_Window", doc::window::cls);
   def(window, "Size", tupled<&k::window_size>, doc::window::Size);
@@ -128,12 +129,14 @@ void bind_windows(pyb::module_& m) {
   def(window, "SetVirtual", &Aspect_Window::SetVirtual, pyb::arg("virtual"), doc::window::SetVirtual);
   def(window, "Map", &Aspect_Window::Map, doc::window::Map);
   def(window, "IsMapped", &Aspect_Window::IsMapped, doc::window::IsMapped);
-  pyb::class_<Xw_Window, Aspect_Window, Handle(Xw_Window)>(m, "Xw_Window", doc::window::x_window)
-      .def(pyb::init(&k::x_window), pyb::arg("display_connection"), pyb::arg("title"), pyb::arg("x"), pyb::arg("y"), pyb::arg("width"), pyb::arg("height"))
-      // Over a window the host's toolkit made (Tk's winfo_id(), Qt's winId()):
-      // the view draws into the host's widget, and MustBeResized reads the
-      // widget's size again after the toolkit resized it.
-      .def(pyb::init(&k::x_window_over), pyb::arg("display_connection"), pyb::arg("native_window_id"));
+  pyb::class_<Xw_Window, Aspect_Window, Handle(Xw_Window)> x_window(m, "Xw_Window", doc::window::x_window);
+  def(x_window, "__init__", &k::x_window, as_constructor, pyb::arg("display_connection"), pyb::arg("title"),
+      pyb::arg("x"), pyb::arg("y"), pyb::arg("width"), pyb::arg("height"));
+  // Over a window the host's toolkit made (Tk's winfo_id(), Qt's winId()):
+  // the view draws into the host's widget, and MustBeResized reads the
+  // widget's size again after the toolkit resized it.
+  def(x_window, "__init__", &k::x_window_over, as_constructor, pyb::arg("display_connection"),
+      pyb::arg("native_window_id"));
 }
 
 void bind_viewer(pyb::module_& m) {

@@ -1,5 +1,5 @@
 """Refusals of the face's shared readers: mappings walked item by item,
-iterables of shapes and of numbers."""
+iterables of shapes and of numbers, and constructors' arguments."""
 import logging
 
 import pytest
@@ -8,7 +8,10 @@ import nimbal.kernel as k
 from nimbal.models import quenby as q
 from nimbal.services import hathel as h
 from nimbal.services.drulen import Drulen
-from nimbal.services.lumbra import ShapeInfo
+from nimbal.enums import ShapeType
+from nimbal.managers.corvath import ManagedShape
+from nimbal.managers.tessik import CoreTessik
+from nimbal.services.lumbra import Lumbra, ShapeInfo
 
 
 class Pairs:
@@ -41,6 +44,33 @@ def broken_after(first):
 ])
 def test_a_value_the_readers_cannot_take_raises_type_error(make, message):
     with pytest.raises(TypeError) as e:
+        make()
+    assert str(e.value) == message
+
+
+@pytest.mark.parametrize("make, error, message", [
+    (lambda: ManagedShape(1, None, ShapeType.BOX, "n", (0, 0, 0), q.BoxProperties()), TypeError,
+     "shape_id must be a str, not 'int'"),
+    (lambda: ManagedShape("a", 3, ShapeType.BOX, "n", (0, 0, 0), q.BoxProperties()), TypeError,
+     "shape must be a kernel shape or None, not 'int'"),
+    (lambda: ManagedShape("a", None, 1, "n", (0, 0, 0), q.BoxProperties()), TypeError,
+     "shape_type must be a nimbal.enums.ShapeType, not 'int'"),
+    (lambda: h._ShapeSnapshot("a", None, ShapeType.BOX, "n", 1, q.BoxProperties(), [], None), TypeError,
+     "color must be a sequence of three numbers, not 'int'"),
+    (lambda: h._UndoCommand(5), TypeError, "description must be a str, not 'int'"),
+    (lambda: h.Hathel(print, 2), TypeError, "on_change must be a callable, not 'int'"),
+    (lambda: h.Hathel(print, print, 3), TypeError, "on_redo_clears_all must be a callable, not 'int'"),
+    (lambda: h.Hathel(print, print, None, 2.5), TypeError, "max_steps must be an integer, not 'float'"),
+    (lambda: CoreTessik(plane_id=5), TypeError, "plane_id must be a str, not 'int'"),
+    (lambda: ShapeInfo(5, None), TypeError, "shape_id must be a str, not 'int'"),
+    (lambda: Lumbra("view", None, None), TypeError, "view must be a V3d_View or None, not 'str'"),
+    (lambda: k.Quantity_Color(1, 2, "x", k.Quantity_TOC_RGB), TypeError, "b must be a real number, not 'str'"),
+    (lambda: k.Prs3d_LineAspect(None, k.Aspect_TOL_SOLID, 1.0), TypeError,
+     "color must be a Quantity_Color, not 'NoneType'"),
+    (lambda: k.AIS_Shape(None), TypeError, "shape must be a kernel shape, not 'NoneType'"),
+])
+def test_a_constructor_refuses_a_wrong_argument_as_a_method_does(make, error, message):
+    with pytest.raises(error) as e:
         make()
     assert str(e.value) == message
 

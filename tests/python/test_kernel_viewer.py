@@ -118,3 +118,15 @@ def test_windowed_refusals(call, message):
     from lumbra_fixtures import display_connection
     scene = Scene(True)
     assert refusal(lambda: call(scene, display_connection())) == message
+
+
+@pytest.mark.parametrize("native_id, error, message", [
+    (-1, ValueError, "native_window_id is out of range"),
+    (2 ** 70, ValueError, "native_window_id is out of range"),
+    (1.0, TypeError, "native_window_id must be an integer, not 'float'"),
+])
+def test_a_native_window_id_is_an_unsigned_integer(native_id, error, message):
+    from lumbra_fixtures import display_connection
+    with pytest.raises(error) as e:
+        k.Xw_Window(display_connection(), native_id)
+    assert str(e.value) == message

@@ -4,6 +4,11 @@
 //   nimbal::py::def(c, "create_shape", &CoreCorvath::create_shape, pyb::arg("shape_type"),
 //                   pyb::arg("properties"), pyb::arg("name") = pyb::none(), doc::create_shape);
 //
+// and a constructor (see as_constructor; made<T, A...> is T's own):
+//
+//   nimbal::py::def(aspect, "__init__", made<Prs3d_LineAspect, Quantity_Color, Aspect_TypeOfLine, double>,
+//                   as_constructor, pyb::arg("color"), pyb::arg("type"), pyb::arg("width"));
+//
 // Every argument is taken as a plain object and read by the one rule of its
 // C++ parameter type (value_rules.hpp for plain values; convert.hpp, which a
 // binding that passes kernel or host values includes first, for those; a
@@ -21,8 +26,11 @@
 //                                 (shown as `cls`);
 //   nimbal::py::as_constructor    on a class, named "__init__": f is the
 //                                 factory pybind11::init takes (it returns
-//                                 the object, its holder or a pointer to it;
-//                                 on a class with a trampoline, to that);
+//                                 the object, its holder or a pointer to it);
+//   nimbal::py::trampoline(af)    with as_constructor, on a class with a
+//                                 trampoline: af, with f's parameters, makes
+//                                 the trampoline for a Python subclass (f
+//                                 makes the class itself);
 //   nimbal::py::on_refusal(f)     a refused argument is answered by
 //                                 f(tag<R>, raw arguments...);
 //   nimbal::py::logged{head}      a refused argument takes the operation's
@@ -63,6 +71,14 @@ struct class_t {
 struct constructor_t {
   explicit constexpr constructor_t() = default;
 };
+template <class F>
+struct trampoline_t {
+  F make;
+};
+template <class X>
+struct is_trampoline : std::false_type {};
+template <class F>
+struct is_trampoline<trampoline_t<F>> : std::true_type {};
 
 // What every way of answering a failed conversion is; one whose answer
 // words the operation's own message leaves the arguments unnamed.
@@ -93,6 +109,16 @@ inline constexpr define::unlocked_t unlocked{};
 inline constexpr define::static_t as_static{};
 inline constexpr define::class_t as_classmethod{};
 inline constexpr define::constructor_t as_constructor{};
+template <class F>
+define::trampoline_t<F> trampoline(F af) {
+  return {std::move(af)};
+}
+
+// The factory of a class made by its constructor from parameters of types A.
+template <class T, class... A>
+T* made(A... a) {
+  return new T(std::move(a)...);
+}
 
 template <class Answer>
 define::refusal<Answer> on_refusal(Answer answer) {
@@ -107,7 +133,15 @@ constexpr bool is_refusal = std::is_base_of_v<refusal_option, X>;
 template <class X>
 constexpr bool is_option =
     std::is_same_v<X, unlocked_t> || std::is_same_v<X, static_t> || std::is_same_v<X, class_t> ||
-    std::is_same_v<X, constructor_t> || is_refusal<X>;
+    std::is_same_v<X, constructor_t> || is_trampoline<X>::value || is_refusal<X>;
+
+// The trampoline's factory among the extras, or none.
+inline std::nullptr_t find_trampoline() { return nullptr; }
+template <class X, class... Rest>
+auto find_trampoline(const X& x, const Rest&... rest) {
+  if constexpr (is_trampoline<X>::value) return x.make;
+  else return find_trampoline(rest...);
+}
 
 inline rethrow find_refusal() { return {}; }
 template <class X, class... Rest>
@@ -305,8 +339,22 @@ Target& def(Target& target, const char* name, F f, const Extra&... extra) {
     if (std::string_view(name) != "__init__") throw std::logic_error("a constructor is named __init__");
     auto factory = define::wrap_factory<typename T::ret>(std::move(f), names, static_cast<Kinds*>(nullptr),
                                                          std::make_index_sequence<n>{});
-    std::apply([&](const auto&... e) { target.def(pyb::init(std::move(factory)), e...); },
-               std::tuple_cat(define::pybind_extra(extra)...));
+    auto make_trampoline = define::find_trampoline(extra...);
+    using AF = decltype(make_trampoline);
+    static_assert(std::is_null_pointer_v<AF> || Target::has_alias, "a trampoline factory is for a class with one");
+    auto init = [&] {
+      if constexpr (std::is_null_pointer_v<AF>) {
+        return pyb::init(std::move(factory));
+      } else {
+        using A = define::traits<AF, false>;
+        static_assert(std::is_same_v<typename A::kinds, Kinds>, "the trampoline's factory takes f's parameters");
+        return pyb::init(std::move(factory),
+                         define::wrap_factory<typename A::ret>(std::move(make_trampoline), names,
+                                                               static_cast<Kinds*>(nullptr),
+                                                               std::make_index_sequence<n>{}));
+      }
+    };
+    std::apply([&](const auto&... e) { target.def(init(), e...); }, std::tuple_cat(define::pybind_extra(extra)...));
   } else {
     auto wrapped = define::wrap<Self, typename T::ret, unlock>(
         std::move(f), names, std::move(on_error), static_cast<Kinds*>(nullptr), std::make_index_sequence<n>{});

@@ -105,8 +105,8 @@ pyb::class_<L> bind_live_list(pyb::handle scope, const char* doc) {
   using Given = convert::list_item<E>;
   using GivenItems = convert::list_items<L, E>;
   pyb::class_<L> cls(scope, E::name, doc);
-  cls.def(pyb::init([] { return L(); }))
-      .def(pyb::init([](ItemsIn it) { return list_from_iterable<L, E>(it); }), pyb::arg("iterable"));
+  def(cls, "__init__", made<L>, as_constructor);
+  def(cls, "__init__", [](ItemsIn it) { return list_from_iterable<L, E>(it); }, as_constructor, pyb::arg("iterable"));
   def(cls, "__len__", [](const L& l) { return l.size(); });
   // Item access by index or by slice: pybind11 picks the overload by the
   // key's type, as a list does.

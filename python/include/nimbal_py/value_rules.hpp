@@ -81,6 +81,19 @@ inline int value(pyb::handle v, tag<int>, std::string_view what) {
   return static_cast<int>(n);
 }
 
+// A window id and the like: the kernel's unsigned long.
+inline unsigned long value(pyb::handle v, tag<unsigned long>, std::string_view what) {
+  if (PyFloat_Check(v.ptr()) || !PyIndex_Check(v.ptr())) from_py::wrong_type(what, "an integer", v);
+  pyb::object n = pyb::reinterpret_steal<pyb::object>(PyNumber_Index(v.ptr()));
+  if (!n) throw pyb::error_already_set();
+  const unsigned long u = PyLong_AsUnsignedLong(n.ptr());
+  if (u == static_cast<unsigned long>(-1) && PyErr_Occurred()) {
+    PyErr_Clear();  // negative or beyond the type
+    throw nimbal::InvalidValue(std::string(what) + " is out of range");
+  }
+  return u;
+}
+
 NIMBAL_PY_READ_BY(std::vector<long long>, from_py::indices, "typing.Iterable[int]");
 NIMBAL_PY_READ_BY(bool, from_py::truth, "bool");
 
@@ -182,6 +195,8 @@ T cast_value(pyb::handle v, std::string_view what) {
     try {
       return pyb::cast<T>(v);
     } catch (const pyb::cast_error&) {
+      from_py::wrong_type(what, from_py::kind_of<T>(), v);
+    } catch (const pyb::reference_cast_error&) {  // None for a bound class taken by value
       from_py::wrong_type(what, from_py::kind_of<T>(), v);
     }
   }

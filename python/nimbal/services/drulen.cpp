@@ -36,7 +36,8 @@ PYBIND11_MODULE(drulen, m) {
   m.attr("DrulenProtocol") = scope["DrulenProtocol"];
 
   b::DrulenClass cls(m, "Drulen", doc::drulen);
-  cls.def(pyb::init<>());
+  nimbal::py::def(cls, "__init__", nimbal::py::made<Drulen>, nimbal::py::as_constructor,
+                  nimbal::py::trampoline(nimbal::py::made<b::PyDrulen>));
 
   b::bind_builders(cls);
   b::bind_modelling(cls);

@@ -15,8 +15,8 @@ namespace {
 
 template <class Reader>
 void bind_reader(pyb::module_& m, const char* name, const char* doc, const char* init_doc) {
-  pyb::class_<Reader, XSControl_Reader>(m, name, pyb::module_local(), doc)
-      .def(pyb::init(&services::new_exchange_reader<Reader>), init_doc);
+  pyb::class_<Reader, XSControl_Reader> cls(m, name, pyb::module_local(), doc);
+  def(cls, "__init__", &services::new_exchange_reader<Reader>, as_constructor, init_doc);
 }
 
 }  // namespace

@@ -173,7 +173,8 @@ PYBIND11_MODULE(fandor, m) {
 
   pyb::class_<Fandor, PyFandor, std::shared_ptr<Fandor>> cls(
       m, "Fandor", doc::cls);
-  cls.def(pyb::init<>(), doc::init);
+  def(cls, "__init__", nimbal::py::made<Fandor>, nimbal::py::as_constructor,
+      nimbal::py::trampoline(nimbal::py::made<PyFandor>), doc::init);
   def(cls, "plane_local_axes", &Fandor::plane_local_axes, pyb::arg("plane_props"), doc::plane_local_axes);
   def(cls, "local_to_world", &Fandor::local_to_world, pyb::arg("plane_props"), pyb::arg("u"), pyb::arg("v"),
       doc::local_to_world);

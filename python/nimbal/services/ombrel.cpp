@@ -118,11 +118,10 @@ PYBIND11_MODULE(ombrel, m) {
   });
 
   pyb::class_<ProjectSerializerClass> c(m, "ProjectSerializer", doc::cls);
-  c.def(pyb::init<>());
-  c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
-
   using nimbal::py::as_classmethod;
   using nimbal::py::def;
+  def(c, "__init__", nimbal::py::made<ProjectSerializerClass>, nimbal::py::as_constructor);
+  c.attr("FORMAT_VERSION") = PS::FORMAT_VERSION;
   def(c, "save_project", [](pyb::type cls, typed<path_name> filepath, typed<corvath_name> corvath) {
     return guarded_entry(true, filepath, [&](const std::string& path) {
       CoreCorvath& cv = from_py::instance<CoreCorvath>(corvath, "corvath");
