@@ -746,7 +746,7 @@ class V3d_Viewer:
 
     Raises KernelError when the driver is None.
     """
-    def __init__(self, driver: Graphic3d_GraphicDriver) -> None: ...
+    def __init__(self, driver: Graphic3d_GraphicDriver | None) -> None: ...
     def CreateView(self) -> V3d_View:
         """A new view of this viewer (without a window until SetWindow); it keeps the viewer alive."""
     def SetDefaultLights(self) -> None:
@@ -844,7 +844,7 @@ class AIS_InteractiveContext:
 
     Raises KernelError when the viewer is None.
     """
-    def __init__(self, viewer: V3d_Viewer) -> None: ...
+    def __init__(self, viewer: V3d_Viewer | None) -> None: ...
     @typing.overload
     def Display(self, obj: AIS_InteractiveObject | None, update: bool) -> None: ...
     @typing.overload

@@ -158,7 +158,7 @@ void bind_viewer(pyb::module_& m) {
   def(cam, "Center", tupled<&Camera::Center>, doc::camera::Center);
 
   pyb::class_<V3d_Viewer, Handle(V3d_Viewer)> viewer(m, "V3d_Viewer", doc::viewer::cls);
-  viewer.def(pyb::init(&k::viewer), pyb::arg("driver"));
+  def(viewer, "__init__", &k::viewer, as_constructor, pyb::arg("driver"));
   // A view reaches its viewer through a plain pointer: the view keeps it alive.
   def(viewer, "CreateView", &V3d_Viewer::CreateView, pyb::keep_alive<0, 1>(), doc::viewer::CreateView);
   def(viewer, "SetDefaultLights", &V3d_Viewer::SetDefaultLights, doc::viewer::SetDefaultLights);
@@ -213,7 +213,7 @@ void bind_view(pyb::module_& m) {
 void bind_context(pyb::module_& m) {
   using Context = AIS_InteractiveContext;
   pyb::class_<Context, Handle(Context)> context(m, "AIS_InteractiveContext", doc::context::cls);
-  context.def(pyb::init(&k::interactive_context), pyb::arg("viewer"));
+  def(context, "__init__", &k::interactive_context, as_constructor, pyb::arg("viewer"));
   // Overloads of distinct arities below: pybind11 picks by the number of arguments.
   def(context, "Display", &k::display, pyb::arg("obj"), pyb::arg("update"), doc::context::Display);
   def(context, "Display", &k::display_in_modes, pyb::arg("obj"), pyb::arg("display_mode"), pyb::arg("selection_mode"),
