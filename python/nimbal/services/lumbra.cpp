@@ -95,8 +95,8 @@ PYBIND11_MODULE(lumbra, m) {
   pyb::class_<Lumbra, PyLumbra> cls(m, "Lumbra", doc::cls);
   def(cls, "__init__", made<Lumbra>, as_constructor, nimbal::py::trampoline(made<PyLumbra>), pyb::arg("view"),
       pyb::arg("viewer"), pyb::arg("context"), doc::init);
-  cls  // state
-      .def_property_readonly("_view", &Lumbra::get_view, doc::_view)
+  // state
+  cls.def_property_readonly("_view", &Lumbra::get_view, doc::_view)
       .def_property_readonly("_viewer", &Lumbra::get_viewer, doc::_viewer)
       .def_property_readonly("_context", &Lumbra::get_context, doc::_context)
       .def_property("_is_rendering", &Lumbra::is_rendering, &Lumbra::set_is_rendering, doc::_is_rendering)

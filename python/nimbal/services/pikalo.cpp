@@ -56,8 +56,8 @@ PYBIND11_MODULE(pikalo, m) {
 
   pyb::class_<Pikalo, PyPikalo, std::shared_ptr<Pikalo>> cls(m, "Pikalo", doc::cls);
   // Always the trampoline: the stored mode and enabling live in it.
-  def(cls, "__init__", [](Handle(AIS_InteractiveContext) context) { return new PyPikalo(std::move(context)); },
-      nimbal::py::as_constructor, pyb::arg("context"), doc::init);
+  def(cls, "__init__", nimbal::py::made<PyPikalo, Handle(AIS_InteractiveContext)>, nimbal::py::as_constructor,
+      pyb::arg("context"), doc::init);
   cls.def_property_readonly("_context", &Pikalo::context, doc::_context)
       .def_property_readonly("_selection_enabled", [](Pikalo& p) { return alias(p).enabled_obj; }, doc::_selection_enabled)
       .def_property_readonly("_selection_mode", [](Pikalo& p) { return alias(p).mode_obj; }, doc::_selection_mode)
