@@ -39,7 +39,7 @@ struct ShapeFields {
   // The constructor's factory, its parameters in the fields' order.
   static auto factory(const char* field) {
     return [field](std::string shape_id, NullableShape shape, decltype(S::shape_type) shape_type, std::string name,
-                   const decltype(S::color)& color, typing::record_arg properties,
+                   const decltype(S::color)& color, std::shared_ptr<models::Quenby> properties,
                    typing::typed<parts_in_name> components, std::optional<std::string> parent_id) {
       auto s = std::make_shared<S>();
       s->shape_id = std::move(shape_id);
@@ -47,7 +47,7 @@ struct ShapeFields {
       s->shape_type = shape_type;
       s->name = std::move(name);
       s->color = color;
-      s->properties = from_py::record(properties, "properties");
+      s->properties = std::move(properties);
       if (!(NoneIsEmpty && components.is_none())) (*s).*Parts = list_from_iterable<L, E>(components, field);
       s->parent_id = std::move(parent_id);
       return s;

@@ -59,7 +59,6 @@ class PyCoreTessik : public nimbal::py::ManagerHooks<CoreTessik> {
 
 NIMBAL_PY_NAME(fandor_name, "nimbal.services.fandor.Fandor");
 NIMBAL_PY_NAME(fandor_or_none_name, "nimbal.services.fandor.Fandor | None");
-NIMBAL_PY_NAME(plane_or_none_name, "nimbal.models.quenby.PlaneProperties | None");
 
 }  // namespace
 
@@ -86,12 +85,11 @@ PYBIND11_MODULE(tessik, m) {
 
   pyb::class_<CoreTessik, PyCoreTessik, std::shared_ptr<CoreTessik>> c(m, "CoreTessik", doc::cls);
   pyb::object fandor_cls = fandor.attr("Fandor");
-  def(c, "__init__", [fandor_cls](const std::string& plane_id, typed<plane_or_none_name> plane_props,
+  def(c, "__init__", [fandor_cls](const std::string& plane_id, nimbal::Nullable<PlaneProperties> plane_props,
                                   typed<fandor_or_none_name> fandor_obj) {
-    PlanePtr plane = from_py::record_or_null_of<PlaneProperties>(plane_props, "plane_props");
     pyb::object service = service_or_new(fandor_obj, fandor_cls);
-    return std::make_shared<PyCoreTessik>(plane_id, std::move(plane), nimbal::py::tessik::sketch_service_from(service),
-                                          service);
+    return std::make_shared<PyCoreTessik>(plane_id, std::move(plane_props),
+                                          nimbal::py::tessik::sketch_service_from(service), service);
   }, nimbal::py::as_constructor, pyb::arg("plane_id") = "", pyb::arg("plane_props") = pyb::none(),
       pyb::arg("fandor") = pyb::none());
 
