@@ -5,9 +5,10 @@
 // `result()` do the same for results. A type with no rule converts through
 // its pybind11 caster.
 //
-// Here: numbers, text, any object, points, records, bound classes and
-// enumerations, which every module may pass (the models module too, which
-// has no kernel). The kernel's values and the host values have their rules
+// Here: numbers, text, any object, points, records, bound classes,
+// enumerations and callbacks, which every module may pass (the models
+// module too, which has no kernel); a Python type (dict, tuple) is taken
+// only as itself. The kernel's values and the host values have their rules
 // in convert.hpp; a module's own value type has its rule beside the
 // module's binding, in the namespace nimbal::py::convert: one `value`
 // overload and one `arg_name` specialisation, once. Rules are found when a

@@ -68,7 +68,7 @@ class PyLumbra : public Lumbra {
 
 // A view service, or the trampoline a Python subclass needs.
 template <class L>
-constexpr auto made = nimbal::py::made<L, Handle(V3d_View), Handle(V3d_Viewer), Handle(AIS_InteractiveContext)>;
+constexpr auto made_view = nimbal::py::made<L, Handle(V3d_View), Handle(V3d_Viewer), Handle(AIS_InteractiveContext)>;
 
 }  // namespace
 
@@ -93,8 +93,8 @@ PYBIND11_MODULE(lumbra, m) {
       .def_readwrite("visible", &ShapeInfo::visible, doc::info_visible);
 
   pyb::class_<Lumbra, PyLumbra> cls(m, "Lumbra", doc::cls);
-  def(cls, "__init__", made<Lumbra>, as_constructor, nimbal::py::trampoline(made<PyLumbra>), pyb::arg("view"),
-      pyb::arg("viewer"), pyb::arg("context"), doc::init);
+  def(cls, "__init__", made_view<Lumbra>, as_constructor, nimbal::py::trampoline(made_view<PyLumbra>),
+      pyb::arg("view"), pyb::arg("viewer"), pyb::arg("context"), doc::init);
   // state
   cls.def_property_readonly("_view", &Lumbra::get_view, doc::_view)
       .def_property_readonly("_viewer", &Lumbra::get_viewer, doc::_viewer)
